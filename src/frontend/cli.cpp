@@ -1,0 +1,140 @@
+// Start-up, the command line, the interactive mode, and dispatch to exactly one mode.
+#include <cstdio>
+
+#include "frontend/frontend.h"
+#include "output/diagnostics.h"
+#include "platform/platform.h"
+#include "rules/rulesfile.h"
+#include "translator/rewrite.h"
+
+namespace {
+
+void printUsage() {
+    std::fputs("Использование:\n"
+               "  lum.exe файл.лумс [-js] [-r] [-w]\n"
+               "      по умолчанию — .html рядом с исходником (массив.лумс → массив.html)\n"
+               "      -js  — только код JavaScript (массив.лумс → массив.js)\n"
+               "      -r   — открыть .html в браузере сразу после компиляции\n"
+               "      -w   — режим наблюдения: при сохранении файла страница\n"
+               "             перекомпилируется и обновится сама (http://127.0.0.1:8137/)\n"
+               "  lum.exe папка        — все .лумс/.лум в папке\n"
+               "  lum.exe              — интерактивный режим\n"
+               "  Абсолютный путь тоже принимается: lum.exe \"C:\\путь\\файл.лумс\"\n",
+               stdout);
+}
+
+void pauseBeforeExit() {
+    std::fputs("\nНажмите Enter для выхода...", stdout);
+    std::fflush(stdout);
+    platform::readStdinChar();
+}
+
+std::string ask(const char* prompt) {
+    std::fputs(prompt, stdout);
+    std::fflush(stdout);
+    return readConsoleLine();
+}
+
+int compileOne(const std::string& path, const CompileOptions& options) {
+    return compileFile(path, options).empty() ? 1 : 0;
+}
+
+int runInteractive() {
+    CompileOptions options;
+    const std::string format = ask(
+        "\nФормат результата:\n"
+        "  1 — HTML-страница (можно сразу открыть в браузере)\n"
+        "  2 — JavaScript-файл (подключается к вашей странице)\n"
+        "Выберите (1/2) [1]: ");
+    options.js = format == "2";
+    std::string path = ask("Путь к файлу .лумс/.лум или к папке (Enter — текущая папка):\n> ");
+    if (path.empty()) path = ".";
+    if (!options.js) {
+        const std::string answer = ask("Открыть результат в браузере? (Y/n): ");
+        options.run = !(answer == "n" || answer == "N" || answer == "н" || answer == "Н");
+    }
+    int code;
+    switch (platform::pathKind(path)) {
+    case platform::PathKind::Folder:
+        code = runFolderMode(path, options);
+        break;
+    case platform::PathKind::File:
+        code = compileOne(path, options);
+        break;
+    default:
+        std::printf("Ошибка: не найдено: %s\n", path.c_str());
+        code = 1;
+    }
+    pauseBeforeExit();
+    return code;
+}
+
+int run(const std::vector<std::string>& args) {
+    platform::prepareConsole();
+    traceEnabled = platform::environment("LUM_TRACE").has_value();
+
+    const std::string rulesPath = locateRulesFile();
+    if (rulesPath.empty()) {
+        std::fputs("Ошибка: не найден src/keywords.csv (ищу рядом с lum.exe, в ЛУМ2.7 и в текущей папке)\n", stdout);
+        if (args.empty()) pauseBeforeExit();
+        return 1;
+    }
+    WarningList warnings;
+    if (!loadRules(rulesPath, warnings)) {
+        std::printf("Ошибка: пустой или испорченный файл правил: %s\n", rulesPath.c_str());
+        return 1;
+    }
+    printWarnings(rulesPath, warnings);
+    std::printf("ЛУМ скрипт -> HTML/JS компилятор, версия 2.7 (ЛУМ2.7). Правил: %d (%s)\n",
+                static_cast<int>(ruleTable.size()), rulesPath.c_str());
+
+    CompileOptions options;
+    std::string path;
+    for (const std::string& arg : args) {
+        if (arg == "-h" || arg == "--help" || arg == "/?") {
+            printUsage();
+            return 0;
+        }
+        if (arg == "-js" || arg == "--js")
+            options.js = true;
+        else if (arg == "-html" || arg == "--html")
+            options.js = false;
+        else if (arg == "-r" || arg == "--run")
+            options.run = true;
+        else if (arg == "-w" || arg == "--watch")
+            options.watch = true;
+        else if (!arg.empty() && arg[0] == '-') {
+            std::printf("Неизвестный флаг: %s (см. lum.exe -h)\n", arg.c_str());
+            return 1;
+        } else
+            path = arg;
+    }
+
+    if (path.empty()) return runInteractive();
+    if (options.watch) return runWatchMode(path, options);
+    switch (platform::pathKind(path)) {
+    case platform::PathKind::Folder:
+        return runFolderMode(path, options);
+    case platform::PathKind::File:
+        return compileOne(path, options);
+    default:
+        std::printf("Ошибка: файл не найден: %s\n", path.c_str());
+        return 1;
+    }
+}
+
+}  // namespace
+
+std::string readConsoleLine() {
+    std::string line;
+    if (!platform::readStdinLine(line, 1023)) return {};
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    return line;
+}
+
+int lumMain(const std::vector<std::string>& args) {
+    const int code = run(args);
+    std::fflush(stdout);
+    // Where exit statuses are 8 bits, 256 failures must not read as success.
+    return code > platform::exitCodeLimit() ? platform::exitCodeLimit() : code;
+}

@@ -1,0 +1,23 @@
+// The front end: entry, home folder and rules-file search, folder mode and watch mode.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "output/compile.h"
+
+// Start-up, arguments, one mode; returns the exit code. args excludes the program name.
+int lumMain(const std::vector<std::string>& args);
+
+// LUM_HOME when set and non-empty, else the built-in default.
+std::string homeFolder();
+// The first of six candidates that exists and is not a folder, as built; "" when none.
+std::string locateRulesFile();
+
+// One line of standard input, at most 1023 bytes, line-end characters removed; "" at end.
+std::string readConsoleLine();
+
+int runFolderMode(const std::string& folder, const CompileOptions& options);
+void listFolder(const std::string& folder, const std::string& mask, std::vector<std::string>& list);
+
+int runWatchMode(const std::string& source, const CompileOptions& options);

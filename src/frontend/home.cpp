@@ -1,0 +1,33 @@
+// The home folder and the fixed search for the rules file.
+#include <vector>
+
+#include "frontend/frontend.h"
+#include "platform/platform.h"
+
+#ifndef LUM_DEFAULT_HOME
+#error "the build defines LUM_DEFAULT_HOME, the folder an installed lum keeps its data in"
+#endif
+
+std::string homeFolder() {
+    const auto value = platform::environment("LUM_HOME");
+    if (value && !value->empty()) return *value;
+    return LUM_DEFAULT_HOME;
+}
+
+std::string locateRulesFile() {
+    const std::string sep(1, platform::separator());
+    const std::string exe = platform::executablePath();
+    const std::size_t cut = exe.find_last_of("\\/");
+    const std::string exeFolder = cut == std::string::npos ? std::string(".") : exe.substr(0, cut);
+    const std::string home = homeFolder();
+    // Plain concatenation: a home written with a trailing separator doubles it, which every
+    // system reads as one.
+    const std::vector<std::string> candidates = {
+        exeFolder + sep + "keywords.csv", exeFolder + sep + "src" + sep + "keywords.csv",
+        home + sep + "keywords.csv",      home + sep + "src" + sep + "keywords.csv",
+        "keywords.csv",                   "src" + sep + "keywords.csv",
+    };
+    for (const std::string& candidate : candidates)
+        if (platform::pathKind(candidate) == platform::PathKind::File) return candidate;
+    return {};
+}

@@ -1,0 +1,145 @@
+// The one-file compile pipeline: read, decode, translate, check, assemble, write.
+#include "output/compile.h"
+
+#include <cstdio>
+
+#include "frontend/files.h"
+#include "output/diagnostics.h"
+#include "output/page.h"
+#include "platform/platform.h"
+#include "rules/rulesfile.h"
+#include "translator/libraries_on_disk.h"
+#include "translator/rewrite.h"
+
+namespace {
+
+std::size_t lastSeparator(const std::string& path) { return path.find_last_of("\\/"); }
+
+bool endsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+void appendText(CodeText& to, const CodeText& from) {
+    to.chars.insert(to.chars.end(), from.chars.begin(), from.chars.end());
+    to.lines.insert(to.lines.end(), from.lines.begin(), from.lines.end());
+}
+
+}  // namespace
+
+std::string folderOf(const std::string& path) {
+    const std::size_t at = lastSeparator(path);
+    return at == std::string::npos ? std::string(".") : path.substr(0, at);
+}
+
+std::string fileNameOf(const std::string& path) {
+    const std::size_t at = lastSeparator(path);
+    return at == std::string::npos ? path : path.substr(at + 1);
+}
+
+std::string outputPathFor(const std::string& sourcePath, bool js) {
+    const std::string name = fileNameOf(sourcePath);
+    // Only ASCII capitals are lowered, so ".ЛУМС" or ".лумС" is no source extension.
+    std::string lowered = name;
+    for (char& c : lowered)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    std::string stem = name;
+    if (endsWith(lowered, ".лумс"))
+        stem = name.substr(0, name.size() - std::string(".лумс").size());
+    else if (endsWith(lowered, ".лум"))
+        stem = name.substr(0, name.size() - std::string(".лум").size());
+    return folderOf(sourcePath) + platform::separator() + stem + (js ? ".js" : ".html");
+}
+
+std::string escapeScriptBody(const std::string& utf8) {
+    std::string out;
+    out.reserve(utf8.size() + 64);
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        out.push_back(utf8[i]);
+        if (utf8[i] == '<' && i + 1 < utf8.size() && utf8[i + 1] == '/') out.push_back('\\');
+    }
+    return out;
+}
+
+std::string buildLineMap(const CodeText& text) {
+    std::string map = "[";
+    const std::size_t n = text.chars.size();
+    if (n > 0) map += std::to_string(text.lines[0]);
+    for (std::size_t i = 1; i < n; ++i) {
+        if (text.chars[i - 1] == 0x0A) {
+            map += ',';
+            map += std::to_string(text.lines[i]);
+        }
+    }
+    map += ']';
+    return map;
+}
+
+std::string compileFile(const std::string& sourcePath, const CompileOptions& options) {
+    std::string bytes;
+    if (!readWholeFile(sourcePath, bytes)) {
+        std::printf("Ошибка: не могу прочитать файл: %s\n", sourcePath.c_str());
+        return {};
+    }
+    dropByteOrderMark(bytes);
+
+    const char* encoding = "UTF-8";
+    CodePoints source;
+    if (!decodeUtf8(bytes, source)) {
+        decodeCp1251(bytes, source);
+        encoding = "CP1251";
+    }
+    bytes.clear();
+    bytes.shrink_to_fit();
+
+    CodeText working = makeText(source);
+    const std::string folder = folderOf(sourcePath);
+    WarningList warnings;
+    checkQuotes(source, warnings);
+    includedFiles.clear();
+
+    std::vector<std::string> libraryPaths;
+    std::vector<std::uint32_t> libraryLines;
+    collectLibraryDirectives(working, folder, libraryPaths, libraryLines, warnings);
+    CodeText finalText;
+    for (std::size_t i = 0; i < libraryPaths.size(); ++i) {
+        CodeText library;
+        if (includeLibrary(libraryPaths[i], 1, {}, library, warnings, libraryLines[i]))
+            appendText(finalText, library);
+    }
+    applyRules(working);
+    if (finalText.chars.empty()) {
+        finalText = std::move(working);
+    } else {
+        appendText(finalText, working);
+        working = CodeText();
+    }
+
+    checkBrackets(finalText, warnings);
+    printWarnings(sourcePath, warnings);
+
+    const std::string body = escapeScriptBody(encodeUtf8(finalText.chars));
+    const std::string lineMap = buildLineMap(finalText);
+    finalText = CodeText();
+    const std::string outputPath = outputPathFor(sourcePath, options.js);
+    std::string output;
+    if (options.js) {
+        output = buildScriptFile(fileNameOf(sourcePath), lineMap, body);
+    } else {
+        const std::string name = fileNameOf(outputPath);
+        const std::string title = name.substr(0, name.size() - std::string(".html").size());
+        output = buildPage(body, lineMap, title, encodeUtf8(source), options.watch);
+    }
+
+    if (!writeFileAtomically(outputPath, output)) {
+        std::printf("Ошибка: не могу записать файл: %s\n", outputPath.c_str());
+        return {};
+    }
+    std::printf("OK: %s -> %s  (%s, кодировка исходника: %s, правил: %d)\n", sourcePath.c_str(),
+                outputPath.c_str(), options.js ? "JavaScript" : "HTML", encoding,
+                static_cast<int>(ruleTable.size()));
+    if (options.run && !options.js && !options.watch) {
+        std::fflush(stdout);
+        platform::openWithShell(outputPath);
+    }
+    return outputPath;
+}

@@ -1,0 +1,26 @@
+// The one-file compile: source in, page or JavaScript file written beside it.
+#pragma once
+
+#include <string>
+
+#include "rules/text.h"
+
+struct CompileOptions {
+    bool js = false;     // write a JavaScript file instead of a page
+    bool run = false;    // open the written page; only when js and watch are both false
+    bool watch = false;  // the page carries the reload poll script
+};
+
+// Returns the path written, or "" when the compile failed; prints its own messages.
+std::string compileFile(const std::string& sourcePath, const CompileOptions& options);
+
+// Path pieces: "\" and "/" both separate; a path with neither has the folder ".".
+std::string folderOf(const std::string& path);
+std::string fileNameOf(const std::string& path);
+// Folder + native separator + stem + ".js" or ".html".
+std::string outputPathFor(const std::string& sourcePath, bool js);
+
+// Every "</" written "<\/".
+std::string escapeScriptBody(const std::string& utf8);
+// "[l1,l2,...]": the source line of the first code point of each line of the text.
+std::string buildLineMap(const CodeText& text);

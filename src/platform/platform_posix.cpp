@@ -1,0 +1,207 @@
+// The platform interface on Linux and other POSIX systems.
+#include "platform/platform.h"
+
+#include <arpa/inet.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+
+#include "rules/text.h"
+
+namespace platform {
+
+char separator() { return '/'; }
+
+PathKind pathKind(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) return PathKind::Missing;
+    return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::File;
+}
+
+std::uint64_t fileTime(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) return 0;
+    // Seconds and nanoseconds folded into one number; only equality is ever asked of it.
+    // The size joins in so that two saves within one timestamp tick still differ.
+    std::uint64_t t = static_cast<std::uint64_t>(st.st_mtim.tv_sec) * 1000000000ull +
+                      static_cast<std::uint64_t>(st.st_mtim.tv_nsec);
+    t ^= static_cast<std::uint64_t>(st.st_size) << 1;
+    return t == 0 ? 1 : t;
+}
+
+std::FILE* openFile(const std::string& path, const char* mode) {
+    if (path.empty()) return nullptr;
+    std::FILE* f = std::fopen(path.c_str(), mode);
+    if (f) ::fcntl(::fileno(f), F_SETFD, FD_CLOEXEC);
+    return f;
+}
+
+bool replaceFile(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+std::string executablePath() {
+    std::string buffer(256, '\0');
+    for (;;) {
+        const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (n < 0) return {};
+        if (static_cast<std::size_t>(n) < buffer.size()) {
+            buffer.resize(static_cast<std::size_t>(n));
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::optional<std::string> environment(const char* name) {
+    const char* value = std::getenv(name);
+    if (!value) return std::nullopt;
+    return std::string(value);
+}
+
+int processId() { return static_cast<int>(::getpid()); }
+
+int exitCodeLimit() { return 255; }
+
+void prepareConsole() {}
+
+bool readStdinLine(std::string& line, std::size_t maxBytes) {
+    line.clear();
+    std::string buffer(maxBytes + 1, '\0');
+    if (!std::fgets(buffer.data(), static_cast<int>(buffer.size()), stdin)) return false;
+    line.assign(buffer.c_str());
+    return true;
+}
+
+int readStdinChar() { return std::fgetc(stdin); }
+
+void openWithShell(const std::string& pathOrUrl) {
+    // Two forks: the middle process exits at once and is reaped here, so the opener is
+    // adopted by init and no zombie is left whatever it does.
+    const pid_t child = ::fork();
+    if (child < 0) return;
+    if (child == 0) {
+        const pid_t grandchild = ::fork();
+        if (grandchild == 0) {
+            const int devnull = ::open("/dev/null", O_RDWR);
+            if (devnull >= 0) {
+                ::dup2(devnull, 0);
+                ::dup2(devnull, 1);
+                ::dup2(devnull, 2);
+            }
+            char* const argv[] = {const_cast<char*>("xdg-open"), const_cast<char*>(pathOrUrl.c_str()),
+                                  nullptr};
+            ::execvp("xdg-open", argv);
+            ::_exit(127);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+namespace {
+
+// The Windows wildcard "*.ext": any name, possibly empty, then the extension, compared
+// case-insensitively with the system's case mapping. Other masks compare whole names.
+bool maskMatches(const std::string& name, const std::string& mask) {
+    const CodePoints n = decodeBytes(name);
+    if (mask.empty() || mask[0] != '*') return name == mask;
+    const CodePoints tail = decodeBytes(mask.substr(1));
+    if (n.size() < tail.size()) return false;
+    const std::size_t start = n.size() - tail.size();
+    for (std::size_t i = 0; i < tail.size(); ++i)
+        if (!sameLetter(n[start + i], tail[i])) return false;
+    return true;
+}
+
+}  // namespace
+
+std::vector<FolderEntry> findEntries(const std::string& folder, const std::string& mask) {
+    std::vector<FolderEntry> entries;
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return entries;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name == "." || name == ".." || !maskMatches(name, mask)) continue;
+        FolderEntry entry;
+        entry.name = name;
+        entry.isFolder = pathKind(folder + "/" + name) == PathKind::Folder;
+        entries.push_back(std::move(entry));
+    }
+    ::closedir(dir);
+    return entries;
+}
+
+TimeOfDay localTimeOfDay() {
+    const std::time_t now = std::time(nullptr);
+    std::tm parts {};
+    ::localtime_r(&now, &parts);
+    return {parts.tm_hour, parts.tm_min, parts.tm_sec};
+}
+
+bool startSockets() { return true; }
+
+ListenResult listenLoopback(std::uint16_t port, int backlog, Socket& out) {
+    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (s < 0) return ListenResult::NoSocket;
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(s, backlog) != 0) {
+        ::close(s);
+        return ListenResult::PortBusy;
+    }
+    out = s;
+    return ListenResult::Listening;
+}
+
+Socket acceptConnection(Socket listener) {
+    const int s = ::accept4(static_cast<int>(listener), nullptr, nullptr, SOCK_CLOEXEC);
+    return s < 0 ? invalidSocket : s;
+}
+
+int receiveSome(Socket s, char* buffer, std::size_t size, int timeoutMs) {
+    pollfd p {};
+    p.fd = static_cast<int>(s);
+    p.events = POLLIN;
+    int ready;
+    do {
+        ready = ::poll(&p, 1, timeoutMs);
+    } while (ready < 0 && errno == EINTR);
+    if (ready <= 0) return ready;
+    ssize_t n;
+    do {
+        n = ::recv(static_cast<int>(s), buffer, size, 0);
+    } while (n < 0 && errno == EINTR);
+    return static_cast<int>(n);
+}
+
+bool sendAll(Socket s, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::send(static_cast<int>(s), data, size, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+void closeSocket(Socket s) { ::close(static_cast<int>(s)); }
+
+}  // namespace platform

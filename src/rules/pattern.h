@@ -1,0 +1,35 @@
+// The pattern language: compiled node arrays and the anchored backtracking matcher.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "rules/text.h"
+
+struct PatternNode {
+    bool isSet = false;
+    bool isBoundary = false;
+    bool negated = false;    // only with isSet
+    bool oneOrMore = false;  // ignored on boundary nodes
+    std::uint32_t ch = 0;    // the literal, when neither isSet nor isBoundary
+    CodePoints members;      // a set's code points in written order, duplicates kept
+};
+
+// Never changed after compilation; an empty pattern never matches.
+using CompiledPattern = std::vector<PatternNode>;
+
+// Never fails: a trailing "\" is a literal backslash, a trailing "[" or "[^" is dropped, and
+// an unterminated set is dropped with everything after its opening bracket.
+void compilePattern(const CodePoints& pattern, CompiledPattern& nodes);
+
+// ASCII digits and letters, "_", А-я, Ё and ё.
+inline bool isWordChar(std::uint32_t c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || c == '_' || (c >= 'a' && c <= 'z') ||
+           (c >= 0x410 && c <= 0x44F) || c == 0x401 || c == 0x451;
+}
+
+// Anchored at `pos`: the end of the match (possibly == pos, an empty match) or -1.
+// Allocates nothing; recursion depth is at most the number of oneOrMore nodes.
+std::int32_t matchAt(const CompiledPattern& nodes, std::size_t node, std::size_t pos,
+                     const std::uint32_t* text, std::size_t length, bool ignoreCase);
