@@ -1,0 +1,38 @@
+#!/bin/bash
+# Builds lum and runs every test: unit, end-to-end and browser tests on Linux, then the
+# Windows build under Wine. Installs what a fresh machine lacks; under CI a tool that cannot
+# be had is a failure, never a skip.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+updated=no
+install() {  # install <debian package>...
+  echo "== installing $*"
+  if [ "$updated" = no ]; then apt-get update -qq; updated=yes; fi
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$@" >/dev/null
+}
+need() {  # need <command> <debian package>...
+  local cmd=$1; shift
+  command -v "$cmd" >/dev/null 2>&1 && return 0
+  install "$@"
+  command -v "$cmd" >/dev/null 2>&1 || { echo "error: $cmd is still missing after installing $*"; exit 1; }
+}
+need cmake cmake
+need ninja ninja-build
+need g++ g++
+need node nodejs
+need chromium chromium
+[ -e /usr/lib/x86_64-linux-gnu/cmake/GTest ] || install libgtest-dev
+
+echo "== native build"
+cmake -S . -B build -G Ninja -DLUM_TESTS=ON >/dev/null
+ninja -C build
+echo "== native tests"
+ctest --test-dir build --output-on-failure
+
+if [ -x tests/windows/run.sh ]; then
+  echo "== Windows build under Wine"
+  bash tests/windows/run.sh
+fi
+echo "== all tests passed"
