@@ -1,0 +1,131 @@
+// Library directives: found outside string literals, looked up on disk, removed from the text.
+#include <string>
+
+#include "frontend/frontend.h"
+#include "platform/platform.h"
+#include "translator/libraries_on_disk.h"
+#include "translator/quotes.h"
+
+namespace {
+
+struct DirectiveWords {
+    CodePoints longPrefix;   // "подключить библиотеку ", any case
+    CodePoints shortPrefix;  // "ПБ ", exactly
+    CodePoints builtinLibraryNames[5];
+};
+
+const DirectiveWords& directiveWords() {
+    // A directive naming one of these stays in the text for the rules to rewrite.
+    static const DirectiveWords fixed{
+        decodeBytes("подключить библиотеку "),
+        decodeBytes("ПБ "),
+        {decodeBytes("расширенной работы с холстом"), decodeBytes("расширенной математики"),
+         decodeBytes("расширенной работы с текстом"), decodeBytes("кода в одну строку"), decodeBytes("привет")},
+    };
+    return fixed;
+}
+
+const char* const libraryFolderName = "библиотеки";
+const char* const candidateExtensions[] = {".лумс", ".лум", ".js"};
+
+bool sameLetters(const std::uint32_t* a, const CodePoints& b) {
+    for (std::size_t i = 0; i < b.size(); ++i)
+        if (!sameLetter(a[i], b[i])) return false;
+    return true;
+}
+
+// Position just after the prefix of a directive starting at L, or 0 when none starts there.
+std::size_t afterPrefix(const std::uint32_t* chars, std::size_t n, std::size_t L) {
+    const DirectiveWords& fixed = directiveWords();
+    const CodePoints& s = fixed.shortPrefix;
+    if (L + s.size() <= n && chars[L] == s[0] && chars[L + 1] == s[1] && chars[L + 2] == s[2]) return L + s.size();
+    const CodePoints& l = fixed.longPrefix;
+    if (L + l.size() <= n && sameLetters(chars + L, l)) return L + l.size();
+    return 0;
+}
+
+bool isBuiltinName(const std::uint32_t* name, std::size_t length) {
+    for (const CodePoints& builtin : directiveWords().builtinLibraryNames)
+        if (builtin.size() == length && sameLetters(name, builtin)) return true;
+    return false;
+}
+
+// The first candidate that is a file: folders in search order, extensions within each.
+std::string findLibrary(const std::string& folder, const std::string& name) {
+    // The system would read a path only up to a NUL, so such a name could reach some other file.
+    if (name.find('\0') != std::string::npos) return {};
+    const std::string sep(1, platform::separator());
+    const std::string home = homeFolder();
+    const std::string folders[] = {folder + sep + libraryFolderName, folder, home + sep + libraryFolderName, home};
+    for (const std::string& place : folders) {
+        for (const char* extension : candidateExtensions) {
+            const std::string candidate = place + sep + name + extension;
+            if (platform::pathKind(candidate) == platform::PathKind::File) return candidate;
+        }
+    }
+    return {};
+}
+
+std::string notFoundWarning(std::uint32_t line, const std::string& name) {
+    return "строка " + std::to_string(line) + ": библиотека «" + name + "» не найдена (искал библиотеки\\" + name +
+           ".лумс|.лум|.js рядом с программой и в ЛУМ2.7) — строка удалена";
+}
+
+}  // namespace
+
+void collectLibraryDirectives(CodeText& text, const std::string& folder, std::vector<std::string>& paths,
+                              std::vector<std::uint32_t>& lines, WarningList& warnings) {
+    const std::uint32_t* chars = text.chars.data();
+    const std::size_t n = text.chars.size();
+    translator::QuoteCloser closer(chars, n);
+
+    CodeText out;
+    bool rebuilt = false;
+    std::size_t copiedUpTo = 0;
+    std::size_t L = 0;
+    while (L < n) {
+        if (translator::isQuote(chars[L])) {
+            const std::size_t q = closer.closing(L);
+            if (q < n) {
+                L = q + 1;
+                continue;
+            }
+        }
+        std::size_t R = afterPrefix(chars, n, L);
+        if (R == 0 || R >= n) {
+            ++L;
+            continue;
+        }
+        std::size_t Q = R;
+        while (Q < n && chars[Q] != 0x0A && chars[Q] != 0x0D) ++Q;
+        while (Q > R && (chars[Q - 1] == '\t' || chars[Q - 1] == ' ' || chars[Q - 1] == ';')) --Q;
+        while (R < Q && (chars[R] == ' ' || chars[R] == '\t')) ++R;
+        if (R == Q || isBuiltinName(chars + R, Q - R)) {  // not a directive, or one for the rules
+            ++L;
+            continue;
+        }
+
+        const std::string name = encodeUtf8(chars + R, Q - R);
+        const std::string found = findLibrary(folder, name);
+        if (found.empty()) {
+            warnings.push_back(notFoundWarning(text.lines[L], name));
+        } else {
+            paths.push_back(found);
+            lines.push_back(text.lines[L]);
+        }
+        // The directive goes; what trimming left behind it, and the line break, stay.
+        if (!rebuilt) {
+            rebuilt = true;
+            out.chars.reserve(n);
+            out.lines.reserve(n);
+        }
+        out.chars.insert(out.chars.end(), chars + copiedUpTo, chars + L);
+        out.lines.insert(out.lines.end(), text.lines.begin() + copiedUpTo, text.lines.begin() + L);
+        L = Q;
+        copiedUpTo = Q;
+    }
+    if (!rebuilt) return;
+    out.chars.insert(out.chars.end(), chars + copiedUpTo, chars + n);
+    out.lines.insert(out.lines.end(), text.lines.begin() + copiedUpTo, text.lines.end());
+    text = std::move(out);
+}

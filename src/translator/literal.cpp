@@ -1,0 +1,49 @@
+// Fixed-literal replacement, used by the post-steps of rule application.
+#include <string>
+
+#include "translator/rewrite.h"
+
+void replaceLiteral(CodeText& text, std::string_view search, std::string_view replacement, bool ignoreCase,
+                    bool firstOnly) {
+    const CodePoints s = decodeBytes(std::string(search));
+    const CodePoints t = decodeBytes(std::string(replacement));
+    const std::size_t m = s.size();
+    const std::size_t n = text.chars.size();
+    if (m == 0 || m > n) return;
+    const std::uint32_t* chars = text.chars.data();
+
+    auto occursAt = [&](std::size_t i) {
+        for (std::size_t j = 0; j < m; ++j) {
+            const bool same = ignoreCase ? sameLetter(chars[i + j], s[j]) : chars[i + j] == s[j];
+            if (!same) return false;
+        }
+        return true;
+    };
+
+    CodeText out;
+    bool rebuilt = false;
+    std::size_t copiedUpTo = 0;
+    std::size_t i = 0;
+    while (i + m <= n) {
+        if (!occursAt(i)) {
+            ++i;
+            continue;
+        }
+        if (!rebuilt) {
+            rebuilt = true;
+            out.chars.reserve(n + 64);
+            out.lines.reserve(n + 64);
+        }
+        out.chars.insert(out.chars.end(), chars + copiedUpTo, chars + i);
+        out.lines.insert(out.lines.end(), text.lines.begin() + copiedUpTo, text.lines.begin() + i);
+        out.chars.insert(out.chars.end(), t.begin(), t.end());
+        out.lines.insert(out.lines.end(), t.size(), text.lines[i]);
+        i += m;
+        copiedUpTo = i;
+        if (firstOnly) break;
+    }
+    if (!rebuilt) return;
+    out.chars.insert(out.chars.end(), chars + copiedUpTo, chars + n);
+    out.lines.insert(out.lines.end(), text.lines.begin() + copiedUpTo, text.lines.end());
+    text = std::move(out);
+}
