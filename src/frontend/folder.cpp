@@ -1,22 +1,44 @@
 // Folder mode: every source file directly in one folder, compiled in code-unit order.
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <utility>
 
 #include "frontend/frontend.h"
 #include "platform/platform.h"
 
 namespace {
 
-// The path as UTF-16 code units, so that paths sort as the system's wide strings do.
+// The path as UTF-16 code units, the form the system's wide strings sort in. Each valid
+// UTF-8 sequence gives its code point; a byte that starts none (a name the system stores in
+// another encoding) stands as the unit 0xDC00 + byte, so one odd name cannot move the rest.
 std::u16string utf16Units(const std::string& path) {
     std::u16string units;
-    for (std::uint32_t cp : decodeBytes(path)) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(path.data());
+    const std::size_t n = path.size();
+    for (std::size_t i = 0; i < n;) {
+        const unsigned char lead = bytes[i];
+        std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        std::uint32_t cp = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        bool valid = length > 0 && i + length <= n;
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            if ((bytes[i + k] & 0xC0) != 0x80) valid = false;
+            cp = (cp << 6) | (bytes[i + k] & 0x3F);
+        }
+        static constexpr std::uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (valid && (cp < smallest[length] || cp > 0x10FFFF)) valid = false;
+        if (!valid) {
+            units.push_back(static_cast<char16_t>(0xDC00 + lead));
+            ++i;
+            continue;
+        }
         if (cp >= 0x10000) {
             units.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
             units.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
         } else {
             units.push_back(static_cast<char16_t>(cp));
         }
+        i += length;
     }
     return units;
 }
@@ -39,7 +61,7 @@ int runFolderMode(const std::string& folder, const CompileOptions& options) {
     std::vector<std::pair<std::u16string, std::string>> keyed;
     keyed.reserve(paths.size());
     for (std::string& p : paths) keyed.emplace_back(utf16Units(p), std::move(p));
-    std::sort(keyed.begin(), keyed.end(),
+    std::stable_sort(keyed.begin(), keyed.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
     int failures = 0;
     for (const auto& [key, path] : keyed)

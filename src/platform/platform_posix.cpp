@@ -115,11 +115,31 @@ void openWithShell(const std::string& pathOrUrl) {
 
 namespace {
 
+// A name's code points; a byte that begins no valid UTF-8 sequence becomes a value no mask
+// holds, so the rest of the name still compares.
+CodePoints lenientCodePoints(const std::string& name) {
+    CodePoints points;
+    for (std::size_t i = 0; i < name.size();) {
+        std::size_t length = 1;
+        const unsigned char lead = static_cast<unsigned char>(name[i]);
+        if (lead >= 0xC0) length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        CodePoints one;
+        if (i + length <= name.size() && decodeUtf8(name.substr(i, length), one) && one.size() == 1) {
+            points.push_back(one[0]);
+            i += length;
+        } else {
+            points.push_back(0xFFFFFFFFu);
+            ++i;
+        }
+    }
+    return points;
+}
+
 // The Windows wildcard "*.ext": any name, possibly empty, then the extension, compared
 // case-insensitively with the system's case mapping. Other masks compare whole names.
 bool maskMatches(const std::string& name, const std::string& mask) {
-    const CodePoints n = decodeBytes(name);
     if (mask.empty() || mask[0] != '*') return name == mask;
+    const CodePoints n = lenientCodePoints(name);
     const CodePoints tail = decodeBytes(mask.substr(1));
     if (n.size() < tail.size()) return false;
     const std::size_t start = n.size() - tail.size();
@@ -132,14 +152,22 @@ bool maskMatches(const std::string& name, const std::string& mask) {
 
 std::vector<FolderEntry> findEntries(const std::string& folder, const std::string& mask) {
     std::vector<FolderEntry> entries;
-    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    const std::string base = folder.empty() ? "." : folder;
+    DIR* dir = ::opendir(base.c_str());
     if (!dir) return entries;
     while (const dirent* e = ::readdir(dir)) {
         const std::string name = e->d_name;
         if (name == "." || name == ".." || !maskMatches(name, mask)) continue;
+        // Followed through links, like the attributes the Windows search reports. Pipes,
+        // sockets and devices are no files a compile could read (opening a pipe would
+        // block), so they are left out; an entry that cannot be queried, such as a dangling
+        // link, stays and fails in its compile with a message.
+        struct stat st {};
+        const bool queried = ::stat((base + "/" + name).c_str(), &st) == 0;
+        if (queried && !S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) continue;
         FolderEntry entry;
         entry.name = name;
-        entry.isFolder = pathKind(folder + "/" + name) == PathKind::Folder;
+        entry.isFolder = queried && S_ISDIR(st.st_mode);
         entries.push_back(std::move(entry));
     }
     ::closedir(dir);
@@ -162,6 +190,11 @@ ListenResult listenLoopback(std::uint16_t port, int backlog, Socket& out) {
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    // Here the option only lets a restarted server take its port back while connections
+    // of the last run linger in TIME_WAIT (a port with a listener on it stays taken), which
+    // is how binding behaves on Windows without it.
+    const int reuse = 1;
+    ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
     if (::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(s, backlog) != 0) {
         ::close(s);
         return ListenResult::PortBusy;
