@@ -1,0 +1,63 @@
+// Small helpers shared by the translator's unit tests: texts from UTF-8, rules, saved globals.
+#pragma once
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "rules/pattern.h"
+#include "rules/rulesfile.h"
+#include "rules/text.h"
+
+inline CodeText textOf(const std::string& utf8) { return makeText(decodeBytes(utf8)); }
+inline std::string utf8Of(const CodeText& text) { return encodeUtf8(text.chars); }
+
+// The line numbers of a text as one comma-separated string, for compact expectations.
+inline std::string linesOf(const CodeText& text) {
+    std::string s;
+    for (std::size_t i = 0; i < text.lines.size(); ++i) s += (i ? "," : "") + std::to_string(text.lines[i]);
+    return s;
+}
+
+inline Rule makeRule(const std::string& pattern, const std::string& replacement, bool ignoreCase = false) {
+    Rule rule;
+    rule.pattern = decodeBytes(pattern);
+    rule.replacement = decodeBytes(replacement);
+    rule.ignoreCase = ignoreCase;
+    compilePattern(rule.pattern, rule.nodes);
+    return rule;
+}
+
+// Puts the given rules in the process-wide table for one test and gives the old table back.
+class ScopedRules {
+public:
+    explicit ScopedRules(std::vector<Rule> rules) : saved_(std::move(ruleTable)) { ruleTable = std::move(rules); }
+    ~ScopedRules() { ruleTable = std::move(saved_); }
+    ScopedRules(const ScopedRules&) = delete;
+    ScopedRules& operator=(const ScopedRules&) = delete;
+
+private:
+    std::vector<Rule> saved_;
+};
+
+// Sets (or, with nullopt, removes) an environment variable for one test.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
+        if (const char* old = std::getenv(name)) saved_ = old;
+        set(value);
+    }
+    ~ScopedEnv() { set(saved_); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    void set(const std::optional<std::string>& value) {
+        if (value) ::setenv(name_.c_str(), value->c_str(), 1);
+        else ::unsetenv(name_.c_str());
+    }
+    std::string name_;
+    std::optional<std::string> saved_;
+};
