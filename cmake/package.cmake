@@ -1,0 +1,51 @@
+# Makes a release package: run with -DKIND=windows (the zip from the cross build) or
+# -DKIND=linux (a tarball of what `cmake --install` lays out), -DSOURCE_ROOT, -DBINARY_ROOT
+# and, for Windows, -DEXE (the built lum.exe).
+set(VERSION 2.7)
+set(STAGE ${BINARY_ROOT}/package)
+file(REMOVE_RECURSE ${STAGE})
+
+if(KIND STREQUAL "windows")
+  set(NAME lum-${VERSION}-windows)
+  set(ROOT ${STAGE}/${NAME})
+  # Everything the program looks for sits beside lum.exe, the first place it searches.
+  file(MAKE_DIRECTORY ${ROOT})
+  file(COPY ${EXE} DESTINATION ${ROOT})
+  file(COPY ${SOURCE_ROOT}/src/keywords.csv DESTINATION ${ROOT})
+  if(IS_DIRECTORY "${SOURCE_ROOT}/библиотеки")
+    file(COPY "${SOURCE_ROOT}/библиотеки" DESTINATION ${ROOT})
+  endif()
+  # Example sources only: pages compiled in the source tree stay out.
+  file(GLOB_RECURSE examples RELATIVE ${SOURCE_ROOT}/examples ${SOURCE_ROOT}/examples/*)
+  foreach(example IN LISTS examples)
+    if(NOT example MATCHES "^[^/]*\\.(html|js)$")
+      get_filename_component(folder ${example} DIRECTORY)
+      file(COPY ${SOURCE_ROOT}/examples/${example} DESTINATION ${ROOT}/examples/${folder})
+    endif()
+  endforeach()
+  if(EXISTS "${SOURCE_ROOT}/docs/язык.md")
+    file(COPY "${SOURCE_ROOT}/docs/язык.md" DESTINATION ${ROOT}/docs)
+  endif()
+  set(ARCHIVE ${BINARY_ROOT}/${NAME}.zip)
+  file(REMOVE ${ARCHIVE})
+  execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${ARCHIVE} --format=zip ${NAME}
+                  WORKING_DIRECTORY ${STAGE} RESULT_VARIABLE failed)
+elseif(KIND STREQUAL "linux")
+  set(NAME lum-${VERSION}-linux)
+  set(ROOT ${STAGE}/${NAME})
+  execute_process(COMMAND ${CMAKE_COMMAND} --install ${BINARY_ROOT} --prefix ${ROOT}
+                  OUTPUT_QUIET RESULT_VARIABLE failed)
+  if(NOT failed)
+    set(ARCHIVE ${BINARY_ROOT}/${NAME}.tar.gz)
+    file(REMOVE ${ARCHIVE})
+    execute_process(COMMAND ${CMAKE_COMMAND} -E tar czf ${ARCHIVE} ${NAME}
+                    WORKING_DIRECTORY ${STAGE} RESULT_VARIABLE failed)
+  endif()
+else()
+  message(FATAL_ERROR "KIND is windows or linux, not '${KIND}'")
+endif()
+
+if(failed)
+  message(FATAL_ERROR "packaging failed: ${failed}")
+endif()
+message(STATUS "package: ${ARCHIVE}")

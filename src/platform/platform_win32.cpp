@@ -1,0 +1,275 @@
+// The platform interface on Windows: UTF-8 inside, UTF-16 at every Win32 call.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <climits>
+#include <cstdio>
+#include <cwchar>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+namespace {
+
+// Code page 65001 without flags: a malformed sequence becomes U+FFFD rather than an error.
+std::wstring widen(const std::string& utf8) {
+    if (utf8.empty()) return {};
+    const int size = static_cast<int>(utf8.size());
+    const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), n);
+    return wide;
+}
+
+std::string narrow(const wchar_t* wide, std::size_t length) {
+    if (length == 0) return {};
+    const int size = static_cast<int>(length);
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide, size, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return {};
+    std::string utf8(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide, size, utf8.data(), n, nullptr, nullptr);
+    return utf8;
+}
+
+// True when standard input is a console window rather than a pipe or a file.
+bool stdinIsConsole(HANDLE& handle) {
+    handle = ::GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode) != 0;
+}
+
+// Makes a handle stay in this process when the shell starts another one.
+void keepFromChildren(SOCKET s) { ::SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0); }
+
+}  // namespace
+
+char separator() { return '\\'; }
+
+PathKind pathKind(const std::string& path) {
+    if (path.empty()) return PathKind::Missing;
+    const DWORD attributes = ::GetFileAttributesW(widen(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File;
+}
+
+std::uint64_t fileTime(const std::string& path) {
+    if (path.empty()) return 0;
+    WIN32_FILE_ATTRIBUTE_DATA data {};
+    if (!::GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &data)) return 0;
+    std::uint64_t t = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                      data.ftLastWriteTime.dwLowDateTime;
+    // The size joins in so that two saves within one timestamp tick still differ.
+    t ^= ((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) << 1;
+    return t == 0 ? 1 : t;
+}
+
+std::FILE* openFile(const std::string& path, const char* mode) {
+    if (path.empty() || !mode) return nullptr;
+    std::wstring wideMode = widen(mode);
+    // Binary whatever the caller wrote, and not inherited by programs the shell starts.
+    if (wideMode.find(L'b') == std::wstring::npos) wideMode += L'b';
+    wideMode += L'N';
+    return ::_wfopen(widen(path).c_str(), wideMode.c_str());
+}
+
+bool replaceFile(const std::string& from, const std::string& to) {
+    return ::MoveFileExW(widen(from).c_str(), widen(to).c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool removeFile(const std::string& path) { return ::DeleteFileW(widen(path).c_str()) != 0; }
+
+std::string executablePath() {
+    // The buffer grows until the whole path fits: installations deeper than 260 units exist.
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(buffer.size());
+        const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), size);
+        if (n == 0) return {};
+        if (n < size) return narrow(buffer.data(), n);
+        if (buffer.size() >= 32768 * 2) return {};
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::optional<std::string> environment(const char* name) {
+    // Read as UTF-16, so a value with Cyrillic letters arrives whole whatever the ANSI
+    // code page is.
+    const std::wstring wideName = widen(name ? name : "");
+    if (wideName.empty()) return std::nullopt;
+    std::wstring value(256, L'\0');
+    for (;;) {
+        ::SetLastError(ERROR_SUCCESS);
+        const DWORD n = ::GetEnvironmentVariableW(wideName.c_str(), value.data(), static_cast<DWORD>(value.size()));
+        if (n == 0) {
+            if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+            return std::string();
+        }
+        if (n < value.size()) return narrow(value.data(), n);
+        value.resize(n);  // n counts the terminating zero when the buffer was too small
+    }
+}
+
+int processId() { return static_cast<int>(::GetCurrentProcessId()); }
+
+int exitCodeLimit() { return INT_MAX; }
+
+void prepareConsole() {
+    ::SetConsoleOutputCP(CP_UTF8);
+    ::SetConsoleCP(CP_UTF8);
+    // Bytes go out as written: a "\n" stays one byte, exactly as the messages spell it.
+    std::fflush(stdout);
+    std::fflush(stderr);
+    ::_setmode(::_fileno(stdout), _O_BINARY);
+    ::_setmode(::_fileno(stderr), _O_BINARY);
+    ::_setmode(::_fileno(stdin), _O_BINARY);
+}
+
+bool readStdinLine(std::string& line, std::size_t maxBytes) {
+    line.clear();
+    HANDLE in;
+    if (stdinIsConsole(in)) {
+        // A console hands out UTF-16; no unit can grow past three UTF-8 bytes and a
+        // surrogate pair past four, so this many units always fit in maxBytes. What is not
+        // read stays in the console's buffer for the next call.
+        std::size_t units = maxBytes / 3 > 1 ? maxBytes / 3 - 1 : 1;
+        std::wstring buffer(units + 1, L'\0');
+        DWORD got = 0;
+        if (!::ReadConsoleW(in, buffer.data(), static_cast<DWORD>(units), &got, nullptr) || got == 0) return false;
+        // Ctrl+Z at the start of a line is the console's end of input.
+        if (buffer[0] == 0x1A) return false;
+        if (buffer[got - 1] >= 0xD800 && buffer[got - 1] <= 0xDBFF) {
+            DWORD more = 0;
+            if (::ReadConsoleW(in, buffer.data() + got, 1, &more, nullptr)) got += more;
+        }
+        line = narrow(buffer.data(), got);
+        return true;
+    }
+    std::string buffer(maxBytes + 1, '\0');
+    if (!std::fgets(buffer.data(), static_cast<int>(buffer.size()), stdin)) return false;
+    line.assign(buffer.c_str());
+    return true;
+}
+
+int readStdinChar() {
+    HANDLE in;
+    if (stdinIsConsole(in)) {
+        wchar_t unit = 0;
+        DWORD got = 0;
+        if (!::ReadConsoleW(in, &unit, 1, &got, nullptr) || got == 0 || unit == 0x1A) return -1;
+        return unit < 0x80 ? static_cast<int>(unit) : '?';
+    }
+    return std::fgetc(stdin);
+}
+
+void openWithShell(const std::string& pathOrUrl) {
+    // The shell's handlers may be COM objects; a second initialisation is harmless.
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    ::ShellExecuteW(nullptr, L"open", widen(pathOrUrl).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    if (SUCCEEDED(com)) ::CoUninitialize();
+}
+
+std::vector<FolderEntry> findEntries(const std::string& folder, const std::string& mask) {
+    std::vector<FolderEntry> entries;
+    const std::string base = folder.empty() ? std::string(".") : folder;
+    WIN32_FIND_DATAW data {};
+    const HANDLE search = ::FindFirstFileW(widen(base + "\\" + mask).c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) return entries;
+    do {
+        const std::string name = narrow(data.cFileName, std::wcslen(data.cFileName));
+        if (name == "." || name == "..") continue;
+        FolderEntry entry;
+        entry.name = name;
+        entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entries.push_back(std::move(entry));
+    } while (::FindNextFileW(search, &data));
+    ::FindClose(search);
+    return entries;
+}
+
+TimeOfDay localTimeOfDay() {
+    SYSTEMTIME now {};
+    ::GetLocalTime(&now);
+    return {now.wHour, now.wMinute, now.wSecond};
+}
+
+bool startSockets() {
+    // Each call takes a reference of its own; they are never given back, as the process
+    // keeps serving until it is stopped.
+    WSADATA data {};
+    if (::WSAStartup(MAKEWORD(2, 2), &data) != 0) return false;
+    if (LOBYTE(data.wVersion) != 2 || HIBYTE(data.wVersion) != 2) {
+        ::WSACleanup();
+        return false;
+    }
+    return true;
+}
+
+ListenResult listenLoopback(std::uint16_t port, int backlog, Socket& out) {
+    const SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s == INVALID_SOCKET) return ListenResult::NoSocket;
+    keepFromChildren(s);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = ::htons(port);
+    address.sin_addr.s_addr = ::htonl(INADDR_LOOPBACK);
+    if (::bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || ::listen(s, backlog) != 0) {
+        ::closesocket(s);
+        return ListenResult::PortBusy;
+    }
+    out = static_cast<Socket>(s);
+    return ListenResult::Listening;
+}
+
+Socket acceptConnection(Socket listener) {
+    const SOCKET s = ::accept(static_cast<SOCKET>(listener), nullptr, nullptr);
+    if (s == INVALID_SOCKET) return invalidSocket;
+    keepFromChildren(s);
+    return static_cast<Socket>(s);
+}
+
+int receiveSome(Socket s, char* buffer, std::size_t size, int timeoutMs) {
+    const SOCKET socket = static_cast<SOCKET>(s);
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(socket, &readable);
+    timeval wait {};
+    wait.tv_sec = timeoutMs / 1000;
+    wait.tv_usec = (timeoutMs % 1000) * 1000;
+    // The first argument is ignored by Winsock.
+    const int ready = ::select(0, &readable, nullptr, nullptr, timeoutMs < 0 ? nullptr : &wait);
+    if (ready == SOCKET_ERROR) return -1;
+    if (ready == 0) return 0;
+    const int chunk = size > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(size);
+    const int n = ::recv(socket, buffer, chunk, 0);
+    return n == SOCKET_ERROR ? -1 : n;
+}
+
+bool sendAll(Socket s, const char* data, std::size_t size) {
+    while (size > 0) {
+        const int chunk = size > (1u << 30) ? (1 << 30) : static_cast<int>(size);
+        const int n = ::send(static_cast<SOCKET>(s), data, chunk, 0);
+        if (n == SOCKET_ERROR || n <= 0) return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+void closeSocket(Socket s) { ::closesocket(static_cast<SOCKET>(s)); }
+
+}  // namespace platform
