@@ -1,4 +1,29 @@
-// STAND-IN, replaced by the real library table.
+// The table of the four built-in script libraries, their texts embedded from libraries/*.js.
 #include "rules/libraries.h"
-const BuiltinLibrary* builtinLibraries() { return nullptr; }
-const BuiltinLibrary* findLibraryByTag(std::string_view) { return nullptr; }
+
+#include "embedded/libraryCanvas.h"
+#include "embedded/libraryMath.h"
+#include "embedded/libraryOneLine.h"
+#include "embedded/libraryText.h"
+
+namespace {
+
+// The texts are inserted whole wherever their rule matches, possibly more than once, so they
+// declare only what may be declared twice: functions and var globals (the class ЛУМС is a
+// class expression held in a var).
+constexpr BuiltinLibrary libraries[builtinLibraryCount] = {
+    {"{LIB_CANVAS}", "расширенной работы с холстом", libraryCanvas},
+    {"{LIB_MATH}", "расширенной математики", libraryMath},
+    {"{LIB_TEXT}", "расширенной работы с текстом", libraryText},
+    {"{LIB_ONELINE}", "кода в одну строку", libraryOneLine},
+};
+
+}  // namespace
+
+const BuiltinLibrary* builtinLibraries() { return libraries; }
+
+const BuiltinLibrary* findLibraryByTag(std::string_view field) {
+    for (const BuiltinLibrary& library : libraries)
+        if (library.tag == field) return &library;
+    return nullptr;
+}

@@ -1,5 +1,110 @@
-// STAND-IN, replaced by the real loader.
+// Parses keywords.csv into rules and keeps the process-wide rule table.
 #include "rules/rulesfile.h"
+
+#include <utility>
+
+#include "frontend/files.h"
+#include "rules/libraries.h"
+
 std::vector<Rule> ruleTable;
-std::vector<Rule> parseRules(const std::string&, WarningList&) { return {}; }
-bool loadRules(const std::string&, WarningList&) { ruleTable.assign(1, Rule{}); return true; }
+
+namespace {
+
+// Commas separate fields; a double quote anywhere toggles quoted mode, in which commas are
+// data and a doubled quote is one quote. The field being collected always ends the list, so
+// a line yields at least one field.
+std::vector<std::string> splitFields(const std::string& line) {
+    std::vector<std::string> fields;
+    std::string field;
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted) {
+            if (c != '"') {
+                field.push_back(c);
+            } else if (i + 1 < line.size() && line[i + 1] == '"') {
+                field.push_back('"');
+                ++i;
+            } else {
+                quoted = false;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            fields.push_back(std::move(field));
+            field.clear();
+        } else {
+            field.push_back(c);
+        }
+    }
+    fields.push_back(std::move(field));
+    return fields;
+}
+
+std::string linePrefix(std::size_t lineNumber) {
+    return "keywords.csv, строка " + std::to_string(lineNumber) + ": ";
+}
+
+bool isTagShaped(const std::string& field) {
+    return field.size() >= 2 && field.front() == '{' && field.back() == '}';
+}
+
+}  // namespace
+
+std::vector<Rule> parseRules(const std::string& input, WarningList& warnings) {
+    std::string bytes = input;
+    dropByteOrderMark(bytes);
+
+    std::vector<Rule> rules;
+    std::size_t lineNumber = 0;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t lf = bytes.find('\n', start);
+        const std::size_t end = lf == std::string::npos ? bytes.size() : lf;
+        std::string line = bytes.substr(start, end - start);
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+
+        if (!line.empty()) {
+            const std::vector<std::string> fields = splitFields(line);
+            if (lineNumber == 1 && fields[0] == "pattern") {
+                // the header
+            } else if (fields.size() < 3) {
+                warnings.push_back(linePrefix(lineNumber) + "меньше 3 полей — пропущено");
+            } else {
+                Rule rule;
+                rule.pattern = decodeBytes(fields[0]);
+                const std::string& replacement = fields[1];
+                const std::string& flags = fields[2];
+                const BuiltinLibrary* library = nullptr;
+                if (rule.pattern.empty()) {
+                    warnings.push_back(linePrefix(lineNumber) + "пустое ключевое слово — пропущено");
+                } else if (flags != "g" && flags != "gi") {
+                    warnings.push_back(linePrefix(lineNumber) + "флаги '" + flags + "' (нужно g или gi) — пропущено");
+                } else if (!(library = findLibraryByTag(replacement)) && isTagShaped(replacement)) {
+                    warnings.push_back(linePrefix(lineNumber) + "неизвестная библиотека " + replacement + " — пропущено");
+                } else {
+                    rule.replacement = decodeBytes(library ? std::string(library->text) : replacement);
+                    rule.ignoreCase = flags == "gi";
+                    compilePattern(rule.pattern, rule.nodes);
+                    rules.push_back(std::move(rule));
+                }
+            }
+        }
+
+        if (lf == std::string::npos) break;
+        start = lf + 1;
+    }
+    return rules;
+}
+
+// The table changes only when the file yields a rule, so a failed load (for example a reload
+// of a half-saved file) keeps the rules that were working.
+bool loadRules(const std::string& path, WarningList& warnings) {
+    std::string bytes;
+    if (!readWholeFile(path, bytes)) return false;
+    std::vector<Rule> rules = parseRules(bytes, warnings);
+    if (rules.empty()) return false;
+    ruleTable.swap(rules);
+    return true;
+}
