@@ -1,5 +1,99 @@
-// STAND-IN, replaced by the real output formats.
+// The HTML page: fixed pieces, run-time layer, line map, script body and the line offset.
 #include "output/page.h"
-std::string escapeHtml(const std::string& s) { return s; }
-std::string buildPage(const std::string& body, const std::string&, const std::string&, const std::string&, bool) { return body; }
-std::string buildScriptFile(const std::string&, const std::string&, const std::string& body) { return body; }
+
+#include <string_view>
+
+#include "embedded/runtimePageErrors.h"
+#include "embedded/runtimePageOutput.h"
+#include "embedded/runtimePanel.h"
+#include "embedded/runtimePoll.h"
+
+namespace {
+
+// The opening tag of the script body; the line offset counts the line feeds up to its end.
+constexpr std::string_view bodyTag = "<script type=\"text/javascript\" id=\"js\">\n";
+constexpr std::string_view offsetPlaceholder = "__OFFSET__";
+
+// Replaces every placeholder in page[from, to) only; text outside the range is never touched.
+void replaceInRange(std::string& page, std::size_t from, std::size_t to, const std::string& value) {
+    std::size_t at = page.find(offsetPlaceholder, from);
+    while (at != std::string::npos && at + offsetPlaceholder.size() <= to) {
+        page.replace(at, offsetPlaceholder.size(), value);
+        to = to - offsetPlaceholder.size() + value.size();
+        at = page.find(offsetPlaceholder, at + value.size());
+    }
+}
+
+}  // namespace
+
+std::string escapeHtml(const std::string& utf8) {
+    std::string out;
+    out.reserve(utf8.size() + 64);
+    for (const char c : utf8) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            default: out.push_back(c);
+        }
+    }
+    return out;
+}
+
+std::string buildPage(const std::string& scriptBody, const std::string& lineMap,
+                      const std::string& title, const std::string& sourceText, bool watch) {
+    const std::string escapedTitle = escapeHtml(title);
+    const std::string escapedSource = escapeHtml(sourceText);
+    std::string page;
+    page.reserve(scriptBody.size() + escapedSource.size() + lineMap.size() + escapedTitle.size() +
+                 runtimePageOutput.size() + runtimePanel.size() + runtimePageErrors.size() +
+                 runtimePoll.size() + 1024);
+
+    page += "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n";
+    page += "<meta charset=\"utf-8\">\n";
+    page += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
+    page += "<title>\n  ";
+    page += escapedTitle;
+    page += "\n</title>\n";
+    page += "</head>\n<body style=\"margin: 0px;\">\n";
+    page += "<!-- Скомпилировано ЛУМ скрипт (ЛУМ2.7, lum.exe) -->\n";
+    page += "<canvas id=\"canvas\" style=\"margin-bottom: 3px; display: block\" "
+            "onclick=\"принажатиинахолст()\"></canvas>\n";
+    page += "<div id=\"result\" style=\"display: none; width: 98vw; min-height: 2em; border: 0px; "
+            "color: Olive; background-color: black; font-size: 20px; font-family: Verdana; "
+            "outline: none; white-space: pre-wrap; padding: 4px;\"> </div>\n";
+    page += "<div id='lup' style=\"display: none;\">\n";
+    page += escapedSource;
+    page += "\n</div>\n";
+
+    page += "<script>\n";
+    const std::size_t runtimeStart = page.size();
+    page += runtimePageOutput;
+    page += runtimePanel;
+    page += runtimePageErrors;
+    const std::size_t runtimeEnd = page.size();
+    page += "</script>\n";
+
+    page += "<script>window.__LUM_LINES__ = ";
+    page += lineMap;
+    page += ";</script>\n";
+    page += bodyTag;
+    page += scriptBody;
+    page += "\n</script>\n";
+    if (watch) {
+        page += "<script>\n";
+        page += runtimePoll;
+        page += "</script>\n";
+    }
+    page += "</body>\n</html>\n";
+
+    // The title and the source are escaped, so the first body tag is the one written above.
+    const std::size_t tagEnd = page.find(bodyTag) + bodyTag.size();
+    std::size_t offset = 0;
+    for (std::size_t i = 0; i < tagEnd; ++i)
+        if (page[i] == '\n') ++offset;
+    // Only the page's own run-time layer holds the placeholder: the user's source and script
+    // keep any "__OFFSET__" they contain.
+    replaceInRange(page, runtimeStart, runtimeEnd, std::to_string(offset));
+    return page;
+}
