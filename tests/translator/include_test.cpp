@@ -1,0 +1,183 @@
+// Library inclusion: framing, line numbers, JavaScript and script libraries, nesting, the
+// cycle and depth guards, read failures and the list of included files.
+#include <gtest/gtest.h>
+
+#include "output/compile.h"
+#include "support/temp_folder.h"
+#include "translator/libraries_on_disk.h"
+#include "translator/translator_helpers.h"
+
+namespace {
+
+std::string header(const std::string& name) { return "\n/* библиотека: " + name + " */\n"; }
+
+// "n×line" pieces joined, for line expectations of framed text.
+std::string repeatLine(std::size_t count, std::uint32_t line) {
+    std::string s;
+    for (std::size_t i = 0; i < count; ++i) s += (s.empty() ? "" : ",") + std::to_string(line);
+    return s;
+}
+std::string join(std::initializer_list<std::string> parts) {
+    std::string s;
+    for (const std::string& p : parts)
+        if (!p.empty()) s += (s.empty() ? "" : ",") + p;
+    return s;
+}
+std::size_t lengthOf(const std::string& utf8) { return decodeBytes(utf8).size(); }
+
+class Include : public testing::Test {
+protected:
+    void SetUp() override { includedFiles.clear(); }
+
+    struct Result {
+        bool ok;
+        CodeText out;
+        WarningList warnings;
+    };
+    Result include(const std::string& path, int depth = 1, const std::vector<std::string>& chain = {},
+                   std::uint32_t line = 5) {
+        Result r;
+        r.ok = includeLibrary(path, depth, chain, r.out, r.warnings, line);
+        EXPECT_EQ(r.out.chars.size(), r.out.lines.size());
+        return r;
+    }
+
+    TempFolder folder, home;
+    ScopedEnv homeVariable{"LUM_HOME", home.path()};
+    ScopedRules rules{{makeRule("слово", "WORD")}};
+};
+
+TEST_F(Include, ScriptLibraryIsTranslatedAndFramedWithItsOwnLines) {
+    const std::string path = folder / "lib.лумс";
+    writeFile(path, "слово\n'слово'\n");
+    const Result r = include(path, 1, {}, 7);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(utf8Of(r.out), header("lib.лумс") + "WORD\n'слово'\n" + "\n");
+    EXPECT_EQ(linesOf(r.out), join({repeatLine(lengthOf(header("lib.лумс")), 7), "1,1,1,1,1", "2,2,2,2,2,2,2,2",
+                                    "7"}));
+    EXPECT_EQ(includedFiles, std::vector<std::string>{path});
+    EXPECT_TRUE(r.warnings.empty());
+}
+
+TEST_F(Include, JavaScriptLibrariesAreCopiedUnchangedOnTheDirectiveLine) {
+    const std::string body = "слово\nПБ нет\nfor(3 раз){ \\табуляция";
+    for (const char* name : {"lib.js", "LIB.JS", "Lib.Js"}) {
+        const std::string path = folder / name;
+        writeFile(path, body);
+        const Result r = include(path, 1, {}, 3);
+        EXPECT_TRUE(r.ok);
+        EXPECT_EQ(utf8Of(r.out), header(name) + body + "\n") << name;
+        EXPECT_EQ(linesOf(r.out), repeatLine(lengthOf(header(name) + body + "\n"), 3));
+        EXPECT_TRUE(r.warnings.empty());
+    }
+    // A Cyrillic extension is always a script library, whatever its case.
+    const std::string script = folder / "lib.ЛУМС";
+    writeFile(script, "слово");
+    EXPECT_EQ(utf8Of(include(script).out), header("lib.ЛУМС") + "WORD\n");
+}
+
+TEST_F(Include, ByteOrderMarkAndCp1251) {
+    writeFile(folder / "bom.лумс", "\xEF\xBB\xBFслово");
+    EXPECT_EQ(utf8Of(include(folder / "bom.лумс").out), header("bom.лумс") + "WORD\n");
+    writeFile(folder / "bom.js", "\xEF\xBB\xBF" "x");
+    EXPECT_EQ(utf8Of(include(folder / "bom.js").out), header("bom.js") + "x\n");
+    // "слово" in CP1251; one such byte makes the whole file CP1251.
+    writeFile(folder / "cp.лумс", "\xF1\xEB\xEE\xE2\xEE \xC0");
+    EXPECT_EQ(utf8Of(include(folder / "cp.лумс").out), header("cp.лумс") + "WORD А\n");
+    writeFile(folder / "empty.лумс", "");
+    EXPECT_EQ(utf8Of(include(folder / "empty.лумс").out), header("empty.лумс") + "\n");
+}
+
+TEST_F(Include, GuardsAndFailures) {
+    const std::string path = folder / "lib.лумс";
+    writeFile(path, "x");
+
+    Result r = include(path, 1, {folder / "other.лумс", path});
+    EXPECT_TRUE(r.ok);
+    EXPECT_TRUE(r.out.chars.empty());
+    EXPECT_EQ(r.warnings, WarningList{"библиотека зациклилась: " + path + " — пропущена"});
+
+    r = include(path, 9);
+    EXPECT_TRUE(r.ok);
+    EXPECT_TRUE(r.out.chars.empty());
+    EXPECT_EQ(r.warnings, WarningList{"слишком глубокая цепочка библиотек (глубже 8) — " + path + " пропущена"});
+
+    // The cycle check comes first.
+    r = include(path, 9, {path});
+    EXPECT_EQ(r.warnings, WarningList{"библиотека зациклилась: " + path + " — пропущена"});
+
+    r = include(folder / "missing.лумс");
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.out.chars.empty());
+    EXPECT_EQ(r.warnings, WarningList{"не могу прочитать библиотеку: " + folder / "missing.лумс"});
+
+    EXPECT_TRUE(include(path, 8).ok);
+    EXPECT_EQ(includedFiles, std::vector<std::string>{path});  // refused and unread files are not listed
+}
+
+TEST_F(Include, NestedLibrariesComeAfterTheHeaderAndBeforeTheText) {
+    const std::string a = folder / "a.лумс", b = folder / "b.лумс";
+    writeFile(a, "слово\nПБ b\nA");
+    writeFile(b, "B\nслово");
+    const Result r = include(a, 1, {}, 4);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(utf8Of(r.out), header("a.лумс") + header("b.лумс") + "B\nWORD" + "\n" + "WORD\n\nA" + "\n");
+    EXPECT_EQ(linesOf(r.out), join({repeatLine(lengthOf(header("a.лумс")), 4),
+                                    repeatLine(lengthOf(header("b.лумс")), 2),  // b's directive is on a's line 2
+                                    "1,1,2,2,2,2", "2",                        // b's text and trailer
+                                    "1,1,1,1,1", "2", "3", "4"}));
+    EXPECT_EQ(includedFiles, (std::vector<std::string>{a, b}));
+}
+
+TEST_F(Include, SelfAndMutualReferencesAreCutAsCycles) {
+    const std::string self = folder / "self.лумс";
+    writeFile(self, "ПБ self\nS");
+    Result r = include(self);
+    EXPECT_EQ(utf8Of(r.out), header("self.лумс") + "\nS\n");
+    EXPECT_EQ(r.warnings, WarningList{"библиотека зациклилась: " + self + " — пропущена"});
+
+    const std::string a = folder / "a.лумс", b = folder / "b.лумс";
+    writeFile(a, "ПБ b\nA");
+    writeFile(b, "ПБ a\nB");
+    r = include(a);
+    EXPECT_EQ(utf8Of(r.out), header("a.лумс") + header("b.лумс") + "\nB\n" + "\nA\n");
+    EXPECT_EQ(r.warnings, WarningList{"библиотека зациклилась: " + a + " — пропущена"});
+}
+
+TEST_F(Include, ALibrarysOwnDirectiveWarningsComeBeforeItsLibrariesWarnings) {
+    const std::string a = folder / "a.лумс", b = folder / "b.лумс";
+    writeFile(a, "ПБ b\nПБ нет");
+    writeFile(b, "ПБ тоже нет");
+    const Result r = include(a);
+    ASSERT_EQ(r.warnings.size(), 2u);
+    EXPECT_EQ(r.warnings[0].rfind("строка 2: библиотека «нет»", 0), 0u) << r.warnings[0];
+    EXPECT_EQ(r.warnings[1].rfind("строка 1: библиотека «тоже нет»", 0), 0u) << r.warnings[1];
+}
+
+TEST_F(Include, ChainOfNineStopsAtTheNinth) {
+    for (int i = 1; i <= 9; ++i)
+        writeFile(folder / ("l" + std::to_string(i) + ".лумс"), i < 9 ? "ПБ l" + std::to_string(i + 1) : "last");
+    const Result r = include(folder / "l1.лумс");
+    EXPECT_EQ(r.warnings,
+              WarningList{"слишком глубокая цепочка библиотек (глубже 8) — " + folder / "l9.лумс" + " пропущена"});
+    EXPECT_EQ(includedFiles.size(), 8u);
+    EXPECT_EQ(utf8Of(r.out).find("last"), std::string::npos);
+}
+
+TEST(IncludedFiles, CompileListsEveryLibraryReadInReadingOrder) {
+    TempFolder folder, home;
+    ScopedEnv homeVariable("LUM_HOME", home.path());
+    writeFile(folder / "main.лумс", "ПБ a\nПБ lib\nПБ a\nПБ нет\nmain");
+    writeFile(folder / "библиотеки/a.лумс", "ПБ b\nПБ missing");
+    writeFile(folder / "библиотеки/b.js", "b");
+    writeFile(folder / "lib.лум", "lib");
+    writeFile(home / "missing.js", "m");
+    includedFiles = {"left over from an earlier compile"};
+    const std::string out = compileFile(folder / "main.лумс", CompileOptions{});
+    EXPECT_FALSE(out.empty());
+    const std::string a = folder / "библиотеки/a.лумс", b = folder / "библиотеки/b.js";
+    EXPECT_EQ(includedFiles, (std::vector<std::string>{a, b, home / "missing.js", folder / "lib.лум", a, b,
+                                                       home / "missing.js"}));
+}
+
+}  // namespace
