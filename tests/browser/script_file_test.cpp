@@ -44,6 +44,12 @@ TEST(BrowserScriptFile, WithAPanelShowsOutputAndConsolelogTwice) {
     // consolelog replaces the panel, then its console.log appends the same text once more.
     EXPECT_EQ(elementText(twice, "result"), "shownshown\n");
     EXPECT_EQ(styleProperty(elementStyle(twice, "result"), "color"), "white");
+
+    TempFolder third;
+    ASSERT_TRUE(compileScript(third, "console.log('gone');\nconsoleclear();\n"));
+    const std::string cleared = runPage(third, "<div id=\"result\">old</div>\n<script src=\"prog.js\"></script>\n");
+    EXPECT_EQ(elementText(cleared, "result"), "");
+    EXPECT_EQ(styleProperty(elementStyle(cleared, "result"), "display"), "none");
 }
 
 TEST(BrowserScriptFile, ErrorsNameTheSourceLineWithTheOffsetLeftAtZero) {
@@ -66,6 +72,17 @@ TEST(BrowserScriptFile, ErrorsNameTheSourceLineWithTheOffsetLeftAtZero) {
         // Shown by consolelog, then appended again by the wrapped console.log.
         EXPECT_EQ(elementText(dom, "result"), message + message + "\n") << c.source;
     }
+}
+
+TEST(BrowserScriptFile, AMutedErrorWithoutALineIsReportedAtLineZero) {
+    LUM_REQUIRE_CHROMIUM();
+    TempFolder folder;
+    ASSERT_TRUE(compileScript(folder, "var a = 1;\nmissingThing(a);\n"));
+    // Without allowFileScripts Chromium hides the details of a file:// script's error.
+    writeFile(folder / "page.html", pageHead + "<div id=\"result\"></div>\n<script src=\"prog.js\"></script>\n" + pageTail);
+    const std::string dom = dumpDom(folder / "page.html");
+    const std::string message = fileError("Script error.", 0);
+    EXPECT_EQ(elementText(dom, "result"), message + message + "\n");
 }
 
 TEST(BrowserScriptFile, PastedIntoAPageTheOffsetCountsTheHtmlLinesAbove) {
