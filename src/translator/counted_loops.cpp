@@ -63,6 +63,7 @@ void expandCountedLoops(CodeText& text) {
     const CountWords& fixed = countWords();
     const std::uint32_t* chars = text.chars.data();
     const std::size_t n = text.chars.size();
+    translator::QuoteCloser closer(chars, n);
 
     CodeText out;
     bool rebuilt = false;
@@ -71,7 +72,7 @@ void expandCountedLoops(CodeText& text) {
     while (v < n) {
         const std::uint32_t c = chars[v];
         if (translator::isQuote(c)) {
-            const std::size_t q = translator::closingQuote(chars, n, v);
+            const std::size_t q = closer.closing(v);
             if (q < n) {
                 v = q + 1;
                 continue;

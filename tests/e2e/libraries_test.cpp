@@ -26,7 +26,7 @@ protected:
         EXPECT_EQ(result.err, "");
         return fileExists(src / "main.js") ? readFile(src / "main.js") : std::string();
     }
-    std::vector<std::string> warnings() const { return linesStartingWith(result.out, "ПРЕДУПРЕЖДЕНИЕ [main.лумс]: "); }
+    std::vector<std::string> warnings() const { return linesStartingWith(result.out, warning); }
     std::string path(const TempFolder& folder, const std::string& name) const {
         std::string p = folder.path() + sep;
         for (char c : name) p += c == '/' ? sep : c;
@@ -95,10 +95,11 @@ TEST_F(Libraries, NestedSelfAndMutualLibrariesAndTheSameLibraryTwice) {
 }
 
 TEST_F(Libraries, AChainOfNineIncludesEightAndWarnsForTheNinth) {
-    for (int i = 1; i <= 9; ++i)
-        writeFile(src / ("l" + std::to_string(i) + ".лумс"), i < 9 ? "ПБ l" + std::to_string(i + 1) + "\nL" +
-                                                                       std::to_string(i) + "_text"
-                                                                 : std::string("L9_text"));
+    for (int i = 1; i <= 9; ++i) {
+        const std::string n = std::to_string(i);
+        const std::string next = i < 9 ? "ПБ l" + std::to_string(i + 1) + "\n" : "";
+        writeFile(src / ("l" + n + ".лумс"), next + "L" + n + "_text");
+    }
     const std::string out = compile("ПБ l1\n");
     expectInOrder(out, {header("l1.лумс"), header("l8.лумс"), "L8_text", "L7_text", "L1_text"});
     EXPECT_EQ(out.find("L9_text"), std::string::npos);
@@ -146,7 +147,8 @@ TEST_F(Libraries, AnUnreadableLibraryWarnsAndTheCompileGoesOn) {
     const std::string out = compile("ПБ lib\nПБ ok\nmain");
     expectInOrder(out, {header("ok.лумс") + "ok_text\n", "\n\nmain"});
     EXPECT_EQ(out.find(header("lib.лумс")), std::string::npos);
-    EXPECT_EQ(warnings(), std::vector<std::string>{warning + "не могу прочитать библиотеку: " + path(src, "lib.лумс")});
+    EXPECT_EQ(warnings(),
+              std::vector<std::string>{warning + "не могу прочитать библиотеку: " + path(src, "lib.лумс")});
     EXPECT_NE(result.out.find("OK: "), std::string::npos);
 }
 

@@ -28,7 +28,7 @@ protected:
         c.lines = linesOf(text);
         return c;
     }
-    std::string inFolder(const std::string& name) const { return folder.path() + "/" + name; }
+    std::string inFolder(const std::string& name) const { return nativePath(folder.path(), name); }
 
     TempFolder folder, home;
     ScopedEnv homeVariable{"LUM_HOME", home.path()};
@@ -126,10 +126,12 @@ TEST_F(Directives, SearchOrder) {
     // Each step removes the winner of the one before, so every place and extension is seen
     // to be tried, in order.
     const std::string places[] = {
-        folder / "библиотеки/lib.лумс", folder / "библиотеки/lib.лум", folder / "библиотеки/lib.js",
-        folder / "lib.лумс",            folder / "lib.лум",            folder / "lib.js",
-        home / "библиотеки/lib.лумс",   home / "библиотеки/lib.лум",   home / "библиотеки/lib.js",
-        home / "lib.лумс",              home / "lib.лум",              home / "lib.js",
+        inFolder("библиотеки/lib.лумс"),             inFolder("библиотеки/lib.лум"),
+        inFolder("библиотеки/lib.js"),               inFolder("lib.лумс"),
+        inFolder("lib.лум"),                         inFolder("lib.js"),
+        nativePath(home.path(), "библиотеки/lib.лумс"), nativePath(home.path(), "библиотеки/lib.лум"),
+        nativePath(home.path(), "библиотеки/lib.js"),   nativePath(home.path(), "lib.лумс"),
+        nativePath(home.path(), "lib.лум"),             nativePath(home.path(), "lib.js"),
     };
     for (const std::string& place : places) writeFile(place, "x");
     for (const std::string& place : places) {

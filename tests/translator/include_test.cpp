@@ -42,13 +42,15 @@ protected:
         return r;
     }
 
+    std::string at(const std::string& name) const { return nativePath(folder.path(), name); }
+
     TempFolder folder, home;
     ScopedEnv homeVariable{"LUM_HOME", home.path()};
     ScopedRules rules{{makeRule("слово", "WORD")}};
 };
 
 TEST_F(Include, ScriptLibraryIsTranslatedAndFramedWithItsOwnLines) {
-    const std::string path = folder / "lib.лумс";
+    const std::string path = at("lib.лумс");
     writeFile(path, "слово\n'слово'\n");
     const Result r = include(path, 1, {}, 7);
     EXPECT_TRUE(r.ok);
@@ -71,28 +73,28 @@ TEST_F(Include, JavaScriptLibrariesAreCopiedUnchangedOnTheDirectiveLine) {
         EXPECT_TRUE(r.warnings.empty());
     }
     // A Cyrillic extension is always a script library, whatever its case.
-    const std::string script = folder / "lib.ЛУМС";
+    const std::string script = at("lib.ЛУМС");
     writeFile(script, "слово");
     EXPECT_EQ(utf8Of(include(script).out), header("lib.ЛУМС") + "WORD\n");
 }
 
 TEST_F(Include, ByteOrderMarkAndCp1251) {
-    writeFile(folder / "bom.лумс", "\xEF\xBB\xBFслово");
-    EXPECT_EQ(utf8Of(include(folder / "bom.лумс").out), header("bom.лумс") + "WORD\n");
-    writeFile(folder / "bom.js", "\xEF\xBB\xBF" "x");
-    EXPECT_EQ(utf8Of(include(folder / "bom.js").out), header("bom.js") + "x\n");
+    writeFile(at("bom.лумс"), "\xEF\xBB\xBFслово");
+    EXPECT_EQ(utf8Of(include(at("bom.лумс")).out), header("bom.лумс") + "WORD\n");
+    writeFile(at("bom.js"), "\xEF\xBB\xBF" "x");
+    EXPECT_EQ(utf8Of(include(at("bom.js")).out), header("bom.js") + "x\n");
     // "слово" in CP1251; one such byte makes the whole file CP1251.
-    writeFile(folder / "cp.лумс", "\xF1\xEB\xEE\xE2\xEE \xC0");
-    EXPECT_EQ(utf8Of(include(folder / "cp.лумс").out), header("cp.лумс") + "WORD А\n");
-    writeFile(folder / "empty.лумс", "");
-    EXPECT_EQ(utf8Of(include(folder / "empty.лумс").out), header("empty.лумс") + "\n");
+    writeFile(at("cp.лумс"), "\xF1\xEB\xEE\xE2\xEE \xC0");
+    EXPECT_EQ(utf8Of(include(at("cp.лумс")).out), header("cp.лумс") + "WORD А\n");
+    writeFile(at("empty.лумс"), "");
+    EXPECT_EQ(utf8Of(include(at("empty.лумс")).out), header("empty.лумс") + "\n");
 }
 
 TEST_F(Include, GuardsAndFailures) {
-    const std::string path = folder / "lib.лумс";
+    const std::string path = at("lib.лумс");
     writeFile(path, "x");
 
-    Result r = include(path, 1, {folder / "other.лумс", path});
+    Result r = include(path, 1, {at("other.лумс"), path});
     EXPECT_TRUE(r.ok);
     EXPECT_TRUE(r.out.chars.empty());
     EXPECT_EQ(r.warnings, WarningList{"библиотека зациклилась: " + path + " — пропущена"});
@@ -106,17 +108,17 @@ TEST_F(Include, GuardsAndFailures) {
     r = include(path, 9, {path});
     EXPECT_EQ(r.warnings, WarningList{"библиотека зациклилась: " + path + " — пропущена"});
 
-    r = include(folder / "missing.лумс");
+    r = include(at("missing.лумс"));
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.out.chars.empty());
-    EXPECT_EQ(r.warnings, WarningList{"не могу прочитать библиотеку: " + folder / "missing.лумс"});
+    EXPECT_EQ(r.warnings, WarningList{"не могу прочитать библиотеку: " + at("missing.лумс")});
 
     EXPECT_TRUE(include(path, 8).ok);
     EXPECT_EQ(includedFiles, std::vector<std::string>{path});  // refused and unread files are not listed
 }
 
 TEST_F(Include, NestedLibrariesComeAfterTheHeaderAndBeforeTheText) {
-    const std::string a = folder / "a.лумс", b = folder / "b.лумс";
+    const std::string a = at("a.лумс"), b = at("b.лумс");
     writeFile(a, "слово\nПБ b\nA");
     writeFile(b, "B\nслово");
     const Result r = include(a, 1, {}, 4);
@@ -130,13 +132,13 @@ TEST_F(Include, NestedLibrariesComeAfterTheHeaderAndBeforeTheText) {
 }
 
 TEST_F(Include, SelfAndMutualReferencesAreCutAsCycles) {
-    const std::string self = folder / "self.лумс";
+    const std::string self = at("self.лумс");
     writeFile(self, "ПБ self\nS");
     Result r = include(self);
     EXPECT_EQ(utf8Of(r.out), header("self.лумс") + "\nS\n");
     EXPECT_EQ(r.warnings, WarningList{"библиотека зациклилась: " + self + " — пропущена"});
 
-    const std::string a = folder / "a.лумс", b = folder / "b.лумс";
+    const std::string a = at("a.лумс"), b = at("b.лумс");
     writeFile(a, "ПБ b\nA");
     writeFile(b, "ПБ a\nB");
     r = include(a);
@@ -145,7 +147,7 @@ TEST_F(Include, SelfAndMutualReferencesAreCutAsCycles) {
 }
 
 TEST_F(Include, ALibrarysOwnDirectiveWarningsComeBeforeItsLibrariesWarnings) {
-    const std::string a = folder / "a.лумс", b = folder / "b.лумс";
+    const std::string a = at("a.лумс"), b = at("b.лумс");
     writeFile(a, "ПБ b\nПБ нет");
     writeFile(b, "ПБ тоже нет");
     const Result r = include(a);
@@ -156,10 +158,10 @@ TEST_F(Include, ALibrarysOwnDirectiveWarningsComeBeforeItsLibrariesWarnings) {
 
 TEST_F(Include, ChainOfNineStopsAtTheNinth) {
     for (int i = 1; i <= 9; ++i)
-        writeFile(folder / ("l" + std::to_string(i) + ".лумс"), i < 9 ? "ПБ l" + std::to_string(i + 1) : "last");
-    const Result r = include(folder / "l1.лумс");
+        writeFile(at("l" + std::to_string(i) + ".лумс"), i < 9 ? "ПБ l" + std::to_string(i + 1) : "last");
+    const Result r = include(at("l1.лумс"));
     EXPECT_EQ(r.warnings,
-              WarningList{"слишком глубокая цепочка библиотек (глубже 8) — " + folder / "l9.лумс" + " пропущена"});
+              WarningList{"слишком глубокая цепочка библиотек (глубже 8) — " + at("l9.лумс") + " пропущена"});
     EXPECT_EQ(includedFiles.size(), 8u);
     EXPECT_EQ(utf8Of(r.out).find("last"), std::string::npos);
 }
@@ -167,17 +169,19 @@ TEST_F(Include, ChainOfNineStopsAtTheNinth) {
 TEST(IncludedFiles, CompileListsEveryLibraryReadInReadingOrder) {
     TempFolder folder, home;
     ScopedEnv homeVariable("LUM_HOME", home.path());
-    writeFile(folder / "main.лумс", "ПБ a\nПБ lib\nПБ a\nПБ нет\nmain");
-    writeFile(folder / "библиотеки/a.лумс", "ПБ b\nПБ missing");
-    writeFile(folder / "библиотеки/b.js", "b");
-    writeFile(folder / "lib.лум", "lib");
-    writeFile(home / "missing.js", "m");
+    auto at = [&](const std::string& name) { return nativePath(folder.path(), name); };
+    auto inHome = [&](const std::string& name) { return nativePath(home.path(), name); };
+    writeFile(at("main.лумс"), "ПБ a\nПБ lib\nПБ a\nПБ нет\nmain");
+    writeFile(at("библиотеки/a.лумс"), "ПБ b\nПБ missing");
+    writeFile(at("библиотеки/b.js"), "b");
+    writeFile(at("lib.лум"), "lib");
+    writeFile(inHome("missing.js"), "m");
     includedFiles = {"left over from an earlier compile"};
-    const std::string out = compileFile(folder / "main.лумс", CompileOptions{});
+    const std::string out = compileFile(at("main.лумс"), CompileOptions{});
     EXPECT_FALSE(out.empty());
-    const std::string a = folder / "библиотеки/a.лумс", b = folder / "библиотеки/b.js";
-    EXPECT_EQ(includedFiles, (std::vector<std::string>{a, b, home / "missing.js", folder / "lib.лум", a, b,
-                                                       home / "missing.js"}));
+    const std::string a = at("библиотеки/a.лумс"), b = at("библиотеки/b.js");
+    EXPECT_EQ(includedFiles, (std::vector<std::string>{a, b, inHome("missing.js"), at("lib.лум"), a, b,
+                                                       inHome("missing.js")}));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/platform.h"
 #include "rules/pattern.h"
 #include "rules/rulesfile.h"
 #include "rules/text.h"
@@ -28,6 +29,14 @@ inline Rule makeRule(const std::string& pattern, const std::string& replacement,
     rule.ignoreCase = ignoreCase;
     compilePattern(rule.pattern, rule.nodes);
     return rule;
+}
+
+// `folder` joined with `relative` the way lum joins paths: "/" in `relative` becomes the
+// native separator.
+inline std::string nativePath(const std::string& folder, const std::string& relative) {
+    std::string path = folder + platform::separator();
+    for (char c : relative) path += c == '/' ? platform::separator() : c;
+    return path;
 }
 
 // Puts the given rules in the process-wide table for one test and gives the old table back.
@@ -55,8 +64,12 @@ public:
 
 private:
     void set(const std::optional<std::string>& value) {
+#ifdef _WIN32
+        _putenv_s(name_.c_str(), value ? value->c_str() : "");  // "" removes it there
+#else
         if (value) ::setenv(name_.c_str(), value->c_str(), 1);
         else ::unsetenv(name_.c_str());
+#endif
     }
     std::string name_;
     std::optional<std::string> saved_;
