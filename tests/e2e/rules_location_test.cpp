@@ -128,6 +128,24 @@ TEST_F(RulesLocation, MissingFileStopsBeforeTheArguments) {
     EXPECT_FALSE(r.timedOut);
 }
 
+TEST_F(RulesLocation, OnlyTheRunWithoutArgumentsReadsItsInput) {
+    // What lum leaves of its standard input is read back by the shell that started it.
+    ProcessOptions options;
+    options.workingFolder = work;
+    options.environment["LUM_HOME"] = home;
+    options.input = "AB\n";
+    auto leftOver = [&](const std::string& args) {
+        std::vector<std::string> argv = {"sh", "-c", "\"$@\" " + args + "; echo \"code=$?\"; read rest; echo \"left=$rest\"",
+                                         "sh"};
+        argv.insert(argv.end(), command.begin(), command.end());
+        return runProcess(argv, options).out;
+    };
+    EXPECT_EQ(leftOver("-h"), notFound + "code=1\nleft=AB\n");
+    const std::string paused = leftOver("");
+    EXPECT_EQ(paused.rfind(notFound + pausePrompt + "code=1\nleft=", 0), 0u) << paused;
+    EXPECT_EQ(paused.find("left=AB"), std::string::npos) << paused;
+}
+
 TEST_F(RulesLocation, FileWithoutRulesIsBroken) {
     for (const std::string& bytes : {std::string(), std::string("pattern,replacement,flags\n"),
                                      std::string("x,y\n,y,g\nx,y,G\n"), std::string("\xEF\xBB\xBF\r\n")}) {
