@@ -40,7 +40,7 @@ constexpr std::ptrdiff_t connectionLimit = 64;
 
 std::counting_semaphore<connectionLimit> connectionSlots(connectionLimit);
 
-void sendText(platform::Socket s, std::string_view text) { platform::sendAll(s, text.data(), text.size()); }
+bool sendText(platform::Socket s, std::string_view text) { return platform::sendAll(s, text.data(), text.size()); }
 
 // One connection, from its first received block to its close.
 void serveConnection(platform::Socket s) {
@@ -57,8 +57,8 @@ void serveConnection(platform::Socket s) {
                 std::lock_guard<std::mutex> hold(pageLock);
                 page = servedPage;
             }
-            sendText(s, pageReplyHeader(page.size()));
-            sendText(s, page);
+            // Nothing more goes to a client that is gone.
+            if (sendText(s, pageReplyHeader(page.size()))) sendText(s, page);
             break;
         }
         case Route::NotFound:
