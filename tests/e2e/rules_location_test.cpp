@@ -20,6 +20,16 @@ std::string banner(int rules, const std::string& path) {
     return bannerStart + std::to_string(rules) + " (" + path + ")\n";
 }
 
+// A Windows build under Wine names the same files "Z:\\tmp\\...\\keywords.csv" or
+// "/tmp/...\\keywords.csv"; its output is read with "/" for "\\" and the drive dropped.
+std::string posixPaths(std::string out) {
+    if (lumSeparator() != '\\') return out;
+    for (char& c : out)
+        if (c == '\\') c = '/';
+    for (std::size_t at; (at = out.find("Z:/")) != std::string::npos;) out.erase(at, 2);
+    return out;
+}
+
 // A rules file with `count` valid rules, so the banner tells the candidates apart.
 std::string rulesWith(int count) {
     std::string text = "pattern,replacement,flags\n";
@@ -57,6 +67,7 @@ protected:
         argv.insert(argv.end(), args.begin(), args.end());
         ProcessResult r = runProcess(argv, options);
         EXPECT_EQ(r.err, "");
+        r.out = posixPaths(r.out);
         return r;
     }
 };
@@ -138,7 +149,7 @@ TEST_F(RulesLocation, OnlyTheRunWithoutArgumentsReadsItsInput) {
         std::vector<std::string> argv = {"sh", "-c", "\"$@\" " + args + "; echo \"code=$?\"; read rest; echo \"left=$rest\"",
                                          "sh"};
         argv.insert(argv.end(), command.begin(), command.end());
-        return runProcess(argv, options).out;
+        return posixPaths(runProcess(argv, options).out);
     };
     EXPECT_EQ(leftOver("-h"), notFound + "code=1\nleft=AB\n");
     const std::string paused = leftOver("");
@@ -213,7 +224,7 @@ const std::string smallVocabulary =
 
 TEST_F(RulesLocation, RulesAndLibraryTagsRunAProgram) {
     if (!onPath("node")) {
-        if (std::getenv("CI")) FAIL() << "node is required under CI";
+        if (const char* ci = std::getenv("CI"); ci && std::string(ci) == "true") FAIL() << "node is required under CI";
         GTEST_SKIP() << "node not found";
     }
     writeFile(app + "/keywords.csv", smallVocabulary);

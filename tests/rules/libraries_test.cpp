@@ -71,7 +71,10 @@ TEST(BuiltinLibraries, TheOneLineLibraryIsExact) {
               "/*конец библиотеки. Дальше можете писать свой код!*/");
 }
 
-// ---- The functions, run in node behind small stand-ins for the page.
+// ---- The functions, run in node behind small stand-ins for the page. The texts are the same
+// on every platform, so the Windows build (run under Wine, without node) leaves this to the
+// native one.
+#ifndef _WIN32
 
 bool haveNode() { return std::system("node --version >/dev/null 2>&1") == 0; }
 
@@ -101,7 +104,7 @@ var window = { innerWidth: 1280, innerHeight: 720 };
 
 void expectRuns(const std::string& tag, const std::string& checks, int copies = 1) {
     if (!haveNode()) {
-        if (std::getenv("CI")) FAIL() << "node is required under CI";
+        if (const char* ci = std::getenv("CI"); ci && std::string(ci) == "true") FAIL() << "node is required under CI";
         GTEST_SKIP() << "node not found";
     }
     std::string script = pageStandIns;
@@ -206,5 +209,6 @@ assert.deepStrictEqual(order, [1, 2, 0]);
 TEST(BuiltinLibrariesInNode, EveryLibraryMayBeInsertedTwice) {
     for (int i = 0; i < builtinLibraryCount; ++i) expectRuns(std::string(builtinLibraries()[i].tag), "", 2);
 }
+#endif
 
 }  // namespace
