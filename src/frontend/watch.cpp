@@ -38,8 +38,6 @@ constexpr int receiveTimeoutMs = 5000;
 // (an open page) holds one for up to 25 s.
 constexpr std::ptrdiff_t connectionLimit = 64;
 
-std::counting_semaphore<connectionLimit> connectionSlots(connectionLimit);
-
 bool sendText(platform::Socket s, std::string_view text) { return platform::sendAll(s, text.data(), text.size()); }
 
 // One connection, from its first received block to its close.
@@ -72,7 +70,9 @@ void serveConnection(platform::Socket s) {
 }
 
 // Accepts forever, each connection on a thread of its own, at most connectionLimit at once.
-void serverLoop(platform::Socket listener) {
+// Never returns, so the slots outlive every connection thread.
+[[noreturn]] void serverLoop(platform::Socket listener) {
+    std::counting_semaphore<connectionLimit> connectionSlots(connectionLimit);
     for (;;) {
         connectionSlots.acquire();
         const platform::Socket s = platform::acceptConnection(listener);
@@ -82,7 +82,7 @@ void serverLoop(platform::Socket listener) {
             continue;
         }
         try {
-            std::thread([s] {
+            std::thread([s, &connectionSlots] {
                 serveConnection(s);
                 connectionSlots.release();
             }).detach();

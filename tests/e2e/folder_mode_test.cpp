@@ -122,7 +122,16 @@ TEST_F(FolderMode, RunOpensEveryPageInTurn) {
     for (std::string line; std::getline(lines, line);) opened.push_back(line);
     std::sort(opened.begin(), opened.end());
     const std::string p = "src" + sep();
-    EXPECT_EQ(opened, (std::vector<std::string>{p + "a.html", p + "b.html", p + "c.html"}));
+    if (windowsBuild()) {
+        // Wine's shell hands pages on to the host's opener as file URLs.
+        ASSERT_EQ(opened.size(), 3u);
+        for (std::size_t i = 0; i < 3; ++i) {
+            const std::string name = std::string(1, static_cast<char>('a' + i)) + ".html";
+            EXPECT_EQ(opened[i].substr(opened[i].size() - name.size() - 4), "src/" + name) << opened[i];
+        }
+    } else {
+        EXPECT_EQ(opened, (std::vector<std::string>{p + "a.html", p + "b.html", p + "c.html"}));
+    }
 }
 
 TEST_F(FolderMode, ExitCodeCountsTheFailuresAndTheRestStillCompile) {
