@@ -1,6 +1,9 @@
 // Watch mode: compile once, serve the page on 127.0.0.1, recompile on every change of the
 // source, the rules file or an included library, and wake the page's pending "/wait".
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <mutex>
 #include <semaphore>
 #include <string>
 #include <system_error>

@@ -275,7 +275,7 @@ TEST_F(Watch, TakesTheNextPortWhenTheFirstIsTaken) {
     const int held = occupyPort(8137);
     ASSERT_GE(held, 0) << "port 8137 is taken by another program";
     writeFile(dir / "a.лумс", "console.log(1);\n");
-    start({"a.лумс", "-w"});
+    start({"a.лумс", "-w", "-r"});  // -r opens no page file in watch mode, only the address
     ::close(held);
     EXPECT_EQ(port, 8138);
     EXPECT_NE(out().find("Страница: http://127.0.0.1:8138/  (Ctrl+C — остановить)\n"), std::string::npos) << out();
@@ -345,6 +345,17 @@ TEST_F(Watch, EveryPendingWaitReloadsAndAnUnseenRecompileAnswersTheNextAtOnce) {
     EXPECT_FALSE(next.closed) << "the recompile was answered already: " << next.bytes;
     EXPECT_EQ(next.bytes, "");
     EXPECT_NE(served().find("console.log(3)"), std::string::npos);
+}
+
+TEST_F(Watch, TwoSavesWithinOnePollingPeriodRecompileOnce) {
+    writeFile(dir / "a.лумс", "console.log('первый');\n");
+    start({"-w", "a.лумс"});
+    save(dir / "a.лумс", "console.log('второй');\n");
+    save(dir / "a.лумс", "console.log('третий');\n");
+    waitForCount(recompiled, 1);
+    std::this_thread::sleep_for(1200ms);
+    EXPECT_EQ(count(out(), recompiled), 1u) << out();
+    EXPECT_NE(served().find("третий"), std::string::npos);
 }
 
 TEST_F(Watch, ADeletedSourceFailsOnceAndItsRestoreRecompiles) {
