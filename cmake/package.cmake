@@ -3,6 +3,9 @@
 # and, for Windows, -DEXE (the built lum.exe).
 set(VERSION 2.7)
 set(STAGE ${BINARY_ROOT}/package)
+# The archiver converts names through the locale; under a plain "C" locale it cannot read the
+# Cyrillic ones, so it always runs with a UTF-8 one, and zip entries carry the UTF-8 flag.
+set(TAR ${CMAKE_COMMAND} -E env LC_ALL=C.UTF-8 ${CMAKE_COMMAND} -E tar)
 file(REMOVE_RECURSE ${STAGE})
 
 if(KIND STREQUAL "windows")
@@ -28,7 +31,7 @@ if(KIND STREQUAL "windows")
   endif()
   set(ARCHIVE ${BINARY_ROOT}/${NAME}.zip)
   file(REMOVE ${ARCHIVE})
-  execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${ARCHIVE} --format=zip ${NAME}
+  execute_process(COMMAND ${TAR} cf ${ARCHIVE} --format=zip ${NAME}
                   WORKING_DIRECTORY ${STAGE} RESULT_VARIABLE failed)
 elseif(KIND STREQUAL "linux")
   set(NAME lum-${VERSION}-linux)
@@ -38,7 +41,7 @@ elseif(KIND STREQUAL "linux")
   if(NOT failed)
     set(ARCHIVE ${BINARY_ROOT}/${NAME}.tar.gz)
     file(REMOVE ${ARCHIVE})
-    execute_process(COMMAND ${CMAKE_COMMAND} -E tar czf ${ARCHIVE} ${NAME}
+    execute_process(COMMAND ${TAR} czf ${ARCHIVE} ${NAME}
                     WORKING_DIRECTORY ${STAGE} RESULT_VARIABLE failed)
   endif()
 else()

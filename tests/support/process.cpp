@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -176,6 +178,47 @@ ProcessResult runLum(const std::vector<std::string>& args, const ProcessOptions&
     std::vector<std::string> argv = lumCommand();
     argv.insert(argv.end(), args.begin(), args.end());
     return runProcess(argv, options);
+}
+
+std::string lumHostPath(const std::string& absolutePath) {
+    if (lumSeparator() != '\\') return absolutePath;
+    std::string dos = "Z:" + absolutePath;
+    std::replace(dos.begin(), dos.end(), '/', '\\');
+    return dos;
+}
+
+std::string lumOpenedTarget(const std::string& workingFolder, const std::string& printedPath) {
+    if (lumSeparator() != '\\') return printedPath;
+    std::string path = printedPath;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    if (path.rfind("Z:", 0) == 0) path.erase(0, 2);
+    if (path.empty() || path[0] != '/') path = workingFolder + "/" + path;
+    // "." and ".." steps go, as the shell resolves the path before it builds the URL.
+    std::vector<std::string> parts;
+    std::istringstream steps(path);
+    for (std::string step; std::getline(steps, step, '/');) {
+        if (step.empty() || step == ".") continue;
+        if (step == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else {
+            parts.push_back(step);
+        }
+    }
+    std::string url = "file://";
+    static const char hex[] = "0123456789ABCDEF";
+    for (const std::string& part : parts) {
+        url += '/';
+        for (const unsigned char c : part) {
+            if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~') {
+                url += static_cast<char>(c);
+            } else {
+                url += '%';
+                url += hex[c >> 4];
+                url += hex[c & 15];
+            }
+        }
+    }
+    return url;
 }
 
 bool onPath(const std::string& program) {

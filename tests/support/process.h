@@ -35,6 +35,13 @@ std::vector<std::string> lumCommand();
 // The native path separator of the lum under test ("\" for a Windows build).
 char lumSeparator();
 ProcessResult runLum(const std::vector<std::string>& args, const ProcessOptions& options = {});
+// How the lum under test prints an absolute host path it worked out itself (its own folder,
+// for one): unchanged natively; for lum.exe under Wine, drive Z: and backslashes.
+std::string lumHostPath(const std::string& absolutePath);
+// What a fake xdg-open on PATH receives when lum opens `printedPath` (a page path as lum
+// printed it, relative to `workingFolder` unless absolute): the path itself natively; under
+// Wine, whose shell passes pages on as URLs, "file://" and the percent-encoded absolute path.
+std::string lumOpenedTarget(const std::string& workingFolder, const std::string& printedPath);
 
 // Whether a program can be found on PATH.
 bool onPath(const std::string& program);
