@@ -1,6 +1,8 @@
 // Counted repetition: "for(N раз){" left over after the rules becomes a loop over the
 // indices of a new array of N elements.
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "translator/quotes.h"
 #include "translator/rewrite.h"
@@ -26,36 +28,58 @@ const CountWords& countWords() {
     return fixed;
 }
 
-// Where a header that starts with "for(" at v ends. On success `space` is the position of
-// the space before the count word and `brace` the position of the "{".
-bool scanHeader(const std::uint32_t* chars, std::size_t n, std::size_t v, std::size_t& space, std::size_t& brace) {
-    const CountWords& fixed = countWords();
-    int depth = 1;
-    for (std::size_t h = v + 4; h < n; ++h) {
-        const std::uint32_t c = chars[h];
-        if (translator::isQuote(c)) {
-            h = translator::closingQuote(chars, n, h);
-            if (h >= n) return false;  // a quote that never closes: not a header
-        } else if (c == '(') {
-            ++depth;
-        } else if (c == ')') {
-            if (--depth == 0) return false;  // closed without a count word
-        } else if (c == ' ' && depth == 1) {
-            for (const CodePoints& word : fixed.words) {
-                const std::size_t k = word.size();
-                if (h + k + 2 >= n || chars[h + k + 1] != ')' || chars[h + k + 2] != '{') continue;
-                bool same = true;
-                for (std::size_t j = 0; j < k && same; ++j) same = sameLetter(chars[h + 1 + j], word[j]);
-                if (same) {
-                    space = h;
-                    brace = h + k + 2;
-                    return true;
-                }
+// Length of the count word that follows the space at h and is itself followed by "){", or 0.
+std::size_t countWordAfter(const std::uint32_t* chars, std::size_t n, std::size_t h) {
+    for (const CodePoints& word : countWords().words) {
+        const std::size_t k = word.size();
+        if (h + k + 2 >= n || chars[h + k + 1] != ')' || chars[h + k + 2] != '{') continue;
+        bool same = true;
+        for (std::size_t j = 0; j < k && same; ++j) same = sameLetter(chars[h + 1 + j], word[j]);
+        if (same) return k;
+    }
+    return 0;
+}
+
+// Where a header scan stops, for every start position at once.
+//
+// A scan walks from h to h + 1, except that a quote sends it past its closing partner, so the
+// walk from any position is the same whichever header it belongs to; only the depth differs,
+// by a constant. stop[h] is where a scan entering h at depth 1 ends: the space before a count
+// word (success) or the ")" that takes the depth to 0 (failure). close[h] is that ")" alone,
+// passing over count words. The length n stands for "ran out of text, or into a quote that
+// never closes". Built right to left in one pass, so every header is resolved in constant time
+// and nested or unfinished headers cost nothing extra.
+struct HeaderStops {
+    std::vector<std::size_t> stop, close;
+
+    HeaderStops(const std::uint32_t* chars, std::size_t n) : stop(n + 1, n), close(n + 1, n) {
+        std::size_t nextQuote[2] = {n, n};  // nearest " and ' to the right of h
+        for (std::size_t h = n; h-- > 0;) {
+            const std::uint32_t c = chars[h];
+            if (translator::isQuote(c)) {
+                std::size_t& next = nextQuote[c == 0x22 ? 0 : 1];
+                if (next < n) follow(h, next + 1);  // else both stay n
+                next = h;
+            } else if (c == ')') {
+                stop[h] = close[h] = h;
+            } else if (c == '(') {
+                const std::size_t inner = close[h + 1];  // the ")" that comes back to this level
+                if (inner < n) follow(h, inner + 1);
+            } else if (c == ' ' && countWordAfter(chars, n, h) > 0) {
+                stop[h] = h;
+                close[h] = close[h + 1];
+            } else {
+                follow(h, h + 1);
             }
         }
     }
-    return false;
-}
+
+private:
+    void follow(std::size_t h, std::size_t next) {
+        stop[h] = stop[next];
+        close[h] = close[next];
+    }
+};
 
 }  // namespace
 
@@ -64,6 +88,7 @@ void expandCountedLoops(CodeText& text) {
     const std::uint32_t* chars = text.chars.data();
     const std::size_t n = text.chars.size();
     translator::QuoteCloser closer(chars, n);
+    std::optional<HeaderStops> stops;  // built at the first candidate only
 
     CodeText out;
     bool rebuilt = false;
@@ -78,13 +103,16 @@ void expandCountedLoops(CodeText& text) {
                 continue;
             }
         }
-        std::size_t space = 0, brace = 0;
-        const bool header = c == 'f' && v + 4 < n && chars[v + 1] == 'o' && chars[v + 2] == 'r' &&
-                            chars[v + 3] == '(' && scanHeader(chars, n, v, space, brace);
-        if (!header) {  // a failed candidate costs only its "f"
+        const bool candidate =
+            c == 'f' && v + 4 < n && chars[v + 1] == 'o' && chars[v + 2] == 'r' && chars[v + 3] == '(';
+        if (candidate && !stops) stops.emplace(chars, n);
+        const std::size_t space = candidate ? stops->stop[v + 4] : n;
+        if (space >= n || chars[space] != ' ') {  // a failed candidate costs only its "f"
             ++v;
             continue;
         }
+        const std::size_t brace = space + countWordAfter(chars, n, space) + 2;
+
         std::size_t from = v + 4, to = space;
         while (from < to && chars[from] == ' ') ++from;
         while (to > from && chars[to - 1] == ' ') --to;

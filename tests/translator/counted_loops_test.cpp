@@ -1,6 +1,8 @@
 // Counted repetition: which headers are recognised, the two loop forms, line numbers.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "translator/rewrite.h"
 #include "translator/translator_helpers.h"
 
@@ -81,6 +83,82 @@ TEST(CountedLoops, HeaderTakesTheLineOfItsFAndTheRestKeepsTheirs) {
     for (std::size_t i = 0; i < headerLength; ++i) expected += ",2";
     expected += ",3,4";
     EXPECT_EQ(linesOf(text), expected);
+}
+
+// The pass resolves all headers in one right-to-left sweep; this is the plain scan, header by
+// header, that it must agree with.
+std::string expandedByPlainScan(const std::string& source) {
+    const CodeText text = textOf(source);
+    const std::vector<std::uint32_t>& t = text.chars;
+    const std::size_t n = t.size();
+    const CodePoints words[] = {decodeBytes("раза"), decodeBytes("раз"), decodeBytes("разов")};
+    auto closing = [&](std::size_t p) {
+        std::size_t q = p + 1;
+        while (q < n && t[q] != t[p]) ++q;
+        return q;
+    };
+    CodePoints out;
+    for (std::size_t v = 0; v < n;) {
+        if ((t[v] == '"' || t[v] == '\'') && closing(v) < n) {
+            const std::size_t q = closing(v);
+            out.insert(out.end(), t.begin() + v, t.begin() + q + 1);
+            v = q + 1;
+            continue;
+        }
+        bool found = false;
+        std::size_t h = v + 4, k = 0;
+        if (v + 4 < n && t[v] == 'f' && t[v + 1] == 'o' && t[v + 2] == 'r' && t[v + 3] == '(') {
+            for (int depth = 1; h < n && !found; ++h) {
+                if (t[h] == '"' || t[h] == '\'') {
+                    h = closing(h);
+                    if (h >= n) break;
+                } else if (t[h] == '(') {
+                    ++depth;
+                } else if (t[h] == ')') {
+                    if (--depth == 0) break;
+                } else if (t[h] == ' ' && depth == 1) {
+                    for (const CodePoints& w : words) {
+                        k = w.size();
+                        if (h + k + 2 >= n || t[h + k + 1] != ')' || t[h + k + 2] != '{') continue;
+                        bool same = true;
+                        for (std::size_t j = 0; j < k; ++j) same = same && sameLetter(t[h + 1 + j], w[j]);
+                        if (same) {
+                            found = true;
+                            break;
+                        }
+                    }
+                    if (found) break;
+                }
+            }
+        }
+        if (!found) {
+            out.push_back(t[v++]);
+            continue;
+        }
+        std::size_t from = v + 4, to = h;
+        while (from < to && t[from] == ' ') ++from;
+        while (to > from && t[to - 1] == ' ') --to;
+        bool digits = from < to;
+        for (std::size_t i = from; i < to; ++i) digits = digits && t[i] >= '0' && t[i] <= '9';
+        const CodePoints count(t.begin() + from, t.begin() + to);
+        const std::string header = (digits ? digitsLoop : otherLoop) + encodeUtf8(count) + (digits ? digitsEnd : otherEnd);
+        const CodePoints points = decodeBytes(header);
+        out.insert(out.end(), points.begin(), points.end());
+        v = h + k + 3;
+    }
+    return encodeUtf8(out);
+}
+
+TEST(CountedLoops, AgreesWithThePlainScanOnRandomTexts) {
+    const char* pieces[] = {"for(", "for(", " раз){", " РАЗА){", " разов){", "(", ")", ")", " ", "{", "\"", "'",
+                            "1", "x", "раз", "\n", "f"};
+    std::mt19937 random(20260);
+    for (int round = 0; round < 20000; ++round) {
+        std::string source;
+        const int length = 1 + static_cast<int>(random() % 24);
+        for (int i = 0; i < length; ++i) source += pieces[random() % (sizeof pieces / sizeof *pieces)];
+        ASSERT_EQ(expanded(source), expandedByPlainScan(source)) << source;
+    }
 }
 
 }  // namespace
