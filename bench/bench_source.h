@@ -316,6 +316,8 @@ inline std::string makeSource(const Vocabulary& v, std::size_t bytes, unsigned s
         while (!v.sampled[i]) i = (i + 1) % v.rules.size();
         return encode(sample(v.atoms[i], rng));
     };
+    // A word followed by its opening parenthesis; some words bring their own.
+    auto call = [](const std::string& w) { return !w.empty() && w.back() == '(' ? w : w + "("; };
     // An expression mixing names, numbers and other words of the vocabulary.
     auto expression = [&]() {
         std::string e;
@@ -327,7 +329,7 @@ inline std::string makeSource(const Vocabulary& v, std::size_t bytes, unsigned s
             case 1: e += noun(); break;
             case 2: {
                 const std::string w = anyRule();
-                e += (w.size() > 0 && w[0] == '.') ? noun() + w + "()" : w + "(" + noun() + ")";
+                e += (w.size() > 0 && w[0] == '.') ? noun() + w + "()" : call(w) + noun() + ")";
                 break;
             }
             case 3: e += noun() + "[" + std::to_string(rng() % 10) + "]"; break;
@@ -378,7 +380,7 @@ inline std::string makeSource(const Vocabulary& v, std::size_t bytes, unsigned s
             case 5:
             {
                 const std::string w = anyRule();
-                f += "  " + (w[0] == '.' ? noun() + w : w) + "(" + expression() + ", \"" + pick(phrases) + "\")\n";
+                f += "  " + call(w[0] == '.' ? noun() + w : w) + expression() + ", \"" + pick(phrases) + "\")\n";
             }
                 break;
             default:
