@@ -79,10 +79,10 @@ std::uint64_t fileTime(const std::string& path) {
 
 std::FILE* openFile(const std::string& path, const char* mode) {
     if (path.empty() || !mode) return nullptr;
+    // Binary whatever the caller wrote. Programs the shell starts inherit no handle of ours,
+    // so no "N" is needed (and msvcrt.dll does not take it everywhere).
     std::wstring wideMode = widen(mode);
-    // Binary whatever the caller wrote, and not inherited by programs the shell starts.
     if (wideMode.find(L'b') == std::wstring::npos) wideMode += L'b';
-    wideMode += L'N';
     return ::_wfopen(widen(path).c_str(), wideMode.c_str());
 }
 

@@ -6,6 +6,7 @@
 #
 #   bash tests/windows/run.sh            # everything
 #   LUM_WIN_SKIP_E2E=1 bash tests/windows/run.sh   # leave out the end-to-end suite
+#   LUM_WIN_E2E_FILTER='*' bash tests/windows/run.sh   # a GoogleTest filter for it
 #
 # Build folders: $LUM_WIN_BUILD (default build-win, the cross build) and
 # $LUM_WIN_HELPER (default build-winhelper, a native build for the e2e binary and the
@@ -130,10 +131,14 @@ unit_tests() {
 }
 step "unit tests under wine" unit_tests
 
+# Wine looks every name that does not exist yet up case-insensitively by reading the whole
+# folder, so creating files in a folder of 10,000 sources grows quadratically (minutes, where
+# Windows and Linux take seconds). That one test stays out unless asked for.
+E2E_FILTER=${LUM_WIN_E2E_FILTER:--Reliability.AFolderOfTenThousandSources}
 e2e_tests() {
     [ -x "$HELPER/tests/lum_e2e_tests" ] || { echo "no e2e binary"; return 1; }
-    (cd "$HELPER/tests" && LUM_EXE="$BUILD/lum.exe" LUM_WRAPPER=wine ./lum_e2e_tests --gtest_brief=1) \
-        >"$BUILD/e2e.log" 2>&1
+    (cd "$HELPER/tests" && LUM_EXE="$BUILD/lum.exe" LUM_WRAPPER=wine \
+        ./lum_e2e_tests --gtest_brief=1 --gtest_filter="$E2E_FILTER") >"$BUILD/e2e.log" 2>&1
     local rc=$?
     grep -E '^\[  (FAILED|PASSED) ' "$BUILD/e2e.log" | sort -u | head -60
     [ $rc -eq 0 ]
