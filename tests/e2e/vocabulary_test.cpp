@@ -1,10 +1,12 @@
 // The default vocabulary end to end: each construct compiled by lum with src/keywords.csv and run
 // in node inside a stand-in page (node_page.js); the page's output is compared as a whole.
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "e2e/own_rules.h"
 #include "support/process.h"
 #include "support/temp_folder.h"
 
@@ -49,6 +51,12 @@ std::string translatedBody(const std::string& source) {
     return js.substr(at + 9, js.size() - at - 9 - 1);  // without the file's closing line feed
 }
 
+// Three-digit names keep the files of a folder in case order.
+std::string caseName(std::size_t i) {
+    std::string n = std::to_string(i);
+    return std::string(3 - std::min<std::size_t>(3, n.size()), '0') + n;
+}
+
 struct Case {
     const char* what;
     std::string source;
@@ -60,9 +68,8 @@ void runCases(const std::vector<Case>& cases) {
     for (const Case& c : cases) EXPECT_EQ(runProgram(c.source, c.options), c.shown) << c.what << "\n" << c.source;
 }
 
-TEST(Vocabulary, VariablesAndValues) {
-    LUM_REQUIRE_NODE();
-    runCases({
+std::vector<Case> variablesAndValuesCases() {
+    return {
         {"let, const and the four values",
          "пусть а = истина\nпеременная б = ложь\nконстанта в = пусто\n"
          "вывести(а, б, в, неопределено, typeof неопределено)\n",
@@ -70,12 +77,16 @@ TEST(Vocabulary, VariablesAndValues) {
         {"константа cannot change", "константа к = 1\nк = 2\n",
          "[панель скрыта]\n[ошибка] Assignment to constant variable.\n"},
         {"words in any case", "ПУСТЬ а = ИСТИНА\nВывести(а)\n", "true\n"},
-    });
+    };
 }
 
-TEST(Vocabulary, OutputAndInput) {
+TEST(Vocabulary, VariablesAndValues) {
     LUM_REQUIRE_NODE();
-    runCases({
+    runCases(variablesAndValuesCases());
+}
+
+std::vector<Case> outputAndInputCases() {
+    return {
         {"console.log appends, errors and warnings carry their prefix",
          "вывести(\"один\", 2)\nвывести_ошибку(\"плохо\")\nвывести_предупреждение(\"осторожно\")\n",
          "один 2\nОШИБКА: плохо\nПРЕДУПРЕЖДЕНИЕ: осторожно\n"},
@@ -88,12 +99,16 @@ TEST(Vocabulary, OutputAndInput) {
          "сообщить(\"Привет, \" + имя)\nвывести(год + 1, тип(год))\n",
          "42 number\n[сообщение] Привет, Аня\n",
          {"--answers=Аня|41"}},
-    });
+    };
 }
 
-TEST(Vocabulary, ConditionsInWordForm) {
+TEST(Vocabulary, OutputAndInput) {
     LUM_REQUIRE_NODE();
-    runCases({
+    runCases(outputAndInputCases());
+}
+
+std::vector<Case> conditionsInWordFormCases() {
+    return {
         {"если … то … иначе если … тогда … иначе … конец",
          "функция оценка(x):\n"
          "  если x больше 5 то\n    вернуть \"много\"\n"
@@ -106,12 +121,16 @@ TEST(Vocabulary, ConditionsInWordForm) {
          "если (а.длина > 1) и (а[0] == 1) то вывести(\"да\") конец\n"
          "если а.длина > максимум(0, 1) то вывести(\"вызов\") иначе вывести(\"нет\") конец\n",
          "да\nвызов\n"},
-    });
+    };
 }
 
-TEST(Vocabulary, ConditionsWithBraces) {
+TEST(Vocabulary, ConditionsInWordForm) {
     LUM_REQUIRE_NODE();
-    runCases({
+    runCases(conditionsInWordFormCases());
+}
+
+std::vector<Case> conditionsWithBracesCases() {
+    return {
         {"если(…) { } иначе если (…) { } иначе { }",
          "функция знак(x) {\n"
          "  если(x > 0) {\n    вернуть \"+\"\n"
@@ -126,12 +145,16 @@ TEST(Vocabulary, ConditionsWithBraces) {
          "  }иначе{\n    вернуть \"нечет\"\n  }\n}\n"
          "вывести(вид(2), вид(1), вид(3))\n",
          "чёт один нечет\n"},
-    });
+    };
 }
 
-TEST(Vocabulary, ComparisonAndLogic) {
+TEST(Vocabulary, ConditionsWithBraces) {
     LUM_REQUIRE_NODE();
-    runCases({
+    runCases(conditionsWithBracesCases());
+}
+
+std::vector<Case> comparisonAndLogicCases() {
+    return {
         {"comparison words",
          "пусть а = 3\n"
          "вывести(а больше или равно 3, а меньше или равно 2, а не равно 3, а не равен 4, а не равна 4)\n"
@@ -140,12 +163,16 @@ TEST(Vocabulary, ComparisonAndLogic) {
          "true false false true true\ntrue false true true false\ntrue false\n"},
         {"и, или, не", "пусть а = 3\nвывести(а > 2 и а < 4, а > 5 или а < 0, не истина, не (а > 5))\n",
          "true false false true\n"},
-    });
+    };
 }
 
-TEST(Vocabulary, Loops) {
+TEST(Vocabulary, ComparisonAndLogic) {
     LUM_REQUIRE_NODE();
-    runCases({
+    runCases(comparisonAndLogicCases());
+}
+
+std::vector<Case> loopsCases() {
+    return {
         {"пока … делать … конец and пока(…) { }",
          "пусть i = 0\nпока i меньше 3 делать\n  i = i + 1\nконец\nвывести(i)\n"
          "пока(i > 0) {\n  i = i - 1\n}\nвывести(i)\n",
@@ -171,24 +198,32 @@ TEST(Vocabulary, Loops) {
          "а\nб\nв\nв\nг\nд\nе\nж\nз\n"},
         {"a count that is an expression", "пусть n = 2\nповторить n + 1 РАЗ\n  вывести(счетчик)\nконец\n",
          "0\n1\n2\n"},
-    });
+    };
 }
 
-TEST(Vocabulary, Functions) {
+TEST(Vocabulary, Loops) {
     LUM_REQUIRE_NODE();
-    runCases({
+    runCases(loopsCases());
+}
+
+std::vector<Case> functionsCases() {
+    return {
         {"named with a colon, anonymous, and with braces",
          "функция площадь(ш, в):\n  вернуть ш * в\nконец\n"
          "пусть удвоить = функция(x): вернуть x * 2 конец\n"
          "функция привет() {\n  вернуть \"привет\"\n}\n"
          "вывести(площадь(3, 4), удвоить(5), привет())\n",
          "12 10 привет\n"},
-    });
+    };
 }
 
-TEST(Vocabulary, NumbersAndMaths) {
+TEST(Vocabulary, Functions) {
     LUM_REQUIRE_NODE();
-    runCases({
+    runCases(functionsCases());
+}
+
+std::vector<Case> numbersAndMathsCases() {
+    return {
         {"rounding, roots, powers, min and max",
          "вывести(округлить(2.6), округлить_вниз(2.6), округлить_вверх(2.1), квадратный_корень(81), модуль(-4))\n"
          "вывести(минимум(3, 1, 2), максимум(3, 1, 2), степень(2, 8), синус(0), косинус(0), округлить(ПИ * 100))\n"
@@ -201,12 +236,16 @@ TEST(Vocabulary, NumbersAndMaths) {
          "вывести(видели.size, Math.min(...видели), Math.max(...видели), вне)\n",
          "6 1 6 0\n",
          {"--seed=7"}},
-    });
+    };
 }
 
-TEST(Vocabulary, StringsAndArrays) {
+TEST(Vocabulary, NumbersAndMaths) {
     LUM_REQUIRE_NODE();
-    runCases({
+    runCases(numbersAndMathsCases());
+}
+
+std::vector<Case> stringsAndArraysCases() {
+    return {
         {"adding to and removing from an array",
          "пусть список = [3, 10, 2]\nсписок.добавить(1)\nсписок.добавить_в_начало(0)\n"
          "вывести(список.соединить(\"-\"), список.длина)\n"
@@ -224,12 +263,16 @@ TEST(Vocabulary, StringsAndArrays) {
          "вывести(слово.заглавными(), слово.строчными(), слово.часть(0, 6), слово.разделить(\", \").длина)\n"
          "вывести(\"ab\".повторить(3), \"a-b-c\".заменить(\"-\", \"+\"), слово.содержит(\"Мир\"), слово.позиция(\"М\"))\n",
          "ПРИВЕТ, МИР привет, мир Привет 2\nababab a+b+c true 8\n"},
-    });
+    };
 }
 
-TEST(Vocabulary, Time) {
+TEST(Vocabulary, StringsAndArrays) {
     LUM_REQUIRE_NODE();
-    runCases({
+    runCases(stringsAndArraysCases());
+}
+
+std::vector<Case> timeCases() {
+    return {
         {"через, каждые, остановить_повтор",
          "пусть тики = 0\n"
          "пусть таймер = каждые(5, функция():\n  тики = тики + 1\n"
@@ -237,12 +280,16 @@ TEST(Vocabulary, Time) {
          "через(1, функция(): вывести(\"через\") конец)\nвывести(\"сразу\")\n",
          "сразу\nчерез\nтики 3\n",
          {"--wait=300"}},
-    });
+    };
 }
 
-TEST(Vocabulary, Drawing) {
+TEST(Vocabulary, Time) {
     LUM_REQUIRE_NODE();
-    runCases({
+    runCases(timeCases());
+}
+
+std::vector<Case> drawingCases() {
+    return {
         {"every drawing word on the canvas library's ctx",
          "ПБ расширенной работы с холстом\n"
          "цвет(\"red\")\nпрямоугольник(1, 2, 3, 4)\nцвет_линии(\"blue\")\nтолщина_линии(2)\nрамка(5, 6, 7, 8)\n"
@@ -252,12 +299,16 @@ TEST(Vocabulary, Drawing) {
          "beginPath() arc(10,20,5,0,6.283) fill() beginPath() arc(10,20,6,0,6.283) stroke() "
          "beginPath() arc(0,0,10,0,1.571) stroke() beginPath() moveTo(1,1) lineTo(9,9) stroke() "
          "font=20px serif fillText(Да,3,4) clearRect(0,0,300,150)\n[панель скрыта]\n"},
-    });
+    };
 }
 
-TEST(Vocabulary, Events) {
+TEST(Vocabulary, Drawing) {
     LUM_REQUIRE_NODE();
-    runCases({
+    runCases(drawingCases());
+}
+
+std::vector<Case> eventsCases() {
+    return {
         {"при нажатии на холст, with щелчок_x and щелчок_у",
          "при нажатии на холст\n  вывести(\"щелчок\", щелчок_x, щелчок_у)\nконец\n", "щелчок 12 34\n",
          {"--click=12,34"}},
@@ -268,12 +319,16 @@ TEST(Vocabulary, Events) {
         {"при нажатии клавиши", "при нажатии клавиши\n  вывести(\"клавиша\", клавиша)\nконец\n",
          "клавиша ArrowUp\n", {"--key=ArrowUp"}},
         {"при нажатии клавиши with braces", "при нажатии клавиши {\n  вывести(клавиша)\n}\n", "a\n", {"--key=a"}},
-    });
+    };
+}
+
+TEST(Vocabulary, Events) {
+    LUM_REQUIRE_NODE();
+    runCases(eventsCases());
 }
 
 // Each built-in library by each directive form, the whole table applied to it: its functions run.
-TEST(Vocabulary, EveryLibraryByEveryDirectiveForm) {
-    LUM_REQUIRE_NODE();
+std::vector<Case> everyLibraryByEveryDirectiveFormCases() {
     const struct {
         const char* name;
         std::string use, shown;
@@ -296,26 +351,33 @@ TEST(Vocabulary, EveryLibraryByEveryDirectiveForm) {
         {"кода в одну строку",
          "код_в_одну_строку(функция(): вывести(1) конец, функция(): вывести(2) конец)\n", "1\n2\n"},
     };
-    for (const auto& library : libraries) {
-        for (const std::string form : {"подключить библиотеку ", "ПБ ", "Подключить Библиотеку "}) {
-            const std::string source = form + library.name + "\n" + library.use;
-            EXPECT_EQ(runProgram(source), library.shown) << source;
-        }
-    }
+    std::vector<Case> cases;
+    for (const auto& library : libraries)
+        for (const std::string form : {"подключить библиотеку ", "ПБ ", "Подключить Библиотеку "})
+            cases.push_back({library.name, form + library.name + "\n" + library.use, library.shown});
+    return cases;
+}
+
+TEST(Vocabulary, EveryLibraryByEveryDirectiveForm) {
+    LUM_REQUIRE_NODE();
+    runCases(everyLibraryByEveryDirectiveFormCases());
+}
+
+std::vector<Case> reservedGreetingCases() {
+    const std::string greeting = "Привет! Я ЛУМ скрипт. Пишите команды по-русски, а браузер их выполнит.\n";
+    return {
+        {"long form", "подключить библиотеку привет\n", greeting},
+        {"short form, then the program goes on", "ПБ привет\nвывести(1)\n", greeting + "1\n"},
+    };
 }
 
 TEST(Vocabulary, ReservedGreeting) {
     LUM_REQUIRE_NODE();
-    const std::string greeting = "Привет! Я ЛУМ скрипт. Пишите команды по-русски, а браузер их выполнит.\n";
-    runCases({
-        {"long form", "подключить библиотеку привет\n", greeting},
-        {"short form, then the program goes on", "ПБ привет\nвывести(1)\n", greeting + "1\n"},
-    });
+    runCases(reservedGreetingCases());
 }
 
-TEST(Vocabulary, TrapsKeywordsInNamesStringsAndCommonNames) {
-    LUM_REQUIRE_NODE();
-    runCases({
+std::vector<Case> trapsKeywordsInNamesStringsAndCommonNamesCases() {
+    return {
         {"keywords inside identifiers stay",
          "пусть конец_игры = ложь\nпусть еслиб = 1\nпусть пустьx = 2\nпусть счетконец = 3\nпусть и2 = 4\n"
          "пусть покажи = 5\nвывести(конец_игры, еслиб, пустьx, счетконец, и2, покажи)\n",
@@ -334,7 +396,12 @@ TEST(Vocabulary, TrapsKeywordsInNamesStringsAndCommonNames) {
          "let a = 1;\nif (a === 1) { console.log(\"js\"); }\nесли a равно 1 то вывести(\"лум\") конец\n"
          "for (let i = 0; i < 2; i++) { console.log(i) }\nconst f = (x) => x ? 1 : 2; console.log(f(0))\n",
          "js\nлум\n0\n1\n2\n"},
-    });
+    };
+}
+
+TEST(Vocabulary, TrapsKeywordsInNamesStringsAndCommonNames) {
+    LUM_REQUIRE_NODE();
+    runCases(trapsKeywordsInNamesStringsAndCommonNamesCases());
 }
 
 // The JavaScript that the words produce is left alone by every rule: translating it again
@@ -358,6 +425,72 @@ TEST(Vocabulary, TranslatedCodeIsStableUnderTheWholeTable) {
         "'a'.toUpperCase().toLowerCase().replaceAll('a', 'b').trim().repeat(2).split(''); (1).toFixed(2); a.pop(); a.shift(); a.unshift(1); a.splice(0, 1)\n"
         "счетчик = 1\n";
     EXPECT_EQ(translatedBody(js), js);
+}
+
+std::vector<Case> allCases() {
+    std::vector<Case> all;
+    for (auto group : {&variablesAndValuesCases, &outputAndInputCases, &conditionsInWordFormCases, &conditionsWithBracesCases, &comparisonAndLogicCases, &loopsCases, &functionsCases, &numbersAndMathsCases, &stringsAndArraysCases, &timeCases, &drawingCases, &eventsCases, &everyLibraryByEveryDirectiveFormCases, &reservedGreetingCases, &trapsKeywordsInNamesStringsAndCommonNamesCases}) {
+        const std::vector<Case> cases = group();
+        all.insert(all.end(), cases.begin(), cases.end());
+    }
+    return all;
+}
+
+// The rule lines of src/keywords.csv, header left out.
+std::vector<std::string> defaultRuleLines() {
+    const std::string csv = readFile(std::string(LUM_SOURCE_DIR) + "/src/keywords.csv");
+    std::vector<std::string> lines;
+    std::size_t at = 0;
+    while (at < csv.size()) {
+        std::size_t end = csv.find('\n', at);
+        if (end == std::string::npos) end = csv.size();
+        const std::string line = csv.substr(at, end - at);
+        if (!line.empty() && line.rfind("pattern,", 0) != 0) lines.push_back(line);
+        at = end + 1;
+    }
+    return lines;
+}
+
+// Every case compiled with -js by a lum that has `rules`; the JavaScript of each, in case order,
+// left in `folder` as NNN.js.
+std::vector<std::string> compileAll(const std::vector<Case>& cases, const std::string& rules, const TempFolder& folder) {
+    LumWithRules lum(rules);
+    for (std::size_t i = 0; i < cases.size(); ++i) writeFile(folder / (caseName(i) + ".лумс"), cases[i].source);
+    const ProcessResult r = lum.run({"-js", folder.path()});
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    std::vector<std::string> js;
+    for (std::size_t i = 0; i < cases.size(); ++i) js.push_back(readFile(folder / (caseName(i) + ".js")));
+    return js;
+}
+
+// Each rule of the default table is exercised by a case that fails without it: the table less
+// that one rule changes the translation of some case, and that case then shows something else.
+TEST(Vocabulary, EveryRuleIsExercisedByACaseThatFailsWithoutIt) {
+    LUM_REQUIRE_NODE();
+    const std::vector<Case> cases = allCases();
+    const std::vector<std::string> rules = defaultRuleLines();
+    ASSERT_GT(rules.size(), 100u);
+    std::string whole;
+    for (const std::string& rule : rules) whole += rule + "\n";
+    TempFolder baseFolder;
+    const std::vector<std::string> base = compileAll(cases, whole, baseFolder);
+    for (std::size_t k = 0; k < rules.size(); ++k) {
+        std::string without;
+        for (std::size_t j = 0; j < rules.size(); ++j)
+            if (j != k) without += rules[j] + "\n";
+        TempFolder folder;
+        const std::vector<std::string> js = compileAll(cases, without, folder);
+        bool changed = false, caught = false;
+        for (std::size_t i = 0; i < cases.size() && !caught; ++i) {
+            if (js[i] == base[i]) continue;
+            changed = true;
+            std::vector<std::string> argv = {"node", harness, folder / (caseName(i) + ".js")};
+            argv.insert(argv.end(), cases[i].options.begin(), cases[i].options.end());
+            caught = runProcess(argv).out != cases[i].shown;
+        }
+        EXPECT_TRUE(changed) << "no case uses the rule " << rules[k];
+        EXPECT_TRUE(!changed || caught) << "no case fails without the rule " << rules[k];
+    }
 }
 
 }  // namespace
