@@ -149,4 +149,20 @@ TEST_F(Examples, GameCountsAHitAndAMiss) {
     EXPECT_EQ(elementText(dom, "pixels"), "0,0,0,255");
 }
 
+TEST_F(Examples, ArrowKeysMoveTheSquare) {
+    LUM_REQUIRE_CHROMIUM();
+    const std::string keys =
+        "  ['ArrowRight', 'ArrowRight', 'ArrowRight', 'ArrowUp'].forEach(function (k) {\n"
+        "    document.dispatchEvent(new KeyboardEvent('keydown', {key: k, bubbles: true}));\n"
+        "  });";
+    // The square of side 40 went from (130, 80) to (160, 70): inside the new one blue, the old
+    // place white again.
+    const std::string html = page("клавиши", "", pixelProbe({{165, 75}, {135, 115}}, 100, keys));
+    ASSERT_FALSE(html.empty());
+    const std::string dom = dumpDom(html);
+    EXPECT_EQ(elementText(dom, "result"),
+              " Квадрат в точке 140, 80\nКвадрат в точке 150, 80\nКвадрат в точке 160, 80\nКвадрат в точке 160, 70\n");
+    EXPECT_EQ(elementText(dom, "pixels"), "0,0,255,255 255,255,255,255");
+}
+
 }  // namespace

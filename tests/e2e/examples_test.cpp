@@ -23,7 +23,7 @@ std::vector<std::string> exampleStems() {
 TEST(Examples, ThereIsOneForEachTopic) {
     const std::vector<std::string> stems = exampleStems();
     for (const char* topic : {"привет", "ввод_и_вывод", "условия", "циклы_пока", "повторить", "функции", "массивы",
-                              "строки", "рисование", "анимация", "игра", "математика", "текст", "одна_строка",
+                              "строки", "рисование", "анимация", "игра", "клавиши", "математика", "текст", "одна_строка",
                               "своя_библиотека"})
         EXPECT_NE(std::find(stems.begin(), stems.end(), topic), stems.end()) << topic;
     EXPECT_TRUE(fileExists(std::string(LUM_SOURCE_DIR) + "/examples/библиотеки/приветствия.лумс"));
