@@ -107,6 +107,24 @@ cyrillic_home() {
 }
 check "a Cyrillic LUM_HOME is read whole (UTF-16 environment)" cyrillic_home
 
+# --- without LUM_HOME, the built-in home on drive C: -------------------------------------------
+default_home() {
+    local drive_c
+    drive_c=$(winepath -u 'C:\' 2>/dev/null)
+    [ -d "$drive_c" ] || { echo "  no drive C: in the Wine prefix"; return 1; }
+    [ -e "$drive_c/users/User" ] && { echo "  the prefix has a user called User already"; return 1; }
+    local home="$drive_c/users/User/Documents/Новая папка/ЛУМ2.7"
+    mkdir -p "$home" "$WORK/lonely2" "$WORK/elsewhere2"
+    cp "$ROOT/src/keywords.csv" "$home/keywords.csv"
+    cp "$EXE" "$WORK/lonely2/lum.exe"
+    printf 'вывести(1)\n' >"$WORK/elsewhere2/д.лумс"
+    local out
+    out=$(cd "$WORK/elsewhere2" && env -u LUM_HOME wine "$WORK/lonely2/lum.exe" д.лумс)
+    rm -rf "$drive_c/users/User"
+    contains "$out" "(C:\\Users\\User\\Documents\\Новая папка\\ЛУМ2.7\\keywords.csv)"
+}
+check "the built-in home C:\\Users\\User\\Documents\\Новая папка\\ЛУМ2.7" default_home
+
 # --- an executable deeper than 260 characters still finds the rules beside it -----------------
 long_executable_path() {
     local deep="$WORK/long"
