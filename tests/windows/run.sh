@@ -51,6 +51,7 @@ command -v wine >/dev/null || need_packages+=(wine64 wine)
 [ -f /usr/include/gtest/gtest.h ] || need_packages+=(libgtest-dev)
 command -v cmake >/dev/null || need_packages+=(cmake)
 command -v ninja >/dev/null || need_packages+=(ninja-build)
+command -v curl >/dev/null || need_packages+=(curl)
 if [ ${#need_packages[@]} -gt 0 ]; then
     echo "installing: ${need_packages[*]}"
     if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
@@ -60,7 +61,7 @@ if [ ${#need_packages[@]} -gt 0 ]; then
             tail -20 /tmp/lum-windows-install.log
     fi
 fi
-for tool in x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres wine wineserver cmake ninja; do
+for tool in x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres wine wineserver winepath cmake ninja curl; do
     if ! command -v "$tool" >/dev/null; then
         echo "missing tool: $tool"
         failed=$((failed + 1))
@@ -123,10 +124,14 @@ step "native helper build" build_native || true
 [ -x "$BUILD/lum.exe" ] || finish
 
 # --- tests ------------------------------------------------------------------------------
+# A bound on each suite, so a hung test ends the step rather than the CI run.
+UNIT_LIMIT=${LUM_WIN_UNIT_LIMIT:-900}
+E2E_LIMIT=${LUM_WIN_E2E_LIMIT:-1800}
 unit_tests() {
-    (cd "$BUILD/tests" && wine ./lum_unit_tests.exe --gtest_brief=1) >"$BUILD/unit.log" 2>&1
+    (cd "$BUILD/tests" && timeout -k 10 "$UNIT_LIMIT" wine ./lum_unit_tests.exe --gtest_brief=1) >"$BUILD/unit.log" 2>&1
     local rc=$?
-    grep -E '^\[  (FAILED|PASSED) ' "$BUILD/unit.log" | sort -u | head -60
+    grep -a -E '^\[  (FAILED|PASSED) ' "$BUILD/unit.log" | sort -u | head -60
+    [ $rc -eq 124 ] && echo "the unit tests did not finish within $UNIT_LIMIT s"
     [ $rc -eq 0 ]
 }
 step "unit tests under wine" unit_tests
@@ -138,9 +143,10 @@ E2E_FILTER=${LUM_WIN_E2E_FILTER:--Reliability.AFolderOfTenThousandSources}
 e2e_tests() {
     [ -x "$HELPER/tests/lum_e2e_tests" ] || { echo "no e2e binary"; return 1; }
     (cd "$HELPER/tests" && LUM_EXE="$BUILD/lum.exe" LUM_WRAPPER=wine \
-        ./lum_e2e_tests --gtest_brief=1 --gtest_filter="$E2E_FILTER") >"$BUILD/e2e.log" 2>&1
+        timeout -k 10 "$E2E_LIMIT" ./lum_e2e_tests --gtest_brief=1 --gtest_filter="$E2E_FILTER") >"$BUILD/e2e.log" 2>&1
     local rc=$?
-    grep -E '^\[  (FAILED|PASSED) ' "$BUILD/e2e.log" | sort -u | head -60
+    grep -a -E '^\[  (FAILED|PASSED) ' "$BUILD/e2e.log" | sort -u | head -60
+    [ $rc -eq 124 ] && echo "the e2e suite did not finish within $E2E_LIMIT s"
     [ $rc -eq 0 ]
 }
 if [ -z "${LUM_WIN_SKIP_E2E:-}" ]; then step "e2e suite against lum.exe under wine" e2e_tests; fi
