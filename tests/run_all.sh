@@ -22,6 +22,7 @@ need cmake cmake
 need ninja ninja-build
 need g++ g++
 need node nodejs
+need npm npm
 need chromium chromium
 [ -e /usr/lib/x86_64-linux-gnu/cmake/GTest ] || install libgtest-dev
 
