@@ -1,5 +1,6 @@
 // Start-up, the command line, the interactive mode, and dispatch to exactly one mode.
 #include <cstdio>
+#include <new>
 
 #include "frontend/frontend.h"
 #include "output/diagnostics.h"
@@ -133,7 +134,13 @@ std::string readConsoleLine() {
 }
 
 int lumMain(const std::vector<std::string>& args) {
-    const int code = run(args);
+    int code = 1;
+    try {
+        code = run(args);
+    } catch (const std::bad_alloc&) {
+        // Compiles report this themselves; what is left is loading a rules file too big.
+        std::fputs("Ошибка: не хватает памяти\n", stdout);
+    }
     std::fflush(stdout);
     // Where exit statuses are 8 bits, 256 failures must not read as success.
     return code > platform::exitCodeLimit() ? platform::exitCodeLimit() : code;

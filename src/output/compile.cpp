@@ -2,6 +2,8 @@
 #include "output/compile.h"
 
 #include <cstdio>
+#include <new>
+#include <stdexcept>
 
 #include "frontend/files.h"
 #include "output/diagnostics.h"
@@ -74,7 +76,9 @@ std::string buildLineMap(const CodeText& text) {
     return map;
 }
 
-std::string compileFile(const std::string& sourcePath, const CompileOptions& options) {
+namespace {
+
+std::string compileWhole(const std::string& sourcePath, const CompileOptions& options) {
     std::string bytes;
     if (!readWholeFile(sourcePath, bytes)) {
         std::printf("Ошибка: не могу прочитать файл: %s\n", sourcePath.c_str());
@@ -142,4 +146,18 @@ std::string compileFile(const std::string& sourcePath, const CompileOptions& opt
         platform::openWithShell(outputPath);
     }
     return outputPath;
+}
+
+}  // namespace
+
+// Memory is the one resource a compile can run out of with no message of its own: a source too
+// large for it fails with a message, like an unreadable one, and folder mode goes on.
+std::string compileFile(const std::string& sourcePath, const CompileOptions& options) {
+    try {
+        return compileWhole(sourcePath, options);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    std::printf("Ошибка: не хватает памяти, чтобы скомпилировать %s\n", sourcePath.c_str());
+    return {};
 }

@@ -191,6 +191,36 @@ TEST_F(Reliability, AFolderOfTenThousandSources) {
     EXPECT_FALSE(anyTemporary(dir / "класс"));
 }
 
+// Whether the lum under test carries AddressSanitizer, whose shadow memory no address-space
+// limit leaves room for.
+bool sanitizedLum() {
+    const std::string binary = readFile(lumCommand().back());
+    return binary.find("__asan_init") != std::string::npos;
+}
+
+TEST_F(Reliability, RunningOutOfMemoryIsReportedNotACrash) {
+    SKIP_UNLESS_NATIVE();
+    if (sanitizedLum()) GTEST_SKIP() << "an address-space limit cannot be set under AddressSanitizer";
+    // 3.6 MB of source under a 60 MB address-space limit: the compile needs several times more.
+    writeFile(dir / "big.лумс", repeat("пусть x = 1\n", 300'000));
+    writeFile(dir / "small.лумс", "вывести(1)\n");
+    makeFolder(dir / "класс");
+    writeFile(dir / "класс/a.лумс", readFile(dir / "big.лумс"));
+    writeFile(dir / "класс/b.лумс", "вывести(2)\n");
+    for (const std::string& target : {std::string("big.лумс"), std::string("класс")}) {
+        std::vector<std::string> command = {"/bin/sh", "-c", "ulimit -v 60000; exec \"$@\"", "sh"};
+        for (const std::string& part : lumCommand()) command.push_back(part);
+        command.push_back(target);
+        const ProcessResult r = runProcess(command, options());
+        EXPECT_EQ(r.exitCode, 1) << target << "\n" << r.out.substr(0, 2000) << r.err.substr(0, 2000);
+        EXPECT_TRUE(contains(r.out, "Ошибка: не хватает памяти")) << r.out.substr(0, 2000);
+        EXPECT_EQ(r.err, "");
+    }
+    // Folder mode goes on with the next file.
+    EXPECT_TRUE(fileExists(dir / "класс/b.html"));
+    EXPECT_FALSE(fileExists(dir / "big.html"));
+}
+
 // ---- Faults while writing: the previous output survives whole.
 
 class Faults : public Reliability {
