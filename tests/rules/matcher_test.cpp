@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/reference_matcher.h"
+
 #include <algorithm>
 #include <random>
 #include <set>
@@ -124,67 +126,7 @@ TEST(MatchAt, ReadsNothingPastTheGivenLength) {
     EXPECT_EQ(matchAt(compiled("aaa"), 0, 0, text.data(), 2, false), -1);
 }
 
-// ---- A naive reference: every split of the text across the nodes, tried in priority order.
-
-std::uint32_t fold(std::uint32_t c) {
-    if (c == 0x451) return 0x401;
-    if ('a' <= c && c <= 'z') return c - 'a' + 'A';
-    if (0x430 <= c && c <= 0x44F) return c - 0x430 + 0x410;
-    return c;
-}
-
-bool wordChar(std::uint32_t c) {
-    if (c < 128) return std::isalnum(static_cast<int>(c)) || c == '_';
-    return c == 0x401 || c == 0x451 || (c >= U'А' && c <= U'я');
-}
-
-bool takes(const PatternNode& node, std::uint32_t c, bool ignoreCase) {
-    auto same = [&](std::uint32_t x) { return ignoreCase ? fold(x) == fold(c) : x == c; };
-    if (!node.isSet) return same(node.ch);
-    return std::any_of(node.members.begin(), node.members.end(), same) != node.negated;
-}
-
-// The end reached by the first successful choice of run lengths, longest first; -1 if none.
-std::int32_t reference(const CompiledPattern& nodes, std::size_t k, std::size_t p, const CodePoints& text,
-                       bool ignoreCase) {
-    if (k == nodes.size()) return static_cast<std::int32_t>(p);
-    const PatternNode& node = nodes[k];
-    if (node.isBoundary) {
-        const bool before = p >= 1 && wordChar(text[p - 1]);
-        const bool after = p < text.size() && wordChar(text[p]);
-        return before != after ? reference(nodes, k + 1, p, text, ignoreCase) : -1;
-    }
-    const std::size_t longest = node.oneOrMore ? text.size() - std::min(p, text.size()) : 1;
-    for (std::size_t length = longest; length >= 1; --length) {
-        if (p + length > text.size()) continue;
-        bool all = true;
-        for (std::size_t i = p; i < p + length; ++i) all = all && takes(node, text[i], ignoreCase);
-        if (!all) continue;
-        const std::int32_t end = reference(nodes, k + 1, p + length, text, ignoreCase);
-        if (end >= 0) return end;
-    }
-    return -1;
-}
-
-// Every end any choice of run lengths reaches.
-void allEnds(const CompiledPattern& nodes, std::size_t k, std::size_t p, const CodePoints& text, bool ignoreCase,
-             std::set<std::int32_t>& ends) {
-    if (k == nodes.size()) {
-        ends.insert(static_cast<std::int32_t>(p));
-        return;
-    }
-    const PatternNode& node = nodes[k];
-    if (node.isBoundary) {
-        const bool before = p >= 1 && wordChar(text[p - 1]);
-        const bool after = p < text.size() && wordChar(text[p]);
-        if (before != after) allEnds(nodes, k + 1, p, text, ignoreCase, ends);
-        return;
-    }
-    for (std::size_t q = p; q < text.size() && takes(node, text[q], ignoreCase); ++q) {
-        allEnds(nodes, k + 1, q + 1, text, ignoreCase, ends);
-        if (!node.oneOrMore) break;
-    }
-}
+// ---- Agreement with the naive reference of support/reference_matcher.h.
 
 TEST(MatchAt, AgreesWithANaiveReferenceOnRandomInput) {
     const std::vector<std::string> atoms = {"a", "A", "b", "ё", "Ё", "е", "_", " ", "1", "\\d",
@@ -207,9 +149,9 @@ TEST(MatchAt, AgreesWithANaiveReferenceOnRandomInput) {
 
         const CompiledPattern nodes = compiled(pattern);
         const std::int32_t got = matchAt(nodes, 0, pos, text.data(), text.size(), ignoreCase);
-        const std::int32_t want = reference(nodes, 0, pos, text, ignoreCase);
+        const std::int32_t want = reference::matchEnd(nodes, 0, pos, text, ignoreCase);
         std::set<std::int32_t> ends;
-        allEnds(nodes, 0, pos, text, ignoreCase, ends);
+        reference::allEnds(nodes, 0, pos, text, ignoreCase, ends);
         ASSERT_EQ(got, want) << "pattern " << pattern << " on '" << encodeUtf8(text) << "' at " << pos
                              << (ignoreCase ? " ignoring case" : "");
         ASSERT_EQ(got >= 0, !ends.empty()) << pattern;
