@@ -46,7 +46,7 @@ bool anyTemporary(const std::string& folder) {
     return false;
 }
 
-// LUM_TEST_SCALE shrinks the big inputs (the sanitizer build runs them at 0.2); 1 by default.
+// LUM_TEST_SCALE shrinks the big inputs (the sanitizer run uses 0.05); 1 by default.
 std::size_t scaled(std::size_t n) {
     const char* text = std::getenv("LUM_TEST_SCALE");
     const double scale = text && *text ? std::atof(text) : 1.0;
@@ -108,18 +108,19 @@ TEST_F(Reliability, ALineOfTenMillionCharacters) {
 }
 
 TEST_F(Reliability, AHundredThousandNestedBrackets) {
-    std::string balanced = std::string(100'000, '(') + std::string(100'000, ')');
-    compiles("balanced.лумс", balanced);
-    writeFile(dir / "open.лумс", std::string(100'000, '{') + std::string(100'000, '['));
+    const std::size_t depth = scaled(100'000);
+    compiles("balanced.лумс", std::string(depth, '(') + std::string(depth, ')'));
+    writeFile(dir / "open.лумс", std::string(depth, '{') + std::string(depth, '['));
     const ProcessResult r = runLum({"open.лумс"}, options());
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(contains(r.out, "не хватает 100000 закрывающих } — возможно, пропущен «конец»")) << r.out;
+    EXPECT_TRUE(contains(r.out, "не хватает " + std::to_string(depth) + " закрывающих } — возможно, пропущен «конец»"))
+        << r.out;
     EXPECT_TRUE(contains(r.out, "строка 0: не совпадают квадратные скобки")) << r.out;
 }
 
 TEST_F(Reliability, ManyUnclosedCountedLoopHeadersFinish) {
     // Every "повторить" becomes a "for(" whose parenthesis never closes.
-    const std::string page = compiles("loops.лумс", repeat("повторить ", 100'000), 60);
+    const std::string page = compiles("loops.лумс", repeat("повторить ", scaled(100'000)), 60);
     EXPECT_TRUE(contains(page, "for(for(for("));
 }
 
@@ -139,7 +140,7 @@ TEST_F(Reliability, ARulesFileOfTenThousandRules) {
     std::string rules;
     for (int i = 0; i < 10'000; ++i) rules += "\\bслово" + std::to_string(i) + "\\b,word" + std::to_string(i) + ",g\n";
     LumWithRules lum(rules);
-    writeFile(dir / "t.лумс", repeat("слово1 слово9999 слово10000\n", 200));
+    writeFile(dir / "t.лумс", repeat("слово1 слово9999 слово10000\n", scaled(200)));
     const ProcessResult r = lum.run({"t.лумс"}, options());
     EXPECT_EQ(r.exitCode, 0) << r.out.substr(0, 2000);
     EXPECT_TRUE(contains(r.out, "Правил: 10000")) << r.out.substr(0, 2000);
@@ -179,15 +180,17 @@ TEST_F(Reliability, LibraryChainsThroughSymbolicLinkLoops) {
 
 TEST_F(Reliability, AFolderOfTenThousandSources) {
     makeFolder(dir / "класс");
-    for (int i = 0; i < 10'000; ++i)
+    const std::size_t files = scaled(10'000);
+    for (std::size_t i = 0; i < files; ++i)
         writeFile(dir / ("класс/ученик" + std::to_string(i) + ".лумс"), "вывести(" + std::to_string(i) + ")\n");
     const ProcessResult r = runLum({"класс"}, options(240));
     EXPECT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 0) << r.out.substr(r.out.size() > 2000 ? r.out.size() - 2000 : 0);
     std::size_t ok = 0;
     for (auto at = r.out.find("\nOK: "); at != std::string::npos; at = r.out.find("\nOK: ", at + 1)) ++ok;
-    EXPECT_EQ(ok, 10'000u);
-    EXPECT_TRUE(contains(readFile(dir / "класс/ученик9999.html"), "console.log(9999)"));
+    EXPECT_EQ(ok, files);
+    EXPECT_TRUE(contains(readFile(dir / ("класс/ученик" + std::to_string(files - 1) + ".html")),
+                         "console.log(" + std::to_string(files - 1) + ")"));
     EXPECT_FALSE(anyTemporary(dir / "класс"));
 }
 
@@ -227,9 +230,9 @@ class Faults : public Reliability {
 protected:
     const std::string oldPage = "<!-- the previous page -->\n";
 
-    // A 1 MB source whose page (about 2.5 MB) is far above the 1 MB file-size limit below.
+    // A 460 kB source whose page (about 1.1 MB) is far above the 128 kB file-size limit below.
     void prepareLargeSource() {
-        writeFile(dir / "big.лумс", repeat("пусть x = 1 // строка кода, чтобы страница была большой\n", 20'000));
+        writeFile(dir / "big.лумс", repeat("пусть x = 1 // строка кода, чтобы страница была большой\n", 8'000));
         writeFile(dir / "big.html", oldPage);
     }
 
@@ -250,14 +253,14 @@ TEST_F(Faults, AProcessKilledInTheMiddleOfItsWriteLeavesTheOldPage) {
     ASSERT_EQ(::mkfifo(temporary.c_str(), 0644), 0);
     const int reader = ::open(temporary.c_str(), O_RDONLY);  // waits for lum to open it
     ASSERT_GE(reader, 0);
-    char half[512 * 1024];
+    char half[256 * 1024];
     std::size_t got = 0;
     while (got < sizeof half) {
         const ssize_t n = ::read(reader, half + got, sizeof half - got);
         if (n <= 0) break;
         got += static_cast<std::size_t>(n);
     }
-    EXPECT_EQ(got, sizeof half) << "lum wrote less than half a megabyte of a 2.5 MB page";
+    EXPECT_EQ(got, sizeof half) << "lum wrote less than a quarter of a megabyte of its page";
     EXPECT_EQ(readFile(dir / "big.html"), oldPage) << "the page changed before its write was complete";
     stopProcess(lum);
     ::close(reader);
@@ -277,7 +280,7 @@ TEST_F(Faults, KillsAtAnyMomentLeaveTheOldOrTheNewPageNeverAPart) {
     const std::string newPage = readFile(dir / "reference/big.html");
 
     // Kills spread over the whole run, the last ones past its end.
-    const int attempts = 12;
+    const int attempts = 8;
     int old = 0, fresh = 0;
     for (int attempt = 0; attempt < attempts; ++attempt) {
         writeFile(dir / "big.html", oldPage);
@@ -300,8 +303,9 @@ TEST_F(Faults, KillsAtAnyMomentLeaveTheOldOrTheNewPageNeverAPart) {
 TEST_F(Faults, AFullDiskReportsTheErrorAndKeepsTheOldPage) {
     SKIP_UNLESS_NATIVE();
     prepareLargeSource();
-    // A file-size limit of 1 MB with SIGXFSZ ignored: the write fails with EFBIG, as on a full disk.
-    std::vector<std::string> command = {"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 1024; exec \"$@\"", "sh"};
+    // A file-size limit of 128 kB (256 blocks of 512 bytes) with SIGXFSZ ignored: the write
+    // fails with EFBIG, as on a full disk.
+    std::vector<std::string> command = {"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 256; exec \"$@\"", "sh"};
     for (const std::string& part : lumCommand()) command.push_back(part);
     command.push_back("big.лумс");
     const ProcessResult r = runProcess(command, options());
@@ -333,7 +337,7 @@ TEST_F(Faults, ASmallTmpfsThatFillsUpKeepsTheOldPage) {
 TEST_F(Faults, ASourceThatDisappearsDuringFolderModeIsReportedAndTheRestCompile) {
     SKIP_UNLESS_NATIVE();
     makeFolder(dir / "класс");
-    const int count = 3000;
+    const int count = static_cast<int>(scaled(3000)) + 100;
     for (int i = 0; i < count; ++i) writeFile(dir / ("класс/a" + std::to_string(10000 + i) + ".лумс"), "вывести(1)\n");
     writeFile(dir / "класс/я-последний.лумс", "вывести(2)\n");
     // A link whose target is gone is listed but cannot be read.

@@ -3,12 +3,12 @@
 # fails the run, even from a test that passed), then each libFuzzer target over its seed corpus
 # and for a bounded time. Installs what a fresh machine lacks; under CI a missing tool fails.
 #   LUM_FUZZ_SECONDS  seconds per fuzz target (default 20)
-#   LUM_TEST_SCALE    size factor of the big end-to-end inputs under the sanitizers (default 0.2)
+#   LUM_TEST_SCALE    size factor of the big end-to-end inputs under the sanitizers (default 0.05)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
 fuzzSeconds=${LUM_FUZZ_SECONDS:-20}
-scale=${LUM_TEST_SCALE:-0.2}
+scale=${LUM_TEST_SCALE:-0.05}
 work=$(mktemp -d /tmp/lum-reliability-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
