@@ -45,13 +45,15 @@ status=0
 ASAN_OPTIONS="log_path=$reports/asan:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1" \
 UBSAN_OPTIONS="log_path=$reports/ubsan:print_stacktrace=1:halt_on_error=1" \
 LUM_TEST_SCALE=$scale ctest --test-dir build-asan --output-on-failure || status=1
+failures=()
 if [ -n "$(ls -A "$reports")" ]; then
   echo "error: sanitizer reports:"
   for f in "$reports"/*; do echo "---- $f"; head -60 "$f"; done
-  exit 1
+  failures+=("sanitizer reports")
+else
+  echo "== sanitizers: no report"
 fi
-[ "$status" = 0 ] || { echo "error: tests failed under the sanitizers"; exit 1; }
-echo "== sanitizers: no report"
+[ "$status" = 0 ] || failures+=("tests under the sanitizers")
 
 echo "== fuzz build (clang, libFuzzer)"
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DLUM_FUZZ=ON -DLUM_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -60,7 +62,7 @@ targets=$(ls fuzz/corpus)
 echo "== fuzz seeds (every input of fuzz/corpus, once)"
 for t in $targets; do
   build-fuzz/fuzz/fuzz_$t -runs=0 -close_fd_mask=1 fuzz/corpus/$t >"$work/seed-$t.log" 2>&1 \
-    || { echo "error: fuzz_$t fails on its seed corpus"; tail -40 "$work/seed-$t.log"; exit 1; }
+    || { echo "error: fuzz_$t fails on its seed corpus"; tail -40 "$work/seed-$t.log"; failures+=("fuzz_$t seeds"); }
 done
 echo "== fuzzing, $fuzzSeconds s per target, two at a time"
 fuzz_one() {
@@ -98,6 +100,10 @@ if [ -e "$work/failed" ]; then
       done
     fi
   done
+  failures+=("fuzzing")
+fi
+if [ ${#failures[@]} -gt 0 ]; then
+  echo "error: reliability failed: ${failures[*]}"
   exit 1
 fi
 echo "== reliability: all passed"
