@@ -78,4 +78,9 @@ int receiveSome(Socket s, char* buffer, std::size_t size, int timeoutMs);
 bool sendAll(Socket s, const char* data, std::size_t size);
 void closeSocket(Socket s);
 
+// Runs run(argument) on a new thread that nobody joins; false, with nothing started, when the
+// system has no thread to give. (Windows: CreateThread; MinGW's std::thread was seen to crash
+// in its start routine when thousands of short connection threads came and went.)
+bool startThread(void (*run)(void*), void* argument);
+
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -236,5 +237,29 @@ bool sendAll(Socket s, const char* data, std::size_t size) {
 }
 
 void closeSocket(Socket s) { ::close(static_cast<int>(s)); }
+
+bool startThread(void (*run)(void*), void* argument) {
+    pthread_attr_t attributes;
+    if (::pthread_attr_init(&attributes) != 0) return false;
+    ::pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+    struct Start {
+        void (*run)(void*);
+        void* argument;
+    };
+    Start* start = new Start{run, argument};
+    pthread_t thread;
+    const int failed = ::pthread_create(
+        &thread, &attributes,
+        [](void* p) -> void* {
+            const Start s = *static_cast<Start*>(p);
+            delete static_cast<Start*>(p);
+            s.run(s.argument);
+            return nullptr;
+        },
+        start);
+    ::pthread_attr_destroy(&attributes);
+    if (failed) delete start;
+    return failed == 0;
+}
 
 }  // namespace platform

@@ -244,19 +244,15 @@ Socket acceptConnection(Socket listener) {
 
 int receiveSome(Socket s, char* buffer, std::size_t size, int timeoutMs) {
     const SOCKET socket = static_cast<SOCKET>(s);
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(socket, &readable);
-    timeval wait {};
-    wait.tv_sec = timeoutMs / 1000;
-    wait.tv_usec = (timeoutMs % 1000) * 1000;
-    // The first argument is ignored by Winsock.
-    const int ready = ::select(0, &readable, nullptr, nullptr, timeoutMs < 0 ? nullptr : &wait);
-    if (ready == SOCKET_ERROR) return -1;
-    if (ready == 0) return 0;
+    // A receive time-out rather than select(): Wine's select() can miss data that reached a
+    // socket before it was accepted. Zero would mean "wait forever" here; negative does.
+    const DWORD limit = timeoutMs < 0 ? 0 : static_cast<DWORD>(timeoutMs == 0 ? 1 : timeoutMs);
+    if (::setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limit), sizeof limit) != 0)
+        return -1;
     const int chunk = size > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(size);
     const int n = ::recv(socket, buffer, chunk, 0);
-    return n == SOCKET_ERROR ? -1 : n;
+    if (n == SOCKET_ERROR) return ::WSAGetLastError() == WSAETIMEDOUT ? 0 : -1;
+    return n;
 }
 
 bool sendAll(Socket s, const char* data, std::size_t size) {
@@ -271,5 +267,32 @@ bool sendAll(Socket s, const char* data, std::size_t size) {
 }
 
 void closeSocket(Socket s) { ::closesocket(static_cast<SOCKET>(s)); }
+
+namespace {
+
+struct ThreadStart {
+    void (*run)(void*);
+    void* argument;
+};
+
+DWORD WINAPI threadEntry(LPVOID p) {
+    const ThreadStart start = *static_cast<ThreadStart*>(p);
+    delete static_cast<ThreadStart*>(p);
+    start.run(start.argument);
+    return 0;
+}
+
+}  // namespace
+
+bool startThread(void (*run)(void*), void* argument) {
+    ThreadStart* start = new ThreadStart{run, argument};
+    const HANDLE thread = ::CreateThread(nullptr, 0, threadEntry, start, 0, nullptr);
+    if (!thread) {
+        delete start;
+        return false;
+    }
+    ::CloseHandle(thread);
+    return true;
+}
 
 }  // namespace platform
