@@ -1,71 +1,128 @@
 // Rule application: one scan per rule of the table, string literals protected, then the
 // fixed post-steps.
-#include <cstdio>
 #include <string>
+#include <utility>
 
-#include "rules/pattern.h"
 #include "rules/rulesfile.h"
-#include "translator/quotes.h"
 #include "translator/rewrite.h"
+#include "translator/rule_scan.h"
 
 bool traceEnabled = false;
 
 namespace {
 
-// Rewrites `text` by one rule. A rule that matches nowhere leaves the arrays as they are,
-// which is the same text a rebuild would give.
-void applyRule(const Rule& rule, CodeText& text) {
-    if (rule.nodes.empty()) return;
-    const std::uint32_t* chars = text.chars.data();
-    const std::size_t n = text.chars.size();
-    translator::QuoteCloser closer(chars, n);
-    std::string tracedPattern;
-    if (traceEnabled) tracedPattern = encodeUtf8(rule.pattern);
+// The line numbers of a text as runs: run i gives `line[i]` to the positions from `start[i]`
+// up to the next run's start. Line numbers change only at line feeds and at library seams,
+// so a rebuild after a rule touches one entry per run instead of one per code point.
+struct LineRuns {
+    std::vector<std::uint32_t> start;
+    std::vector<std::uint32_t> line;
 
-    CodeText out;
-    bool rebuilt = false;
-    std::size_t copiedUpTo = 0;  // text[copiedUpTo, p) is still owed to the output
-    std::size_t p = 0;
-    while (p < n) {
-        if (translator::isQuote(chars[p])) {
-            const std::size_t q = closer.closing(p);
-            if (q < n) {  // a closed literal: never a match start, copied as it stands
-                p = q + 1;
-                continue;
-            }
-        }
-        const std::int32_t end = matchAt(rule.nodes, 0, p, chars, n, rule.ignoreCase);
-        // Only a non-empty match inside the text counts.
-        if (end < 0 || static_cast<std::size_t>(end) <= p || static_cast<std::size_t>(end) > n) {
-            ++p;
-            continue;
-        }
-        const std::size_t e = static_cast<std::size_t>(end);
-        if (traceEnabled)
-            std::fprintf(stderr, "[trace] match: len=%d pos=%zu pat='%.40s'\n", static_cast<int>(e - p), p,
-                         tracedPattern.c_str());
-        if (!rebuilt) {
-            rebuilt = true;
-            out.chars.reserve(n + rule.replacement.size() + 64);
-            out.lines.reserve(n + rule.replacement.size() + 64);
-        }
-        out.chars.insert(out.chars.end(), chars + copiedUpTo, chars + p);
-        out.lines.insert(out.lines.end(), text.lines.begin() + copiedUpTo, text.lines.begin() + p);
-        out.chars.insert(out.chars.end(), rule.replacement.begin(), rule.replacement.end());
-        out.lines.insert(out.lines.end(), rule.replacement.size(), text.lines[p]);
-        p = e;
-        copiedUpTo = e;
+    void clear() {
+        start.clear();
+        line.clear();
     }
-    if (!rebuilt) return;
-    out.chars.insert(out.chars.end(), chars + copiedUpTo, chars + n);
-    out.lines.insert(out.lines.end(), text.lines.begin() + copiedUpTo, text.lines.end());
-    text = std::move(out);
+    void push(std::size_t at, std::uint32_t value) {
+        if (!line.empty() && line.back() == value) return;
+        start.push_back(static_cast<std::uint32_t>(at));
+        line.push_back(value);
+    }
+};
+
+LineRuns runsOf(const std::vector<std::uint32_t>& lines) {
+    LineRuns runs;
+    for (std::size_t i = 0; i < lines.size(); ++i) runs.push(i, lines[i]);
+    return runs;
 }
+
+void expandRuns(const LineRuns& runs, std::size_t n, std::vector<std::uint32_t>& lines) {
+    lines.clear();
+    lines.reserve(n);
+    for (std::size_t r = 0; r < runs.start.size(); ++r) {
+        const std::size_t to = r + 1 < runs.start.size() ? runs.start[r + 1] : n;
+        lines.insert(lines.end(), to - runs.start[r], runs.line[r]);
+    }
+}
+
+// The text while the rules run: code points, line runs and the spare buffers that every
+// rebuild writes into and then swaps with, so that no rule allocates once they are big enough.
+struct WorkText {
+    std::vector<std::uint32_t> chars, spareChars;
+    LineRuns runs, spareRuns;
+    std::vector<translator::Match> matches;
+    translator::ScanScratch scratch;
+
+    // Replaces every match by the replacement, exactly as copying the text code point by code
+    // point would, each inserted code point taking the line of the match's first code point.
+    void rebuild(const CodePoints& replacement) {
+        const std::size_t n = chars.size();
+        const std::size_t r = replacement.size();
+        std::size_t newSize = n;
+        bool sameLength = true;
+        for (const translator::Match& m : matches) {
+            newSize = newSize - (m.end - m.start) + r;
+            sameLength = sameLength && m.end - m.start == r;
+        }
+
+        // Lines: walk the old runs once, beside the matches.
+        spareRuns.clear();
+        std::size_t run = 0, out = 0, copied = 0;
+        auto copyLines = [&](std::size_t from, std::size_t to) {
+            if (from >= to) return;
+            while (run + 1 < runs.start.size() && runs.start[run + 1] <= from) ++run;
+            spareRuns.push(out, runs.line[run]);
+            while (run + 1 < runs.start.size() && runs.start[run + 1] < to) {
+                ++run;
+                spareRuns.push(out + (runs.start[run] - from), runs.line[run]);
+            }
+            out += to - from;
+        };
+        for (const translator::Match& m : matches) {
+            copyLines(copied, m.start);
+            while (run + 1 < runs.start.size() && runs.start[run + 1] <= m.start) ++run;
+            if (r > 0) spareRuns.push(out, runs.line[run]);
+            out += r;
+            copied = m.end;
+        }
+        copyLines(copied, n);
+        std::swap(runs, spareRuns);
+
+        // Code points: in place when every match keeps its length, else into the spare buffer.
+        if (sameLength) {
+            for (const translator::Match& m : matches)
+                std::copy(replacement.begin(), replacement.end(), chars.begin() + m.start);
+            return;
+        }
+        spareChars.clear();
+        spareChars.reserve(newSize);
+        copied = 0;
+        for (const translator::Match& m : matches) {
+            spareChars.insert(spareChars.end(), chars.begin() + copied, chars.begin() + m.start);
+            spareChars.insert(spareChars.end(), replacement.begin(), replacement.end());
+            copied = m.end;
+        }
+        spareChars.insert(spareChars.end(), chars.begin() + copied, chars.end());
+        std::swap(chars, spareChars);
+    }
+};
 
 }  // namespace
 
 void applyRules(CodeText& text) {
-    for (const Rule& rule : ruleTable) applyRule(rule, text);
+    WorkText work;
+    work.chars = std::move(text.chars);
+    work.runs = runsOf(text.lines);
+    text = CodeText();
+    for (const Rule& rule : ruleTable) {
+        const translator::StartFilter filter = translator::makeStartFilter(rule);
+        work.matches.clear();
+        translator::scanRule(rule, filter, work.chars.data(), work.chars.size(), work.matches, work.scratch);
+        if (!work.matches.empty()) work.rebuild(rule.replacement);
+    }
+    const std::size_t n = work.chars.size();
+    text.chars = std::move(work.chars);
+    expandRuns(work.runs, n, text.lines);
+    work = WorkText();
 
     replaceLiteral(text, "\\перенос строки", "\\n", true, false);
     replaceLiteral(text, "\\вертикальная табуляция", "\\v", true, false);

@@ -6,6 +6,7 @@
 
 #include "translator/quotes.h"
 #include "translator/rewrite.h"
+#include "translator/rule_scan.h"
 
 namespace {
 
@@ -50,9 +51,10 @@ std::size_t countWordAfter(const std::uint32_t* chars, std::size_t n, std::size_
 // never closes". Built right to left in one pass, so every header is resolved in constant time
 // and nested or unfinished headers cost nothing extra.
 struct HeaderStops {
-    std::vector<std::size_t> stop, close;
+    std::vector<std::uint32_t> stop, close;  // positions fit in 31 bits
 
-    HeaderStops(const std::uint32_t* chars, std::size_t n) : stop(n + 1, n), close(n + 1, n) {
+    HeaderStops(const std::uint32_t* chars, std::size_t n)
+        : stop(n + 1, static_cast<std::uint32_t>(n)), close(n + 1, static_cast<std::uint32_t>(n)) {
         std::size_t nextQuote[2] = {n, n};  // nearest " and ' to the right of h
         for (std::size_t h = n; h-- > 0;) {
             const std::uint32_t c = chars[h];
@@ -61,12 +63,12 @@ struct HeaderStops {
                 if (next < n) follow(h, next + 1);  // else both stay n
                 next = h;
             } else if (c == ')') {
-                stop[h] = close[h] = h;
+                stop[h] = close[h] = static_cast<std::uint32_t>(h);
             } else if (c == '(') {
                 const std::size_t inner = close[h + 1];  // the ")" that comes back to this level
                 if (inner < n) follow(h, inner + 1);
             } else if (c == ' ' && countWordAfter(chars, n, h) > 0) {
-                stop[h] = h;
+                stop[h] = static_cast<std::uint32_t>(h);
                 close[h] = close[h + 1];
             } else {
                 follow(h, h + 1);
@@ -95,6 +97,9 @@ void expandCountedLoops(CodeText& text) {
     std::size_t copiedUpTo = 0;
     std::size_t v = 0;
     while (v < n) {
+        // Only a quote or an "f" before an "o" can open a literal or a header.
+        v = translator::findQuoteOrPair(chars, v, n, 'f', 'o');
+        if (v >= n) break;
         const std::uint32_t c = chars[v];
         if (translator::isQuote(c)) {
             const std::size_t q = closer.closing(v);

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "translator/rewrite.h"
+#include "translator/rule_scan.h"
 
 void replaceLiteral(CodeText& text, std::string_view search, std::string_view replacement, bool ignoreCase,
                     bool firstOnly) {
@@ -20,11 +21,17 @@ void replaceLiteral(CodeText& text, std::string_view search, std::string_view re
         return true;
     };
 
+    // Only a position holding the first code point (in either case) can begin an occurrence.
+    std::uint32_t starts[3];
+    const std::size_t startCount = translator::caseVariants(s[0], ignoreCase, starts);
+
     CodeText out;
     bool rebuilt = false;
     std::size_t copiedUpTo = 0;
     std::size_t i = 0;
     while (i + m <= n) {
+        i = translator::findAnyOf(chars, i, n - m + 1, starts, startCount);
+        if (i + m > n) break;
         if (!occursAt(i)) {
             ++i;
             continue;
