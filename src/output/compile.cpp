@@ -92,14 +92,27 @@ std::string compileWhole(const std::string& sourcePath, const CompileOptions& op
         decodeCp1251(bytes, source);
         encoding = "CP1251";
     }
-    bytes.clear();
-    bytes.shrink_to_fit();
+    // The page's hidden copy of the source, in UTF-8. Valid UTF-8 re-encodes to the very same
+    // bytes, so those are kept as they are; only CP1251 needs encoding. A JavaScript file has none.
+    std::string sourceUtf8;
+    if (!options.js) sourceUtf8 = encoding[0] == 'U' ? std::move(bytes) : encodeUtf8(source);
+    bytes = std::string();
 
-    CodeText working = makeText(source);
     const std::string folder = folderOf(sourcePath);
     WarningList warnings;
     checkQuotes(source, warnings);
     includedFiles.clear();
+
+    // The working text takes the decoded code points over rather than copying them.
+    CodeText working;
+    working.lines.resize(source.size());
+    std::uint32_t line = 1;
+    for (std::size_t i = 0; i < source.size(); ++i) {
+        working.lines[i] = line;
+        if (source[i] == 0x0A) ++line;
+    }
+    working.chars = std::move(source);
+    working.chars.shrink_to_fit();  // decoding reserved one element per byte
 
     std::vector<std::string> libraryPaths;
     std::vector<std::uint32_t> libraryLines;
@@ -131,7 +144,7 @@ std::string compileWhole(const std::string& sourcePath, const CompileOptions& op
     } else {
         const std::string name = fileNameOf(outputPath);
         const std::string title = name.substr(0, name.size() - std::string(".html").size());
-        output = buildPage(body, lineMap, title, encodeUtf8(source), options.watch);
+        output = buildPage(body, lineMap, title, sourceUtf8, options.watch);
     }
 
     if (!writeFileAtomically(outputPath, output)) {
