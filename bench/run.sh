@@ -9,7 +9,9 @@
 # --runs    runs per command for the small sources (default 7; the 10 MB source gets 3)
 # --build   build folder (default build-bench beside the sources)
 # --quick   the 10 KB and 1 MB sources only
-# Needs cmake, ninja, g++, hyperfine, GNU time (/usr/bin/time), sed and perl.
+# Needs cmake, ninja, g++, hyperfine, GNU time (/usr/bin/time), sed and perl. Times are wall-clock
+# medians of whole processes; on a shared machine compare the ratios (measured in the same run)
+# and the cpu columns rather than the absolute numbers.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -70,12 +72,14 @@ field() { awk -F, -v col="$2" 'NR == 1 { for (i = 1; i <= NF; i++) if ($i == col
 # Peak resident memory in KiB of one run.
 peak() { /usr/bin/time -f '%M' -o "$WORK/peak.txt" "$@" >/dev/null 2>&1; cat "$WORK/peak.txt"; }
 ms() { awk -v s="$1" 'BEGIN { printf "%.1f", s * 1000 }'; }
+# Mean user + system time of a measured command, in ms: what a loaded machine distorts least.
+cpu() { ms "$(awk -v u="$(field "$1" user)" -v s="$(field "$1" system)" 'BEGIN { print u + s }')"; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 RULE_COUNT=$(count_rules "$RULES")
 echo "== timing ($RULE_COUNT rules from $RULES)" >&2
-printf '| source | code points | lum ms median (min-max) | sed ms | perl ms | floor ms | sed/lum | perl/lum | lum/floor | lum peak MiB (B per source B) | perl peak MiB |\n'
-printf '|---|---|---|---|---|---|---|---|---|---|---|\n'
+printf '| source | code points | lum ms median (min-max) | lum cpu ms | sed ms | perl ms | floor ms (cpu) | sed/lum | perl/lum | lum/floor | lum peak MiB (B per source B) | perl peak MiB |\n'
+printf '|---|---|---|---|---|---|---|---|---|---|---|---|\n'
 for entry in $SIZES; do
     size=${entry%%:*}
     src="$WORK/src_$size.лумс"
@@ -93,9 +97,10 @@ for entry in $SIZES; do
     points=$(wc -m <"$src")
     lumPeak=$(peak "$WORK/lum/lum" "$src")
     perlPeak=$(peak sh -c "perl $WORK/rules.pl < $src > /dev/null")
-    printf '| %s | %s | %s (%s-%s) | %s | %s | %s | %s | %s | %s | %s (%s) | %s |\n' "$size" "$points" \
-        "$(ms "$lum")" "$(ms "$(field "lum_$size" min)")" "$(ms "$(field "lum_$size" max)")" \
-        "$(ms "$sed_")" "$(ms "$perl_")" "$(ms "$floor")" "$(ratio "$sed_" "$lum")" "$(ratio "$perl_" "$lum")" \
+    printf '| %s | %s | %s (%s-%s) | %s | %s | %s | %s (%s) | %s | %s | %s | %s (%s) | %s |\n' "$size" "$points" \
+        "$(ms "$lum")" "$(ms "$(field "lum_$size" min)")" "$(ms "$(field "lum_$size" max)")" "$(cpu "lum_$size")" \
+        "$(ms "$sed_")" "$(ms "$perl_")" "$(ms "$floor")" "$(cpu "floor_$size")" \
+        "$(ratio "$sed_" "$lum")" "$(ratio "$perl_" "$lum")" \
         "$(ratio "$lum" "$floor")" "$(awk -v k="$lumPeak" 'BEGIN { printf "%.1f", k / 1024 }')" \
         "$(awk -v k="$lumPeak" -v b="$bytes" 'BEGIN { printf "%.1f", k * 1024 / b }')" \
         "$(awk -v k="$perlPeak" 'BEGIN { printf "%.1f", k / 1024 }')"
