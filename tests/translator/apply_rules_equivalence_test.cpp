@@ -118,7 +118,9 @@ TEST(ApplyRulesEquivalence, ShippedVocabularyOverEveryExample) {
     ASSERT_FALSE(rules.empty());
     std::size_t examples = 0;
     for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(LUM_SOURCE_DIR) / "examples")) {
-        const std::string name = entry.path().filename().string();
+        // UTF-8 names whatever the platform's narrow code page.
+        const std::u8string wide = entry.path().filename().u8string();
+        const std::string name(wide.begin(), wide.end());
         if (name.size() < 9 || name.compare(name.size() - 9, 9, ".лумс") != 0) continue;
         ++examples;
         std::string bytes = readFile(entry.path());
