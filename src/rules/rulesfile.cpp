@@ -1,6 +1,7 @@
 // Parses keywords.csv into rules and keeps the process-wide rule table.
 #include "rules/rulesfile.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "frontend/files.h"
@@ -45,6 +46,10 @@ std::string linePrefix(std::size_t lineNumber) {
     return "keywords.csv, строка " + std::to_string(lineNumber) + ": ";
 }
 
+// The matcher recurses once per "+" atom of a pattern, so their number bounds its stack depth;
+// far above any real pattern, far below what a thread's stack holds.
+constexpr long maxRepeatedAtoms = 1000;
+
 bool isTagShaped(const std::string& field) {
     return field.size() >= 2 && field.front() == '{' && field.back() == '}';
 }
@@ -84,10 +89,17 @@ std::vector<Rule> parseRules(const std::string& input, WarningList& warnings) {
                 } else if (!(library = findLibraryByTag(replacement)) && isTagShaped(replacement)) {
                     warnings.push_back(linePrefix(lineNumber) + "неизвестная библиотека " + replacement + " — пропущено");
                 } else {
-                    rule.replacement = decodeBytes(library ? std::string(library->text) : replacement);
-                    rule.ignoreCase = flags == "gi";
                     compilePattern(rule.pattern, rule.nodes);
-                    rules.push_back(std::move(rule));
+                    const auto repeated = std::count_if(rule.nodes.begin(), rule.nodes.end(),
+                                                        [](const PatternNode& n) { return n.oneOrMore; });
+                    if (repeated > maxRepeatedAtoms) {
+                        warnings.push_back(linePrefix(lineNumber) + "больше " + std::to_string(maxRepeatedAtoms) +
+                                           " повторений «+» в шаблоне — пропущено");
+                    } else {
+                        rule.replacement = decodeBytes(library ? std::string(library->text) : replacement);
+                        rule.ignoreCase = flags == "gi";
+                        rules.push_back(std::move(rule));
+                    }
                 }
             }
         }

@@ -156,6 +156,21 @@ TEST_F(Reliability, AnExplodingBacktrackFinishes) {
     EXPECT_EQ(r.exitCode, 0);
 }
 
+TEST_F(Reliability, APatternOfAHundredThousandRepeatsIsRefusedNotACrash) {
+    // Every "+" atom is one level of the matcher's recursion; against "abab..." each run is one
+    // code point long, so the matcher would go the whole depth down at once.
+    LumWithRules lum(repeat("a+b+", 50'000) + ",X,g\n" + repeat("a+b+", 500) + ",Y,g\nab,Z,g\n");
+    writeFile(dir / "t.лумс", repeat("ab", 50'000) + "\n");
+    const ProcessResult r = lum.run({"t.лумс"}, options(60));
+    EXPECT_EQ(r.exitCode, 0) << r.out.substr(0, 2000);
+    EXPECT_TRUE(contains(r.out, "ПРЕДУПРЕЖДЕНИЕ [keywords.csv]: keywords.csv, строка 2: больше 1000 повторений «+» в "
+                                "шаблоне — пропущено\n"))
+        << r.out.substr(0, 2000);
+    EXPECT_TRUE(contains(r.out, "Правил: 2 ")) << r.out.substr(0, 2000);
+    // The rule of a thousand atoms is kept: each of its matches takes a thousand code points.
+    EXPECT_TRUE(contains(readFile(dir / "t.html"), "\n" + repeat("Y", 100) + "\n\n</script>"));
+}
+
 TEST_F(Reliability, LibraryChainsThroughSymbolicLinkLoops) {
     SKIP_UNLESS_NATIVE();
     // библиотеки/круг points back at its own folder, so every level reaches the same file
