@@ -89,6 +89,10 @@ prepare_wine() {
     fi
     # Pages open through winebrowser, which hands them to the host's xdg-open as file URLs.
     wine reg add 'HKCR\.html' /ve /d htmlfile /f >/dev/null 2>&1
+    # A program that crashes ends at once, rather than waiting in the debugger with its
+    # sockets still open.
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     wine reg query 'HKCR\.html' >/dev/null 2>&1
 }
 step "wine prefix" prepare_wine
