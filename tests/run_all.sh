@@ -24,6 +24,8 @@ need g++ g++
 need node nodejs
 need npm npm
 need chromium chromium
+need curl curl
+need wrk wrk
 [ -e /usr/lib/x86_64-linux-gnu/cmake/GTest ] || install libgtest-dev
 
 echo "== native build"
@@ -32,8 +34,9 @@ ninja -C build
 echo "== native tests"
 ctest --test-dir build --output-on-failure
 
-if [ -x tests/windows/run.sh ]; then
-  echo "== Windows build under Wine"
-  bash tests/windows/run.sh
-fi
+echo "== Windows build under Wine"
+bash tests/windows/run.sh
+
+echo "== sanitizers and fuzzing"
+bash tests/reliability/run.sh
 echo "== all tests passed"
