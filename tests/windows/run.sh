@@ -10,7 +10,8 @@
 #
 # Build folders: $LUM_WIN_BUILD (default build-win, the cross build) and
 # $LUM_WIN_HELPER (default build-winhelper, a native build for the e2e binary and the
-# Linux package), both under the checkout.
+# Linux package; point it at an existing native build to save building one), both under
+# the checkout.
 set -u
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD=${LUM_WIN_BUILD:-$ROOT/build-win}
@@ -118,8 +119,11 @@ build_cross() {
 }
 build_native() {
     mkdir -p "$HELPER"
-    cmake -S "$ROOT" -B "$HELPER" -G Ninja -DCMAKE_BUILD_TYPE=Release >"$HELPER/configure.log" 2>&1 ||
-        { tail -30 "$HELPER/configure.log"; return 1; }
+    # A native build that is already configured (LUM_WIN_HELPER=build) is used as it is.
+    if [ ! -f "$HELPER/CMakeCache.txt" ]; then
+        cmake -S "$ROOT" -B "$HELPER" -G Ninja -DCMAKE_BUILD_TYPE=Release >"$HELPER/configure.log" 2>&1 ||
+            { tail -30 "$HELPER/configure.log"; return 1; }
+    fi
     ninja -C "$HELPER" -j "$JOBS" lum lum_rules lum_e2e_tests >"$HELPER/build.log" 2>&1 ||
         { grep -E 'error|FAILED' "$HELPER/build.log" | head -40; return 1; }
 }
