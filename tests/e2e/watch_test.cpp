@@ -163,7 +163,9 @@ protected:
         command.insert(command.end(), args.begin(), args.end());
         lum = startProcess(command, options(), dir / "out.log", dir / "err.log");
         const std::string marker = "Страница: http://127.0.0.1:";
-        ASSERT_TRUE(eventually([&] { return out().find("  (Ctrl+C — остановить)\n") != std::string::npos || !running(); }))
+        // The first compile of a big source under the sanitizers takes a while.
+        ASSERT_TRUE(eventually([&] { return out().find("  (Ctrl+C — остановить)\n") != std::string::npos || !running(); },
+                               60s))
             << out();
         const std::string text = out();
         const auto at = text.find(marker);
@@ -174,7 +176,7 @@ protected:
     }
 
     void waitForCount(const std::string& part, std::size_t n) {
-        ASSERT_TRUE(eventually([&] { return count(out(), part) >= n; })) << "waiting for " << n << " x " << part
+        ASSERT_TRUE(eventually([&] { return count(out(), part) >= n; }, 30s)) << "waiting for " << n << " x " << part
                                                                         << "\n" << out();
     }
 
