@@ -35,7 +35,7 @@ echo "== native tests"
 ctest --test-dir build --output-on-failure
 
 echo "== Windows build under Wine"
-bash tests/windows/run.sh
+LUM_WIN_HELPER="$root/build" bash tests/windows/run.sh
 
 echo "== sanitizers and fuzzing"
 bash tests/reliability/run.sh
