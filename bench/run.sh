@@ -78,7 +78,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 RULE_COUNT=$(count_rules "$RULES")
 echo "== timing ($RULE_COUNT rules from $RULES)" >&2
-printf '| source | code points | lum ms median (min-max) | lum cpu ms | sed ms | perl ms | floor ms (cpu) | sed/lum | perl/lum | lum/floor | lum peak MiB (B per source B) | perl peak MiB |\n'
+printf '| source | code points | lum ms median (min-max) | lum cpu ms | sed ms (cpu) | perl ms (cpu) | floor ms (cpu) | sed/lum | perl/lum | lum/floor | lum peak MiB (B per source B) | perl peak MiB |\n'
 printf '|---|---|---|---|---|---|---|---|---|---|---|---|\n'
 for entry in $SIZES; do
     size=${entry%%:*}
@@ -99,7 +99,7 @@ for entry in $SIZES; do
     perlPeak=$(peak sh -c "perl $WORK/rules.pl < $src > /dev/null")
     printf '| %s | %s | %s (%s-%s) | %s | %s | %s | %s (%s) | %s | %s | %s | %s (%s) | %s |\n' "$size" "$points" \
         "$(ms "$lum")" "$(ms "$(field "lum_$size" min)")" "$(ms "$(field "lum_$size" max)")" "$(cpu "lum_$size")" \
-        "$(ms "$sed_")" "$(ms "$perl_")" "$(ms "$floor")" "$(cpu "floor_$size")" \
+        "$(ms "$sed_") ($(cpu "sed_$size"))" "$(ms "$perl_") ($(cpu "perl_$size"))" "$(ms "$floor")" "$(cpu "floor_$size")" \
         "$(ratio "$sed_" "$lum")" "$(ratio "$perl_" "$lum")" \
         "$(ratio "$lum" "$floor")" "$(awk -v k="$lumPeak" 'BEGIN { printf "%.1f", k / 1024 }')" \
         "$(awk -v k="$lumPeak" -v b="$bytes" 'BEGIN { printf "%.1f", k * 1024 / b }')" \
