@@ -2,8 +2,10 @@
 // source, the rules file or an included library, and wake the page's pending "/wait".
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <cstdio>
 #include <mutex>
+#include <new>
 #include <semaphore>
 #include <string>
 #include <system_error>
@@ -20,10 +22,11 @@
 
 namespace {
 
-// Shared by the watch loop and the server. The main thread alone writes servedPage; the
-// server copies it under pageLock and sends the copy outside the lock. pageLock also guards
-// pageChanged's counters.
-std::string servedPage;
+// Shared by the watch loop and the server. The main thread alone replaces servedPage; the
+// server takes the current snapshot under pageLock and sends it outside the lock. A snapshot
+// is never changed once published, so however many clients are sent a page at once, each
+// page exists only once in memory. pageLock also guards pageChanged's counters.
+std::shared_ptr<const std::string> servedPage = std::make_shared<const std::string>();
 std::mutex pageLock;
 ReloadSignal pageChanged;
 
@@ -53,13 +56,13 @@ void serveConnection(platform::Socket s) {
             sendText(s, awaitReload(pageLock, pageChanged, waitLimit) ? waitReloadReply : waitTimeoutReply);
             break;
         case Route::Page: {
-            std::string page;
+            std::shared_ptr<const std::string> page;
             {
                 std::lock_guard<std::mutex> hold(pageLock);
                 page = servedPage;
             }
             // Nothing more goes to a client that is gone.
-            if (sendText(s, pageReplyHeader(page.size()))) sendText(s, page);
+            if (sendText(s, pageReplyHeader(page->size()))) sendText(s, *page);
             break;
         }
         case Route::NotFound:
@@ -70,6 +73,19 @@ void serveConnection(platform::Socket s) {
         }
     }
     platform::closeSocket(s);
+}
+
+// One accepted connection handed to its thread, with the slot it gives back when done.
+struct Connection {
+    platform::Socket socket;
+    std::counting_semaphore<connectionLimit>* slots;
+};
+
+void connectionThread(void* argument) {
+    Connection* connection = static_cast<Connection*>(argument);
+    serveConnection(connection->socket);
+    connection->slots->release();
+    delete connection;
 }
 
 // Accepts forever, each connection on a thread of its own, at most connectionLimit at once.
@@ -84,18 +100,17 @@ void serveConnection(platform::Socket s) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             continue;
         }
-        try {
-            std::thread([s, &connectionSlots] {
-                serveConnection(s);
-                connectionSlots.release();
-            }).detach();
-        } catch (const std::system_error&) {
+        Connection* connection = new (std::nothrow) Connection{s, &connectionSlots};
+        if (!connection || !platform::startThread(connectionThread, connection)) {
             // No thread to be had: the connection is dropped rather than the server.
+            delete connection;
             platform::closeSocket(s);
             connectionSlots.release();
         }
     }
 }
+
+void serverThread(void* listener) { serverLoop(*static_cast<platform::Socket*>(listener)); }
 
 void snapshotIncludedFileTimes() {
     includedFileTimes.resize(includedFiles.size());
@@ -138,8 +153,9 @@ void recompile(const std::string& source, const CompileOptions& options) {
     if (output.empty()) return;
     std::string page;
     if (readWholeFile(output, page)) {
+        auto snapshot = std::make_shared<const std::string>(std::move(page));
         std::lock_guard<std::mutex> hold(pageLock);
-        servedPage = std::move(page);
+        servedPage = std::move(snapshot);
     }
     announceReload(pageLock, pageChanged);
     snapshotIncludedFileTimes();
@@ -226,12 +242,13 @@ int runWatchMode(const std::string& source, const CompileOptions& options) {
         return 1;
     }
     {
+        auto snapshot = std::make_shared<const std::string>(std::move(page));
         std::lock_guard<std::mutex> hold(pageLock);
-        servedPage = std::move(page);
+        servedPage = std::move(snapshot);
     }
-    try {
-        std::thread(serverLoop, listener).detach();
-    } catch (const std::system_error&) {
+    // The server owns the listening socket for the rest of the process.
+    static platform::Socket serverSocket = listener;
+    if (!platform::startThread(serverThread, &serverSocket)) {
         std::fputs("Ошибка: не удалось запустить сервер режима наблюдения\n", stdout);
         return 1;
     }

@@ -118,7 +118,7 @@ TEST_F(Cli, RunOpensThePageButNotAJavaScriptFile) {
     writeFile(dir / "p.лумс", "1\n");
     EXPECT_EQ(lum({"-r", "p.лумс", "-js"}).exitCode, 0);
     EXPECT_EQ(lum({"p.лумс", "--run"}).exitCode, 0);
-    EXPECT_EQ(openedEventually(1), "." + sep() + "p.html\n");
+    EXPECT_EQ(openedEventually(1), lumOpenedTarget(dir.path(), "." + sep() + "p.html") + "\n");
 }
 
 TEST_F(Cli, MissingFileIsReportedWithExitCodeOne) {
@@ -182,7 +182,7 @@ TEST_F(Cli, InteractiveBrowserAnswers) {
     }
     // A whole word is not one of the four letters: the page opens. " 2" is not "2": HTML.
     EXPECT_EQ(lum({}, " 2\nи.лумс\nнет\n\n").exitCode, 0);
-    EXPECT_EQ(openedEventually(1), "." + sep() + "и.html\n");
+    EXPECT_EQ(openedEventually(1), lumOpenedTarget(dir.path(), "." + sep() + "и.html") + "\n");
 }
 
 TEST_F(Cli, InteractiveEndOfInputTakesTheDefaults) {
@@ -194,7 +194,7 @@ TEST_F(Cli, InteractiveEndOfInputTakesTheDefaults) {
     const std::string ok = "OK: ." + sep() + "one.лумс -> ." + sep() + "one.html  (HTML, кодировка исходника: UTF-8, правил: ";
     EXPECT_EQ(tail.rfind(formatPrompt + pathPrompt + browserPrompt + ok, 0), 0u) << tail;
     EXPECT_EQ(tail.substr(tail.size() - 2 - pause.size()), ")\n" + pause);
-    EXPECT_EQ(openedEventually(1), "." + sep() + "one.html\n");
+    EXPECT_EQ(openedEventually(1), lumOpenedTarget(dir.path(), "." + sep() + "one.html") + "\n");
 }
 
 TEST_F(Cli, InteractivePathNotFound) {

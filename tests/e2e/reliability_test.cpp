@@ -132,7 +132,7 @@ TEST_F(Reliability, NulBytesAndEveryByteValue) {
     EXPECT_TRUE(contains(page, "<div id='lup'"));
     // Bytes that are no valid UTF-8 make the whole file CP1251; NUL stays a code point.
     const std::string nuls(2, '\0');
-    const std::string nulPage = compiles("nul.лумс", "вывести(1)" + nuls + "x\n" + std::string(1000, '\0'));
+    const std::string nulPage = compiles("nulbytes.лумс", "вывести(1)" + nuls + "x\n" + std::string(1000, '\0'));
     EXPECT_TRUE(contains(nulPage, "console.log(1)" + nuls + "x\n"));
 }
 

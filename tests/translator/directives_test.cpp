@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "platform/platform.h"
 #include "support/temp_folder.h"
 #include "translator/libraries_on_disk.h"
 #include "translator/translator_helpers.h"
@@ -137,7 +138,7 @@ TEST_F(Directives, SearchOrder) {
     for (const std::string& place : places) {
         const Collected c = collect("ПБ lib");
         EXPECT_EQ(c.paths, std::vector<std::string>{place});
-        std::remove(place.c_str());
+        platform::removeFile(place);
     }
     EXPECT_EQ(collect("ПБ lib").warnings.size(), 1u);
 }
@@ -153,7 +154,9 @@ TEST_F(Directives, NamesMayHoldSpacesAndSeparators) {
     writeFile(folder / "моя библиотека.лум", "x");
     writeFile(folder / "sub/inner.js", "x");
     const Collected c = collect("ПБ моя библиотека \nПБ sub/inner");
-    EXPECT_EQ(c.paths, (std::vector<std::string>{inFolder("моя библиотека.лум"), inFolder("sub/inner.js")}));
+    // The name is used as written, its own separator included.
+    EXPECT_EQ(c.paths, (std::vector<std::string>{inFolder("моя библиотека.лум"),
+                                                 folder.path() + platform::separator() + "sub/inner.js"}));
     EXPECT_EQ(c.directiveLines, (std::vector<std::uint32_t>{1, 2}));
     EXPECT_EQ(c.text, " \n");
 }
