@@ -46,9 +46,7 @@ protected:
         ProcessOptions o;
         o.workingFolder = dir.path();
         // A fake opener records what would have been opened.
-        writeFile(dir / "bin/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"" + dir.path() + "/opened.log\"\n");
-        runProcess({"chmod", "+x", dir / "bin/xdg-open"});
-        o.environment["PATH"] = dir / "bin" + ":" + std::string(std::getenv("PATH"));
+        useFakeOpener(o, dir.path());
         return o;
     }
     ProcessResult lum(const std::vector<std::string>& args, const std::string& input = "") {

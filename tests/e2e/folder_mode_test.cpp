@@ -42,9 +42,7 @@ protected:
         ProcessOptions o;
         o.workingFolder = dir.path();
         // A fake opener records what would have been opened.
-        writeFile(dir / "bin/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"" + dir.path() + "/opened.log\"\n");
-        runProcess({"chmod", "+x", dir / "bin/xdg-open"});
-        o.environment["PATH"] = dir / "bin" + ":" + std::string(std::getenv("PATH"));
+        useFakeOpener(o, dir.path());
         ProcessResult r = runLum(args, o);
         EXPECT_EQ(r.err, "");
         return r;

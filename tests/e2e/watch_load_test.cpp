@@ -19,6 +19,7 @@
 #include <random>
 #include <thread>
 
+#include "support/loopback.h"
 #include "support/process.h"
 #include "support/temp_folder.h"
 
@@ -28,38 +29,6 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
-    const auto end = Clock::now() + limit;
-    while (!condition()) {
-        if (Clock::now() > end) return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
-
-int connectTo(int port) {
-    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (s < 0 || ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        if (s >= 0) ::close(s);
-        return -1;
-    }
-    return s;
-}
-
-bool sendText(int s, const std::string& text) {
-    std::size_t sent = 0;
-    while (sent < text.size()) {
-        const ssize_t n = ::send(s, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) return false;
-        sent += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 // Everything the server sends until it closes, or what came within `limit`.
 std::string readAll(int s, std::chrono::milliseconds limit) {
@@ -86,8 +55,6 @@ std::string ask(int port, const std::string& request, std::chrono::milliseconds 
     ::close(s);
     return reply;
 }
-
-std::string get(const std::string& target) { return "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"; }
 
 // A field of /proc/<pid>/status ("Threads", "VmRSS", "VmHWM"), in its own unit (kB for memory).
 long statusField(int pid, const std::string& field) {

@@ -17,6 +17,7 @@
 #include <functional>
 #include <thread>
 
+#include "support/loopback.h"
 #include "support/process.h"
 #include "support/temp_folder.h"
 
@@ -34,38 +35,10 @@ std::string pageReply(const std::string& page) {
            std::to_string(page.size()) + "\r\nConnection: close\r\n\r\n" + page;
 }
 
-std::string get(const std::string& target) { return "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"; }
-
 std::size_t count(const std::string& text, const std::string& part) {
     std::size_t n = 0;
     for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
     return n;
-}
-
-bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s) {
-    const auto end = Clock::now() + limit;
-    while (!condition()) {
-        if (Clock::now() > end) return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
-
-int connectTo(int port) {
-    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (s < 0 || ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        if (s >= 0) ::close(s);
-        return -1;
-    }
-    return s;
-}
-
-bool sendText(int s, const std::string& text) {
-    return ::send(s, text.data(), text.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(text.size());
 }
 
 struct Received {
@@ -145,9 +118,7 @@ protected:
         ProcessOptions o;
         o.workingFolder = dir.path();
         // A fake opener records the URL instead of starting a browser.
-        writeFile(dir / "bin/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"" + dir.path() + "/opened.log\"\n");
-        runProcess({"chmod", "+x", dir / "bin/xdg-open"});
-        o.environment["PATH"] = dir / "bin" + ":" + std::string(std::getenv("PATH"));
+        useFakeOpener(o, dir.path());
         o.environment["LUM_HOME"] = dir / "home";
         return o;
     }

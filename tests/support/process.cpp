@@ -16,6 +16,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "support/temp_folder.h"
+
 extern char** environ;
 
 namespace {
@@ -230,4 +232,11 @@ bool onPath(const std::string& program) {
         if (::access(candidate.c_str(), X_OK) == 0) return true;
     }
     return false;
+}
+
+void useFakeOpener(ProcessOptions& options, const std::string& folder) {
+    const std::string script = folder + "/bin/xdg-open";
+    writeFile(script, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"" + folder + "/opened.log\"\n");
+    runProcess({"chmod", "+x", script});
+    options.environment["PATH"] = folder + "/bin:" + std::string(std::getenv("PATH"));
 }

@@ -43,5 +43,9 @@ std::string lumHostPath(const std::string& absolutePath);
 // Wine, whose shell passes pages on as URLs, "file://" and the percent-encoded absolute path.
 std::string lumOpenedTarget(const std::string& workingFolder, const std::string& printedPath);
 
+// Puts a fake xdg-open first on the PATH of `options`: instead of opening anything it appends
+// its argument as a line to folder/opened.log.
+void useFakeOpener(ProcessOptions& options, const std::string& folder);
+
 // Whether a program can be found on PATH.
 bool onPath(const std::string& program);
