@@ -42,6 +42,22 @@ std::uint64_t fileTime(const std::string& path) {
 
 std::FILE* openFile(const std::string& path, const char* mode) {
     if (path.empty()) return nullptr;
+    if (mode[0] == 'r') {
+        // Only regular files are read: a pipe or a device named like a source or library
+        // would otherwise block the compile for ever (opening a FIFO waits for a writer, so
+        // the open itself must not block).
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return nullptr;
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            return nullptr;
+        }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        std::FILE* f = ::fdopen(fd, "rb");
+        if (!f) ::close(fd);
+        return f;
+    }
     std::FILE* f = std::fopen(path.c_str(), mode);
     if (f) ::fcntl(::fileno(f), F_SETFD, FD_CLOEXEC);
     return f;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "frontend/files.h"
 #include "platform/platform.h"
 #include "support/temp_folder.h"
@@ -105,6 +107,17 @@ TEST(ReadWholeFile, AppendsAndReportsUnopenable) {
     std::string untouched = "keep";
     EXPECT_FALSE(readWholeFile(dir / "nothing-here", untouched));
     EXPECT_EQ(untouched, "keep");
+}
+
+TEST(ReadWholeFile, RefusesWhatIsNoRegularFileInsteadOfBlocking) {
+    if (platform::separator() != '/') GTEST_SKIP() << "named pipes are a POSIX check";
+    TempFolder dir;
+    const std::string fifo = dir / "pipe.лумс";
+    ASSERT_EQ(std::system(("mkfifo '" + fifo + "'").c_str()), 0);
+    std::string bytes;
+    EXPECT_FALSE(readWholeFile(fifo, bytes));  // returns at once: nobody ever writes to it
+    EXPECT_FALSE(readWholeFile(dir.path(), bytes));
+    EXPECT_TRUE(bytes.empty());
 }
 
 }  // namespace
