@@ -70,6 +70,8 @@ constexpr Socket invalidSocket = -1;
 bool startSockets();
 enum class ListenResult { Listening, PortBusy, NoSocket };
 ListenResult listenLoopback(std::uint16_t port, int backlog, Socket& out);
+// An accepted connection gives up a send that makes no progress for this long.
+constexpr int sendTimeoutMs = 10000;
 Socket acceptConnection(Socket listener);
 // Waits up to timeoutMs for data; returns the byte count, 0 when the peer closed or the
 // wait timed out, -1 on error.

@@ -9,6 +9,7 @@
 #include <pthread.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -222,7 +223,12 @@ ListenResult listenLoopback(std::uint16_t port, int backlog, Socket& out) {
 
 Socket acceptConnection(Socket listener) {
     const int s = ::accept4(static_cast<int>(listener), nullptr, nullptr, SOCK_CLOEXEC);
-    return s < 0 ? invalidSocket : s;
+    if (s < 0) return invalidSocket;
+    // A client that stops reading must not hold its connection thread for ever.
+    timeval limit {};
+    limit.tv_sec = sendTimeoutMs / 1000;
+    ::setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+    return s;
 }
 
 int receiveSome(Socket s, char* buffer, std::size_t size, int timeoutMs) {

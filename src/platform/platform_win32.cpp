@@ -239,6 +239,9 @@ Socket acceptConnection(Socket listener) {
     const SOCKET s = ::accept(static_cast<SOCKET>(listener), nullptr, nullptr);
     if (s == INVALID_SOCKET) return invalidSocket;
     keepFromChildren(s);
+    // A client that stops reading must not hold its connection thread for ever.
+    const DWORD sendLimit = sendTimeoutMs;
+    ::setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendLimit), sizeof sendLimit);
     return static_cast<Socket>(s);
 }
 
