@@ -6,18 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-updated=no
-install() {  # install <debian package>...
-  echo "== installing $*"
-  if [ "$updated" = no ]; then apt-get update -qq; updated=yes; fi
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$@" >/dev/null
-}
-need() {  # need <command> <debian package>...
-  local cmd=$1; shift
-  command -v "$cmd" >/dev/null 2>&1 && return 0
-  install "$@"
-  command -v "$cmd" >/dev/null 2>&1 || { echo "error: $cmd is still missing after installing $*"; exit 1; }
-}
+source "$root/tests/tools.sh"
 need cmake cmake
 need ninja ninja-build
 need g++ g++

@@ -12,18 +12,7 @@ scale=${LUM_TEST_SCALE:-0.05}
 work=$(mktemp -d /tmp/lum-reliability-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
-updated=no
-install() {  # install <debian package>...
-  echo "== installing $*"
-  if [ "$updated" = no ]; then apt-get update -qq; updated=yes; fi
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$@" >/dev/null
-}
-need() {  # need <command> <debian package>...
-  local cmd=$1; shift
-  command -v "$cmd" >/dev/null 2>&1 && return 0
-  install "$@" || true
-  command -v "$cmd" >/dev/null 2>&1 || { echo "error: $cmd is still missing after installing $*"; exit 1; }
-}
+source "$root/tests/tools.sh"
 need cmake cmake
 need ninja ninja-build
 need g++ g++
