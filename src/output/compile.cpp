@@ -78,7 +78,7 @@ std::string buildLineMap(const CodeText& text) {
 
 namespace {
 
-std::string compileWhole(const std::string& sourcePath, const CompileOptions& options) {
+std::string compileWhole(const std::string& sourcePath, const CompileOptions& options, CompileReport& report) {
     std::string bytes;
     if (!readWholeFile(sourcePath, bytes)) {
         std::printf("Ошибка: не могу прочитать файл: %s\n", sourcePath.c_str());
@@ -133,6 +133,7 @@ std::string compileWhole(const std::string& sourcePath, const CompileOptions& op
 
     checkBrackets(finalText, warnings);
     printWarnings(sourcePath, warnings);
+    report.notes = formatNotes("ПРЕДУПРЕЖДЕНИЕ", sourcePath, warnings);
 
     const std::string body = escapeScriptBody(encodeUtf8(finalText.chars));
     const std::string lineMap = buildLineMap(finalText);
@@ -166,8 +167,14 @@ std::string compileWhole(const std::string& sourcePath, const CompileOptions& op
 // Memory is the one resource a compile can run out of with no message of its own: a source too
 // large for it fails with a message, like an unreadable one, and folder mode goes on.
 std::string compileFile(const std::string& sourcePath, const CompileOptions& options) {
+    CompileReport report;
+    return compileFile(sourcePath, options, report);
+}
+
+std::string compileFile(const std::string& sourcePath, const CompileOptions& options, CompileReport& report) {
+    report.notes.clear();
     try {
-        return compileWhole(sourcePath, options);
+        return compileWhole(sourcePath, options, report);
     } catch (const std::bad_alloc&) {
     } catch (const std::length_error&) {
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "rules/text.h"
 
@@ -13,6 +14,14 @@ struct CompileOptions {
 
 // Returns the path written, or "" when the compile failed; prints its own messages.
 std::string compileFile(const std::string& sourcePath, const CompileOptions& options);
+
+// What one compile printed about the source besides its success and error lines: every warning
+// line, then every hint line, as printed but without the line feed. Watch mode shows them in the page.
+struct CompileReport {
+    std::vector<std::string> notes;
+};
+// The same compile, also filling `report` (emptied first).
+std::string compileFile(const std::string& sourcePath, const CompileOptions& options, CompileReport& report);
 
 // Path pieces: "\" and "/" both separate; a path with neither has the folder ".".
 std::string folderOf(const std::string& path);

@@ -37,12 +37,19 @@ struct Depth {
 
 }  // namespace
 
-void printWarnings(const std::string& path, const WarningList& warnings) {
+std::vector<std::string> formatNotes(const char* kind, const std::string& path, const WarningList& entries) {
     const std::size_t at = path.find_last_of("\\/");
     const std::string name = at == std::string::npos ? path : path.substr(at + 1);
-    for (const std::string& text : warnings) {
-        // Built whole and written as bytes, so no length limit and no cut at a NUL.
-        const std::string line = "ПРЕДУПРЕЖДЕНИЕ [" + name + "]: " + text + "\n";
+    std::vector<std::string> lines;
+    lines.reserve(entries.size());
+    for (const std::string& text : entries) lines.push_back(std::string(kind) + " [" + name + "]: " + text);
+    return lines;
+}
+
+void printWarnings(const std::string& path, const WarningList& warnings) {
+    for (std::string line : formatNotes("ПРЕДУПРЕЖДЕНИЕ", path, warnings)) {
+        // Written as bytes, so no length limit and no cut at a NUL.
+        line += '\n';
         std::fwrite(line.data(), 1, line.size(), stdout);
     }
 }

@@ -11,6 +11,9 @@ using WarningList = std::vector<std::string>;
 
 // "ПРЕДУПРЕЖДЕНИЕ [name]: text" per entry, name being the path's last component.
 void printWarnings(const std::string& path, const WarningList& warnings);
+// The lines a print of `entries` under `kind` ("ПРЕДУПРЕЖДЕНИЕ", "ПОДСКАЗКА") writes, each
+// "kind [name]: text" without its line feed.
+std::vector<std::string> formatNotes(const char* kind, const std::string& path, const WarningList& entries);
 
 // At most one warning: the quote that opened the last unclosed string, by source line.
 void checkQuotes(const CodePoints& source, WarningList& warnings);
