@@ -1,0 +1,458 @@
+// Reads the rule table for the words of the language and the part each of them plays.
+#include "rules/vocabulary.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+#include "rules/libraries.h"
+#include "rules/pattern.h"
+
+const char* const wordCharClass = "[0-9A-Za-z_А-яЁё]";
+
+namespace {
+
+bool isNameChar(std::uint32_t c) { return isWordChar(c) || c == '$'; }
+bool isNameStart(std::uint32_t c) { return isNameChar(c) && !(c >= '0' && c <= '9'); }
+
+bool isLetter(std::uint32_t c) { return isWordChar(c) && !(c >= '0' && c <= '9') && c != '_'; }
+
+bool isQuote(std::uint32_t c) { return c == '"' || c == '\'' || c == '`'; }
+
+constexpr std::array<std::string_view, 20> javaScriptKeywords = {
+    "if",  "else", "for",   "while",    "do",  "function", "const",  "let",    "var",  "return",
+    "of",  "in",   "new",   "typeof",   "break", "continue", "class", "this", "true", "false"};
+
+bool isKeyword(const std::string& name) {
+    return std::find(javaScriptKeywords.begin(), javaScriptKeywords.end(), name) != javaScriptKeywords.end() ||
+           name == "null" || name == "undefined";
+}
+
+std::string trimmed(const std::string& s) {
+    const std::size_t from = s.find_first_not_of(" \t");
+    if (from == std::string::npos) return {};
+    return s.substr(from, s.find_last_not_of(" \t") - from + 1);
+}
+
+// Brackets a code-point sequence leaves open and closes that it did not open itself, counted
+// outside quotes when `skipQuotes` is set (a replacement); a pattern's brackets are literal nodes.
+struct Brackets {
+    int opensParen = 0, closesParen = 0, opensBrace = 0, closesBrace = 0;
+    void add(std::uint32_t c) {
+        if (c == '(') ++opensParen;
+        if (c == '{') ++opensBrace;
+        if (c == ')') (opensParen > 0 ? --opensParen : ++closesParen);
+        if (c == '}') (opensBrace > 0 ? --opensBrace : ++closesBrace);
+    }
+};
+
+Brackets replacementBrackets(const CodePoints& text) {
+    Brackets b;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (isQuote(text[i])) {
+            const auto close = std::find(text.begin() + static_cast<std::ptrdiff_t>(i) + 1, text.end(), text[i]);
+            if (close != text.end()) {
+                i = static_cast<std::size_t>(close - text.begin());
+                continue;
+            }
+        }
+        b.add(text[i]);
+    }
+    return b;
+}
+
+Brackets patternBrackets(const CompiledPattern& nodes) {
+    Brackets b;
+    for (const PatternNode& node : nodes)
+        if (!node.isSet && !node.isBoundary) b.add(node.ch);
+    return b;
+}
+
+std::vector<std::string> letterRuns(const CompiledPattern& nodes) {
+    std::vector<std::string> runs;
+    CodePoints run;
+    auto finish = [&] {
+        if (std::any_of(run.begin(), run.end(), isLetter)) runs.push_back(encodeUtf8(run));
+        run.clear();
+    };
+    for (const PatternNode& node : nodes) {
+        const bool letter = !node.isSet && !node.isBoundary && isWordChar(node.ch);
+        if (letter && !node.oneOrMore) {
+            run.push_back(node.ch);
+        } else {
+            finish();
+        }
+    }
+    finish();
+    return runs;
+}
+
+// Dotted names outside quotes; a leading "." belongs to no name ("x.length" and ".length" both
+// give "length").
+std::vector<std::vector<std::string>> namePaths(const CodePoints& text) {
+    std::vector<std::vector<std::string>> paths;
+    std::vector<std::string> path;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::uint32_t c = text[i];
+        if (isQuote(c)) {
+            const auto close = std::find(text.begin() + static_cast<std::ptrdiff_t>(i) + 1, text.end(), c);
+            if (close != text.end()) {
+                if (!path.empty()) paths.push_back(std::move(path));
+                path.clear();
+                i = static_cast<std::size_t>(close - text.begin()) + 1;
+                continue;
+            }
+        }
+        if (isNameStart(c) && (i == 0 || !isNameChar(text[i - 1]))) {
+            std::size_t end = i;
+            while (end < text.size() && isNameChar(text[end])) ++end;
+            const bool continues = !path.empty() && i > 0 && text[i - 1] == '.';
+            if (!continues && !path.empty()) {
+                paths.push_back(std::move(path));
+                path.clear();
+            }
+            path.push_back(encodeUtf8(text.data() + i, end - i));
+            i = end;
+            continue;
+        }
+        if (c != '.' && !path.empty()) {
+            paths.push_back(std::move(path));
+            path.clear();
+        }
+        ++i;
+    }
+    if (!path.empty()) paths.push_back(std::move(path));
+    return paths;
+}
+
+std::string joined(const std::vector<std::string>& parts, const char* separator) {
+    std::string out;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) out += separator;
+        out += parts[i];
+    }
+    return out;
+}
+
+bool isLibraryText(const std::string& replacement) {
+    for (int i = 0; i < builtinLibraryCount; ++i)
+        if (builtinLibraries()[i].text == replacement) return true;
+    return false;
+}
+
+// Top-level "function NAME", "var NAME", "let NAME", "const NAME", "class NAME" of a library text.
+void collectLibraryNames(const std::string& text, std::vector<std::string>& names) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(at, end - at);
+        for (const char* opener : {"function ", "var ", "let ", "const ", "class "}) {
+            const std::string prefix = opener;
+            if (line.compare(0, prefix.size(), prefix) != 0) continue;
+            CodePoints rest = decodeBytes(line.substr(prefix.size()));
+            std::size_t n = 0;
+            while (n < rest.size() && isNameChar(rest[n])) ++n;
+            if (n > 0) {
+                const std::string name = encodeUtf8(rest.data(), n);
+                if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+            }
+        }
+        at = end + 1;
+    }
+}
+
+bool mentions(const std::vector<std::vector<std::string>>& paths, std::string_view first) {
+    for (const auto& path : paths)
+        if (!path.empty() && path.front() == first) return true;
+    return false;
+}
+
+WordRole judge(const Rule& rule, const RuleWords& words, const std::string& replacement,
+               const std::vector<std::vector<std::string>>& paths, bool anyClosesParen, bool anyClosesBrace) {
+    if (isLibraryText(replacement)) return WordRole::Library;
+    if (words.opensParen > 0 && anyClosesParen) return WordRole::HeaderOpen;
+    if (words.closesParen > 0 && words.opensBrace > 0) return WordRole::HeaderClose;
+    if (words.closesBrace > 0 && words.opensBrace > 0) return WordRole::BlockMiddle;
+    if (words.opensBrace > 0 && anyClosesBrace) return WordRole::BlockOpen;
+    if (words.closesBrace > 0) return WordRole::BlockClose;
+    const std::string bare = trimmed(replacement);
+    for (const char* op : {"==", "!=", "<", ">", "<=", ">=", "===", "!=="})
+        if (bare == op) return WordRole::Comparison;
+    if (bare == "&&" || bare == "||" || bare == "!") return WordRole::Logic;
+    const std::string first = paths.empty() ? std::string() : paths.front().front();
+    const bool leadsWithName = !paths.empty() && bare.compare(0, first.size(), first) == 0;
+    if (leadsWithName) {
+        for (const char* word : {"let", "const", "var", "function", "class"})
+            if (first == word) return WordRole::Declaration;
+        for (const char* word : {"return", "break", "continue"})
+            if (first == word) return WordRole::Control;
+    }
+    for (const char* value : {"true", "false", "null", "undefined", "NaN", "Infinity"})
+        if (bare == value) return WordRole::Value;
+    for (const char* io : {"console", "consolelog", "consoleclear", "alert", "prompt", "confirm"})
+        if (mentions(paths, io)) return WordRole::Output;
+    if (mentions(paths, "ctx")) return WordRole::Drawing;
+    if (!rule.nodes.empty() && !rule.nodes.front().isSet && !rule.nodes.front().isBoundary &&
+        rule.nodes.front().ch == '.')
+        return WordRole::Method;
+    if (isKeyword(first)) return WordRole::Other;  // "if(", "while(": the learner writes the brackets
+    const bool patternCall = !rule.nodes.empty() && !rule.nodes.back().isSet && !rule.nodes.back().isBoundary &&
+                             rule.nodes.back().ch == '(';
+    const bool replacementCall = !bare.empty() && bare.back() == '(';
+    const bool onePath = paths.size() == 1 && bare == joined(paths.front(), ".");
+    if (patternCall || replacementCall || (onePath && !isKeyword(first))) return WordRole::Function;
+    return WordRole::Other;
+}
+
+void addReverse(Vocabulary& v, const std::string& js, const std::string& word) {
+    if (js.size() < 2 || isKeyword(js)) return;
+    for (const auto& entry : v.reverse)
+        if (entry.first == js) return;
+    v.reverse.emplace_back(js, word);
+}
+
+// The replacement writes nothing but one dotted name, give or take punctuation: ".length",
+// "console.log", "ctx.fillRect(", "ctx.fillStyle=(".
+bool writesOneName(const std::string& replacement, const std::vector<std::vector<std::string>>& paths) {
+    if (paths.size() != 1) return false;
+    for (const char c : replacement)
+        if (c == ' ' || c == ',' || c == '>' || c == '"' || c == '\'') return false;
+    return true;
+}
+
+// Whether every one-name rule whose path starts with `first` has a phrase that starts with
+// `phrase`: "console" speaks for «вывести» (вывести, вывести_ошибку...), "Math" for nobody.
+bool sharedByAll(const Vocabulary& v, const std::vector<std::vector<std::vector<std::string>>>& allPaths,
+                 const std::vector<Rule>& table, const std::string& first, const std::string& phrase) {
+    for (const RuleWords& other : v.rules) {
+        const auto& paths = allPaths[other.rule];
+        if (!writesOneName(encodeUtf8(table[other.rule].replacement), paths) || paths.front().front() != first)
+            continue;
+        if (other.phrase.compare(0, phrase.size(), phrase) != 0) return false;
+    }
+    return true;
+}
+
+void appendJsonString(std::string& out, const std::string& s) {
+    out += '"';
+    for (const char ch : s) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (c < 0x20) {
+            static const char hex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            out += ch;
+        }
+    }
+    out += '"';
+}
+
+// One code point of a regular expression, escaped for where it stands.
+void appendRegexChar(std::string& out, std::uint32_t c, bool inClass) {
+    static const char hex[] = "0123456789ABCDEF";
+    if (c < 0x20 || c == 0x7F) {
+        out += "\\x";
+        out += hex[(c >> 4) & 15];
+        out += hex[c & 15];
+        return;
+    }
+    const std::string_view special = inClass ? std::string_view("\\]^-[") : std::string_view("\\^$.|?*+()[]{}/");
+    if (c < 0x80 && special.find(static_cast<char>(c)) != std::string_view::npos) out += '\\';
+    out += encodeUtf8(&c, 1);
+}
+
+// The code points sameLetter pairs with c under ignoreCase (c alone otherwise).
+CodePoints caseForms(std::uint32_t c, bool ignoreCase) {
+    CodePoints forms{c};
+    if (!ignoreCase) return forms;
+    const std::uint32_t upper = toUpper(c);
+    if (upper != c) forms.push_back(upper);
+    if (upper == c && ((c >= 'A' && c <= 'Z') || (c >= 0x410 && c <= 0x42F))) forms.push_back(c + 0x20);
+    if (upper == c && c == 0x401) forms.push_back(0x451);
+    return forms;
+}
+
+// Whether the code points a node consumes are all word characters (1), all not (0), or mixed (-1).
+int wordness(const PatternNode& node) {
+    if (node.isBoundary) return -1;
+    if (!node.isSet) return isWordChar(node.ch) ? 1 : 0;
+    if (node.negated || node.members.empty()) return -1;
+    const bool first = isWordChar(node.members.front());
+    for (const std::uint32_t m : node.members)
+        if (isWordChar(m) != first) return -1;
+    return first ? 1 : 0;
+}
+
+}  // namespace
+
+const char* roleName(WordRole role) {
+    switch (role) {
+        case WordRole::Library: return "library";
+        case WordRole::HeaderOpen: return "header-open";
+        case WordRole::HeaderClose: return "header-close";
+        case WordRole::BlockMiddle: return "block-middle";
+        case WordRole::BlockOpen: return "block-open";
+        case WordRole::BlockClose: return "block-close";
+        case WordRole::Comparison: return "comparison";
+        case WordRole::Logic: return "logic";
+        case WordRole::Declaration: return "declaration";
+        case WordRole::Control: return "control";
+        case WordRole::Value: return "value";
+        case WordRole::Output: return "output";
+        case WordRole::Drawing: return "drawing";
+        case WordRole::Method: return "method";
+        case WordRole::Function: return "function";
+        case WordRole::Other: break;
+    }
+    return "other";
+}
+
+Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
+    Vocabulary v;
+    std::vector<Brackets> net(table.size());
+    bool anyClosesParen = false, anyClosesBrace = false;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const Brackets r = replacementBrackets(table[i].replacement);
+        const Brackets p = patternBrackets(table[i].nodes);
+        net[i] = {std::max(0, r.opensParen - p.opensParen), std::max(0, r.closesParen - p.closesParen),
+                  std::max(0, r.opensBrace - p.opensBrace), std::max(0, r.closesBrace - p.closesBrace)};
+        anyClosesParen = anyClosesParen || net[i].closesParen > 0;
+        anyClosesBrace = anyClosesBrace || net[i].closesBrace > 0;
+    }
+    std::vector<std::vector<std::vector<std::string>>> allPaths(table.size());
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const Rule& rule = table[i];
+        const std::string replacement = encodeUtf8(rule.replacement);
+        if (isLibraryText(replacement)) collectLibraryNames(replacement, v.libraryNames);
+        RuleWords words;
+        words.rule = i;
+        words.words = letterRuns(rule.nodes);
+        if (words.words.empty()) continue;
+        words.phrase = joined(words.words, " ");
+        words.opensParen = net[i].opensParen;
+        words.closesParen = net[i].closesParen;
+        words.opensBrace = net[i].opensBrace;
+        words.closesBrace = net[i].closesBrace;
+        words.equality = trimmed(replacement) == "==";
+        if (!isLibraryText(replacement)) allPaths[i] = namePaths(rule.replacement);
+        words.role = judge(rule, words, replacement, allPaths[i], anyClosesParen, anyClosesBrace);
+        for (const auto& path : allPaths[i]) {
+            const std::string whole = joined(path, ".");
+            if (!isKeyword(whole)) words.produces.push_back(whole);
+            if (path.size() > 1 && !isKeyword(path.back())) words.produces.push_back(path.back());
+        }
+        v.rules.push_back(std::move(words));
+    }
+    // Only rules that write one name speak for it: its whole path and its last part first, then
+    // the first part ("console" of "console.log"). The names inside longer inline code are that
+    // code's own business, and an error naming one of them may well be about the learner's own.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const RuleWords& words : v.rules) {
+            const auto& paths = allPaths[words.rule];
+            if (!writesOneName(encodeUtf8(table[words.rule].replacement), paths)) continue;
+            const auto& path = paths.front();
+            if (pass == 1) {
+                if (path.size() > 1 && sharedByAll(v, allPaths, table, path.front(), words.phrase))
+                    addReverse(v, path.front(), words.phrase);
+            } else {
+                addReverse(v, joined(path, "."), words.phrase);
+                addReverse(v, path.back(), words.phrase);
+            }
+        }
+    }
+    return v;
+}
+
+std::string learnerWordFor(const Vocabulary& vocabulary, const std::string& jsName) {
+    for (const auto& entry : vocabulary.reverse)
+        if (entry.first == jsName) return entry.second;
+    return {};
+}
+
+std::vector<std::string> vocabularyWords(const Vocabulary& vocabulary) {
+    std::vector<std::string> words;
+    for (const RuleWords& rule : vocabulary.rules)
+        for (const std::string& word : rule.words)
+            if (std::find(words.begin(), words.end(), word) == words.end()) words.push_back(word);
+    return words;
+}
+
+std::string patternRegex(const CompiledPattern& nodes, bool ignoreCase) {
+    const std::string word = wordCharClass;
+    std::string out;
+    for (std::size_t k = 0; k < nodes.size(); ++k) {
+        const PatternNode& node = nodes[k];
+        if (node.isBoundary) {
+            // Where a neighbour tells which side is the word, one look-around is enough.
+            const int before = k > 0 ? wordness(nodes[k - 1]) : -1;
+            const int after = k + 1 < nodes.size() ? wordness(nodes[k + 1]) : -1;
+            if (before == 1) out += "(?!" + word + ")";
+            else if (before == 0) out += "(?=" + word + ")";
+            else if (after == 1) out += "(?<!" + word + ")";
+            else if (after == 0) out += "(?<=" + word + ")";
+            else out += "(?:(?<=" + word + ")(?!" + word + ")|(?<!" + word + ")(?=" + word + "))";
+            continue;
+        }
+        if (node.isSet) {
+            if (node.members.empty()) {
+                out += node.negated ? "[\\s\\S]" : "(?!)";
+            } else {
+                out += node.negated ? "[^" : "[";
+                for (const std::uint32_t m : node.members)
+                    for (const std::uint32_t form : caseForms(m, ignoreCase)) appendRegexChar(out, form, true);
+                out += ']';
+            }
+        } else {
+            const CodePoints forms = caseForms(node.ch, ignoreCase);
+            if (forms.size() == 1) {
+                appendRegexChar(out, node.ch, false);
+            } else {
+                out += '[';
+                for (const std::uint32_t form : forms) appendRegexChar(out, form, true);
+                out += ']';
+            }
+        }
+        if (node.oneOrMore) out += '+';
+    }
+    return out;
+}
+
+std::string vocabularyJson(const Vocabulary& vocabulary, const std::vector<Rule>& table) {
+    std::string out = "{\"words\":[";
+    for (std::size_t i = 0; i < vocabulary.rules.size(); ++i) {
+        const RuleWords& w = vocabulary.rules[i];
+        if (i > 0) out += ',';
+        out += "{\"rule\":" + std::to_string(w.rule) + ",\"phrase\":";
+        appendJsonString(out, w.phrase);
+        out += ",\"words\":[";
+        for (std::size_t j = 0; j < w.words.size(); ++j) {
+            if (j > 0) out += ',';
+            appendJsonString(out, w.words[j]);
+        }
+        out += "],\"role\":";
+        appendJsonString(out, roleName(w.role));
+        out += ",\"regex\":";
+        appendJsonString(out, patternRegex(table[w.rule].nodes, table[w.rule].ignoreCase));
+        out += w.equality ? ",\"equality\":true}" : ",\"equality\":false}";
+    }
+    out += "],\"library\":[";
+    for (std::size_t i = 0; i < vocabulary.libraryNames.size(); ++i) {
+        if (i > 0) out += ',';
+        appendJsonString(out, vocabulary.libraryNames[i]);
+    }
+    out += "],\"reverse\":{";
+    for (std::size_t i = 0; i < vocabulary.reverse.size(); ++i) {
+        if (i > 0) out += ',';
+        appendJsonString(out, vocabulary.reverse[i].first);
+        out += ':';
+        appendJsonString(out, vocabulary.reverse[i].second);
+    }
+    out += "}}";
+    return out;
+}

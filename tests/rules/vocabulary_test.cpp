@@ -1,0 +1,77 @@
+// Roles, learner's words and library names read off a rule table: the project's own and a
+// teacher's table with other words.
+#include "rules/vocabulary.h"
+
+#include <gtest/gtest.h>
+
+#include "frontend/files.h"
+
+namespace {
+
+std::vector<Rule> rulesFrom(const std::string& csv) {
+    WarningList warnings;
+    return parseRules("pattern,replacement,flags\n" + csv, warnings);
+}
+
+std::vector<Rule> projectRules() {
+    std::string bytes;
+    EXPECT_TRUE(readWholeFile(LUM_SOURCE_DIR "/src/keywords.csv", bytes));
+    WarningList warnings;
+    return parseRules(bytes, warnings);
+}
+
+// The roles of the rules whose phrase is `phrase`, in table order, joined by "/".
+std::string roleOf(const Vocabulary& v, const std::string& phrase) {
+    std::string roles;
+    for (const RuleWords& w : v.rules)
+        if (w.phrase == phrase) roles += (roles.empty() ? "" : "/") + std::string(roleName(w.role));
+    return roles.empty() ? "absent" : roles;
+}
+
+TEST(Vocabulary, RolesOfTheProjectsWords) {
+    const Vocabulary v = deriveVocabulary(projectRules());
+    const std::pair<const char*, const char*> rows[] = {
+        {"если", "other/header-open"},   {"пока", "other/header-open"},  // «если(»: brackets of one's own
+        {"для каждого", "header-open"},  {"то", "header-close"},  {"делать", "header-close"},
+        {"иначе если", "other/other/header-open"}, {"иначе", "other/other/block-middle"},
+        {"конец", "block-close"},        {"при нажатии на холст", "declaration/block-open"},
+        {"равно", "comparison"},         {"больше или равно", "comparison"}, {"или", "logic"},
+        {"пусть", "declaration"},        {"функция", "declaration"}, {"вернуть", "control"},
+        {"истина", "value"},             {"вывести", "output"},    {"спросить_число", "output"},
+        {"круг", "drawing"},             {"длина", "method"},      {"округлить", "function"},
+        {"подключить библиотеку кода в одну строку", "library"},   {"из", "other"},
+    };
+    for (const auto& [phrase, role] : rows) EXPECT_EQ(roleOf(v, phrase), role) << phrase;
+    int equality = 0;
+    for (const RuleWords& w : v.rules) equality += w.equality;
+    EXPECT_EQ(equality, 3);  // равно, равен, равна
+    for (const char* name : {"стандарт", "кв_корень", "ЛУМС", "код_в_одну_строку", "убрать_цифры"})
+        EXPECT_NE(std::find(v.libraryNames.begin(), v.libraryNames.end(), name), v.libraryNames.end()) << name;
+}
+
+TEST(Vocabulary, LearnersWordForJavaScriptNames) {
+    const Vocabulary v = deriveVocabulary(projectRules());
+    const std::pair<const char*, const char*> rows[] = {
+        {"length", "длина"},   {"toLowerCase", "строчными"}, {"push", "добавить"},
+        {"console", "вывести"}, {"console.log", "вывести"},  {"fillRect", "прямоугольник"},
+        {"Math", ""},          {"ctx", ""},                  {"width", ""},  // inline code speaks for no one
+        {"if", ""},            {"раз", ""},
+    };
+    for (const auto& [js, word] : rows) EXPECT_EQ(learnerWordFor(v, js), word) << js;
+}
+
+TEST(Vocabulary, ATeachersOwnWordsGetTheirRoles) {
+    const Vocabulary v = deriveVocabulary(rulesFrom(
+        "\\bwhen\\b,if (,gi\n\\bthen\\b,) {,gi\n\\bdone\\b,},gi\n\\bis\\b,==,gi\n\\bsay\\b,console.log,gi\n"
+        "\\bnothing\\b,null,gi\n\\bloop\\b,while (,gi\n"));
+    const std::pair<const char*, const char*> rows[] = {
+        {"when", "header-open"}, {"then", "header-close"}, {"done", "block-close"}, {"is", "comparison"},
+        {"say", "output"},       {"nothing", "value"},     {"loop", "header-open"},
+    };
+    for (const auto& [phrase, role] : rows) EXPECT_EQ(roleOf(v, phrase), role) << phrase;
+    EXPECT_EQ(learnerWordFor(v, "log"), "say");
+    // Nothing closes the "(" of a table without a closing word: no header opener then.
+    EXPECT_EQ(roleOf(deriveVocabulary(rulesFrom("\\bwhen\\b,if (,gi\n")), "when"), "other");
+}
+
+}  // namespace
