@@ -75,3 +75,14 @@ TEST(Vocabulary, ATeachersOwnWordsGetTheirRoles) {
 }
 
 }  // namespace
+
+TEST(Vocabulary, WordsCapturedInTheRegexAndBracesOfEveryRule) {
+    const std::vector<Rule> table = rulesFrom("\\bиначе +если\\b,} else if (,g\n\\):,) {,g\n\\bx1_\\d+,y,g\n");
+    EXPECT_EQ(patternRegex(table[0].nodes, false, true),
+              "(?<![0-9A-Za-z_А-яЁё])(иначе) +(если)(?![0-9A-Za-z_А-яЁё])");
+    EXPECT_EQ(patternRegex(table[2].nodes, false, true), "(?<![0-9A-Za-z_А-яЁё])(x1_)[0123456789]+");
+    const Vocabulary v = deriveVocabulary(table);
+    ASSERT_EQ(v.braces.size(), 3u);  // the wordless "\):" too
+    EXPECT_EQ(std::make_pair(v.braces[0].opens, v.braces[0].closes), std::make_pair(0, 1));
+    EXPECT_EQ(std::make_pair(v.braces[1].opens, v.braces[1].closes), std::make_pair(1, 0));
+}
