@@ -12,7 +12,10 @@ export const require = createRequire(path.join(here, 'node', 'package.json'));
 const textmate = require('vscode-textmate');
 const oniguruma = require('vscode-oniguruma');
 
-export const tempFolder = (prefix) => fs.mkdtempSync(path.join(os.tmpdir(), prefix));
+// Temporary folders, removed when the process ends.
+const made = [];
+process.on('exit', () => made.forEach((f) => fs.rmSync(f, { recursive: true, force: true })));
+export const tempFolder = (prefix) => made[made.push(fs.mkdtempSync(path.join(os.tmpdir(), prefix))) - 1];
 export const extensionIn = (folder) => path.join(folder, 'lum.lum-script-2.7.0');
 
 // A copy of the lum under test beside a keywords.csv of `rules` (the lines after the header), the
