@@ -1,5 +1,7 @@
 // The TextMate grammar and the language configuration, both read off the rule table's vocabulary.
 #include <algorithm>
+#include <map>
+#include <set>
 
 #include "output/editor/editor.h"
 #include "output/editor/json.h"
@@ -15,31 +17,37 @@ bool structural(WordRole role) {
 // Roles that say little: a rule the vocabulary could not place, or one that merely names a call.
 bool weak(WordRole role) { return role == WordRole::Other || role == WordRole::Function; }
 
-// What the rules with exactly this phrase tell: the first block or header role among them, else
-// the first role that is not weak, else Other.
-WordRole phraseRole(const Vocabulary& v, const std::string& phrase) {
-    WordRole best = WordRole::Other;
+// What the rules with each phrase tell: the first block or header role among them, else the
+// first role that is not weak; phrases that tell nothing are absent.
+using PhraseRoles = std::map<std::string, WordRole>;
+PhraseRoles phraseRoles(const Vocabulary& v) {
+    PhraseRoles roles;
     for (const RuleWords& w : v.rules) {
-        if (w.phrase != phrase) continue;
-        if (structural(w.role)) return w.role;
-        if (best == WordRole::Other && !weak(w.role)) best = w.role;
+        if (weak(w.role)) continue;
+        const auto [at, fresh] = roles.emplace(w.phrase, w.role);
+        if (!fresh && structural(w.role) && !structural(at->second)) at->second = w.role;
     }
-    return best;
+    return roles;
+}
+
+WordRole phraseRole(const PhraseRoles& roles, const std::string& phrase) {
+    const auto at = roles.find(phrase);
+    return at == roles.end() ? WordRole::Other : at->second;
 }
 
 // The role each word of a rule is shown with. One phrase keeps one colour across its forms
 // («если» and «если(», «иначе» and «иначе {»), except a word after a dot («.повторить» is not
 // «повторить»); a phrase the table tells nothing about shows each word as it stands alone
 // («раз делать» as «раз» and «делать»).
-std::vector<WordRole> shownRoles(const Vocabulary& v, const RuleWords& rule) {
-    const WordRole phrase = phraseRole(v, rule.phrase);
+std::vector<WordRole> shownRoles(const PhraseRoles& phrases, const RuleWords& rule) {
+    const WordRole phrase = phraseRole(phrases, rule.phrase);
     WordRole whole = rule.role;
     if (rule.role != WordRole::Method && (structural(phrase) || (weak(rule.role) && phrase != WordRole::Other)))
         whole = phrase;
     std::vector<WordRole> roles(rule.words.size(), whole);
     if (weak(whole) && rule.words.size() > 1)
         for (std::size_t i = 0; i < rule.words.size(); ++i) {
-            const WordRole alone = phraseRole(v, rule.words[i]);
+            const WordRole alone = phraseRole(phrases, rule.words[i]);
             if (alone != WordRole::Other) roles[i] = alone;
         }
     return roles;
@@ -97,11 +105,12 @@ Json oneLineString(const std::string& quote, const std::string& kind) {
 }
 
 Json wordPatterns(const Vocabulary& v, const std::vector<Rule>& table) {
+    const PhraseRoles phrases = phraseRoles(v);
     Json patterns = jsonArray({});
     for (const RuleWords& rule : v.rules) {
         const std::string regex = patternRegex(table[rule.rule].nodes, table[rule.rule].ignoreCase, true);
         if (regex.empty()) continue;
-        const std::vector<WordRole> roles = shownRoles(v, rule);
+        const std::vector<WordRole> roles = shownRoles(phrases, rule);
         Json captures = jsonObject({});
         for (std::size_t i = 0; i < roles.size(); ++i)
             captures.members.emplace_back(std::to_string(i + 1), named(scopeOf(roles[i])));
@@ -170,12 +179,14 @@ std::string grammarJson(const std::vector<Rule>& table) {
 
 std::vector<std::pair<std::string, WordRole>> shownPhrases(const std::vector<Rule>& table) {
     const Vocabulary v = deriveVocabulary(table);
+    const PhraseRoles phrases = phraseRoles(v);
     std::vector<std::pair<std::string, WordRole>> out;
+    std::set<std::pair<std::string, WordRole>> seen;
     auto add = [&](const std::string& phrase, WordRole role) {
-        if (std::find(out.begin(), out.end(), std::make_pair(phrase, role)) == out.end()) out.emplace_back(phrase, role);
+        if (seen.emplace(phrase, role).second) out.emplace_back(phrase, role);
     };
     for (const RuleWords& rule : v.rules) {
-        const std::vector<WordRole> roles = shownRoles(v, rule);
+        const std::vector<WordRole> roles = shownRoles(phrases, rule);
         if (std::all_of(roles.begin(), roles.end(), [&](WordRole r) { return r == roles.front(); })) {
             add(rule.phrase, roles.front());
         } else {
