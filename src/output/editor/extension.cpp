@@ -279,6 +279,7 @@ int writeEditorExtension(const std::string& folder, const std::string& rulesPath
     std::printf("Расширение для VS Code по словарю %s (правил: %d):\n", rulesPath.c_str(),
                 static_cast<int>(ruleTable.size()));
     std::printf("  %s — установите его: code --install-extension %s --force\n", vsix.c_str(), vsix.c_str());
-    std::printf("  %s — или скопируйте эту папку в папку расширений VS Code (~/.vscode/extensions)\n", root.c_str());
+    std::printf("  %s — или скопируйте эту папку в папку расширений VS Code (%s)\n", root.c_str(),
+                platform::separator() == '\\' ? "%USERPROFILE%\\.vscode\\extensions" : "~/.vscode/extensions");
     return 0;
 }
