@@ -70,8 +70,7 @@ test('words coloured by role, at Cyrillic boundaries, never in strings or commen
 
 test("a teacher's table: its own words, regenerated", async () => {
   const folder = tempFolder('lum-editor-own-');
-  const lum = lumWithRules('\\bкогда\\b,if (,gi\n\\bтогда\\b,) {,gi\n\\bвсё\\b,},gi\n\\bнапечатать\\b,console.log,gi\n');
-  writeExtension(folder, lum);
+  writeExtension(folder, lumWithRules('\\bкогда\\b,if (,gi\n\\bтогда\\b,) {,gi\n\\bвсё\\b,},gi\n\\bнапечатать\\b,console.log,gi\n'));
   const own = await loadGrammar(extensionIn(folder));
   assert.equal(scopeAt(own, 'когда x тогда напечатать(1) всё', 'напечатать'), 'support.function.output.lum');
   assert.equal(scopeAt(own, 'когда x тогда', 'когда'), K + 'header-open.lum');
@@ -81,10 +80,9 @@ test("a teacher's table: its own words, regenerated", async () => {
 });
 
 test('indentation and folding follow the block words', () => {
-  const config = JSON.parse(read('language-configuration.json'));
-  const regex = (s) => new RegExp(s);
-  const [increase, decrease] = [config.indentationRules.increaseIndentPattern, config.indentationRules.decreaseIndentPattern].map(regex);
-  const [start, end] = [config.folding.markers.start, config.folding.markers.end].map(regex);
+  const { indentationRules: indent, folding } = JSON.parse(read('language-configuration.json'));
+  const regexes = [indent.increaseIndentPattern, indent.decreaseIndentPattern, folding.markers.start, folding.markers.end]
+    .map((s) => new RegExp(s));
   const rows = [ // line, increase, decrease, fold start, fold end
     ['если x больше 5 то', true, false, true, false],
     ['  пока x делать // цикл', true, false, true, false],
@@ -97,7 +95,7 @@ test('indentation and folding follow the block words', () => {
     ['конечно = тот', false, false, false, false],
   ];
   for (const [line, ...expected] of rows)
-    assert.deepEqual([increase, decrease, start, end].map((r) => r.test(line)), expected, line);
+    assert.deepEqual(regexes.map((r) => r.test(line)), expected, line);
 });
 
 test("problem matchers: each of lum's warning lines in exactly one, at its line", () => {
@@ -112,8 +110,7 @@ test("problem matchers: each of lum's warning lines in exactly one, at its line"
   const found = output.split('\n').filter((l) => /^(ПРЕДУПРЕЖДЕНИЕ|ПОДСКАЗКА) \[/.test(l)).map((line) => {
     const hits = matchers.filter((m) => new RegExp(m.pattern.regexp).test(line));
     assert.equal(hits.length, 1, `${line}: ${hits.map((m) => m.name)}`);
-    const { name, fileLocation, pattern } = hits[0];
-    const m = line.match(new RegExp(pattern.regexp));
+    const { name, fileLocation, pattern } = hits[0], m = line.match(pattern.regexp);
     return [name, path.join(fileLocation[1], m[pattern.file]), m[pattern.line] ?? '-', m[pattern.message].slice(0, 15)];
   });
   const source = '${fileDirname}/ошибки.лумс';

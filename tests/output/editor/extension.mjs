@@ -21,15 +21,14 @@ export const extensionIn = (folder) => path.join(folder, 'lum.lum-script-2.7.0')
 // A copy of the lum under test beside a keywords.csv of `rules` (the lines after the header), the
 // first place it looks for one.
 export function lumWithRules(rules) {
-  const own = tempFolder('lum-rules-');
-  fs.copyFileSync(process.env.LUM_EXE, path.join(own, 'lum'));
-  fs.writeFileSync(path.join(own, 'keywords.csv'), `pattern,replacement,flags\n${rules}`);
-  return path.join(own, 'lum');
+  const lum = path.join(tempFolder('lum-rules-'), 'lum');
+  fs.copyFileSync(process.env.LUM_EXE, lum);
+  fs.writeFileSync(path.join(path.dirname(lum), 'keywords.csv'), `pattern,replacement,flags\n${rules}`);
+  return lum;
 }
 
 // `lum --editor folder`; its standard output.
-export const writeExtension = (folder, lum = process.env.LUM_EXE) =>
-  execFileSync(lum, ['--editor', folder], { encoding: 'utf8' });
+export const writeExtension = (folder, lum = process.env.LUM_EXE) => execFileSync(lum, ['--editor', folder], { encoding: 'utf8' });
 
 let onigLib;
 export async function loadGrammar(extension) {
