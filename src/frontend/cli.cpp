@@ -4,6 +4,7 @@
 
 #include "frontend/frontend.h"
 #include "output/diagnostics.h"
+#include "output/editor/editor.h"
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
 #include "translator/rewrite.h"
@@ -20,7 +21,9 @@ void printUsage() {
                "             перекомпилируется и обновится сама (http://127.0.0.1:8137/)\n"
                "  lum.exe папка        — все .лумс/.лум в папке\n"
                "  lum.exe              — интерактивный режим\n"
-               "  Абсолютный путь тоже принимается: lum.exe \"C:\\путь\\файл.лумс\"\n",
+               "  Абсолютный путь тоже принимается: lum.exe \"C:\\путь\\файл.лумс\"\n"
+               "  lum.exe --editor [папка] — расширение для VS Code по этому словарю:\n"
+               "      подсветка, задачи, «Проблемы» (по умолчанию — в текущую папку)\n",
                stdout);
 }
 
@@ -91,7 +94,10 @@ int run(const std::vector<std::string>& args) {
 
     CompileOptions options;
     std::string path;
-    for (const std::string& arg : args) {
+    bool editor = false;
+    std::string editorFolder = ".";
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (arg == "-h" || arg == "--help" || arg == "/?") {
             printUsage();
             return 0;
@@ -104,6 +110,13 @@ int run(const std::vector<std::string>& args) {
             options.run = true;
         else if (arg == "-w" || arg == "--watch")
             options.watch = true;
+        else if (arg == "--editor") {
+            // The folder is optional: the next argument is it unless it is a flag.
+            editor = true;
+            if (i + 1 < args.size() && (args[i + 1].empty() || args[i + 1][0] != '-')) {
+                editorFolder = args[++i].empty() ? "." : args[i];
+            }
+        }
         else if (!arg.empty() && arg[0] == '-') {
             std::printf("Неизвестный флаг: %s (см. lum.exe -h)\n", arg.c_str());
             return 1;
@@ -111,6 +124,13 @@ int run(const std::vector<std::string>& args) {
             path = arg;
     }
 
+    if (editor) {
+        if (!path.empty()) {
+            std::printf("Ошибка: --editor пишет только расширение и не компилирует %s: запустите lum для него отдельно\n", path.c_str());
+            return 1;
+        }
+        return writeEditorExtension(editorFolder, rulesPath);
+    }
     if (path.empty()) return runInteractive();
     if (options.watch) return runWatchMode(path, options);
     switch (platform::pathKind(path)) {

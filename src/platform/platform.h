@@ -27,6 +27,8 @@ std::FILE* openFile(const std::string& path, const char* mode);
 // Puts `from` in place of `to` in one step, replacing an existing `to`.
 bool replaceFile(const std::string& from, const std::string& to);
 bool removeFile(const std::string& path);
+// Makes one folder whose parent exists; false when it cannot (an existing folder included).
+bool makeFolder(const std::string& path);
 
 // Full path of the running executable; empty when the system cannot tell.
 std::string executablePath();

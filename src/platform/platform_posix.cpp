@@ -70,6 +70,8 @@ bool replaceFile(const std::string& from, const std::string& to) {
 
 bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
+bool makeFolder(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
+
 std::string executablePath() {
     std::string buffer(256, '\0');
     for (;;) {

@@ -93,6 +93,8 @@ bool replaceFile(const std::string& from, const std::string& to) {
 
 bool removeFile(const std::string& path) { return ::DeleteFileW(widen(path).c_str()) != 0; }
 
+bool makeFolder(const std::string& path) { return ::CreateDirectoryW(widen(path).c_str(), nullptr) != 0; }
+
 std::string executablePath() {
     // The buffer grows until the whole path fits: installations deeper than 260 units exist.
     std::wstring buffer(MAX_PATH, L'\0');

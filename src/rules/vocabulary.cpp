@@ -68,22 +68,33 @@ Brackets patternBrackets(const CompiledPattern& nodes) {
     return b;
 }
 
+// The words of a pattern as node ranges [first, last): runs of literal word characters without
+// "+" that hold at least one letter.
+std::vector<std::pair<std::size_t, std::size_t>> wordRanges(const CompiledPattern& nodes) {
+    std::vector<std::pair<std::size_t, std::size_t>> ranges;
+    std::size_t start = 0;
+    bool letters = false;
+    for (std::size_t k = 0; k <= nodes.size(); ++k) {
+        const bool inRun = k < nodes.size() && !nodes[k].isSet && !nodes[k].isBoundary &&
+                           isWordChar(nodes[k].ch) && !nodes[k].oneOrMore;
+        if (inRun) {
+            letters = letters || isLetter(nodes[k].ch);
+            continue;
+        }
+        if (letters) ranges.emplace_back(start, k);
+        start = k + 1;
+        letters = false;
+    }
+    return ranges;
+}
+
 std::vector<std::string> letterRuns(const CompiledPattern& nodes) {
     std::vector<std::string> runs;
-    CodePoints run;
-    auto finish = [&] {
-        if (std::any_of(run.begin(), run.end(), isLetter)) runs.push_back(encodeUtf8(run));
-        run.clear();
-    };
-    for (const PatternNode& node : nodes) {
-        const bool letter = !node.isSet && !node.isBoundary && isWordChar(node.ch);
-        if (letter && !node.oneOrMore) {
-            run.push_back(node.ch);
-        } else {
-            finish();
-        }
+    for (const auto& [first, last] : wordRanges(nodes)) {
+        CodePoints run;
+        for (std::size_t k = first; k < last; ++k) run.push_back(nodes[k].ch);
+        runs.push_back(encodeUtf8(run));
     }
-    finish();
     return runs;
 }
 
@@ -234,25 +245,6 @@ bool sharedByAll(const Vocabulary& v, const std::vector<std::vector<std::vector<
     return true;
 }
 
-void appendJsonString(std::string& out, const std::string& s) {
-    out += '"';
-    for (const char ch : s) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c < 0x20) {
-            static const char hex[] = "0123456789abcdef";
-            out += "\\u00";
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        } else {
-            out += ch;
-        }
-    }
-    out += '"';
-}
-
 // One code point of a regular expression, escaped for where it stands.
 void appendRegexChar(std::string& out, std::uint32_t c, bool inClass) {
     static const char hex[] = "0123456789ABCDEF";
@@ -291,6 +283,25 @@ int wordness(const PatternNode& node) {
 
 }  // namespace
 
+void appendJsonString(std::string& out, const std::string& s) {
+    out += '"';
+    for (const char ch : s) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (c < 0x20) {
+            static const char hex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            out += ch;
+        }
+    }
+    out += '"';
+}
+
 const char* roleName(WordRole role) {
     switch (role) {
         case WordRole::Library: return "library";
@@ -324,6 +335,7 @@ Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
                   std::max(0, r.opensBrace - p.opensBrace), std::max(0, r.closesBrace - p.closesBrace)};
         anyClosesParen = anyClosesParen || net[i].closesParen > 0;
         anyClosesBrace = anyClosesBrace || net[i].closesBrace > 0;
+        v.braces.push_back({net[i].opensBrace, net[i].closesBrace});
     }
     std::vector<std::vector<std::vector<std::string>>> allPaths(table.size());
     for (std::size_t i = 0; i < table.size(); ++i) {
@@ -383,11 +395,14 @@ std::vector<std::string> vocabularyWords(const Vocabulary& vocabulary) {
     return words;
 }
 
-std::string patternRegex(const CompiledPattern& nodes, bool ignoreCase) {
+std::string patternRegex(const CompiledPattern& nodes, bool ignoreCase, bool captureWords) {
     const std::string word = wordCharClass;
+    const auto words = captureWords ? wordRanges(nodes) : std::vector<std::pair<std::size_t, std::size_t>>();
+    std::size_t nextWord = 0;
     std::string out;
     for (std::size_t k = 0; k < nodes.size(); ++k) {
         const PatternNode& node = nodes[k];
+        if (nextWord < words.size() && words[nextWord].first == k) out += '(';
         if (node.isBoundary) {
             // Where a neighbour tells which side is the word, one look-around is enough.
             const int before = k > 0 ? wordness(nodes[k - 1]) : -1;
@@ -419,6 +434,10 @@ std::string patternRegex(const CompiledPattern& nodes, bool ignoreCase) {
             }
         }
         if (node.oneOrMore) out += '+';
+        if (nextWord < words.size() && words[nextWord].second == k + 1) {
+            out += ')';
+            ++nextWord;
+        }
     }
     return out;
 }

@@ -59,6 +59,12 @@ struct Vocabulary {
     // JavaScript name -> the learner's word (phrase) it came from, from the rules whose replacement
     // writes nothing but that one name (".length", "console.log", "ctx.fillRect("); table order wins.
     std::vector<std::pair<std::string, std::string>> reverse;
+    // Braces each rule of the table opens and closes beyond those its pattern consumes, in table
+    // order, whether its pattern has words or not ("\\):" rewritten to ") {" opens one).
+    struct Braces {
+        int opens = 0, closes = 0;
+    };
+    std::vector<Braces> braces;
 };
 
 Vocabulary deriveVocabulary(const std::vector<Rule>& table);
@@ -72,7 +78,12 @@ std::vector<std::string> vocabularyWords(const Vocabulary& vocabulary);
 // A regular expression that matches what the compiled pattern matches, in the syntax both
 // ECMAScript (with the "u" flag) and Oniguruma read: letters under ignoreCase become classes of
 // their case pair, word boundaries become look-arounds over the matcher's word characters.
-std::string patternRegex(const CompiledPattern& nodes, bool ignoreCase);
+// With `captureWords`, each of the pattern's words (the runs RuleWords::words lists) is a
+// capturing group, numbered from 1 in order, and nothing else captures.
+std::string patternRegex(const CompiledPattern& nodes, bool ignoreCase, bool captureWords = false);
+
+// Appends `s` as a JSON string literal: quotes, backslashes and control characters escaped.
+void appendJsonString(std::string& out, const std::string& s);
 
 // The vocabulary as JSON: {"words":[{"rule":n,"phrase":"…","words":[…],"role":"…","regex":"…",
 // "equality":bool}...],"library":[…],"reverse":{"js":"word"...}}.

@@ -4,19 +4,7 @@
 # Without a tool the test is skipped (exit 77), or fails when CI=true.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-
-missing() {
-  if [ "${CI:-}" = true ]; then
-    echo "error: $1 is missing (CI=true)"
-    exit 1
-  fi
-  echo "skipped: $1 is missing"
-  exit 77
-}
-command -v node >/dev/null 2>&1 || missing node
+. "$here/../support/npm.sh"
 [ -x /usr/bin/chromium ] || missing /usr/bin/chromium
-if [ ! -f "$here/node/node_modules/playwright-core/package.json" ]; then
-  command -v npm >/dev/null 2>&1 || missing npm
-  npm install --prefix "$here/node" --no-audit --no-fund --loglevel=error || missing "playwright-core (npm install failed)"
-fi
+npm_ready "$here/node" playwright-core
 exec node --test "$here/watch_reload_test.mjs"

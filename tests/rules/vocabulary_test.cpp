@@ -75,3 +75,13 @@ TEST(Vocabulary, ATeachersOwnWordsGetTheirRoles) {
 }
 
 }  // namespace
+
+TEST(Vocabulary, WordsCapturedInTheRegexAndBracesOfEveryRule) {
+    const std::vector<Rule> table = rulesFrom("\\bиначе +если\\b,} else if (,g\n\\):,) {,g\n\\bx1_\\d+,y,g\n");
+    EXPECT_EQ(patternRegex(table[0].nodes, false, true),
+              "(?<![0-9A-Za-z_А-яЁё])(иначе) +(если)(?![0-9A-Za-z_А-яЁё])");
+    EXPECT_EQ(patternRegex(table[2].nodes, false, true), "(?<![0-9A-Za-z_А-яЁё])(x1_)[0123456789]+");
+    std::vector<std::pair<int, int>> braces;  // the wordless "\):" too
+    for (const auto& b : deriveVocabulary(table).braces) braces.emplace_back(b.opens, b.closes);
+    EXPECT_EQ(braces, (std::vector<std::pair<int, int>>{{0, 1}, {1, 0}, {0, 0}}));
+}
