@@ -59,7 +59,17 @@ struct Vocabulary {
     // JavaScript name -> the learner's word (phrase) it came from, from the rules whose replacement
     // writes nothing but that one name (".length", "console.log", "ctx.fillRect("); table order wins.
     std::vector<std::pair<std::string, std::string>> reverse;
+    // JavaScript keyword -> the learner's word, from the rules whose replacement names that keyword
+    // alone, brackets aside ("} else {" gives else -> иначе, "null" gives null -> пусто).
+    std::vector<std::pair<std::string, std::string>> keywords;
+    // Name a built-in library defines -> the phrase of the first rule that inserts that library.
+    std::vector<std::pair<std::string, std::string>> libraryDirectives;
 };
+
+// The run-time object that the table's checked words call ("__LUM__.circle(") and whose
+// methods the run-time layer defines; its drawing methods make drawing words, its asking
+// method an output word.
+extern const char* const runtimeObject;
 
 Vocabulary deriveVocabulary(const std::vector<Rule>& table);
 
