@@ -16,6 +16,7 @@ struct Case {
     std::string source;
     std::vector<std::string> panel;  // "[red] …" for a line in a colour of its own
     bool js = false;                 // the -js file in a page of the test's own
+    std::string stub = "";           // a script put first into the page, before the run-time layer
 };
 
 const std::string undefinedHint = "[pink] Подсказка: может быть, «очки»? Проверьте, как написано имя.";
@@ -101,6 +102,12 @@ const std::vector<Case> cases = {
      "пусть i = 0\nпока(i < 3000000) {\n  i = i + 1\n}\nдля каждого x из [1, 2] делать i = i + x конец\n"
      "повторить 2 раза i = i + 1 конец\nвывести(i)\n",
      {"3000005"}},
+    {"time in a question window is not loop time",
+     "пусть ответ = 0\nпусть раз_спросил = 0\nпока ответ не равно 7 делать\n  ответ = спросить_число(\"Число?\")\n"
+     "  раз_спросил = раз_спросил + 1\nконец\nвывести(\"угадал за\", раз_спросил)\n",
+     {"угадал за 5"}, false,
+     "<script>var n = 0; window.prompt = function () { var t = Date.now(); while (Date.now() - t < 600) {} "
+     "return ++n < 5 ? '1' : '7'; };</script>\n"},
     {"an argument check", "ПБ расширенной работы с холстом\nвывести(\"рисую\")\nкруг(330, 60)\n",
      {"рисую", "[red] строка 3: «круг» ждёт 3 числа (x, y, радиус), а получил 2",
       "[pink] Подсказка: пример — круг(150, 75, 40)"}},
@@ -157,6 +164,12 @@ TEST(BrowserPageErrors, EachProgramShowsItsLinesInThePanel) {
             page = name + ".страница.html";
             writeFile(folder / page, "<!DOCTYPE html>\n<html>\n<body>\n<canvas id=\"canvas\"></canvas>\n"
                                      "<div id=\"result\"></div>\n<script src=\"" + name + ".js\"></script>\n</body>\n</html>\n");
+        }
+        if (!cases[i].stub.empty()) {
+            std::string html = readFile(folder / page);
+            const std::size_t body = html.find("<body");
+            html.insert(html.find('>', body) + 2, cases[i].stub);
+            writeFile(folder / page, html);
         }
         frames += "<iframe src=\"" + page + "\"></iframe>\n";
     }

@@ -12,6 +12,22 @@ var __LUM__ = (function () {
   var таймеры = typeof Set === 'function' ? new Set() : null;
   var показано = {};
   var пределЦикла = 2000;
+  var ожидание = 0;  // мс, что программа ждала ответа в окнах alert, prompt и confirm
+
+  // Время в окне вопроса или сообщения — не время цикла: цикл, который спрашивает, не останавливается.
+  var глобал = typeof window !== 'undefined' ? window : typeof globalThis !== 'undefined' ? globalThis : null;
+  ['alert', 'prompt', 'confirm'].forEach(function (имя) {
+    var родное = глобал && глобал[имя];
+    if (typeof родное !== 'function') return;
+    глобал[имя] = function () {
+      var начало = Date.now();
+      try {
+        return родное.apply(глобал, arguments);
+      } finally {
+        ожидание += Date.now() - начало;
+      }
+    };
+  });
 
   // Кадры стека: адрес скрипта и номер строки, сверху вниз (формат V8 и Firefox).
   function кадры(стек) {
@@ -206,7 +222,13 @@ var __LUM__ = (function () {
   }
 
   // Сторож цикла: сколько шагов до следующей проверки времени растёт, пока проверки чаще 50 мс.
-  function Сторож(вид) { this.вид = вид; this.начало = Date.now(); this.прошлое = this.начало; this.шаг = 1; }
+  function Сторож(вид) {
+    this.вид = вид;
+    this.начало = Date.now();
+    this.прошлое = this.начало;
+    this.шаг = 1;
+    this.ожидание = ожидание;
+  }
   function остановить() {
     остановлено = true;
     if (таймеры) таймеры.forEach(function (номер) { clearTimeout(номер); clearInterval(номер); });
@@ -405,7 +427,7 @@ var __LUM__ = (function () {
     check: function (сторож) {
       if (остановлено) молча();
       var сейчас = Date.now();
-      if (сейчас - сторож.начало > пределЦикла) {
+      if (сейчас - сторож.начало - (ожидание - сторож.ожидание) > пределЦикла) {
         остановить();
         отказ('цикл «' + слово('__LUM__.' + сторож.вид) + '» работает уже ' + пределЦикла / 1000 +
               ' секунды и не заканчивается — программа остановлена',
