@@ -229,6 +229,20 @@ WordRole judge(const Rule& rule, const RuleWords& words, const std::string& repl
     return WordRole::Other;
 }
 
+// The declaring keyword that ends the replacement, when a name is to follow it.
+std::string declaredBy(const std::string& replacement) {
+    const std::string bare = trimmed(replacement);
+    for (const char* keyword : {"let", "const", "var", "function", "class"}) {
+        const std::string k = keyword;
+        if (bare.size() < k.size() || bare.compare(bare.size() - k.size(), k.size(), k) != 0) continue;
+        // The keyword is ASCII; a byte of a multi-byte letter before it counts as a name's.
+        const std::size_t before = bare.size() - k.size();
+        const unsigned char previous = before == 0 ? ' ' : static_cast<unsigned char>(bare[before - 1]);
+        if (previous < 0x80 && !isNameChar(previous)) return k;
+    }
+    return {};
+}
+
 void addReverse(Vocabulary& v, const std::string& js, const std::string& word) {
     if (js.size() < 2 || isKeyword(js)) return;
     for (const auto& entry : v.reverse)
@@ -375,6 +389,8 @@ Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
         words.opensBrace = net[i].opensBrace;
         words.closesBrace = net[i].closesBrace;
         words.equality = trimmed(replacement) == "==";
+        words.ignoreCase = rule.ignoreCase;
+        if (!isLibraryText(replacement)) words.declares = declaredBy(replacement);
         if (!isLibraryText(replacement)) allPaths[i] = namePaths(rule.replacement);
         words.role = judge(rule, words, replacement, allPaths[i], anyClosesParen, anyClosesBrace);
         for (const auto& path : allPaths[i]) {

@@ -50,6 +50,11 @@ struct RuleWords {
     // JavaScript names the replacement writes, each dotted path whole and its last component
     // ("console.log", "log"; ".length" gives "length"), outside quotes, keywords left out.
     std::vector<std::string> produces;
+    bool ignoreCase = false;  // the rule's "gi": its words match in any case
+    // The declaring keyword the replacement ends with, so that the name written next is defined:
+    // "let", "const", "var", "function" or "class" («пусть» → "let", «для каждого» → "for (const");
+    // "" for every other rule.
+    std::string declares;
 };
 
 struct Vocabulary {
