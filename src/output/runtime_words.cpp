@@ -5,25 +5,6 @@
 
 namespace {
 
-void appendString(std::string& out, const std::string& s) {
-    static const char hex[] = "0123456789abcdef";
-    out += '"';
-    for (const char ch : s) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c < 0x20 || c == '<') {
-            out += "\\u00";
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        } else {
-            out += ch;
-        }
-    }
-    out += '"';
-}
-
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 
 void add(Pairs& pairs, const std::string& key, const std::string& value) {
@@ -33,23 +14,23 @@ void add(Pairs& pairs, const std::string& key, const std::string& value) {
 }
 
 void appendObject(std::string& out, const char* name, const Pairs& pairs) {
-    appendString(out, name);
+    appendJsonString(out, name);
     out += ":{";
     for (std::size_t i = 0; i < pairs.size(); ++i) {
         if (i > 0) out += ',';
-        appendString(out, pairs[i].first);
+        appendJsonString(out, pairs[i].first);
         out += ':';
-        appendString(out, pairs[i].second);
+        appendJsonString(out, pairs[i].second);
     }
     out += '}';
 }
 
 void appendArray(std::string& out, const char* name, const std::vector<std::string>& items) {
-    appendString(out, name);
+    appendJsonString(out, name);
     out += ":[";
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (i > 0) out += ',';
-        appendString(out, items[i]);
+        appendJsonString(out, items[i]);
     }
     out += ']';
 }
@@ -111,11 +92,11 @@ std::string runtimeWordsLine(const Vocabulary& vocabulary, const std::vector<std
     out += ',';
     appendArray(out, "концы", enders);
     out += ',';
-    appendString(out, "равно");
+    appendJsonString(out, "равно");
     out += ':';
-    appendString(out, equality);
+    appendJsonString(out, equality);
     out += ',';
-    appendString(out, "последняя");
+    appendJsonString(out, "последняя");
     out += ':' + std::to_string(lastLine) + "});\n";
     return out;
 }

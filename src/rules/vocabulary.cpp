@@ -272,25 +272,6 @@ bool sharedByAll(const Vocabulary& v, const std::vector<std::vector<std::vector<
     return true;
 }
 
-void appendJsonString(std::string& out, const std::string& s) {
-    out += '"';
-    for (const char ch : s) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c < 0x20) {
-            static const char hex[] = "0123456789abcdef";
-            out += "\\u00";
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        } else {
-            out += ch;
-        }
-    }
-    out += '"';
-}
-
 // One code point of a regular expression, escaped for where it stands.
 void appendRegexChar(std::string& out, std::uint32_t c, bool inClass) {
     static const char hex[] = "0123456789ABCDEF";
@@ -328,6 +309,25 @@ int wordness(const PatternNode& node) {
 }
 
 }  // namespace
+
+void appendJsonString(std::string& out, const std::string& s) {
+    out += '"';
+    for (const char ch : s) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (c < 0x20 || c == '<') {
+            static const char hex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            out += ch;
+        }
+    }
+    out += '"';
+}
 
 const char* roleName(WordRole role) {
     switch (role) {

@@ -93,5 +93,9 @@ std::string patternRegex(const CompiledPattern& nodes, bool ignoreCase);
 // "equality":bool}...],"library":[…],"reverse":{"js":"word"...}}.
 std::string vocabularyJson(const Vocabulary& vocabulary, const std::vector<Rule>& table);
 
+// A JSON string literal of UTF-8 text; control characters and "<" as \u escapes, so that the
+// JSON can stand inside an HTML script element.
+void appendJsonString(std::string& out, const std::string& s);
+
 // The characters the matcher counts as word characters, as a regular-expression class.
 extern const char* const wordCharClass;
