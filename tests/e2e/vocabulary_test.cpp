@@ -455,15 +455,19 @@ std::vector<std::string> defaultRuleLines() {
     return lines;
 }
 
-// Every case compiled with -js by a lum that has `rules`; the JavaScript of each, in case order,
-// left in `folder` as NNN.js.
+// Every case compiled with -js by a lum that has `rules`, left in `folder` as NNN.js; the
+// translated program of each, in case order: what follows the run-time layer's dictionary line,
+// which changes with the table whatever the program.
 std::vector<std::string> compileAll(const std::vector<Case>& cases, const std::string& rules, const TempFolder& folder) {
     LumWithRules lum(rules);
     for (std::size_t i = 0; i < cases.size(); ++i) writeFile(folder / (caseName(i) + ".лумс"), cases[i].source);
     const ProcessResult r = lum.run({"-js", folder.path()});
     EXPECT_EQ(r.exitCode, 0) << r.out;
     std::vector<std::string> js;
-    for (std::size_t i = 0; i < cases.size(); ++i) js.push_back(readFile(folder / (caseName(i) + ".js")));
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const std::string file = readFile(folder / (caseName(i) + ".js"));
+        js.push_back(file.substr(std::min(file.size(), file.find('\n', file.find("\n__LUM__.словарь(") + 1))));
+    }
     return js;
 }
 
