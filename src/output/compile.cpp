@@ -7,7 +7,9 @@
 
 #include "frontend/files.h"
 #include "output/diagnostics.h"
+#include "output/names.h"
 #include "output/page.h"
+#include "output/runtime_words.h"
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
 #include "translator/libraries_on_disk.h"
@@ -102,6 +104,11 @@ std::string compileWhole(const std::string& sourcePath, const CompileOptions& op
     WarningList warnings;
     checkQuotes(source, warnings);
     includedFiles.clear();
+    // What the run-time layer needs to speak the learner's words: the loaded rules' vocabulary
+    // and the names this program defines.
+    const Vocabulary vocabulary = deriveVocabulary(ruleTable);
+    const std::string runtimeWords =
+        runtimeWordsLine(vocabulary, definedNames(source, vocabulary), lastCodeLine(source));
 
     // The working text takes the decoded code points over rather than copying them.
     CodeText working;
@@ -141,11 +148,11 @@ std::string compileWhole(const std::string& sourcePath, const CompileOptions& op
     const std::string outputPath = outputPathFor(sourcePath, options.js);
     std::string output;
     if (options.js) {
-        output = buildScriptFile(fileNameOf(sourcePath), lineMap, body);
+        output = buildScriptFile(fileNameOf(sourcePath), lineMap, body, runtimeWords);
     } else {
         const std::string name = fileNameOf(outputPath);
         const std::string title = name.substr(0, name.size() - std::string(".html").size());
-        output = buildPage(body, lineMap, title, sourceUtf8, options.watch);
+        output = buildPage(body, lineMap, title, sourceUtf8, options.watch, runtimeWords);
     }
 
     if (!writeFileAtomically(outputPath, output)) {

@@ -7,6 +7,7 @@
 #include "embedded/runtimePageOutput.h"
 #include "embedded/runtimePanel.h"
 #include "embedded/runtimePoll.h"
+#include "embedded/runtimeWordsJs.h"
 
 namespace {
 
@@ -41,13 +42,14 @@ std::string escapeHtml(const std::string& utf8) {
 }
 
 std::string buildPage(const std::string& scriptBody, const std::string& lineMap,
-                      const std::string& title, const std::string& sourceText, bool watch) {
+                      const std::string& title, const std::string& sourceText, bool watch,
+                      const std::string& runtimeWords) {
     const std::string escapedTitle = escapeHtml(title);
     const std::string escapedSource = escapeHtml(sourceText);
     std::string page;
     page.reserve(scriptBody.size() + escapedSource.size() + lineMap.size() + escapedTitle.size() +
                  runtimePageOutput.size() + runtimePanel.size() + runtimePageErrors.size() +
-                 runtimePoll.size() + 1024);
+                 runtimePoll.size() + runtimeWords.size() + runtimeWordsJs.size() + 1024);
 
     page += "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n";
     page += "<meta charset=\"utf-8\">\n";
@@ -68,10 +70,12 @@ std::string buildPage(const std::string& scriptBody, const std::string& lineMap,
 
     page += "<script>\n";
     const std::size_t runtimeStart = page.size();
+    page += runtimeWordsJs;
     page += runtimePageOutput;
     page += runtimePanel;
     page += runtimePageErrors;
     const std::size_t runtimeEnd = page.size();
+    page += runtimeWords;  // the program's names stay out of the placeholder's range
     page += "</script>\n";
 
     page += "<script>window.__LUM_LINES__ = ";

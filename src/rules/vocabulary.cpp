@@ -3,12 +3,14 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <string_view>
 
 #include "rules/libraries.h"
 #include "rules/pattern.h"
 
 const char* const wordCharClass = "[0-9A-Za-z_А-яЁё]";
+const char* const runtimeObject = "__LUM__";
 
 namespace {
 
@@ -151,7 +153,8 @@ bool isLibraryText(const std::string& replacement) {
     return false;
 }
 
-// Top-level "function NAME", "var NAME", "let NAME", "const NAME", "class NAME" of a library text.
+// Top-level "function NAME", "var NAME", "let NAME", "const NAME", "class NAME" and "NAME=" (a
+// global assigned without a declaration, as the canvas library's ctx) of a library text.
 void collectLibraryNames(const std::string& text, std::vector<std::string>& names) {
     std::size_t at = 0;
     while (at < text.size()) {
@@ -169,6 +172,14 @@ void collectLibraryNames(const std::string& text, std::vector<std::string>& name
                 if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
             }
         }
+        const CodePoints whole = decodeBytes(line);
+        std::size_t n = 0;
+        while (n < whole.size() && isNameChar(whole[n])) ++n;
+        if (n > 0 && isNameStart(whole[0]) && n < whole.size() && whole[n] == '=' &&
+            (n + 1 == whole.size() || whole[n + 1] != '=')) {
+            const std::string name = encodeUtf8(whole.data(), n);
+            if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+        }
         at = end + 1;
     }
 }
@@ -176,6 +187,15 @@ void collectLibraryNames(const std::string& text, std::vector<std::string>& name
 bool mentions(const std::vector<std::vector<std::string>>& paths, std::string_view first) {
     for (const auto& path : paths)
         if (!path.empty() && path.front() == first) return true;
+    return false;
+}
+
+// Whether a path names one of `methods` of the run-time object.
+bool callsRuntime(const std::vector<std::vector<std::string>>& paths, std::initializer_list<std::string_view> methods) {
+    for (const auto& path : paths)
+        if (path.size() == 2 && path.front() == runtimeObject &&
+            std::find(methods.begin(), methods.end(), path.back()) != methods.end())
+            return true;
     return false;
 }
 
@@ -203,7 +223,11 @@ WordRole judge(const Rule& rule, const RuleWords& words, const std::string& repl
         if (bare == value) return WordRole::Value;
     for (const char* io : {"console", "consolelog", "consoleclear", "alert", "prompt", "confirm"})
         if (mentions(paths, io)) return WordRole::Output;
-    if (mentions(paths, "ctx")) return WordRole::Drawing;
+    if (callsRuntime(paths, {"askNumber"})) return WordRole::Output;
+    if (mentions(paths, "ctx") ||
+        callsRuntime(paths, {"fillStyle", "strokeStyle", "lineWidth", "font", "fillRect", "strokeRect", "circle",
+                             "ring", "arc", "line", "fillText", "clearCanvas"}))
+        return WordRole::Drawing;
     if (!rule.nodes.empty() && !rule.nodes.front().isSet && !rule.nodes.front().isBoundary &&
         rule.nodes.front().ch == '.')
         return WordRole::Method;
@@ -214,6 +238,20 @@ WordRole judge(const Rule& rule, const RuleWords& words, const std::string& repl
     const bool onePath = paths.size() == 1 && bare == joined(paths.front(), ".");
     if (patternCall || replacementCall || (onePath && !isKeyword(first))) return WordRole::Function;
     return WordRole::Other;
+}
+
+// The declaring keyword that ends the replacement, when a name is to follow it.
+std::string declaredBy(const std::string& replacement) {
+    const std::string bare = trimmed(replacement);
+    for (const char* keyword : {"let", "const", "var", "function", "class"}) {
+        const std::string k = keyword;
+        if (bare.size() < k.size() || bare.compare(bare.size() - k.size(), k.size(), k) != 0) continue;
+        // The keyword is ASCII; a byte of a multi-byte letter before it counts as a name's.
+        const std::size_t before = bare.size() - k.size();
+        const unsigned char previous = before == 0 ? ' ' : static_cast<unsigned char>(bare[before - 1]);
+        if (previous < 0x80 && !isNameChar(previous)) return k;
+    }
+    return {};
 }
 
 void addReverse(Vocabulary& v, const std::string& js, const std::string& word) {
@@ -290,7 +328,7 @@ void appendJsonString(std::string& out, const std::string& s) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += ch;
-        } else if (c < 0x20) {
+        } else if (c < 0x20 || c == '<') {
             static const char hex[] = "0123456789abcdef";
             out += "\\u00";
             out += hex[c >> 4];
@@ -341,7 +379,18 @@ Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
     for (std::size_t i = 0; i < table.size(); ++i) {
         const Rule& rule = table[i];
         const std::string replacement = encodeUtf8(rule.replacement);
-        if (isLibraryText(replacement)) collectLibraryNames(replacement, v.libraryNames);
+        if (isLibraryText(replacement)) {
+            std::vector<std::string> names;
+            collectLibraryNames(replacement, names);
+            const std::string phrase = joined(letterRuns(rule.nodes), " ");
+            for (const std::string& name : names) {
+                if (std::find(v.libraryNames.begin(), v.libraryNames.end(), name) == v.libraryNames.end())
+                    v.libraryNames.push_back(name);
+                bool known = false;
+                for (const auto& entry : v.libraryDirectives) known = known || entry.first == name;
+                if (!known && !phrase.empty()) v.libraryDirectives.emplace_back(name, phrase);
+            }
+        }
         RuleWords words;
         words.rule = i;
         words.words = letterRuns(rule.nodes);
@@ -352,6 +401,8 @@ Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
         words.opensBrace = net[i].opensBrace;
         words.closesBrace = net[i].closesBrace;
         words.equality = trimmed(replacement) == "==";
+        words.ignoreCase = rule.ignoreCase;
+        if (!isLibraryText(replacement)) words.declares = declaredBy(replacement);
         if (!isLibraryText(replacement)) allPaths[i] = namePaths(rule.replacement);
         words.role = judge(rule, words, replacement, allPaths[i], anyClosesParen, anyClosesBrace);
         for (const auto& path : allPaths[i]) {
@@ -364,6 +415,13 @@ Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
     // Only rules that write one name speak for it: its whole path and its last part first, then
     // the first part ("console" of "console.log"). The names inside longer inline code are that
     // code's own business, and an error naming one of them may well be about the learner's own.
+    for (const RuleWords& words : v.rules) {
+        const auto& paths = allPaths[words.rule];
+        if (paths.size() != 1 || paths.front().size() != 1 || !isKeyword(paths.front().front())) continue;
+        bool known = false;
+        for (const auto& entry : v.keywords) known = known || entry.first == paths.front().front();
+        if (!known) v.keywords.emplace_back(paths.front().front(), words.phrase);
+    }
     for (int pass = 0; pass < 2; ++pass) {
         for (const RuleWords& words : v.rules) {
             const auto& paths = allPaths[words.rule];

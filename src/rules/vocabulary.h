@@ -50,6 +50,11 @@ struct RuleWords {
     // JavaScript names the replacement writes, each dotted path whole and its last component
     // ("console.log", "log"; ".length" gives "length"), outside quotes, keywords left out.
     std::vector<std::string> produces;
+    bool ignoreCase = false;  // the rule's "gi": its words match in any case
+    // The declaring keyword the replacement ends with, so that the name written next is defined:
+    // "let", "const", "var", "function" or "class" («пусть» → "let", «для каждого» → "for (const");
+    // "" for every other rule.
+    std::string declares;
 };
 
 struct Vocabulary {
@@ -65,7 +70,17 @@ struct Vocabulary {
         int opens = 0, closes = 0;
     };
     std::vector<Braces> braces;
+    // JavaScript keyword -> the learner's word, from the rules whose replacement names that keyword
+    // alone, brackets aside ("} else {" gives else -> иначе, "null" gives null -> пусто).
+    std::vector<std::pair<std::string, std::string>> keywords;
+    // Name a built-in library defines -> the phrase of the first rule that inserts that library.
+    std::vector<std::pair<std::string, std::string>> libraryDirectives;
 };
+
+// The run-time object that the table's checked words call ("__LUM__.circle(") and whose
+// methods the run-time layer defines; its drawing methods make drawing words, its asking
+// method an output word.
+extern const char* const runtimeObject;
 
 Vocabulary deriveVocabulary(const std::vector<Rule>& table);
 
@@ -82,12 +97,13 @@ std::vector<std::string> vocabularyWords(const Vocabulary& vocabulary);
 // capturing group, numbered from 1 in order, and nothing else captures.
 std::string patternRegex(const CompiledPattern& nodes, bool ignoreCase, bool captureWords = false);
 
-// Appends `s` as a JSON string literal: quotes, backslashes and control characters escaped.
-void appendJsonString(std::string& out, const std::string& s);
-
 // The vocabulary as JSON: {"words":[{"rule":n,"phrase":"…","words":[…],"role":"…","regex":"…",
 // "equality":bool}...],"library":[…],"reverse":{"js":"word"...}}.
 std::string vocabularyJson(const Vocabulary& vocabulary, const std::vector<Rule>& table);
+
+// A JSON string literal of UTF-8 text; control characters and "<" as \u escapes, so that the
+// JSON can stand inside an HTML script element.
+void appendJsonString(std::string& out, const std::string& s);
 
 // The characters the matcher counts as word characters, as a regular-expression class.
 extern const char* const wordCharClass;

@@ -7,6 +7,7 @@
 #include "embedded/runtimePageOutput.h"
 #include "embedded/runtimePanel.h"
 #include "embedded/runtimePoll.h"
+#include "embedded/runtimeWordsJs.h"
 #include "output/page.h"
 
 namespace {
@@ -64,13 +65,15 @@ TEST(EscapeHtml, WritesOnlyAmpersandAndAngleBracketsAsEntities) {
 }
 
 TEST(Page, IsTheFourteenPiecesInOrder) {
-    const std::string page = buildPage("console.log(1);", "[1]", "игра", "вывести 1", false);
-    std::string runtime = std::string(runtimePageOutput) + std::string(runtimePanel) + std::string(runtimePageErrors);
+    const std::string words = "__LUM__.словарь({});\n";
+    const std::string page = buildPage("console.log(1);", "[1]", "игра", "вывести 1", false, words);
+    std::string runtime = std::string(runtimeWordsJs) + std::string(runtimePageOutput) + std::string(runtimePanel) +
+                          std::string(runtimePageErrors);
     const std::string upToRuntime = head + "игра" + afterTitle + "вывести 1" + "\n</div>\n" + "<script>\n";
     const std::size_t offset =
-        countLines(upToRuntime) + countLines(runtime) + 1 + 1 + 1;  // "</script>\n", the map line, the body tag
+        countLines(upToRuntime) + countLines(runtime) + 1 + 1 + 1 + 1;  // words, "</script>\n", map, body tag
     runtime = replaceAll(runtime, "__OFFSET__", std::to_string(offset));
-    const std::string expected = upToRuntime + runtime + "</script>\n" +
+    const std::string expected = upToRuntime + runtime + words + "</script>\n" +
                                  "<script>window.__LUM_LINES__ = [1];</script>\n" + bodyTag +
                                  "console.log(1);" + "\n</script>\n" + tail;
     EXPECT_EQ(page, expected);
