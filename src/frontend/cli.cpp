@@ -20,7 +20,9 @@ void printUsage() {
                "             перекомпилируется и обновится сама (http://127.0.0.1:8137/)\n"
                "  lum.exe папка        — все .лумс/.лум в папке\n"
                "  lum.exe              — интерактивный режим\n"
-               "  Абсолютный путь тоже принимается: lum.exe \"C:\\путь\\файл.лумс\"\n",
+               "  Абсолютный путь тоже принимается: lum.exe \"C:\\путь\\файл.лумс\"\n"
+               "  lum.exe --playground [папка] — записать в папку (по умолчанию текущую) песочницу\n"
+               "      playground.html: ЛУМ скрипт в браузере с вашими правилами, без установки\n",
                stdout);
 }
 
@@ -80,22 +82,18 @@ int run(const std::vector<std::string>& args) {
         if (args.empty()) pauseBeforeExit();
         return 1;
     }
-    WarningList warnings;
-    if (!loadRules(rulesPath, warnings)) {
-        std::printf("Ошибка: пустой или испорченный файл правил: %s\n", rulesPath.c_str());
-        return 1;
-    }
-    printWarnings(rulesPath, warnings);
-    std::printf("ЛУМ скрипт -> HTML/JS компилятор, версия 2.7 (ЛУМ2.7). Правил: %d (%s)\n",
-                static_cast<int>(ruleTable.size()), rulesPath.c_str());
+    if (!loadRulesAtStartUp(rulesPath)) return 1;
 
     CompileOptions options;
     std::string path;
-    for (const std::string& arg : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (arg == "-h" || arg == "--help" || arg == "/?") {
             printUsage();
             return 0;
         }
+        // Like help, it ends the reading: the argument after it, if any, is the folder.
+        if (arg == "--playground") return writePlayground(i + 1 < args.size() ? args[i + 1] : ".", rulesPath);
         if (arg == "-js" || arg == "--js")
             options.js = true;
         else if (arg == "-html" || arg == "--html")
@@ -125,6 +123,18 @@ int run(const std::vector<std::string>& args) {
 }
 
 }  // namespace
+
+bool loadRulesAtStartUp(const std::string& rulesPath) {
+    WarningList warnings;
+    if (!loadRules(rulesPath, warnings)) {
+        std::printf("Ошибка: пустой или испорченный файл правил: %s\n", rulesPath.c_str());
+        return false;
+    }
+    printWarnings(rulesPath, warnings);
+    std::printf("ЛУМ скрипт -> HTML/JS компилятор, версия 2.7 (ЛУМ2.7). Правил: %d (%s)\n",
+                static_cast<int>(ruleTable.size()), rulesPath.c_str());
+    return true;
+}
 
 std::string readConsoleLine() {
     std::string line;

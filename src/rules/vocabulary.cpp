@@ -241,7 +241,7 @@ void appendJsonString(std::string& out, const std::string& s) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += ch;
-        } else if (c < 0x20) {
+        } else if (c < 0x20 || c == '<') {
             static const char hex[] = "0123456789abcdef";
             out += "\\u00";
             out += hex[c >> 4];
@@ -290,6 +290,12 @@ int wordness(const PatternNode& node) {
 }
 
 }  // namespace
+
+std::string jsonString(const std::string& utf8) {
+    std::string out;
+    appendJsonString(out, utf8);
+    return out;
+}
 
 const char* roleName(WordRole role) {
     switch (role) {

@@ -78,5 +78,9 @@ std::string patternRegex(const CompiledPattern& nodes, bool ignoreCase);
 // "equality":bool}...],"library":[…],"reverse":{"js":"word"...}}.
 std::string vocabularyJson(const Vocabulary& vocabulary, const std::vector<Rule>& table);
 
+// A JSON string literal of UTF-8 text; "<" is written \u003c, so the literal can stand inside an
+// HTML script element.
+std::string jsonString(const std::string& utf8);
+
 // The characters the matcher counts as word characters, as a regular-expression class.
 extern const char* const wordCharClass;
