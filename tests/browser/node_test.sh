@@ -1,6 +1,8 @@
 #!/bin/sh
-# Runs the watch-mode reload test in headless Chromium, installing its driver (playwright-core,
-# pinned in node/package-lock.json) into tests/browser/node first when it is not there.
+# Runs one test file of node:test that drives headless Chromium (the watch-mode reload test, the
+# playground test), installing its driver (playwright-core, pinned in node/package-lock.json) into
+# tests/browser/node first when it is not there.
+#   sh node_test.sh <file.mjs>
 # Without a tool the test is skipped (exit 77), or fails when CI=true.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -19,4 +21,4 @@ if [ ! -f "$here/node/node_modules/playwright-core/package.json" ]; then
   command -v npm >/dev/null 2>&1 || missing npm
   npm install --prefix "$here/node" --no-audit --no-fund --loglevel=error || missing "playwright-core (npm install failed)"
 fi
-exec node --test "$here/watch_reload_test.mjs"
+exec node --test "$1"
