@@ -4,7 +4,7 @@
 // compiled page is shown); an endless loop in the page (frames per second of the editor meanwhile).
 // Prints figures; it asserts nothing.
 //
-//   sh tests/browser/node_test.sh /dev/null   # once, to install playwright-core
+//   npm ci --prefix tests/browser/node   # once: the browser driver, playwright-core
 //   node bench/playground_bench.mjs build/playground.html
 import fs from 'node:fs';
 import path from 'node:path';

@@ -109,9 +109,10 @@ function showNotes(list, lines, view) {
   const items = lines.slice(0, shownNotes).map((line) => {
     const item = document.createElement('li');
     item.textContent = line;
+    if (line.startsWith('Ошибка: ')) item.classList.add('error');
     const named = /строк[аеи]\s+(\d+)/.exec(line);
     if (named) {
-      item.className = 'goto';
+      item.classList.add('goto');
       item.title = 'Перейти к строке ' + named[1];
       item.onclick = () => goToLine(view, Number(named[1]));
     }

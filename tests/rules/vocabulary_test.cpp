@@ -75,3 +75,16 @@ TEST(Vocabulary, ATeachersOwnWordsGetTheirRoles) {
 }
 
 }  // namespace
+
+namespace {
+
+// The rules reach the playground page as one JSON string inside a script element.
+TEST(Vocabulary, JsonStringsStandInsideAScriptElement) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"слово", "\"слово\""},  {"a\"b\\c", "\"a\\\"b\\\\c\""},  {"</script><!--", "\"\\u003c/script>\\u003c!--\""},
+        {"\n\r\t\b\f", "\"\\n\\r\\t\\b\\f\""},  {"\x01\x1f", "\"\\u0001\\u001f\""},
+    };
+    for (const auto& [text, json] : rows) EXPECT_EQ(jsonString(text), json) << text;
+}
+
+}  // namespace
