@@ -23,7 +23,9 @@ void printUsage() {
                "  lum.exe              — интерактивный режим\n"
                "  Абсолютный путь тоже принимается: lum.exe \"C:\\путь\\файл.лумс\"\n"
                "  lum.exe --editor [папка] — расширение для VS Code по этому словарю:\n"
-               "      подсветка, задачи, «Проблемы» (по умолчанию — в текущую папку)\n",
+               "      подсветка, задачи, «Проблемы» (по умолчанию — в текущую папку)\n"
+               "  lum.exe --playground [папка] — записать в папку (по умолчанию текущую) песочницу\n"
+               "      playground.html: ЛУМ скрипт в браузере с вашими правилами, без установки\n",
                stdout);
 }
 
@@ -83,19 +85,13 @@ int run(const std::vector<std::string>& args) {
         if (args.empty()) pauseBeforeExit();
         return 1;
     }
-    WarningList warnings;
-    if (!loadRules(rulesPath, warnings)) {
-        std::printf("Ошибка: пустой или испорченный файл правил: %s\n", rulesPath.c_str());
-        return 1;
-    }
-    printWarnings(rulesPath, warnings);
-    std::printf("ЛУМ скрипт -> HTML/JS компилятор, версия 2.7 (ЛУМ2.7). Правил: %d (%s)\n",
-                static_cast<int>(ruleTable.size()), rulesPath.c_str());
+    if (!loadRulesAtStartUp(rulesPath)) return 1;
 
     CompileOptions options;
     std::string path;
-    bool editor = false;
-    std::string editorFolder = ".";
+    // --editor and --playground write a file set for the loaded rules instead of compiling.
+    std::string tool;
+    std::string toolFolder = ".";
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "-h" || arg == "--help" || arg == "/?") {
@@ -110,11 +106,11 @@ int run(const std::vector<std::string>& args) {
             options.run = true;
         else if (arg == "-w" || arg == "--watch")
             options.watch = true;
-        else if (arg == "--editor") {
+        else if (arg == "--editor" || arg == "--playground") {
             // The folder is optional: the next argument is it unless it is a flag.
-            editor = true;
+            tool = arg;
             if (i + 1 < args.size() && (args[i + 1].empty() || args[i + 1][0] != '-')) {
-                editorFolder = args[++i].empty() ? "." : args[i];
+                toolFolder = args[++i].empty() ? "." : args[i];
             }
         }
         else if (!arg.empty() && arg[0] == '-') {
@@ -124,12 +120,13 @@ int run(const std::vector<std::string>& args) {
             path = arg;
     }
 
-    if (editor) {
+    if (!tool.empty()) {
         if (!path.empty()) {
-            std::printf("Ошибка: --editor пишет только расширение и не компилирует %s: запустите lum для него отдельно\n", path.c_str());
+            std::printf("Ошибка: %s пишет только %s и не компилирует %s: запустите lum для него отдельно\n",
+                        tool.c_str(), tool == "--editor" ? "расширение" : "песочницу", path.c_str());
             return 1;
         }
-        return writeEditorExtension(editorFolder, rulesPath);
+        return tool == "--editor" ? writeEditorExtension(toolFolder, rulesPath) : writePlayground(toolFolder, rulesPath);
     }
     if (path.empty()) return runInteractive();
     if (options.watch) return runWatchMode(path, options);
@@ -145,6 +142,18 @@ int run(const std::vector<std::string>& args) {
 }
 
 }  // namespace
+
+bool loadRulesAtStartUp(const std::string& rulesPath) {
+    WarningList warnings;
+    if (!loadRules(rulesPath, warnings)) {
+        std::printf("Ошибка: пустой или испорченный файл правил: %s\n", rulesPath.c_str());
+        return false;
+    }
+    printWarnings(rulesPath, warnings);
+    std::printf("ЛУМ скрипт -> HTML/JS компилятор, версия 2.7 (ЛУМ2.7). Правил: %d (%s)\n",
+                static_cast<int>(ruleTable.size()), rulesPath.c_str());
+    return true;
+}
 
 std::string readConsoleLine() {
     std::string line;

@@ -283,6 +283,20 @@ bool sharedByAll(const Vocabulary& v, const std::vector<std::vector<std::vector<
     return true;
 }
 
+// The one-letter escapes, which JSON.stringify prefers too, so the page's build and lum write
+// the same bytes; 0 for a character that has none.
+char jsonShortEscape(char c) {
+    switch (c) {
+        case '\b': return 'b';
+        case '\f': return 'f';
+        case '\n': return 'n';
+        case '\r': return 'r';
+        case '\t': return 't';
+        default: return 0;
+    }
+}
+
+
 // One code point of a regular expression, escaped for where it stands.
 void appendRegexChar(std::string& out, std::uint32_t c, bool inClass) {
     static const char hex[] = "0123456789ABCDEF";
@@ -328,6 +342,9 @@ void appendJsonString(std::string& out, const std::string& s) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += ch;
+        } else if (const char shortForm = jsonShortEscape(ch)) {
+            out += '\\';
+            out += shortForm;
         } else if (c < 0x20 || c == '<') {
             static const char hex[] = "0123456789abcdef";
             out += "\\u00";
@@ -338,6 +355,12 @@ void appendJsonString(std::string& out, const std::string& s) {
         }
     }
     out += '"';
+}
+
+std::string jsonLiteral(const std::string& utf8) {
+    std::string out;
+    appendJsonString(out, utf8);
+    return out;
 }
 
 const char* roleName(WordRole role) {

@@ -104,6 +104,9 @@ std::string vocabularyJson(const Vocabulary& vocabulary, const std::vector<Rule>
 // A JSON string literal of UTF-8 text; control characters and "<" as \u escapes, so that the
 // JSON can stand inside an HTML script element.
 void appendJsonString(std::string& out, const std::string& s);
+// A JSON string literal of UTF-8 text; "<" is written \u003c, so the literal can stand inside an
+// HTML script element.
+std::string jsonLiteral(const std::string& utf8);
 
 // The characters the matcher counts as word characters, as a regular-expression class.
 extern const char* const wordCharClass;

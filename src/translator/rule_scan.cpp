@@ -350,7 +350,7 @@ std::size_t findAnyOf(const std::uint32_t* text, std::size_t from, std::size_t n
                       std::size_t count) {
     StartFilter f;
     std::copy(values, values + count, f.first);
-    const bool wide = hasWideSearch();
+    [[maybe_unused]] const bool wide = hasWideSearch();  // unused where there is no AVX2 path
     switch (count) {
     case 1: return findCodePoint(text, from, n, values[0]);
 #if LUM_SCAN_AVX2

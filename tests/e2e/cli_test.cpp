@@ -22,9 +22,11 @@ const std::string usage =
     "  lum.exe              — интерактивный режим\n"
     "  Абсолютный путь тоже принимается: lum.exe \"C:\\путь\\файл.лумс\"\n";
 // Our own lines after the specified ones.
-const std::string editorUsage =
+const std::string ownUsage =
     "  lum.exe --editor [папка] — расширение для VS Code по этому словарю:\n"
-    "      подсветка, задачи, «Проблемы» (по умолчанию — в текущую папку)\n";
+    "      подсветка, задачи, «Проблемы» (по умолчанию — в текущую папку)\n"
+    "  lum.exe --playground [папка] — записать в папку (по умолчанию текущую) песочницу\n"
+    "      playground.html: ЛУМ скрипт в браузере с вашими правилами, без установки\n";
 
 const std::string formatPrompt =
     "\nФормат результата:\n"
@@ -77,7 +79,7 @@ TEST_F(Cli, HelpPrintsUsageAfterTheBannerAndStopsReading) {
     for (const char* flag : {"-h", "--help", "/?"}) {
         const ProcessResult r = lum({flag, "-x"});
         EXPECT_EQ(r.exitCode, 0) << flag;
-        EXPECT_EQ(afterBanner(r.out), usage + editorUsage) << flag;
+        EXPECT_EQ(afterBanner(r.out), usage + ownUsage) << flag;
     }
 }
 

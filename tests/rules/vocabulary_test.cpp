@@ -112,3 +112,16 @@ TEST(Vocabulary, WordsCapturedInTheRegexAndBracesOfEveryRule) {
     for (const auto& b : deriveVocabulary(table).braces) braces.emplace_back(b.opens, b.closes);
     EXPECT_EQ(braces, (std::vector<std::pair<int, int>>{{0, 1}, {1, 0}, {0, 0}}));
 }
+
+namespace {
+
+// The rules reach the playground page as one JSON string inside a script element.
+TEST(Vocabulary, JsonStringsStandInsideAScriptElement) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"слово", "\"слово\""},  {"a\"b\\c", "\"a\\\"b\\\\c\""},  {"</script><!--", "\"\\u003c/script>\\u003c!--\""},
+        {"\n\r\t\b\f", "\"\\n\\r\\t\\b\\f\""},  {"\x01\x1f", "\"\\u0001\\u001f\""},
+    };
+    for (const auto& [text, json] : rows) EXPECT_EQ(jsonLiteral(text), json) << text;
+}
+
+}  // namespace
