@@ -20,21 +20,6 @@ ScanMatcher::ScanMatcher(const CompiledPattern& nodes, const std::uint32_t* text
     if (budget_ == 0) setUpFailureSets();
 }
 
-bool ScanMatcher::accepts(const PatternNode& node, std::size_t p) const {
-    if (p >= n_) return false;
-    const std::uint32_t c = text_[p];
-    const bool fold = ignoreCase_;
-    auto same = [c, fold](std::uint32_t x) { return fold ? sameLetter(c, x) : c == x; };
-    if (!node.isSet) return same(node.ch);
-    bool found = false;
-    for (const std::uint32_t m : node.members)
-        if (same(m)) {
-            found = true;
-            break;
-        }
-    return found != node.negated;
-}
-
 void ScanMatcher::setUpFailureSets() {
     const std::size_t count = nodes_.size();
     scratch_.slotOf.assign(count + 1, -1);
@@ -110,9 +95,7 @@ std::int32_t ScanMatcher::matchFrom(std::size_t k, std::size_t p) {
     while (k < count) {
         const PatternNode& current = nodes_[k];
         if (current.isBoundary) {
-            const bool before = p > 0 && p - 1 < n_ && isWordChar(text_[p - 1]);
-            const bool after = p < n_ && isWordChar(text_[p]);
-            if (before == after) return -1;
+            if (!boundaryAt(text_, p, n_)) return -1;
             ++k;
             continue;
         }

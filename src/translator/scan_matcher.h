@@ -51,7 +51,7 @@ public:
 private:
     std::int32_t matchFrom(std::size_t k, std::size_t p);
     std::size_t runEnd(std::size_t k, std::size_t p);
-    bool accepts(const PatternNode& node, std::size_t p) const;
+    bool accepts(const PatternNode& node, std::size_t p) const { return nodeAccepts(node, text_, p, n_, ignoreCase_); }
     void setUpFailureSets();
     BitTree& failureSet(std::size_t slot);
 
