@@ -285,7 +285,7 @@ void scanRule(const Rule& rule, const StartFilter& filter, const std::uint32_t* 
 #else
     Closer closer{text, n, &findValue};
 #endif
-    ScanMatcher memo(rule.nodes, text, n, rule.ignoreCase, scratch);
+    ScanMatcher matcher(rule.nodes, text, n, rule.ignoreCase, scratch);
     const EventFinder find = filter.kind != StartFilter::values ? nullptr
                              : wide ? wideFinders[filter.firstCount - 1][filter.secondCount]
                                     : narrowFinders[filter.firstCount - 1][filter.secondCount];
@@ -303,7 +303,7 @@ void scanRule(const Rule& rule, const StartFilter& filter, const std::uint32_t* 
                 continue;
             }
         }
-        const std::int32_t end = filter.repeats ? memo.match(p) : matchAt(rule.nodes, 0, p, text, n, rule.ignoreCase);
+        const std::int32_t end = filter.repeats ? matcher.match(p) : matchAt(rule.nodes, 0, p, text, n, rule.ignoreCase);
         if (end < 0 || static_cast<std::size_t>(end) <= p) {  // no match, or an empty one
             ++p;
             continue;

@@ -214,14 +214,14 @@ TEST(ApplyRulesEquivalence, LongRunsAndLongFailingRuns) {
         return out;
     };
     const std::pair<const char*, std::string> rows[] = {
-        {"a+b", times("a", 5000)},
-        {"a+b", times("a", 4200) + "b" + times("a", 70) + "b"},
-        {"[^x]+x", times("a", 4500) + "x" + times("a", 4100)},
-        {" +раз\\b", "a" + times(" ", 5000) + "b"},
-        {"\\bне +равно\\b", times("не  ", 1300) + "не    равно"},
-        {"a+'", "'" + times("a", 4200) + "'"},
-        {"[ab]+b", times("ab", 2500) + times("a", 1000)},
-        {"\\b+a+", times("a", 4500)},
+        {"a+b", times("a", 4200)},
+        {"[^x]+x", times("a", 4150) + "x" + times("a", 130)},
+        {"a+b", times("a", 900) + "b" + times("a", 70) + "b"},
+        {" +раз\\b", "a" + times(" ", 1000) + "b"},
+        {"\\bне +равно\\b", times("не  ", 300) + "не    равно"},
+        {"a+'", "'" + times("a", 1000) + "'"},
+        {"[ab]+b", times("ab", 500) + times("a", 300)},
+        {"\\b+a+", times("a", 1000)},
     };
     for (const auto& [pattern, source] : rows) {
         const Rule rule = makeRule(pattern, "X");
@@ -229,7 +229,7 @@ TEST(ApplyRulesEquivalence, LongRunsAndLongFailingRuns) {
         for (const std::size_t memoAfter : {std::size_t{0}, static_cast<std::size_t>(-1)})
             EXPECT_EQ(scanned(rule, textOf(source), memoAfter), expected) << pattern << ", memo after " << memoAfter;
     }
-    EXPECT_EQ(reference_apply::compareWithReference(shippedRules(), textOf("a" + times(" ", 5000) + "b"), true), "");
+    EXPECT_EQ(reference_apply::compareWithReference(shippedRules(), textOf("a" + times(" ", 1500) + "b"), true), "");
 }
 
 TEST(ApplyRulesEquivalence, FailureSetsAgreeWithAPlainBitVector) {
