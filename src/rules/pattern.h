@@ -53,6 +53,24 @@ inline bool boundaryAt(const std::uint32_t* text, std::size_t p, std::size_t len
     return before != after;
 }
 
+// Walks the nodes from k on that consume at most one code point (boundaries and atoms without
+// "+"), moving k and p along, up to the next "+" atom or the end of the pattern. False as soon
+// as one of them refuses.
+inline bool walkSingles(const CompiledPattern& nodes, std::size_t& k, std::size_t& p, const std::uint32_t* text,
+                        std::size_t length, bool ignoreCase) {
+    for (; k < nodes.size(); ++k) {
+        const PatternNode& node = nodes[k];
+        if (node.isBoundary) {
+            if (!boundaryAt(text, p, length)) return false;
+        } else if (node.oneOrMore) {
+            return true;
+        } else if (!nodeAccepts(node, text, p++, length, ignoreCase)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Anchored at `pos`: the end of the match (possibly == pos, an empty match) or -1.
 // Allocates nothing; recursion depth is at most the number of oneOrMore nodes.
 std::int32_t matchAt(const CompiledPattern& nodes, std::size_t node, std::size_t pos,

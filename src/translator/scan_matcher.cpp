@@ -91,50 +91,36 @@ std::size_t ScanMatcher::runEnd(std::size_t k, std::size_t p) {
 // start lies at or after the end of that match, so the (node, position) pairs it passed through
 // are never asked again.
 std::int32_t ScanMatcher::matchFrom(std::size_t k, std::size_t p) {
-    const std::size_t count = nodes_.size();
-    while (k < count) {
-        const PatternNode& current = nodes_[k];
-        if (current.isBoundary) {
-            if (!boundaryAt(text_, p, n_)) return -1;
-            ++k;
-            continue;
-        }
-        if (!current.oneOrMore) {
-            if (!accepts(current, p)) return -1;
-            ++k;
-            ++p;
-            continue;
-        }
-        if (p >= n_) return -1;
-        RunMemo& run = scratch_.runs[k];  // nodes after k never touch it
-        std::size_t h;
-        if (run.from <= p && p < run.to) {
-            if (p >= run.failFrom) return -1;  // every end it could try is known to fail
-            h = run.to;
-        } else {
-            h = runEnd(k, p);
-            if (h == p) return -1;
-        }
-        // Ends from the longest down, past those known to fail.
-        std::size_t e = std::min<std::size_t>(h, run.failFrom);
-        for (; e > p; --e) {
-            if (!sets_ && ++steps_ > budget_) setUpFailureSets();
-            const std::int32_t slot = sets_ ? scratch_.slotOf[k + 1] : -1;
-            if (slot >= 0) {
-                e = failureSet(static_cast<std::size_t>(slot)).highestClear(e);
-                if (e == BitTree::none || e <= p) break;
-            }
-            const std::int32_t result = matchFrom(k + 1, e);
-            if (result >= 0) {
-                run.failFrom = static_cast<std::uint32_t>(e);
-                return result;
-            }
-            if (slot >= 0) scratch_.failed[static_cast<std::size_t>(slot)].set(e);
-        }
-        run.failFrom = static_cast<std::uint32_t>(p);
-        return -1;
+    if (!walkSingles(nodes_, k, p, text_, n_, ignoreCase_)) return -1;
+    if (k == nodes_.size()) return static_cast<std::int32_t>(p);
+    if (p >= n_) return -1;
+    RunMemo& run = scratch_.runs[k];  // nodes after k never touch it
+    std::size_t h;
+    if (run.from <= p && p < run.to) {
+        if (p >= run.failFrom) return -1;  // every end it could try is known to fail
+        h = run.to;
+    } else {
+        h = runEnd(k, p);
+        if (h == p) return -1;
     }
-    return static_cast<std::int32_t>(p);
+    // Ends from the longest down, past those known to fail.
+    std::size_t e = std::min<std::size_t>(h, run.failFrom);
+    for (; e > p; --e) {
+        if (!sets_ && ++steps_ > budget_) setUpFailureSets();
+        const std::int32_t slot = sets_ ? scratch_.slotOf[k + 1] : -1;
+        if (slot >= 0) {
+            e = failureSet(static_cast<std::size_t>(slot)).highestClear(e);
+            if (e == BitTree::none || e <= p) break;
+        }
+        const std::int32_t result = matchFrom(k + 1, e);
+        if (result >= 0) {
+            run.failFrom = static_cast<std::uint32_t>(e);
+            return result;
+        }
+        if (slot >= 0) scratch_.failed[static_cast<std::size_t>(slot)].set(e);
+    }
+    run.failFrom = static_cast<std::uint32_t>(p);
+    return -1;
 }
 
 }  // namespace translator
