@@ -36,11 +36,12 @@ struct ScanScratch {
     std::size_t memoAfter = static_cast<std::size_t>(-1);
 };
 
-// Anchored matches of one pattern over one text, for starts in any order. Until the step budget
-// is spent it keeps only one RunMemo per node, which makes a run that fails cost once however
-// many starts reach it; then it adds a failure set per node that follows a "+" node and a run
-// set per distinct "+" atom (about two bits per "+" node and code point), after which every
-// (node, position) pair is worked out at most once. Recursion depth: the "+" nodes.
+// Anchored matches of one pattern over one text: right for starts in any order, and within the
+// bound when they rise and never fall inside an accepted match, as a scan's do. Until the step
+// budget is spent it keeps only one RunMemo per node, which makes a run that fails cost once
+// however many starts reach it; then it adds a failure set per node that follows a "+" node and
+// a run set per distinct "+" atom (about two bits per "+" node and code point), after which
+// every (node, position) pair is worked out at most once. Recursion depth: the "+" nodes.
 class ScanMatcher {
 public:
     ScanMatcher(const CompiledPattern& nodes, const std::uint32_t* text, std::size_t n, bool ignoreCase,
