@@ -1,6 +1,6 @@
 // One rule's scan over a text, made fast without changing its result: a start filter that
 // passes over positions where no non-empty match can begin, vectorised searches for quotes
-// and candidates, and a failure memo for patterns whose backtracking could explode.
+// and candidates, and for patterns with "+" a matcher that keeps what failed across starts.
 #pragma once
 
 #include <cstddef>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "rules/rulesfile.h"
+#include "translator/scan_matcher.h"
 
 namespace translator {
 
@@ -30,19 +31,10 @@ struct StartFilter {
     std::uint8_t secondCount = 0;  // 0: the code point after the start is not tested
     std::uint32_t first[maxValues] = {};
     std::uint32_t second[maxValues] = {};
-    bool mayExplode = false;  // two or more oneOrMore nodes: backtracking can multiply
+    bool repeats = false;  // a "+" atom: the scan runs the memo-keeping matcher
 };
 
 StartFilter makeStartFilter(const Rule& rule);
-
-// Scratch space shared by the scans of one rule application, so that they allocate once.
-struct ScanScratch {
-    std::vector<std::uint64_t> failed;  // one bit per (memo slot, position)
-    std::vector<std::int32_t> slotOf;   // node index -> memo slot, or -1
-    // Recursive calls one scan makes before it sets the memo up; the default, -1, stands for
-    // 4 per code point plus 4096, so that ordinary patterns never allocate it. Tests set 0.
-    std::size_t memoAfter = static_cast<std::size_t>(-1);
-};
 
 // The accepted matches of `rule` over text[0, n), appended in order to `matches`: the same ones
 // the straightforward scan finds by trying the matcher at every position outside the string
