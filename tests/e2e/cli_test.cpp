@@ -21,7 +21,7 @@ const std::string usage =
     "  lum.exe папка        — все .лумс/.лум в папке\n"
     "  lum.exe              — интерактивный режим\n"
     "  Абсолютный путь тоже принимается: lum.exe \"C:\\путь\\файл.лумс\"\n";
-// Our own lines after the specified ones.
+// Lines of our own flags, after the usage text.
 const std::string ownUsage =
     "  lum.exe --editor [папка] — расширение для VS Code по этому словарю:\n"
     "      подсветка, задачи, «Проблемы» (по умолчанию — в текущую папку)\n"
