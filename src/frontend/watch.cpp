@@ -166,6 +166,8 @@ int runWatchMode(const std::string& source, const CompileOptions& options) {
     }
     watchOptions.watch = true;
 
+    const std::string outputPath = outputPathFor(source, false);
+    removeStaleTemporaries(folderOf(outputPath), fileNameOf(outputPath));
     // Times taken before the first compile, so that a save during it is not missed.
     CompiledTimes compiled;
     compiled.source = platform::fileTime(source);
