@@ -40,8 +40,8 @@ struct Connection {
     std::string request;         // at most requestByteLimit bytes
     std::size_t searched = 0;    // how far requestArrival has looked
     bool peerDone = false;       // the client finished sending (it may still read)
-    std::string_view head;       // reply bytes with static storage, or…
-    std::string ownHead;         // …bytes of its own (the page header)
+    std::string_view head;       // reply bytes with static storage, unless…
+    std::string ownHead;         // …it has bytes of its own (the page header)
     std::shared_ptr<const std::string> body;  // a published snapshot sent after the head
     std::size_t sent = 0;
     std::size_t drained = 0;
@@ -77,15 +77,17 @@ void close(Connection& c) {
 
 // Sends what the socket takes now; when all is sent, ends the sending side and drains.
 void pump(Connection& c) {
+    // Taken afresh each time: a connection moves when the list grows, and its own bytes with it.
+    const std::string_view head = c.ownHead.empty() ? c.head : std::string_view(c.ownHead);
     for (;;) {
         const char* data = nullptr;
         std::size_t left = 0;
-        if (c.sent < c.head.size()) {
-            data = c.head.data() + c.sent;
-            left = c.head.size() - c.sent;
-        } else if (c.body && c.sent - c.head.size() < c.body->size()) {
-            data = c.body->data() + (c.sent - c.head.size());
-            left = c.body->size() - (c.sent - c.head.size());
+        if (c.sent < head.size()) {
+            data = head.data() + c.sent;
+            left = head.size() - c.sent;
+        } else if (c.body && c.sent - head.size() < c.body->size()) {
+            data = c.body->data() + (c.sent - head.size());
+            left = c.body->size() - (c.sent - head.size());
         } else {
             platform::shutdownSending(c.socket);
             c.phase = Phase::Draining;
@@ -122,6 +124,7 @@ void startSending(Connection& c) {
 
 void reply(Connection& c, std::string_view bytes) {
     c.head = bytes;
+    c.ownHead = std::string();
     c.body.reset();
     startSending(c);
 }
@@ -151,7 +154,6 @@ void answer(Loop& loop, Connection& c, bool whole) {
     switch (route) {
     case Route::Page:
         c.ownHead = pageReplyHeader(loop.now.page->size());
-        c.head = c.ownHead;
         c.body = loop.now.page;
         return startSending(c);
     case Route::Notes:
@@ -347,7 +349,12 @@ void turn(Loop& loop) {
     const std::size_t count = loop.connections.size();
     for (std::size_t i = 0; i < count; ++i) {
         const platform::SocketWait& w = waits[first + i];
-        if (w.readable || w.writable || w.failed) serviceReady(loop, loop.connections[i]);
+        Connection& c = loop.connections[i];
+        // A reply goes on when the socket takes more. Windows reports a client that finished
+        // sending as a hang-up for as long as it lasts, which must not spin the loop.
+        const bool due = c.phase == Phase::Sending ? w.writable || (w.failed && !c.peerDone)
+                                                   : w.readable || w.writable || w.failed;
+        if (due) serviceReady(loop, c);
     }
     if (listening && waits[1].readable) acceptWaiting(loop);
     expireDeadlines(loop);
