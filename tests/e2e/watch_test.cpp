@@ -486,7 +486,7 @@ TEST_F(Watch, BigRequestsGetWholePagesAndManyWaitersHoldNothingUp) {
     const std::string declaration = "var сборка = '";
     const std::string build = page.substr(page.rfind(declaration) + declaration.size(), 16);
     std::vector<int> waiting, idle;
-    for (int i = 0; i < 200; ++i) idle.push_back(connectTo(port));
+    for (int i = 0; i < 100; ++i) idle.push_back(connectTo(port));
     for (int i = 0; i < 100; ++i) {
         waiting.push_back(connectTo(port));
         sendText(waiting.back(), get("/wait?build=" + build));
