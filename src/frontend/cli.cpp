@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <new>
 
+#include "frontend/files.h"
 #include "frontend/frontend.h"
 #include "output/diagnostics.h"
 #include "output/editor/editor.h"
@@ -42,6 +43,8 @@ std::string ask(const char* prompt) {
 }
 
 int compileOne(const std::string& path, const CompileOptions& options) {
+    const std::string output = outputPathFor(path, options.js);
+    removeStaleTemporaries(folderOf(output), fileNameOf(output));
     return compileFile(path, options).empty() ? 1 : 0;
 }
 

@@ -13,6 +13,9 @@ std::string buildPage(const std::string& scriptBody, const std::string& lineMap,
                       const std::string& title, const std::string& sourceText, bool watch,
                       const std::string& runtimeWords = "");
 
+// The build id a watch page carries in its watch scripts; "" for a page without them.
+std::string watchPageBuild(const std::string& page);
+
 // fileName is the source file's last path component, extension included.
 std::string buildScriptFile(const std::string& fileName, const std::string& lineMap,
                             const std::string& scriptBody, const std::string& runtimeWords = "");

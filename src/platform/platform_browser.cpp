@@ -3,6 +3,7 @@
 // folder mode and watch mode find nothing to work with and fail with their own messages.
 #include "platform/platform.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,6 +28,15 @@ std::FILE* openFile(const std::string& path, const char* mode) {
     return std::fopen(path.c_str(), mode);
 }
 
+std::FILE* createNewFile(const std::string& path) {
+    if (path.empty()) return nullptr;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+    if (fd < 0) return nullptr;
+    std::FILE* f = ::fdopen(fd, "wb");
+    if (!f) ::close(fd);
+    return f;
+}
+
 bool replaceFile(const std::string& from, const std::string& to) { return ::rename(from.c_str(), to.c_str()) == 0; }
 
 bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
@@ -41,6 +51,9 @@ std::optional<std::string> environment(const char* name) {
 }
 
 int processId() { return 1; }
+
+// The worker is the only process there is.
+bool processRunning(int id) { return id == 1; }
 
 int exitCodeLimit() { return 255; }
 
@@ -68,13 +81,21 @@ bool startSockets() { return false; }
 
 ListenResult listenLoopback(std::uint16_t, int, Socket&) { return ListenResult::NoSocket; }
 
-Socket acceptConnection(Socket) { return invalidSocket; }
+AcceptResult acceptConnection(Socket, Socket&) { return AcceptResult::Failed; }
 
-int receiveSome(Socket, char*, std::size_t, int) { return -1; }
+Transfer receiveSome(Socket, char*, std::size_t, std::size_t&) { return Transfer::Failed; }
 
-bool sendAll(Socket, const char*, std::size_t) { return false; }
+Transfer sendSome(Socket, const char*, std::size_t, std::size_t&) { return Transfer::Failed; }
+
+void shutdownSending(Socket) {}
 
 void closeSocket(Socket) {}
+
+bool waitForSockets(std::vector<SocketWait>&, int) { return false; }
+
+bool makeWakeup(Wakeup&) { return false; }
+void wake(const Wakeup&) {}
+void drainWakeup(const Wakeup&) {}
 
 bool startThread(void (*)(void*), void*) { return false; }
 

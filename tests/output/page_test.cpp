@@ -157,11 +157,21 @@ TEST(Page, PollScriptOnlyWithTheWatchFlag) {
     const std::string watched = buildPage("x();", "[1]", "t", "x", true);
     EXPECT_EQ(plain.find("/wait"), std::string::npos);
     EXPECT_EQ(plain.find("лусОпрос"), std::string::npos);
-    const std::string poll = "<script>\n" + std::string(runtimePoll) + "</script>\n";
-    EXPECT_NE(watched.find("\n</script>\n" + poll + tail), std::string::npos);
-    for (const char* text : {"лусОпрос", "'/wait'", "fetch(", "status === 200", "location.reload()",
-                             "setTimeout(лусОпрос, 800)", "setTimeout(лусОпрос, 1200)"})
-        EXPECT_NE(std::string(runtimePoll).find(text), std::string::npos) << text;
+    EXPECT_EQ(watchPageBuild(plain), "");
+    // The watch scripts carry the page's build id: 16 hex digits that follow what the page holds.
+    const std::string build = watchPageBuild(watched);
+    ASSERT_EQ(build.size(), 16u);
+    EXPECT_EQ(build.find_first_not_of("0123456789abcdef"), std::string::npos);
+    EXPECT_EQ(watched.find("__LUM_BUILD__"), std::string::npos);
+    EXPECT_NE(watchPageBuild(buildPage("y();", "[1]", "t", "x", true)), build);
+    EXPECT_NE(watchPageBuild(buildPage("x();", "[1]", "t", "x ", true)), build);
+    const std::size_t poll = watched.find("\n</script>\n<script>\n") + 11;
+    EXPECT_EQ(watched.substr(poll, 9), "<script>\n");
+    EXPECT_EQ(watched.compare(watched.size() - tail.size() - 10, 10, "</script>\n"), 0);
+    for (const char* text : {"лусОпрос", "'/wait?build=' + сборка", "fetch(", "status === 200", "location.reload()",
+                             "setTimeout(лусОпрос, 800)", "setTimeout(лусОпрос, 1200)", "BroadcastChannel",
+                             "navigator.locks", "'/notes'"})
+        EXPECT_NE(watched.find(text, poll), std::string::npos) << text;
     // The poll script stands below the body, so the offset is the same with and without it.
     EXPECT_EQ(watched.substr(0, watched.find(bodyTag)), plain.substr(0, plain.find(bodyTag)));
 }
