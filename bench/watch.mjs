@@ -1,7 +1,7 @@
 // Benchmark of watch mode in headless Chromium and over raw sockets; prints figures, asserts
 // nothing. Run (Linux):            LUM_EXE=build/lum node bench/watch.mjs
 // Run (lum.exe under Wine):        LUM_EXE=build-win/lum.exe LUM_WRAPPER=wine node bench/watch.mjs
-// (playwright-core must be in tests/browser/node: bash tests/browser/watch_reload_test.sh installs it.)
+// (playwright-core must be in tests/browser/node: sh tests/browser/node_test.sh installs it.)
 //  1. save -> reloaded page, over 10 saves at random points of the polling period;
 //  2. ten tabs open at once, five saves: every tab reloads each time, over how many long polls;
 //  3. a page over 200 KB fetched by Chromium with a 4 KB cookie;
