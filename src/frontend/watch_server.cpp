@@ -17,8 +17,13 @@ using std::chrono::milliseconds;
 
 // Open connections at most; beyond it the oldest idle one is dropped for a new one.
 constexpr std::size_t connectionLimit = 512;
-// A request must have arrived this long after its connection opened; one that sent nothing
-// by then is closed without a word.
+// A connection that sent nothing this long after its accept is closed without a word. It is
+// longer than a request takes to come on an idle machine: when the listen backlog overflows, a
+// client's request can follow its accepted connection only at its next retransmission, seconds
+// later (seen under Wine, whose accepts are slow). Idle connections are bounded anyway by
+// connectionLimit, the oldest dropped first.
+constexpr milliseconds silenceLimit(8000);
+// A request must be whole this long after its first bytes; part of one is answered as it is.
 constexpr milliseconds readLimit(5000);
 // The long poll.
 constexpr milliseconds waitLimit(25000);
@@ -187,6 +192,7 @@ void readRequest(Loop& loop, Connection& c) {
         std::size_t n = 0;
         switch (platform::receiveSome(c.socket, buffer, sizeof buffer, n)) {
         case platform::Transfer::Moved:
+            if (c.request.empty()) c.deadline = Clock::now() + readLimit;
             // Bytes beyond the limit are part of the request all the same: dropped.
             c.request.append(buffer, std::min(n, requestByteLimit - c.request.size()));
             switch (requestArrival(c.request, c.searched)) {
@@ -301,7 +307,7 @@ void acceptWaiting(Loop& loop) {
         case platform::AcceptResult::Accepted: {
             Connection c;
             c.socket = s;
-            c.deadline = Clock::now() + readLimit;
+            c.deadline = Clock::now() + silenceLimit;
             loop.connections.push_back(std::move(c));
             // Read at once: data that came before the accept may never be reported as new.
             readRequest(loop, loop.connections.back());
