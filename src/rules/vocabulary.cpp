@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <string_view>
+#include <unordered_map>
 
 #include "rules/libraries.h"
 #include "rules/pattern.h"
@@ -236,16 +237,14 @@ bool writesOneName(const std::string& replacement, const std::vector<std::vector
 }
 
 // Whether every one-name rule whose path starts with `first` has a phrase that starts with
-// `phrase`: "console" speaks for «вывести» (вывести, вывести_ошибку...), "Math" for nobody.
-bool sharedByAll(const Vocabulary& v, const std::vector<std::vector<std::vector<std::string>>>& allPaths,
-                 const std::vector<Rule>& table, const std::string& first, const std::string& phrase) {
-    for (const RuleWords& other : v.rules) {
-        const auto& paths = allPaths[other.rule];
-        if (!writesOneName(encodeUtf8(table[other.rule].replacement), paths) || paths.front().front() != first)
-            continue;
-        if (other.phrase.compare(0, phrase.size(), phrase) != 0) return false;
-    }
-    return true;
+// `phrase`: "console" speaks for «вывести» (вывести, вывести_ошибку...), "Math" for nobody. That
+// is, `phrase` is a prefix of the longest prefix all those phrases share (`sharedPrefix`, one
+// entry per first name), which keeps a large table linear.
+bool sharedByAll(const std::unordered_map<std::string, std::string>& sharedPrefix, const std::string& first,
+                 const std::string& phrase) {
+    const auto found = sharedPrefix.find(first);
+    return found != sharedPrefix.end() && found->second.compare(0, phrase.size(), phrase) == 0 &&
+           found->second.size() >= phrase.size();
 }
 
 void appendJsonString(std::string& out, const std::string& s) {
@@ -368,13 +367,27 @@ Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
     // Only rules that write one name speak for it: its whole path and its last part first, then
     // the first part ("console" of "console.log"). The names inside longer inline code are that
     // code's own business, and an error naming one of them may well be about the learner's own.
+    std::vector<bool> oneName(v.rules.size());
+    std::unordered_map<std::string, std::string> sharedPrefix;  // first name -> prefix of its phrases
+    for (std::size_t i = 0; i < v.rules.size(); ++i) {
+        const RuleWords& words = v.rules[i];
+        oneName[i] = writesOneName(encodeUtf8(table[words.rule].replacement), allPaths[words.rule]);
+        if (!oneName[i]) continue;
+        const auto [at, added] = sharedPrefix.emplace(allPaths[words.rule].front().front(), words.phrase);
+        if (added) continue;
+        std::string& prefix = at->second;
+        std::size_t k = 0;
+        while (k < prefix.size() && k < words.phrase.size() && prefix[k] == words.phrase[k]) ++k;
+        prefix.resize(k);
+    }
     for (int pass = 0; pass < 2; ++pass) {
-        for (const RuleWords& words : v.rules) {
+        for (std::size_t i = 0; i < v.rules.size(); ++i) {
+            const RuleWords& words = v.rules[i];
             const auto& paths = allPaths[words.rule];
-            if (!writesOneName(encodeUtf8(table[words.rule].replacement), paths)) continue;
+            if (!oneName[i]) continue;
             const auto& path = paths.front();
             if (pass == 1) {
-                if (path.size() > 1 && sharedByAll(v, allPaths, table, path.front(), words.phrase))
+                if (path.size() > 1 && sharedByAll(sharedPrefix, path.front(), words.phrase))
                     addReverse(v, path.front(), words.phrase);
             } else {
                 addReverse(v, joined(path, "."), words.phrase);
