@@ -7,9 +7,11 @@
 
 #include "frontend/files.h"
 #include "output/diagnostics.h"
+#include "output/hints.h"
 #include "output/page.h"
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
+#include "rules/vocabulary.h"
 #include "translator/libraries_on_disk.h"
 #include "translator/rewrite.h"
 
@@ -123,6 +125,9 @@ std::string compileWhole(const std::string& sourcePath, const CompileOptions& op
         if (includeLibrary(libraryPaths[i], 1, {}, library, warnings, libraryLines[i]))
             appendText(finalText, library);
     }
+    // The hints read the source as the learner wrote it, before the rules rewrite it, and are
+    // printed after the warnings.
+    const WarningList hints = findHints(working, ruleTable, deriveVocabulary(ruleTable), finalText.chars);
     applyRules(working);
     if (finalText.chars.empty()) {
         finalText = std::move(working);
@@ -133,7 +138,9 @@ std::string compileWhole(const std::string& sourcePath, const CompileOptions& op
 
     checkBrackets(finalText, warnings);
     printWarnings(sourcePath, warnings);
+    printNotes("ПОДСКАЗКА", sourcePath, hints);
     report.notes = formatNotes("ПРЕДУПРЕЖДЕНИЕ", sourcePath, warnings);
+    for (std::string& line : formatNotes("ПОДСКАЗКА", sourcePath, hints)) report.notes.push_back(std::move(line));
 
     const std::string body = escapeScriptBody(encodeUtf8(finalText.chars));
     const std::string lineMap = buildLineMap(finalText);

@@ -1,0 +1,894 @@
+// Blocks, headers and conditions of a program, read by trying the rules on its source.
+#include "output/hint_structure.h"
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+
+#include "rules/libraries.h"
+#include "rules/pattern.h"
+#include "translator/rule_scan.h"
+
+namespace {
+
+constexpr std::uint32_t learner = 0xFFFFFFFF;  // an item the learner wrote, not a rule
+constexpr int rereadDepth = 8;                 // a rule's output is read again at most this deep
+constexpr std::size_t contextLength = 64;      // source after a match that a rereading may take
+constexpr std::size_t quotedLength = 40;       // code points of the learner's header quoted at most
+constexpr std::size_t none = static_cast<std::size_t>(-1);
+
+bool isLetter(std::uint32_t c) { return isWordCode(c) && !(c >= '0' && c <= '9') && c != '_'; }
+bool isBracket(std::uint32_t c) { return c == '(' || c == ')' || c == '{' || c == '}'; }
+
+// A bracket of the translation: written by a rule, or by the learner.
+struct Item {
+    std::uint32_t mark = 0;
+    std::uint32_t rule = learner;
+};
+
+struct Facts {
+    const RuleWords* words = nullptr;
+    bool library = false;    // its replacement is a whole built-in library: no brackets of the program
+    bool condition = false;  // writes "if" or "while": a single "=" in the bracket it opens is a mistake
+    bool names = false;      // its words can name the block a "{" on its line opens
+    bool reread = false;     // a later rule could start inside its replacement
+    std::vector<Item> items;  // the brackets its replacement leaves open or closes, when not reread
+};
+
+bool writesName(const CodePoints& replacement, std::string_view name) {
+    for (std::size_t i = 0; i < replacement.size();) {
+        if (!isWordCode(replacement[i])) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < replacement.size() && isWordCode(replacement[end])) ++end;
+        if (end - i == name.size() && std::equal(name.begin(), name.end(), replacement.begin() + static_cast<std::ptrdiff_t>(i)))
+            return true;
+        i = end;
+    }
+    return false;
+}
+
+// Whether a replacement is a whole built-in library (a rule without words can insert one too).
+bool isLibrary(const CodePoints& replacement) {
+    if (replacement.size() < 64) return false;  // every library is far longer
+    const std::string text = encodeUtf8(replacement);
+    for (int i = 0; i < builtinLibraryCount; ++i)
+        if (builtinLibraries()[i].text == text) return true;
+    return false;
+}
+
+std::vector<Facts> factsOf(const std::vector<Rule>& table, const Vocabulary& vocabulary) {
+    std::vector<Facts> facts(table.size());
+    for (const RuleWords& w : vocabulary.rules) facts[w.rule].words = &w;
+    for (std::size_t r = 0; r < table.size(); ++r) {
+        Facts& f = facts[r];
+        const CodePoints& replacement = table[r].replacement;
+        f.library = f.words ? f.words->role == WordRole::Library : isLibrary(replacement);
+        f.condition = writesName(replacement, "if") || writesName(replacement, "while");
+        if (f.words) {
+            switch (f.words->role) {
+                case WordRole::Comparison: case WordRole::Logic: case WordRole::Value: case WordRole::Output:
+                case WordRole::Drawing: case WordRole::Method: case WordRole::Function: case WordRole::Library: break;
+                default: f.names = true;
+            }
+        }
+    }
+    return facts;
+}
+
+WordRole roleOf(const std::vector<Facts>& facts, std::uint32_t rule) {
+    return rule != learner && facts[rule].words ? facts[rule].words->role : WordRole::Other;
+}
+
+// A rule as a candidate at one code point: what its match must hold from there, checked in
+// place before (or instead of) the generic matcher.
+struct Candidate {
+    std::uint32_t rule = 0;
+    bool wordStart = false;  // its pattern opens with a boundary before a word character
+    bool ignoreCase = false;
+    // The code point of a leading run (" +"): where the same code point stands before, the match
+    // was tried there already with every end this start could reach.
+    std::uint32_t run = 0;
+    // The literal code points the match starts with (in capitals under ignoreCase), at most 16.
+    std::uint8_t prefixLength = 0;
+    std::uint32_t prefix[16] = {};
+    // The whole pattern is [\b] literals [\b]: a matching prefix is the match, no matcher needed.
+    bool literal = false;
+    bool endBoundary = false;
+    std::uint64_t afterRun = ~std::uint64_t{0};  // code points (mod 64) that may follow the run
+
+    bool same(std::uint32_t a, std::uint32_t b) const { return ignoreCase ? toUpper(a) == b : a == b; }
+
+    bool inRun(std::uint32_t c) const { return ignoreCase ? sameLetter(c, run) : c == run; }
+
+    // The end of the match at p, or 0 when there is none (a match is never empty).
+    std::size_t matchEnd(const std::vector<Rule>& table, const std::uint32_t* chars, std::size_t n, std::size_t p) const {
+        if (wordStart && p > 0 && isWordCode(chars[p - 1])) return 0;
+        std::size_t k = p;
+        if (run != 0) {
+            if (p > 0 && inRun(chars[p - 1])) return 0;
+            for (k = p + 1; k < n && inRun(chars[k]);) ++k;
+            if (k < n && ((afterRun >> (chars[k] & 63)) & 1) == 0) return 0;
+        }
+        if (k + prefixLength > n) return 0;
+        for (std::uint8_t i = 0; i < prefixLength; ++i)
+            if (!same(chars[k + i], prefix[i])) return 0;
+        if (literal) {
+            const std::size_t e = k + prefixLength;
+            if (endBoundary && (e < n && isWordCode(chars[e])) == isWordCode(chars[e - 1])) return 0;
+            return e;
+        }
+        const std::int32_t e = matchAt(table[rule].nodes, 0, p, chars, n, ignoreCase);
+        return e >= 0 && static_cast<std::size_t>(e) > p ? static_cast<std::size_t>(e) : 0;
+    }
+};
+
+// A code point no other one is the same letter as: a space, a digit, a mark.
+bool caseless(std::uint32_t c) {
+    return toUpper(c) == c && !((c >= 'A' && c <= 'Z') || (c >= 0x410 && c <= 0x42F) || c == 0x401);
+}
+
+Candidate candidateFor(const std::vector<Rule>& table, std::uint32_t r) {
+    Candidate c;
+    c.rule = r;
+    c.ignoreCase = table[r].ignoreCase;
+    const CompiledPattern& nodes = table[r].nodes;
+    std::size_t k = 0;
+    const bool leadingBoundary = !nodes.empty() && nodes.front().isBoundary;
+    while (k < nodes.size() && nodes[k].isBoundary) ++k;
+    if (k < nodes.size() && !nodes[k].isSet && nodes[k].oneOrMore) c.run = nodes[k++].ch;
+    c.wordStart = leadingBoundary && k == 1 && k < nodes.size() && !nodes[k].isSet && isWordCode(nodes[k].ch);
+    while (k < nodes.size() && c.prefixLength < 16 && !nodes[k].isSet && !nodes[k].isBoundary && !nodes[k].oneOrMore)
+        c.prefix[c.prefixLength++] = c.ignoreCase ? toUpper(nodes[k++].ch) : nodes[k++].ch;
+    // A run is taken whole before the literals that follow it, which holds only when they do not
+    // start with its own code point (the matcher would give some of the run back).
+    if (c.run != 0 && c.prefixLength > 0 && c.inRun(c.prefix[0])) {
+        c.prefixLength = 0;
+        return c;
+    }
+    const bool closing = k < nodes.size() && nodes[k].isBoundary && k + 1 == nodes.size();
+    c.literal = (c.prefixLength > 0 || c.run != 0) && (k == nodes.size() || closing) &&
+                (c.run != 0 ? !leadingBoundary : !leadingBoundary || c.wordStart);
+    c.endBoundary = closing;
+    return c;
+}
+
+// The rules by the code points their matches can start with (the translator's start filters),
+// then by the code point after it, each list in table order: a position costs only the rules
+// that could start there.
+struct Bucket {
+    std::vector<std::pair<std::uint32_t, std::vector<Candidate>>> bySecond;  // sorted by that code point
+    std::vector<Candidate> anySecond;  // for every other code point after the start
+
+    const std::vector<Candidate>& at(std::uint32_t second) const {
+        const auto found = std::lower_bound(bySecond.begin(), bySecond.end(), second,
+                                            [](const auto& entry, std::uint32_t v) { return entry.first < v; });
+        return found != bySecond.end() && found->first == second ? found->second : anySecond;
+    }
+};
+
+struct RuleIndex {
+    std::vector<Bucket> low = std::vector<Bucket>(0x500);
+    std::unordered_map<std::uint32_t, Bucket> high;
+    std::vector<Candidate> anywhere;  // rules without a short list of first code points: tried everywhere
+    // Per first code point: 1 some rule, 2 some inside a word, 4 all start with a run of it,
+    // 8 some is a one-letter word.
+    std::vector<std::uint8_t> startable = std::vector<std::uint8_t>(0x500);
+    std::vector<std::uint64_t> nextMask = std::vector<std::uint64_t>(0x500);  // code points that may follow, mod 64
+    bool midWordStarts = false;  // some rule may start on a word character inside a word
+
+    explicit RuleIndex(const std::vector<Rule>& table) {
+        // Per first code point: the candidates, the code points each lets follow its start (none:
+        // any), and for a rule that opens with a run, those it lets follow the run (all: any).
+        struct Entry {
+            Candidate c;
+            std::vector<std::uint32_t> second;
+            std::uint64_t afterRun = ~std::uint64_t{0};
+        };
+        std::unordered_map<std::uint32_t, std::vector<Entry>> byFirst;
+        for (std::uint32_t r = 0; r < table.size(); ++r) {
+            const translator::StartFilter f = translator::makeStartFilter(table[r]);
+            if (f.kind == translator::StartFilter::never) continue;
+            Entry e{candidateFor(table, r), std::vector<std::uint32_t>(f.second, f.second + f.secondCount)};
+            if (f.kind == translator::StartFilter::everywhere) {
+                anywhere.push_back(e.c);
+                midWordStarts = true;
+                continue;
+            }
+            if (e.c.run != 0) {
+                // After a run the filter lists both the run's code point and what may follow the
+                // run: the rule is tried whatever follows its first code point, and the code
+                // points past the run are kept for the look ahead.
+                std::uint64_t mask = 0;
+                bool other = false;
+                for (const std::uint32_t v : e.second) {
+                    if (e.c.ignoreCase ? sameLetter(v, e.c.run) : v == e.c.run) continue;
+                    mask |= std::uint64_t{1} << (v & 63);
+                    other = true;
+                }
+                if (other) e.afterRun = e.c.afterRun = mask;
+                e.second.clear();
+            }
+            for (std::uint8_t k = 0; k < f.firstCount; ++k) byFirst[f.first[k]].push_back(e);
+        }
+        for (auto& [first, list] : byFirst) {
+            Bucket& bucket = first < low.size() ? low[first] : high[first];
+            std::vector<std::uint32_t> seconds;
+            for (const Entry& e : list) seconds.insert(seconds.end(), e.second.begin(), e.second.end());
+            std::sort(seconds.begin(), seconds.end());
+            seconds.erase(std::unique(seconds.begin(), seconds.end()), seconds.end());
+            for (const std::uint32_t v : seconds) bucket.bySecond.emplace_back(v, std::vector<Candidate>{});
+            bool midWord = false, allRun = true, oneLetter = false, anyNext = false;
+            std::uint64_t mask = 0, runMask = 0;
+            for (const Entry& e : list) {
+                midWord = midWord || !e.c.wordStart;
+                allRun = allRun && e.c.run == first && (!e.c.ignoreCase || caseless(first));
+                runMask |= e.afterRun;
+                // "\bи\b": only a code point that is no word character may follow.
+                const bool oneLetterWord = e.c.literal && e.c.run == 0 && e.c.prefixLength == 1 && e.c.endBoundary;
+                oneLetter = oneLetter || oneLetterWord;
+                if (e.second.empty()) {
+                    bucket.anySecond.push_back(e.c);
+                    for (auto& entry : bucket.bySecond) entry.second.push_back(e.c);
+                    anyNext = anyNext || !oneLetterWord;
+                    continue;
+                }
+                for (const std::uint32_t v : e.second) {
+                    candidatesAfter(bucket, v).push_back(e.c);
+                    mask |= std::uint64_t{1} << (v & 63);
+                }
+            }
+            if (first >= low.size()) {
+                midWordStarts = midWordStarts || (midWord && isWordCode(first));
+                continue;
+            }
+            startable[first] = static_cast<std::uint8_t>(1 | (midWord ? 2 : 0) | (allRun ? 4 : 0) | (oneLetter ? 8 : 0));
+            midWordStarts = midWordStarts || (midWord && isWordCode(first));
+            nextMask[first] = allRun ? runMask : anyNext ? ~std::uint64_t{0} : mask;
+        }
+    }
+
+    static std::vector<Candidate>& candidatesAfter(Bucket& bucket, std::uint32_t second) {
+        return std::lower_bound(bucket.bySecond.begin(), bucket.bySecond.end(), second,
+                                [](const auto& entry, std::uint32_t v) { return entry.first < v; })
+            ->second;
+    }
+
+    const Bucket* bucketAt(std::uint32_t c) const {
+        if (c < low.size()) return &low[c];
+        const auto found = high.find(c);
+        return found == high.end() ? nullptr : &found->second;
+    }
+
+    // Whether a rule could start at p, by two looks at small tables: the code point there (inside
+    // a word or not), and the one after it, or after the run of spaces a " +" rule starts with.
+    // Never false where a rule matches; often true where none does.
+    bool mayStart(const std::uint32_t* chars, std::size_t n, std::size_t p, bool midWord) const {
+        if (!anywhere.empty()) return true;
+        const std::uint32_t c = chars[p];
+        if (c >= startable.size()) return high.count(c) != 0;
+        const std::uint8_t flags = startable[c];
+        if ((flags & (midWord ? 2 : 1)) == 0) return false;
+        std::size_t k = p + 1;
+        if (flags & 4) {
+            if (p > 0 && chars[p - 1] == c) return false;
+            while (k < n && chars[k] == c) ++k;
+        }
+        if (k >= n || ((nextMask[c] >> (chars[k] & 63)) & 1) != 0) return true;
+        return (flags & 8) != 0 && !isWordCode(chars[k]);
+    }
+};
+
+// The first rule from `minRule` on, in table order, that matches at p with one code point or
+// more; its end goes to `end`. Returns learner when none does.
+std::uint32_t firstMatch(const RuleIndex& index, const std::vector<Rule>& table, std::uint32_t minRule,
+                         const std::uint32_t* chars, std::size_t n, std::size_t p, std::size_t& end) {
+    const Bucket* bucket = index.bucketAt(chars[p]);
+    static const std::vector<Candidate> none;
+    const std::vector<Candidate>& a = bucket ? (p + 1 < n ? bucket->at(chars[p + 1]) : bucket->anySecond) : none;
+    const std::vector<Candidate>& b = index.anywhere;
+    std::size_t i = 0, j = 0;
+    while (i < a.size() || j < b.size()) {
+        const bool fromA = j == b.size() || (i < a.size() && a[i].rule < b[j].rule);
+        const Candidate& c = fromA ? a[i++] : b[j++];
+        if (c.rule < minRule) continue;
+        const std::size_t e = c.matchEnd(table, chars, n, p);
+        if (e > p) {
+            end = e;
+            return c.rule;
+        }
+    }
+    return learner;
+}
+
+// The learner's words between two positions, kept as positions until a hint needs them.
+struct Span {
+    std::size_t from = 0, to = 0;
+    std::uint32_t mark = 0;  // the bracket to show when the span holds no word
+};
+
+// One opening or closing of a block, in text order.
+struct BlockEvent {
+    bool open = false;
+    bool continues = false;  // an opening that carries on the block closed just before it («иначе»)
+    bool learnerBrace = false;
+    std::uint32_t line = 0, indent = 0;
+    Span words;  // the learner's words that open or close it
+};
+
+struct Paren {
+    std::uint32_t line = 0;
+    std::size_t pos = 0;
+    std::uint32_t rule = learner;
+    bool header = false;        // opened by a condition or loop word: its header-close word should close it
+    bool condition = false;     // opened by a rule that writes "if" or "while"
+    bool virtualBlock = false;  // left open at the end of its line: the block it should open is counted there
+    std::size_t virtualEvent = none;  // that block's opening in the block events
+    Span words;
+    std::size_t pending = none;  // its "not finished" hint, while that may still be withdrawn
+};
+
+struct Pending {
+    std::uint32_t line = 0;
+    std::size_t pos = 0;
+    std::uint32_t rule = 0;
+    bool withdrawn = false;
+};
+
+// The brackets a replacement writes that stay open or close what it did not open, in order.
+std::vector<Item> unbalanced(const std::vector<Item>& items) {
+    std::vector<bool> keep(items.size(), true);
+    std::vector<std::size_t> round, curly;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::uint32_t m = items[i].mark;
+        std::vector<std::size_t>& stack = (m == '(' || m == ')') ? round : curly;
+        if (m == '(' || m == '{') {
+            stack.push_back(i);
+        } else if (!stack.empty()) {
+            keep[stack.back()] = keep[i] = false;
+            stack.pop_back();
+        }
+    }
+    std::vector<Item> out;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (keep[i]) out.push_back(items[i]);
+    return out;
+}
+
+// Where the quote at i of a replacement closes within it, or `size` when it does not.
+std::size_t quoteEnd(const CodePoints& text, std::size_t i, std::size_t size) {
+    const auto close = std::find(text.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                 text.begin() + static_cast<std::ptrdiff_t>(size), text[i]);
+    return static_cast<std::size_t>(close - text.begin());
+}
+
+// Whether a rule after r could match at i of r's replacement t, as far as t tells: what stands
+// after t is the source's, so a prefix running past t's end may still match.
+bool laterRuleMayStart(const RuleIndex& index, const CodePoints& t, std::size_t i, std::uint32_t r) {
+    if (!index.anywhere.empty() && index.anywhere.back().rule > r) return true;
+    const Bucket* bucket = index.bucketAt(t[i]);
+    if (!bucket) return false;
+    auto possible = [&](const Candidate& c) {
+        if (c.rule <= r) return false;
+        if (i > 0 && c.wordStart && isWordCode(t[i - 1])) return false;
+        std::size_t at = i;
+        if (c.run != 0) {
+            if (i > 0 && c.inRun(t[i - 1])) return false;
+            for (at = i + 1; at < t.size() && c.inRun(t[at]);) ++at;
+            if (at < t.size() && ((c.afterRun >> (t[at] & 63)) & 1) == 0) return false;
+        }
+        for (std::size_t k = 0; k < c.prefixLength && at + k < t.size(); ++k)
+            if (!c.same(t[at + k], c.prefix[k])) return false;
+        return true;
+    };
+    const std::vector<Candidate>& list = i + 1 < t.size() ? bucket->at(t[i + 1]) : bucket->anySecond;
+    if (std::any_of(list.begin(), list.end(), possible)) return true;
+    if (i + 1 < t.size()) return false;
+    for (const auto& entry : bucket->bySecond)
+        if (std::any_of(entry.second.begin(), entry.second.end(), possible)) return true;
+    return false;
+}
+
+// What a rule's replacement writes, worked out once: its brackets, and whether a later rule
+// could start inside it (only then is it read again at each match).
+void prepare(std::vector<Facts>& facts, const std::vector<Rule>& table, const RuleIndex& index) {
+    for (std::uint32_t r = 0; r < table.size(); ++r) {
+        Facts& f = facts[r];
+        if (f.library) continue;
+        const CodePoints& t = table[r].replacement;
+        std::vector<Item> items;
+        for (std::size_t i = 0; i < t.size(); ++i) {
+            if (t[i] == '"' || t[i] == '\'') {
+                const std::size_t close = quoteEnd(t, i, t.size());
+                if (close < t.size()) {
+                    i = close;
+                    continue;
+                }
+            }
+            if (isBracket(t[i])) items.push_back({t[i], r});
+            f.reread = f.reread || laterRuleMayStart(index, t, i, r);
+        }
+        f.items = unbalanced(items);
+    }
+}
+
+struct Reader {
+    const CodeText& text;
+    const SourceRegions& regions;
+    std::size_t stretch = 0;  // the first stretch of non-code that does not end before the position read
+    const std::vector<Rule>& table;
+    RuleIndex index;
+    std::vector<Facts> facts;
+    StructureReading result;
+
+    std::vector<std::uint32_t> indentOfLine;
+    std::vector<Paren> parens;
+    std::vector<std::size_t> conditions;  // indices in parens of the open condition brackets
+    std::vector<BlockEvent> blocks;
+    std::vector<Pending> pendings;
+    std::unordered_map<std::uint64_t, std::uint32_t> pairings;  // header rule << 32 | close rule -> count
+    std::string blockCloseWord, comparisonWord;
+    Paren closedParen;  // the header a header-close word just closed, within one match
+
+    // State of the current line.
+    std::uint32_t line = 1;
+    Span lineNames;  // the last words on this line that can name a block
+    std::size_t lastOpenOnLine = none;
+    bool equalsReported = false;
+
+    Reader(const CodeText& t, const SourceRegions& r, const std::vector<Rule>& rules, const Vocabulary& v)
+        : text(t), regions(r), table(rules), index(rules), facts(factsOf(rules, v)) {
+        prepare(facts, rules, index);
+        for (const RuleWords& w : v.rules) {
+            if (blockCloseWord.empty() && w.role == WordRole::BlockClose) blockCloseWord = w.phrase;
+            if (comparisonWord.empty() && w.equality) comparisonWord = w.phrase;
+        }
+        indentOfLine.assign((t.lines.empty() ? 1 : t.lines.back()) + 2, 0);
+    }
+
+    std::string wordsOf(const Span& s) const {
+        const std::string words = lettersOf(text.chars.data(), s.from, s.to);
+        return words.empty() ? encodeUtf8(&s.mark, s.mark ? 1 : 0) : words;
+    }
+
+    void startLine(std::size_t p) {
+        const std::size_t n = text.chars.size();
+        if (p >= n) return;
+        line = text.lines[p];
+        std::uint32_t width = 0;
+        for (std::size_t k = p; k < n && (text.chars[k] == ' ' || text.chars[k] == '\t'); ++k)
+            width = text.chars[k] == '\t' ? (width / 4 + 1) * 4 : width + 1;
+        if (line < indentOfLine.size()) indentOfLine[line] = width;
+        lineNames = {};
+        lastOpenOnLine = none;
+        equalsReported = false;
+    }
+
+    std::uint32_t indent(std::uint32_t l) const { return l < indentOfLine.size() ? indentOfLine[l] : 0; }
+
+    void openBlock(std::size_t origin, std::uint32_t at, const Span& words, bool learnerBrace) {
+        BlockEvent e;
+        e.open = true;
+        e.line = at;
+        e.indent = indent(at);
+        e.words = words;
+        e.learnerBrace = learnerBrace;
+        // «иначе», «иначе если … то», «} иначе {»: a closing and an opening on one line carry on
+        // one block.
+        e.continues = !blocks.empty() && !blocks.back().open && blocks.back().line == line;
+        blocks.push_back(e);
+        lastOpenOnLine = origin;
+    }
+
+    // A header left open: its hint waits, and the block it was meant to open counts from its line.
+    void headerUnfinished(Paren& paren) {
+        paren.pending = pendings.size();
+        pendings.push_back({paren.line, paren.pos, paren.rule, false});
+        paren.virtualBlock = true;
+        paren.virtualEvent = blocks.size();
+        openBlock(paren.pos, paren.line, paren.words, false);
+    }
+
+    void endLine() {
+        for (std::size_t k = parens.size(); k > 0 && parens[k - 1].line == line; --k) {
+            Paren& paren = parens[k - 1];
+            if (!paren.header || paren.virtualBlock) continue;
+            // «если (x > 5) {»: the learner opened the block with a brace of their own.
+            if (lastOpenOnLine != none && lastOpenOnLine > paren.pos) continue;
+            headerUnfinished(paren);
+        }
+    }
+
+    // The bracket items of rule r's replacement read again by the rules after r; `context` is
+    // the source after the match. Returns how many code points of the context rereading took.
+    std::size_t reread(std::uint32_t r, const std::uint32_t* context, std::size_t contextSize, std::vector<Item>& items,
+                       int depth) {
+        if (!facts[r].reread || depth >= rereadDepth) {
+            items.insert(items.end(), facts[r].items.begin(), facts[r].items.end());
+            return 0;
+        }
+        const CodePoints& replacement = table[r].replacement;
+        std::vector<std::uint32_t> buffer(replacement.begin(), replacement.end());
+        buffer.insert(buffer.end(), context, context + std::min(contextSize, contextLength));
+        const std::size_t own = replacement.size();
+        std::vector<Item> mine;
+        std::size_t i = 0;
+        while (i < own) {
+            const std::uint32_t c = buffer[i];
+            if (c == '"' || c == '\'') {
+                const std::size_t close = quoteEnd(replacement, i, own);
+                if (close < own) {
+                    i = close + 1;
+                    continue;
+                }
+            }
+            std::size_t end = 0;
+            const std::uint32_t inner = firstMatch(index, table, r + 1, buffer.data(), buffer.size(), i, end);
+            if (inner != learner) {
+                end += reread(inner, buffer.data() + end, buffer.size() - end, mine, depth + 1);
+                i = end;
+                continue;
+            }
+            if (isBracket(c)) mine.push_back({c, r});
+            ++i;
+        }
+        for (const Item& item : unbalanced(mine)) items.push_back(item);
+        return i > own ? i - own : 0;
+    }
+
+    void closeParen(const Item& item, Paren*& closedHeader, bool& skipOpen) {
+        if (parens.empty()) return;
+        Paren paren = parens.back();
+        parens.pop_back();
+        if (paren.condition && !conditions.empty()) conditions.pop_back();
+        if (!paren.header) return;
+        if (roleOf(facts, item.rule) == WordRole::HeaderClose) {
+            ++pairings[(static_cast<std::uint64_t>(paren.rule) << 32) | item.rule];
+            // A header carried on to a later line, with no block opened or closed in between:
+            // the block is counted already. After blocks in between, its closing word belongs
+            // to a header of its own that lacks its opening word.
+            if (paren.virtualBlock && paren.virtualEvent + 1 == blocks.size()) {
+                pendings[paren.pending].withdrawn = true;
+                skipOpen = true;
+            }
+            closedParen = paren;
+            closedHeader = &closedParen;
+        } else if (!paren.virtualBlock && paren.line == line) {
+            headerUnfinished(paren);  // closed by a bracket of its own: «если x больше 5)»
+        }
+    }
+
+    void feed(const Item& item, std::size_t origin, const Span& words, Paren*& closedHeader, bool& skipOpen) {
+        switch (item.mark) {
+            case '(': {
+                Paren paren;
+                paren.line = line;
+                paren.pos = origin;
+                paren.rule = item.rule;
+                paren.header = roleOf(facts, item.rule) == WordRole::HeaderOpen;
+                paren.condition = item.rule != learner && facts[item.rule].condition;
+                paren.words = words;
+                if (paren.condition) conditions.push_back(parens.size());
+                parens.push_back(paren);
+                break;
+            }
+            case ')': closeParen(item, closedHeader, skipOpen); break;
+            case '{': {
+                if (skipOpen) {
+                    skipOpen = false;
+                    break;
+                }
+                if (closedHeader) {
+                    openBlock(origin, closedHeader->line, closedHeader->words, false);
+                    break;
+                }
+                const bool own = item.rule == learner;
+                Span name = !own && facts[item.rule].names ? words : lineNames;
+                name.mark = '{';
+                openBlock(origin, line, name, own);
+                break;
+            }
+            default: {  // '}'
+                BlockEvent e;
+                e.line = line;
+                e.indent = indent(line);
+                e.learnerBrace = item.rule == learner;
+                e.words = e.learnerBrace ? Span{origin, origin, '}'} : words;
+                e.words.mark = '}';
+                blocks.push_back(e);
+            }
+        }
+    }
+
+    void match(std::uint32_t r, std::size_t p, std::size_t e, const std::vector<Item>& items) {
+        const Span words{p, e, 0};
+        Paren* closedHeader = nullptr;
+        bool skipOpen = false;
+        for (const Item& item : items) feed(item, p, words, closedHeader, skipOpen);
+        if (facts[r].names) lineNames = words;
+    }
+
+    static NameToken nameToken(std::size_t from, std::size_t to, std::uint32_t mark) {
+        return {static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to), mark};
+    }
+
+    // The name tokens of a match: the words that start in it and its marks.
+    void tokensOf(std::size_t from, std::size_t to) {
+        const std::uint32_t* chars = text.chars.data();
+        const std::vector<Stretch>& stretches = regions.stretches;
+        std::size_t s = stretch;
+        for (std::size_t k = from; k < to;) {
+            if (s < stretches.size() && k >= stretches[s].from) {
+                k = std::max(k, stretches[s++].to);
+                continue;
+            }
+            const std::size_t limit = s < stretches.size() ? stretches[s].from : text.chars.size();
+            if (isWordCode(chars[k])) {
+                std::size_t end = k + 1;
+                while (end < limit && isWordCode(chars[end])) ++end;
+                if (k == 0 || !isWordCode(chars[k - 1])) result.tokens.push_back(nameToken(k, end, 0));
+                k = end;
+                continue;
+            }
+            if (isNameMark(chars[k])) result.tokens.push_back(nameToken(k, k + 1, chars[k]));
+            ++k;
+        }
+    }
+
+    void equals(std::size_t p) {
+        const std::uint32_t* c = text.chars.data();
+        const std::size_t n = text.chars.size();
+        const std::string_view joining = "=!<>+-*/%&|^";
+        if (p > 0 && joining.find(static_cast<char>(c[p - 1] < 0x80 ? c[p - 1] : 0)) != std::string_view::npos) return;
+        if (p + 1 < n && (c[p + 1] == '=' || c[p + 1] == '>')) return;
+        if (conditions.empty() || parens[conditions.back()].line != line || equalsReported || comparisonWord.empty())
+            return;
+        equalsReported = true;
+        result.findings.push_back({line, 6, onLine(line, "«=» присваивает; чтобы сравнить, пишите «" + comparisonWord + "»")});
+    }
+
+    void run(std::uint32_t brokenFrom) {
+        const std::uint32_t* chars = text.chars.data();
+        const std::size_t n = text.chars.size();
+        std::size_t nextStretch = regions.stretches.empty() ? n : regions.stretches.front().from;
+        startLine(0);
+        result.tokens.reserve(n / 4);
+        result.words.reserve(n / 16);
+        std::vector<Item> items;
+        for (std::size_t p = 0; p < n;) {
+            const std::uint32_t c = chars[p];
+            if (isLineFeed(c)) {
+                endLine();
+                startLine(++p);
+                continue;
+            }
+            if (p >= nextStretch) {  // a match may have run past stretches: find the one now ahead
+                while (stretch < regions.stretches.size() && regions.stretches[stretch].to <= p) ++stretch;
+                nextStretch = stretch < regions.stretches.size() ? regions.stretches[stretch].from : n;
+            }
+            if (p >= nextStretch) {
+                // Literal, comment or template: passed over whole, its line ends still counted.
+                std::vector<NameToken>& tokens = result.tokens;
+                if (tokens.empty() || tokens.back().mark != opaqueMark) tokens.push_back(nameToken(p, p + 1, opaqueMark));
+                const std::size_t to = regions.stretches[stretch++].to;
+                nextStretch = stretch < regions.stretches.size() ? regions.stretches[stretch].from : n;
+                for (std::size_t k = p; k < to; ++k)
+                    if (isLineFeed(chars[k])) {
+                        endLine();
+                        startLine(k + 1);
+                    }
+                p = to;
+                continue;
+            }
+            std::size_t e = 0;
+            const bool midWord = p > 0 && isWordCode(chars[p - 1]);
+            const std::uint32_t r =
+                index.mayStart(chars, n, p, midWord) ? firstMatch(index, table, 0, chars, n, p, e) : learner;
+            if (r != learner) {
+                items.clear();
+                e += reread(r, chars + e, n - e, items, 1);
+                match(r, p, e, items);
+                tokensOf(p, e);
+                for (std::size_t k = p; k < e; ++k)  // a match over a line end: the line ends with it
+                    if (isLineFeed(chars[k])) {
+                        endLine();
+                        startLine(k + 1);
+                    }
+                p = e;
+                continue;
+            }
+            if (!midWord && isWordCode(c)) {
+                std::size_t end = p + 1;
+                while (end < n && isWordCode(chars[end])) ++end;
+                result.tokens.push_back(nameToken(p, end, 0));
+                if (!(c >= '0' && c <= '9'))
+                    result.words.push_back(
+                        {static_cast<std::uint32_t>(p), static_cast<std::uint32_t>(end), p > 0 && chars[p - 1] == '.'});
+                // No rule starts inside a word: the rest of it is passed over at once.
+                if (!index.midWordStarts) {
+                    p = end;
+                    continue;
+                }
+            }
+            if (isBracket(c)) {
+                Paren* closedHeader = nullptr;
+                bool skipOpen = false;
+                feed({c, learner}, p, Span{p, p, 0}, closedHeader, skipOpen);
+            }
+            if (c == '=') equals(p);
+            if (isNameMark(c)) result.tokens.push_back(nameToken(p, p + 1, c));
+            ++p;
+        }
+        if (n == 0 || !isLineFeed(chars[n - 1])) endLine();
+        reportHeaders();
+        reportBlocks(brokenFrom);
+    }
+
+    // The header-close word for a header rule: the one this program pairs it with most, else the
+    // first one the table lists after it.
+    std::string closingWordFor(std::uint32_t header) const {
+        std::uint32_t best = learner, bestCount = 0;
+        for (const auto& [key, count] : pairings)
+            if ((key >> 32) == header && (count > bestCount || (count == bestCount && (key & 0xFFFFFFFF) < best))) {
+                best = static_cast<std::uint32_t>(key & 0xFFFFFFFF);
+                bestCount = count;
+            }
+        if (best != learner) return facts[best].words->phrase;
+        for (std::size_t k = 1; k <= table.size(); ++k) {
+            const std::uint32_t r = static_cast<std::uint32_t>((header + k) % table.size());
+            if (roleOf(facts, r) == WordRole::HeaderClose) return facts[r].words->phrase;
+        }
+        return {};
+    }
+
+    // The learner's header from its first word to the end of its line, comments left out.
+    std::string headerText(std::size_t pos) const {
+        const std::size_t n = text.chars.size();
+        std::size_t end = pos;
+        while (end < n && !isLineFeed(text.chars[end])) ++end;
+        const auto next = std::upper_bound(regions.stretches.begin(), regions.stretches.end(), pos,
+                                           [](std::size_t v, const Stretch& st) { return v < st.from; });
+        for (auto st = next; st != regions.stretches.end() && st->from < end; ++st)
+            if (st->region == Region::Comment) {
+                end = st->from;
+                break;
+            }
+        while (end > pos && (text.chars[end - 1] == ' ' || text.chars[end - 1] == '\t' || text.chars[end - 1] == 0x0D)) --end;
+        const std::size_t shown = std::min(end, pos + quotedLength);
+        return encodeUtf8(text.chars.data() + pos, shown - pos) + (end > shown ? "…" : "");
+    }
+
+    void reportHeaders() {
+        std::unordered_map<std::uint32_t, std::string> closing;  // looked up once per header rule
+        for (const Pending& p : pendings) {
+            if (p.withdrawn) continue;
+            auto found = closing.find(p.rule);
+            if (found == closing.end()) found = closing.emplace(p.rule, closingWordFor(p.rule)).first;
+            if (found->second.empty()) continue;
+            result.findings.push_back({p.line, 2,
+                                       onLine(p.line, "после «" + headerText(p.pos) + "» не хватает слова «" +
+                                                          found->second + "» — допишите его в конце строки")});
+        }
+    }
+
+    // Which openings lack their closing word and which closings have nothing to close, told by
+    // indentation: a closing word closes the innermost open block indented as far as it is, and
+    // the blocks opened inside that one are the unclosed ones. Told when every block it closed
+    // was closed at its own indentation, or when it finds no more mismatches than plain counting:
+    // indentation that says otherwise is no guide, and then nothing is said. Correct code has no
+    // mismatch to count and is never told anything. From line `brokenFrom` on (0: nowhere) the
+    // text is not read: blocks still open there are not told.
+    void reportBlocks(std::uint32_t brokenFrom) {
+        if (brokenFrom != 0)
+            blocks.erase(std::find_if(blocks.begin(), blocks.end(), [&](const BlockEvent& e) { return e.line >= brokenFrom; }),
+                         blocks.end());
+        long long depth = 0, plainMismatches = 0;
+        for (const BlockEvent& e : blocks) {
+            if (e.open) {
+                ++depth;
+            } else if (depth > 0) {
+                --depth;
+            } else {
+                ++plainMismatches;
+            }
+        }
+        plainMismatches += depth;
+        if (plainMismatches == 0) return;
+
+        struct Open {
+            std::uint32_t line = 0, indent = 0;
+            Span words;
+            bool learnerBrace = false;
+        };
+        std::vector<Open> stack, unclosed;
+        std::unordered_map<std::uint32_t, std::size_t> openAt;  // indentation -> open blocks with it
+        std::vector<const BlockEvent*> extra;
+        std::vector<bool> extraMiddle;
+        bool closedJustBefore = false, aligned = true;
+        Open lastClosed;
+        auto pop = [&]() {
+            Open o = stack.back();
+            stack.pop_back();
+            --openAt[o.indent];
+            return o;
+        };
+        for (const BlockEvent& e : blocks) {
+            if (e.open) {
+                Open o{e.line, e.indent, e.words, e.learnerBrace};
+                if (e.continues && closedJustBefore) {
+                    o.line = lastClosed.line;
+                    o.words = lastClosed.words;
+                }
+                if (e.continues && !extra.empty() && extra.back() == &e - 1) extraMiddle.back() = true;
+                ++openAt[o.indent];
+                stack.push_back(o);
+                closedJustBefore = false;
+                continue;
+            }
+            closedJustBefore = false;
+            if (stack.empty()) {
+                extra.push_back(&e);
+                extraMiddle.push_back(false);
+                continue;
+            }
+            if (openAt[e.indent] > 0)
+                while (stack.back().indent != e.indent) unclosed.push_back(pop());
+            lastClosed = pop();
+            aligned = aligned && lastClosed.indent == e.indent;
+            closedJustBefore = true;
+        }
+        const std::size_t leftOpen = stack.size();
+        if (!aligned && static_cast<long long>(unclosed.size() + extra.size() + leftOpen) != plainMismatches) return;
+        if (brokenFrom == 0)
+            while (!stack.empty()) unclosed.push_back(pop());
+
+        for (const Open& o : unclosed) {
+            const std::string closer = o.learnerBrace ? "}" : blockCloseWord;
+            if (closer.empty()) continue;
+            const std::string by = o.learnerBrace ? "скобкой" : "словом";
+            result.findings.push_back({o.line, 1,
+                                       onLine(o.line, "«" + wordsOf(o.words) + "» не закрыт " + by + " «" + closer +
+                                                          "» — допишите «" + closer + "» после последней строки блока")});
+        }
+        for (std::size_t k = 0; k < extra.size(); ++k) {
+            const BlockEvent& e = *extra[k];
+            const std::string words = wordsOf(e.words);
+            const std::string said =
+                extraMiddle[k] ? "перед «" + words + "» нет открытого блока — проверьте строки выше"
+                               : "здесь нечего закрывать — уберите лишн" +
+                                     std::string(e.learnerBrace ? "юю скобку" : "ее слово") + " «" + words + "»";
+            result.findings.push_back({e.line, 1, onLine(e.line, said)});
+        }
+    }
+};
+
+}  // namespace
+
+std::string onLine(std::uint32_t line, const std::string& text) { return "строка " + std::to_string(line) + ": " + text; }
+
+std::string lettersOf(const std::uint32_t* chars, std::size_t from, std::size_t to) {
+    std::string out;
+    for (std::size_t i = from; i < to;) {
+        if (!isWordCode(chars[i])) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < to && isWordCode(chars[end])) ++end;
+        if (std::any_of(chars + i, chars + end, isLetter)) {
+            if (!out.empty()) out += ' ';
+            out += encodeUtf8(chars + i, end - i);
+        }
+        i = end;
+    }
+    return out;
+}
+
+StructureReading readStructure(const CodeText& text, const SourceRegions& regions,
+                               const std::vector<Rule>& table, const Vocabulary& vocabulary, std::uint32_t brokenFrom) {
+    Reader reader(text, regions, table, vocabulary);
+    reader.run(brokenFrom);
+    return std::move(reader.result);
+}
