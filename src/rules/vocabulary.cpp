@@ -5,6 +5,7 @@
 #include <array>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "rules/libraries.h"
 #include "rules/pattern.h"
@@ -220,10 +221,9 @@ std::string declaredBy(const std::string& replacement) {
     return {};
 }
 
-void addReverse(Vocabulary& v, const std::string& js, const std::string& word) {
-    if (js.size() < 2 || isKeyword(js)) return;
-    for (const auto& entry : v.reverse)
-        if (entry.first == js) return;
+// `listed` holds the names already in v.reverse, so that a large table adds each in constant time.
+void addReverse(Vocabulary& v, std::unordered_set<std::string>& listed, const std::string& js, const std::string& word) {
+    if (js.size() < 2 || isKeyword(js) || !listed.insert(js).second) return;
     v.reverse.emplace_back(js, word);
 }
 
@@ -339,10 +339,13 @@ Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
         anyClosesBrace = anyClosesBrace || net[i].closesBrace > 0;
     }
     std::vector<std::vector<std::vector<std::string>>> allPaths(table.size());
+    std::vector<std::string> encoded(table.size());  // each replacement in UTF-8, encoded once
     for (std::size_t i = 0; i < table.size(); ++i) {
         const Rule& rule = table[i];
-        const std::string replacement = encodeUtf8(rule.replacement);
-        if (isLibraryText(replacement)) collectLibraryNames(replacement, v.libraryNames);
+        encoded[i] = encodeUtf8(rule.replacement);
+        const std::string& replacement = encoded[i];
+        const bool library = isLibraryText(replacement);
+        if (library) collectLibraryNames(replacement, v.libraryNames);
         RuleWords words;
         words.rule = i;
         words.words = letterRuns(rule.nodes);
@@ -354,8 +357,8 @@ Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
         words.closesBrace = net[i].closesBrace;
         words.equality = trimmed(replacement) == "==";
         words.ignoreCase = rule.ignoreCase;
-        if (!isLibraryText(replacement)) words.declares = declaredBy(replacement);
-        if (!isLibraryText(replacement)) allPaths[i] = namePaths(rule.replacement);
+        if (!library) words.declares = declaredBy(replacement);
+        if (!library) allPaths[i] = namePaths(rule.replacement);
         words.role = judge(rule, words, replacement, allPaths[i], anyClosesParen, anyClosesBrace);
         for (const auto& path : allPaths[i]) {
             const std::string whole = joined(path, ".");
@@ -371,7 +374,7 @@ Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
     std::unordered_map<std::string, std::string> sharedPrefix;  // first name -> prefix of its phrases
     for (std::size_t i = 0; i < v.rules.size(); ++i) {
         const RuleWords& words = v.rules[i];
-        oneName[i] = writesOneName(encodeUtf8(table[words.rule].replacement), allPaths[words.rule]);
+        oneName[i] = writesOneName(encoded[words.rule], allPaths[words.rule]);
         if (!oneName[i]) continue;
         const auto [at, added] = sharedPrefix.emplace(allPaths[words.rule].front().front(), words.phrase);
         if (added) continue;
@@ -380,6 +383,7 @@ Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
         while (k < prefix.size() && k < words.phrase.size() && prefix[k] == words.phrase[k]) ++k;
         prefix.resize(k);
     }
+    std::unordered_set<std::string> listed;
     for (int pass = 0; pass < 2; ++pass) {
         for (std::size_t i = 0; i < v.rules.size(); ++i) {
             const RuleWords& words = v.rules[i];
@@ -388,10 +392,10 @@ Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
             const auto& path = paths.front();
             if (pass == 1) {
                 if (path.size() > 1 && sharedByAll(sharedPrefix, path.front(), words.phrase))
-                    addReverse(v, path.front(), words.phrase);
+                    addReverse(v, listed, path.front(), words.phrase);
             } else {
-                addReverse(v, joined(path, "."), words.phrase);
-                addReverse(v, path.back(), words.phrase);
+                addReverse(v, listed, joined(path, "."), words.phrase);
+                addReverse(v, listed, path.back(), words.phrase);
             }
         }
     }
@@ -406,9 +410,10 @@ std::string learnerWordFor(const Vocabulary& vocabulary, const std::string& jsNa
 
 std::vector<std::string> vocabularyWords(const Vocabulary& vocabulary) {
     std::vector<std::string> words;
+    std::unordered_set<std::string> seen;
     for (const RuleWords& rule : vocabulary.rules)
         for (const std::string& word : rule.words)
-            if (std::find(words.begin(), words.end(), word) == words.end()) words.push_back(word);
+            if (seen.insert(word).second) words.push_back(word);
     return words;
 }
 
