@@ -2,6 +2,7 @@
 #include "output/hint_structure.h"
 
 #include <algorithm>
+#include <memory>
 #include <string_view>
 #include <unordered_map>
 
@@ -18,7 +19,18 @@ constexpr std::size_t quotedLength = 40;       // code points of the learner's h
 constexpr std::size_t none = static_cast<std::size_t>(-1);
 
 bool isLetter(std::uint32_t c) { return isWordCode(c) && !(c >= '0' && c <= '9') && c != '_'; }
-bool isBracket(std::uint32_t c) { return c == '(' || c == ')' || c == '{' || c == '}'; }
+constexpr bool isBracket(std::uint32_t c) { return c == '(' || c == ')' || c == '{' || c == '}'; }
+
+// What the reading does with an ASCII mark, by one look: brackets, and the marks names need.
+struct AsciiMarks {
+    static constexpr std::uint8_t bracket = 1, name = 2;
+    std::uint8_t of[0x80] = {};
+    constexpr AsciiMarks() {
+        for (std::uint32_t c = 0; c < 0x80; ++c)
+            of[c] = static_cast<std::uint8_t>((isBracket(c) ? bracket : 0) | (isNameMark(c) ? name : 0));
+    }
+};
+constexpr AsciiMarks asciiMarks;
 
 // A bracket of the translation: written by a rule, or by the learner.
 struct Item {
@@ -82,6 +94,28 @@ WordRole roleOf(const std::vector<Facts>& facts, std::uint32_t rule) {
     return rule != learner && facts[rule].words ? facts[rule].words->role : WordRole::Other;
 }
 
+// The translator's memo-backed matchers over one text, one per rule whose backtracking could
+// explode, made when first asked: a rule tried at every position costs what one scan costs.
+struct Memos {
+    const std::uint32_t* text = nullptr;
+    std::size_t n = 0;
+    struct Memo {
+        translator::ScanScratch scratch;
+        std::unique_ptr<translator::MemoMatcher> matcher;
+    };
+    std::unordered_map<std::uint32_t, std::unique_ptr<Memo>> byRule;
+
+    std::int32_t match(const std::vector<Rule>& table, std::uint32_t r, std::size_t p) {
+        std::unique_ptr<Memo>& m = byRule[r];
+        if (!m) {
+            m = std::make_unique<Memo>();
+            m->matcher.reset(new translator::MemoMatcher{table[r].nodes, text, n, table[r].ignoreCase, m->scratch, 0, 0,
+                                                         4 * n + 4096});
+        }
+        return m->matcher->match(0, p);
+    }
+};
+
 // A rule as a candidate at one code point: what its match must hold from there, checked in
 // place before (or instead of) the generic matcher.
 struct Candidate {
@@ -98,13 +132,38 @@ struct Candidate {
     bool literal = false;
     bool endBoundary = false;
     std::uint64_t afterRun = ~std::uint64_t{0};  // code points (mod 64) that may follow the run
+    bool mayExplode = false;  // two runs or more: tried with the translator's failure memo
+    // Literals, runs and boundaries only, each run followed by something its own code point
+    // cannot be: the greedy walk is the match, with no backtracking to try.
+    bool simple = false;
 
     bool same(std::uint32_t a, std::uint32_t b) const { return ignoreCase ? toUpper(a) == b : a == b; }
 
     bool inRun(std::uint32_t c) const { return ignoreCase ? sameLetter(c, run) : c == run; }
 
-    // The end of the match at p, or 0 when there is none (a match is never empty).
-    std::size_t matchEnd(const std::vector<Rule>& table, const std::uint32_t* chars, std::size_t n, std::size_t p) const {
+    std::int32_t simpleMatch(const CompiledPattern& nodes, const std::uint32_t* chars, std::size_t n, std::size_t p) const {
+        auto accepts = [&](const PatternNode& node, std::size_t q) {
+            return q < n && (ignoreCase ? sameLetter(chars[q], node.ch) : chars[q] == node.ch);
+        };
+        std::size_t q = p;
+        for (const PatternNode& node : nodes) {
+            if (node.isBoundary) {
+                if ((q > 0 && isWordCode(chars[q - 1])) == (q < n && isWordCode(chars[q]))) return -1;
+                continue;
+            }
+            if (!accepts(node, q)) return -1;
+            ++q;
+            if (node.oneOrMore)
+                while (accepts(node, q)) ++q;
+        }
+        return static_cast<std::int32_t>(q);
+    }
+
+    // The end of the match at p, or 0 when there is none (a match is never empty). `memos`
+    // answers for the patterns that may explode over `chars`; without it (a replacement read
+    // again) a memo of its own serves the one call.
+    std::size_t matchEnd(const std::vector<Rule>& table, const std::uint32_t* chars, std::size_t n, std::size_t p,
+                         Memos* memos) const {
         if (wordStart && p > 0 && isWordCode(chars[p - 1])) return 0;
         std::size_t k = p;
         if (run != 0) {
@@ -120,7 +179,18 @@ struct Candidate {
             if (endBoundary && (e < n && isWordCode(chars[e])) == isWordCode(chars[e - 1])) return 0;
             return e;
         }
-        const std::int32_t e = matchAt(table[rule].nodes, 0, p, chars, n, ignoreCase);
+        std::int32_t e = -1;
+        if (simple) {
+            e = simpleMatch(table[rule].nodes, chars, n, p);
+        } else if (!mayExplode) {
+            e = matchAt(table[rule].nodes, 0, p, chars, n, ignoreCase);
+        } else if (memos && memos->text == chars) {
+            e = memos->match(table, rule, p);
+        } else {
+            translator::ScanScratch scratch;
+            translator::MemoMatcher memo{table[rule].nodes, chars, n, ignoreCase, scratch, 0, 0, 4 * n + 4096};
+            e = memo.match(0, p);
+        }
         return e >= 0 && static_cast<std::size_t>(e) > p ? static_cast<std::size_t>(e) : 0;
     }
 };
@@ -130,11 +200,20 @@ bool caseless(std::uint32_t c) {
     return toUpper(c) == c && !((c >= 'A' && c <= 'Z') || (c >= 0x410 && c <= 0x42F) || c == 0x401);
 }
 
-Candidate candidateFor(const std::vector<Rule>& table, std::uint32_t r) {
+Candidate candidateFor(const std::vector<Rule>& table, std::uint32_t r, const translator::StartFilter& filter) {
     Candidate c;
     c.rule = r;
     c.ignoreCase = table[r].ignoreCase;
+    c.mayExplode = filter.mayExplode;
     const CompiledPattern& nodes = table[r].nodes;
+    c.simple = !nodes.empty();
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        if (nodes[i].isSet) c.simple = false;
+        if (nodes[i].isSet || nodes[i].isBoundary || !nodes[i].oneOrMore || i + 1 == nodes.size()) continue;
+        const PatternNode& next = nodes[i + 1];
+        if (!next.isBoundary && (next.isSet || (c.ignoreCase ? sameLetter(next.ch, nodes[i].ch) : next.ch == nodes[i].ch)))
+            c.simple = false;
+    }
     std::size_t k = 0;
     const bool leadingBoundary = !nodes.empty() && nodes.front().isBoundary;
     while (k < nodes.size() && nodes[k].isBoundary) ++k;
@@ -178,6 +257,32 @@ struct RuleIndex {
     std::vector<std::uint8_t> startable = std::vector<std::uint8_t>(0x500);
     std::vector<std::uint64_t> nextMask = std::vector<std::uint64_t>(0x500);  // code points that may follow, mod 64
     bool midWordStarts = false;  // some rule may start on a word character inside a word
+    // Rules that are one whole word ("\bпусть\b"), by a hash of that word in capitals: a word
+    // of the text finds its rules in one look, however many rules share its first letters.
+    std::unordered_map<std::uint64_t, std::vector<Candidate>> wholeWords;
+    // The lengths (mod 64) of those words by their first letter in capitals: most words of a
+    // text are no rule's, and this one look tells so before any hashing.
+    std::vector<std::uint64_t> wholeWordLengths = std::vector<std::uint64_t>(0x500);
+
+    bool longFirstLetters = false;  // some such word starts beyond the table above: always hashed
+
+    // Whether a word of the text may be a whole-word rule's, by its first letter and length.
+    bool mayBeWholeWord(const std::uint32_t* w, std::size_t n) const {
+        const std::uint32_t first = toUpper(w[0]);
+        if (first >= wholeWordLengths.size()) return longFirstLetters;
+        return ((wholeWordLengths[first] >> (n & 63)) & 1) != 0;
+    }
+
+    static std::uint64_t wordHash(const std::uint32_t* w, std::size_t n) {
+        std::uint64_t h = 0xCBF29CE484222325ULL;
+        for (std::size_t i = 0; i < n; ++i) h = (h ^ toUpper(w[i])) * 0x100000001B3ULL;
+        return h;
+    }
+
+    static bool isWholeWord(const Candidate& c) {
+        return c.literal && c.wordStart && c.endBoundary && c.run == 0 &&
+               std::all_of(c.prefix, c.prefix + c.prefixLength, [](std::uint32_t v) { return isWordCode(v); });
+    }
 
     explicit RuleIndex(const std::vector<Rule>& table) {
         // Per first code point: the candidates, the code points each lets follow its start (none:
@@ -191,7 +296,7 @@ struct RuleIndex {
         for (std::uint32_t r = 0; r < table.size(); ++r) {
             const translator::StartFilter f = translator::makeStartFilter(table[r]);
             if (f.kind == translator::StartFilter::never) continue;
-            Entry e{candidateFor(table, r), std::vector<std::uint32_t>(f.second, f.second + f.secondCount)};
+            Entry e{candidateFor(table, r, f), std::vector<std::uint32_t>(f.second, f.second + f.secondCount)};
             if (f.kind == translator::StartFilter::everywhere) {
                 anywhere.push_back(e.c);
                 midWordStarts = true;
@@ -212,11 +317,19 @@ struct RuleIndex {
                 e.second.clear();
             }
             for (std::uint8_t k = 0; k < f.firstCount; ++k) byFirst[f.first[k]].push_back(e);
+            if (isWholeWord(e.c)) {
+                wholeWords[wordHash(e.c.prefix, e.c.prefixLength)].push_back(e.c);
+                if (e.c.prefix[0] < wholeWordLengths.size())  // the prefix is in capitals when case is ignored
+                    wholeWordLengths[toUpper(e.c.prefix[0])] |= std::uint64_t{1} << (e.c.prefixLength & 63);
+                else
+                    longFirstLetters = true;
+            }
         }
         for (auto& [first, list] : byFirst) {
             Bucket& bucket = first < low.size() ? low[first] : high[first];
             std::vector<std::uint32_t> seconds;
-            for (const Entry& e : list) seconds.insert(seconds.end(), e.second.begin(), e.second.end());
+            for (const Entry& e : list)
+                if (!isWholeWord(e.c)) seconds.insert(seconds.end(), e.second.begin(), e.second.end());
             std::sort(seconds.begin(), seconds.end());
             seconds.erase(std::unique(seconds.begin(), seconds.end()), seconds.end());
             for (const std::uint32_t v : seconds) bucket.bySecond.emplace_back(v, std::vector<Candidate>{});
@@ -229,6 +342,13 @@ struct RuleIndex {
                 // "\bи\b": only a code point that is no word character may follow.
                 const bool oneLetterWord = e.c.literal && e.c.run == 0 && e.c.prefixLength == 1 && e.c.endBoundary;
                 oneLetter = oneLetter || oneLetterWord;
+                if (isWholeWord(e.c)) {  // found through wholeWords; only the look ahead counts it here
+                    if (e.second.empty())
+                        anyNext = anyNext || !oneLetterWord;
+                    else
+                        for (const std::uint32_t v : e.second) mask |= std::uint64_t{1} << (v & 63);
+                    continue;
+                }
                 if (e.second.empty()) {
                     bucket.anySecond.push_back(e.c);
                     for (auto& entry : bucket.bySecond) entry.second.push_back(e.c);
@@ -284,17 +404,29 @@ struct RuleIndex {
 // The first rule from `minRule` on, in table order, that matches at p with one code point or
 // more; its end goes to `end`. Returns learner when none does.
 std::uint32_t firstMatch(const RuleIndex& index, const std::vector<Rule>& table, std::uint32_t minRule,
-                         const std::uint32_t* chars, std::size_t n, std::size_t p, std::size_t& end) {
+                         const std::uint32_t* chars, std::size_t n, std::size_t p, std::size_t& end, Memos* memos) {
     const Bucket* bucket = index.bucketAt(chars[p]);
     static const std::vector<Candidate> none;
     const std::vector<Candidate>& a = bucket ? (p + 1 < n ? bucket->at(chars[p + 1]) : bucket->anySecond) : none;
     const std::vector<Candidate>& b = index.anywhere;
-    std::size_t i = 0, j = 0;
-    while (i < a.size() || j < b.size()) {
-        const bool fromA = j == b.size() || (i < a.size() && a[i].rule < b[j].rule);
-        const Candidate& c = fromA ? a[i++] : b[j++];
+    const std::vector<Candidate>* words = &none;
+    if (!index.wholeWords.empty() && isWordCode(chars[p]) && (p == 0 || !isWordCode(chars[p - 1]))) {
+        std::size_t e = p + 1;
+        while (e < n && isWordCode(chars[e])) ++e;
+        if (index.mayBeWholeWord(chars + p, e - p)) {
+            const auto found = index.wholeWords.find(RuleIndex::wordHash(chars + p, e - p));
+            if (found != index.wholeWords.end()) words = &found->second;
+        }
+    }
+    const std::vector<Candidate>& w = *words;
+    std::size_t i = 0, j = 0, k = 0;
+    while (i < a.size() || j < b.size() || k < w.size()) {
+        // The three lists merged in table order.
+        const std::uint32_t ra = i < a.size() ? a[i].rule : learner, rb = j < b.size() ? b[j].rule : learner,
+                            rw = k < w.size() ? w[k].rule : learner;
+        const Candidate& c = ra <= rb && ra <= rw ? a[i++] : rb <= rw ? b[j++] : w[k++];
         if (c.rule < minRule) continue;
-        const std::size_t e = c.matchEnd(table, chars, n, p);
+        const std::size_t e = c.matchEnd(table, chars, n, p, memos);
         if (e > p) {
             end = e;
             return c.rule;
@@ -431,6 +563,7 @@ struct Reader {
     std::unordered_map<std::uint64_t, std::uint32_t> pairings;  // header rule << 32 | close rule -> count
     std::string blockCloseWord, comparisonWord;
     Paren closedParen;  // the header a header-close word just closed, within one match
+    Memos memos;
 
     // State of the current line.
     std::uint32_t line = 1;
@@ -446,6 +579,8 @@ struct Reader {
             if (comparisonWord.empty() && w.equality) comparisonWord = w.phrase;
         }
         indentOfLine.assign((t.lines.empty() ? 1 : t.lines.back()) + 2, 0);
+        memos.text = t.chars.data();
+        memos.n = t.chars.size();
     }
 
     std::string wordsOf(const Span& s) const {
@@ -525,7 +660,7 @@ struct Reader {
                 }
             }
             std::size_t end = 0;
-            const std::uint32_t inner = firstMatch(index, table, r + 1, buffer.data(), buffer.size(), i, end);
+            const std::uint32_t inner = firstMatch(index, table, r + 1, buffer.data(), buffer.size(), i, end, nullptr);
             if (inner != learner) {
                 end += reread(inner, buffer.data() + end, buffer.size() - end, mine, depth + 1);
                 i = end;
@@ -685,7 +820,7 @@ struct Reader {
             std::size_t e = 0;
             const bool midWord = p > 0 && isWordCode(chars[p - 1]);
             const std::uint32_t r =
-                index.mayStart(chars, n, p, midWord) ? firstMatch(index, table, 0, chars, n, p, e) : learner;
+                index.mayStart(chars, n, p, midWord) ? firstMatch(index, table, 0, chars, n, p, e, &memos) : learner;
             if (r != learner) {
                 items.clear();
                 e += reread(r, chars + e, n - e, items, 1);
@@ -712,13 +847,16 @@ struct Reader {
                     continue;
                 }
             }
-            if (isBracket(c)) {
-                Paren* closedHeader = nullptr;
-                bool skipOpen = false;
-                feed({c, learner}, p, Span{p, p, 0}, closedHeader, skipOpen);
+            const std::uint8_t marks = c < 0x80 ? asciiMarks.of[c] : 0;
+            if (marks != 0) {
+                if (marks & AsciiMarks::bracket) {
+                    Paren* closedHeader = nullptr;
+                    bool skipOpen = false;
+                    feed({c, learner}, p, Span{p, p, 0}, closedHeader, skipOpen);
+                }
+                if (c == '=') equals(p);
+                if (marks & AsciiMarks::name) result.tokens.push_back(nameToken(p, p + 1, c));
             }
-            if (c == '=') equals(p);
-            if (isNameMark(c)) result.tokens.push_back(nameToken(p, p + 1, c));
             ++p;
         }
         if (n == 0 || !isLineFeed(chars[n - 1])) endLine();
@@ -726,8 +864,10 @@ struct Reader {
         reportBlocks(brokenFrom);
     }
 
-    // The header-close word for a header rule: the one this program pairs it with most, else the
-    // first one the table lists after it.
+    // The header-close word for a header rule: the one this program pairs it with most; else the
+    // shortest of those the table lists after it, up to the next header word that follows them
+    // («если» … «тогда», «то» gives «то»; «повторить» … «раз», «раза», «разов» gives «раз»).
+    // One look through the table per header rule that needs it.
     std::string closingWordFor(std::uint32_t header) const {
         std::uint32_t best = learner, bestCount = 0;
         for (const auto& [key, count] : pairings)
@@ -736,11 +876,16 @@ struct Reader {
                 bestCount = count;
             }
         if (best != learner) return facts[best].words->phrase;
+        std::string shortest;
         for (std::size_t k = 1; k <= table.size(); ++k) {
             const std::uint32_t r = static_cast<std::uint32_t>((header + k) % table.size());
-            if (roleOf(facts, r) == WordRole::HeaderClose) return facts[r].words->phrase;
+            const WordRole role = roleOf(facts, r);
+            if (role == WordRole::HeaderOpen && !shortest.empty()) break;
+            if (role != WordRole::HeaderClose) continue;
+            const std::string& phrase = facts[r].words->phrase;
+            if (shortest.empty() || phrase.size() < shortest.size()) shortest = phrase;
         }
-        return {};
+        return shortest;
     }
 
     // The learner's header from its first word to the end of its line, comments left out.
@@ -801,6 +946,7 @@ struct Reader {
             std::uint32_t line = 0, indent = 0;
             Span words;
             bool learnerBrace = false;
+            bool afterExtra = false;  // «иначе» with nothing open: told once, as nothing to carry on
         };
         std::vector<Open> stack, unclosed;
         std::unordered_map<std::uint32_t, std::size_t> openAt;  // indentation -> open blocks with it
@@ -816,12 +962,15 @@ struct Reader {
         };
         for (const BlockEvent& e : blocks) {
             if (e.open) {
-                Open o{e.line, e.indent, e.words, e.learnerBrace};
+                Open o{e.line, e.indent, e.words, e.learnerBrace, false};
                 if (e.continues && closedJustBefore) {
                     o.line = lastClosed.line;
                     o.words = lastClosed.words;
                 }
-                if (e.continues && !extra.empty() && extra.back() == &e - 1) extraMiddle.back() = true;
+                if (e.continues && !extra.empty() && extra.back() == &e - 1) {
+                    extraMiddle.back() = true;
+                    o.afterExtra = true;
+                }
                 ++openAt[o.indent];
                 stack.push_back(o);
                 closedJustBefore = false;
@@ -846,7 +995,7 @@ struct Reader {
 
         for (const Open& o : unclosed) {
             const std::string closer = o.learnerBrace ? "}" : blockCloseWord;
-            if (closer.empty()) continue;
+            if (closer.empty() || o.afterExtra) continue;
             const std::string by = o.learnerBrace ? "скобкой" : "словом";
             result.findings.push_back({o.line, 1,
                                        onLine(o.line, "«" + wordsOf(o.words) + "» не закрыт " + by + " «" + closer +

@@ -28,7 +28,7 @@ struct NameToken {
 };
 constexpr std::uint32_t opaqueMark = 0xFFFFFFFF;
 
-inline bool isNameMark(std::uint32_t c) {
+constexpr bool isNameMark(std::uint32_t c) {
     return c == '(' || c == ')' || c == '[' || c == ']' || c == '{' || c == '}' || c == '=' || c == ':' || c == ',' ||
            c == '.' || c == '?';
 }
