@@ -1,7 +1,7 @@
 // The hints pass's share of a compile, measured inside one process: the whole compile of a
-// source (-js, output written) against the pass alone (the vocabulary read off the rules and
-// findHints) on the same text, each the median of several runs of processor time (user and
-// system), which a loaded machine distorts less than the wall clock.
+// source (the page, as bench/run.sh times lum) against the pass alone (the vocabulary read off
+// the rules and findHints) on the same text, each the median of several runs of processor time
+// (user and system), which a loaded machine distorts less than the wall clock.
 //
 //   lum_bench_hints RULES.csv SOURCE [RUNS]
 //
@@ -56,8 +56,7 @@ int main(int argc, char** argv) {
 
     std::vector<double> pass, compile;
     std::size_t hints = 0;
-    CompileOptions options;
-    options.js = true;
+    const CompileOptions options;
     for (int i = 0; i < runs; ++i) {
         pass.push_back(milliseconds([&] { hints = findHints(text, ruleTable, deriveVocabulary(ruleTable), {}).size(); }));
         compile.push_back(milliseconds([&] {
