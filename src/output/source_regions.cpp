@@ -104,6 +104,14 @@ SourceRegions scanRegions(const std::uint32_t* chars, std::size_t n) {
             r.stretches.push_back({from, to, region});
     };
 
+    // Marks from p (which is not `stop`) up to the next `stop` or quote, and returns where that is.
+    auto markUntil = [&](std::size_t p, std::uint32_t stop, Region region) {
+        std::size_t end = p + 1;
+        while (end < n && chars[end] != stop && !translator::isQuote(chars[end])) ++end;
+        mark(p, end, region);
+        return end;
+    };
+
     State state = State::Code;
     std::size_t p = 0;
     while (p < n) {
@@ -149,42 +157,30 @@ SourceRegions scanRegions(const std::uint32_t* chars, std::size_t n) {
                     mark(p, p + 1, Region::Template);
                 }
                 break;
-            case State::LineComment: {
+            case State::LineComment:
                 if (isLineFeed(c)) {
                     state = State::Code;
                     break;
                 }
-                std::size_t end = p + 1;  // the comment's text up to its line end or a quote
-                while (end < n && !isLineFeed(chars[end]) && !translator::isQuote(chars[end])) ++end;
-                mark(p, end, Region::Comment);
-                p = end;
+                p = markUntil(p, 0x0A, Region::Comment);  // the comment's text up to its line end or a quote
                 continue;
-            }
-            case State::BlockComment: {
+            case State::BlockComment:
                 if (c == '*' && p + 1 < n && chars[p + 1] == '/') {
                     mark(p, p + 2, Region::Comment);
                     state = State::Code;
                     p += 2;
                     continue;
                 }
-                std::size_t end = p + 1;
-                while (end < n && chars[end] != '*' && !translator::isQuote(chars[end])) ++end;
-                mark(p, end, Region::Comment);
-                p = end;
+                p = markUntil(p, '*', Region::Comment);
                 continue;
-            }
-            case State::Template: {
+            case State::Template:
                 if (c == '`') {
                     mark(p, p + 1, Region::Template);
                     state = State::Code;
                     break;
                 }
-                std::size_t end = p + 1;
-                while (end < n && chars[end] != '`' && !translator::isQuote(chars[end])) ++end;
-                mark(p, end, Region::Template);
-                p = end;
+                p = markUntil(p, '`', Region::Template);
                 continue;
-            }
         }
         ++p;
     }
