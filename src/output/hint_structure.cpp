@@ -583,9 +583,15 @@ struct Reader {
         memos.n = t.chars.size();
     }
 
+    // The learner's words of a span; a span of a rule without words («):») as written; an
+    // empty one (a bracket of the learner's own) as that bracket.
     std::string wordsOf(const Span& s) const {
         const std::string words = lettersOf(text.chars.data(), s.from, s.to);
-        return words.empty() ? encodeUtf8(&s.mark, s.mark ? 1 : 0) : words;
+        if (!words.empty()) return words;
+        std::size_t from = s.from, to = std::min(s.to, s.from + quotedLength);
+        while (from < to && (text.chars[from] == ' ' || text.chars[from] == '\t')) ++from;
+        while (to > from && (text.chars[to - 1] == ' ' || text.chars[to - 1] == '\t')) --to;
+        return from < to ? encodeUtf8(text.chars.data() + from, to - from) : encodeUtf8(&s.mark, s.mark ? 1 : 0);
     }
 
     void startLine(std::size_t p) {
@@ -721,6 +727,7 @@ struct Reader {
                 }
                 const bool own = item.rule == learner;
                 Span name = !own && facts[item.rule].names ? words : lineNames;
+                if (name.from == name.to && !own) name = words;  // «):» alone on its line
                 name.mark = '{';
                 openBlock(origin, line, name, own);
                 break;

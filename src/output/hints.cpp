@@ -11,7 +11,6 @@
 #include "output/near_words.h"
 #include "output/source_regions.h"
 #include "output/word_table.h"
-#include "rules/pattern.h"
 
 namespace {
 
@@ -43,7 +42,7 @@ std::string utf8(const std::u32string& w) {
     return encodeUtf8(reinterpret_cast<const std::uint32_t*>(w.data()), w.size());
 }
 
-// Every run of word characters of a text, outside nothing: a name that appears anywhere in a
+// Every run of word characters of a text, quoted or not: a name that appears anywhere in a
 // replacement or a library is one the learner may use.
 void addRuns(const std::uint32_t* chars, std::size_t n, WordSet& into) {
     for (std::size_t i = 0; i < n;) {
