@@ -5,6 +5,7 @@
 #include <memory>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "rules/libraries.h"
 #include "rules/pattern.h"
@@ -633,11 +634,12 @@ struct Reader {
     }
 
     void endLine() {
+        const std::size_t opened = lastOpenOnLine;  // before the blocks counted here for unfinished headers
         for (std::size_t k = parens.size(); k > 0 && parens[k - 1].line == line; --k) {
             Paren& paren = parens[k - 1];
             if (!paren.header || paren.virtualBlock) continue;
             // «если (x > 5) {»: the learner opened the block with a brace of their own.
-            if (lastOpenOnLine != none && lastOpenOnLine > paren.pos) continue;
+            if (opened != none && opened > paren.pos) continue;
             headerUnfinished(paren);
         }
     }
@@ -912,10 +914,18 @@ struct Reader {
         return encodeUtf8(text.chars.data() + pos, shown - pos) + (end > shown ? "…" : "");
     }
 
+    // One hint per line, for its first unfinished header: the others of the line wait for the
+    // fix of the first, and each line's text is quoted once, so a long line costs its length.
     void reportHeaders() {
+        std::vector<Pending> told;
+        for (const Pending& p : pendings)
+            if (!p.withdrawn) told.push_back(p);
+        std::sort(told.begin(), told.end(),
+                  [](const Pending& a, const Pending& b) { return a.line != b.line ? a.line < b.line : a.pos < b.pos; });
         std::unordered_map<std::uint32_t, std::string> closing;  // looked up once per header rule
-        for (const Pending& p : pendings) {
-            if (p.withdrawn) continue;
+        for (std::size_t i = 0; i < told.size(); ++i) {
+            const Pending& p = told[i];
+            if (i > 0 && told[i - 1].line == p.line) continue;
             auto found = closing.find(p.rule);
             if (found == closing.end()) found = closing.emplace(p.rule, closingWordFor(p.rule)).first;
             if (found->second.empty()) continue;
@@ -1000,16 +1010,19 @@ struct Reader {
         if (brokenFrom == 0)
             while (!stack.empty()) unclosed.push_back(pop());
 
+        std::unordered_set<std::uint32_t> toldLines;  // one hint per line for each of the two
         for (const Open& o : unclosed) {
             const std::string closer = o.learnerBrace ? "}" : blockCloseWord;
-            if (closer.empty() || o.afterExtra) continue;
+            if (closer.empty() || o.afterExtra || !toldLines.insert(o.line).second) continue;
             const std::string by = o.learnerBrace ? "скобкой" : "словом";
             result.findings.push_back({o.line, 1,
                                        onLine(o.line, "«" + wordsOf(o.words) + "» не закрыт " + by + " «" + closer +
                                                           "» — допишите «" + closer + "» после последней строки блока")});
         }
+        toldLines.clear();
         for (std::size_t k = 0; k < extra.size(); ++k) {
             const BlockEvent& e = *extra[k];
+            if (!toldLines.insert(e.line).second) continue;
             const std::string words = wordsOf(e.words);
             const std::string said =
                 extraMiddle[k] ? "перед «" + words + "» нет открытого блока — проверьте строки выше"
