@@ -83,7 +83,7 @@ std::vector<Facts> factsOf(const std::vector<Rule>& table, const Vocabulary& voc
         Facts& f = facts[r];
         const CodePoints& replacement = table[r].replacement;
         f.library = f.words ? f.words->role == WordRole::Library : isLibrary(replacement);
-        f.condition = writesName(replacement, "if") || writesName(replacement, "while");
+        f.condition = !f.library && (writesName(replacement, "if") || writesName(replacement, "while"));
         if (f.words) {
             switch (f.words->role) {
                 case WordRole::Comparison: case WordRole::Logic: case WordRole::Value: case WordRole::Output:

@@ -3,6 +3,9 @@
 #include "output/hints.h"
 
 #include <algorithm>
+#include <functional>
+#include <optional>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -40,21 +43,6 @@ std::u32string upper(std::u32string w) {
 
 std::string utf8(const std::u32string& w) {
     return encodeUtf8(reinterpret_cast<const std::uint32_t*>(w.data()), w.size());
-}
-
-// Every run of word characters of a text, quoted or not: a name that appears anywhere in a
-// replacement or a library is one the learner may use.
-void addRuns(const std::uint32_t* chars, std::size_t n, WordSet& into) {
-    for (std::size_t i = 0; i < n;) {
-        if (!isWordCode(chars[i])) {
-            ++i;
-            continue;
-        }
-        std::size_t end = i;
-        while (end < n && isWordCode(chars[end])) ++end;
-        into.insert(wordAt(chars, i, end));
-        i = end;
-    }
 }
 
 bool isLatin(std::uint32_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -155,19 +143,10 @@ struct Words {
     // Candidates for suggestions, in order of preference: vocabulary words, then (put in by the
     // caller) the names the program defines, then the libraries' names.
     std::vector<KnownWord> bare, afterDot, library;
-    // Every name a replacement or an included library writes, read only when a word is not known
-    // otherwise (a correct program rarely gets that far).
-    const std::vector<Rule>* table = nullptr;
-    const CodePoints* libraries = nullptr;
-    WordSet written;
-    bool writtenRead = false;
 };
 
-Words wordsOf(const std::vector<Rule>& table, const Vocabulary& vocabulary, const CodePoints& libraries,
-              const std::vector<std::u32string>& libraryDefined) {
+Words wordsOf(const Vocabulary& vocabulary, const std::vector<std::u32string>& libraryDefined) {
     Words w;
-    w.table = &table;
-    w.libraries = &libraries;
     std::unordered_set<std::u32string> listed;
     for (const RuleWords& rule : vocabulary.rules) {
         for (const std::string& word : rule.words) {
@@ -195,72 +174,119 @@ Words wordsOf(const std::vector<Rule>& table, const Vocabulary& vocabulary, cons
     return w;
 }
 
-bool isKnown(Words& w, const std::u32string& word) {
-    if (w.exact.count(word) || w.known.count(word) || w.folded.count(upper(word))) return true;
-    if (!w.writtenRead) {
-        w.writtenRead = true;
-        for (const Rule& rule : *w.table) addRuns(rule.replacement.data(), rule.replacement.size(), w.written);
-        addRuns(w.libraries->data(), w.libraries->size(), w.written);
-    }
-    return w.written.count(word) != 0;
+bool isKnown(const Words& w, const std::u32string& word) {
+    return w.exact.count(word) || w.known.count(word) || w.folded.count(upper(word));
+}
+
+// Words looked up by a view of the text, so that a pass over a large text allocates nothing.
+struct ViewHash {
+    using is_transparent = void;
+    std::size_t operator()(std::u32string_view v) const { return std::hash<std::u32string_view>{}(v); }
+};
+using WordsByView = std::unordered_map<std::u32string, std::size_t, ViewHash, std::equal_to<>>;
+
+// Of `words`, those that some replacement or included library writes (their values set to -1):
+// a name that appears anywhere in those, quoted or not, is one the learner may use. One pass
+// over the texts, read only when some word is not known otherwise.
+void markWritten(const std::vector<Rule>& table, const CodePoints& libraries, WordsByView& words) {
+    auto scan = [&](const std::uint32_t* chars, std::size_t n) {
+        for (std::size_t i = 0; i < n;) {
+            if (!isWordCode(chars[i])) {
+                ++i;
+                continue;
+            }
+            std::size_t end = i;
+            while (end < n && isWordCode(chars[end])) ++end;
+            const std::u32string_view run(reinterpret_cast<const char32_t*>(chars + i), end - i);
+            if (const auto found = words.find(run); found != words.end()) found->second = static_cast<std::size_t>(-1);
+            i = end;
+        }
+    };
+    for (const Rule& rule : table) scan(rule.replacement.data(), rule.replacement.size());
+    scan(libraries.data(), libraries.size());
 }
 
 // Kinds 4 and 5 over the words no rule took. Each distinct word is judged once; `names` holds
-// the program's defined names as its first `definedCount` ids.
+// the program's defined names as its first ids.
 void wordHints(const CodeText& text, const std::vector<LearnerWord>& found, WordTable& names,
-               const std::vector<NameSpan>& defined, Words& known, std::vector<Finding>& out) {
-    enum class State : std::uint8_t { Known, Mixed, Short, Asked };
+               const std::vector<NameSpan>& defined, const std::function<Words()>& makeWords,
+               const std::vector<Rule>& table, const CodePoints& libraries, std::vector<Finding>& out) {
+    // The known words are gathered for the first word that is no defined name; a program whose
+    // words are all its own names never needs them.
+    std::optional<Words> knownWords;
+    auto known = [&]() -> Words& {
+        if (!knownWords) knownWords = makeWords();
+        return *knownWords;
+    };
+    enum class State : std::uint8_t { Known, Open, Mixed, Short, Asked };
     struct Verdict {
         State state = State::Known;
         std::int32_t query[2] = {-1, -1};  // its index among the questions, by place (0 bare, 1 after a dot)
     };
     const std::uint32_t* chars = text.chars.data();
     std::vector<Verdict> verdicts;  // by id - defined.size()
-    std::unordered_map<std::size_t, std::string> mixed;  // the kind 5 hint of a word, by id
-    std::vector<std::u32string> queries[2];
-    struct Asked {
+    WordsByView open;               // words no list explains yet -> id
+    struct Seen {
         std::uint32_t line;
-        std::uint32_t word;
-        std::uint8_t list;
+        std::uint32_t word;  // id - defined.size()
+        bool afterDot;
     };
-    std::vector<Asked> asked;
+    std::vector<Seen> seen;
     for (const LearnerWord& lw : found) {
         bool added = false;
         const std::size_t id = wordId(names, lw.from, lw.to - lw.from, added);
         if (id < defined.size()) continue;  // a name the program defines
-        const std::uint32_t line = text.lines[lw.from];
         if (added) {
-            const std::u32string w = wordAt(chars, lw.from, lw.to);
+            std::u32string w = wordAt(chars, lw.from, lw.to);
             Verdict v;
-            if (!isKnown(known, w)) {
-                std::string hint = mixedHint(w);
-                // Shorter words are one typing mistake from too many others.
-                v.state = !hint.empty() ? State::Mixed : w.size() < 4 ? State::Short : State::Asked;
-                if (v.state == State::Mixed) mixed.emplace(id, std::move(hint));
+            if (!isKnown(known(), w)) {
+                v.state = State::Open;
+                open.emplace(std::move(w), id);
             }
             verdicts.push_back(v);
         }
+        if (verdicts[id - defined.size()].state == State::Open)
+            seen.push_back({text.lines[lw.from], static_cast<std::uint32_t>(id - defined.size()), lw.afterDot});
+    }
+    if (open.empty()) return;
+    markWritten(table, libraries, open);
+
+    std::unordered_map<std::size_t, std::string> mixed;  // the kind 5 hint of a word, by verdict
+    std::vector<std::u32string> queries[2];
+    std::vector<const std::u32string*> wordOf(verdicts.size());
+    for (const auto& [w, id] : open) {
+        if (id == static_cast<std::size_t>(-1)) continue;
         Verdict& v = verdicts[id - defined.size()];
-        if (v.state == State::Mixed) out.push_back({line, 5, onLine(line, mixed[id])});
+        wordOf[id - defined.size()] = &w;
+        std::string hint = mixedHint(w);
+        // Shorter words are one typing mistake from too many others.
+        v.state = !hint.empty() ? State::Mixed : w.size() < 4 ? State::Short : State::Asked;
+        if (v.state == State::Mixed) mixed.emplace(id - defined.size(), std::move(hint));
+    }
+    std::vector<Seen> asked;
+    for (const Seen& s : seen) {
+        Verdict& v = verdicts[s.word];
+        if (v.state == State::Mixed) out.push_back({s.line, 5, onLine(s.line, mixed[s.word])});
         if (v.state != State::Asked) continue;
-        const std::uint8_t list = lw.afterDot ? 1 : 0;
+        const int list = s.afterDot ? 1 : 0;
         if (v.query[list] < 0) {
             v.query[list] = static_cast<std::int32_t>(queries[list].size());
-            queries[list].push_back(wordAt(chars, lw.from, lw.to));
+            queries[list].push_back(*wordOf[s.word]);
         }
-        asked.push_back({line, static_cast<std::uint32_t>(id - defined.size()), list});
+        asked.push_back(s);
     }
     if (asked.empty()) return;
-    std::vector<KnownWord> bare = known.bare;
+    std::vector<KnownWord> bare = known().bare;
     for (const NameSpan& d : defined) bare.push_back({wordAt(chars, d.from, d.from + d.length), false});
-    bare.insert(bare.end(), known.library.begin(), known.library.end());
-    const std::vector<int> nearest[2] = {nearestKnownWords(queries[0], bare), nearestKnownWords(queries[1], known.afterDot)};
-    for (const Asked& a : asked) {
-        const std::int32_t q = verdicts[a.word].query[a.list];
-        const int k = nearest[a.list][static_cast<std::size_t>(q)];
+    bare.insert(bare.end(), known().library.begin(), known().library.end());
+    const std::vector<int> nearest[2] = {nearestKnownWords(queries[0], bare), nearestKnownWords(queries[1], known().afterDot)};
+    for (const Seen& a : asked) {
+        const int list = a.afterDot ? 1 : 0;
+        const std::int32_t q = verdicts[a.word].query[list];
+        const int k = nearest[list][static_cast<std::size_t>(q)];
         if (k < 0) continue;
-        const std::u32string& word = queries[a.list][static_cast<std::size_t>(q)];
-        const std::u32string& suggestion = (a.list == 0 ? bare : known.afterDot)[static_cast<std::size_t>(k)].word;
+        const std::u32string& word = queries[list][static_cast<std::size_t>(q)];
+        const std::u32string& suggestion = (list == 0 ? bare : known().afterDot)[static_cast<std::size_t>(k)].word;
         out.push_back({a.line, 4,
                        onLine(a.line, "незнакомое слово «" + utf8(word) + "» — может быть, «" + utf8(suggestion) + "»?")});
     }
@@ -285,8 +311,8 @@ WarningList findHints(const CodeText& source, const std::vector<Rule>& table, co
     const SourceRegions libraryRegions = scanRegions(libraries.data(), libraries.size());
     const std::vector<std::u32string> libraryDefined = definedNameList(
         libraries.data(), libraries.size(), nameTokens(libraries.data(), libraries.size(), libraryRegions), vocabulary);
-    Words known = wordsOf(table, vocabulary, libraries, libraryDefined);
-    wordHints(source, structure.words, names, defined, known, structure.findings);
+    wordHints(source, structure.words, names, defined, [&] { return wordsOf(vocabulary, libraryDefined); }, table,
+              libraries, structure.findings);
 
     for (Finding& f : structure.findings) {
         // Past a string that swallowed a line end, what is code and what is text is guesswork.

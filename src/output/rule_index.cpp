@@ -97,7 +97,11 @@ RuleIndex::RuleIndex(const std::vector<Rule>& table) {
         }
     }
     for (auto& [first, list] : byFirst) {
-        Bucket& bucket = first < low.size() ? low[first] : high[first];
+        if (first < lowSlot.size()) {
+            low.emplace_back();
+            lowSlot[first] = static_cast<std::uint16_t>(low.size());
+        }
+        Bucket& bucket = first < lowSlot.size() ? low.back() : high[first];
         std::vector<std::uint32_t> seconds;
         for (const Entry& e : list)
             if (!isWholeWord(e.c)) seconds.insert(seconds.end(), e.second.begin(), e.second.end());
@@ -131,7 +135,7 @@ RuleIndex::RuleIndex(const std::vector<Rule>& table) {
                 mask |= std::uint64_t{1} << (v & 63);
             }
         }
-        if (first >= low.size()) {
+        if (first >= lowSlot.size()) {
             midWordStarts = midWordStarts || (midWord && isWordCode(first));
             continue;
         }

@@ -135,7 +135,9 @@ struct Bucket {
 };
 
 struct RuleIndex {
-    std::vector<Bucket> low = std::vector<Bucket>(0x500);
+    // Buckets of the first code points below 0x500 by slot (0: none), the others by code point.
+    std::vector<std::uint16_t> lowSlot = std::vector<std::uint16_t>(0x500);
+    std::vector<Bucket> low;
     std::unordered_map<std::uint32_t, Bucket> high;
     std::vector<Candidate> anywhere;  // rules without a short list of first code points: tried everywhere
     // Per first code point: 1 some rule, 2 some inside a word, 4 all start with a run of it,
@@ -173,7 +175,7 @@ struct RuleIndex {
     explicit RuleIndex(const std::vector<Rule>& table);
 
     const Bucket* bucketAt(std::uint32_t c) const {
-        if (c < low.size()) return &low[c];
+        if (c < lowSlot.size()) return lowSlot[c] != 0 ? &low[lowSlot[c] - 1u] : nullptr;
         const auto found = high.find(c);
         return found == high.end() ? nullptr : &found->second;
     }

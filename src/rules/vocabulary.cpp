@@ -142,6 +142,29 @@ bool isLibraryText(const std::string& replacement) {
     return false;
 }
 
+// The built-in library whose text the code points are, or -1: told by length first and then by
+// comparing in place, so that a rule inserting a library costs no encoding of its text.
+int libraryOf(const CodePoints& text) {
+    for (int i = 0; i < builtinLibraryCount; ++i) {
+        const std::string_view utf8 = builtinLibraries()[i].text;
+        std::size_t points = 0;
+        for (const char c : utf8) points += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        if (points != text.size()) continue;
+        std::size_t k = 0;  // the library texts are valid UTF-8: each code point read off its bytes
+        bool same = true;
+        for (std::size_t b = 0; b < utf8.size() && same; ++k) {
+            const unsigned char lead = static_cast<unsigned char>(utf8[b]);
+            const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+            std::uint32_t c = length == 1 ? lead : lead & (0xFF >> (length + 1));
+            for (std::size_t j = 1; j < length && b + j < utf8.size(); ++j) c = (c << 6) | (utf8[b + j] & 0x3F);
+            same = text[k] == c;
+            b += length;
+        }
+        if (same) return i;
+    }
+    return -1;
+}
+
 // Top-level "function NAME", "var NAME", "let NAME", "const NAME", "class NAME" of a library text.
 void collectLibraryNames(const std::string& text, std::vector<std::string>& names) {
     std::size_t at = 0;
@@ -340,12 +363,20 @@ Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
     }
     std::vector<std::vector<std::vector<std::string>>> allPaths(table.size());
     std::vector<std::string> encoded(table.size());  // each replacement in UTF-8, encoded once
+    std::vector<const std::string*> librariesRead;
     for (std::size_t i = 0; i < table.size(); ++i) {
         const Rule& rule = table[i];
-        encoded[i] = encodeUtf8(rule.replacement);
+        const int libraryIndex = rule.replacement.size() < 64 ? -1 : libraryOf(rule.replacement);
+        encoded[i] = libraryIndex >= 0 ? std::string(builtinLibraries()[libraryIndex].text) : encodeUtf8(rule.replacement);
         const std::string& replacement = encoded[i];
-        const bool library = isLibraryText(replacement);
-        if (library) collectLibraryNames(replacement, v.libraryNames);
+        const bool library = libraryIndex >= 0;
+        // A library that two rules insert (the long and the short directive) is read once; there
+        // are only the built-in ones to remember.
+        if (library && std::find(librariesRead.begin(), librariesRead.end(), &replacement) == librariesRead.end() &&
+            std::none_of(librariesRead.begin(), librariesRead.end(), [&](const std::string* t) { return *t == replacement; })) {
+            librariesRead.push_back(&replacement);
+            collectLibraryNames(replacement, v.libraryNames);
+        }
         RuleWords words;
         words.rule = i;
         words.words = letterRuns(rule.nodes);
