@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds lum in Release and times it as a whole process against GNU sed, perl and the floor
-# program on generated sources, then prints one table with the ratios and the targets, and the
-# hints pass's share of the 1 MB compile.
+# program on generated sources, and on hostile sources against an ordinary one of the same
+# size, then prints the tables with the ratios and the targets, and the hints pass's share of
+# the 1 MB compile.
 #
 #   bench/run.sh [--rules FILE] [--runs N] [--build DIR] [--quick]
 #
@@ -43,7 +44,7 @@ echo "== building lum (Release) in $BUILD" >&2
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLUM_TESTS=OFF >/dev/null
 ninja -C "$BUILD" lum lum_bench_hints >/dev/null
 WORK="$BUILD/bench"
-mkdir -p "$WORK/lum" "$WORK/explode"
+mkdir -p "$WORK/lum" "$WORK/explode" "$WORK/hostile"
 g++ -O2 -std=c++20 "$ROOT/bench/benchtool.cpp" -o "$WORK/benchtool"
 g++ -O2 -std=c++20 "$ROOT/bench/floor.cpp" -o "$WORK/floor"
 # lum finds the rules file beside its executable first.
@@ -52,11 +53,25 @@ cp "$RULES" "$WORK/lum/keywords.csv"
 cp "$BUILD/lum" "$WORK/explode/lum"
 printf 'pattern,replacement,flags\na+a+a+a+b,X,g\n' >"$WORK/explode/keywords.csv"
 head -c 10000 /dev/zero | tr '\0' a >"$WORK/explode/aaaa.лумс"
+# Hostile sources of 64 KB beside an ordinary one: one run of spaces between two letters under
+# the rules, and 64,000 "a" under one-rule tables whose "+" runs fail only at the run's end.
+HOSTILE="spaces:rules a+b [^x]+x a+a+a+b"
+{ printf a; head -c 64000 /dev/zero | tr '\0' ' '; printf b; } >"$WORK/hostile/spaces.лумс"
+head -c 64000 /dev/zero | tr '\0' a >"$WORK/hostile/aaaa.лумс"
+i=0
+for pattern in $HOSTILE; do
+    [ "$pattern" = spaces:rules ] && continue
+    i=$((i + 1))
+    mkdir -p "$WORK/hostile/$i"
+    cp "$BUILD/lum" "$WORK/hostile/$i/lum"
+    printf 'pattern,replacement,flags\n%s,X,g\n' "$pattern" >"$WORK/hostile/$i/keywords.csv"
+done
 
 "$WORK/benchtool" sed "$RULES" >"$WORK/rules.sed"
 "$WORK/benchtool" perl "$RULES" >"$WORK/rules.pl"
 SIZES="10k:10000 1m:1000000 10m:10000000"
 [ "$QUICK" = 1 ] && SIZES="10k:10000 1m:1000000"
+"$WORK/benchtool" source "$RULES" 64000 7 >"$WORK/hostile/ordinary.лумс"
 for entry in $SIZES; do
     "$WORK/benchtool" source "$RULES" "${entry#*:}" 7 >"$WORK/src_${entry%%:*}.лумс"
 done
@@ -116,6 +131,36 @@ else
     EXPLODE=30
 fi
 
+# Each hostile case as a ratio to the ordinary 64 KB program; a first run bounded at 60 s, so
+# that a matcher whose scans are quadratic again reports instead of hanging the benchmark.
+measure ordinary "$RUNS" -N "$WORK/lum/lum $WORK/hostile/ordinary.лумс"
+ORDINARY=$(field ordinary median)
+echo
+printf '| hostile 64 KB source | lum ms median (cpu) | / ordinary 64 KB program (%s ms) |\n' "$(ms "$ORDINARY")"
+printf '|---|---|---|\n'
+HOSTILE_WORST=0
+i=0
+for pattern in $HOSTILE; do
+    if [ "$pattern" = spaces:rules ]; then
+        name="64,000 spaces between two letters, $RULE_COUNT rules"
+        command="$WORK/lum/lum $WORK/hostile/spaces.лумс"
+    else
+        i=$((i + 1))
+        name="$pattern over 64,000 \"a\""
+        command="$WORK/hostile/$i/lum $WORK/hostile/aaaa.лумс"
+    fi
+    if timeout 60 $command >/dev/null 2>&1; then
+        measure "hostile_$i" "$RUNS" -N "$command"
+        t=$(field "hostile_$i" median)
+        r=$(ratio "$t" "$ORDINARY")
+        printf '| %s | %s (%s) | %s |\n' "$name" "$(ms "$t")" "$(cpu "hostile_$i")" "$r"
+    else
+        r=999
+        printf '| %s | stopped after 60 s | - |\n' "$name"
+    fi
+    HOSTILE_WORST=$(awk -v a="$HOSTILE_WORST" -v b="$r" 'BEGIN { print (b > a) ? b : a }')
+done
+
 # The hints pass against the whole compile of the 1 MB source, in one process (processor time).
 HINTS=$("$BUILD/lum_bench_hints" "$RULES" "$WORK/src_1m.лумс" "$RUNS" | tail -1)
 HINTS_SHARE=$(printf '%s\n' "$HINTS" | sed -n 's/.*share \([0-9.]*\)%.*/\1/p')
@@ -135,6 +180,7 @@ if [ "$QUICK" = 0 ]; then
 fi
 echo "- 1 MB: ${HINTS#hints: } (hints pass <= 10% of the compile): $(verdict "$HINTS_SHARE" '<=' 10)"
 echo "- 10 KB learner's program, whole process: $(ms "$LUM_10k") ms (< 5): $(verdict "$(ms "$LUM_10k")" '<=' 4.999)"
+echo "- hostile 64 KB sources: worst ratio to the ordinary program $HOSTILE_WORST (<= 3): $(verdict "$HOSTILE_WORST" '<=' 3)"
 if [ "$EXPLODE" = 30 ]; then
     echo "- a+a+a+a+b over 10,000 \"a\": stopped after 30 s (< 1000 ms): NOT MET"
 else

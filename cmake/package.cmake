@@ -1,12 +1,16 @@
 # Makes a release package: run with -DKIND=windows (the zip from the cross build) or
 # -DKIND=linux (a tarball of what `cmake --install` lays out), -DSOURCE_ROOT, -DBINARY_ROOT
-# and, for Windows, -DEXE (the built lum.exe).
+# and, for Windows, -DEXE (the built lum.exe); -DPLAYGROUND names playground.html, which the
+# packages carry when it has been built.
 set(VERSION 2.7)
 set(STAGE ${BINARY_ROOT}/package)
 # The archiver converts names through the locale; under a plain "C" locale it cannot read the
 # Cyrillic ones, so it always runs with a UTF-8 one, and zip entries carry the UTF-8 flag.
 set(TAR ${CMAKE_COMMAND} -E env LC_ALL=C.UTF-8 ${CMAKE_COMMAND} -E tar)
 file(REMOVE_RECURSE ${STAGE})
+if(NOT EXISTS "${PLAYGROUND}")
+  message(WARNING "${PLAYGROUND} is not built (configure with -DLUM_PLAYGROUND=ON): the package goes without it")
+endif()
 
 if(KIND STREQUAL "windows")
   set(NAME lum-${VERSION}-windows)
@@ -28,6 +32,10 @@ if(KIND STREQUAL "windows")
   endforeach()
   if(EXISTS "${SOURCE_ROOT}/docs/язык.md")
     file(COPY "${SOURCE_ROOT}/docs/язык.md" DESTINATION ${ROOT}/docs)
+  endif()
+  # Beside lum.exe, where lum --playground looks first.
+  if(EXISTS "${PLAYGROUND}")
+    file(COPY "${PLAYGROUND}" DESTINATION ${ROOT})
   endif()
   set(ARCHIVE ${BINARY_ROOT}/${NAME}.zip)
   file(REMOVE ${ARCHIVE})

@@ -18,6 +18,7 @@ Route referenceRoute(const std::string& block) {
     if (char* query = std::strchr(target, '?')) *query = '\0';
     if (std::strcmp(target, "/wait") == 0) return Route::Wait;
     if (std::strcmp(target, "/") == 0 || std::strcmp(target, "/index.html") == 0) return Route::Page;
+    if (std::strcmp(target, "/notes") == 0) return Route::Notes;
     return Route::NotFound;
 }
 

@@ -1,6 +1,6 @@
 #!/bin/bash
-# Builds lum and runs every test: unit, end-to-end and browser tests on Linux, then the
-# Windows build under Wine. Installs what a fresh machine lacks; under CI a tool that cannot
+# Builds lum and the browser playground and runs every test: unit, end-to-end and browser tests
+# on Linux, then the Windows build under Wine. Installs what a fresh machine lacks; under CI a tool that cannot
 # be had is a failure, never a skip.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,10 +15,11 @@ need npm npm
 need chromium chromium
 need curl curl
 need wrk wrk
+need em++ emscripten
 [ -e /usr/lib/x86_64-linux-gnu/cmake/GTest ] || install libgtest-dev
 
 echo "== native build"
-cmake -S . -B build -G Ninja -DLUM_TESTS=ON >/dev/null
+cmake -S . -B build -G Ninja -DLUM_TESTS=ON -DLUM_PLAYGROUND=ON >/dev/null
 ninja -C build
 echo "== native tests"
 ctest --test-dir build --output-on-failure

@@ -2,8 +2,10 @@
 #include <cstdio>
 #include <new>
 
+#include "frontend/files.h"
 #include "frontend/frontend.h"
 #include "output/diagnostics.h"
+#include "output/editor/editor.h"
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
 #include "translator/rewrite.h"
@@ -20,7 +22,11 @@ void printUsage() {
                "             перекомпилируется и обновится сама (http://127.0.0.1:8137/)\n"
                "  lum.exe папка        — все .лумс/.лум в папке\n"
                "  lum.exe              — интерактивный режим\n"
-               "  Абсолютный путь тоже принимается: lum.exe \"C:\\путь\\файл.лумс\"\n",
+               "  Абсолютный путь тоже принимается: lum.exe \"C:\\путь\\файл.лумс\"\n"
+               "  lum.exe --editor [папка] — расширение для VS Code по этому словарю:\n"
+               "      подсветка, задачи, «Проблемы» (по умолчанию — в текущую папку)\n"
+               "  lum.exe --playground [папка] — записать в папку (по умолчанию текущую) песочницу\n"
+               "      playground.html: ЛУМ скрипт в браузере с вашими правилами, без установки\n",
                stdout);
 }
 
@@ -37,6 +43,8 @@ std::string ask(const char* prompt) {
 }
 
 int compileOne(const std::string& path, const CompileOptions& options) {
+    const std::string output = outputPathFor(path, options.js);
+    removeStaleTemporaries(folderOf(output), fileNameOf(output));
     return compileFile(path, options).empty() ? 1 : 0;
 }
 
@@ -80,18 +88,15 @@ int run(const std::vector<std::string>& args) {
         if (args.empty()) pauseBeforeExit();
         return 1;
     }
-    WarningList warnings;
-    if (!loadRules(rulesPath, warnings)) {
-        std::printf("Ошибка: пустой или испорченный файл правил: %s\n", rulesPath.c_str());
-        return 1;
-    }
-    printWarnings(rulesPath, warnings);
-    std::printf("ЛУМ скрипт -> HTML/JS компилятор, версия 2.7 (ЛУМ2.7). Правил: %d (%s)\n",
-                static_cast<int>(ruleTable.size()), rulesPath.c_str());
+    if (!loadRulesAtStartUp(rulesPath)) return 1;
 
     CompileOptions options;
     std::string path;
-    for (const std::string& arg : args) {
+    // --editor and --playground write a file set for the loaded rules instead of compiling.
+    std::string tool;
+    std::string toolFolder = ".";
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (arg == "-h" || arg == "--help" || arg == "/?") {
             printUsage();
             return 0;
@@ -104,6 +109,13 @@ int run(const std::vector<std::string>& args) {
             options.run = true;
         else if (arg == "-w" || arg == "--watch")
             options.watch = true;
+        else if (arg == "--editor" || arg == "--playground") {
+            // The folder is optional: the next argument is it unless it is a flag.
+            tool = arg;
+            if (i + 1 < args.size() && (args[i + 1].empty() || args[i + 1][0] != '-')) {
+                toolFolder = args[++i].empty() ? "." : args[i];
+            }
+        }
         else if (!arg.empty() && arg[0] == '-') {
             std::printf("Неизвестный флаг: %s (см. lum.exe -h)\n", arg.c_str());
             return 1;
@@ -111,6 +123,14 @@ int run(const std::vector<std::string>& args) {
             path = arg;
     }
 
+    if (!tool.empty()) {
+        if (!path.empty()) {
+            std::printf("Ошибка: %s пишет только %s и не компилирует %s: запустите lum для него отдельно\n",
+                        tool.c_str(), tool == "--editor" ? "расширение" : "песочницу", path.c_str());
+            return 1;
+        }
+        return tool == "--editor" ? writeEditorExtension(toolFolder, rulesPath) : writePlayground(toolFolder, rulesPath);
+    }
     if (path.empty()) return runInteractive();
     if (options.watch) return runWatchMode(path, options);
     switch (platform::pathKind(path)) {
@@ -125,6 +145,18 @@ int run(const std::vector<std::string>& args) {
 }
 
 }  // namespace
+
+bool loadRulesAtStartUp(const std::string& rulesPath) {
+    WarningList warnings;
+    if (!loadRules(rulesPath, warnings)) {
+        std::printf("Ошибка: пустой или испорченный файл правил: %s\n", rulesPath.c_str());
+        return false;
+    }
+    printWarnings(rulesPath, warnings);
+    std::printf("ЛУМ скрипт -> HTML/JS компилятор, версия 2.7 (ЛУМ2.7). Правил: %d (%s)\n",
+                static_cast<int>(ruleTable.size()), rulesPath.c_str());
+    return true;
+}
 
 std::string readConsoleLine() {
     std::string line;

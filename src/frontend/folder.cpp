@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "frontend/files.h"
 #include "frontend/frontend.h"
 #include "platform/platform.h"
 
@@ -63,6 +64,8 @@ int runFolderMode(const std::string& folder, const CompileOptions& options) {
     for (std::string& p : paths) keyed.emplace_back(utf16Units(p), std::move(p));
     std::stable_sort(keyed.begin(), keyed.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
+    // One listing for the whole folder; a listing per compile would make a big folder slow.
+    removeStaleTemporaries(folder, "");
     int failures = 0;
     for (const auto& [key, path] : keyed)
         if (compileFile(path, options).empty()) ++failures;

@@ -1,29 +1,53 @@
-// The watch server's HTTP side: routing of a request's first block, the reply bytes, and the
-// reload signal that a pending "/wait" waits on.
+// The watch server's HTTP side, as pure functions: when a request has arrived far enough to be
+// answered, whom it may be answered to, where it goes, and the reply bytes.
 #pragma once
 
-#include <chrono>
-#include <condition_variable>
-#include <cstdint>
-#include <mutex>
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // What the server does with one connection.
 enum class Route {
-    Page,      // "/" or "/index.html": the served page
-    Wait,      // "/wait": the long poll
-    NotFound,  // any other target of a GET
-    NoReply,   // not a GET (or nothing usable): closed without a word
+    Page,       // "/" or "/index.html": the served page
+    Wait,       // "/wait": the long poll
+    Notes,      // "/notes": the notes of the last compile, for the page to show
+    NotFound,   // any other target of a GET
+    NoReply,    // not a GET (or nothing usable): closed without a word
 };
 
 // Reads only the first two whitespace-separated words of `block` (up to its first zero
-// byte): a method of at most 7 characters, whose longer rest begins the target, and a
-// target of at most 511 characters, cut at its first "?".
+// byte, and of its first requestBlockLimit bytes): a method of at most 7 characters, whose
+// longer rest begins the target, and a target of at most 511 characters, cut at its first "?".
 Route routeRequest(std::string_view block);
 
-// The most bytes the server takes of a request: one receive into a 2048-byte buffer.
+// The value of "build=" in the query of the request's target ("/wait?build=…"); empty when
+// there is none.
+std::string waitBuild(std::string_view block);
+
+// Routing reads this many bytes of a request, as the first block a 2048-byte buffer took.
 constexpr std::size_t requestBlockLimit = 2047;
+// The most bytes kept of one request: more than any browser's header block with its cookies.
+// Whatever comes beyond is read and dropped, never left unread, so that closing the connection
+// cannot reset it and cut the reply short.
+constexpr std::size_t requestByteLimit = 64 * 1024;
+
+// How far a request has arrived, judged from the bytes received so far.
+enum class Arrival {
+    More,          // nothing decided yet: read on
+    HeaderEnded,   // its header block ended, at a blank line or at a zero byte (which ends what is read)
+    NoReplyDue,    // its first word already rules out a reply
+    LimitReached,  // requestByteLimit bytes came without the end of the header block
+};
+// `searched` carries the progress between calls on one growing buffer (start at 0), so that
+// every byte is searched a bounded number of times.
+Arrival requestArrival(std::string_view received, std::size_t& searched);
+
+// Whether a request may be answered on `port`: it names 127.0.0.1 or localhost in its one Host
+// header, with that port or none. A request without a Host header (every browser sends one) is
+// answered when its header block came whole (`whole`); one cut off before is not. A page that
+// rebinds its own name to 127.0.0.1 sends that name, and is refused.
+bool hostAllowed(std::string_view request, bool whole, int port);
 
 inline constexpr std::string_view waitReloadReply =
     "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok";
@@ -31,20 +55,12 @@ inline constexpr std::string_view waitTimeoutReply =
     "HTTP/1.1 204 No Content\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
 inline constexpr std::string_view notFoundReply =
     "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+inline constexpr std::string_view forbiddenReply =
+    "HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
 
 // The header that stands before a page of `size` bytes.
 std::string pageReplyHeader(std::size_t size);
 
-// The recompile signal. A recompile bumps `generation` and wakes every waiter; `seen` is the
-// last generation any "/wait" has answered for, so a recompile that no waiter saw is
-// answered at once by the next "/wait". Guarded by the caller's lock (the page lock).
-struct ReloadSignal {
-    std::condition_variable changed;
-    std::uint64_t generation = 0;
-    std::uint64_t seen = 0;
-};
-
-// Marks a recompile and wakes every pending wait.
-void announceReload(std::mutex& lock, ReloadSignal& signal);
-// True when a recompile came (or had come unseen) within `timeout`; false on time-out.
-bool awaitReload(std::mutex& lock, ReloadSignal& signal, std::chrono::milliseconds timeout);
+// The whole reply to "/notes": JSON {"build": build, "file": the source's file name,
+// "notes": [every note line as printed]}.
+std::string notesReply(const std::string& build, const std::string& fileName, const std::vector<std::string>& notes);

@@ -1,20 +1,14 @@
 // Watch mode: compile once, serve the page on 127.0.0.1, recompile on every change of the
 // source, the rules file or an included library, and wake the page's pending "/wait".
-#include <algorithm>
 #include <chrono>
-#include <memory>
 #include <cstdio>
-#include <mutex>
-#include <new>
-#include <semaphore>
 #include <string>
-#include <system_error>
 #include <thread>
 #include <vector>
 
 #include "frontend/files.h"
 #include "frontend/frontend.h"
-#include "frontend/http.h"
+#include "frontend/watch_server.h"
 #include "output/diagnostics.h"
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
@@ -22,114 +16,36 @@
 
 namespace {
 
-// Shared by the watch loop and the server. The main thread alone replaces servedPage; the
-// server takes the current snapshot under pageLock and sends it outside the lock. A snapshot
-// is never changed once published, so however many clients are sent a page at once, each
-// page exists only once in memory. pageLock also guards pageChanged's counters.
-std::shared_ptr<const std::string> servedPage = std::make_shared<const std::string>();
-std::mutex pageLock;
-ReloadSignal pageChanged;
-
-// Main thread only: one last-write time per entry of includedFiles.
-std::vector<std::uint64_t> includedFileTimes;
-
 constexpr int firstPort = 8137;
 constexpr int portCount = 10;
 constexpr int listenBacklog = 8;
+// The watched files are looked at every 400 ms. A change is acted on once their times have
+// stayed the same from one look to the next, so an editor that empties a file and writes it in
+// pieces is never compiled half-way; while something moves, the looks come every 100 ms, so a
+// save, seen and then seen to rest, still reaches the page within about half a second.
 constexpr auto pollPeriod = std::chrono::milliseconds(400);
-constexpr auto waitLimit = std::chrono::milliseconds(25000);
-// A client that sends nothing for this long is dropped without a reply.
-constexpr int receiveTimeoutMs = 5000;
-// Connections served at once; further ones wait in the listen backlog. Each pending "/wait"
-// (an open page) holds one for up to 25 s.
-constexpr std::ptrdiff_t connectionLimit = 64;
+constexpr auto settlePeriod = std::chrono::milliseconds(100);
 
-bool sendText(platform::Socket s, std::string_view text) { return platform::sendAll(s, text.data(), text.size()); }
-
-// One connection, from its first received block to its close.
-void serveConnection(platform::Socket s) {
-    char block[requestBlockLimit + 1];
-    const int received = platform::receiveSome(s, block, requestBlockLimit, receiveTimeoutMs);
-    if (received > 0) {
-        switch (routeRequest(std::string_view(block, static_cast<std::size_t>(received)))) {
-        case Route::Wait:
-            sendText(s, awaitReload(pageLock, pageChanged, waitLimit) ? waitReloadReply : waitTimeoutReply);
-            break;
-        case Route::Page: {
-            std::shared_ptr<const std::string> page;
-            {
-                std::lock_guard<std::mutex> hold(pageLock);
-                page = servedPage;
-            }
-            // Nothing more goes to a client that is gone.
-            if (sendText(s, pageReplyHeader(page->size()))) sendText(s, *page);
-            break;
-        }
-        case Route::NotFound:
-            sendText(s, notFoundReply);
-            break;
-        case Route::NoReply:
-            break;
-        }
-    }
-    platform::closeSocket(s);
-}
-
-// One accepted connection handed to its thread, with the slot it gives back when done.
-struct Connection {
-    platform::Socket socket;
-    std::counting_semaphore<connectionLimit>* slots;
+// The last-write time of every watched file at one look.
+struct WatchedTimes {
+    std::uint64_t source = 0;
+    std::uint64_t rules = 0;
+    std::vector<std::uint64_t> included;  // one per entry of includedFiles
+    bool operator==(const WatchedTimes&) const = default;
 };
 
-void connectionThread(void* argument) {
-    Connection* connection = static_cast<Connection*>(argument);
-    serveConnection(connection->socket);
-    connection->slots->release();
-    delete connection;
+std::vector<std::uint64_t> includedFileTimes() {
+    std::vector<std::uint64_t> times(includedFiles.size());
+    for (std::size_t i = 0; i < includedFiles.size(); ++i) times[i] = platform::fileTime(includedFiles[i]);
+    return times;
 }
 
-// Accepts forever, each connection on a thread of its own, at most connectionLimit at once.
-// Never returns, so the slots outlive every connection thread.
-[[noreturn]] void serverLoop(platform::Socket listener) {
-    std::counting_semaphore<connectionLimit> connectionSlots(connectionLimit);
-    for (;;) {
-        connectionSlots.acquire();
-        const platform::Socket s = platform::acceptConnection(listener);
-        if (s == platform::invalidSocket) {
-            connectionSlots.release();
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            continue;
-        }
-        Connection* connection = new (std::nothrow) Connection{s, &connectionSlots};
-        if (!connection || !platform::startThread(connectionThread, connection)) {
-            // No thread to be had: the connection is dropped rather than the server.
-            delete connection;
-            platform::closeSocket(s);
-            connectionSlots.release();
-        }
-    }
-}
-
-void serverThread(void* listener) { serverLoop(*static_cast<platform::Socket*>(listener)); }
-
-void snapshotIncludedFileTimes() {
-    includedFileTimes.resize(includedFiles.size());
-    for (std::size_t i = 0; i < includedFiles.size(); ++i) includedFileTimes[i] = platform::fileTime(includedFiles[i]);
-}
-
-// Whether any included file has a new readable time; every position is visited, and each
-// new time is kept.
-bool includedFilesChanged() {
-    bool changed = false;
-    const std::size_t count = std::min(includedFiles.size(), includedFileTimes.size());
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint64_t t = platform::fileTime(includedFiles[i]);
-        if (t != 0 && t != includedFileTimes[i]) {
-            includedFileTimes[i] = t;
-            changed = true;
-        }
-    }
-    return changed;
+WatchedTimes lookAt(const std::string& source, const std::string& rulesPath) {
+    WatchedTimes t;
+    t.source = platform::fileTime(source);
+    t.rules = rulesPath.empty() ? 0 : platform::fileTime(rulesPath);
+    t.included = includedFileTimes();
+    return t;
 }
 
 // Binds the first free port of the ten; false when none is free or no socket can be made.
@@ -148,35 +64,46 @@ bool listenOnFirstFreePort(platform::Socket& listener, int& port) {
     return false;
 }
 
-void recompile(const std::string& source, const CompileOptions& options) {
-    const std::string output = compileFile(source, options);
+// The state the watch loop acts on: the times of the files as last compiled.
+struct CompiledTimes {
+    std::uint64_t source = 0;
+    std::uint64_t rules = 0;
+    std::vector<std::uint64_t> included;
+};
+
+void recompile(ServedState& served, const std::string& source, const CompileOptions& options, CompiledTimes& compiled) {
+    CompileReport report;
+    const std::string output = compileFile(source, options, report);
     if (output.empty()) return;
     std::string page;
-    if (readWholeFile(output, page)) {
-        auto snapshot = std::make_shared<const std::string>(std::move(page));
-        std::lock_guard<std::mutex> hold(pageLock);
-        servedPage = std::move(snapshot);
-    }
-    announceReload(pageLock, pageChanged);
-    snapshotIncludedFileTimes();
+    if (readWholeFile(output, page)) publishPage(served, std::move(page), fileNameOf(source), report.notes);
+    announceRecompile(served);
+    compiled.included = includedFileTimes();
     const platform::TimeOfDay now = platform::localTimeOfDay();
     std::printf("перекомпилировано: %02d:%02d:%02d\n", now.hour, now.minute, now.second);
 }
 
-[[noreturn]] void watchLoop(const std::string& source, const CompileOptions& options, std::uint64_t sourceTime,
-                            const std::string& rulesPath, std::uint64_t rulesTime) {
-    std::uint64_t previousSourceTime = sourceTime;
+[[noreturn]] void watchLoop(ServedState& served, const std::string& source, const CompileOptions& options,
+                            const std::string& rulesPath, CompiledTimes compiled) {
+    WatchedTimes last;
+    last.source = compiled.source;
+    last.rules = compiled.rules;
+    last.included = compiled.included;
+    bool settling = false;
     for (;;) {
-        std::this_thread::sleep_for(pollPeriod);
-        const std::uint64_t currentSourceTime = platform::fileTime(source);
+        std::this_thread::sleep_for(settling ? settlePeriod : pollPeriod);
+        const WatchedTimes now = lookAt(source, rulesPath);
+        settling = !(now == last);
+        if (settling) {
+            // Still moving: look again soon.
+            last = now;
+            continue;
+        }
         bool changed = false;
         bool rulesChanged = false;
-        if (!rulesPath.empty() && platform::pathKind(rulesPath) != platform::PathKind::Missing) {
-            const std::uint64_t t = platform::fileTime(rulesPath);
-            if (t != 0 && t != rulesTime) {
-                rulesChanged = true;
-                rulesTime = t;
-            }
+        if (now.rules != 0 && now.rules != compiled.rules) {
+            rulesChanged = true;
+            compiled.rules = now.rules;
         }
         if (rulesChanged) {
             WarningList warnings;
@@ -188,16 +115,37 @@ void recompile(const std::string& source, const CompileOptions& options) {
                 // The loader kept the previous table; only a change of the source itself
                 // (or of a library, below) still asks for a recompile.
                 std::printf("Ошибка: пустой или испорченный файл правил: %s\n", rulesPath.c_str());
-                changed = currentSourceTime != previousSourceTime;
+                changed = now.source != compiled.source;
             }
         } else {
-            changed = currentSourceTime != previousSourceTime;
+            changed = now.source != compiled.source;
         }
-        if (includedFilesChanged()) changed = true;
-        if (changed) recompile(source, options);
+        // Every included file with a new readable time counts; each new time is kept.
+        for (std::size_t i = 0; i < std::min(now.included.size(), compiled.included.size()); ++i) {
+            if (now.included[i] != 0 && now.included[i] != compiled.included[i]) {
+                compiled.included[i] = now.included[i];
+                changed = true;
+            }
+        }
+        compiled.source = now.source;
+        if (changed) {
+            recompile(served, source, options, compiled);
+            // The libraries of the new compile are the ones watched from now on.
+            last.included = compiled.included;
+        }
         if (changed || rulesChanged) std::fflush(stdout);
-        previousSourceTime = currentSourceTime;
     }
+}
+
+// Shared by the watch loop and the server thread for the rest of the process.
+ServedState& servedState() {
+    static ServedState state;
+    return state;
+}
+
+void serverThread(void* listener) {
+    const auto* start = static_cast<const std::pair<platform::Socket, int>*>(listener);
+    serveForever(servedState(), start->first, start->second);
 }
 
 }  // namespace
@@ -222,13 +170,17 @@ int runWatchMode(const std::string& source, const CompileOptions& options) {
     }
     watchOptions.watch = true;
 
+    const std::string outputPath = outputPathFor(source, false);
+    removeStaleTemporaries(folderOf(outputPath), fileNameOf(outputPath));
     // Times taken before the first compile, so that a save during it is not missed.
-    const std::uint64_t sourceTime = platform::fileTime(source);
+    CompiledTimes compiled;
+    compiled.source = platform::fileTime(source);
     const std::string rulesPath = locateRulesFile();
-    const std::uint64_t rulesTime = rulesPath.empty() ? 0 : platform::fileTime(rulesPath);
-    const std::string output = compileFile(source, watchOptions);
+    compiled.rules = rulesPath.empty() ? 0 : platform::fileTime(rulesPath);
+    CompileReport report;
+    const std::string output = compileFile(source, watchOptions, report);
     if (output.empty()) return 1;
-    snapshotIncludedFileTimes();
+    compiled.included = includedFileTimes();
     std::string page;
     if (!readWholeFile(output, page)) return 1;
     if (!platform::startSockets()) {
@@ -241,14 +193,11 @@ int runWatchMode(const std::string& source, const CompileOptions& options) {
         std::fputs("Ошибка: не удалось занять порт для режима наблюдения\n", stdout);
         return 1;
     }
-    {
-        auto snapshot = std::make_shared<const std::string>(std::move(page));
-        std::lock_guard<std::mutex> hold(pageLock);
-        servedPage = std::move(snapshot);
-    }
+    ServedState& served = servedState();
+    publishPage(served, std::move(page), fileNameOf(source), report.notes);
     // The server owns the listening socket for the rest of the process.
-    static platform::Socket serverSocket = listener;
-    if (!platform::startThread(serverThread, &serverSocket)) {
+    static std::pair<platform::Socket, int> serverStart{listener, port};
+    if (!platform::makeWakeup(served.wakeup) || !platform::startThread(serverThread, &serverStart)) {
         std::fputs("Ошибка: не удалось запустить сервер режима наблюдения\n", stdout);
         return 1;
     }
@@ -257,5 +206,5 @@ int runWatchMode(const std::string& source, const CompileOptions& options) {
     std::printf("Страница: %s  (Ctrl+C — остановить)\n", address.c_str());
     std::fflush(stdout);
     platform::openWithShell(address);
-    watchLoop(source, watchOptions, sourceTime, rulesPath, rulesTime);
+    watchLoop(served, source, watchOptions, rulesPath, compiled);
 }

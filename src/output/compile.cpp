@@ -8,7 +8,9 @@
 #include "frontend/files.h"
 #include "output/diagnostics.h"
 #include "output/hints.h"
+#include "output/names.h"
 #include "output/page.h"
+#include "output/runtime_words.h"
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
 #include "rules/vocabulary.h"
@@ -104,6 +106,11 @@ std::string compileWhole(const std::string& sourcePath, const CompileOptions& op
     WarningList warnings;
     checkQuotes(source, warnings);
     includedFiles.clear();
+    // What the run-time layer needs to speak the learner's words: the loaded rules' vocabulary
+    // and the names this program defines.
+    const Vocabulary vocabulary = deriveVocabulary(ruleTable);
+    const std::string runtimeWords =
+        runtimeWordsLine(vocabulary, definedNames(source, vocabulary), lastCodeLine(source));
 
     // The working text takes the decoded code points over rather than copying them.
     CodeText working;
@@ -127,7 +134,7 @@ std::string compileWhole(const std::string& sourcePath, const CompileOptions& op
     }
     // The hints read the source as the learner wrote it, before the rules rewrite it, and are
     // printed after the warnings.
-    const WarningList hints = findHints(working, ruleTable, deriveVocabulary(ruleTable), finalText.chars);
+    const WarningList hints = findHints(working, ruleTable, vocabulary, finalText.chars);
     applyRules(working);
     if (finalText.chars.empty()) {
         finalText = std::move(working);
@@ -139,8 +146,9 @@ std::string compileWhole(const std::string& sourcePath, const CompileOptions& op
     checkBrackets(finalText, warnings);
     printWarnings(sourcePath, warnings);
     printNotes("ПОДСКАЗКА", sourcePath, hints);
+    // The page overlay and the playground list the hints after the warnings, as printed.
     report.notes = formatNotes("ПРЕДУПРЕЖДЕНИЕ", sourcePath, warnings);
-    for (std::string& line : formatNotes("ПОДСКАЗКА", sourcePath, hints)) report.notes.push_back(std::move(line));
+    for (std::string& note : formatNotes("ПОДСКАЗКА", sourcePath, hints)) report.notes.push_back(std::move(note));
 
     const std::string body = escapeScriptBody(encodeUtf8(finalText.chars));
     const std::string lineMap = buildLineMap(finalText);
@@ -148,11 +156,11 @@ std::string compileWhole(const std::string& sourcePath, const CompileOptions& op
     const std::string outputPath = outputPathFor(sourcePath, options.js);
     std::string output;
     if (options.js) {
-        output = buildScriptFile(fileNameOf(sourcePath), lineMap, body);
+        output = buildScriptFile(fileNameOf(sourcePath), lineMap, body, runtimeWords);
     } else {
         const std::string name = fileNameOf(outputPath);
         const std::string title = name.substr(0, name.size() - std::string(".html").size());
-        output = buildPage(body, lineMap, title, sourceUtf8, options.watch);
+        output = buildPage(body, lineMap, title, sourceUtf8, options.watch, runtimeWords);
     }
 
     if (!writeFileAtomically(outputPath, output)) {

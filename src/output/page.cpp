@@ -1,18 +1,24 @@
 // The HTML page: fixed pieces, run-time layer, line map, script body and the line offset.
 #include "output/page.h"
 
+#include <cstdint>
 #include <string_view>
 
 #include "embedded/runtimePageErrors.h"
 #include "embedded/runtimePageOutput.h"
 #include "embedded/runtimePanel.h"
+#include "embedded/runtimeNotes.h"
 #include "embedded/runtimePoll.h"
+#include "embedded/runtimeWordsJs.h"
 
 namespace {
 
 // The opening tag of the script body; the line offset counts the line feeds up to its end.
 constexpr std::string_view bodyTag = "<script type=\"text/javascript\" id=\"js\">\n";
 constexpr std::string_view offsetPlaceholder = "__OFFSET__";
+// Where the watch scripts carry the page's build id.
+constexpr std::string_view buildPlaceholder = "__LUM_BUILD__";
+constexpr std::string_view buildDeclaration = "var сборка = '";
 
 // Replaces every placeholder in page[from, to) only; text outside the range is never touched.
 void replaceInRange(std::string& page, std::size_t from, std::size_t to, const std::string& value) {
@@ -24,7 +30,35 @@ void replaceInRange(std::string& page, std::size_t from, std::size_t to, const s
     }
 }
 
+// FNV-1a, 64 bits, as 16 hexadecimal digits.
+std::string hashHex(std::string_view bytes) {
+    std::uint64_t h = 14695981039346656037ull;
+    for (const char c : bytes) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ull;
+    }
+    std::string hex(16, '0');
+    for (int i = 15; i >= 0; --i, h >>= 4) hex[static_cast<std::size_t>(i)] = "0123456789abcdef"[h & 15];
+    return hex;
+}
+
+std::string withBuild(std::string_view script, const std::string& build) {
+    std::string out(script);
+    for (std::size_t at = out.find(buildPlaceholder); at != std::string::npos; at = out.find(buildPlaceholder, at))
+        out.replace(at, buildPlaceholder.size(), build);
+    return out;
+}
+
 }  // namespace
+
+std::string watchPageBuild(const std::string& page) {
+    // The watch scripts stand last in the page, below anything the user wrote.
+    const std::size_t at = page.rfind(buildDeclaration);
+    if (at == std::string::npos) return {};
+    const std::size_t start = at + buildDeclaration.size();
+    const std::size_t end = page.find('\'', start);
+    return end == std::string::npos ? std::string() : page.substr(start, end - start);
+}
 
 std::string escapeHtml(const std::string& utf8) {
     std::string out;
@@ -41,13 +75,14 @@ std::string escapeHtml(const std::string& utf8) {
 }
 
 std::string buildPage(const std::string& scriptBody, const std::string& lineMap,
-                      const std::string& title, const std::string& sourceText, bool watch) {
+                      const std::string& title, const std::string& sourceText, bool watch,
+                      const std::string& runtimeWords) {
     const std::string escapedTitle = escapeHtml(title);
     const std::string escapedSource = escapeHtml(sourceText);
     std::string page;
     page.reserve(scriptBody.size() + escapedSource.size() + lineMap.size() + escapedTitle.size() +
                  runtimePageOutput.size() + runtimePanel.size() + runtimePageErrors.size() +
-                 runtimePoll.size() + 1024);
+                 runtimePoll.size() + runtimeNotes.size() + runtimeWords.size() + runtimeWordsJs.size() + 1024);
 
     page += "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n";
     page += "<meta charset=\"utf-8\">\n";
@@ -68,10 +103,12 @@ std::string buildPage(const std::string& scriptBody, const std::string& lineMap,
 
     page += "<script>\n";
     const std::size_t runtimeStart = page.size();
+    page += runtimeWordsJs;
     page += runtimePageOutput;
     page += runtimePanel;
     page += runtimePageErrors;
     const std::size_t runtimeEnd = page.size();
+    page += runtimeWords;  // the program's names stay out of the placeholder's range
     page += "</script>\n";
 
     page += "<script>window.__LUM_LINES__ = ";
@@ -81,8 +118,12 @@ std::string buildPage(const std::string& scriptBody, const std::string& lineMap,
     page += scriptBody;
     page += "\n</script>\n";
     if (watch) {
+        // The build id: a hash of everything above, so that a page compiled again from the same
+        // input is the same page, and a changed page is told apart from the one it replaces.
+        const std::string build = hashHex(page);
         page += "<script>\n";
-        page += runtimePoll;
+        page += withBuild(runtimePoll, build);
+        page += withBuild(runtimeNotes, build);
         page += "</script>\n";
     }
     page += "</body>\n</html>\n";

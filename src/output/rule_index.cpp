@@ -17,7 +17,7 @@ Candidate candidateFor(const std::vector<Rule>& table, std::uint32_t r, const tr
     Candidate c;
     c.rule = r;
     c.ignoreCase = table[r].ignoreCase;
-    c.mayExplode = filter.mayExplode;
+    c.mayExplode = filter.repeats;
     const CompiledPattern& nodes = table[r].nodes;
     c.simple = !nodes.empty();
     for (std::size_t i = 0; i < nodes.size(); ++i) {

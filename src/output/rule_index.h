@@ -26,7 +26,7 @@ struct Memos {
     std::size_t n = 0;
     struct Memo {
         translator::ScanScratch scratch;
-        std::unique_ptr<translator::MemoMatcher> matcher;
+        std::unique_ptr<translator::ScanMatcher> matcher;
     };
     std::unordered_map<std::uint32_t, std::unique_ptr<Memo>> byRule;
 
@@ -34,10 +34,10 @@ struct Memos {
         std::unique_ptr<Memo>& m = byRule[r];
         if (!m) {
             m = std::make_unique<Memo>();
-            m->matcher.reset(new translator::MemoMatcher{table[r].nodes, text, n, table[r].ignoreCase, m->scratch, 0, 0,
-                                                         4 * n + 4096});
+            m->matcher = std::make_unique<translator::ScanMatcher>(table[r].nodes, text, n, table[r].ignoreCase,
+                                                                   m->scratch);
         }
-        return m->matcher->match(0, p);
+        return m->matcher->match(p);
     }
 };
 
@@ -57,7 +57,7 @@ struct Candidate {
     bool literal = false;
     bool endBoundary = false;
     std::uint64_t afterRun = ~std::uint64_t{0};  // code points (mod 64) that may follow the run
-    bool mayExplode = false;  // two runs or more: tried with the translator's failure memo
+    bool mayExplode = false;  // some run: tried with the translator's scan matcher, which keeps what failed
     // Literals, runs and boundaries only, each run followed by something its own code point
     // cannot be: the greedy walk is the match, with no backtracking to try.
     bool simple = false;
@@ -113,8 +113,8 @@ struct Candidate {
             e = memos->match(table, rule, p);
         } else {
             translator::ScanScratch scratch;
-            translator::MemoMatcher memo{table[rule].nodes, chars, n, ignoreCase, scratch, 0, 0, 4 * n + 4096};
-            e = memo.match(0, p);
+            translator::ScanMatcher memo(table[rule].nodes, chars, n, ignoreCase, scratch);
+            e = memo.match(p);
         }
         return e >= 0 && static_cast<std::size_t>(e) > p ? static_cast<std::size_t>(e) : 0;
     }

@@ -4,6 +4,7 @@
 #include "embedded/runtimeFileErrors.h"
 #include "embedded/runtimeFileOutput.h"
 #include "embedded/runtimePanel.h"
+#include "embedded/runtimeWordsJs.h"
 #include "output/page.h"
 
 namespace {
@@ -31,10 +32,10 @@ std::string oneLine(const std::string& name) {
 }  // namespace
 
 std::string buildScriptFile(const std::string& fileName, const std::string& lineMap,
-                            const std::string& scriptBody) {
+                            const std::string& scriptBody, const std::string& runtimeWords) {
     std::string file;
     file.reserve(scriptBody.size() + lineMap.size() + fileName.size() + runtimeFileOutput.size() +
-                 runtimePanel.size() + runtimeFileErrors.size() + 512);
+                 runtimePanel.size() + runtimeFileErrors.size() + runtimeWordsJs.size() + runtimeWords.size() + 512);
     file += "// ";
     file += oneLine(fileName);
     file += " — скомпилировано ЛУМ скрипт (ЛУМ2.7)\n";
@@ -42,18 +43,26 @@ std::string buildScriptFile(const std::string& fileName, const std::string& line
     file += lineMap;
     file += ";\nvar __LUM_OFFSET__ = 0; // сколько строк вашего html выше этого файла — поправьте "
             "для точных номеров строк\n";
+    file += runtimeWordsJs;
     file += runtimeFileOutput;
     file += runtimePanel;
     const std::size_t handlerStart = file.size();
     file += runtimeFileErrors;
+    const std::size_t handlerEnd = file.size();
+    file += runtimeWords;
 
     // The handler subtracts the file's own lines above the script body, so that with the
     // offset at 0 a line of the file maps to the right line of the source.
     std::size_t ownLines = 0;
     for (const char c : file)
         if (c == '\n') ++ownLines;
-    const std::size_t at = file.find(ownLinesPlaceholder, handlerStart);
-    if (at != std::string::npos) file.replace(at, ownLinesPlaceholder.size(), std::to_string(ownLines));
+    const std::string count = std::to_string(ownLines);
+    std::size_t end = handlerEnd;
+    for (std::size_t at = file.find(ownLinesPlaceholder, handlerStart); at != std::string::npos && at < end;
+         at = file.find(ownLinesPlaceholder, at + count.size())) {
+        file.replace(at, ownLinesPlaceholder.size(), count);
+        end = end - ownLinesPlaceholder.size() + count.size();
+    }
 
     file += scriptBody;
     file += "\n";

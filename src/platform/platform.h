@@ -24,9 +24,15 @@ std::uint64_t fileTime(const std::string& path);
 // Opens a file in binary mode ("rb", "wb"); nullptr when it cannot be opened.
 std::FILE* openFile(const std::string& path, const char* mode);
 
+// Creates `path` for writing ("wb"), failing when anything, a link included, is there already;
+// nullptr then, or when it cannot be created.
+std::FILE* createNewFile(const std::string& path);
+
 // Puts `from` in place of `to` in one step, replacing an existing `to`.
 bool replaceFile(const std::string& from, const std::string& to);
 bool removeFile(const std::string& path);
+// Makes one folder whose parent exists; false when it cannot (an existing folder included).
+bool makeFolder(const std::string& path);
 
 // Full path of the running executable; empty when the system cannot tell.
 std::string executablePath();
@@ -35,6 +41,8 @@ std::string executablePath();
 std::optional<std::string> environment(const char* name);
 
 int processId();
+// Whether a process with this id is running now (true also when the system will not say).
+bool processRunning(int id);
 
 // The largest exit code the system reports unchanged (255 where statuses are 8 bits).
 int exitCodeLimit();
@@ -64,21 +72,47 @@ struct TimeOfDay {
 };
 TimeOfDay localTimeOfDay();
 
-// Sockets: IPv4 TCP on 127.0.0.1 only.
+// Sockets: IPv4 TCP on 127.0.0.1 only. Listening and accepted sockets never block: the watch
+// server serves every connection from one thread, waiting on all of them at once.
 using Socket = std::intptr_t;
 constexpr Socket invalidSocket = -1;
 bool startSockets();
 enum class ListenResult { Listening, PortBusy, NoSocket };
 ListenResult listenLoopback(std::uint16_t port, int backlog, Socket& out);
-// An accepted connection gives up a send that makes no progress for this long.
-constexpr int sendTimeoutMs = 10000;
-Socket acceptConnection(Socket listener);
-// Waits up to timeoutMs for data; returns the byte count, 0 when the peer closed or the
-// wait timed out, -1 on error.
-int receiveSome(Socket s, char* buffer, std::size_t size, int timeoutMs);
-// Sends every byte, continuing partial sends; false when the peer went away.
-bool sendAll(Socket s, const char* data, std::size_t size);
+enum class AcceptResult { Accepted, NoneWaiting, Failed };
+// Takes one waiting connection into `out`; Failed covers a table of open files that is full.
+AcceptResult acceptConnection(Socket listener, Socket& out);
+enum class Transfer { Moved, WouldBlock, Closed, Failed };
+// Receives what has arrived, at most `size` bytes, into `buffer`; `moved` is the count when
+// Moved. Closed: the peer finished sending.
+Transfer receiveSome(Socket s, char* buffer, std::size_t size, std::size_t& moved);
+// Sends as much of `data` as fits now; `moved` is the count when Moved. Closed or Failed: the
+// peer went away.
+Transfer sendSome(Socket s, const char* data, std::size_t size, std::size_t& moved);
+// Ends this side's sending: the peer reads what was sent, then the end.
+void shutdownSending(Socket s);
 void closeSocket(Socket s);
+
+struct SocketWait {
+    Socket socket = invalidSocket;
+    bool wantRead = false, wantWrite = false;
+    // Set by waitForSockets. `failed` (reset, hang-up) also counts as ready: the next receive
+    // or send tells what happened.
+    bool readable = false, writable = false, failed = false;
+};
+// Waits until one of `sockets` is ready as asked or timeoutMs passes (negative: no limit); false
+// when the wait itself failed.
+bool waitForSockets(std::vector<SocketWait>& sockets, int timeoutMs);
+
+// Lets another thread end a waitForSockets early: `receiver` is waited on like a socket and
+// becomes readable after wake(); drainWakeup makes it quiet again.
+struct Wakeup {
+    Socket receiver = invalidSocket;
+    Socket sender = invalidSocket;
+};
+bool makeWakeup(Wakeup& w);
+void wake(const Wakeup& w);
+void drainWakeup(const Wakeup& w);
 
 // Runs run(argument) on a new thread that nobody joins; false, with nothing started, when the
 // system has no thread to give. (Windows: CreateThread; MinGW's std::thread was seen to crash

@@ -7,9 +7,9 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <pthread.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -64,11 +64,23 @@ std::FILE* openFile(const std::string& path, const char* mode) {
     return f;
 }
 
+std::FILE* createNewFile(const std::string& path) {
+    if (path.empty()) return nullptr;
+    // O_EXCL already refuses a link in the last component; O_NOFOLLOW says so twice.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    std::FILE* f = ::fdopen(fd, "wb");
+    if (!f) ::close(fd);
+    return f;
+}
+
 bool replaceFile(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool makeFolder(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
 
 std::string executablePath() {
     std::string buffer(256, '\0');
@@ -90,6 +102,12 @@ std::optional<std::string> environment(const char* name) {
 }
 
 int processId() { return static_cast<int>(::getpid()); }
+
+bool processRunning(int id) {
+    if (id <= 0) return true;
+    // EPERM: it exists but belongs to someone else.
+    return ::kill(static_cast<pid_t>(id), 0) == 0 || errno != ESRCH;
+}
 
 int exitCodeLimit() { return 255; }
 
@@ -202,7 +220,7 @@ TimeOfDay localTimeOfDay() {
 bool startSockets() { return true; }
 
 ListenResult listenLoopback(std::uint16_t port, int backlog, Socket& out) {
-    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (s < 0) return ListenResult::NoSocket;
     sockaddr_in address {};
     address.sin_family = AF_INET;
@@ -221,44 +239,95 @@ ListenResult listenLoopback(std::uint16_t port, int backlog, Socket& out) {
     return ListenResult::Listening;
 }
 
-Socket acceptConnection(Socket listener) {
-    const int s = ::accept4(static_cast<int>(listener), nullptr, nullptr, SOCK_CLOEXEC);
-    if (s < 0) return invalidSocket;
-    // A client that stops reading must not hold its connection thread for ever.
-    timeval limit {};
-    limit.tv_sec = sendTimeoutMs / 1000;
-    ::setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-    return s;
+AcceptResult acceptConnection(Socket listener, Socket& out) {
+    for (;;) {
+        const int s = ::accept4(static_cast<int>(listener), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (s >= 0) {
+            out = s;
+            return AcceptResult::Accepted;
+        }
+        if (errno == EINTR) continue;
+        // A connection that was reset while waiting is simply gone.
+        if (errno == EAGAIN || errno == EWOULDBLOCK || errno == ECONNABORTED) return AcceptResult::NoneWaiting;
+        return AcceptResult::Failed;
+    }
 }
 
-int receiveSome(Socket s, char* buffer, std::size_t size, int timeoutMs) {
-    pollfd p {};
-    p.fd = static_cast<int>(s);
-    p.events = POLLIN;
-    int ready;
-    do {
-        ready = ::poll(&p, 1, timeoutMs);
-    } while (ready < 0 && errno == EINTR);
-    if (ready <= 0) return ready;
+namespace {
+
+Transfer transferred(ssize_t n, std::size_t& moved) {
+    if (n > 0) {
+        moved = static_cast<std::size_t>(n);
+        return Transfer::Moved;
+    }
+    if (n == 0) return Transfer::Closed;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return Transfer::WouldBlock;
+    return errno == ECONNRESET || errno == EPIPE ? Transfer::Closed : Transfer::Failed;
+}
+
+}  // namespace
+
+Transfer receiveSome(Socket s, char* buffer, std::size_t size, std::size_t& moved) {
     ssize_t n;
     do {
         n = ::recv(static_cast<int>(s), buffer, size, 0);
     } while (n < 0 && errno == EINTR);
-    return static_cast<int>(n);
+    return transferred(n, moved);
 }
 
-bool sendAll(Socket s, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::send(static_cast<int>(s), data, size, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
+Transfer sendSome(Socket s, const char* data, std::size_t size, std::size_t& moved) {
+    ssize_t n;
+    do {
+        n = ::send(static_cast<int>(s), data, size, MSG_NOSIGNAL);
+    } while (n < 0 && errno == EINTR);
+    // send() never reports an end with 0; treat it as "nothing fits yet".
+    if (n == 0) return Transfer::WouldBlock;
+    return transferred(n, moved);
+}
+
+void shutdownSending(Socket s) { ::shutdown(static_cast<int>(s), SHUT_WR); }
+
+void closeSocket(Socket s) { ::close(static_cast<int>(s)); }
+
+bool waitForSockets(std::vector<SocketWait>& sockets, int timeoutMs) {
+    std::vector<pollfd> polled(sockets.size());
+    for (std::size_t i = 0; i < sockets.size(); ++i) {
+        polled[i].fd = static_cast<int>(sockets[i].socket);
+        polled[i].events = static_cast<short>((sockets[i].wantRead ? POLLIN : 0) | (sockets[i].wantWrite ? POLLOUT : 0));
     }
+    int ready;
+    do {
+        ready = ::poll(polled.data(), polled.size(), timeoutMs < 0 ? -1 : timeoutMs);
+    } while (ready < 0 && errno == EINTR);
+    for (std::size_t i = 0; i < sockets.size(); ++i) {
+        const short r = ready > 0 ? polled[i].revents : 0;
+        sockets[i].readable = (r & POLLIN) != 0;
+        sockets[i].writable = (r & POLLOUT) != 0;
+        sockets[i].failed = (r & (POLLERR | POLLHUP | POLLNVAL)) != 0;
+    }
+    return ready >= 0;
+}
+
+bool makeWakeup(Wakeup& w) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+    w.receiver = ends[0];
+    w.sender = ends[1];
     return true;
 }
 
-void closeSocket(Socket s) { ::close(static_cast<int>(s)); }
+void wake(const Wakeup& w) {
+    const char one = 1;
+    // A full pipe already wakes the receiver; nothing more is needed.
+    while (::write(static_cast<int>(w.sender), &one, 1) < 0 && errno == EINTR) {
+    }
+}
+
+void drainWakeup(const Wakeup& w) {
+    char bytes[64];
+    while (::read(static_cast<int>(w.receiver), bytes, sizeof bytes) > 0) {
+    }
+}
 
 bool startThread(void (*run)(void*), void* argument) {
     pthread_attr_t attributes;

@@ -86,12 +86,30 @@ std::FILE* openFile(const std::string& path, const char* mode) {
     return ::_wfopen(widen(path).c_str(), wideMode.c_str());
 }
 
+std::FILE* createNewFile(const std::string& path) {
+    if (path.empty()) return nullptr;
+    // CREATE_NEW fails on any existing entry, a link included; a link is never followed.
+    const HANDLE h = ::CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+        ::CloseHandle(h);
+        return nullptr;
+    }
+    std::FILE* f = ::_fdopen(fd, "wb");
+    if (!f) ::_close(fd);
+    return f;
+}
+
 bool replaceFile(const std::string& from, const std::string& to) {
     return ::MoveFileExW(widen(from).c_str(), widen(to).c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool removeFile(const std::string& path) { return ::DeleteFileW(widen(path).c_str()) != 0; }
+
+bool makeFolder(const std::string& path) { return ::CreateDirectoryW(widen(path).c_str(), nullptr) != 0; }
 
 std::string executablePath() {
     // The buffer grows until the whole path fits: installations deeper than 260 units exist.
@@ -125,6 +143,17 @@ std::optional<std::string> environment(const char* name) {
 }
 
 int processId() { return static_cast<int>(::GetCurrentProcessId()); }
+
+bool processRunning(int id) {
+    if (id <= 0) return true;
+    const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
+    // No such id; any other refusal (access denied) means it exists.
+    if (!process) return ::GetLastError() != ERROR_INVALID_PARAMETER;
+    DWORD code = 0;
+    const bool running = !::GetExitCodeProcess(process, &code) || code == STILL_ACTIVE;
+    ::CloseHandle(process);
+    return running;
+}
 
 int exitCodeLimit() { return INT_MAX; }
 
@@ -219,6 +248,15 @@ bool startSockets() {
     return true;
 }
 
+namespace {
+
+bool makeNonBlocking(SOCKET s) {
+    u_long on = 1;
+    return ::ioctlsocket(s, FIONBIO, &on) == 0;
+}
+
+}  // namespace
+
 ListenResult listenLoopback(std::uint16_t port, int backlog, Socket& out) {
     const SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     if (s == INVALID_SOCKET) return ListenResult::NoSocket;
@@ -227,7 +265,8 @@ ListenResult listenLoopback(std::uint16_t port, int backlog, Socket& out) {
     address.sin_family = AF_INET;
     address.sin_port = ::htons(port);
     address.sin_addr.s_addr = ::htonl(INADDR_LOOPBACK);
-    if (::bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || ::listen(s, backlog) != 0) {
+    if (::bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || ::listen(s, backlog) != 0 ||
+        !makeNonBlocking(s)) {
         ::closesocket(s);
         return ListenResult::PortBusy;
     }
@@ -235,41 +274,109 @@ ListenResult listenLoopback(std::uint16_t port, int backlog, Socket& out) {
     return ListenResult::Listening;
 }
 
-Socket acceptConnection(Socket listener) {
+AcceptResult acceptConnection(Socket listener, Socket& out) {
     const SOCKET s = ::accept(static_cast<SOCKET>(listener), nullptr, nullptr);
-    if (s == INVALID_SOCKET) return invalidSocket;
-    keepFromChildren(s);
-    // A client that stops reading must not hold its connection thread for ever.
-    const DWORD sendLimit = sendTimeoutMs;
-    ::setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendLimit), sizeof sendLimit);
-    return static_cast<Socket>(s);
-}
-
-int receiveSome(Socket s, char* buffer, std::size_t size, int timeoutMs) {
-    const SOCKET socket = static_cast<SOCKET>(s);
-    // A receive time-out rather than select(): Wine's select() can miss data that reached a
-    // socket before it was accepted. Zero would mean "wait forever" here; negative does.
-    const DWORD limit = timeoutMs < 0 ? 0 : static_cast<DWORD>(timeoutMs == 0 ? 1 : timeoutMs);
-    if (::setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limit), sizeof limit) != 0)
-        return -1;
-    const int chunk = size > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(size);
-    const int n = ::recv(socket, buffer, chunk, 0);
-    if (n == SOCKET_ERROR) return ::WSAGetLastError() == WSAETIMEDOUT ? 0 : -1;
-    return n;
-}
-
-bool sendAll(Socket s, const char* data, std::size_t size) {
-    while (size > 0) {
-        const int chunk = size > (1u << 30) ? (1 << 30) : static_cast<int>(size);
-        const int n = ::send(static_cast<SOCKET>(s), data, chunk, 0);
-        if (n == SOCKET_ERROR || n <= 0) return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
+    if (s == INVALID_SOCKET) {
+        const int error = ::WSAGetLastError();
+        // A connection that was reset while waiting is simply gone.
+        if (error == WSAEWOULDBLOCK || error == WSAECONNRESET || error == WSAEINTR) return AcceptResult::NoneWaiting;
+        return AcceptResult::Failed;
     }
+    keepFromChildren(s);
+    if (!makeNonBlocking(s)) {
+        ::closesocket(s);
+        return AcceptResult::Failed;
+    }
+    out = static_cast<Socket>(s);
+    return AcceptResult::Accepted;
+}
+
+namespace {
+
+Transfer transferred(int n, std::size_t& moved) {
+    if (n > 0) {
+        moved = static_cast<std::size_t>(n);
+        return Transfer::Moved;
+    }
+    if (n == 0) return Transfer::Closed;
+    switch (::WSAGetLastError()) {
+    case WSAEWOULDBLOCK:
+    case WSAEINTR:
+        return Transfer::WouldBlock;
+    case WSAECONNRESET:
+    case WSAECONNABORTED:
+    case WSAESHUTDOWN:
+        return Transfer::Closed;
+    default:
+        return Transfer::Failed;
+    }
+}
+
+int chunkOf(std::size_t size) { return size > (1u << 30) ? (1 << 30) : static_cast<int>(size); }
+
+}  // namespace
+
+Transfer receiveSome(Socket s, char* buffer, std::size_t size, std::size_t& moved) {
+    return transferred(::recv(static_cast<SOCKET>(s), buffer, chunkOf(size), 0), moved);
+}
+
+Transfer sendSome(Socket s, const char* data, std::size_t size, std::size_t& moved) {
+    const int n = ::send(static_cast<SOCKET>(s), data, chunkOf(size), 0);
+    if (n == 0) return Transfer::WouldBlock;
+    return transferred(n, moved);
+}
+
+void shutdownSending(Socket s) { ::shutdown(static_cast<SOCKET>(s), SD_SEND); }
+
+void closeSocket(Socket s) { ::closesocket(static_cast<SOCKET>(s)); }
+
+bool waitForSockets(std::vector<SocketWait>& sockets, int timeoutMs) {
+    std::vector<WSAPOLLFD> polled(sockets.size());
+    for (std::size_t i = 0; i < sockets.size(); ++i) {
+        polled[i].fd = static_cast<SOCKET>(sockets[i].socket);
+        polled[i].events =
+            static_cast<SHORT>((sockets[i].wantRead ? POLLRDNORM : 0) | (sockets[i].wantWrite ? POLLWRNORM : 0));
+    }
+    const int ready = polled.empty() ? (::Sleep(timeoutMs < 0 ? INFINITE : static_cast<DWORD>(timeoutMs)), 0)
+                                     : ::WSAPoll(polled.data(), static_cast<ULONG>(polled.size()), timeoutMs < 0 ? -1 : timeoutMs);
+    for (std::size_t i = 0; i < sockets.size(); ++i) {
+        const SHORT r = ready > 0 ? polled[i].revents : 0;
+        sockets[i].readable = (r & POLLRDNORM) != 0;
+        sockets[i].writable = (r & POLLWRNORM) != 0;
+        sockets[i].failed = (r & (POLLERR | POLLHUP | POLLNVAL)) != 0;
+    }
+    return ready != SOCKET_ERROR;
+}
+
+bool makeWakeup(Wakeup& w) {
+    // WSAPoll waits on sockets only: a datagram socket on 127.0.0.1 that sends to itself.
+    const SOCKET s = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    if (s == INVALID_SOCKET) return false;
+    keepFromChildren(s);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = ::htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    if (::bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+        ::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || !makeNonBlocking(s)) {
+        ::closesocket(s);
+        return false;
+    }
+    w.receiver = w.sender = static_cast<Socket>(s);
     return true;
 }
 
-void closeSocket(Socket s) { ::closesocket(static_cast<SOCKET>(s)); }
+void wake(const Wakeup& w) {
+    const char one = 1;
+    ::send(static_cast<SOCKET>(w.sender), &one, 1, 0);
+}
+
+void drainWakeup(const Wakeup& w) {
+    char bytes[64];
+    while (::recv(static_cast<SOCKET>(w.receiver), bytes, sizeof bytes, 0) > 0) {
+    }
+}
 
 namespace {
 

@@ -29,6 +29,48 @@ inline bool isWordChar(std::uint32_t c) {
            (c >= 0x410 && c <= 0x44F) || c == 0x401 || c == 0x451;
 }
 
+// Whether a literal or set node accepts the code point at p; false past the end.
+inline bool nodeAccepts(const PatternNode& node, const std::uint32_t* text, std::size_t p, std::size_t length,
+                        bool ignoreCase) {
+    if (p >= length) return false;
+    const std::uint32_t c = text[p];
+    auto same = [c, ignoreCase](std::uint32_t x) { return ignoreCase ? sameLetter(c, x) : c == x; };
+    if (!node.isSet) return same(node.ch);
+    bool found = false;
+    for (const std::uint32_t member : node.members) {
+        if (same(member)) {
+            found = true;
+            break;
+        }
+    }
+    return found != node.negated;
+}
+
+// Whether a word boundary stands at p: a word character on one side of it and not the other.
+inline bool boundaryAt(const std::uint32_t* text, std::size_t p, std::size_t length) {
+    const bool before = p > 0 && p - 1 < length && isWordChar(text[p - 1]);
+    const bool after = p < length && isWordChar(text[p]);
+    return before != after;
+}
+
+// Walks the nodes from k on that consume at most one code point (boundaries and atoms without
+// "+"), moving k and p along, up to the next "+" atom or the end of the pattern. False as soon
+// as one of them refuses.
+inline bool walkSingles(const CompiledPattern& nodes, std::size_t& k, std::size_t& p, const std::uint32_t* text,
+                        std::size_t length, bool ignoreCase) {
+    for (; k < nodes.size(); ++k) {
+        const PatternNode& node = nodes[k];
+        if (node.isBoundary) {
+            if (!boundaryAt(text, p, length)) return false;
+        } else if (node.oneOrMore) {
+            return true;
+        } else if (!nodeAccepts(node, text, p++, length, ignoreCase)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Anchored at `pos`: the end of the match (possibly == pos, an empty match) or -1.
 // Allocates nothing; recursion depth is at most the number of oneOrMore nodes.
 std::int32_t matchAt(const CompiledPattern& nodes, std::size_t node, std::size_t pos,

@@ -47,7 +47,8 @@ std::string linePrefix(std::size_t lineNumber) {
 }
 
 // The matcher recurses once per "+" atom of a pattern, so their number bounds its stack depth;
-// far above any real pattern, far below what a thread's stack holds.
+// far above any real pattern, far below what a thread's stack holds. A "+" after "\b" repeats
+// nothing and never recurses, so it does not count.
 constexpr long maxRepeatedAtoms = 1000;
 
 bool isTagShaped(const std::string& field) {
@@ -91,7 +92,7 @@ std::vector<Rule> parseRules(const std::string& input, WarningList& warnings) {
                 } else {
                     compilePattern(rule.pattern, rule.nodes);
                     const auto repeated = std::count_if(rule.nodes.begin(), rule.nodes.end(),
-                                                        [](const PatternNode& n) { return n.oneOrMore; });
+                                                        [](const PatternNode& n) { return n.oneOrMore && !n.isBoundary; });
                     if (repeated > maxRepeatedAtoms) {
                         warnings.push_back(linePrefix(lineNumber) + "больше " + std::to_string(maxRepeatedAtoms) +
                                            " повторений «+» в шаблоне — пропущено");

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -11,6 +12,7 @@
 #include "rules/pattern.h"
 
 const char* const wordCharClass = "[0-9A-Za-z_А-яЁё]";
+const char* const runtimeObject = "__LUM__";
 
 namespace {
 
@@ -70,22 +72,33 @@ Brackets patternBrackets(const CompiledPattern& nodes) {
     return b;
 }
 
+// The words of a pattern as node ranges [first, last): runs of literal word characters without
+// "+" that hold at least one letter.
+std::vector<std::pair<std::size_t, std::size_t>> wordRanges(const CompiledPattern& nodes) {
+    std::vector<std::pair<std::size_t, std::size_t>> ranges;
+    std::size_t start = 0;
+    bool letters = false;
+    for (std::size_t k = 0; k <= nodes.size(); ++k) {
+        const bool inRun = k < nodes.size() && !nodes[k].isSet && !nodes[k].isBoundary &&
+                           isWordChar(nodes[k].ch) && !nodes[k].oneOrMore;
+        if (inRun) {
+            letters = letters || isLetter(nodes[k].ch);
+            continue;
+        }
+        if (letters) ranges.emplace_back(start, k);
+        start = k + 1;
+        letters = false;
+    }
+    return ranges;
+}
+
 std::vector<std::string> letterRuns(const CompiledPattern& nodes) {
     std::vector<std::string> runs;
-    CodePoints run;
-    auto finish = [&] {
-        if (std::any_of(run.begin(), run.end(), isLetter)) runs.push_back(encodeUtf8(run));
-        run.clear();
-    };
-    for (const PatternNode& node : nodes) {
-        const bool letter = !node.isSet && !node.isBoundary && isWordChar(node.ch);
-        if (letter && !node.oneOrMore) {
-            run.push_back(node.ch);
-        } else {
-            finish();
-        }
+    for (const auto& [first, last] : wordRanges(nodes)) {
+        CodePoints run;
+        for (std::size_t k = first; k < last; ++k) run.push_back(nodes[k].ch);
+        runs.push_back(encodeUtf8(run));
     }
-    finish();
     return runs;
 }
 
@@ -165,7 +178,8 @@ int libraryOf(const CodePoints& text) {
     return -1;
 }
 
-// Top-level "function NAME", "var NAME", "let NAME", "const NAME", "class NAME" of a library text.
+// Top-level "function NAME", "var NAME", "let NAME", "const NAME", "class NAME" and "NAME=" (a
+// global assigned without a declaration, as the canvas library's ctx) of a library text.
 void collectLibraryNames(const std::string& text, std::vector<std::string>& names) {
     std::size_t at = 0;
     while (at < text.size()) {
@@ -183,6 +197,14 @@ void collectLibraryNames(const std::string& text, std::vector<std::string>& name
                 if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
             }
         }
+        const CodePoints whole = decodeBytes(line);
+        std::size_t n = 0;
+        while (n < whole.size() && isNameChar(whole[n])) ++n;
+        if (n > 0 && isNameStart(whole[0]) && n < whole.size() && whole[n] == '=' &&
+            (n + 1 == whole.size() || whole[n + 1] != '=')) {
+            const std::string name = encodeUtf8(whole.data(), n);
+            if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+        }
         at = end + 1;
     }
 }
@@ -190,6 +212,15 @@ void collectLibraryNames(const std::string& text, std::vector<std::string>& name
 bool mentions(const std::vector<std::vector<std::string>>& paths, std::string_view first) {
     for (const auto& path : paths)
         if (!path.empty() && path.front() == first) return true;
+    return false;
+}
+
+// Whether a path names one of `methods` of the run-time object.
+bool callsRuntime(const std::vector<std::vector<std::string>>& paths, std::initializer_list<std::string_view> methods) {
+    for (const auto& path : paths)
+        if (path.size() == 2 && path.front() == runtimeObject &&
+            std::find(methods.begin(), methods.end(), path.back()) != methods.end())
+            return true;
     return false;
 }
 
@@ -217,7 +248,11 @@ WordRole judge(const Rule& rule, const RuleWords& words, const std::string& repl
         if (bare == value) return WordRole::Value;
     for (const char* io : {"console", "consolelog", "consoleclear", "alert", "prompt", "confirm"})
         if (mentions(paths, io)) return WordRole::Output;
-    if (mentions(paths, "ctx")) return WordRole::Drawing;
+    if (callsRuntime(paths, {"askNumber"})) return WordRole::Output;
+    if (mentions(paths, "ctx") ||
+        callsRuntime(paths, {"fillStyle", "strokeStyle", "lineWidth", "font", "fillRect", "strokeRect", "circle",
+                             "ring", "arc", "line", "fillText", "clearCanvas"}))
+        return WordRole::Drawing;
     if (!rule.nodes.empty() && !rule.nodes.front().isSet && !rule.nodes.front().isBoundary &&
         rule.nodes.front().ch == '.')
         return WordRole::Method;
@@ -270,24 +305,19 @@ bool sharedByAll(const std::unordered_map<std::string, std::string>& sharedPrefi
            found->second.size() >= phrase.size();
 }
 
-void appendJsonString(std::string& out, const std::string& s) {
-    out += '"';
-    for (const char ch : s) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c < 0x20) {
-            static const char hex[] = "0123456789abcdef";
-            out += "\\u00";
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        } else {
-            out += ch;
-        }
+// The one-letter escapes, which JSON.stringify prefers too, so the page's build and lum write
+// the same bytes; 0 for a character that has none.
+char jsonShortEscape(char c) {
+    switch (c) {
+        case '\b': return 'b';
+        case '\f': return 'f';
+        case '\n': return 'n';
+        case '\r': return 'r';
+        case '\t': return 't';
+        default: return 0;
     }
-    out += '"';
 }
+
 
 // One code point of a regular expression, escaped for where it stands.
 void appendRegexChar(std::string& out, std::uint32_t c, bool inClass) {
@@ -327,6 +357,34 @@ int wordness(const PatternNode& node) {
 
 }  // namespace
 
+void appendJsonString(std::string& out, const std::string& s) {
+    out += '"';
+    for (const char ch : s) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (const char shortForm = jsonShortEscape(ch)) {
+            out += '\\';
+            out += shortForm;
+        } else if (c < 0x20 || c == '<') {
+            static const char hex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            out += ch;
+        }
+    }
+    out += '"';
+}
+
+std::string jsonLiteral(const std::string& utf8) {
+    std::string out;
+    appendJsonString(out, utf8);
+    return out;
+}
+
 const char* roleName(WordRole role) {
     switch (role) {
         case WordRole::Library: return "library";
@@ -360,22 +418,39 @@ Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
                   std::max(0, r.opensBrace - p.opensBrace), std::max(0, r.closesBrace - p.closesBrace)};
         anyClosesParen = anyClosesParen || net[i].closesParen > 0;
         anyClosesBrace = anyClosesBrace || net[i].closesBrace > 0;
+        v.braces.push_back({net[i].opensBrace, net[i].closesBrace});
     }
     std::vector<std::vector<std::vector<std::string>>> allPaths(table.size());
     std::vector<std::string> encoded(table.size());  // each replacement in UTF-8, encoded once
-    std::vector<const std::string*> librariesRead;
+    std::vector<std::vector<std::string>> namesOfLibrary(builtinLibraryCount);
+    std::vector<bool> libraryRead(builtinLibraryCount), libraryNamed(builtinLibraryCount);
     for (std::size_t i = 0; i < table.size(); ++i) {
         const Rule& rule = table[i];
         const int libraryIndex = rule.replacement.size() < 64 ? -1 : libraryOf(rule.replacement);
         encoded[i] = libraryIndex >= 0 ? std::string(builtinLibraries()[libraryIndex].text) : encodeUtf8(rule.replacement);
         const std::string& replacement = encoded[i];
         const bool library = libraryIndex >= 0;
-        // A library that two rules insert (the long and the short directive) is read once; there
-        // are only the built-in ones to remember.
-        if (library && std::find(librariesRead.begin(), librariesRead.end(), &replacement) == librariesRead.end() &&
-            std::none_of(librariesRead.begin(), librariesRead.end(), [&](const std::string* t) { return *t == replacement; })) {
-            librariesRead.push_back(&replacement);
-            collectLibraryNames(replacement, v.libraryNames);
+        // A library that two rules insert (the long and the short directive) is read once, and
+        // its names get the phrase of the first of them that has words; there are only the
+        // built-in ones to remember.
+        if (library) {
+            std::vector<std::string>& names = namesOfLibrary[libraryIndex];
+            if (!libraryRead[libraryIndex]) {
+                libraryRead[libraryIndex] = true;
+                collectLibraryNames(replacement, names);
+                for (const std::string& name : names)
+                    if (std::find(v.libraryNames.begin(), v.libraryNames.end(), name) == v.libraryNames.end())
+                        v.libraryNames.push_back(name);
+            }
+            const std::string phrase = libraryNamed[libraryIndex] ? std::string() : joined(letterRuns(rule.nodes), " ");
+            if (!phrase.empty()) {
+                libraryNamed[libraryIndex] = true;
+                for (const std::string& name : names) {
+                    bool known = false;
+                    for (const auto& entry : v.libraryDirectives) known = known || entry.first == name;
+                    if (!known) v.libraryDirectives.emplace_back(name, phrase);
+                }
+            }
         }
         RuleWords words;
         words.rule = i;
@@ -414,6 +489,13 @@ Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
         while (k < prefix.size() && k < words.phrase.size() && prefix[k] == words.phrase[k]) ++k;
         prefix.resize(k);
     }
+    for (const RuleWords& words : v.rules) {
+        const auto& paths = allPaths[words.rule];
+        if (paths.size() != 1 || paths.front().size() != 1 || !isKeyword(paths.front().front())) continue;
+        bool known = false;
+        for (const auto& entry : v.keywords) known = known || entry.first == paths.front().front();
+        if (!known) v.keywords.emplace_back(paths.front().front(), words.phrase);
+    }
     std::unordered_set<std::string> listed;
     for (int pass = 0; pass < 2; ++pass) {
         for (std::size_t i = 0; i < v.rules.size(); ++i) {
@@ -448,11 +530,14 @@ std::vector<std::string> vocabularyWords(const Vocabulary& vocabulary) {
     return words;
 }
 
-std::string patternRegex(const CompiledPattern& nodes, bool ignoreCase) {
+std::string patternRegex(const CompiledPattern& nodes, bool ignoreCase, bool captureWords) {
     const std::string word = wordCharClass;
+    const auto words = captureWords ? wordRanges(nodes) : std::vector<std::pair<std::size_t, std::size_t>>();
+    std::size_t nextWord = 0;
     std::string out;
     for (std::size_t k = 0; k < nodes.size(); ++k) {
         const PatternNode& node = nodes[k];
+        if (nextWord < words.size() && words[nextWord].first == k) out += '(';
         if (node.isBoundary) {
             // Where a neighbour tells which side is the word, one look-around is enough.
             const int before = k > 0 ? wordness(nodes[k - 1]) : -1;
@@ -484,6 +569,10 @@ std::string patternRegex(const CompiledPattern& nodes, bool ignoreCase) {
             }
         }
         if (node.oneOrMore) out += '+';
+        if (nextWord < words.size() && words[nextWord].second == k + 1) {
+            out += ')';
+            ++nextWord;
+        }
     }
     return out;
 }

@@ -64,7 +64,23 @@ struct Vocabulary {
     // JavaScript name -> the learner's word (phrase) it came from, from the rules whose replacement
     // writes nothing but that one name (".length", "console.log", "ctx.fillRect("); table order wins.
     std::vector<std::pair<std::string, std::string>> reverse;
+    // Braces each rule of the table opens and closes beyond those its pattern consumes, in table
+    // order, whether its pattern has words or not ("\\):" rewritten to ") {" opens one).
+    struct Braces {
+        int opens = 0, closes = 0;
+    };
+    std::vector<Braces> braces;
+    // JavaScript keyword -> the learner's word, from the rules whose replacement names that keyword
+    // alone, brackets aside ("} else {" gives else -> иначе, "null" gives null -> пусто).
+    std::vector<std::pair<std::string, std::string>> keywords;
+    // Name a built-in library defines -> the phrase of the first rule that inserts that library.
+    std::vector<std::pair<std::string, std::string>> libraryDirectives;
 };
+
+// The run-time object that the table's checked words call ("__LUM__.circle(") and whose
+// methods the run-time layer defines; its drawing methods make drawing words, its asking
+// method an output word.
+extern const char* const runtimeObject;
 
 Vocabulary deriveVocabulary(const std::vector<Rule>& table);
 
@@ -77,11 +93,20 @@ std::vector<std::string> vocabularyWords(const Vocabulary& vocabulary);
 // A regular expression that matches what the compiled pattern matches, in the syntax both
 // ECMAScript (with the "u" flag) and Oniguruma read: letters under ignoreCase become classes of
 // their case pair, word boundaries become look-arounds over the matcher's word characters.
-std::string patternRegex(const CompiledPattern& nodes, bool ignoreCase);
+// With `captureWords`, each of the pattern's words (the runs RuleWords::words lists) is a
+// capturing group, numbered from 1 in order, and nothing else captures.
+std::string patternRegex(const CompiledPattern& nodes, bool ignoreCase, bool captureWords = false);
 
 // The vocabulary as JSON: {"words":[{"rule":n,"phrase":"…","words":[…],"role":"…","regex":"…",
 // "equality":bool}...],"library":[…],"reverse":{"js":"word"...}}.
 std::string vocabularyJson(const Vocabulary& vocabulary, const std::vector<Rule>& table);
+
+// A JSON string literal of UTF-8 text; control characters and "<" as \u escapes, so that the
+// JSON can stand inside an HTML script element.
+void appendJsonString(std::string& out, const std::string& s);
+// A JSON string literal of UTF-8 text; "<" is written \u003c, so the literal can stand inside an
+// HTML script element.
+std::string jsonLiteral(const std::string& utf8);
 
 // The characters the matcher counts as word characters, as a regular-expression class.
 extern const char* const wordCharClass;

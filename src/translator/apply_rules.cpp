@@ -1,5 +1,6 @@
 // Rule application: one scan per rule of the table, string literals protected, then the
 // fixed post-steps.
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -67,14 +68,19 @@ struct WorkText {
         // Lines: walk the old runs once, beside the matches.
         spareRuns.clear();
         std::size_t run = 0, out = 0, copied = 0;
+        // Runs are maximal (neighbours differ in line), so the runs that begin inside a copied
+        // stretch, after its first, are appended whole with their starts moved.
         auto copyLines = [&](std::size_t from, std::size_t to) {
             if (from >= to) return;
             while (run + 1 < runs.start.size() && runs.start[run + 1] <= from) ++run;
             spareRuns.push(out, runs.line[run]);
-            while (run + 1 < runs.start.size() && runs.start[run + 1] < to) {
-                ++run;
-                spareRuns.push(out + (runs.start[run] - from), runs.line[run]);
-            }
+            const std::size_t last = static_cast<std::size_t>(
+                std::lower_bound(runs.start.begin() + run + 1, runs.start.end(), static_cast<std::uint32_t>(to)) -
+                runs.start.begin());
+            const std::uint32_t shift = static_cast<std::uint32_t>(out - from);
+            for (std::size_t i = run + 1; i < last; ++i) spareRuns.start.push_back(runs.start[i] + shift);
+            spareRuns.line.insert(spareRuns.line.end(), runs.line.begin() + run + 1, runs.line.begin() + last);
+            if (last > run + 1) run = last - 1;
             out += to - from;
         };
         for (const translator::Match& m : matches) {

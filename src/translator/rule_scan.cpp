@@ -1,4 +1,4 @@
-// One rule's scan: the start filter, the vectorised searches and the memo-backed matcher.
+// One rule's scan: the start filter, the vectorised searches, and the scan's matcher.
 #include "translator/rule_scan.h"
 
 #include <algorithm>
@@ -201,7 +201,6 @@ struct Closer {
     }
 };
 
-
 }  // namespace
 
 std::size_t caseVariants(std::uint32_t c, bool ignoreCase, std::uint32_t out[3]) {
@@ -224,7 +223,7 @@ std::size_t findAnyOf(const std::uint32_t* text, std::size_t from, std::size_t n
                       std::size_t count) {
     StartFilter f;
     std::copy(values, values + count, f.first);
-    const bool wide = hasWideSearch();
+    [[maybe_unused]] const bool wide = hasWideSearch();  // unused where there is no AVX2 path
     switch (count) {
     case 1: return findCodePoint(text, from, n, values[0]);
 #if LUM_SCAN_AVX2
@@ -248,9 +247,7 @@ std::size_t findQuoteOrPair(const std::uint32_t* text, std::size_t from, std::si
 StartFilter makeStartFilter(const Rule& rule) {
     StartFilter f;
     const CompiledPattern& nodes = rule.nodes;
-    std::size_t oneOrMore = 0;
-    for (const PatternNode& node : nodes) oneOrMore += node.oneOrMore && !node.isBoundary;
-    f.mayExplode = oneOrMore >= 2;
+    for (const PatternNode& node : nodes) f.repeats = f.repeats || (node.oneOrMore && !node.isBoundary);
     const std::size_t k = nextConsuming(nodes, 0);
     if (k == nodes.size()) return f;  // boundaries only, or no node: never a non-empty match
     std::vector<std::uint32_t> first;
@@ -288,8 +285,7 @@ void scanRule(const Rule& rule, const StartFilter& filter, const std::uint32_t* 
 #else
     Closer closer{text, n, &findValue};
 #endif
-    const std::size_t budget = scratch.memoAfter == static_cast<std::size_t>(-1) ? 4 * n + 4096 : scratch.memoAfter;
-    MemoMatcher memo{rule.nodes, text, n, rule.ignoreCase, scratch, 0, 0, budget};
+    ScanMatcher matcher(rule.nodes, text, n, rule.ignoreCase, scratch);
     const EventFinder find = filter.kind != StartFilter::values ? nullptr
                              : wide ? wideFinders[filter.firstCount - 1][filter.secondCount]
                                     : narrowFinders[filter.firstCount - 1][filter.secondCount];
@@ -307,8 +303,7 @@ void scanRule(const Rule& rule, const StartFilter& filter, const std::uint32_t* 
                 continue;
             }
         }
-        const std::int32_t end = filter.mayExplode ? memo.match(0, p)
-                                                   : matchAt(rule.nodes, 0, p, text, n, rule.ignoreCase);
+        const std::int32_t end = filter.repeats ? matcher.match(p) : matchAt(rule.nodes, 0, p, text, n, rule.ignoreCase);
         if (end < 0 || static_cast<std::size_t>(end) <= p) {  // no match, or an empty one
             ++p;
             continue;

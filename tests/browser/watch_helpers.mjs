@@ -45,7 +45,9 @@ export async function startWatch(folder, sourceName) {
   fs.writeFileSync(path.join(bin, 'xdg-open'), `#!/bin/sh\nprintf '%s\\n' "$1" >> "${folder}/opened.log"\n`, {
     mode: 0o755,
   });
-  const child = spawn(exe, ['-w', sourceName], {
+  // LUM_WRAPPER (for example "wine") stands before the lum under test.
+  const wrapper = (process.env.LUM_WRAPPER ?? '').split(' ').filter(Boolean);
+  const child = spawn(wrapper[0] ?? exe, [...wrapper.slice(1), ...(wrapper.length ? [exe] : []), '-w', sourceName], {
     cwd: folder,
     env: { ...process.env, PATH: `${bin}:${process.env.PATH}`, LUM_HOME: path.join(folder, 'home') },
     stdio: ['ignore', 'pipe', 'pipe'],
@@ -56,7 +58,7 @@ export async function startWatch(folder, sourceName) {
   child.stderr.setEncoding('utf8');
   child.stdout.on('data', (text) => (watch.out += text));
   child.stderr.on('data', (text) => (watch.err += text));
-  const deadline = Date.now() + 15000;
+  const deadline = Date.now() + 30000;
   for (;;) {
     const found = /Страница: (http:\/\/127\.0\.0\.1:\d+\/) {2}\(Ctrl\+C — остановить\)\n/.exec(watch.out);
     if (found) {
@@ -112,7 +114,11 @@ export async function waitForPanel(page, text, timeout = 10000) {
   });
 }
 
-// Resolves once the page has a "/wait" request open.
-export function nextWaitRequest(page, timeout = 10000) {
-  return page.waitForRequest((request) => new URL(request.url()).pathname === '/wait', { timeout });
+// Resolves once a "/wait" request is open from the page, or from any page of a browser context
+// (the tabs of one browser share one poll, asked by whichever tab holds the lock).
+export function nextWaitRequest(pageOrContext, timeout = 10000) {
+  return pageOrContext.waitForEvent('request', {
+    predicate: (request) => new URL(request.url()).pathname === '/wait',
+    timeout,
+  });
 }

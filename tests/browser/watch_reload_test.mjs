@@ -74,25 +74,58 @@ test('a save reloads the open page, whose panel then shows the new output', asyn
   });
 });
 
-test('with two pages open, one save reloads both', async () => {
+// Opens `count` tabs of the served page, each showing `text`; counts the long polls the tabs
+// hold open at once (`pending`, `most`).
+async function openTabs(watch, count, text) {
+  const polls = { pending: 0, most: 0 };
+  const context = browser.context;
+  const onRequest = (request) => {
+    if (new URL(request.url()).pathname !== '/wait') return;
+    polls.most = Math.max(polls.most, ++polls.pending);
+  };
+  const onDone = (request) => {
+    if (new URL(request.url()).pathname === '/wait') polls.pending--;
+  };
+  context.on('request', onRequest);
+  context.on('requestfinished', onDone);
+  context.on('requestfailed', onDone);
+  polls.stop = () => {
+    context.off('request', onRequest);
+    context.off('requestfinished', onDone);
+    context.off('requestfailed', onDone);
+  };
+  const pages = [];
+  for (let i = 0; i < count; i++) {
+    const page = await context.newPage();
+    pages.push(page);
+    const loads = countLoads(page);
+    page.loads = loads;
+    // Far more tabs than the six connections a browser opens to one host: none waits for one.
+    await page.goto(watch.url, { timeout: 5000 });
+    await waitForPanel(page, text, 5000);
+  }
+  return { pages, polls };
+}
+
+test('eight tabs share one long poll, and one save reloads every one of them', async () => {
   await withWatch('вывести("раз");\n', async ({ watch, source }) => {
-    const pages = [await browser.context.newPage(), await browser.context.newPage()];
-    const loads = pages.map(countLoads);
-    for (const page of pages) {
-      const polling = nextWaitRequest(page);
-      await page.goto(watch.url);
-      await waitForPanel(page, 'раз');
-      await polling;
-    }
-    // Both long polls are open at the server before the save.
+    const polling = nextWaitRequest(browser.context);
+    const { pages, polls } = await openTabs(watch, 8, 'раз');
+    await polling;
     await sleep(300);
-    save(source, 'вывести("два");\n');
-    await Promise.all(pages.map((page) => waitForPanel(page, 'два')));
-    assert.deepEqual(
-      loads.map((l) => l.loads),
-      [2, 2],
-    );
-    for (const page of pages) await page.close();
+    try {
+      save(source, 'вывести("два");\n');
+      await Promise.all(pages.map((page) => waitForPanel(page, 'два')));
+      assert.deepEqual(
+        pages.map((page) => page.loads.loads),
+        Array(8).fill(2),
+      );
+      await sleep(500);
+      assert.equal(polls.most, 1, 'the tabs hold one long poll between them');
+    } finally {
+      polls.stop();
+      for (const page of pages) await page.close();
+    }
   });
 });
 
@@ -113,5 +146,31 @@ test('a reload by hand is served at once while the long poll is pending', async 
       await pollingAgain;
     }
     await page.close();
+  });
+});
+
+test('the warnings of the last compile stand over the page, with their line, until closed', async () => {
+  await withWatch('вывести("начало");\nвывести("нет конца);\n', async ({ watch, source }) => {
+    const page = await browser.context.newPage();
+    try {
+      await page.goto(watch.url);
+      const notes = page.locator('#лус-замечания');
+      await notes.waitFor({ timeout: 5000 });
+      const text = await notes.innerText();
+      assert.match(text, /Замечания к программе игра\.лумс/);
+      assert.match(text, /Предупреждение: строка 2: незакрытая кавычка " — текст после неё переведётся как код/);
+      assert.match(text, /2 \| вывести\("нет конца\);\n {2}\| \^{20}/);
+      // The page as written holds no warning: the server hands them over on a route of its own.
+      assert.doesNotMatch(fs.readFileSync(path.join(path.dirname(source), 'игра.html'), 'utf8'), /переведётся как код/);
+      await notes.getByRole('button', { name: 'Закрыть' }).click();
+      assert.equal(await notes.count(), 0);
+      // The next compile without warnings reloads the page, which shows none.
+      save(source, 'вывести("конец");\n');
+      await waitForPanel(page, 'конец');
+      await sleep(500);
+      assert.equal(await notes.count(), 0);
+    } finally {
+      await page.close();
+    }
   });
 });

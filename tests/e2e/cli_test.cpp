@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <tuple>
 
 #include "support/process.h"
 #include "support/temp_folder.h"
@@ -20,6 +21,12 @@ const std::string usage =
     "  lum.exe папка        — все .лумс/.лум в папке\n"
     "  lum.exe              — интерактивный режим\n"
     "  Абсолютный путь тоже принимается: lum.exe \"C:\\путь\\файл.лумс\"\n";
+// Lines of our own flags, after the usage text.
+const std::string ownUsage =
+    "  lum.exe --editor [папка] — расширение для VS Code по этому словарю:\n"
+    "      подсветка, задачи, «Проблемы» (по умолчанию — в текущую папку)\n"
+    "  lum.exe --playground [папка] — записать в папку (по умолчанию текущую) песочницу\n"
+    "      playground.html: ЛУМ скрипт в браузере с вашими правилами, без установки\n";
 
 const std::string formatPrompt =
     "\nФормат результата:\n"
@@ -72,7 +79,7 @@ TEST_F(Cli, HelpPrintsUsageAfterTheBannerAndStopsReading) {
     for (const char* flag : {"-h", "--help", "/?"}) {
         const ProcessResult r = lum({flag, "-x"});
         EXPECT_EQ(r.exitCode, 0) << flag;
-        EXPECT_EQ(afterBanner(r.out), usage) << flag;
+        EXPECT_EQ(afterBanner(r.out), usage + ownUsage) << flag;
     }
 }
 
@@ -82,6 +89,27 @@ TEST_F(Cli, UnknownFlagsStopWithExitCodeOne) {
         EXPECT_EQ(r.exitCode, 1) << flag;
         EXPECT_EQ(afterBanner(r.out), std::string("Неизвестный флаг: ") + flag + " (см. lum.exe -h)\n");
     }
+}
+
+TEST_F(Cli, EditorWritesTheExtensionIntoTheFolderAfterIt) {
+    writeFile(dir / "a.лумс", "1\n");
+    // arguments, exit code, where package.json and the .vsix land ("" when nowhere), output's start
+    const std::tuple<std::vector<std::string>, int, std::string, std::string> rows[] = {
+        {{"--editor"}, 0, ".", "Расширение для VS Code по словарю "},
+        {{"--editor", "новая", "-js"}, 0, "новая", "Расширение для VS Code по словарю "},
+        {{"--editor", "нет" + sep() + "глубже"}, 1, "", "Ошибка: не могу создать папку: нет" + sep() + "глубже\n"},
+        {{"a.лумс", "--editor"}, 1, "", "Ошибка: --editor пишет только расширение и не компилирует a.лумс"},
+        {{"--editor", "-h"}, 0, "", "Использование:\n"},
+    };
+    for (const auto& [args, code, where, start] : rows) {
+        const ProcessResult r = lum(args);
+        EXPECT_EQ(r.exitCode, code) << args[0];
+        EXPECT_EQ(afterBanner(r.out).rfind(start, 0), 0u) << r.out;
+        if (!where.empty())  // paths of this machine, whatever system lum is built for
+            EXPECT_TRUE(fileExists(dir / (where + "/lum.lum-script-2.7.0/package.json")) &&
+                        fileExists(dir / (where + "/lum-script-2.7.0.vsix")));
+    }
+    EXPECT_FALSE(fileExists(dir / "a.html"));
 }
 
 TEST_F(Cli, SlashArgumentsOtherThanHelpArePaths) {

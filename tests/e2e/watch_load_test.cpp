@@ -116,7 +116,6 @@ protected:
     void expectRecovered(long extraMemoryKb) {
         ASSERT_TRUE(running()) << "lum is gone\n" << out();
         EXPECT_EQ(ask(port, get("/")), pageReply);
-        // Connection threads end when their reply is sent or their client went idle too long.
         EXPECT_TRUE(eventually([&] { return statusField(lum.pid, "Threads") <= baselineThreads + 1; }, 30s))
             << statusField(lum.pid, "Threads") << " threads remain";
         const long rss = statusField(lum.pid, "VmRSS"), peak = statusField(lum.pid, "VmHWM");
@@ -141,8 +140,8 @@ protected:
         load();
         done = true;
         sampler.join();
-        // The server serves at most 64 connections at once, each on a thread of its own.
-        EXPECT_LE(peakThreads, 64 + baselineThreads);
+        // One server thread serves every connection.
+        EXPECT_LE(peakThreads, baselineThreads);
     }
 
     void TearDown() override {
@@ -252,8 +251,10 @@ TEST_F(WatchLoad, GarbageAndOverLongRequestsAreSurvived) {
     underLoad([&] {
         for (const std::string& request : requests) {
             const std::string reply = ask(port, request, 10s);
-            // Either nothing, or one of the server's own answers.
-            EXPECT_TRUE(reply.empty() || reply.rfind("HTTP/1.1 404 Not Found\r\n", 0) == 0 || reply == pageReply)
+            // Either nothing, or one of the server's own answers (403 for a request cut off
+            // before it said which host it is for).
+            EXPECT_TRUE(reply.empty() || reply.rfind("HTTP/1.1 404 Not Found\r\n", 0) == 0 ||
+                        reply.rfind("HTTP/1.1 403 Forbidden\r\n", 0) == 0 || reply == pageReply)
                 << reply.substr(0, 200);
         }
     });
@@ -295,7 +296,8 @@ TEST_F(WatchLoad, ClientsThatHangUpMidReplyDoNotHurtTheServer) {
     expectRecovered(128 * 1024);
 }
 
-TEST_F(WatchLoad, ARecompileEveryHundredMillisecondsWhileEightClientsWait) {
+// Saves half a second apart: each rests long enough (one polling period) to be compiled.
+TEST_F(WatchLoad, ARecompileEveryHalfSecondWhileEightClientsWait) {
     start("вывести(0)\n");
     std::atomic<bool> stop{false};
     std::atomic<int> reloads{0}, timeouts{0}, bad{0}, pages{0};
@@ -321,11 +323,11 @@ TEST_F(WatchLoad, ARecompileEveryHundredMillisecondsWhileEightClientsWait) {
                     }
                 }
             });
-        const auto end = Clock::now() + 6s;
+        const auto end = Clock::now() + 7s;
         for (int i = 1; Clock::now() < end; ++i) {
             writeFile(dir / "игра.лумс.saving", "вывести(" + std::to_string(i) + ")\n");
             std::rename((dir / "игра.лумс.saving").c_str(), (dir / "игра.лумс").c_str());
-            std::this_thread::sleep_for(100ms);
+            std::this_thread::sleep_for(500ms);
         }
         stop = true;
         // Wake the waiters still pending with one more change.

@@ -1,12 +1,7 @@
-// The watch server's request routing, its reply bytes and the reload signal, without sockets.
+// The watch server's request reading, Host check, routing and reply bytes, without sockets.
 #include "frontend/http.h"
 
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <thread>
-
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -31,6 +26,8 @@ INSTANTIATE_TEST_SUITE_P(
         RouteCase{"GET /wait HTTP/1.1\r\n\r\n", Route::Wait},
         RouteCase{"GET /wait?t=5 HTTP/1.1\r\n\r\n", Route::Wait},
         RouteCase{"GET /wait?", Route::Wait},
+        RouteCase{"GET /notes HTTP/1.1\r\n\r\n", Route::Notes},
+        RouteCase{"GET /notes?x HTTP/1.1\r\n\r\n", Route::Notes},
         RouteCase{"GET /favicon.ico HTTP/1.1\r\n\r\n", Route::NotFound},
         RouteCase{"GET /wait/ HTTP/1.1\r\n\r\n", Route::NotFound},
         RouteCase{"GET /Index.html HTTP/1.1\r\n\r\n", Route::NotFound},
@@ -92,44 +89,94 @@ TEST(Replies, PageHeaderCarriesTheByteLength) {
               "18446744073709551615\r\nConnection: close\r\n\r\n");
 }
 
-TEST(ReloadSignal, TimesOutWithoutARecompile) {
-    std::mutex lock;
-    ReloadSignal signal;
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(awaitReload(lock, signal, 150ms));
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 150ms);
+struct ArrivalCase {
+    std::string request;
+    Arrival expected;
+};
+
+class RequestArrivalTest : public testing::TestWithParam<ArrivalCase> {};
+
+TEST_P(RequestArrivalTest, DecidesTheSameWhetherTheBytesComeAtOnceOrOneByOne) {
+    const ArrivalCase& c = GetParam();
+    std::size_t searched = 0;
+    EXPECT_EQ(requestArrival(c.request, searched), c.expected) << c.request;
+    // One byte at a time, carrying the progress: nothing decided before the last byte that
+    // decides, and the same answer at the end.
+    searched = 0;
+    Arrival last = Arrival::More;
+    for (std::size_t n = 1; n <= c.request.size() && last == Arrival::More; ++n)
+        last = requestArrival(std::string_view(c.request).substr(0, n), searched);
+    EXPECT_EQ(last, c.expected) << c.request;
 }
 
-TEST(ReloadSignal, AnUnseenRecompileAnswersTheNextWaitAtOnceAndOnlyIt) {
-    std::mutex lock;
-    ReloadSignal signal;
-    announceReload(lock, signal);
-    announceReload(lock, signal);  // two recompiles before anyone asked: one reload
-    EXPECT_TRUE(awaitReload(lock, signal, 0ms));
-    EXPECT_FALSE(awaitReload(lock, signal, 50ms));
-    announceReload(lock, signal);
-    EXPECT_TRUE(awaitReload(lock, signal, 0ms));
+INSTANTIATE_TEST_SUITE_P(
+    Requests, RequestArrivalTest,
+    testing::Values(ArrivalCase{"GET / HTTP/1.1\r\nHost: 127.0.0.1:8137\r\n\r\n", Arrival::HeaderEnded},
+                    ArrivalCase{"GET / HTTP/1.1\nHost: x\n\n", Arrival::HeaderEnded},
+                    ArrivalCase{"GET / HTTP/1.1\r\nCookie: " + std::string(4000, 'c') + "\r\n\r\n", Arrival::HeaderEnded},
+                    ArrivalCase{"GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n", Arrival::More},
+                    ArrivalCase{"GET /wait", Arrival::More},
+                    ArrivalCase{"GET", Arrival::More},
+                    ArrivalCase{"  \tGE", Arrival::More},
+                    ArrivalCase{std::string("GET /\0wait HTTP/1.1\r\n", 22), Arrival::HeaderEnded},
+                    ArrivalCase{"\r\n\r\n", Arrival::HeaderEnded},
+                    // The first word settles a request that gets no reply before its headers end.
+                    ArrivalCase{"POST / HTTP/1.1\r\nContent-Length: 9", Arrival::NoReplyDue},
+                    ArrivalCase{"GETX", Arrival::NoReplyDue},
+                    ArrivalCase{"get /", Arrival::NoReplyDue},
+                    ArrivalCase{std::string(100000, 'A'), Arrival::NoReplyDue},
+                    ArrivalCase{"GET " + std::string(requestByteLimit, '/'), Arrival::LimitReached}));
+
+struct HostCase {
+    std::string request;
+    bool whole;
+    bool allowed;
+};
+
+class HostAllowedTest : public testing::TestWithParam<HostCase> {};
+
+TEST_P(HostAllowedTest, AnswersOnlyRequestsForThisServer) {
+    EXPECT_EQ(hostAllowed(GetParam().request, GetParam().whole, 8137), GetParam().allowed) << GetParam().request;
 }
 
-TEST(ReloadSignal, ARecompileWakesEveryPendingWait) {
-    std::mutex lock;
-    ReloadSignal signal;
-    std::atomic<int> reloaded{0};
-    std::vector<std::thread> waiters;
-    for (int i = 0; i < 3; ++i)
-        waiters.emplace_back([&] {
-            if (awaitReload(lock, signal, 5s)) ++reloaded;
-        });
-    // Every waiter must be waiting before the recompile; a late one would see it unseen
-    // only if nobody else had answered, so give them time to block.
-    std::this_thread::sleep_for(200ms);
-    const auto start = std::chrono::steady_clock::now();
-    announceReload(lock, signal);
-    for (auto& t : waiters) t.join();
-    EXPECT_EQ(reloaded.load(), 3);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-    // Those waits saw the recompile: the next one waits again.
-    EXPECT_FALSE(awaitReload(lock, signal, 50ms));
+INSTANTIATE_TEST_SUITE_P(
+    Requests, HostAllowedTest,
+    testing::Values(HostCase{"GET / HTTP/1.1\r\nHost: 127.0.0.1:8137\r\n\r\n", true, true},
+                    HostCase{"GET / HTTP/1.1\r\nhost:localhost:8137\r\n\r\n", true, true},
+                    HostCase{"GET / HTTP/1.1\r\nHOST:  LocalHost:8137 \r\n\r\n", true, true},
+                    HostCase{"GET / HTTP/1.1\r\nAccept: */*\r\nHost: 127.0.0.1\r\n\r\n", true, true},
+                    HostCase{"GET / HTTP/1.1\r\nHost: 127.0.0.1:8138\r\n\r\n", true, false},
+                    HostCase{"GET / HTTP/1.1\r\nHost: 127.0.0.1:08137\r\n\r\n", true, false},
+                    HostCase{"GET / HTTP/1.1\r\nHost: 127.0.0.1:\r\n\r\n", true, false},
+                    HostCase{"GET / HTTP/1.1\r\nHost: evil.example:8137\r\n\r\n", true, false},
+                    HostCase{"GET / HTTP/1.1\r\nHost: 127.0.0.1.evil.example:8137\r\n\r\n", true, false},
+                    HostCase{"GET / HTTP/1.1\r\nHost: localhost.:8137\r\n\r\n", true, false},
+                    HostCase{"GET / HTTP/1.1\r\nHost: 127.0.0.1:8137\r\nHost: evil.example\r\n\r\n", true, false},
+                    HostCase{"GET / HTTP/1.1\r\nX-Host: evil\r\nHost: 127.0.0.1:8137\r\n\r\n", true, true},
+                    // Only the header block counts: a "Host:" in a body or past a zero byte does not.
+                    HostCase{"GET / HTTP/1.1\r\n\r\nHost: evil.example", true, true},
+                    HostCase{std::string("GET / HTTP/1.1\r\nHost: 127.0.0.1:8137\r\n\0Host: e\r\n", 44), true, true},
+                    // Without a Host header: answered when the header block came whole.
+                    HostCase{"GET / HTTP/1.0\r\n\r\n", true, true},
+                    HostCase{"GET /", true, true},
+                    HostCase{"GET /" + std::string(3000, 'x'), false, false},
+                    // A request cut off mid-line: the cut line does not count.
+                    HostCase{"GET / HTTP/1.1\r\nHost: 127.0.0.1:81370", false, false},
+                    HostCase{"GET / HTTP/1.1\r\nHost: 127.0.0.1:8137\r\nCookie: cc", false, true}));
+
+TEST(WaitBuild, IsTheBuildValueOfTheTargetsQuery) {
+    EXPECT_EQ(waitBuild("GET /wait?build=00ff HTTP/1.1\r\n"), "00ff");
+    EXPECT_EQ(waitBuild("GET /wait?t=5&build=ab&x=1 HTTP/1.1\r\n"), "ab");
+    EXPECT_EQ(waitBuild("GET /wait?rebuild=ab HTTP/1.1\r\n"), "");
+    EXPECT_EQ(waitBuild("GET /wait HTTP/1.1\r\nX: ?build=ab\r\n"), "");
+    EXPECT_EQ(waitBuild("GET /wait?build= HTTP/1.1\r\n"), "");
+}
+
+TEST(Replies, NotesAreJsonWithEveryLineEscaped) {
+    EXPECT_EQ(notesReply("0a", "и\"гра.лумс", {"ПРЕДУПРЕЖДЕНИЕ [x]: строка 2: \\ \"\t\x01", "b"}),
+              "HTTP/1.1 200 OK\r\nContent-Type: application/json; charset=utf-8\r\nCache-Control: no-store\r\n"
+              "Content-Length: 127\r\nConnection: close\r\n\r\n"
+              "{\"build\":\"0a\",\"file\":\"и\\\"гра.лумс\",\"notes\":[\"ПРЕДУПРЕЖДЕНИЕ [x]: строка 2: \\\\ \\\"\\u0009\\u0001\",\"b\"]}");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "embedded/runtimePageOutput.h"
 #include "embedded/runtimePanel.h"
 #include "embedded/runtimePoll.h"
+#include "embedded/runtimeWordsJs.h"
 #include "output/page.h"
 
 namespace {
@@ -64,13 +65,15 @@ TEST(EscapeHtml, WritesOnlyAmpersandAndAngleBracketsAsEntities) {
 }
 
 TEST(Page, IsTheFourteenPiecesInOrder) {
-    const std::string page = buildPage("console.log(1);", "[1]", "игра", "вывести 1", false);
-    std::string runtime = std::string(runtimePageOutput) + std::string(runtimePanel) + std::string(runtimePageErrors);
+    const std::string words = "__LUM__.словарь({});\n";
+    const std::string page = buildPage("console.log(1);", "[1]", "игра", "вывести 1", false, words);
+    std::string runtime = std::string(runtimeWordsJs) + std::string(runtimePageOutput) + std::string(runtimePanel) +
+                          std::string(runtimePageErrors);
     const std::string upToRuntime = head + "игра" + afterTitle + "вывести 1" + "\n</div>\n" + "<script>\n";
     const std::size_t offset =
-        countLines(upToRuntime) + countLines(runtime) + 1 + 1 + 1;  // "</script>\n", the map line, the body tag
+        countLines(upToRuntime) + countLines(runtime) + 1 + 1 + 1 + 1;  // words, "</script>\n", map, body tag
     runtime = replaceAll(runtime, "__OFFSET__", std::to_string(offset));
-    const std::string expected = upToRuntime + runtime + "</script>\n" +
+    const std::string expected = upToRuntime + runtime + words + "</script>\n" +
                                  "<script>window.__LUM_LINES__ = [1];</script>\n" + bodyTag +
                                  "console.log(1);" + "\n</script>\n" + tail;
     EXPECT_EQ(page, expected);
@@ -154,11 +157,21 @@ TEST(Page, PollScriptOnlyWithTheWatchFlag) {
     const std::string watched = buildPage("x();", "[1]", "t", "x", true);
     EXPECT_EQ(plain.find("/wait"), std::string::npos);
     EXPECT_EQ(plain.find("лусОпрос"), std::string::npos);
-    const std::string poll = "<script>\n" + std::string(runtimePoll) + "</script>\n";
-    EXPECT_NE(watched.find("\n</script>\n" + poll + tail), std::string::npos);
-    for (const char* text : {"лусОпрос", "'/wait'", "fetch(", "status === 200", "location.reload()",
-                             "setTimeout(лусОпрос, 800)", "setTimeout(лусОпрос, 1200)"})
-        EXPECT_NE(std::string(runtimePoll).find(text), std::string::npos) << text;
+    EXPECT_EQ(watchPageBuild(plain), "");
+    // The watch scripts carry the page's build id: 16 hex digits that follow what the page holds.
+    const std::string build = watchPageBuild(watched);
+    ASSERT_EQ(build.size(), 16u);
+    EXPECT_EQ(build.find_first_not_of("0123456789abcdef"), std::string::npos);
+    EXPECT_EQ(watched.find("__LUM_BUILD__"), std::string::npos);
+    EXPECT_NE(watchPageBuild(buildPage("y();", "[1]", "t", "x", true)), build);
+    EXPECT_NE(watchPageBuild(buildPage("x();", "[1]", "t", "x ", true)), build);
+    const std::size_t poll = watched.find("\n</script>\n<script>\n") + 11;
+    EXPECT_EQ(watched.substr(poll, 9), "<script>\n");
+    EXPECT_EQ(watched.compare(watched.size() - tail.size() - 10, 10, "</script>\n"), 0);
+    for (const char* text : {"лусОпрос", "'/wait?build=' + сборка", "fetch(", "status === 200", "location.reload()",
+                             "setTimeout(лусОпрос, 800)", "setTimeout(лусОпрос, 1200)", "BroadcastChannel",
+                             "navigator.locks", "'/notes'"})
+        EXPECT_NE(watched.find(text, poll), std::string::npos) << text;
     // The poll script stands below the body, so the offset is the same with and without it.
     EXPECT_EQ(watched.substr(0, watched.find(bodyTag)), plain.substr(0, plain.find(bodyTag)));
 }

@@ -6,6 +6,7 @@
 #include "embedded/runtimeFileErrors.h"
 #include "embedded/runtimeFileOutput.h"
 #include "embedded/runtimePanel.h"
+#include "embedded/runtimeWordsJs.h"
 #include "output/page.h"
 
 namespace {
@@ -22,16 +23,21 @@ std::size_t countLines(const std::string& s) {
 }  // namespace
 
 TEST(ScriptFile, IsTheEightPiecesInOrder) {
-    const std::string file = buildScriptFile("массив.лумс", "[1,2]", "a();\nb();");
+    const std::string words = "__LUM__.словарь({});\n";
+    const std::string file = buildScriptFile("массив.лумс", "[1,2]", "a();\nb();", words);
     const std::string top = "// массив.лумс — скомпилировано ЛУМ скрипт (ЛУМ2.7)\n"
-                            "var __LUM_LINES__ = [1,2];\n" +
-                            offsetLine + std::string(runtimeFileOutput) + std::string(runtimePanel);
+                            "var __LUM_LINES__ = [1,2];\n" + offsetLine + std::string(runtimeWordsJs) +
+                            std::string(runtimeFileOutput) + std::string(runtimePanel);
     std::string handler(runtimeFileErrors);
-    const std::size_t own = countLines(top) + countLines(handler);
-    const std::size_t at = handler.find("__FILE_LINES__");
-    ASSERT_NE(at, std::string::npos);
-    handler.replace(at, 14, std::to_string(own));
-    EXPECT_EQ(file, top + handler + "a();\nb();" + "\n");
+    const std::size_t own = countLines(top) + countLines(handler) + 1;
+    // Every placeholder of the handler, and nothing else, becomes the count.
+    std::size_t replaced = 0;
+    for (std::size_t at = handler.find("__FILE_LINES__"); at != std::string::npos; at = handler.find("__FILE_LINES__")) {
+        handler.replace(at, 14, std::to_string(own));
+        ++replaced;
+    }
+    EXPECT_EQ(replaced, 2u);
+    EXPECT_EQ(file, top + handler + words + "a();\nb();" + "\n");
 }
 
 TEST(ScriptFile, HandlerSubtractsTheOffsetAndTheFileOwnLinesAboveTheBody) {
@@ -52,7 +58,7 @@ TEST(ScriptFile, RuntimeHoldsItsNamesAndTheShortTable) {
     for (const char* text : {"typeof window", "!window.onerror", "сообщение, источник, строка", "'У вас ошибка '",
                              "' (около строки '", "window.__LUM_LINES__"})
         EXPECT_NE(handler.find(text), std::string::npos) << text;
-    EXPECT_NE(handler.find("строкаПрограммы + ')')"), std::string::npos);
+    EXPECT_NE(handler.find("строкаПрограммы + ')'"), std::string::npos);
     EXPECT_EQ(handler.find("вашей программы)"), std::string::npos);
     EXPECT_EQ(handler.find("style.color"), std::string::npos);
     const char* table[][2] = {

@@ -204,7 +204,13 @@ SOCKET connectTo(std::uint16_t port) {
 
 }  // namespace
 
-TEST(Win32Platform, LoopbackServerReceivesWithTimeoutAndSendsEverything) {
+// Waits up to `ms` for one socket; whether it became ready as asked.
+bool ready(platform::Socket s, bool read, int ms) {
+    std::vector<platform::SocketWait> waits{{s, read, !read}};
+    return platform::waitForSockets(waits, ms) && (read ? waits[0].readable || waits[0].failed : waits[0].writable);
+}
+
+TEST(Win32Platform, LoopbackServerWaitsReceivesAndSendsEverythingWithoutBlocking) {
     ASSERT_TRUE(platform::startSockets());
     platform::Socket listener = platform::invalidSocket;
     const std::uint16_t port = listenSomewhere(listener, 39100);
@@ -214,53 +220,63 @@ TEST(Win32Platform, LoopbackServerReceivesWithTimeoutAndSendsEverything) {
     platform::Socket second = platform::invalidSocket;
     EXPECT_EQ(platform::listenLoopback(port, 8, second), platform::ListenResult::PortBusy);
 
+    platform::Socket server = platform::invalidSocket;
+    EXPECT_EQ(platform::acceptConnection(listener, server), platform::AcceptResult::NoneWaiting);
     const SOCKET client = connectTo(port);
     ASSERT_NE(client, INVALID_SOCKET);
-    const platform::Socket server = platform::acceptConnection(listener);
-    ASSERT_NE(server, platform::invalidSocket);
+    ASSERT_TRUE(ready(listener, true, 5000));
+    ASSERT_EQ(platform::acceptConnection(listener, server), platform::AcceptResult::Accepted);
 
     char buffer[2048];
-    // Nothing sent yet: the wait ends by itself with 0.
+    std::size_t n = 0;
+    // Nothing sent yet: the wait ends by itself, and a receive does not block.
     const DWORD before = ::GetTickCount();
-    EXPECT_EQ(platform::receiveSome(server, buffer, sizeof buffer, 300), 0);
+    EXPECT_FALSE(ready(server, true, 300));
     EXPECT_GE(::GetTickCount() - before, 200u);
+    EXPECT_EQ(platform::receiveSome(server, buffer, sizeof buffer, n), platform::Transfer::WouldBlock);
 
     const std::string request = "GET /wait HTTP/1.1\r\n\r\n";
     ASSERT_EQ(::send(client, request.data(), static_cast<int>(request.size()), 0), static_cast<int>(request.size()));
-    const int got = platform::receiveSome(server, buffer, sizeof buffer, 5000);
-    ASSERT_EQ(got, static_cast<int>(request.size()));
-    EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(got)), request);
+    ASSERT_TRUE(ready(server, true, 5000));
+    ASSERT_EQ(platform::receiveSome(server, buffer, sizeof buffer, n), platform::Transfer::Moved);
+    EXPECT_EQ(std::string(buffer, n), request);
 
-    // Far more than one send takes at once: the reader must see every byte in order.
+    // Another thread ends a wait early.
+    platform::Wakeup wakeup;
+    ASSERT_TRUE(platform::makeWakeup(wakeup));
+    std::thread waker([&] {
+        ::Sleep(100);
+        platform::wake(wakeup);
+    });
+    EXPECT_TRUE(ready(wakeup.receiver, true, 5000));
+    waker.join();
+    platform::drainWakeup(wakeup);
+    EXPECT_FALSE(ready(wakeup.receiver, true, 0));
+
+    // Far more than one send takes at once: the reader must see every byte in order, then the end.
     std::string page(8 * 1024 * 1024, '\0');
     for (std::size_t i = 0; i < page.size(); ++i) page[i] = static_cast<char>('a' + i % 26);
     std::string received;
     std::thread reader([&] {
         char chunk[65536];
-        for (int n; (n = ::recv(client, chunk, sizeof chunk, 0)) > 0;) received.append(chunk, static_cast<std::size_t>(n));
+        for (int got; (got = ::recv(client, chunk, sizeof chunk, 0)) > 0;) received.append(chunk, static_cast<std::size_t>(got));
     });
-    EXPECT_TRUE(platform::sendAll(server, page.data(), page.size()));
-    platform::closeSocket(server);
+    for (std::size_t sent = 0; sent < page.size();) {
+        ASSERT_TRUE(ready(server, false, 5000));
+        const platform::Transfer t = platform::sendSome(server, page.data() + sent, page.size() - sent, n);
+        ASSERT_NE(t, platform::Transfer::Failed);
+        ASSERT_NE(t, platform::Transfer::Closed);
+        if (t == platform::Transfer::Moved) sent += n;
+    }
+    platform::shutdownSending(server);
     reader.join();
     EXPECT_EQ(received.size(), page.size());
     EXPECT_TRUE(received == page);
 
+    // The client closes: the server reads the end.
     ::closesocket(client);
-    platform::closeSocket(listener);
-}
-
-TEST(Win32Platform, ReceiveReportsAPeerThatClosed) {
-    ASSERT_TRUE(platform::startSockets());
-    platform::Socket listener = platform::invalidSocket;
-    const std::uint16_t port = listenSomewhere(listener, 39400);
-    ASSERT_NE(port, 0);
-    const SOCKET client = connectTo(port);
-    ASSERT_NE(client, INVALID_SOCKET);
-    const platform::Socket server = platform::acceptConnection(listener);
-    ASSERT_NE(server, platform::invalidSocket);
-    ::closesocket(client);
-    char buffer[64];
-    EXPECT_LE(platform::receiveSome(server, buffer, sizeof buffer, 5000), 0);
+    ASSERT_TRUE(ready(server, true, 5000));
+    EXPECT_EQ(platform::receiveSome(server, buffer, sizeof buffer, n), platform::Transfer::Closed);
     platform::closeSocket(server);
     platform::closeSocket(listener);
 }

@@ -37,6 +37,12 @@ Loaded load(const std::string& bytes) {
 
 const std::string old = "old||g";
 
+std::string times(const std::string& piece, int count) {
+    std::string out;
+    for (int i = 0; i < count; ++i) out += piece;
+    return out;
+}
+
 TEST(LoadRules, FieldsQuotingAndWarnings) {
     struct Row {
         std::string file;
@@ -101,6 +107,10 @@ TEST(LoadRules, FieldsQuotingAndWarnings) {
         {"x,}{,g", {"x|}{|g"}, {}},
         {"x,{LIB_MATH} ,g", {"x|{LIB_MATH} |g"}, {}},
         {"x, {LIB_MATH},g", {"x| {LIB_MATH}|g"}, {}},
+        // the matcher recurses once per "+" atom; "\\b+" never recurses and is not counted
+        {times("a+", 1001) + ",y,g\na,b,g", {"a|b|g"}, {w + "1: больше 1000 повторений «+» в шаблоне — пропущено"}},
+        {times("a+", 1000) + ",y,g", {times("a+", 1000) + "|y|g"}, {}},
+        {times("\\b+", 1001) + "a,y,g", {times("\\b+", 1001) + "a|y|g"}, {}},
     };
     for (const Row& row : rows) {
         const Loaded got = load(row.file);

@@ -56,8 +56,35 @@ TEST(Vocabulary, LearnersWordForJavaScriptNames) {
         {"console", "вывести"}, {"console.log", "вывести"},  {"fillRect", "прямоугольник"},
         {"Math", ""},          {"ctx", ""},                  {"width", ""},  // inline code speaks for no one
         {"if", ""},            {"раз", ""},
+        {"__LUM__.circle", "круг"}, {"circle", "круг"},     {"__LUM__.randomInt", "случайное_целое"},
+        {"__LUM__", ""},       {"check", ""},                // the run-time object and the loop guard: no one's
     };
     for (const auto& [js, word] : rows) EXPECT_EQ(learnerWordFor(v, js), word) << js;
+}
+
+// Keywords and the names of the built-in libraries, for messages about them.
+TEST(Vocabulary, LearnersWordForKeywordsAndTheLibraryThatDefinesAName) {
+    const Vocabulary v = deriveVocabulary(projectRules());
+    auto find = [](const std::vector<std::pair<std::string, std::string>>& pairs, const std::string& key) {
+        for (const auto& [k, value] : pairs)
+            if (k == key) return value;
+        return std::string();
+    };
+    const std::pair<const char*, const char*> keywords[] = {
+        {"else", "иначе"}, {"if", "если"}, {"let", "пусть"}, {"const", "константа"}, {"function", "функция"},
+        {"return", "вернуть"}, {"break", "прервать"}, {"of", "из"}, {"null", "пусто"}, {"undefined", "неопределено"},
+        {"true", "истина"}, {"while", ""},  // «пока» writes the loop guard's names too
+    };
+    for (const auto& [js, word] : keywords) EXPECT_EQ(find(v.keywords, js), word) << js;
+    const std::pair<const char*, const char*> libraries[] = {
+        {"ctx", "подключить библиотеку расширенной работы с холстом"},
+        {"кв_корень", "подключить библиотеку расширенной математики"},
+        {"код_в_одну_строку", "подключить библиотеку кода в одну строку"}, {"вывести", ""},
+    };
+    for (const auto& [name, phrase] : libraries) EXPECT_EQ(find(v.libraryDirectives, name), phrase) << name;
+    const Vocabulary own = deriveVocabulary(rulesFrom("\\bnone\\b,null,gi\n\\bcanvas\\b,{LIB_CANVAS},gi\n"));
+    EXPECT_EQ(find(own.keywords, "null"), "none");
+    EXPECT_EQ(find(own.libraryDirectives, "ctx"), "canvas");
 }
 
 TEST(Vocabulary, ATeachersOwnWordsGetTheirRoles) {
@@ -72,6 +99,29 @@ TEST(Vocabulary, ATeachersOwnWordsGetTheirRoles) {
     EXPECT_EQ(learnerWordFor(v, "log"), "say");
     // Nothing closes the "(" of a table without a closing word: no header opener then.
     EXPECT_EQ(roleOf(deriveVocabulary(rulesFrom("\\bwhen\\b,if (,gi\n")), "when"), "other");
+}
+
+}  // namespace
+
+TEST(Vocabulary, WordsCapturedInTheRegexAndBracesOfEveryRule) {
+    const std::vector<Rule> table = rulesFrom("\\bиначе +если\\b,} else if (,g\n\\):,) {,g\n\\bx1_\\d+,y,g\n");
+    EXPECT_EQ(patternRegex(table[0].nodes, false, true),
+              "(?<![0-9A-Za-z_А-яЁё])(иначе) +(если)(?![0-9A-Za-z_А-яЁё])");
+    EXPECT_EQ(patternRegex(table[2].nodes, false, true), "(?<![0-9A-Za-z_А-яЁё])(x1_)[0123456789]+");
+    std::vector<std::pair<int, int>> braces;  // the wordless "\):" too
+    for (const auto& b : deriveVocabulary(table).braces) braces.emplace_back(b.opens, b.closes);
+    EXPECT_EQ(braces, (std::vector<std::pair<int, int>>{{0, 1}, {1, 0}, {0, 0}}));
+}
+
+namespace {
+
+// The rules reach the playground page as one JSON string inside a script element.
+TEST(Vocabulary, JsonStringsStandInsideAScriptElement) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"слово", "\"слово\""},  {"a\"b\\c", "\"a\\\"b\\\\c\""},  {"</script><!--", "\"\\u003c/script>\\u003c!--\""},
+        {"\n\r\t\b\f", "\"\\n\\r\\t\\b\\f\""},  {"\x01\x1f", "\"\\u0001\\u001f\""},
+    };
+    for (const auto& [text, json] : rows) EXPECT_EQ(jsonLiteral(text), json) << text;
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The optimised rule application against the plain one: random rules and texts, the shipped
-// vocabulary over every example and over generated benchmark sources, and patterns whose
-// backtracking explodes. Code points, line numbers and trace lines must all agree.
+// vocabulary over every example and over generated benchmark sources, long runs, and patterns
+// whose backtracking explodes. Code points, line numbers and trace lines must all agree.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -149,7 +149,7 @@ TEST(ApplyRulesEquivalence, ShippedVocabularyOverBenchmarkSources) {
     EXPECT_EQ(reference_apply::compareWithReference(standInRules, text, false), "");
 }
 
-TEST(ApplyRulesEquivalence, ExplodingBacktrackingGivesTheSpecifiedResult) {
+TEST(ApplyRulesEquivalence, ExplodingBacktrackingGivesThePlainResult) {
     // Small enough for the plain matcher, large enough for the failure memo to take over.
     for (const std::size_t length : {10u, 30u, 60u}) {
         for (const char* tail : {"", "b", "ab", "a b"}) {
@@ -161,28 +161,92 @@ TEST(ApplyRulesEquivalence, ExplodingBacktrackingGivesTheSpecifiedResult) {
     }
 }
 
-TEST(ApplyRulesEquivalence, FailureMemoFromTheFirstCallFindsTheSameMatches) {
-    // Ordinary scans never reach the memo's threshold; here it is on from the first recursive
-    // call, so every remembered failure and every skipped end is exercised.
+// One rule's matches as trace lines: the product's scan with its failure sets set up after
+// `memoAfter` steps, or the plain pass.
+std::string scanned(const Rule& rule, const CodeText& text, std::size_t memoAfter) {
+    std::vector<translator::Match> matches;
+    translator::ScanScratch scratch;
+    scratch.memoAfter = memoAfter;
+    translator::scanRule(rule, translator::makeStartFilter(rule), text.chars.data(), text.chars.size(), matches,
+                         scratch);
+    std::string found;
+    for (const translator::Match& m : matches) found += reference_apply::traceLine(m.end - m.start, m.start, rule.pattern);
+    return found;
+}
+std::string plainScanned(const Rule& rule, const CodeText& text) {
+    CodeText plain = text;
+    std::string expected;
+    reference_apply::plainApplyRule(rule, plain, &expected);
+    return expected;
+}
+
+TEST(ApplyRulesEquivalence, ScanMatcherFindsTheSameMatchesWhateverItsBudget) {
+    // Failure sets from the first step, from a step in the middle of the scan, or never; texts of
+    // scattered code points or of runs, short enough for the plain matcher's backtracking.
+    const std::size_t never = static_cast<std::size_t>(-2);
     for (unsigned seed = 1; seed <= 3000; ++seed) {
         std::mt19937 rng(seed);
-        Rule rule = randomRule(rng);
-        if (std::count_if(rule.nodes.begin(), rule.nodes.end(),
-                          [](const PatternNode& node) { return node.oneOrMore && !node.isBoundary; }) < 2)
-            continue;
-        const CodeText text = randomText(rng, rng() % 120);
-        const translator::StartFilter filter = translator::makeStartFilter(rule);
-        ASSERT_TRUE(filter.mayExplode);
-        std::vector<translator::Match> matches;
-        translator::ScanScratch scratch;
-        scratch.memoAfter = 0;
-        translator::scanRule(rule, filter, text.chars.data(), text.chars.size(), matches, scratch);
-        std::string found;
-        for (const translator::Match& m : matches) found += reference_apply::traceLine(m.end - m.start, m.start, rule.pattern);
-        CodeText plain = text;
-        std::string expected;
-        reference_apply::plainApplyRule(rule, plain, &expected);
-        ASSERT_EQ(found, expected) << "seed " << seed << ", pattern " << encodeUtf8(rule.pattern);
+        const Rule rule = randomRule(rng);
+        const auto runs = std::count_if(rule.nodes.begin(), rule.nodes.end(),
+                                        [](const PatternNode& node) { return node.oneOrMore && !node.isBoundary; });
+        if (runs == 0) continue;
+        CodeText text = randomText(rng, rng() % 120);
+        if (seed % 2 == 0) {  // runs of one code point
+            const std::size_t length = runs == 1 ? 300 : runs == 2 ? 100 : 30;
+            CodePoints points;
+            while (points.size() < length)
+                points.insert(points.end(), 1 + rng() % 40, randomPoint(rng));
+            text = makeText(points);
+        }
+        const std::string expected = plainScanned(rule, text);
+        for (const std::size_t memoAfter : {std::size_t{0}, std::size_t{1 + rng() % 60}, never})
+            ASSERT_EQ(scanned(rule, text, memoAfter), expected)
+                << "seed " << seed << ", pattern " << encodeUtf8(rule.pattern) << ", memo after " << memoAfter;
+    }
+}
+
+TEST(ApplyRulesEquivalence, LongRunsAndLongFailingRuns) {
+    // Runs past one and two levels of the failure sets' summaries (64 and 4,096 positions) that
+    // fail at their end, match there, or hold matches inside, under the shipped vocabulary too.
+    using S = std::string;
+    const std::pair<const char*, std::string> rows[] = {
+        {"a+b", S(4200, 'a')},
+        {"[^x]+x", S(4150, 'a') + "x" + S(130, 'a')},
+        {"a+b", S(900, 'a') + "b" + S(70, 'a') + "b"},
+        {" +раз\\b", "a" + S(1000, ' ') + "b"},
+        {"\\bне +равно\\b", "не" + S(1000, ' ') + "не    равно"},
+        {"a+'", "'" + S(1000, 'a') + "'"},
+        {"[ab]+b", S(600, 'a') + S(300, 'b') + S(300, 'a')},
+        {"\\b+a+", S(1000, 'a')},
+    };
+    for (const auto& [pattern, source] : rows) {
+        const Rule rule = makeRule(pattern, "X");
+        const std::string expected = plainScanned(rule, textOf(source));
+        for (const std::size_t memoAfter : {std::size_t{0}, static_cast<std::size_t>(-1)})
+            EXPECT_EQ(scanned(rule, textOf(source), memoAfter), expected) << pattern << ", memo after " << memoAfter;
+    }
+    EXPECT_EQ(reference_apply::compareWithReference(shippedRules(), textOf("a" + S(1000, ' ') + "b"), true), "");
+}
+
+TEST(ApplyRulesEquivalence, FailureSetsAgreeWithAPlainBitVector) {
+    // Sizes around one, two and three summary levels; bits set in runs, as failures come.
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+        std::mt19937 rng(seed);
+        const std::size_t size = 1 + rng() % (seed % 20 == 0 ? 300000 : seed % 2 ? 5000 : 130);
+        std::vector<bool> plain(size);
+        translator::BitTree tree;
+        tree.fill(size, [&](std::size_t i) { return plain[i] = rng() % 8 != 0 && (i / 100) % 3 != 0; });
+        for (int step = 0; step < 300; ++step) {
+            const std::size_t at = rng() % size;
+            for (std::size_t i = at; i < std::min(size, at + 1 + rng() % 5000); ++i) tree.set(i), plain[i] = true;
+            const std::size_t q = rng() % size;
+            std::size_t low = q, high = q;
+            while (low < size && plain[low]) ++low;
+            while (high != translator::BitTree::none && plain[high]) --high;
+            ASSERT_EQ(tree.lowestClear(q), low) << "size " << size << " at " << q;
+            ASSERT_EQ(tree.highestClear(q), high) << "size " << size << " at " << q;
+            ASSERT_EQ(tree.test(q), plain[q]);
+        }
     }
 }
 

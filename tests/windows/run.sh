@@ -53,6 +53,9 @@ command -v wine >/dev/null || need_packages+=(wine64 wine)
 command -v cmake >/dev/null || need_packages+=(cmake)
 command -v ninja >/dev/null || need_packages+=(ninja-build)
 command -v curl >/dev/null || need_packages+=(curl)
+# The packages carry playground.html, which the native helper build makes.
+command -v em++ >/dev/null || need_packages+=(emscripten)
+command -v npm >/dev/null || need_packages+=(npm)
 if [ ${#need_packages[@]} -gt 0 ]; then
     echo "installing: ${need_packages[*]}"
     if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
@@ -62,7 +65,7 @@ if [ ${#need_packages[@]} -gt 0 ]; then
             tail -20 /tmp/lum-windows-install.log
     fi
 fi
-for tool in x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres wine wineserver winepath cmake ninja curl; do
+for tool in x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres wine wineserver winepath cmake ninja curl em++ npm; do
     if ! command -v "$tool" >/dev/null; then
         echo "missing tool: $tool"
         failed=$((failed + 1))
@@ -103,7 +106,8 @@ wineserver -p 600 && WINESERVER_STARTED=1
 # --- builds -----------------------------------------------------------------------------
 build_cross() {
     cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
-        -DCMAKE_BUILD_TYPE=Release >"$BUILD/configure.log" 2>&1 || { tail -30 "$BUILD/configure.log"; return 1; }
+        -DCMAKE_BUILD_TYPE=Release -DLUM_PLAYGROUND_HTML="$HELPER/playground.html" >"$BUILD/configure.log" 2>&1 ||
+        { tail -30 "$BUILD/configure.log"; return 1; }
     ninja -C "$BUILD" -j "$JOBS" lum lum_rules lum_unit_tests >"$BUILD/build.log" 2>&1 ||
         { grep -E 'error|FAILED' "$BUILD/build.log" | head -40; return 1; }
     # No DLL beyond those every Windows has.
@@ -121,10 +125,10 @@ build_native() {
     mkdir -p "$HELPER"
     # A native build that is already configured (LUM_WIN_HELPER=build) is used as it is.
     if [ ! -f "$HELPER/CMakeCache.txt" ]; then
-        cmake -S "$ROOT" -B "$HELPER" -G Ninja -DCMAKE_BUILD_TYPE=Release >"$HELPER/configure.log" 2>&1 ||
+        cmake -S "$ROOT" -B "$HELPER" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLUM_PLAYGROUND=ON >"$HELPER/configure.log" 2>&1 ||
             { tail -30 "$HELPER/configure.log"; return 1; }
     fi
-    ninja -C "$HELPER" -j "$JOBS" lum lum_rules lum_e2e_tests >"$HELPER/build.log" 2>&1 ||
+    ninja -C "$HELPER" -j "$JOBS" lum lum_rules lum_e2e_tests playground >"$HELPER/build.log" 2>&1 ||
         { grep -E 'error|FAILED' "$HELPER/build.log" | head -40; return 1; }
 }
 step "cross build (MinGW-w64)" build_cross || true

@@ -1,4 +1,4 @@
-// Панель консоли: console.log, console.error и console.warn дописывают строки в панель результата.
+// Панель консоли: console.log, console.error и console.warn дописывают строки текстом в панель результата.
 (function () {
   if (typeof document === 'undefined') return;
   var панель = document.getElementById("result");
@@ -21,10 +21,12 @@
     }
     return части.join(' ');
   }
+  // Вывод дописывается текстом: "<" и "&" видны как написаны; HTML понимает только consolelog.
   function дописать(строка, цвет) {
     панель.style.display = 'block';
     if (цвет) панель.style.color = цвет;
-    панель.innerHTML += строка + '\n';
+    if (панель.appendChild && document.createTextNode) панель.appendChild(document.createTextNode(строка + '\n'));
+    else панель.innerHTML += строка.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;') + '\n';
   }
   var старыйЛог = console.log.bind(console);
   var стараяОшибка = console.error.bind(console);

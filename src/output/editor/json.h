@@ -1,0 +1,25 @@
+// JSON values built in memory and printed with two-space indentation, for the editor files.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+struct Json {
+    enum class Kind { Literal, String, Array, Object };
+    Kind kind = Kind::Literal;
+    std::string text = "null";  // a literal as written (true, 12) or a string's UTF-8 text
+    std::vector<Json> items;    // an array's elements
+    std::vector<std::pair<std::string, Json>> members;  // an object's members, in written order
+};
+
+Json jsonString(std::string text);
+Json jsonBool(bool value);
+Json jsonNumber(long value);
+Json jsonArray(std::vector<Json> items);
+Json jsonObject(std::vector<std::pair<std::string, Json>> members);
+// An array of strings.
+Json jsonStrings(const std::vector<std::string>& texts);
+
+// The value as JSON text ending in a line feed; strings keep their UTF-8 as it is.
+std::string printJson(const Json& value);

@@ -1,0 +1,88 @@
+// Assembles playground.html: the page template with its style, the bundled editor (esbuild over
+// main.js and CodeMirror), the worker (lum.js from the browser build, then worker.js), the
+// examples with their libraries, the default rules and the bundled packages' licences, all inline.
+//
+//   node build.mjs --wasm <lum.js> --modules <node_modules> --out <playground.html>
+import fs from 'node:fs';
+import path from 'node:path';
+import { createRequire } from 'node:module';
+import { fileURLToPath } from 'node:url';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const root = path.resolve(here, '..', '..');
+const maxBytes = 2 * 1024 * 1024;
+
+const options = {};
+for (let i = 2; i + 1 < process.argv.length; i += 2) options[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
+for (const name of ['wasm', 'modules', 'out'])
+  if (!options[name]) fail(`--${name} is missing; usage: node build.mjs --wasm lum.js --modules node_modules --out playground.html`);
+
+function fail(message) {
+  console.error(`build.mjs: ${message}`);
+  process.exit(1);
+}
+
+const read = (file) => fs.readFileSync(file, 'utf8');
+// A JSON text that can stand inside a script element.
+const json = (value) => JSON.stringify(value).replace(/</g, '\\u003c');
+
+const esbuild = createRequire(path.join(options.modules, 'package.json'))('esbuild');
+const bundle = await esbuild.build({
+  entryPoints: [path.join(here, 'main.js')],
+  bundle: true,
+  minify: true,
+  format: 'iife',
+  target: ['chrome90', 'firefox90', 'safari15'],
+  charset: 'utf8',
+  legalComments: 'none',
+  nodePaths: [options.modules],
+  metafile: true,
+  write: false,
+  logLevel: 'warning',
+});
+
+// Licences of every package the bundle took code from, in one comment.
+const packages = new Set();
+for (const input of Object.keys(bundle.metafile.inputs)) {
+  const match = /node_modules\/((?:@[^/]+\/)?[^/]+)\//.exec(input);
+  if (match) packages.add(match[1]);
+}
+const licences = [...packages].sort().map((name) => {
+  const folder = path.join(options.modules, name);
+  const file = fs.readdirSync(folder).find((entry) => /^licen[cs]e/i.test(entry));
+  if (!file) fail(`${name} has no licence file to include`);
+  return `${name}:\n${read(path.join(folder, file)).trim()}`;
+});
+
+const examplesFolder = path.join(root, 'examples');
+const sources = (folder) => fs.readdirSync(folder).filter((name) => /\.лумс?$/.test(name)).sort();
+const examples = {
+  examples: sources(examplesFolder).map((name) => [name, read(path.join(examplesFolder, name))]),
+  libraries: sources(path.join(examplesFolder, 'библиотеки')).map((name) => [
+    `библиотеки/${name}`, read(path.join(examplesFolder, 'библиотеки', name)),
+  ]),
+};
+
+const pieces = {
+  licenses: licences.join('\n\n').replace(/--/g, '- -'),
+  style: read(path.join(here, 'style.css')),
+  rules: json(read(path.join(root, 'src', 'keywords.csv'))),
+  examples: json(examples),
+  worker: `${read(options.wasm)}\n${read(path.join(here, 'worker.js'))}`,
+  script: bundle.outputFiles[0].text,
+};
+// Raw text inside a script or style element ends at the first "</script" or "</style"; "<!--"
+// changes how a script element is read.
+for (const [name, text] of Object.entries(pieces))
+  if (/<\/(script|style)|<!--/i.test(text)) fail(`the ${name} piece holds text that would end its element early`);
+
+// One pass, so that no piece is searched for markers.
+const template = read(path.join(here, 'playground.html'));
+const markers = [...template.matchAll(/\{\{(\w+)\}\}/g)].map((m) => m[1]).sort();
+if (markers.join() !== Object.keys(pieces).sort().join()) fail(`the template holds the markers ${markers}`);
+const page = template.replace(/\{\{(\w+)\}\}/g, (marker, name) => pieces[name]);
+const size = Buffer.byteLength(page);
+if (size > maxBytes) fail(`playground.html would be ${size} bytes, more than the ${maxBytes} allowed`);
+fs.writeFileSync(options.out + '.tmp', page);
+fs.renameSync(options.out + '.tmp', options.out);
+console.log(`playground.html: ${size} bytes (editor ${pieces.script.length}, worker ${pieces.worker.length})`);

@@ -1,0 +1,76 @@
+// The editor's side of the compiler thread: one worker made from the inlined worker source, one
+// compile in flight at a time, and only the newest request waiting behind it. A compile that
+// keeps the worker busy while newer text waits, or a worker that broke, costs a fresh worker.
+
+// A compile running longer than this is abandoned when newer text waits (a 10 MB program takes
+// a few seconds; typing meanwhile should not queue them up).
+const abandonAfterMs = 1500;
+
+export class Compiler {
+  // onRules({count, printed, vocabulary}), onCompiled({ok, output, outputName, notes, printed, milliseconds, request}),
+  // onBroken(reason): the worker could not start or ran out of memory.
+  constructor(workerSource, files, handlers) {
+    this.url = URL.createObjectURL(new Blob([workerSource], { type: 'text/javascript' }));
+    this.files = files;
+    this.handlers = handlers;
+    this.rulesText = null;
+    this.inFlight = null; // {request, started}
+    this.next = null;
+    this.nextId = 1;
+    this.failures = 0; // breaks in a row; a worker that cannot even start is not retried for ever
+    this.start();
+  }
+
+  start() {
+    if (this.worker) this.worker.terminate();
+    this.worker = new Worker(this.url);
+    this.worker.onmessage = (event) => this.answer(event.data);
+    this.worker.onerror = (event) => {
+      event.preventDefault();
+      this.broke(event.message || 'worker error');
+    };
+    this.worker.postMessage({ kind: 'files', id: 0, files: this.files });
+    if (this.rulesText !== null) this.worker.postMessage({ kind: 'rules', id: 0, text: this.rulesText });
+    this.inFlight = null;
+  }
+
+  setRules(text) {
+    this.rulesText = text;
+    this.worker.postMessage({ kind: 'rules', id: 0, text });
+  }
+
+  // request: {name, source (text or bytes), js}; the answer comes to onCompiled.
+  compile(request) {
+    this.next = { ...request, id: this.nextId++ };
+    if (this.inFlight && performance.now() - this.inFlight.started > abandonAfterMs) this.start();
+    this.pump();
+  }
+
+  pump() {
+    if (this.inFlight || !this.next) return;
+    const request = this.next;
+    this.next = null;
+    this.inFlight = { request, started: performance.now() };
+    this.worker.postMessage({ kind: 'compile', id: request.id, name: request.name, source: request.source, js: request.js });
+  }
+
+  answer(message) {
+    if (message.kind === 'broken') return this.broke(message.reason);
+    this.failures = 0;
+    if (message.kind === 'rules') this.handlers.onRules(message);
+    if (message.kind !== 'compile' || !this.inFlight || message.id !== this.inFlight.request.id) return;
+    const request = this.inFlight.request;
+    this.inFlight = null;
+    this.handlers.onCompiled({ ...message, request });
+    this.pump();
+  }
+
+  broke(reason) {
+    const lost = this.inFlight ? this.inFlight.request : null;
+    this.inFlight = null;
+    this.handlers.onBroken(reason, lost);
+    if (++this.failures > 2) return;
+    this.start();
+    this.pump();
+  }
+}

@@ -1,0 +1,87 @@
+// The playground's compiler thread: lum's own C++ core (lum.js, which the build puts in front of
+// this file) behind its C API. Messages in: {kind: 'files'|'rules'|'compile', ...}; every answer
+// echoes the kind and the id of its request. What lum prints is collected line by line.
+'use strict';
+
+const encoder = new TextEncoder();
+const decoder = new TextDecoder();
+let lum = null;
+let printed = [];
+const waiting = [];
+
+function takePrinted() {
+  const lines = printed;
+  printed = [];
+  return lines;
+}
+
+// Runs use(pointer, length) with a copy of the bytes in the module's memory.
+function withBytes(bytes, use) {
+  const pointer = lum._malloc(bytes.length + 1);
+  if (!pointer) throw new Error('out of memory');
+  lum.HEAPU8.set(bytes, pointer);
+  lum.HEAPU8[pointer + bytes.length] = 0;
+  try {
+    return use(pointer, bytes.length);
+  } finally {
+    lum._free(pointer);
+  }
+}
+
+function cString(pointer) {
+  let end = pointer;
+  while (lum.HEAPU8[end]) end++;
+  return decoder.decode(lum.HEAPU8.subarray(pointer, end));
+}
+
+const bytesOf = (text) => (typeof text === 'string' ? encoder.encode(text) : text);
+
+const handlers = {
+  // Library files beside the program: [[path, text], ...], path "библиотеки/имя.лумс".
+  files(message) {
+    for (const [path, text] of message.files)
+      withBytes(encoder.encode(path), (name) => withBytes(bytesOf(text), (p, n) => lum._lum_put_file(name, p, n)));
+    return {};
+  },
+  rules(message) {
+    const count = withBytes(bytesOf(message.text), (p, n) => lum._lum_load_rules(p, n));
+    return { count, printed: takePrinted(), vocabulary: cString(lum._lum_vocabulary()) };
+  },
+  compile(message) {
+    const started = performance.now();
+    const ok = withBytes(encoder.encode(message.name), (name) =>
+      withBytes(bytesOf(message.source), (p, n) => lum._lum_compile(name, p, n, message.js ? 1 : 0)),
+    );
+    const milliseconds = performance.now() - started;
+    const at = lum._lum_output();
+    const output = ok ? lum.HEAPU8.slice(at, at + lum._lum_output_size()) : null;
+    const notes = cString(lum._lum_notes()).split('\n').filter((line) => line !== '');
+    return { ok: !!ok, output, outputName: cString(lum._lum_output_name()), notes, printed: takePrinted(), milliseconds };
+  },
+};
+
+function handle(message) {
+  let answer;
+  try {
+    answer = handlers[message.kind](message);
+  } catch (error) {
+    // An abort (memory exhausted) leaves the module unusable: the page starts a new worker.
+    self.postMessage({ kind: 'broken', id: message.id, reason: String(error && error.message ? error.message : error) });
+    lum = null;
+    return;
+  }
+  answer.kind = message.kind;
+  answer.id = message.id;
+  self.postMessage(answer, answer.output ? [answer.output.buffer] : []);
+}
+
+self.onmessage = (event) => (lum ? handle(event.data) : waiting.push(event.data));
+
+createLum({ print: (line) => printed.push(line), printErr: () => {} }).then(
+  (module) => {
+    lum = module;
+    self.postMessage({ kind: 'ready' });
+    while (lum && waiting.length) handle(waiting.shift());
+  },
+  (error) => self.postMessage({ kind: 'broken', reason: String(error) }),
+);
