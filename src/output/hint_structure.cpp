@@ -662,8 +662,9 @@ struct Reader {
             const std::string words = wordsOf(e.words);
             const std::string said =
                 extraMiddle[k] ? "перед «" + words + "» нет открытого блока — проверьте строки выше"
-                               : "здесь нечего закрывать — уберите лишн" +
-                                     std::string(e.learnerBrace ? "юю скобку" : "ее слово") + " «" + words + "»";
+                               : std::string(e.learnerBrace ? "здесь нечего закрывать — уберите лишнюю скобку «"
+                                                            : "здесь нечего закрывать — уберите лишнее слово «") +
+                                     words + "»";
             result.findings.push_back({e.line, 1, onLine(e.line, said)});
         }
     }
