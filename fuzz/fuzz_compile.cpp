@@ -1,10 +1,11 @@
 // The whole compile of one source in a temporary folder, with the real rules file: it always
-// writes its output, leaves no temporary behind, and the output holds the source and a body
-// without "</".
+// writes its output, leaves no temporary behind, the output holds the source and a body without
+// "</", and the hints come after the warnings, each on a line of the source.
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -69,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::ofstream file(sourcePath, std::ios::binary | std::ios::trunc);
         file.write(source.data(), static_cast<std::streamsize>(source.size()));
     }
-    const std::string output = compileFile(sourcePath, options);
+    CompileReport report;
+    const std::string output = compileFile(sourcePath, options, report);
     const std::string expectedPath = root + "/исходник" + (options.js ? ".js" : ".html");
     FUZZ_REQUIRE(output == expectedPath, "compile gave '%s'", output.c_str());
     const std::string written = slurp(output);
@@ -81,6 +83,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     dropByteOrderMark(bytes);
     CodePoints decoded;
     if (!decodeUtf8(bytes, decoded)) decodeCp1251(bytes, decoded);
+
+    // Warnings first, then hints, each hint naming a line of the source; none in the output.
+    const long long lines = 1 + std::count(decoded.begin(), decoded.end(), 0x0Au);
+    bool hinted = false;
+    for (const std::string& note : report.notes) {
+        const std::string hint = "ПОДСКАЗКА [исходник.лумс]: строка ";
+        if (note.rfind("ПРЕДУПРЕЖДЕНИЕ [исходник.лумс]: ", 0) == 0) {
+            FUZZ_REQUIRE(!hinted, "a warning after a hint: %s", note.c_str());
+            continue;
+        }
+        FUZZ_REQUIRE(note.rfind(hint, 0) == 0, "neither warning nor hint: %s", note.c_str());
+        hinted = true;
+        const long long line = std::atoll(note.c_str() + hint.size());
+        FUZZ_REQUIRE(line >= 1 && line <= lines, "hint on line %lld of %lld: %s", line, lines, note.c_str());
+    }
+    // No hint line in the output (watch mode's overlay script names the kind, never a hint).
+    const std::string hintLine = "ПОДСКАЗКА [";
+    FUZZ_REQUIRE(!hinted || written.find(hintLine) == std::string::npos || source.find(hintLine) != std::string::npos);
     if (!options.js) {
         const std::string tag = "<script type=\"text/javascript\" id=\"js\">\n";
         const std::size_t at = written.find(tag);

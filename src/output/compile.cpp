@@ -7,11 +7,13 @@
 
 #include "frontend/files.h"
 #include "output/diagnostics.h"
+#include "output/hints.h"
 #include "output/names.h"
 #include "output/page.h"
 #include "output/runtime_words.h"
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
+#include "rules/vocabulary.h"
 #include "translator/libraries_on_disk.h"
 #include "translator/rewrite.h"
 
@@ -130,6 +132,9 @@ std::string compileWhole(const std::string& sourcePath, const CompileOptions& op
         if (includeLibrary(libraryPaths[i], 1, {}, library, warnings, libraryLines[i]))
             appendText(finalText, library);
     }
+    // The hints read the source as the learner wrote it, before the rules rewrite it, and are
+    // printed after the warnings.
+    const WarningList hints = findHints(working, ruleTable, vocabulary, finalText.chars);
     applyRules(working);
     if (finalText.chars.empty()) {
         finalText = std::move(working);
@@ -140,7 +145,10 @@ std::string compileWhole(const std::string& sourcePath, const CompileOptions& op
 
     checkBrackets(finalText, warnings);
     printWarnings(sourcePath, warnings);
+    printNotes("ПОДСКАЗКА", sourcePath, hints);
+    // The page overlay and the playground list the hints after the warnings, as printed.
     report.notes = formatNotes("ПРЕДУПРЕЖДЕНИЕ", sourcePath, warnings);
+    for (std::string& note : formatNotes("ПОДСКАЗКА", sourcePath, hints)) report.notes.push_back(std::move(note));
 
     const std::string body = escapeScriptBody(encodeUtf8(finalText.chars));
     const std::string lineMap = buildLineMap(finalText);

@@ -46,8 +46,10 @@ std::vector<std::string> formatNotes(const char* kind, const std::string& path, 
     return lines;
 }
 
-void printWarnings(const std::string& path, const WarningList& warnings) {
-    for (std::string line : formatNotes("ПРЕДУПРЕЖДЕНИЕ", path, warnings)) {
+void printWarnings(const std::string& path, const WarningList& warnings) { printNotes("ПРЕДУПРЕЖДЕНИЕ", path, warnings); }
+
+void printNotes(const char* kind, const std::string& path, const WarningList& entries) {
+    for (std::string line : formatNotes(kind, path, entries)) {
         // Written as bytes, so no length limit and no cut at a NUL.
         line += '\n';
         std::fwrite(line.data(), 1, line.size(), stdout);

@@ -1,6 +1,12 @@
 // Literals, comments and template text of a source, as the translator and the browser see them.
 #include "output/source_regions.h"
 
+#include <algorithm>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "translator/quotes.h"
 
 namespace {
@@ -22,6 +28,31 @@ struct Ahead {
 };
 
 enum class State { Code, LineComment, BlockComment, Template };
+
+// The code points that may change what follows: quotes, "/", "`" and the line feed.
+struct Specials {
+    bool is[0x80] = {};
+    constexpr Specials() { is['"'] = is['\''] = is['/'] = is['`'] = is[0x0A] = true; }
+};
+constexpr Specials specials;
+inline bool special(std::uint32_t c) { return c < 0x80 && specials.is[c]; }
+
+// The first special code point at or after p, or n: four at a time where SSE2 is there.
+std::size_t nextSpecial(const std::uint32_t* chars, std::size_t p, std::size_t n) {
+#if defined(__SSE2__)
+    const __m128i quote = _mm_set1_epi32('"'), apostrophe = _mm_set1_epi32('\''), slash = _mm_set1_epi32('/'),
+                  backquote = _mm_set1_epi32('`'), lineFeed = _mm_set1_epi32(0x0A);
+    for (; p + 4 <= n; p += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chars + p));
+        const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi32(v, quote), _mm_cmpeq_epi32(v, apostrophe)),
+                                         _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi32(v, slash), _mm_cmpeq_epi32(v, backquote)),
+                                                      _mm_cmpeq_epi32(v, lineFeed)));
+        if (_mm_movemask_epi8(hit) != 0) break;
+    }
+#endif
+    while (p < n && !special(chars[p])) ++p;
+    return p;
+}
 
 Region regionOf(State state) {
     switch (state) {
@@ -57,7 +88,6 @@ bool lineCommentBefore(const std::uint32_t* chars, std::size_t from, std::size_t
 
 SourceRegions scanRegions(const std::uint32_t* chars, std::size_t n) {
     SourceRegions r;
-    r.of.assign(n, Region::Code);
     translator::QuoteCloser quotes(chars, n);
     Ahead lineFeed, commentEnd, backquote;
     auto endOfLine = [&](std::size_t p) { return lineFeed.next(p, n, [&](std::size_t i) { return isLineFeed(chars[i]); }); };
@@ -65,8 +95,21 @@ SourceRegions scanRegions(const std::uint32_t* chars, std::size_t n) {
         return commentEnd.next(p, n, [&](std::size_t i) { return chars[i] == '*' && i + 1 < n && chars[i + 1] == '/'; });
     };
     auto nextBackquote = [&](std::size_t p) { return backquote.next(p, n, [&](std::size_t i) { return chars[i] == '`'; }); };
+    // Stretches touching and alike are joined, so a comment holding quote pairs stays one.
     auto mark = [&](std::size_t from, std::size_t to, Region region) {
-        for (std::size_t k = from; k < to; ++k) r.of[k] = region;
+        if (from >= to || region == Region::Code) return;
+        if (!r.stretches.empty() && r.stretches.back().to == from && r.stretches.back().region == region)
+            r.stretches.back().to = to;
+        else
+            r.stretches.push_back({from, to, region});
+    };
+
+    // Marks from p (which is not `stop`) up to the next `stop` or quote, and returns where that is.
+    auto markUntil = [&](std::size_t p, std::uint32_t stop, Region region) {
+        std::size_t end = p + 1;
+        while (end < n && chars[end] != stop && !translator::isQuote(chars[end])) ++end;
+        mark(p, end, region);
+        return end;
     };
 
     State state = State::Code;
@@ -99,6 +142,10 @@ SourceRegions scanRegions(const std::uint32_t* chars, std::size_t n) {
         }
         switch (state) {
             case State::Code:
+                if (!special(c)) {  // the common case: code that opens nothing
+                    p = nextSpecial(chars, p + 1, n);
+                    continue;
+                }
                 if (c == '/' && p + 1 < n && (chars[p + 1] == '/' || chars[p + 1] == '*')) {
                     state = chars[p + 1] == '/' ? State::LineComment : State::BlockComment;
                     mark(p, p + 2, Region::Comment);
@@ -107,29 +154,43 @@ SourceRegions scanRegions(const std::uint32_t* chars, std::size_t n) {
                 }
                 if (c == '`' && nextBackquote(p + 1) < n) {
                     state = State::Template;
-                    r.of[p] = Region::Template;
+                    mark(p, p + 1, Region::Template);
                 }
                 break;
             case State::LineComment:
-                if (isLineFeed(c))
+                if (isLineFeed(c)) {
                     state = State::Code;
-                else
-                    r.of[p] = Region::Comment;
-                break;
-            case State::BlockComment:
-                r.of[p] = Region::Comment;
-                if (c == '*' && p + 1 < n && chars[p + 1] == '/') {
-                    r.of[p + 1] = Region::Comment;
-                    state = State::Code;
-                    ++p;
+                    break;
                 }
-                break;
+                p = markUntil(p, 0x0A, Region::Comment);  // the comment's text up to its line end or a quote
+                continue;
+            case State::BlockComment:
+                if (c == '*' && p + 1 < n && chars[p + 1] == '/') {
+                    mark(p, p + 2, Region::Comment);
+                    state = State::Code;
+                    p += 2;
+                    continue;
+                }
+                p = markUntil(p, '*', Region::Comment);
+                continue;
             case State::Template:
-                r.of[p] = Region::Template;
-                if (c == '`') state = State::Code;
-                break;
+                if (c == '`') {
+                    mark(p, p + 1, Region::Template);
+                    state = State::Code;
+                    break;
+                }
+                p = markUntil(p, '`', Region::Template);
+                continue;
         }
         ++p;
     }
     return r;
+}
+
+Region regionAt(const SourceRegions& regions, std::size_t p) {
+    const auto after = std::upper_bound(regions.stretches.begin(), regions.stretches.end(), p,
+                                        [](std::size_t v, const Stretch& s) { return v < s.from; });
+    if (after == regions.stretches.begin()) return Region::Code;
+    const Stretch& s = *(after - 1);
+    return p < s.to ? s.region : Region::Code;
 }

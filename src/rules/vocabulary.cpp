@@ -5,6 +5,8 @@
 #include <array>
 #include <initializer_list>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "rules/libraries.h"
 #include "rules/pattern.h"
@@ -153,6 +155,29 @@ bool isLibraryText(const std::string& replacement) {
     return false;
 }
 
+// The built-in library whose text the code points are, or -1: told by length first and then by
+// comparing in place, so that a rule inserting a library costs no encoding of its text.
+int libraryOf(const CodePoints& text) {
+    for (int i = 0; i < builtinLibraryCount; ++i) {
+        const std::string_view utf8 = builtinLibraries()[i].text;
+        std::size_t points = 0;
+        for (const char c : utf8) points += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        if (points != text.size()) continue;
+        std::size_t k = 0;  // the library texts are valid UTF-8: each code point read off its bytes
+        bool same = true;
+        for (std::size_t b = 0; b < utf8.size() && same; ++k) {
+            const unsigned char lead = static_cast<unsigned char>(utf8[b]);
+            const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+            std::uint32_t c = length == 1 ? lead : lead & (0xFF >> (length + 1));
+            for (std::size_t j = 1; j < length && b + j < utf8.size(); ++j) c = (c << 6) | (utf8[b + j] & 0x3F);
+            same = text[k] == c;
+            b += length;
+        }
+        if (same) return i;
+    }
+    return -1;
+}
+
 // Top-level "function NAME", "var NAME", "let NAME", "const NAME", "class NAME" and "NAME=" (a
 // global assigned without a declaration, as the canvas library's ctx) of a library text.
 void collectLibraryNames(const std::string& text, std::vector<std::string>& names) {
@@ -254,10 +279,9 @@ std::string declaredBy(const std::string& replacement) {
     return {};
 }
 
-void addReverse(Vocabulary& v, const std::string& js, const std::string& word) {
-    if (js.size() < 2 || isKeyword(js)) return;
-    for (const auto& entry : v.reverse)
-        if (entry.first == js) return;
+// `listed` holds the names already in v.reverse, so that a large table adds each in constant time.
+void addReverse(Vocabulary& v, std::unordered_set<std::string>& listed, const std::string& js, const std::string& word) {
+    if (js.size() < 2 || isKeyword(js) || !listed.insert(js).second) return;
     v.reverse.emplace_back(js, word);
 }
 
@@ -271,16 +295,14 @@ bool writesOneName(const std::string& replacement, const std::vector<std::vector
 }
 
 // Whether every one-name rule whose path starts with `first` has a phrase that starts with
-// `phrase`: "console" speaks for «вывести» (вывести, вывести_ошибку...), "Math" for nobody.
-bool sharedByAll(const Vocabulary& v, const std::vector<std::vector<std::vector<std::string>>>& allPaths,
-                 const std::vector<Rule>& table, const std::string& first, const std::string& phrase) {
-    for (const RuleWords& other : v.rules) {
-        const auto& paths = allPaths[other.rule];
-        if (!writesOneName(encodeUtf8(table[other.rule].replacement), paths) || paths.front().front() != first)
-            continue;
-        if (other.phrase.compare(0, phrase.size(), phrase) != 0) return false;
-    }
-    return true;
+// `phrase`: "console" speaks for «вывести» (вывести, вывести_ошибку...), "Math" for nobody. That
+// is, `phrase` is a prefix of the longest prefix all those phrases share (`sharedPrefix`, one
+// entry per first name), which keeps a large table linear.
+bool sharedByAll(const std::unordered_map<std::string, std::string>& sharedPrefix, const std::string& first,
+                 const std::string& phrase) {
+    const auto found = sharedPrefix.find(first);
+    return found != sharedPrefix.end() && found->second.compare(0, phrase.size(), phrase) == 0 &&
+           found->second.size() >= phrase.size();
 }
 
 // The one-letter escapes, which JSON.stringify prefers too, so the page's build and lum write
@@ -399,19 +421,35 @@ Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
         v.braces.push_back({net[i].opensBrace, net[i].closesBrace});
     }
     std::vector<std::vector<std::vector<std::string>>> allPaths(table.size());
+    std::vector<std::string> encoded(table.size());  // each replacement in UTF-8, encoded once
+    std::vector<std::vector<std::string>> namesOfLibrary(builtinLibraryCount);
+    std::vector<bool> libraryRead(builtinLibraryCount), libraryNamed(builtinLibraryCount);
     for (std::size_t i = 0; i < table.size(); ++i) {
         const Rule& rule = table[i];
-        const std::string replacement = encodeUtf8(rule.replacement);
-        if (isLibraryText(replacement)) {
-            std::vector<std::string> names;
-            collectLibraryNames(replacement, names);
-            const std::string phrase = joined(letterRuns(rule.nodes), " ");
-            for (const std::string& name : names) {
-                if (std::find(v.libraryNames.begin(), v.libraryNames.end(), name) == v.libraryNames.end())
-                    v.libraryNames.push_back(name);
-                bool known = false;
-                for (const auto& entry : v.libraryDirectives) known = known || entry.first == name;
-                if (!known && !phrase.empty()) v.libraryDirectives.emplace_back(name, phrase);
+        const int libraryIndex = rule.replacement.size() < 64 ? -1 : libraryOf(rule.replacement);
+        encoded[i] = libraryIndex >= 0 ? std::string(builtinLibraries()[libraryIndex].text) : encodeUtf8(rule.replacement);
+        const std::string& replacement = encoded[i];
+        const bool library = libraryIndex >= 0;
+        // A library that two rules insert (the long and the short directive) is read once, and
+        // its names get the phrase of the first of them that has words; there are only the
+        // built-in ones to remember.
+        if (library) {
+            std::vector<std::string>& names = namesOfLibrary[libraryIndex];
+            if (!libraryRead[libraryIndex]) {
+                libraryRead[libraryIndex] = true;
+                collectLibraryNames(replacement, names);
+                for (const std::string& name : names)
+                    if (std::find(v.libraryNames.begin(), v.libraryNames.end(), name) == v.libraryNames.end())
+                        v.libraryNames.push_back(name);
+            }
+            const std::string phrase = libraryNamed[libraryIndex] ? std::string() : joined(letterRuns(rule.nodes), " ");
+            if (!phrase.empty()) {
+                libraryNamed[libraryIndex] = true;
+                for (const std::string& name : names) {
+                    bool known = false;
+                    for (const auto& entry : v.libraryDirectives) known = known || entry.first == name;
+                    if (!known) v.libraryDirectives.emplace_back(name, phrase);
+                }
             }
         }
         RuleWords words;
@@ -425,8 +463,8 @@ Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
         words.closesBrace = net[i].closesBrace;
         words.equality = trimmed(replacement) == "==";
         words.ignoreCase = rule.ignoreCase;
-        if (!isLibraryText(replacement)) words.declares = declaredBy(replacement);
-        if (!isLibraryText(replacement)) allPaths[i] = namePaths(rule.replacement);
+        if (!library) words.declares = declaredBy(replacement);
+        if (!library) allPaths[i] = namePaths(rule.replacement);
         words.role = judge(rule, words, replacement, allPaths[i], anyClosesParen, anyClosesBrace);
         for (const auto& path : allPaths[i]) {
             const std::string whole = joined(path, ".");
@@ -438,6 +476,19 @@ Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
     // Only rules that write one name speak for it: its whole path and its last part first, then
     // the first part ("console" of "console.log"). The names inside longer inline code are that
     // code's own business, and an error naming one of them may well be about the learner's own.
+    std::vector<bool> oneName(v.rules.size());
+    std::unordered_map<std::string, std::string> sharedPrefix;  // first name -> prefix of its phrases
+    for (std::size_t i = 0; i < v.rules.size(); ++i) {
+        const RuleWords& words = v.rules[i];
+        oneName[i] = writesOneName(encoded[words.rule], allPaths[words.rule]);
+        if (!oneName[i]) continue;
+        const auto [at, added] = sharedPrefix.emplace(allPaths[words.rule].front().front(), words.phrase);
+        if (added) continue;
+        std::string& prefix = at->second;
+        std::size_t k = 0;
+        while (k < prefix.size() && k < words.phrase.size() && prefix[k] == words.phrase[k]) ++k;
+        prefix.resize(k);
+    }
     for (const RuleWords& words : v.rules) {
         const auto& paths = allPaths[words.rule];
         if (paths.size() != 1 || paths.front().size() != 1 || !isKeyword(paths.front().front())) continue;
@@ -445,17 +496,19 @@ Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
         for (const auto& entry : v.keywords) known = known || entry.first == paths.front().front();
         if (!known) v.keywords.emplace_back(paths.front().front(), words.phrase);
     }
+    std::unordered_set<std::string> listed;
     for (int pass = 0; pass < 2; ++pass) {
-        for (const RuleWords& words : v.rules) {
+        for (std::size_t i = 0; i < v.rules.size(); ++i) {
+            const RuleWords& words = v.rules[i];
             const auto& paths = allPaths[words.rule];
-            if (!writesOneName(encodeUtf8(table[words.rule].replacement), paths)) continue;
+            if (!oneName[i]) continue;
             const auto& path = paths.front();
             if (pass == 1) {
-                if (path.size() > 1 && sharedByAll(v, allPaths, table, path.front(), words.phrase))
-                    addReverse(v, path.front(), words.phrase);
+                if (path.size() > 1 && sharedByAll(sharedPrefix, path.front(), words.phrase))
+                    addReverse(v, listed, path.front(), words.phrase);
             } else {
-                addReverse(v, joined(path, "."), words.phrase);
-                addReverse(v, path.back(), words.phrase);
+                addReverse(v, listed, joined(path, "."), words.phrase);
+                addReverse(v, listed, path.back(), words.phrase);
             }
         }
     }
@@ -470,9 +523,10 @@ std::string learnerWordFor(const Vocabulary& vocabulary, const std::string& jsNa
 
 std::vector<std::string> vocabularyWords(const Vocabulary& vocabulary) {
     std::vector<std::string> words;
+    std::unordered_set<std::string> seen;
     for (const RuleWords& rule : vocabulary.rules)
         for (const std::string& word : rule.words)
-            if (std::find(words.begin(), words.end(), word) == words.end()) words.push_back(word);
+            if (seen.insert(word).second) words.push_back(word);
     return words;
 }
 

@@ -1,5 +1,6 @@
 // Warnings of a compile end to end: printed before the success line, labelled with the source
-// file's name, in their fixed order, with source lines that libraries in front do not shift.
+// file's name, in their fixed order, with source lines that libraries in front do not shift; the
+// hints after them.
 #include <gtest/gtest.h>
 
 #include "support/process.h"
@@ -44,6 +45,11 @@ TEST(CompileWarnings, QuoteThenLibraryThenBracketsBeforeTheSuccessLine) {
     EXPECT_EQ(lines[3], "ПРЕДУПРЕЖДЕНИЕ [игра.лумс]: строка 4: лишняя ) (больше закрывающих, чем открытых)");
     EXPECT_LT(r.out.find(lines[3]), r.out.find("OK: "));
     EXPECT_TRUE(fileExists(folder / "игра.html"));
+    // The hints follow the warnings, before the success line, and stay out of the page.
+    const std::string hint = "ПОДСКАЗКА [игра.лумс]: строка 5: здесь нечего закрывать — уберите лишнюю скобку «}»\n";
+    EXPECT_LT(r.out.find(lines[3]), r.out.find(hint));
+    EXPECT_LT(r.out.find(hint), r.out.find("OK: "));
+    EXPECT_EQ(readFile(folder / "игра.html").find("ПОДСКАЗКА"), std::string::npos);
 }
 
 TEST(CompileWarnings, CleanSourcePrintsNone) {

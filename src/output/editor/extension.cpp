@@ -41,17 +41,17 @@ Json matcher(const std::string& name, bool watch, const std::string& folder, con
                          {"fileLocation", jsonStrings({"relative", folder})},
                          {"severity", jsonString(severity)},
                          {"pattern", std::move(pattern)}});
-    if (watch) j.members.emplace_back("background", background());
+    if (watch) j.members.push_back({"background", background()});
     return j;
 }
 
 // A pattern whose groups are, in order, the file, the line when `withLine`, and the message.
 Json pattern(const std::string& regex, bool withLine) {
     Json j = jsonObject({{"regexp", jsonString(regex)}});
-    if (!withLine) j.members.emplace_back("kind", jsonString("file"));
-    j.members.emplace_back("file", jsonNumber(1));
-    if (withLine) j.members.emplace_back("line", jsonNumber(2));
-    j.members.emplace_back("message", jsonNumber(withLine ? 3 : 2));
+    if (!withLine) j.members.push_back({"kind", jsonString("file")});
+    j.members.push_back({"file", jsonNumber(1)});
+    if (withLine) j.members.push_back({"line", jsonNumber(2)});
+    j.members.push_back({"message", jsonNumber(withLine ? 3 : 2)});
     return j;
 }
 
@@ -225,9 +225,9 @@ std::string snippetsJson(const std::vector<Rule>& table) {
             return std::find(words.begin(), words.end(), w) != words.end();
         });
         if (!known) continue;
-        all.members.emplace_back(s.title, jsonObject({{"prefix", jsonString(s.prefix)},
+        all.members.push_back({s.title, jsonObject({{"prefix", jsonString(s.prefix)},
                                                       {"body", jsonStrings(s.body)},
-                                                      {"description", jsonString(s.description)}}));
+                                                      {"description", jsonString(s.description)}})});
     }
     return printJson(all);
 }

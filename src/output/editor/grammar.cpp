@@ -113,7 +113,7 @@ Json wordPatterns(const Vocabulary& v, const std::vector<Rule>& table) {
         const std::vector<WordRole> roles = shownRoles(phrases, rule);
         Json captures = jsonObject({});
         for (std::size_t i = 0; i < roles.size(); ++i)
-            captures.members.emplace_back(std::to_string(i + 1), named(scopeOf(roles[i])));
+            captures.members.push_back({std::to_string(i + 1), named(scopeOf(roles[i]))});
         patterns.items.push_back(jsonObject({{"match", jsonString(regex)}, {"captures", std::move(captures)}}));
     }
     return patterns;
@@ -207,7 +207,7 @@ std::string languageConfigurationJson(const std::vector<Rule>& table) {
     auto pair = [](const char* open, const char* close) { return jsonStrings({open, close}); };
     auto autoClose = [](const char* open, const char* close, std::vector<std::string> notIn) {
         Json j = jsonObject({{"open", jsonString(open)}, {"close", jsonString(close)}});
-        if (!notIn.empty()) j.members.emplace_back("notIn", jsonStrings(notIn));
+        if (!notIn.empty()) j.members.push_back({"notIn", jsonStrings(notIn)});
         return j;
     };
     return printJson(jsonObject(

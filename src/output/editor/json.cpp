@@ -29,7 +29,7 @@ Json jsonArray(std::vector<Json> items) {
     return j;
 }
 
-Json jsonObject(std::vector<std::pair<std::string, Json>> members) {
+Json jsonObject(std::vector<JsonMember> members) {
     Json j;
     j.kind = Json::Kind::Object;
     j.members = std::move(members);

@@ -5,19 +5,28 @@
 #include <utility>
 #include <vector>
 
+struct JsonMember;
+
 struct Json {
     enum class Kind { Literal, String, Array, Object };
     Kind kind = Kind::Literal;
     std::string text = "null";  // a literal as written (true, 12) or a string's UTF-8 text
     std::vector<Json> items;    // an array's elements
-    std::vector<std::pair<std::string, Json>> members;  // an object's members, in written order
+    // An object's members, in written order. A struct of its own rather than a std::pair, whose
+    // constructors' constraints would ask for Json's copy while Json is still being defined.
+    std::vector<JsonMember> members;
+};
+
+struct JsonMember {
+    std::string first;  // the name
+    Json second;        // the value
 };
 
 Json jsonString(std::string text);
 Json jsonBool(bool value);
 Json jsonNumber(long value);
 Json jsonArray(std::vector<Json> items);
-Json jsonObject(std::vector<std::pair<std::string, Json>> members);
+Json jsonObject(std::vector<JsonMember> members);
 // An array of strings.
 Json jsonStrings(const std::vector<std::string>& texts);
 

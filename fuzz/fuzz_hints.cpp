@@ -1,0 +1,48 @@
+// The hints pass alone, with the project's rules or a rules file made of the input: every hint
+// names a line of the text, they come in line order, and a second reading gives the same.
+#include <fstream>
+#include <sstream>
+
+#include "fuzz_support.h"
+#include "output/hints.h"
+
+namespace {
+
+const std::vector<Rule>& projectRules() {
+    static const std::vector<Rule> rules = [] {
+        std::ifstream file(LUM_SOURCE_DIR "/src/keywords.csv", std::ios::binary);
+        std::ostringstream bytes;
+        bytes << file.rdbuf();
+        WarningList warnings;
+        return parseRules(bytes.str(), warnings);
+    }();
+    return rules;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > 8192) return 0;
+    FuzzReader in{data, size};
+    const bool ownRules = in.byte() & 1;
+    std::vector<Rule> own;
+    if (ownRules) {
+        WarningList warnings;
+        own = parseRules(in.until(0), warnings);
+    }
+    static const Vocabulary projectVocabulary = deriveVocabulary(projectRules());
+    const std::vector<Rule>& rules = ownRules ? own : projectRules();
+    const CodeText text = makeText(decodeBytes(in.rest()));
+    const Vocabulary vocabulary = ownRules ? deriveVocabulary(rules) : projectVocabulary;
+    const WarningList hints = findHints(text, rules, vocabulary, {});
+    const long long lastLine = text.lines.empty() ? 1 : text.lines.back();
+    long long previous = 0;
+    for (const std::string& h : hints) {
+        const long long line = warningLine(h);
+        FUZZ_REQUIRE(line >= 1 && line <= lastLine, "'%s' past line %lld", h.c_str(), lastLine);
+        FUZZ_REQUIRE(line >= previous, "'%s' out of line order", h.c_str());
+        previous = line;
+    }
+    FUZZ_REQUIRE(findHints(text, rules, vocabulary, {}) == hints);
+    return 0;
+}
