@@ -49,9 +49,11 @@ function countLoads(page) {
 
 test('a save reloads the open page, whose panel then shows the new output', async () => {
   await withWatch('вывести("версия 1");\n', async ({ watch, source, folder }) => {
-    // The opener runs detached from lum: give it a moment to write down what it was given.
+    // The opener runs detached from lum: give it a moment to write down what it was given (the
+    // shell makes the file before it writes the line).
     const log = path.join(folder, 'opened.log');
-    for (let i = 0; i < 100 && !fs.existsSync(log); i++) await new Promise((r) => setTimeout(r, 50));
+    const written = () => fs.existsSync(log) && fs.readFileSync(log, 'utf8').endsWith('\n');
+    for (let i = 0; i < 100 && !written(); i++) await new Promise((r) => setTimeout(r, 50));
     assert.equal(fs.readFileSync(log, 'utf8'), watch.url + '\n');
     const page = await browser.context.newPage();
     const loads = countLoads(page);
