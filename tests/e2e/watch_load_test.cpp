@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <random>
 #include <thread>
 
@@ -170,15 +171,29 @@ TEST_F(WatchLoad, TenThousandPageRequestsOverThirtyTwoConnectionsAllSucceed) {
     start("вывести(\"привет\")\n");
     const int connections = 32, each = 313;  // 10016 requests
     std::atomic<int> good{0}, bad{0};
+    std::mutex failuresLock;
+    std::string failures;  // how each failed request ended, for the log
     underLoad([&] {
         std::vector<std::thread> clients;
         for (int c = 0; c < connections; ++c)
             clients.emplace_back([&] {
-                for (int i = 0; i < each; ++i) (ask(port, get("/")) == pageReply ? good : bad)++;
+                for (int i = 0; i < each; ++i) {
+                    const auto started = Clock::now();
+                    const std::string reply = ask(port, get("/"));
+                    if (reply == pageReply) {
+                        ++good;
+                        continue;
+                    }
+                    ++bad;
+                    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
+                    const std::lock_guard<std::mutex> hold(failuresLock);
+                    failures += "        " + std::to_string(reply.size()) + " bytes after " +
+                                std::to_string(ms.count()) + " ms: " + reply.substr(0, 40) + "\n";
+                }
             });
         for (std::thread& t : clients) t.join();
     });
-    std::printf("      own client: %d good, %d failed\n", good.load(), bad.load());
+    std::printf("      own client: %d good, %d failed\n%s", good.load(), bad.load(), failures.c_str());
     EXPECT_EQ(bad.load(), 0);
     EXPECT_EQ(good.load(), connections * each);
     expectRecovered(64 * 1024);

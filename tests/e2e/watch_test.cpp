@@ -188,7 +188,8 @@ TEST_F(Watch, NoFreePortIsAnError) {
     const ProcessResult r = runLum({"-w", "a.лумс"}, options());
     for (int s : held) ::close(s);
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.out.find("\nОшибка: не удалось занять порт для режима наблюдения\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nОшибка: не удалось занять порт для режима наблюдения\n"), std::string::npos)
+        << r.out << r.err;
     EXPECT_FALSE(fileExists(dir / "opened.log"));
 }
 

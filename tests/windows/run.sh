@@ -156,16 +156,28 @@ step "unit tests under wine" unit_tests
 # compiles, 1 to 7 minutes under Wine): it tests the table, which the native run covers, and
 # the Windows checks compare lum.exe's pages with the native ones byte for byte.
 E2E_FILTER=${LUM_WIN_E2E_FILTER:--Reliability.AFolderOfTenThousandSources:Vocabulary.EveryRuleIsExercisedByACaseThatFailsWithoutIt}
+e2e_run() { # <filter> <log>
+    (cd "$HELPER/tests" && LUM_EXE="$BUILD/lum.exe" LUM_WRAPPER=wine \
+        timeout -k 10 "$E2E_LIMIT" ./lum_e2e_tests --gtest_brief=1 --gtest_filter="$1") >"$2" 2>&1
+    local rc=$?
+    grep -a -E '^\[  (FAILED|PASSED) ' "$2" | sort -u | head -60
+    # What each failed check said, so that the log of a CI run tells why.
+    [ $rc -ne 0 ] && grep -a -A12 ': Failure$' "$2" | head -80
+    [ $rc -eq 124 ] && echo "the e2e suite did not finish within $E2E_LIMIT s"
+    return $rc
+}
+# Wine itself now and then fails a start (exit 1, nothing printed, within milliseconds) or loses
+# one connection among thousands; the native and sanitizer runs of the same tests do not. So
+# the tests that failed run once more, and fail the step only if they fail again.
 e2e_tests() {
     [ -x "$HELPER/tests/lum_e2e_tests" ] || { echo "no e2e binary"; return 1; }
-    (cd "$HELPER/tests" && LUM_EXE="$BUILD/lum.exe" LUM_WRAPPER=wine \
-        timeout -k 10 "$E2E_LIMIT" ./lum_e2e_tests --gtest_brief=1 --gtest_filter="$E2E_FILTER") >"$BUILD/e2e.log" 2>&1
-    local rc=$?
-    grep -a -E '^\[  (FAILED|PASSED) ' "$BUILD/e2e.log" | sort -u | head -60
-    # What each failed check said, so that the log of a CI run tells why.
-    [ $rc -ne 0 ] && grep -a -A8 ': Failure$' "$BUILD/e2e.log" | head -80
-    [ $rc -eq 124 ] && echo "the e2e suite did not finish within $E2E_LIMIT s"
-    [ $rc -eq 0 ]
+    e2e_run "$E2E_FILTER" "$BUILD/e2e.log"
+    local rc=$? failed
+    [ $rc -eq 0 ] && return 0
+    failed=$(grep -a -E '^\[  FAILED  \] [A-Za-z0-9_]+\.[A-Za-z0-9_/]+' "$BUILD/e2e.log" | awk '{print $4}' | sort -u | paste -sd: -)
+    [ $rc -ne 124 ] && [ -n "$failed" ] || return 1
+    echo "once more, the tests that failed: $failed"
+    e2e_run "$failed" "$BUILD/e2e-again.log"
 }
 if [ -z "${LUM_WIN_SKIP_E2E:-}" ]; then step "e2e suite against lum.exe under wine" e2e_tests; fi
 
