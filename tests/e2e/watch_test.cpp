@@ -91,6 +91,9 @@ int occupyPort(int port) {
     ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
     if (::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(s, 8) != 0) {
         ::close(s);
+        // Who holds it, for the log.
+        const ProcessResult holders = runProcess({"ss", "-ltnp", "sport = :" + std::to_string(port)});
+        std::printf("%s", holders.out.c_str());
         return -1;
     }
     return s;
