@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "frontend/files.h"
+#include "platform/files.h"
 #include "output/compile.h"
-#include "output/hints.h"
+#include "diagnostics/hints.h"
 #include "rules/rulesfile.h"
 #include "rules/vocabulary.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "fuzz_support.h"
-#include "output/diagnostics.h"
+#include "diagnostics/checks.h"
 
 namespace {
 

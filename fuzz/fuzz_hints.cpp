@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "fuzz_support.h"
-#include "output/hints.h"
+#include "diagnostics/hints.h"
 
 namespace {
 

@@ -2,10 +2,11 @@
 #include <cstdio>
 #include <new>
 
-#include "frontend/files.h"
+#include "platform/files.h"
 #include "frontend/frontend.h"
-#include "output/diagnostics.h"
-#include "output/editor/editor.h"
+#include "platform/entry.h"
+#include "base/warnings.h"
+#include "editor/editor.h"
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
 #include "translator/rewrite.h"

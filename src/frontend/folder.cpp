@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "frontend/files.h"
+#include "platform/files.h"
 #include "frontend/frontend.h"
 #include "platform/platform.h"
 

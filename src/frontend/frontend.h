@@ -6,9 +6,6 @@
 
 #include "output/compile.h"
 
-// Start-up, arguments, one mode; returns the exit code. args excludes the program name.
-int lumMain(const std::vector<std::string>& args);
-
 // Loads the rules file into ruleTable and prints what start-up prints: its warnings and the
 // banner, or the error when it yields no rule (the previous table then stays).
 bool loadRulesAtStartUp(const std::string& rulesPath);
@@ -17,8 +14,6 @@ bool loadRulesAtStartUp(const std::string& rulesPath);
 // rules, written into `folder`; returns the exit code.
 int writePlayground(const std::string& folder, const std::string& rulesPath);
 
-// LUM_HOME when set and non-empty, else the built-in default.
-std::string homeFolder();
 // The first of six candidates that exists and is not a folder, as built; "" when none.
 std::string locateRulesFile();
 

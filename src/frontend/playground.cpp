@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "frontend/files.h"
+#include "platform/files.h"
+#include "platform/home.h"
 #include "frontend/frontend.h"
 #include "platform/platform.h"
 #include "rules/rulesfile.h"

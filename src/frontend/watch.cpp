@@ -6,10 +6,10 @@
 #include <thread>
 #include <vector>
 
-#include "frontend/files.h"
+#include "platform/files.h"
 #include "frontend/frontend.h"
 #include "frontend/watch_server.h"
-#include "output/diagnostics.h"
+#include "base/warnings.h"
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
 #include "translator/libraries_on_disk.h"

@@ -5,10 +5,10 @@
 #include <new>
 #include <stdexcept>
 
-#include "frontend/files.h"
-#include "output/diagnostics.h"
-#include "output/hints.h"
-#include "output/names.h"
+#include "platform/files.h"
+#include "diagnostics/checks.h"
+#include "diagnostics/hints.h"
+#include "diagnostics/names.h"
 #include "output/page.h"
 #include "output/runtime_words.h"
 #include "platform/platform.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "rules/text.h"
+#include "base/text.h"
 
 struct CompileOptions {
     bool js = false;     // write a JavaScript file instead of a page

@@ -4,7 +4,7 @@
 #include <vector>
 #include <string>
 
-#include "frontend/frontend.h"
+#include "platform/entry.h"
 
 int main(int argc, char** argv) {
     // A write past the file-size limit then fails like any other write (and its temporary is

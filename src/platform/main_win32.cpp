@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/frontend.h"
+#include "platform/entry.h"
 
 namespace {
 

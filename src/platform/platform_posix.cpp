@@ -18,7 +18,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "rules/text.h"
+#include "base/text.h"
 
 namespace platform {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "rules/text.h"
+#include "base/text.h"
 
 struct PatternNode {
     bool isSet = false;

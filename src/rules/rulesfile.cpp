@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "frontend/files.h"
+#include "platform/files.h"
 #include "rules/libraries.h"
 
 std::vector<Rule> ruleTable;

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "output/diagnostics.h"
+#include "base/warnings.h"
 #include "rules/pattern.h"
-#include "rules/text.h"
+#include "base/text.h"
 
 struct Rule {
     CodePoints pattern;      // as written, for trace lines

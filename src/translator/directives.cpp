@@ -1,7 +1,7 @@
 // Library directives: found outside string literals, looked up on disk, removed from the text.
 #include <string>
 
-#include "frontend/frontend.h"
+#include "platform/home.h"
 #include "platform/platform.h"
 #include "translator/libraries_on_disk.h"
 #include "translator/quotes.h"

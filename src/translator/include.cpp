@@ -1,7 +1,7 @@
 // Library inclusion: a found library file read, translated when it is a script, and framed.
 #include <string>
 
-#include "frontend/files.h"
+#include "platform/files.h"
 #include "translator/libraries_on_disk.h"
 #include "translator/rewrite.h"
 

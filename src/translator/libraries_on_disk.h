@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "output/diagnostics.h"
-#include "rules/text.h"
+#include "base/warnings.h"
+#include "base/text.h"
 
 // Every library file read by the current compile, in reading order, duplicates kept.
 // Emptied by each compile that gets past reading its source; watch mode watches it.

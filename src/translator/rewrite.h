@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "rules/text.h"
+#include "base/text.h"
 
 // Whether LUM_TRACE was set at start-up; every accepted match is then traced on stderr.
 extern bool traceEnabled;

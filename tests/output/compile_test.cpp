@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "frontend/files.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "support/temp_folder.h"
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "rules/text.h"
+#include "base/text.h"
 #include "support/temp_folder.h"
 
 namespace {

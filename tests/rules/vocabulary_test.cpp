@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "frontend/files.h"
+#include "platform/files.h"
 
 namespace {
 

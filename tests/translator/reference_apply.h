@@ -25,7 +25,7 @@
 
 #include "rules/pattern.h"
 #include "rules/rulesfile.h"
-#include "rules/text.h"
+#include "base/text.h"
 #include "translator/rewrite.h"
 
 namespace reference_apply {

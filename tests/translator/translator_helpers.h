@@ -10,7 +10,7 @@
 #include "platform/platform.h"
 #include "rules/pattern.h"
 #include "rules/rulesfile.h"
-#include "rules/text.h"
+#include "base/text.h"
 
 inline CodeText textOf(const std::string& utf8) { return makeText(decodeBytes(utf8)); }
 inline std::string utf8Of(const CodeText& text) { return encodeUtf8(text.chars); }

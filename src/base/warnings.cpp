@@ -1,0 +1,23 @@
+// Warning lists as the terminal shows them: one "kind [file]: text" line per entry.
+#include "base/warnings.h"
+
+#include <cstdio>
+
+std::vector<std::string> formatNotes(const char* kind, const std::string& path, const WarningList& entries) {
+    const std::size_t at = path.find_last_of("\\/");
+    const std::string name = at == std::string::npos ? path : path.substr(at + 1);
+    std::vector<std::string> lines;
+    lines.reserve(entries.size());
+    for (const std::string& text : entries) lines.push_back(std::string(kind) + " [" + name + "]: " + text);
+    return lines;
+}
+
+void printWarnings(const std::string& path, const WarningList& warnings) { printNotes("ПРЕДУПРЕЖДЕНИЕ", path, warnings); }
+
+void printNotes(const char* kind, const std::string& path, const WarningList& entries) {
+    for (std::string line : formatNotes(kind, path, entries)) {
+        // Written as bytes, so no length limit and no cut at a NUL.
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    }
+}

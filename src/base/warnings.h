@@ -1,0 +1,16 @@
+// The warning list every step of a compile appends to, and how it is printed.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Ordered UTF-8 warning texts without line feeds; no limit, no de-duplication.
+using WarningList = std::vector<std::string>;
+
+// "ПРЕДУПРЕЖДЕНИЕ [name]: text" per entry, name being the path's last component.
+void printWarnings(const std::string& path, const WarningList& warnings);
+// "kind [name]: text" per entry, as printWarnings does under its own kind.
+void printNotes(const char* kind, const std::string& path, const WarningList& entries);
+// The lines a print of `entries` under `kind` ("ПРЕДУПРЕЖДЕНИЕ", "ПОДСКАЗКА") writes, each
+// "kind [name]: text" without its line feed.
+std::vector<std::string> formatNotes(const char* kind, const std::string& path, const WarningList& entries);

@@ -1,0 +1,12 @@
+// The quote and bracket checks of a compile.
+#pragma once
+
+#include "base/text.h"
+#include "base/warnings.h"
+
+// At most one warning: the quote that opened the last unclosed string, by source line.
+void checkQuotes(const CodePoints& source, WarningList& warnings);
+
+// Up to five warnings on the translated text; excess closers name the source line their
+// code point carries.
+void checkBrackets(const CodeText& text, WarningList& warnings);
