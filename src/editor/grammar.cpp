@@ -5,6 +5,7 @@
 
 #include "editor/editor.h"
 #include "editor/json.h"
+#include "rules/pattern_regex.h"
 #include "rules/vocabulary.h"
 
 namespace {

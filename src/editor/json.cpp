@@ -1,6 +1,7 @@
 // Builds and prints the JSON of the editor files.
 #include "editor/json.h"
 
+#include "base/json_text.h"
 #include "rules/vocabulary.h"
 
 Json jsonString(std::string text) {

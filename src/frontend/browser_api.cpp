@@ -2,12 +2,10 @@
 // and libraries arrive as bytes and become files of the in-memory file system, so the rules load
 // and the source compiles through the very code the command line runs; what lum prints goes to
 // standard output, which the worker collects line by line.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 
+#include "editor/vocabulary_json.h"
 #include "platform/files.h"
 #include "platform/home.h"
 #include "frontend/frontend.h"
@@ -32,8 +30,8 @@ Session& session() {
         // The working folder is the home folder: libraries go to its "библиотеки" folder, where
         // a program's own folder is searched first, and the paths printed stay short.
         const std::string home = homeFolder();
-        ::mkdir(home.c_str(), 0755);
-        ::chdir(home.c_str());
+        platform::makeFolder(home);
+        platform::setCurrentFolder(home);
         return Session{};
     }();
     return s;
@@ -76,7 +74,7 @@ int lum_put_file(const char* path, const char* bytes, std::size_t size) {
     const std::string folder = cut == std::string::npos ? std::string() : p.substr(0, cut);
     const std::string name = cut == std::string::npos ? p : p.substr(cut + 1);
     if (!isPlainName(name) || (cut != std::string::npos && !isPlainName(folder))) return 0;
-    if (!folder.empty()) ::mkdir(folder.c_str(), 0755);
+    if (!folder.empty()) platform::makeFolder(folder);
     return writeBytes(p, bytes, size) ? 1 : 0;
 }
 

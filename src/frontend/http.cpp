@@ -1,5 +1,6 @@
 // Request reading, routing, the Host check and the reply texts of the watch server.
 #include "frontend/http.h"
+#include "base/json_text.h"
 
 #include <cstdio>
 
@@ -53,24 +54,6 @@ bool namesThisServer(std::string_view host, int port) {
     const std::string_view name = host.substr(0, colon);
     if (colon != std::string_view::npos && host.substr(colon + 1) != std::to_string(port)) return false;
     return name == "127.0.0.1" || sameLowered(name, "localhost");
-}
-
-void appendJsonString(std::string& out, std::string_view text) {
-    out += '"';
-    for (const char c : text) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/json_text.h"
 #include "platform/files.h"
 #include "platform/home.h"
 #include "frontend/frontend.h"

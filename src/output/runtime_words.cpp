@@ -1,5 +1,6 @@
 // The run-time layer's dictionary: what the loaded rules and the program say, as one line of JavaScript.
 #include "output/runtime_words.h"
+#include "base/json_text.h"
 
 #include <algorithm>
 

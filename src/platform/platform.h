@@ -33,6 +33,8 @@ bool replaceFile(const std::string& from, const std::string& to);
 bool removeFile(const std::string& path);
 // Makes one folder whose parent exists; false when it cannot (an existing folder included).
 bool makeFolder(const std::string& path);
+// Makes `path` the folder that relative paths start from; false when it cannot.
+bool setCurrentFolder(const std::string& path);
 
 // Full path of the running executable; empty when the system cannot tell.
 std::string executablePath();

@@ -41,6 +41,10 @@ bool replaceFile(const std::string& from, const std::string& to) { return ::rena
 
 bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
+bool makeFolder(const std::string& path) { return ::mkdir(path.c_str(), 0755) == 0; }
+
+bool setCurrentFolder(const std::string& path) { return ::chdir(path.c_str()) == 0; }
+
 // No executable on disk: the rules come from the page, never from a search beside it.
 std::string executablePath() { return {}; }
 

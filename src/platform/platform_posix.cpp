@@ -82,6 +82,8 @@ bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 bool makeFolder(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
 
+bool setCurrentFolder(const std::string& path) { return ::chdir(path.c_str()) == 0; }
+
 std::string executablePath() {
     std::string buffer(256, '\0');
     for (;;) {

@@ -111,6 +111,8 @@ bool removeFile(const std::string& path) { return ::DeleteFileW(widen(path).c_st
 
 bool makeFolder(const std::string& path) { return ::CreateDirectoryW(widen(path).c_str(), nullptr) != 0; }
 
+bool setCurrentFolder(const std::string& path) { return ::SetCurrentDirectoryW(widen(path).c_str()) != 0; }
+
 std::string executablePath() {
     // The buffer grows until the whole path fits: installations deeper than 260 units exist.
     std::wstring buffer(MAX_PATH, L'\0');

@@ -1,5 +1,7 @@
 // Roles, learner's words and library names read off a rule table: the project's own and a
 // teacher's table with other words.
+#include "base/json_text.h"
+#include "rules/pattern_regex.h"
 #include "rules/vocabulary.h"
 
 #include <gtest/gtest.h>
