@@ -42,7 +42,8 @@ int main(int argc, char** argv) {
     }
     const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
     WarningList warnings;
-    if (!loadRules(argv[1], warnings)) {
+    std::vector<Rule> table;
+    if (!loadRules(argv[1], table, warnings)) {
         std::fprintf(stderr, "lum_bench_hints: no rules in %s\n", argv[1]);
         return 1;
     }
@@ -58,9 +59,10 @@ int main(int argc, char** argv) {
     std::size_t hints = 0;
     const CompileOptions options;
     for (int i = 0; i < runs; ++i) {
-        pass.push_back(milliseconds([&] { hints = findHints(text, ruleTable, deriveVocabulary(ruleTable), {}).size(); }));
+        pass.push_back(milliseconds([&] { hints = findHints(text, table, deriveVocabulary(table), {}).size(); }));
         compile.push_back(milliseconds([&] {
-            if (compileFile(argv[2], options).empty()) std::exit(1);
+            const CompileReport report = compileFile(argv[2], options, {RuleSet{table, false}});
+            if (report.status != CompileStatus::Written) std::exit(1);
         }));
     }
     std::fflush(stdout);

@@ -34,15 +34,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<Rule>& rules = ownRules ? own : projectRules();
     const CodeText text = makeText(decodeBytes(in.rest()));
     const Vocabulary vocabulary = ownRules ? deriveVocabulary(rules) : projectVocabulary;
-    const WarningList hints = findHints(text, rules, vocabulary, {});
+    const std::vector<Hint> hints = findHints(text, rules, vocabulary, {});
     const long long lastLine = text.lines.empty() ? 1 : text.lines.back();
     long long previous = 0;
-    for (const std::string& h : hints) {
-        const long long line = warningLine(h);
-        FUZZ_REQUIRE(line >= 1 && line <= lastLine, "'%s' past line %lld", h.c_str(), lastLine);
-        FUZZ_REQUIRE(line >= previous, "'%s' out of line order", h.c_str());
+    for (const Hint& h : hints) {
+        const long long line = warningLine(h.text);
+        FUZZ_REQUIRE(line == h.line, "'%s' told of line %u", h.text.c_str(), h.line);
+        FUZZ_REQUIRE(line >= 1 && line <= lastLine, "'%s' past line %lld", h.text.c_str(), lastLine);
+        FUZZ_REQUIRE(line >= previous, "'%s' out of line order", h.text.c_str());
         previous = line;
     }
-    FUZZ_REQUIRE(findHints(text, rules, vocabulary, {}) == hints);
+    const std::vector<Hint> again = findHints(text, rules, vocabulary, {});
+    FUZZ_REQUIRE(again.size() == hints.size());
+    for (std::size_t i = 0; i < hints.size(); ++i)
+        FUZZ_REQUIRE(again[i].text == hints[i].text && again[i].kind == hints[i].kind);
     return 0;
 }

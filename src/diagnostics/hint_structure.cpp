@@ -426,7 +426,7 @@ struct Reader {
         if (conditions.empty() || parens[conditions.back()].line != line || equalsReported || comparisonWord.empty())
             return;
         equalsReported = true;
-        result.findings.push_back({line, 6, onLine(line, "«=» присваивает; чтобы сравнить, пишите «" + comparisonWord + "»")});
+        result.findings.push_back({line, HintKind::AssignInCondition, onLine(line, "«=» присваивает; чтобы сравнить, пишите «" + comparisonWord + "»")});
     }
 
     void run(std::uint32_t brokenFrom) {
@@ -565,7 +565,7 @@ struct Reader {
             auto found = closing.find(p.rule);
             if (found == closing.end()) found = closing.emplace(p.rule, closingWordFor(p.rule)).first;
             if (found->second.empty()) continue;
-            result.findings.push_back({p.line, 2,
+            result.findings.push_back({p.line, HintKind::UnfinishedHeader,
                                        onLine(p.line, "после «" + headerText(p.pos) + "» не хватает слова «" +
                                                           found->second + "» — допишите его в конце строки")});
         }
@@ -651,7 +651,7 @@ struct Reader {
             const std::string closer = o.learnerBrace ? "}" : blockCloseWord;
             if (closer.empty() || o.afterExtra || !toldLines.insert(o.line).second) continue;
             const std::string by = o.learnerBrace ? "скобкой" : "словом";
-            result.findings.push_back({o.line, 1,
+            result.findings.push_back({o.line, HintKind::UnclosedBlock,
                                        onLine(o.line, "«" + wordsOf(o.words) + "» не закрыт " + by + " «" + closer +
                                                           "» — допишите «" + closer + "» после последней строки блока")});
         }
@@ -665,7 +665,7 @@ struct Reader {
                                : std::string(e.learnerBrace ? "здесь нечего закрывать — уберите лишнюю скобку «"
                                                             : "здесь нечего закрывать — уберите лишнее слово «") +
                                      words + "»";
-            result.findings.push_back({e.line, 1, onLine(e.line, said)});
+            result.findings.push_back({e.line, HintKind::UnclosedBlock, onLine(e.line, said)});
         }
     }
 };

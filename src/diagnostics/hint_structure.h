@@ -9,16 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics/hint.h"
 #include "diagnostics/names.h"
 #include "translator/source_regions.h"
 #include "rules/rulesfile.h"
 #include "rules/vocabulary.h"
 
-struct Finding {
-    std::uint32_t line = 0;  // source line to edit
-    int kind = 0;            // the hint's kind: 1 block, 2 header, 3 string, 4 unknown word, 5 mixed letters, 6 "="
-    std::string text;        // "строка N: …"
-};
 
 // A word of the source that no rule takes: a name of the learner's, or a mistake.
 struct LearnerWord {
@@ -27,7 +23,7 @@ struct LearnerWord {
 };
 
 struct StructureReading {
-    std::vector<Finding> findings;  // kinds 1, 2 and 6, in the order found
+    std::vector<Hint> findings;  // unclosed blocks, unfinished headers and "=" in conditions, in the order found
     std::vector<LearnerWord> words;
     std::vector<NameToken> tokens;  // what nameTokens would give, taken on the same pass
 };

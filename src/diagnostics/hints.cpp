@@ -56,13 +56,13 @@ std::string lineRange(std::uint32_t first, std::uint32_t last) {
 
 // Strings whose quotes stand on different lines: the first one that matters is told, and the
 // line it opens on is returned (0 when none): past it the program cannot be read reliably.
-std::uint32_t strayHint(const CodeText& text, const SourceRegions& regions, std::vector<Finding>& out) {
+std::uint32_t strayHint(const CodeText& text, const SourceRegions& regions, std::vector<Hint>& out) {
     const std::uint32_t* chars = text.chars.data();
     for (const StrayLiteral& s : regions.strays) {
         const std::uint32_t line = text.lines[s.open], closeLine = text.lines[s.close];
         const std::string quote = chars[s.open] == '"' ? "\"" : "'";
         if (s.openedIn == Region::Code) {
-            out.push_back({line, 3,
+            out.push_back({line, HintKind::SwallowingString,
                            onLine(line, "кавычка " + quote + " не закрыта до конца строки (её пара — на строке " +
                                             std::to_string(closeLine) + ") — закройте её на этой же строке")});
             return line;
@@ -85,7 +85,7 @@ std::uint32_t strayHint(const CodeText& text, const SourceRegions& regions, std:
         const std::string word = to - from > 1 ? " («" + encodeUtf8(chars + from, to - from) + "»)" : "";
         const std::string where = s.openedIn == Region::Comment ? "в комментарии" : "в тексте в обратных кавычках";
         const std::string lost = lineRange(first, last) + (first == last ? " не переведена" : " не переведены");
-        out.push_back({line, 3,
+        out.push_back({line, HintKind::SwallowingString,
                        onLine(line, "кавычка " + quote + " " + where + word + " открыла текст в кавычках, и " + lost +
                                         " — уберите её")});
         return line;
@@ -206,16 +206,27 @@ void markWritten(const std::vector<Rule>& table, const CodePoints& libraries, Wo
     scan(libraries.data(), libraries.size());
 }
 
-// Kinds 4 and 5 over the words no rule took. Each distinct word is judged once; `names` holds
-// the program's defined names as its first ids.
-void wordHints(const CodeText& text, const std::vector<LearnerWord>& found, WordTable& names,
-               const std::vector<NameSpan>& defined, const std::function<Words()>& makeWords,
-               const std::vector<Rule>& table, const CodePoints& libraries, std::vector<Finding>& out) {
+// What the word hints read: the program, the words no rule took, the program's defined names, the
+// known words (made when first needed), and the texts the rules and libraries write.
+struct WordReading {
+    const CodeText& text;
+    const std::vector<LearnerWord>& found;
+    const std::vector<NameSpan>& defined;
+    std::function<Words()> makeWords;
+    const std::vector<Rule>& table;
+    const CodePoints& libraries;
+};
+
+// Unknown words and mixed letters, over the words no rule took. Each distinct word is judged
+// once; `names` holds the program's defined names as its first ids.
+void wordHints(const WordReading& reading, WordTable& names, std::vector<Hint>& out) {
+    const CodeText& text = reading.text;
+    const std::vector<NameSpan>& defined = reading.defined;
     // The known words are gathered for the first word that is no defined name; a program whose
     // words are all its own names never needs them.
     std::optional<Words> knownWords;
     auto known = [&]() -> Words& {
-        if (!knownWords) knownWords = makeWords();
+        if (!knownWords) knownWords = reading.makeWords();
         return *knownWords;
     };
     enum class State : std::uint8_t { Known, Open, Mixed, Short, Asked };
@@ -232,7 +243,7 @@ void wordHints(const CodeText& text, const std::vector<LearnerWord>& found, Word
         bool afterDot;
     };
     std::vector<Seen> seen;
-    for (const LearnerWord& lw : found) {
+    for (const LearnerWord& lw : reading.found) {
         bool added = false;
         const std::size_t id = wordId(names, lw.from, lw.to - lw.from, added);
         if (id < defined.size()) continue;  // a name the program defines
@@ -249,9 +260,9 @@ void wordHints(const CodeText& text, const std::vector<LearnerWord>& found, Word
             seen.push_back({text.lines[lw.from], static_cast<std::uint32_t>(id - defined.size()), lw.afterDot});
     }
     if (open.empty()) return;
-    markWritten(table, libraries, open);
+    markWritten(reading.table, reading.libraries, open);
 
-    std::unordered_map<std::size_t, std::string> mixed;  // the kind 5 hint of a word, by verdict
+    std::unordered_map<std::size_t, std::string> mixed;  // the mixed-letters hint of a word, by verdict
     std::vector<std::u32string> queries[2];
     std::vector<const std::u32string*> wordOf(verdicts.size());
     for (const auto& [w, id] : open) {
@@ -266,7 +277,7 @@ void wordHints(const CodeText& text, const std::vector<LearnerWord>& found, Word
     std::vector<Seen> asked;
     for (const Seen& s : seen) {
         Verdict& v = verdicts[s.word];
-        if (v.state == State::Mixed) out.push_back({s.line, 5, onLine(s.line, mixed[s.word])});
+        if (v.state == State::Mixed) out.push_back({s.line, HintKind::MixedLetters, onLine(s.line, mixed[s.word])});
         if (v.state != State::Asked) continue;
         const int list = s.afterDot ? 1 : 0;
         if (v.query[list] < 0) {
@@ -287,20 +298,20 @@ void wordHints(const CodeText& text, const std::vector<LearnerWord>& found, Word
         if (k < 0) continue;
         const std::u32string& word = queries[list][static_cast<std::size_t>(q)];
         const std::u32string& suggestion = (list == 0 ? bare : known().afterDot)[static_cast<std::size_t>(k)].word;
-        out.push_back({a.line, 4,
+        out.push_back({a.line, HintKind::UnknownWord,
                        onLine(a.line, "незнакомое слово «" + utf8(word) + "» — может быть, «" + utf8(suggestion) + "»?")});
     }
 }
 
 }  // namespace
 
-WarningList findHints(const CodeText& source, const std::vector<Rule>& table, const Vocabulary& vocabulary,
-                      const CodePoints& libraries) {
+std::vector<Hint> findHints(const CodeText& source, const std::vector<Rule>& table, const Vocabulary& vocabulary,
+                            const CodePoints& libraries) {
     const std::uint32_t* chars = source.chars.data();
     const std::size_t n = source.chars.size();
     const SourceRegions regions = scanRegions(chars, n);
 
-    std::vector<Finding> findings;
+    std::vector<Hint> findings;
     const std::uint32_t brokenFrom = strayHint(source, regions, findings);
     StructureReading structure = readStructure(source, regions, table, vocabulary, brokenFrom);
 
@@ -311,21 +322,34 @@ WarningList findHints(const CodeText& source, const std::vector<Rule>& table, co
     const SourceRegions libraryRegions = scanRegions(libraries.data(), libraries.size());
     const std::vector<std::u32string> libraryDefined = definedNameList(
         libraries.data(), libraries.size(), nameTokens(libraries.data(), libraries.size(), libraryRegions), vocabulary);
-    wordHints(source, structure.words, names, defined, [&] { return wordsOf(vocabulary, libraryDefined); }, table,
-              libraries, structure.findings);
+    const WordReading reading{source, structure.words, defined, [&] { return wordsOf(vocabulary, libraryDefined); },
+                              table, libraries};
+    wordHints(reading, names, structure.findings);
 
-    for (Finding& f : structure.findings) {
+    for (Hint& f : structure.findings) {
         // Past a string that swallowed a line end, what is code and what is text is guesswork.
         if (brokenFrom != 0 && f.line >= brokenFrom) continue;
         findings.push_back(std::move(f));
     }
     std::stable_sort(findings.begin(), findings.end(),
-                     [](const Finding& a, const Finding& b) { return a.line != b.line ? a.line < b.line : a.kind < b.kind; });
-    WarningList hints;
+                     [](const Hint& a, const Hint& b) { return a.line != b.line ? a.line < b.line : a.kind < b.kind; });
+    std::vector<Hint> hints;
     std::unordered_set<std::string> onThisLine;  // a word misspelt twice on a line is told once
     for (std::size_t i = 0; i < findings.size(); ++i) {
         if (i > 0 && findings[i].line != findings[i - 1].line) onThisLine.clear();
-        if (onThisLine.insert(findings[i].text).second) hints.push_back(std::move(findings[i].text));
+        if (onThisLine.insert(findings[i].text).second) hints.push_back(std::move(findings[i]));
     }
     return hints;
+}
+
+const char* hintKindName(HintKind kind) {
+    switch (kind) {
+    case HintKind::UnclosedBlock: return "unclosed-block";
+    case HintKind::UnfinishedHeader: return "unfinished-header";
+    case HintKind::SwallowingString: return "swallowing-string";
+    case HintKind::UnknownWord: return "unknown-word";
+    case HintKind::MixedLetters: return "mixed-letters";
+    case HintKind::AssignInCondition: break;
+    }
+    return "assign-in-condition";
 }

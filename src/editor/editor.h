@@ -41,4 +41,4 @@ std::string vsixPackage(const std::vector<ExtensionFile>& files);
 
 // `lum --editor [folder]`: writes the extension folder and its .vsix into `folder` (made when
 // missing) from the loaded rule table; prints what it wrote or what failed; the exit code.
-int writeEditorExtension(const std::string& folder, const std::string& rulesPath);
+int writeEditorExtension(const std::string& folder, const std::string& rulesPath, const std::vector<Rule>& table);

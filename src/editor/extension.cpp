@@ -4,7 +4,7 @@
 
 #include "embedded/editorExtensionScript.h"
 #include "platform/files.h"
-#include "output/compile.h"
+#include "base/paths.h"
 #include "editor/editor.h"
 #include "editor/json.h"
 #include "platform/platform.h"
@@ -242,7 +242,7 @@ std::vector<ExtensionFile> extensionFiles(const std::vector<Rule>& table, const 
             {"README.md", readme(table, lumPath)}};
 }
 
-int writeEditorExtension(const std::string& folder, const std::string& rulesPath) {
+int writeEditorExtension(const std::string& folder, const std::string& rulesPath, const std::vector<Rule>& table) {
     const std::string sep(1, platform::separator());
     const std::string root = folder + sep + extensionPublisher + "." + extensionName + "-" + extensionVersion;
     // The rules warnings name "keywords.csv"; they point into the folder this lum read it from, or,
@@ -254,7 +254,7 @@ int writeEditorExtension(const std::string& folder, const std::string& rulesPath
         !relative ? rulesAt : (rulesAt == "." ? std::string("${fileDirname}") : "${fileDirname}/" + rulesAt);
     std::string lumPath = platform::executablePath();
     if (lumPath.empty()) lumPath = "lum";
-    const std::vector<ExtensionFile> files = extensionFiles(ruleTable, lumPath, rulesFolder);
+    const std::vector<ExtensionFile> files = extensionFiles(table, lumPath, rulesFolder);
 
     for (const std::string& dir : {folder, root, root + sep + "syntaxes", root + sep + "snippets"}) {
         if (platform::pathKind(dir) == platform::PathKind::Folder) continue;
@@ -277,7 +277,7 @@ int writeEditorExtension(const std::string& folder, const std::string& rulesPath
         return 1;
     }
     std::printf("Расширение для VS Code по словарю %s (правил: %d):\n", rulesPath.c_str(),
-                static_cast<int>(ruleTable.size()));
+                static_cast<int>(table.size()));
     std::printf("  %s — установите его: code --install-extension %s --force\n", vsix.c_str(), vsix.c_str());
     std::printf("  %s — или скопируйте эту папку в папку расширений VS Code (%s)\n", root.c_str(),
                 platform::separator() == '\\' ? "%USERPROFILE%\\.vscode\\extensions" : "~/.vscode/extensions");

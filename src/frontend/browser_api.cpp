@@ -1,15 +1,19 @@
 // The program's entry in the browser: the C API that the playground's worker calls. Rules, source
 // and libraries arrive as bytes and become files of the in-memory file system, so the rules load
-// and the source compiles through the very code the command line runs; what lum prints goes to
-// standard output, which the worker collects line by line.
-#include <cstdio>
+// and the source compiles through the very code the command line runs. What a call found comes
+// back as JSON data (a report), never as printed lines to be read again.
+// Tests: tests/playground/playground_test.mjs.
 #include <string>
+#include <vector>
 
+#include "base/paths.h"
+#include "editor/json.h"
 #include "editor/vocabulary_json.h"
+#include "frontend/frontend.h"
+#include "frontend/report.h"
+#include "output/compile.h"
 #include "platform/files.h"
 #include "platform/home.h"
-#include "frontend/frontend.h"
-#include "output/compile.h"
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
 #include "rules/vocabulary.h"
@@ -19,9 +23,10 @@ namespace {
 // What one call hands back stays here until the next call of the same kind; the worker copies it
 // out at once. The module has one caller, the worker's one thread.
 struct Session {
+    std::vector<Rule> rules;  // the table loaded, as start-up would load it
     std::string output;
-    std::string outputName;  // the file name lum gave the output: "игра.html"
-    std::string notes;
+    std::string report;       // JSON of the last compile
+    std::string rulesReport;  // JSON of the last rules load
     std::string vocabulary;
 };
 
@@ -46,24 +51,70 @@ bool isPlainName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos;
 }
 
+const char* statusName(CompileStatus status) {
+    switch (status) {
+    case CompileStatus::Written: return "written";
+    case CompileStatus::Unreadable: return "unreadable";
+    case CompileStatus::Unwritable: return "unwritable";
+    case CompileStatus::OutOfMemory: break;
+    }
+    return "memory";
+}
+
+// {"status", "outputName", "js", "encoding", "rules", "warnings": [texts], "hints": [{"line", "kind",
+// "text"}], "notes": [lines as printed], "outcome": the line that says what came of it}.
+std::string reportJson(const CompileReport& report, const std::string& outputName) {
+    std::vector<Json> hints;
+    for (const Hint& hint : report.hints)
+        hints.push_back(jsonObject({{"line", jsonNumber(static_cast<long>(hint.line))},
+                                    {"kind", jsonString(hintKindName(hint.kind))},
+                                    {"text", jsonString(hint.text)}}));
+    return printJson(jsonObject({
+        {"status", jsonString(statusName(report.status))},
+        {"outputName", jsonString(outputName)},
+        {"js", jsonBool(report.js)},
+        {"encoding", jsonString(report.encoding)},
+        {"rules", jsonNumber(static_cast<long>(report.ruleCount))},
+        {"warnings", jsonStrings(report.checked ? report.warnings : WarningList())},
+        {"hints", jsonArray(report.checked ? std::move(hints) : std::vector<Json>())},
+        {"notes", jsonStrings(noteLines(report))},
+        {"outcome", jsonString(outcomeLine(report))},
+    }));
+}
+
+// A compile refused before it began, in the same shape.
+std::string refusedJson(const std::string& outcome) {
+    return printJson(jsonObject({{"status", jsonString("refused")}, {"outputName", jsonString("")},
+                                 {"js", jsonBool(false)}, {"encoding", jsonString("")}, {"rules", jsonNumber(0)},
+                                 {"warnings", jsonArray({})}, {"hints", jsonArray({})}, {"notes", jsonArray({})},
+                                 {"outcome", jsonString(outcome)}}));
+}
+
 }  // namespace
 
 extern "C" {
 
-// Loads the rules text as the rules file keywords.csv and prints what start-up prints. Returns the
-// number of rules in the table afterwards: a text without rules leaves the previous table.
+// Loads the rules text as the rules file keywords.csv, as start-up loads it. Returns the number of
+// rules in the table afterwards: a text without rules leaves the previous table. What the load
+// said is in lum_rules_report().
 int lum_load_rules(const char* bytes, std::size_t size) {
-    session();
+    Session& s = session();
     const std::string path = "keywords.csv";
-    if (!writeBytes(path, bytes, size)) {
-        std::printf("Ошибка: не могу записать файл: %s\n", path.c_str());
-    } else {
-        loadRulesAtStartUp(path);
-    }
-    session().vocabulary.clear();
-    std::fflush(stdout);
-    return static_cast<int>(ruleTable.size());
+    RulesLoad load;
+    if (!writeBytes(path, bytes, size))
+        load.lines.push_back("Ошибка: не могу записать файл: " + path);
+    else
+        load = loadRulesFile(path, s.rules);
+    s.rulesReport = printJson(jsonObject({{"loaded", jsonBool(load.loaded)},
+                                          {"rules", jsonNumber(static_cast<long>(s.rules.size()))},
+                                          {"warnings", jsonStrings(load.warnings)},
+                                          {"lines", jsonStrings(load.lines)}}));
+    s.vocabulary.clear();
+    return static_cast<int>(s.rules.size());
 }
+
+// JSON of the last rules load: {"loaded", "rules", "warnings": [texts], "lines": [as start-up prints them]}.
+const char* lum_rules_report() { return session().rulesReport.c_str(); }
 
 // Puts a file (a library) at `path`, relative to the working folder, making its folder: 1 when
 // written. Only "name" and "folder/name" are taken.
@@ -80,46 +131,44 @@ int lum_put_file(const char* path, const char* bytes, std::size_t size) {
 
 // Compiles the source bytes as the file `name` of the working folder, as `lum name` (with -js
 // when js is set) would; 1 when a page or script was made. The source and the output are removed
-// again, so nothing piles up in memory between compiles.
+// again, so nothing piles up in memory between compiles. The report is in lum_report().
 int lum_compile(const char* name, const char* bytes, std::size_t size, int js) {
     Session& s = session();
     s.output.clear();
-    s.outputName.clear();
-    s.notes.clear();
     const std::string source = name;
-    int made = 0;
     if (!isPlainName(source)) {
-        std::printf("Ошибка: имя файла не годится: %s\n", source.c_str());
-    } else if (!writeBytes(source, bytes, size)) {
-        std::printf("Ошибка: не могу записать файл: %s\n", source.c_str());
-    } else {
-        CompileOptions options;
-        options.js = js != 0;
-        CompileReport report;
-        const std::string written = compileFile(source, options, report);
-        for (const std::string& line : report.notes) s.notes += line + "\n";
-        if (!written.empty() && readWholeFile(written, s.output)) {
-            s.outputName = fileNameOf(written);
-            made = 1;
-        }
-        if (!written.empty()) platform::removeFile(written);
-        platform::removeFile(source);
+        s.report = refusedJson("Ошибка: имя файла не годится: " + source);
+        return 0;
     }
-    std::fflush(stdout);
+    if (!writeBytes(source, bytes, size)) {
+        s.report = refusedJson("Ошибка: не могу записать файл: " + source);
+        return 0;
+    }
+    CompileOptions options;
+    options.js = js != 0;
+    const CompileReport report = compileFile(source, options, CompileContext{RuleSet{s.rules, false}});
+    int made = 0;
+    std::string outputName;
+    if (report.status == CompileStatus::Written && readWholeFile(report.outputPath, s.output)) {
+        outputName = fileNameOf(report.outputPath);
+        made = 1;
+    }
+    if (report.status == CompileStatus::Written) platform::removeFile(report.outputPath);
+    platform::removeFile(source);
+    s.report = reportJson(report, outputName);
     return made;
 }
 
 const char* lum_output() { return session().output.data(); }
 std::size_t lum_output_size() { return session().output.size(); }
-const char* lum_output_name() { return session().outputName.c_str(); }
 
-// The warning and hint lines of the last compile, each ending in a line feed.
-const char* lum_notes() { return session().notes.c_str(); }
+// JSON of the last compile (see reportJson).
+const char* lum_report() { return session().report.c_str(); }
 
 // The vocabulary of the rules loaded, as JSON (see vocabularyJson).
 const char* lum_vocabulary() {
     Session& s = session();
-    if (s.vocabulary.empty()) s.vocabulary = vocabularyJson(deriveVocabulary(ruleTable), ruleTable);
+    if (s.vocabulary.empty()) s.vocabulary = vocabularyJson(deriveVocabulary(s.rules), s.rules);
     return s.vocabulary.c_str();
 }
 

@@ -4,12 +4,12 @@
 
 #include "platform/files.h"
 #include "frontend/frontend.h"
+#include "frontend/report.h"
 #include "platform/entry.h"
 #include "base/warnings.h"
 #include "editor/editor.h"
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
-#include "translator/rewrite.h"
 
 namespace {
 
@@ -43,13 +43,13 @@ std::string ask(const char* prompt) {
     return readConsoleLine();
 }
 
-int compileOne(const std::string& path, const CompileOptions& options) {
+int compileOne(const std::string& path, const CompileOptions& options, const StartUp& start) {
     const std::string output = outputPathFor(path, options.js);
     removeStaleTemporaries(folderOf(output), fileNameOf(output));
-    return compileFile(path, options).empty() ? 1 : 0;
+    return compileAndPrint(path, options, start.context()).status == CompileStatus::Written ? 0 : 1;
 }
 
-int runInteractive() {
+int runInteractive(const StartUp& start) {
     CompileOptions options;
     const std::string format = ask(
         "\nФормат результата:\n"
@@ -66,10 +66,10 @@ int runInteractive() {
     int code;
     switch (platform::pathKind(path)) {
     case platform::PathKind::Folder:
-        code = runFolderMode(path, options);
+        code = runFolderMode(path, options, start);
         break;
     case platform::PathKind::File:
-        code = compileOne(path, options);
+        code = compileOne(path, options, start);
         break;
     default:
         std::printf("Ошибка: не найдено: %s\n", path.c_str());
@@ -81,15 +81,16 @@ int runInteractive() {
 
 int run(const std::vector<std::string>& args) {
     platform::prepareConsole();
-    traceEnabled = platform::environment("LUM_TRACE").has_value();
+    StartUp start;
+    start.trace = platform::environment("LUM_TRACE").has_value();
 
-    const std::string rulesPath = locateRulesFile();
-    if (rulesPath.empty()) {
+    start.rulesPath = locateRulesFile();
+    if (start.rulesPath.empty()) {
         std::fputs("Ошибка: не найден src/keywords.csv (ищу рядом с lum.exe, в ЛУМ2.7 и в текущей папке)\n", stdout);
         if (args.empty()) pauseBeforeExit();
         return 1;
     }
-    if (!loadRulesAtStartUp(rulesPath)) return 1;
+    if (!loadRulesAtStartUp(start.rulesPath, start.rules)) return 1;
 
     CompileOptions options;
     std::string path;
@@ -130,15 +131,16 @@ int run(const std::vector<std::string>& args) {
                         tool.c_str(), tool == "--editor" ? "расширение" : "песочницу", path.c_str());
             return 1;
         }
-        return tool == "--editor" ? writeEditorExtension(toolFolder, rulesPath) : writePlayground(toolFolder, rulesPath);
+        return tool == "--editor" ? writeEditorExtension(toolFolder, start.rulesPath, start.rules)
+                                  : writePlayground(toolFolder, start);
     }
-    if (path.empty()) return runInteractive();
-    if (options.watch) return runWatchMode(path, options);
+    if (path.empty()) return runInteractive(start);
+    if (options.watch) return runWatchMode(path, options, start);
     switch (platform::pathKind(path)) {
     case platform::PathKind::Folder:
-        return runFolderMode(path, options);
+        return runFolderMode(path, options, start);
     case platform::PathKind::File:
-        return compileOne(path, options);
+        return compileOne(path, options, start);
     default:
         std::printf("Ошибка: файл не найден: %s\n", path.c_str());
         return 1;
@@ -147,16 +149,26 @@ int run(const std::vector<std::string>& args) {
 
 }  // namespace
 
-bool loadRulesAtStartUp(const std::string& rulesPath) {
-    WarningList warnings;
-    if (!loadRules(rulesPath, warnings)) {
-        std::printf("Ошибка: пустой или испорченный файл правил: %s\n", rulesPath.c_str());
-        return false;
+RulesLoad loadRulesFile(const std::string& rulesPath, std::vector<Rule>& table) {
+    RulesLoad load;
+    load.loaded = loadRules(rulesPath, table, load.warnings);
+    if (!load.loaded) {
+        load.lines.push_back("Ошибка: пустой или испорченный файл правил: " + rulesPath);
+        return load;
     }
-    printWarnings(rulesPath, warnings);
-    std::printf("ЛУМ скрипт -> HTML/JS компилятор, версия 2.7 (ЛУМ2.7). Правил: %d (%s)\n",
-                static_cast<int>(ruleTable.size()), rulesPath.c_str());
-    return true;
+    load.lines = formatNotes("ПРЕДУПРЕЖДЕНИЕ", rulesPath, load.warnings);
+    load.lines.push_back("ЛУМ скрипт -> HTML/JS компилятор, версия 2.7 (ЛУМ2.7). Правил: " + std::to_string(table.size()) +
+                         " (" + rulesPath + ")");
+    return load;
+}
+
+bool loadRulesAtStartUp(const std::string& rulesPath, std::vector<Rule>& table) {
+    const RulesLoad load = loadRulesFile(rulesPath, table);
+    for (std::string line : load.lines) {
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    }
+    return load.loaded;
 }
 
 std::string readConsoleLine() {

@@ -6,6 +6,7 @@
 
 #include "platform/files.h"
 #include "frontend/frontend.h"
+#include "frontend/report.h"
 #include "platform/platform.h"
 
 namespace {
@@ -51,7 +52,7 @@ void listFolder(const std::string& folder, const std::string& mask, std::vector<
         if (!entry.isFolder) list.push_back(folder + platform::separator() + entry.name);
 }
 
-int runFolderMode(const std::string& folder, const CompileOptions& options) {
+int runFolderMode(const std::string& folder, const CompileOptions& options, const StartUp& start) {
     std::vector<std::string> paths;
     listFolder(folder, "*.лумс", paths);
     listFolder(folder, "*.лум", paths);
@@ -66,8 +67,9 @@ int runFolderMode(const std::string& folder, const CompileOptions& options) {
               [](const auto& a, const auto& b) { return a.first < b.first; });
     // One listing for the whole folder; a listing per compile would make a big folder slow.
     removeStaleTemporaries(folder, "");
+    const CompileContext context = start.context();
     int failures = 0;
     for (const auto& [key, path] : keyed)
-        if (compileFile(path, options).empty()) ++failures;
+        if (compileAndPrint(path, options, context).status != CompileStatus::Written) ++failures;
     return failures;
 }

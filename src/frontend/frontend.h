@@ -1,18 +1,40 @@
-// The front end: entry, home folder and rules-file search, folder mode and watch mode.
+// The front end: start-up, the command line and the interactive mode, the rules-file search,
+// folder mode, watch mode, and the tools that write files for the loaded rules (the editor
+// extension, the playground). Tests: tests/e2e/cli_test.cpp, tests/e2e/folder_mode_test.cpp,
+// tests/e2e/watch_test.cpp, tests/e2e/rules_location_test.cpp.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "output/compile.h"
+#include "rules/rulesfile.h"
 
-// Loads the rules file into ruleTable and prints what start-up prints: its warnings and the
-// banner, or the error when it yields no rule (the previous table then stays).
-bool loadRulesAtStartUp(const std::string& rulesPath);
+// What start-up found and loaded, handed to every mode: the rules file and its table (watch mode
+// loads it again when it changes) and whether LUM_TRACE was set.
+struct StartUp {
+    std::string rulesPath;
+    std::vector<Rule> rules;
+    bool trace = false;
 
-// --playground: the installed playground.html, carrying the rules at rulesPath as its default
-// rules, written into `folder`; returns the exit code.
-int writePlayground(const std::string& folder, const std::string& rulesPath);
+    CompileContext context() const { return CompileContext{RuleSet{rules, trace}}; }
+};
+
+// What a load of the rules file said: whether it gave a table, the loader's warnings, and the
+// lines start-up prints for it (the warnings and the banner, or the error alone).
+struct RulesLoad {
+    bool loaded = false;
+    WarningList warnings;
+    std::vector<std::string> lines;
+};
+// Loads the rules file into `table` (which stays as it was when the file yields no rule).
+RulesLoad loadRulesFile(const std::string& rulesPath, std::vector<Rule>& table);
+// The same, printing its lines as start-up does; whether it gave a table.
+bool loadRulesAtStartUp(const std::string& rulesPath, std::vector<Rule>& table);
+
+// --playground: the installed playground.html, carrying the rules at the start-up's rules path as
+// its default rules, written into `folder`; returns the exit code.
+int writePlayground(const std::string& folder, const StartUp& start);
 
 // The first of six candidates that exists and is not a folder, as built; "" when none.
 std::string locateRulesFile();
@@ -20,7 +42,7 @@ std::string locateRulesFile();
 // One line of standard input, at most 1023 bytes, line-end characters removed; "" at end.
 std::string readConsoleLine();
 
-int runFolderMode(const std::string& folder, const CompileOptions& options);
+int runFolderMode(const std::string& folder, const CompileOptions& options, const StartUp& start);
 void listFolder(const std::string& folder, const std::string& mask, std::vector<std::string>& list);
 
-int runWatchMode(const std::string& source, const CompileOptions& options);
+int runWatchMode(const std::string& source, const CompileOptions& options, StartUp& start);

@@ -46,7 +46,8 @@ std::string rulesAsUtf8(std::string bytes) {
 
 }  // namespace
 
-int writePlayground(const std::string& folder, const std::string& rulesPath) {
+int writePlayground(const std::string& folder, const StartUp& start) {
+    const std::string& rulesPath = start.rulesPath;
     if (platform::pathKind(folder) != platform::PathKind::Folder) {
         std::printf("Ошибка: папка не найдена: %s\n", folder.c_str());
         return 1;
@@ -74,6 +75,6 @@ int writePlayground(const std::string& folder, const std::string& rulesPath) {
         return 1;
     }
     std::printf("OK: %s -> %s  (песочница, правила: %s, правил: %d)\n", source.c_str(), target.c_str(),
-                rulesPath.c_str(), static_cast<int>(ruleTable.size()));
+                rulesPath.c_str(), static_cast<int>(start.rules.size()));
     return 0;
 }

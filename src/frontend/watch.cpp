@@ -8,11 +8,11 @@
 
 #include "platform/files.h"
 #include "frontend/frontend.h"
+#include "frontend/report.h"
 #include "frontend/watch_server.h"
 #include "base/warnings.h"
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
-#include "translator/libraries_on_disk.h"
 
 namespace {
 
@@ -30,21 +30,21 @@ constexpr auto settlePeriod = std::chrono::milliseconds(100);
 struct WatchedTimes {
     std::uint64_t source = 0;
     std::uint64_t rules = 0;
-    std::vector<std::uint64_t> included;  // one per entry of includedFiles
+    std::vector<std::uint64_t> included;  // one per included file of the last compile
     bool operator==(const WatchedTimes&) const = default;
 };
 
-std::vector<std::uint64_t> includedFileTimes() {
+std::vector<std::uint64_t> includedFileTimes(const std::vector<std::string>& includedFiles) {
     std::vector<std::uint64_t> times(includedFiles.size());
     for (std::size_t i = 0; i < includedFiles.size(); ++i) times[i] = platform::fileTime(includedFiles[i]);
     return times;
 }
 
-WatchedTimes lookAt(const std::string& source, const std::string& rulesPath) {
+WatchedTimes lookAt(const std::string& source, const std::string& rulesPath, const std::vector<std::string>& includedFiles) {
     WatchedTimes t;
     t.source = platform::fileTime(source);
     t.rules = rulesPath.empty() ? 0 : platform::fileTime(rulesPath);
-    t.included = includedFileTimes();
+    t.included = includedFileTimes(includedFiles);
     return t;
 }
 
@@ -64,27 +64,30 @@ bool listenOnFirstFreePort(platform::Socket& listener, int& port) {
     return false;
 }
 
-// The state the watch loop acts on: the times of the files as last compiled.
+// The state the watch loop acts on: the times of the files as last compiled, and the library
+// files the last compile that read its source included.
 struct CompiledTimes {
     std::uint64_t source = 0;
     std::uint64_t rules = 0;
     std::vector<std::uint64_t> included;
+    std::vector<std::string> includedFiles;
 };
 
-void recompile(ServedState& served, const std::string& source, const CompileOptions& options, CompiledTimes& compiled) {
-    CompileReport report;
-    const std::string output = compileFile(source, options, report);
-    if (output.empty()) return;
+void recompile(ServedState& served, const std::string& source, const CompileOptions& options, const StartUp& start,
+               CompiledTimes& compiled) {
+    const CompileReport report = compileAndPrint(source, options, start.context());
+    if (report.status != CompileStatus::Unreadable) compiled.includedFiles = report.includedFiles;
+    if (report.status != CompileStatus::Written) return;
     std::string page;
-    if (readWholeFile(output, page)) publishPage(served, std::move(page), fileNameOf(source), report.notes);
+    if (readWholeFile(report.outputPath, page)) publishPage(served, std::move(page), fileNameOf(source), noteLines(report));
     announceRecompile(served);
-    compiled.included = includedFileTimes();
+    compiled.included = includedFileTimes(compiled.includedFiles);
     const platform::TimeOfDay now = platform::localTimeOfDay();
     std::printf("перекомпилировано: %02d:%02d:%02d\n", now.hour, now.minute, now.second);
 }
 
 [[noreturn]] void watchLoop(ServedState& served, const std::string& source, const CompileOptions& options,
-                            const std::string& rulesPath, CompiledTimes compiled) {
+                            const std::string& rulesPath, StartUp& start, CompiledTimes compiled) {
     WatchedTimes last;
     last.source = compiled.source;
     last.rules = compiled.rules;
@@ -92,7 +95,7 @@ void recompile(ServedState& served, const std::string& source, const CompileOpti
     bool settling = false;
     for (;;) {
         std::this_thread::sleep_for(settling ? settlePeriod : pollPeriod);
-        const WatchedTimes now = lookAt(source, rulesPath);
+        const WatchedTimes now = lookAt(source, rulesPath, compiled.includedFiles);
         settling = !(now == last);
         if (settling) {
             // Still moving: look again soon.
@@ -107,8 +110,8 @@ void recompile(ServedState& served, const std::string& source, const CompileOpti
         }
         if (rulesChanged) {
             WarningList warnings;
-            if (loadRules(rulesPath, warnings)) {
-                std::printf("перечитаны правила: %s (%d шт.)\n", rulesPath.c_str(), static_cast<int>(ruleTable.size()));
+            if (loadRules(rulesPath, start.rules, warnings)) {
+                std::printf("перечитаны правила: %s (%d шт.)\n", rulesPath.c_str(), static_cast<int>(start.rules.size()));
                 printWarnings(rulesPath, warnings);
                 changed = true;
             } else {
@@ -129,7 +132,7 @@ void recompile(ServedState& served, const std::string& source, const CompileOpti
         }
         compiled.source = now.source;
         if (changed) {
-            recompile(served, source, options, compiled);
+            recompile(served, source, options, start, compiled);
             // The libraries of the new compile are the ones watched from now on.
             last.included = compiled.included;
         }
@@ -150,7 +153,7 @@ void serverThread(void* listener) {
 
 }  // namespace
 
-int runWatchMode(const std::string& source, const CompileOptions& options) {
+int runWatchMode(const std::string& source, const CompileOptions& options, StartUp& start) {
     switch (platform::pathKind(source)) {
     case platform::PathKind::Folder:
         std::fputs("Ошибка: режим -w работает с одним файлом, а не с папкой\n", stdout);
@@ -177,12 +180,12 @@ int runWatchMode(const std::string& source, const CompileOptions& options) {
     compiled.source = platform::fileTime(source);
     const std::string rulesPath = locateRulesFile();
     compiled.rules = rulesPath.empty() ? 0 : platform::fileTime(rulesPath);
-    CompileReport report;
-    const std::string output = compileFile(source, watchOptions, report);
-    if (output.empty()) return 1;
-    compiled.included = includedFileTimes();
+    const CompileReport report = compileAndPrint(source, watchOptions, start.context());
+    if (report.status != CompileStatus::Written) return 1;
+    compiled.includedFiles = report.includedFiles;
+    compiled.included = includedFileTimes(compiled.includedFiles);
     std::string page;
-    if (!readWholeFile(output, page)) return 1;
+    if (!readWholeFile(report.outputPath, page)) return 1;
     if (!platform::startSockets()) {
         std::fputs("Ошибка: не удалось запустить Winsock\n", stdout);
         return 1;
@@ -194,7 +197,7 @@ int runWatchMode(const std::string& source, const CompileOptions& options) {
         return 1;
     }
     ServedState& served = servedState();
-    publishPage(served, std::move(page), fileNameOf(source), report.notes);
+    publishPage(served, std::move(page), fileNameOf(source), noteLines(report));
     // The server owns the listening socket for the rest of the process.
     static std::pair<platform::Socket, int> serverStart{listener, port};
     if (!platform::makeWakeup(served.wakeup) || !platform::startThread(serverThread, &serverStart)) {
@@ -206,5 +209,5 @@ int runWatchMode(const std::string& source, const CompileOptions& options) {
     std::printf("Страница: %s  (Ctrl+C — остановить)\n", address.c_str());
     std::fflush(stdout);
     platform::openWithShell(address);
-    watchLoop(served, source, watchOptions, rulesPath, compiled);
+    watchLoop(served, source, watchOptions, rulesPath, start, compiled);
 }

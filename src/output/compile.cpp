@@ -1,7 +1,6 @@
-// The one-file compile pipeline: read, decode, translate, check, assemble, write.
+// The one-file compile pipeline: read, decode, translate, check, assemble, write, and report.
 #include "output/compile.h"
 
-#include <cstdio>
 #include <new>
 #include <stdexcept>
 
@@ -12,14 +11,11 @@
 #include "output/page.h"
 #include "output/runtime_words.h"
 #include "platform/platform.h"
-#include "rules/rulesfile.h"
 #include "rules/vocabulary.h"
 #include "translator/libraries_on_disk.h"
 #include "translator/rewrite.h"
 
 namespace {
-
-std::size_t lastSeparator(const std::string& path) { return path.find_last_of("\\/"); }
 
 bool endsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
@@ -31,16 +27,6 @@ void appendText(CodeText& to, const CodeText& from) {
 }
 
 }  // namespace
-
-std::string folderOf(const std::string& path) {
-    const std::size_t at = lastSeparator(path);
-    return at == std::string::npos ? std::string(".") : path.substr(0, at);
-}
-
-std::string fileNameOf(const std::string& path) {
-    const std::size_t at = lastSeparator(path);
-    return at == std::string::npos ? path : path.substr(at + 1);
-}
 
 std::string outputPathFor(const std::string& sourcePath, bool js) {
     const std::string name = fileNameOf(sourcePath);
@@ -82,33 +68,30 @@ std::string buildLineMap(const CodeText& text) {
 
 namespace {
 
-std::string compileWhole(const std::string& sourcePath, const CompileOptions& options, CompileReport& report) {
+void compileWhole(const std::string& sourcePath, const CompileOptions& options, const CompileContext& context,
+                  CompileReport& report) {
     std::string bytes;
-    if (!readWholeFile(sourcePath, bytes)) {
-        std::printf("Ошибка: не могу прочитать файл: %s\n", sourcePath.c_str());
-        return {};
-    }
+    if (!readWholeFile(sourcePath, bytes)) return;  // Unreadable
     dropByteOrderMark(bytes);
 
-    const char* encoding = "UTF-8";
     CodePoints source;
     if (!decodeUtf8(bytes, source)) {
         decodeCp1251(bytes, source);
-        encoding = "CP1251";
+        report.encoding = "CP1251";
     }
     // The page's hidden copy of the source, in UTF-8. Valid UTF-8 re-encodes to the very same
     // bytes, so those are kept as they are; only CP1251 needs encoding. A JavaScript file has none.
     std::string sourceUtf8;
-    if (!options.js) sourceUtf8 = encoding[0] == 'U' ? std::move(bytes) : encodeUtf8(source);
+    if (!options.js) sourceUtf8 = report.encoding[0] == 'U' ? std::move(bytes) : encodeUtf8(source);
     bytes = std::string();
 
     const std::string folder = folderOf(sourcePath);
-    WarningList warnings;
+    WarningList& warnings = report.warnings;
     checkQuotes(source, warnings);
-    includedFiles.clear();
+    const std::vector<Rule>& table = context.rules.table;
     // What the run-time layer needs to speak the learner's words: the loaded rules' vocabulary
     // and the names this program defines.
-    const Vocabulary vocabulary = deriveVocabulary(ruleTable);
+    const Vocabulary vocabulary = deriveVocabulary(table);
     const std::string runtimeWords =
         runtimeWordsLine(vocabulary, definedNames(source, vocabulary), lastCodeLine(source));
 
@@ -126,16 +109,17 @@ std::string compileWhole(const std::string& sourcePath, const CompileOptions& op
     std::vector<std::string> libraryPaths;
     std::vector<std::uint32_t> libraryLines;
     collectLibraryDirectives(working, folder, libraryPaths, libraryLines, warnings);
+    Inclusion inclusion{context.rules, warnings, {}};
     CodeText finalText;
     for (std::size_t i = 0; i < libraryPaths.size(); ++i) {
         CodeText library;
-        if (includeLibrary(libraryPaths[i], 1, {}, library, warnings, libraryLines[i]))
-            appendText(finalText, library);
+        if (includeLibrary(inclusion, libraryPaths[i], 1, {}, libraryLines[i], library)) appendText(finalText, library);
     }
-    // The hints read the source as the learner wrote it, before the rules rewrite it, and are
-    // printed after the warnings.
-    const WarningList hints = findHints(working, ruleTable, vocabulary, finalText.chars);
-    applyRules(working);
+    report.includedFiles = std::move(inclusion.includedFiles);
+    // The hints read the source as the learner wrote it, before the rules rewrite it, and come
+    // after the warnings.
+    report.hints = findHints(working, table, vocabulary, finalText.chars);
+    applyRules(working, context.rules);
     if (finalText.chars.empty()) {
         finalText = std::move(working);
     } else {
@@ -144,55 +128,38 @@ std::string compileWhole(const std::string& sourcePath, const CompileOptions& op
     }
 
     checkBrackets(finalText, warnings);
-    printWarnings(sourcePath, warnings);
-    printNotes("ПОДСКАЗКА", sourcePath, hints);
-    // The page overlay and the playground list the hints after the warnings, as printed.
-    report.notes = formatNotes("ПРЕДУПРЕЖДЕНИЕ", sourcePath, warnings);
-    for (std::string& note : formatNotes("ПОДСКАЗКА", sourcePath, hints)) report.notes.push_back(std::move(note));
+    report.checked = true;
 
     const std::string body = escapeScriptBody(encodeUtf8(finalText.chars));
     const std::string lineMap = buildLineMap(finalText);
     finalText = CodeText();
-    const std::string outputPath = outputPathFor(sourcePath, options.js);
+    report.outputPath = outputPathFor(sourcePath, options.js);
     std::string output;
     if (options.js) {
         output = buildScriptFile(fileNameOf(sourcePath), lineMap, body, runtimeWords);
     } else {
-        const std::string name = fileNameOf(outputPath);
+        const std::string name = fileNameOf(report.outputPath);
         const std::string title = name.substr(0, name.size() - std::string(".html").size());
         output = buildPage(body, lineMap, title, sourceUtf8, options.watch, runtimeWords);
     }
-
-    if (!writeFileAtomically(outputPath, output)) {
-        std::printf("Ошибка: не могу записать файл: %s\n", outputPath.c_str());
-        return {};
-    }
-    std::printf("OK: %s -> %s  (%s, кодировка исходника: %s, правил: %d)\n", sourcePath.c_str(),
-                outputPath.c_str(), options.js ? "JavaScript" : "HTML", encoding,
-                static_cast<int>(ruleTable.size()));
-    if (options.run && !options.js && !options.watch) {
-        std::fflush(stdout);
-        platform::openWithShell(outputPath);
-    }
-    return outputPath;
+    report.status = writeFileAtomically(report.outputPath, output) ? CompileStatus::Written : CompileStatus::Unwritable;
 }
 
 }  // namespace
 
 // Memory is the one resource a compile can run out of with no message of its own: a source too
-// large for it fails with a message, like an unreadable one, and folder mode goes on.
-std::string compileFile(const std::string& sourcePath, const CompileOptions& options) {
+// large for it ends as OutOfMemory, like an unreadable one, and folder mode goes on.
+CompileReport compileFile(const std::string& sourcePath, const CompileOptions& options, const CompileContext& context) {
     CompileReport report;
-    return compileFile(sourcePath, options, report);
-}
-
-std::string compileFile(const std::string& sourcePath, const CompileOptions& options, CompileReport& report) {
-    report.notes.clear();
+    report.sourcePath = sourcePath;
+    report.js = options.js;
+    report.ruleCount = context.rules.table.size();
     try {
-        return compileWhole(sourcePath, options, report);
+        compileWhole(sourcePath, options, context, report);
     } catch (const std::bad_alloc&) {
+        report.status = CompileStatus::OutOfMemory;
     } catch (const std::length_error&) {
+        report.status = CompileStatus::OutOfMemory;
     }
-    std::printf("Ошибка: не хватает памяти, чтобы скомпилировать %s\n", sourcePath.c_str());
-    return {};
+    return report;
 }

@@ -7,7 +7,7 @@
 const abandonAfterMs = 1500;
 
 export class Compiler {
-  // onRules({count, printed, vocabulary}), onCompiled({ok, output, outputName, notes, printed, milliseconds, request}),
+  // onRules({count, report, vocabulary}), onCompiled({ok, output, report, milliseconds, request}),
   // onBroken(reason): the worker could not start or ran out of memory.
   constructor(workerSource, files, handlers) {
     this.url = URL.createObjectURL(new Blob([workerSource], { type: 'text/javascript' }));

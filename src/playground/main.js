@@ -166,8 +166,9 @@ function run() {
   $('output').append(frame);
 }
 
-function onCompiled({ ok, output, outputName, notes, printed, milliseconds, request }) {
-  const status = printed.filter((line) => !notes.includes(line));
+function onCompiled({ ok, output, report, milliseconds, request }) {
+  const { outputName, notes } = report;
+  const status = [report.outcome];
   if (rulesProblem) status.push(rulesProblem);
   $('status').textContent = status.join('\n');
   $('status').className = ok ? 'ok' : 'failed';
@@ -195,9 +196,9 @@ function onCompiled({ ok, output, outputName, notes, printed, milliseconds, requ
   else run();
 }
 
-function onRules({ printed, vocabulary }) {
-  showNotes($('rules-notes'), printed, rules);
-  rulesProblem = printed.find((line) => line.startsWith('Ошибка: ')) || '';
+function onRules({ report, vocabulary }) {
+  showNotes($('rules-notes'), report.lines, rules);
+  rulesProblem = report.loaded ? '' : report.lines[report.lines.length - 1];
   program.dispatch({ effects: colours.reconfigure(highlighter(JSON.parse(vocabulary))) });
 }
 

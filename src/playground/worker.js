@@ -1,19 +1,12 @@
 // The playground's compiler thread: lum's own C++ core (lum.js, which the build puts in front of
 // this file) behind its C API. Messages in: {kind: 'files'|'rules'|'compile', ...}; every answer
-// echoes the kind and the id of its request. What lum prints is collected line by line.
+// echoes the kind and the id of its request and carries lum's report of it as data.
 'use strict';
 
 const encoder = new TextEncoder();
 const decoder = new TextDecoder();
 let lum = null;
-let printed = [];
 const waiting = [];
-
-function takePrinted() {
-  const lines = printed;
-  printed = [];
-  return lines;
-}
 
 // Runs use(pointer, length) with a copy of the bytes in the module's memory.
 function withBytes(bytes, use) {
@@ -45,7 +38,7 @@ const handlers = {
   },
   rules(message) {
     const count = withBytes(bytesOf(message.text), (p, n) => lum._lum_load_rules(p, n));
-    return { count, printed: takePrinted(), vocabulary: cString(lum._lum_vocabulary()) };
+    return { count, report: JSON.parse(cString(lum._lum_rules_report())), vocabulary: cString(lum._lum_vocabulary()) };
   },
   compile(message) {
     const started = performance.now();
@@ -55,8 +48,7 @@ const handlers = {
     const milliseconds = performance.now() - started;
     const at = lum._lum_output();
     const output = ok ? lum.HEAPU8.slice(at, at + lum._lum_output_size()) : null;
-    const notes = cString(lum._lum_notes()).split('\n').filter((line) => line !== '');
-    return { ok: !!ok, output, outputName: cString(lum._lum_output_name()), notes, printed: takePrinted(), milliseconds };
+    return { ok: !!ok, output, report: JSON.parse(cString(lum._lum_report())), milliseconds };
   },
 };
 
@@ -77,7 +69,7 @@ function handle(message) {
 
 self.onmessage = (event) => (lum ? handle(event.data) : waiting.push(event.data));
 
-createLum({ print: (line) => printed.push(line), printErr: () => {} }).then(
+createLum({ print: () => {}, printErr: () => {} }).then(
   (module) => {
     lum = module;
     self.postMessage({ kind: 'ready' });

@@ -1,4 +1,4 @@
-// Parses keywords.csv into rules and keeps the process-wide rule table.
+// Parses keywords.csv into rules, and loads a file into a rule table.
 #include "rules/rulesfile.h"
 
 #include <algorithm>
@@ -6,8 +6,6 @@
 
 #include "platform/files.h"
 #include "rules/libraries.h"
-
-std::vector<Rule> ruleTable;
 
 namespace {
 
@@ -113,11 +111,11 @@ std::vector<Rule> parseRules(const std::string& input, WarningList& warnings) {
 
 // The table changes only when the file yields a rule, so a failed load (for example a reload
 // of a half-saved file) keeps the rules that were working.
-bool loadRules(const std::string& path, WarningList& warnings) {
+bool loadRules(const std::string& path, std::vector<Rule>& table, WarningList& warnings) {
     std::string bytes;
     if (!readWholeFile(path, bytes)) return false;
     std::vector<Rule> rules = parseRules(bytes, warnings);
     if (rules.empty()) return false;
-    ruleTable.swap(rules);
+    table.swap(rules);
     return true;
 }

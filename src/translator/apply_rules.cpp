@@ -4,11 +4,8 @@
 #include <string>
 #include <utility>
 
-#include "rules/rulesfile.h"
 #include "translator/rewrite.h"
 #include "translator/rule_scan.h"
-
-bool traceEnabled = false;
 
 namespace {
 
@@ -114,15 +111,16 @@ struct WorkText {
 
 }  // namespace
 
-void applyRules(CodeText& text) {
+void applyRules(CodeText& text, const RuleSet& rules) {
     WorkText work;
     work.chars = std::move(text.chars);
     work.runs = runsOf(text.lines);
     text = CodeText();
-    for (const Rule& rule : ruleTable) {
+    for (const Rule& rule : rules.table) {
         const translator::StartFilter filter = translator::makeStartFilter(rule);
         work.matches.clear();
-        translator::scanRule(rule, filter, work.chars.data(), work.chars.size(), work.matches, work.scratch);
+        translator::scanRule(rule, filter, work.chars.data(), work.chars.size(), work.matches, work.scratch,
+                             rules.trace);
         if (!work.matches.empty()) work.rebuild(rule.replacement);
     }
     const std::size_t n = work.chars.size();

@@ -5,8 +5,6 @@
 #include "translator/libraries_on_disk.h"
 #include "translator/rewrite.h"
 
-std::vector<std::string> includedFiles;
-
 namespace {
 
 // Nesting below the main text is limited to this many levels.
@@ -32,8 +30,9 @@ bool isJavaScriptPath(const std::string& path) {
 
 }  // namespace
 
-bool includeLibrary(const std::string& path, int depth, const std::vector<std::string>& chain, CodeText& out,
-                    WarningList& warnings, std::uint32_t directiveLine) {
+bool includeLibrary(Inclusion& inclusion, const std::string& path, int depth, const std::vector<std::string>& chain,
+                    std::uint32_t directiveLine, CodeText& out) {
+    WarningList& warnings = inclusion.warnings;
     for (const std::string& outer : chain) {
         if (outer == path) {
             warnings.push_back("библиотека зациклилась: " + path + " — пропущена");
@@ -52,7 +51,7 @@ bool includeLibrary(const std::string& path, int depth, const std::vector<std::s
     if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
     const CodePoints source = decodeBytes(bytes);
     bytes = std::string();
-    includedFiles.push_back(path);
+    inclusion.includedFiles.push_back(path);
 
     const std::size_t cut = path.find_last_of("\\/");
     const std::string displayName = cut == std::string::npos ? path : path.substr(cut + 1);
@@ -74,10 +73,10 @@ bool includeLibrary(const std::string& path, int depth, const std::vector<std::s
     innerChain.push_back(path);
     for (std::size_t i = 0; i < nestedPaths.size(); ++i) {
         CodeText nested;
-        if (includeLibrary(nestedPaths[i], depth + 1, innerChain, nested, warnings, nestedLines[i]))
+        if (includeLibrary(inclusion, nestedPaths[i], depth + 1, innerChain, nestedLines[i], nested))
             appendText(out, nested);
     }
-    applyRules(text);
+    applyRules(text, inclusion.rules);
     appendText(out, text);
     appendWithLine(out, trailer, directiveLine);
     return true;

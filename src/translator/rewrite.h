@@ -2,15 +2,21 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "base/text.h"
+#include "rules/rulesfile.h"
 
-// Whether LUM_TRACE was set at start-up; every accepted match is then traced on stderr.
-extern bool traceEnabled;
+// The rules a translation applies, and whether every accepted match is traced on standard error
+// (LUM_TRACE was set at start-up). Made once per compile by its caller; nothing here is global.
+struct RuleSet {
+    const std::vector<Rule>& table;
+    bool trace = false;
+};
 
-// Every rule of ruleTable in table order, one full scan each, string literals skipped;
+// Every rule of the table in table order, one full scan each, string literals skipped;
 // then the post-steps. Never fails.
-void applyRules(CodeText& text);
+void applyRules(CodeText& text, const RuleSet& rules);
 
 // Every occurrence of `search` (or the first only) replaced by `replacement`; quotes are
 // ordinary code points here. Both literals are UTF-8; `search` is never empty.

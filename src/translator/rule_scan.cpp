@@ -275,10 +275,10 @@ StartFilter makeStartFilter(const Rule& rule) {
 }
 
 void scanRule(const Rule& rule, const StartFilter& filter, const std::uint32_t* text, std::size_t n,
-              std::vector<Match>& matches, ScanScratch& scratch) {
+              std::vector<Match>& matches, ScanScratch& scratch, bool trace) {
     if (filter.kind == StartFilter::never) return;
     std::string tracedPattern;
-    if (traceEnabled) tracedPattern = encodeUtf8(rule.pattern);
+    if (trace) tracedPattern = encodeUtf8(rule.pattern);
     const bool wide = hasWideSearch();
 #if LUM_SCAN_AVX2
     Closer closer{text, n, wide ? &findValueWide : &findValue};
@@ -309,7 +309,7 @@ void scanRule(const Rule& rule, const StartFilter& filter, const std::uint32_t* 
             continue;
         }
         const std::size_t e = static_cast<std::size_t>(end);
-        if (traceEnabled)
+        if (trace)
             std::fprintf(stderr, "[trace] match: len=%d pos=%zu pat='%.40s'\n", static_cast<int>(e - p), p,
                          tracedPattern.c_str());
         matches.push_back({static_cast<std::uint32_t>(p), static_cast<std::uint32_t>(e)});

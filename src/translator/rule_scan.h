@@ -38,9 +38,9 @@ StartFilter makeStartFilter(const Rule& rule);
 
 // The accepted matches of `rule` over text[0, n), appended in order to `matches`: the same ones
 // the straightforward scan finds by trying the matcher at every position outside the string
-// literals. Writes the trace line of each accepted match when tracing is on.
+// literals. Writes the trace line of each accepted match on standard error when `trace` is set.
 void scanRule(const Rule& rule, const StartFilter& filter, const std::uint32_t* text, std::size_t n,
-              std::vector<Match>& matches, ScanScratch& scratch);
+              std::vector<Match>& matches, ScanScratch& scratch, bool trace);
 
 // Searches shared with the other passes that skip literals. Each returns the first position
 // >= from (and < n) that qualifies, or n.

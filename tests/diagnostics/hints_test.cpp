@@ -8,7 +8,6 @@
 #include <random>
 
 #include "platform/files.h"
-#include "output/compile.h"
 #include "diagnostics/near_words.h"
 #include "support/temp_folder.h"
 #include "translator/translator_helpers.h"
@@ -36,8 +35,8 @@ const char* const english = "\\bwhen\\b,if (,gi\n\\bthen\\b,) {,gi\n\\bdone\\b,}
 // The hints for `source`, one per line.
 std::string hintsOf(const std::string& source, const std::vector<Rule>& rules = projectRules()) {
     std::string out;
-    for (const std::string& h : findHints(makeText(decodeBytes(source)), rules, deriveVocabulary(rules), {}))
-        out += (out.empty() ? "" : "\n") + h;
+    for (const Hint& h : findHints(makeText(decodeBytes(source)), rules, deriveVocabulary(rules), {}))
+        out += (out.empty() ? "" : "\n") + h.text;
     return out;
 }
 
@@ -151,19 +150,6 @@ TEST(Hints, AssignmentInsideACondition) {
     });
     expectHints({{"when x = 1 then\ndone\n", "строка 1: «=» присваивает; чтобы сравнить, пишите «is»"}}, rulesFrom(english));
     expectHints({{"если а = 1 то\nконец\n", ""}}, rulesFrom("\\bесли\\b,if (,gi\n\\bто\\b,) {,gi\n\\bконец\\b,},gi\n"));
-}
-
-TEST(Hints, ComeAfterTheWarningsInTheReport) {
-    ScopedRules rules(projectRules());
-    TempFolder folder;
-    writeFile(folder / "п.лумс", "вывести(есле)\nконец\n");
-    CompileReport report;
-    ASSERT_FALSE(compileFile(folder / "п.лумс", {true, false, false}, report).empty());
-    ASSERT_EQ(report.notes.size(), 3u);
-    EXPECT_EQ(report.notes[0], "ПРЕДУПРЕЖДЕНИЕ [п.лумс]: строка 2: лишняя } (больше закрывающих, чем открытых)");
-    EXPECT_EQ(report.notes[1], "ПОДСКАЗКА [п.лумс]: строка 1: незнакомое слово «есле» — может быть, «если»?");
-    EXPECT_EQ(report.notes[2], "ПОДСКАЗКА [п.лумс]: строка 2: здесь нечего закрывать — уберите лишнее слово «конец»");
-    EXPECT_EQ(readFile(folder / "п.js").find("ПОДСКАЗКА"), std::string::npos);
 }
 
 // Against trying every known word with the distance itself, on random look-alike words.

@@ -39,18 +39,6 @@ inline std::string nativePath(const std::string& folder, const std::string& rela
     return path;
 }
 
-// Puts the given rules in the process-wide table for one test and gives the old table back.
-class ScopedRules {
-public:
-    explicit ScopedRules(std::vector<Rule> rules) : saved_(std::move(ruleTable)) { ruleTable = std::move(rules); }
-    ~ScopedRules() { ruleTable = std::move(saved_); }
-    ScopedRules(const ScopedRules&) = delete;
-    ScopedRules& operator=(const ScopedRules&) = delete;
-
-private:
-    std::vector<Rule> saved_;
-};
-
 // Sets (or, with nullopt, removes) an environment variable for one test.
 class ScopedEnv {
 public:

@@ -1,0 +1,51 @@
+// The terminal's words for a compile report.
+#include "frontend/report.h"
+
+#include <cstdio>
+
+#include "platform/platform.h"
+
+std::vector<std::string> noteLines(const CompileReport& report) {
+    if (!report.checked) return {};
+    std::vector<std::string> lines = formatNotes("ПРЕДУПРЕЖДЕНИЕ", report.sourcePath, report.warnings);
+    WarningList hints;
+    hints.reserve(report.hints.size());
+    for (const Hint& hint : report.hints) hints.push_back(hint.text);
+    for (std::string& line : formatNotes("ПОДСКАЗКА", report.sourcePath, hints)) lines.push_back(std::move(line));
+    return lines;
+}
+
+std::string outcomeLine(const CompileReport& report) {
+    switch (report.status) {
+    case CompileStatus::Written:
+        return "OK: " + report.sourcePath + " -> " + report.outputPath + "  (" + (report.js ? "JavaScript" : "HTML") +
+               ", кодировка исходника: " + report.encoding + ", правил: " + std::to_string(report.ruleCount) + ")";
+    case CompileStatus::Unreadable:
+        return "Ошибка: не могу прочитать файл: " + report.sourcePath;
+    case CompileStatus::Unwritable:
+        return "Ошибка: не могу записать файл: " + report.outputPath;
+    case CompileStatus::OutOfMemory:
+        break;
+    }
+    return "Ошибка: не хватает памяти, чтобы скомпилировать " + report.sourcePath;
+}
+
+void printReport(const CompileReport& report) {
+    std::vector<std::string> lines = noteLines(report);
+    lines.push_back(outcomeLine(report));
+    for (std::string& line : lines) {
+        // Written as bytes, so no length limit and no cut at a NUL.
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    }
+}
+
+CompileReport compileAndPrint(const std::string& sourcePath, const CompileOptions& options, const CompileContext& context) {
+    CompileReport report = compileFile(sourcePath, options, context);
+    printReport(report);
+    if (report.status == CompileStatus::Written && options.run && !options.js && !options.watch) {
+        std::fflush(stdout);
+        platform::openWithShell(report.outputPath);
+    }
+    return report;
+}
