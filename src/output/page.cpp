@@ -10,6 +10,7 @@
 #include "embedded/runtimeNotes.h"
 #include "embedded/runtimePoll.h"
 #include "embedded/runtimeWordsJs.h"
+#include "output/error_messages.h"
 
 namespace {
 
@@ -40,6 +41,14 @@ std::string hashHex(std::string_view bytes) {
     std::string hex(16, '0');
     for (int i = 15; i >= 0; --i, h >>= 4) hex[static_cast<std::size_t>(i)] = "0123456789abcdef"[h & 15];
     return hex;
+}
+
+// The page's error handler with its replacement chain written in.
+std::string pageErrorHandler() {
+    std::string handler(runtimePageErrors);
+    const std::string_view placeholder = "__REPLACEMENTS__";
+    handler.replace(handler.find(placeholder), placeholder.size(), pageReplacements("    "));
+    return handler;
 }
 
 std::string withBuild(std::string_view script, const std::string& build) {
@@ -106,7 +115,7 @@ std::string buildPage(const std::string& scriptBody, const std::string& lineMap,
     page += runtimeWordsJs;
     page += runtimePageOutput;
     page += runtimePanel;
-    page += runtimePageErrors;
+    page += pageErrorHandler();
     const std::size_t runtimeEnd = page.size();
     page += runtimeWords;  // the program's names stay out of the placeholder's range
     page += "</script>\n";

@@ -1,10 +1,12 @@
 // The JavaScript file: header, line map, offset variable, run-time layer and script body.
 #include <string_view>
+#include <utility>
 
 #include "embedded/runtimeFileErrors.h"
 #include "embedded/runtimeFileOutput.h"
 #include "embedded/runtimePanel.h"
 #include "embedded/runtimeWordsJs.h"
+#include "output/error_messages.h"
 #include "output/page.h"
 
 namespace {
@@ -29,6 +31,17 @@ std::string oneLine(const std::string& name) {
     return out;
 }
 
+// The file's error handler with its own replacement chain and the page's later rows written in.
+std::string fileErrorHandler() {
+    std::string handler(runtimeFileErrors);
+    const std::pair<std::string_view, std::string> fills[] = {
+        {"__REPLACEMENTS__", fileReplacements("      ")},
+        {"__LATER_ROWS__", fileLaterRows("      ")},
+    };
+    for (const auto& [placeholder, text] : fills) handler.replace(handler.find(placeholder), placeholder.size(), text);
+    return handler;
+}
+
 }  // namespace
 
 std::string buildScriptFile(const std::string& fileName, const std::string& lineMap,
@@ -47,7 +60,7 @@ std::string buildScriptFile(const std::string& fileName, const std::string& line
     file += runtimeFileOutput;
     file += runtimePanel;
     const std::size_t handlerStart = file.size();
-    file += runtimeFileErrors;
+    file += fileErrorHandler();
     const std::size_t handlerEnd = file.size();
     file += runtimeWords;
 
