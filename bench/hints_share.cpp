@@ -19,6 +19,13 @@
 #include "rules/rulesfile.h"
 #include "rules/vocabulary.h"
 
+using namespace base;
+using namespace platform;
+using namespace rules;
+using namespace translator;
+using namespace diagnostics;
+using namespace output;
+
 namespace {
 
 double median(std::vector<double> v) {

@@ -5,6 +5,9 @@
 #include "fuzz_support.h"
 #include "diagnostics/checks.h"
 
+using namespace base;
+using namespace diagnostics;
+
 namespace {
 
 void piece(std::uint8_t b, CodePoints& out) {

@@ -16,6 +16,12 @@
 #include "output/page.h"
 #include "rules/rulesfile.h"
 
+using namespace base;
+using namespace rules;
+using namespace translator;
+using namespace output;
+using namespace frontend;
+
 namespace {
 
 std::vector<Rule> projectTable;

@@ -2,6 +2,8 @@
 #include "fuzz_support.h"
 #include "base/text.h"
 
+using namespace base;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
 

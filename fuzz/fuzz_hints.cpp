@@ -6,6 +6,10 @@
 #include "fuzz_support.h"
 #include "diagnostics/hints.h"
 
+using namespace base;
+using namespace rules;
+using namespace diagnostics;
+
 namespace {
 
 const std::vector<Rule>& projectRules() {

@@ -4,6 +4,9 @@
 #include "output/compile.h"
 #include "output/page.h"
 
+using namespace base;
+using namespace output;
+
 namespace {
 
 const std::string bodyTag = "<script type=\"text/javascript\" id=\"js\">\n";

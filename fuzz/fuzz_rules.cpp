@@ -8,6 +8,9 @@
 #include "fuzz_support.h"
 #include "rules/rulesfile.h"
 
+using namespace base;
+using namespace rules;
+
 namespace {
 
 std::string scratchFile() {

@@ -8,6 +8,10 @@
 #include "translator/reference_apply.h"
 #include "translator/rewrite.h"
 
+using namespace base;
+using namespace rules;
+using namespace translator;
+
 namespace {
 
 void requireLines(const CodeText& text, std::uint32_t highest) {

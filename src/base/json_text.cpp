@@ -1,6 +1,8 @@
 // JSON string literals, written the way JSON.stringify writes them, with "<" escaped as well.
 #include "base/json_text.h"
 
+namespace base {
+
 namespace {
 
 // The one-letter escapes, which JSON.stringify prefers too, so the page's build and lum write
@@ -45,3 +47,5 @@ std::string jsonLiteral(std::string_view utf8) {
     appendJsonString(out, utf8);
     return out;
 }
+
+}  // namespace base

@@ -1,6 +1,8 @@
 // Path pieces: "\" and "/" both separate, whatever the system.
 #include "base/paths.h"
 
+namespace base {
+
 namespace {
 
 std::size_t lastSeparator(const std::string& path) { return path.find_last_of("\\/"); }
@@ -16,3 +18,5 @@ std::string fileNameOf(const std::string& path) {
     const std::size_t at = lastSeparator(path);
     return at == std::string::npos ? path : path.substr(at + 1);
 }
+
+}  // namespace base

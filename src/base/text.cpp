@@ -1,6 +1,8 @@
 // UTF-8 and CP1251 decoding, UTF-8 encoding and line numbering of decoded text.
 #include "base/text.h"
 
+namespace base {
+
 namespace {
 
 // Windows-1251 0x80-0xBF. 0x98 is unassigned in the published table; it decodes to U+0098,
@@ -119,3 +121,5 @@ void dropByteOrderMark(std::string& bytes) {
         static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF)
         bytes.erase(0, 3);
 }
+
+}  // namespace base

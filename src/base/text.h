@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace base {
+
 // A plain code-point sequence: patterns, replacements, library texts.
 using CodePoints = std::vector<std::uint32_t>;
 
@@ -39,3 +41,5 @@ inline bool sameLetter(std::uint32_t a, std::uint32_t b) { return toUpper(a) == 
 
 // Drops a leading UTF-8 byte order mark when the bytes are longer than two.
 void dropByteOrderMark(std::string& bytes);
+
+}  // namespace base

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+namespace base {
+
 std::vector<std::string> formatNotes(const char* kind, const std::string& path, const WarningList& entries) {
     const std::size_t at = path.find_last_of("\\/");
     const std::string name = at == std::string::npos ? path : path.substr(at + 1);
@@ -21,3 +23,5 @@ void printNotes(const char* kind, const std::string& path, const WarningList& en
         std::fwrite(line.data(), 1, line.size(), stdout);
     }
 }
+
+}  // namespace base

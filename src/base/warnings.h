@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace base {
+
 // Ordered UTF-8 warning texts without line feeds; no limit, no de-duplication.
 using WarningList = std::vector<std::string>;
 
@@ -14,3 +16,5 @@ void printNotes(const char* kind, const std::string& path, const WarningList& en
 // The lines a print of `entries` under `kind` ("ПРЕДУПРЕЖДЕНИЕ", "ПОДСКАЗКА") writes, each
 // "kind [name]: text" without its line feed.
 std::vector<std::string> formatNotes(const char* kind, const std::string& path, const WarningList& entries);
+
+}  // namespace base

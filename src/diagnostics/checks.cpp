@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace diagnostics {
+
 namespace {
 
 constexpr std::uint32_t lineFeed = 0x0A;
@@ -36,7 +38,7 @@ struct Depth {
 
 }  // namespace
 
-void checkQuotes(const CodePoints& source, WarningList& warnings) {
+void checkQuotes(const base::CodePoints& source, base::WarningList& warnings) {
     enum class State { Code, Double, Single } state = State::Code;
     long long line = 1, doubleLine = 0, singleLine = 0;
     for (const std::uint32_t c : source) {
@@ -70,7 +72,7 @@ void checkQuotes(const CodePoints& source, WarningList& warnings) {
             lineWarning(singleLine, "незакрытая кавычка ' — текст после неё переведётся как код"));
 }
 
-void checkBrackets(const CodeText& text, WarningList& warnings) {
+void checkBrackets(const base::CodeText& text, base::WarningList& warnings) {
     enum class Mode { Code, LineComment, BlockComment, Double, Single } mode = Mode::Code;
     const std::vector<std::uint32_t>& chars = text.chars;
     const std::size_t n = chars.size();
@@ -149,3 +151,5 @@ void checkBrackets(const CodeText& text, WarningList& warnings) {
         warnings.push_back(lineWarning(squares.minimum < 0 ? squares.minimumLine : 0,
                                        "не совпадают квадратные скобки [ ] — проверьте массивы (или это регэксп)"));
 }
+
+}  // namespace diagnostics

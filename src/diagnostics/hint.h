@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+namespace diagnostics {
+
 // The kinds of beginner mistakes the hints explain. Hints on one line are told in this order.
 enum class HintKind : std::uint8_t {
     UnclosedBlock = 1,      // a block never closed by its word, or a closing word too many
@@ -22,3 +24,5 @@ struct Hint {
     HintKind kind = HintKind::UnclosedBlock;
     std::string text;        // "строка N: …", in the loaded table's words
 };
+
+}  // namespace diagnostics

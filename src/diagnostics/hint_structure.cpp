@@ -10,20 +10,22 @@
 #include "rules/libraries.h"
 #include "rules/pattern.h"
 
+namespace diagnostics {
+
 namespace {
 
-using hints::Memos;
-using hints::RuleIndex;
-using hints::firstMatch;
-using hints::laterRuleMayStart;
+using translator::Memos;
+using translator::RuleIndex;
+using translator::firstMatch;
+using translator::laterRuleMayStart;
 
-constexpr std::uint32_t learner = hints::noRule;  // an item the learner wrote, not a rule
+constexpr std::uint32_t learner = translator::noRule;  // an item the learner wrote, not a rule
 constexpr int rereadDepth = 8;                 // a rule's output is read again at most this deep
 constexpr std::size_t contextLength = 64;      // source after a match that a rereading may take
 constexpr std::size_t quotedLength = 40;       // code points of the learner's header quoted at most
 constexpr std::size_t none = static_cast<std::size_t>(-1);
 
-bool isLetter(std::uint32_t c) { return isWordCode(c) && !(c >= '0' && c <= '9') && c != '_'; }
+bool isLetter(std::uint32_t c) { return translator::isWordCode(c) && !(c >= '0' && c <= '9') && c != '_'; }
 constexpr bool isBracket(std::uint32_t c) { return c == '(' || c == ')' || c == '{' || c == '}'; }
 
 // What the reading does with an ASCII mark, by one look: brackets, and the marks names need.
@@ -44,7 +46,7 @@ struct Item {
 };
 
 struct Facts {
-    const RuleWords* words = nullptr;
+    const rules::RuleWords* words = nullptr;
     bool library = false;    // its replacement is a whole built-in library: no brackets of the program
     bool condition = false;  // writes "if" or "while": a single "=" in the bracket it opens is a mistake
     bool names = false;      // its words can name the block a "{" on its line opens
@@ -52,14 +54,14 @@ struct Facts {
     std::vector<Item> items;  // the brackets its replacement leaves open or closes, when not reread
 };
 
-bool writesName(const CodePoints& replacement, std::string_view name) {
+bool writesName(const base::CodePoints& replacement, std::string_view name) {
     for (std::size_t i = 0; i < replacement.size();) {
-        if (!isWordCode(replacement[i])) {
+        if (!translator::isWordCode(replacement[i])) {
             ++i;
             continue;
         }
         std::size_t end = i;
-        while (end < replacement.size() && isWordCode(replacement[end])) ++end;
+        while (end < replacement.size() && translator::isWordCode(replacement[end])) ++end;
         if (end - i == name.size() && std::equal(name.begin(), name.end(), replacement.begin() + static_cast<std::ptrdiff_t>(i)))
             return true;
         i = end;
@@ -68,26 +70,26 @@ bool writesName(const CodePoints& replacement, std::string_view name) {
 }
 
 // Whether a replacement is a whole built-in library (a rule without words can insert one too).
-bool isLibrary(const CodePoints& replacement) {
+bool isLibrary(const base::CodePoints& replacement) {
     if (replacement.size() < 64) return false;  // every library is far longer
-    const std::string text = encodeUtf8(replacement);
-    for (int i = 0; i < builtinLibraryCount; ++i)
-        if (builtinLibraries()[i].text == text) return true;
+    const std::string text = base::encodeUtf8(replacement);
+    for (int i = 0; i < rules::builtinLibraryCount; ++i)
+        if (rules::builtinLibraries()[i].text == text) return true;
     return false;
 }
 
-std::vector<Facts> factsOf(const std::vector<Rule>& table, const Vocabulary& vocabulary) {
+std::vector<Facts> factsOf(const std::vector<rules::Rule>& table, const rules::Vocabulary& vocabulary) {
     std::vector<Facts> facts(table.size());
-    for (const RuleWords& w : vocabulary.rules) facts[w.rule].words = &w;
+    for (const rules::RuleWords& w : vocabulary.rules) facts[w.rule].words = &w;
     for (std::size_t r = 0; r < table.size(); ++r) {
         Facts& f = facts[r];
-        const CodePoints& replacement = table[r].replacement;
-        f.library = f.words ? f.words->role == WordRole::Library : isLibrary(replacement);
+        const base::CodePoints& replacement = table[r].replacement;
+        f.library = f.words ? f.words->role == rules::WordRole::Library : isLibrary(replacement);
         f.condition = !f.library && (writesName(replacement, "if") || writesName(replacement, "while"));
         if (f.words) {
             switch (f.words->role) {
-                case WordRole::Comparison: case WordRole::Logic: case WordRole::Value: case WordRole::Output:
-                case WordRole::Drawing: case WordRole::Method: case WordRole::Function: case WordRole::Library: break;
+                case rules::WordRole::Comparison: case rules::WordRole::Logic: case rules::WordRole::Value: case rules::WordRole::Output:
+                case rules::WordRole::Drawing: case rules::WordRole::Method: case rules::WordRole::Function: case rules::WordRole::Library: break;
                 default: f.names = true;
             }
         }
@@ -95,8 +97,8 @@ std::vector<Facts> factsOf(const std::vector<Rule>& table, const Vocabulary& voc
     return facts;
 }
 
-WordRole roleOf(const std::vector<Facts>& facts, std::uint32_t rule) {
-    return rule != learner && facts[rule].words ? facts[rule].words->role : WordRole::Other;
+rules::WordRole roleOf(const std::vector<Facts>& facts, std::uint32_t rule) {
+    return rule != learner && facts[rule].words ? facts[rule].words->role : rules::WordRole::Other;
 }
 
 // The learner's words between two positions, kept as positions until a hint needs them.
@@ -154,7 +156,7 @@ std::vector<Item> unbalanced(const std::vector<Item>& items) {
 }
 
 // Where the quote at i of a replacement closes within it, or `size` when it does not.
-std::size_t quoteEnd(const CodePoints& text, std::size_t i, std::size_t size) {
+std::size_t quoteEnd(const base::CodePoints& text, std::size_t i, std::size_t size) {
     const auto close = std::find(text.begin() + static_cast<std::ptrdiff_t>(i) + 1,
                                  text.begin() + static_cast<std::ptrdiff_t>(size), text[i]);
     return static_cast<std::size_t>(close - text.begin());
@@ -162,11 +164,11 @@ std::size_t quoteEnd(const CodePoints& text, std::size_t i, std::size_t size) {
 
 // What a rule's replacement writes, worked out once: its brackets, and whether a later rule
 // could start inside it (only then is it read again at each match).
-void prepare(std::vector<Facts>& facts, const std::vector<Rule>& table, const RuleIndex& index) {
+void prepare(std::vector<Facts>& facts, const std::vector<rules::Rule>& table, const translator::RuleIndex& index) {
     for (std::uint32_t r = 0; r < table.size(); ++r) {
         Facts& f = facts[r];
         if (f.library) continue;
-        const CodePoints& t = table[r].replacement;
+        const base::CodePoints& t = table[r].replacement;
         std::vector<Item> items;
         for (std::size_t i = 0; i < t.size(); ++i) {
             if (t[i] == '"' || t[i] == '\'') {
@@ -177,18 +179,18 @@ void prepare(std::vector<Facts>& facts, const std::vector<Rule>& table, const Ru
                 }
             }
             if (isBracket(t[i])) items.push_back({t[i], r});
-            f.reread = f.reread || laterRuleMayStart(index, t, i, r);
+            f.reread = f.reread || translator::laterRuleMayStart(index, t, i, r);
         }
         f.items = unbalanced(items);
     }
 }
 
 struct Reader {
-    const CodeText& text;
-    const SourceRegions& regions;
+    const base::CodeText& text;
+    const translator::SourceRegions& regions;
     std::size_t stretch = 0;  // the first stretch of non-code that does not end before the position read
-    const std::vector<Rule>& table;
-    RuleIndex index;
+    const std::vector<rules::Rule>& table;
+    translator::RuleIndex index;
     std::vector<Facts> facts;
     StructureReading result;
 
@@ -200,7 +202,7 @@ struct Reader {
     std::unordered_map<std::uint64_t, std::uint32_t> pairings;  // header rule << 32 | close rule -> count
     std::string blockCloseWord, comparisonWord;
     Paren closedParen;  // the header a header-close word just closed, within one match
-    Memos memos;
+    translator::Memos memos;
 
     // State of the current line.
     std::uint32_t line = 1;
@@ -208,11 +210,11 @@ struct Reader {
     std::size_t lastOpenOnLine = none;
     bool equalsReported = false;
 
-    Reader(const CodeText& t, const SourceRegions& r, const std::vector<Rule>& rules, const Vocabulary& v)
+    Reader(const base::CodeText& t, const translator::SourceRegions& r, const std::vector<rules::Rule>& rules, const rules::Vocabulary& v)
         : text(t), regions(r), table(rules), index(rules), facts(factsOf(rules, v)) {
         prepare(facts, rules, index);
-        for (const RuleWords& w : v.rules) {
-            if (blockCloseWord.empty() && w.role == WordRole::BlockClose) blockCloseWord = w.phrase;
+        for (const rules::RuleWords& w : v.rules) {
+            if (blockCloseWord.empty() && w.role == rules::WordRole::BlockClose) blockCloseWord = w.phrase;
             if (comparisonWord.empty() && w.equality) comparisonWord = w.phrase;
         }
         indentOfLine.assign((t.lines.empty() ? 1 : t.lines.back()) + 2, 0);
@@ -228,7 +230,7 @@ struct Reader {
         std::size_t from = s.from, to = std::min(s.to, s.from + quotedLength);
         while (from < to && (text.chars[from] == ' ' || text.chars[from] == '\t')) ++from;
         while (to > from && (text.chars[to - 1] == ' ' || text.chars[to - 1] == '\t')) --to;
-        return from < to ? encodeUtf8(text.chars.data() + from, to - from) : encodeUtf8(&s.mark, s.mark ? 1 : 0);
+        return from < to ? base::encodeUtf8(text.chars.data() + from, to - from) : base::encodeUtf8(&s.mark, s.mark ? 1 : 0);
     }
 
     void startLine(std::size_t p) {
@@ -288,7 +290,7 @@ struct Reader {
             items.insert(items.end(), facts[r].items.begin(), facts[r].items.end());
             return 0;
         }
-        const CodePoints& replacement = table[r].replacement;
+        const base::CodePoints& replacement = table[r].replacement;
         std::vector<std::uint32_t> buffer(replacement.begin(), replacement.end());
         buffer.insert(buffer.end(), context, context + std::min(contextSize, contextLength));
         const std::size_t own = replacement.size();
@@ -304,7 +306,7 @@ struct Reader {
                 }
             }
             std::size_t end = 0;
-            const std::uint32_t inner = firstMatch(index, table, r + 1, buffer.data(), buffer.size(), i, end, nullptr);
+            const std::uint32_t inner = translator::firstMatch(index, table, r + 1, buffer.data(), buffer.size(), i, end, nullptr);
             if (inner != learner) {
                 end += reread(inner, buffer.data() + end, buffer.size() - end, mine, depth + 1);
                 i = end;
@@ -323,7 +325,7 @@ struct Reader {
         parens.pop_back();
         if (paren.condition && !conditions.empty()) conditions.pop_back();
         if (!paren.header) return;
-        if (roleOf(facts, item.rule) == WordRole::HeaderClose) {
+        if (roleOf(facts, item.rule) == rules::WordRole::HeaderClose) {
             ++pairings[(static_cast<std::uint64_t>(paren.rule) << 32) | item.rule];
             // A header carried on to a later line, with no block opened or closed in between:
             // the block is counted already. After blocks in between, its closing word belongs
@@ -346,7 +348,7 @@ struct Reader {
                 paren.line = line;
                 paren.pos = origin;
                 paren.rule = item.rule;
-                paren.header = roleOf(facts, item.rule) == WordRole::HeaderOpen;
+                paren.header = roleOf(facts, item.rule) == rules::WordRole::HeaderOpen;
                 paren.condition = item.rule != learner && facts[item.rule].condition;
                 paren.words = words;
                 if (paren.condition) conditions.push_back(parens.size());
@@ -397,7 +399,7 @@ struct Reader {
     // The name tokens of a match: the words that start in it and its marks.
     void tokensOf(std::size_t from, std::size_t to) {
         const std::uint32_t* chars = text.chars.data();
-        const std::vector<Stretch>& stretches = regions.stretches;
+        const std::vector<translator::Stretch>& stretches = regions.stretches;
         std::size_t s = stretch;
         for (std::size_t k = from; k < to;) {
             if (s < stretches.size() && k >= stretches[s].from) {
@@ -405,10 +407,10 @@ struct Reader {
                 continue;
             }
             const std::size_t limit = s < stretches.size() ? stretches[s].from : text.chars.size();
-            if (isWordCode(chars[k])) {
+            if (translator::isWordCode(chars[k])) {
                 std::size_t end = k + 1;
-                while (end < limit && isWordCode(chars[end])) ++end;
-                if (k == 0 || !isWordCode(chars[k - 1])) result.tokens.push_back(nameToken(k, end, 0));
+                while (end < limit && translator::isWordCode(chars[end])) ++end;
+                if (k == 0 || !translator::isWordCode(chars[k - 1])) result.tokens.push_back(nameToken(k, end, 0));
                 k = end;
                 continue;
             }
@@ -439,7 +441,7 @@ struct Reader {
         std::vector<Item> items;
         for (std::size_t p = 0; p < n;) {
             const std::uint32_t c = chars[p];
-            if (isLineFeed(c)) {
+            if (translator::isLineFeed(c)) {
                 endLine();
                 startLine(++p);
                 continue;
@@ -455,7 +457,7 @@ struct Reader {
                 const std::size_t to = regions.stretches[stretch++].to;
                 nextStretch = stretch < regions.stretches.size() ? regions.stretches[stretch].from : n;
                 for (std::size_t k = p; k < to; ++k)
-                    if (isLineFeed(chars[k])) {
+                    if (translator::isLineFeed(chars[k])) {
                         endLine();
                         startLine(k + 1);
                     }
@@ -463,25 +465,25 @@ struct Reader {
                 continue;
             }
             std::size_t e = 0;
-            const bool midWord = p > 0 && isWordCode(chars[p - 1]);
+            const bool midWord = p > 0 && translator::isWordCode(chars[p - 1]);
             const std::uint32_t r =
-                index.mayStart(chars, n, p, midWord) ? firstMatch(index, table, 0, chars, n, p, e, &memos) : learner;
+                index.mayStart(chars, n, p, midWord) ? translator::firstMatch(index, table, 0, chars, n, p, e, &memos) : learner;
             if (r != learner) {
                 items.clear();
                 e += reread(r, chars + e, n - e, items, 1);
                 match(r, p, e, items);
                 tokensOf(p, e);
                 for (std::size_t k = p; k < e; ++k)  // a match over a line end: the line ends with it
-                    if (isLineFeed(chars[k])) {
+                    if (translator::isLineFeed(chars[k])) {
                         endLine();
                         startLine(k + 1);
                     }
                 p = e;
                 continue;
             }
-            if (!midWord && isWordCode(c)) {
+            if (!midWord && translator::isWordCode(c)) {
                 std::size_t end = p + 1;
-                while (end < n && isWordCode(chars[end])) ++end;
+                while (end < n && translator::isWordCode(chars[end])) ++end;
                 result.tokens.push_back(nameToken(p, end, 0));
                 if (!(c >= '0' && c <= '9'))
                     result.words.push_back(
@@ -504,7 +506,7 @@ struct Reader {
             }
             ++p;
         }
-        if (n == 0 || !isLineFeed(chars[n - 1])) endLine();
+        if (n == 0 || !translator::isLineFeed(chars[n - 1])) endLine();
         reportHeaders();
         reportBlocks(brokenFrom);
     }
@@ -524,9 +526,9 @@ struct Reader {
         std::string shortest;
         for (std::size_t k = 1; k <= table.size(); ++k) {
             const std::uint32_t r = static_cast<std::uint32_t>((header + k) % table.size());
-            const WordRole role = roleOf(facts, r);
-            if (role == WordRole::HeaderOpen && !shortest.empty()) break;
-            if (role != WordRole::HeaderClose) continue;
+            const rules::WordRole role = roleOf(facts, r);
+            if (role == rules::WordRole::HeaderOpen && !shortest.empty()) break;
+            if (role != rules::WordRole::HeaderClose) continue;
             const std::string& phrase = facts[r].words->phrase;
             if (shortest.empty() || phrase.size() < shortest.size()) shortest = phrase;
         }
@@ -537,17 +539,17 @@ struct Reader {
     std::string headerText(std::size_t pos) const {
         const std::size_t n = text.chars.size();
         std::size_t end = pos;
-        while (end < n && !isLineFeed(text.chars[end])) ++end;
+        while (end < n && !translator::isLineFeed(text.chars[end])) ++end;
         const auto next = std::upper_bound(regions.stretches.begin(), regions.stretches.end(), pos,
-                                           [](std::size_t v, const Stretch& st) { return v < st.from; });
+                                           [](std::size_t v, const translator::Stretch& st) { return v < st.from; });
         for (auto st = next; st != regions.stretches.end() && st->from < end; ++st)
-            if (st->region == Region::Comment) {
+            if (st->region == translator::Region::Comment) {
                 end = st->from;
                 break;
             }
         while (end > pos && (text.chars[end - 1] == ' ' || text.chars[end - 1] == '\t' || text.chars[end - 1] == 0x0D)) --end;
         const std::size_t shown = std::min(end, pos + quotedLength);
-        return encodeUtf8(text.chars.data() + pos, shown - pos) + (end > shown ? "…" : "");
+        return base::encodeUtf8(text.chars.data() + pos, shown - pos) + (end > shown ? "…" : "");
     }
 
     // One hint per line, for its first unfinished header: the others of the line wait for the
@@ -677,24 +679,26 @@ std::string onLine(std::uint32_t line, const std::string& text) { return "стр
 std::string lettersOf(const std::uint32_t* chars, std::size_t from, std::size_t to) {
     std::string out;
     for (std::size_t i = from; i < to;) {
-        if (!isWordCode(chars[i])) {
+        if (!translator::isWordCode(chars[i])) {
             ++i;
             continue;
         }
         std::size_t end = i;
-        while (end < to && isWordCode(chars[end])) ++end;
+        while (end < to && translator::isWordCode(chars[end])) ++end;
         if (std::any_of(chars + i, chars + end, isLetter)) {
             if (!out.empty()) out += ' ';
-            out += encodeUtf8(chars + i, end - i);
+            out += base::encodeUtf8(chars + i, end - i);
         }
         i = end;
     }
     return out;
 }
 
-StructureReading readStructure(const CodeText& text, const SourceRegions& regions,
-                               const std::vector<Rule>& table, const Vocabulary& vocabulary, std::uint32_t brokenFrom) {
+StructureReading readStructure(const base::CodeText& text, const translator::SourceRegions& regions,
+                               const std::vector<rules::Rule>& table, const rules::Vocabulary& vocabulary, std::uint32_t brokenFrom) {
     Reader reader(text, regions, table, vocabulary);
     reader.run(brokenFrom);
     return std::move(reader.result);
 }
+
+}  // namespace diagnostics

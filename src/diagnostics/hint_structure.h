@@ -15,6 +15,7 @@
 #include "rules/rulesfile.h"
 #include "rules/vocabulary.h"
 
+namespace diagnostics {
 
 // A word of the source that no rule takes: a name of the learner's, or a mistake.
 struct LearnerWord {
@@ -33,10 +34,12 @@ struct StructureReading {
 // the rules are looked up by the first code point their pattern can take, so a position costs
 // the rules that could start there. Linear in the text for a given table. Blocks are not told
 // from line `brokenFrom` on (0: everywhere), where a string swallowed a line end.
-StructureReading readStructure(const CodeText& text, const SourceRegions& regions,
-                               const std::vector<Rule>& table, const Vocabulary& vocabulary, std::uint32_t brokenFrom);
+StructureReading readStructure(const base::CodeText& text, const translator::SourceRegions& regions,
+                               const std::vector<rules::Rule>& table, const rules::Vocabulary& vocabulary, std::uint32_t brokenFrom);
 
 // "строка N: " followed by `text`.
 std::string onLine(std::uint32_t line, const std::string& text);
 // The learner's own text between two positions: letter runs joined by single spaces.
 std::string lettersOf(const std::uint32_t* chars, std::size_t from, std::size_t to);
+
+}  // namespace diagnostics

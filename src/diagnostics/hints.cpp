@@ -15,6 +15,8 @@
 #include "translator/source_regions.h"
 #include "diagnostics/word_table.h"
 
+namespace diagnostics {
+
 namespace {
 
 using WordSet = std::unordered_set<std::u32string>;
@@ -37,12 +39,12 @@ std::u32string wordAt(const std::uint32_t* chars, std::size_t from, std::size_t 
 }
 
 std::u32string upper(std::u32string w) {
-    for (char32_t& c : w) c = toUpper(c);
+    for (char32_t& c : w) c = base::toUpper(c);
     return w;
 }
 
 std::string utf8(const std::u32string& w) {
-    return encodeUtf8(reinterpret_cast<const std::uint32_t*>(w.data()), w.size());
+    return base::encodeUtf8(reinterpret_cast<const std::uint32_t*>(w.data()), w.size());
 }
 
 bool isLatin(std::uint32_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -56,12 +58,12 @@ std::string lineRange(std::uint32_t first, std::uint32_t last) {
 
 // Strings whose quotes stand on different lines: the first one that matters is told, and the
 // line it opens on is returned (0 when none): past it the program cannot be read reliably.
-std::uint32_t strayHint(const CodeText& text, const SourceRegions& regions, std::vector<Hint>& out) {
+std::uint32_t strayHint(const base::CodeText& text, const translator::SourceRegions& regions, std::vector<Hint>& out) {
     const std::uint32_t* chars = text.chars.data();
-    for (const StrayLiteral& s : regions.strays) {
+    for (const translator::StrayLiteral& s : regions.strays) {
         const std::uint32_t line = text.lines[s.open], closeLine = text.lines[s.close];
         const std::string quote = chars[s.open] == '"' ? "\"" : "'";
-        if (s.openedIn == Region::Code) {
+        if (s.openedIn == translator::Region::Code) {
             out.push_back({line, HintKind::SwallowingString,
                            onLine(line, "кавычка " + quote + " не закрыта до конца строки (её пара — на строке " +
                                             std::to_string(closeLine) + ") — закройте её на этой же строке")});
@@ -70,20 +72,20 @@ std::uint32_t strayHint(const CodeText& text, const SourceRegions& regions, std:
         // The lines in between that hold code rather than comments: those the rules skipped.
         std::uint32_t first = 0, last = 0;
         for (std::size_t k = s.open + 1; k < s.close; ++k) {
-            if (!isLineFeed(chars[k - 1])) continue;
+            if (!translator::isLineFeed(chars[k - 1])) continue;
             std::size_t at = k;
             while (at < s.close && (chars[at] == ' ' || chars[at] == '\t')) ++at;
             const bool comment = at + 1 < s.close && chars[at] == '/' && chars[at + 1] == '/';
-            if (at >= s.close || isLineFeed(chars[at]) || chars[at] == 0x0D || comment) continue;
+            if (at >= s.close || translator::isLineFeed(chars[at]) || chars[at] == 0x0D || comment) continue;
             if (first == 0) first = text.lines[k];
             last = text.lines[k];
         }
         if (first == 0) continue;  // only comments in between: nothing was lost
         std::size_t from = s.open, to = s.open + 1;
-        while (from > 0 && isWordCode(chars[from - 1])) --from;
-        while (to < text.chars.size() && isWordCode(chars[to])) ++to;
-        const std::string word = to - from > 1 ? " («" + encodeUtf8(chars + from, to - from) + "»)" : "";
-        const std::string where = s.openedIn == Region::Comment ? "в комментарии" : "в тексте в обратных кавычках";
+        while (from > 0 && translator::isWordCode(chars[from - 1])) --from;
+        while (to < text.chars.size() && translator::isWordCode(chars[to])) ++to;
+        const std::string word = to - from > 1 ? " («" + base::encodeUtf8(chars + from, to - from) + "»)" : "";
+        const std::string where = s.openedIn == translator::Region::Comment ? "в комментарии" : "в тексте в обратных кавычках";
         const std::string lost = lineRange(first, last) + (first == last ? " не переведена" : " не переведены");
         out.push_back({line, HintKind::SwallowingString,
                        onLine(line, "кавычка " + quote + " " + where + word + " открыла текст в кавычках, и " + lost +
@@ -145,26 +147,26 @@ struct Words {
     std::vector<KnownWord> bare, afterDot, library;
 };
 
-Words wordsOf(const Vocabulary& vocabulary, const std::vector<std::u32string>& libraryDefined) {
+Words wordsOf(const rules::Vocabulary& vocabulary, const std::vector<std::u32string>& libraryDefined) {
     Words w;
     std::unordered_set<std::u32string> listed;
-    for (const RuleWords& rule : vocabulary.rules) {
+    for (const rules::RuleWords& rule : vocabulary.rules) {
         for (const std::string& word : rule.words) {
-            const CodePoints points = decodeBytes(word);
+            const base::CodePoints points = base::decodeBytes(word);
             const std::u32string u(points.begin(), points.end());
             (rule.ignoreCase ? w.folded : w.exact).insert(rule.ignoreCase ? upper(u) : u);
             const std::u32string key =
-                std::u32string(rule.ignoreCase ? U"i" : U"e") + (rule.role == WordRole::Method ? U"." : U" ") + u;
-            if (rule.role == WordRole::Library || !listed.insert(key).second) continue;
-            (rule.role == WordRole::Method ? w.afterDot : w.bare).push_back({u, rule.ignoreCase});
+                std::u32string(rule.ignoreCase ? U"i" : U"e") + (rule.role == rules::WordRole::Method ? U"." : U" ") + u;
+            if (rule.role == rules::WordRole::Library || !listed.insert(key).second) continue;
+            (rule.role == rules::WordRole::Method ? w.afterDot : w.bare).push_back({u, rule.ignoreCase});
         }
     }
     for (const char* word : javaScriptWords) {
-        const CodePoints points = decodeBytes(word);
+        const base::CodePoints points = base::decodeBytes(word);
         w.known.emplace(points.begin(), points.end());
     }
     for (const std::string& name : vocabulary.libraryNames) {
-        const CodePoints points = decodeBytes(name);
+        const base::CodePoints points = base::decodeBytes(name);
         w.library.push_back({std::u32string(points.begin(), points.end()), false});
     }
     for (const std::u32string& name : libraryDefined) {
@@ -188,39 +190,39 @@ using WordsByView = std::unordered_map<std::u32string, std::size_t, ViewHash, st
 // Of `words`, those that some replacement or included library writes (their values set to -1):
 // a name that appears anywhere in those, quoted or not, is one the learner may use. One pass
 // over the texts, read only when some word is not known otherwise.
-void markWritten(const std::vector<Rule>& table, const CodePoints& libraries, WordsByView& words) {
+void markWritten(const std::vector<rules::Rule>& table, const base::CodePoints& libraries, WordsByView& words) {
     auto scan = [&](const std::uint32_t* chars, std::size_t n) {
         for (std::size_t i = 0; i < n;) {
-            if (!isWordCode(chars[i])) {
+            if (!translator::isWordCode(chars[i])) {
                 ++i;
                 continue;
             }
             std::size_t end = i;
-            while (end < n && isWordCode(chars[end])) ++end;
+            while (end < n && translator::isWordCode(chars[end])) ++end;
             const std::u32string_view run(reinterpret_cast<const char32_t*>(chars + i), end - i);
             if (const auto found = words.find(run); found != words.end()) found->second = static_cast<std::size_t>(-1);
             i = end;
         }
     };
-    for (const Rule& rule : table) scan(rule.replacement.data(), rule.replacement.size());
+    for (const rules::Rule& rule : table) scan(rule.replacement.data(), rule.replacement.size());
     scan(libraries.data(), libraries.size());
 }
 
 // What the word hints read: the program, the words no rule took, the program's defined names, the
 // known words (made when first needed), and the texts the rules and libraries write.
 struct WordReading {
-    const CodeText& text;
+    const base::CodeText& text;
     const std::vector<LearnerWord>& found;
     const std::vector<NameSpan>& defined;
     std::function<Words()> makeWords;
-    const std::vector<Rule>& table;
-    const CodePoints& libraries;
+    const std::vector<rules::Rule>& table;
+    const base::CodePoints& libraries;
 };
 
 // Unknown words and mixed letters, over the words no rule took. Each distinct word is judged
 // once; `names` holds the program's defined names as its first ids.
 void wordHints(const WordReading& reading, WordTable& names, std::vector<Hint>& out) {
-    const CodeText& text = reading.text;
+    const base::CodeText& text = reading.text;
     const std::vector<NameSpan>& defined = reading.defined;
     // The known words are gathered for the first word that is no defined name; a program whose
     // words are all its own names never needs them.
@@ -305,11 +307,11 @@ void wordHints(const WordReading& reading, WordTable& names, std::vector<Hint>& 
 
 }  // namespace
 
-std::vector<Hint> findHints(const CodeText& source, const std::vector<Rule>& table, const Vocabulary& vocabulary,
-                            const CodePoints& libraries) {
+std::vector<Hint> findHints(const base::CodeText& source, const std::vector<rules::Rule>& table, const rules::Vocabulary& vocabulary,
+                            const base::CodePoints& libraries) {
     const std::uint32_t* chars = source.chars.data();
     const std::size_t n = source.chars.size();
-    const SourceRegions regions = scanRegions(chars, n);
+    const translator::SourceRegions regions = translator::scanRegions(chars, n);
 
     std::vector<Hint> findings;
     const std::uint32_t brokenFrom = strayHint(source, regions, findings);
@@ -319,7 +321,7 @@ std::vector<Hint> findHints(const CodeText& source, const std::vector<Rule>& tab
     names.text = chars;
     const std::vector<NameSpan> defined = defineNames(chars, n, structure.tokens, vocabulary, names);
     structure.tokens = {};
-    const SourceRegions libraryRegions = scanRegions(libraries.data(), libraries.size());
+    const translator::SourceRegions libraryRegions = translator::scanRegions(libraries.data(), libraries.size());
     const std::vector<std::u32string> libraryDefined = definedNameList(
         libraries.data(), libraries.size(), nameTokens(libraries.data(), libraries.size(), libraryRegions), vocabulary);
     const WordReading reading{source, structure.words, defined, [&] { return wordsOf(vocabulary, libraryDefined); },
@@ -353,3 +355,5 @@ const char* hintKindName(HintKind kind) {
     }
     return "assign-in-condition";
 }
+
+}  // namespace diagnostics

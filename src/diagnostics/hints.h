@@ -10,10 +10,14 @@
 #include "rules/rulesfile.h"
 #include "rules/vocabulary.h"
 
+namespace diagnostics {
+
 // The hints for one program, in source-line order (by kind within a line). `source` is the main
 // text with its library directives taken out (source line numbers kept); `libraries` the
 // translated included libraries, read only for the names they define. Every word a hint uses
 // comes from `table` and its `vocabulary`: a table that tells nothing about a kind of mistake
 // gives no hint of that kind. Linear in the size of the text for a given table.
-std::vector<Hint> findHints(const CodeText& source, const std::vector<Rule>& table, const Vocabulary& vocabulary,
-                            const CodePoints& libraries);
+std::vector<Hint> findHints(const base::CodeText& source, const std::vector<rules::Rule>& table, const rules::Vocabulary& vocabulary,
+                            const base::CodePoints& libraries);
+
+}  // namespace diagnostics

@@ -8,6 +8,8 @@
 #include "diagnostics/word_table.h"
 #include "rules/pattern.h"
 
+namespace diagnostics {
+
 namespace {
 
 using Token = NameToken;
@@ -26,14 +28,14 @@ struct Declaring {
 
 // One reading of a text: its tokens, the declaring phrases of the rules, the names found so far.
 struct Reader {
-    Reader(const std::uint32_t* chars, std::size_t n, const std::vector<Token>& tokens, const Vocabulary& vocabulary,
+    Reader(const std::uint32_t* chars, std::size_t n, const std::vector<Token>& tokens, const rules::Vocabulary& vocabulary,
            WordTable& seen)
         : chars_(chars), n_(n), tokens_(tokens), seen_(seen) {
-        for (const RuleWords& rule : vocabulary.rules) {
+        for (const rules::RuleWords& rule : vocabulary.rules) {
             if (rule.declares.empty()) continue;
             Declaring d{{}, rule.ignoreCase, rule.declares};
             for (const std::string& w : rule.words) {
-                const CodePoints points = decodeBytes(w);
+                const base::CodePoints points = base::decodeBytes(w);
                 d.words.emplace_back(points.begin(), points.end());
             }
             addPhrase(std::move(d));
@@ -45,7 +47,7 @@ struct Reader {
     }
 
     void addPhrase(Declaring d) {
-        const std::uint32_t first = toUpper(d.words.front().front());
+        const std::uint32_t first = base::toUpper(d.words.front().front());
         (first < firstLetters_.size() ? firstLetters_[first] : otherFirstLetters_[first]).push_back(phrases_.size());
         phrases_.push_back(std::move(d));
     }
@@ -104,14 +106,14 @@ struct Reader {
         if (t.to - t.from != word.size()) return false;
         for (std::size_t k = 0; k < word.size(); ++k) {
             const std::uint32_t c = chars_[t.from + k];
-            if (ignoreCase ? !sameLetter(c, word[k]) : c != word[k]) return false;
+            if (ignoreCase ? !base::sameLetter(c, word[k]) : c != word[k]) return false;
         }
         return true;
     }
 
     // The number of tokens of the longest declaring phrase at i (0 when none), and its keyword.
     std::size_t declaringAt(std::size_t i, std::string& keyword) const {
-        const std::uint32_t first = toUpper(chars_[tokens_[i].from]);
+        const std::uint32_t first = base::toUpper(chars_[tokens_[i].from]);
         const std::vector<std::size_t>* phrases = &firstLetters_[first < firstLetters_.size() ? first : 0];
         if (first >= firstLetters_.size()) {
             const auto found = otherFirstLetters_.find(first);
@@ -149,7 +151,7 @@ struct Reader {
         int depth = 0;
         std::size_t k = j;
         for (; k < tokens_.size(); ++k) {
-            if (k > j && std::any_of(chars_ + tokens_[k - 1].to, chars_ + tokens_[k].from, isLineFeed)) break;
+            if (k > j && std::any_of(chars_ + tokens_[k - 1].to, chars_ + tokens_[k].from, translator::isLineFeed)) break;
             const std::uint32_t mark = tokens_[k].mark;
             if (mark == '(' || mark == '[' || mark == '{') ++depth;
             if (mark == ')' || mark == ']' || mark == '}') --depth;
@@ -180,9 +182,9 @@ struct Reader {
 
 }  // namespace
 
-std::vector<NameToken> nameTokens(const std::uint32_t* chars, std::size_t n, const SourceRegions& regions) {
+std::vector<NameToken> nameTokens(const std::uint32_t* chars, std::size_t n, const translator::SourceRegions& regions) {
     std::vector<Token> tokens;
-    const std::vector<Stretch>& stretches = regions.stretches;
+    const std::vector<translator::Stretch>& stretches = regions.stretches;
     std::size_t s = 0;
     for (std::size_t p = 0; p < n;) {
         if (s < stretches.size() && p >= stretches[s].from) {
@@ -192,9 +194,9 @@ std::vector<NameToken> nameTokens(const std::uint32_t* chars, std::size_t n, con
         }
         const std::size_t limit = s < stretches.size() ? stretches[s].from : n;
         const std::uint32_t c = chars[p];
-        if (isWordCode(c)) {
+        if (translator::isWordCode(c)) {
             const std::size_t from = p;
-            while (p < limit && isWordCode(chars[p])) ++p;
+            while (p < limit && translator::isWordCode(chars[p])) ++p;
             tokens.push_back(token(from, p, 0));
         } else {
             if (isNameMark(c)) tokens.push_back(token(p, p + 1, c));
@@ -205,12 +207,12 @@ std::vector<NameToken> nameTokens(const std::uint32_t* chars, std::size_t n, con
 }
 
 std::vector<NameSpan> defineNames(const std::uint32_t* chars, std::size_t n, const std::vector<NameToken>& tokens,
-                                  const Vocabulary& vocabulary, WordTable& table) {
+                                  const rules::Vocabulary& vocabulary, WordTable& table) {
     return Reader(chars, n, tokens, vocabulary, table).read();
 }
 
 std::vector<std::u32string> definedNameList(const std::uint32_t* chars, std::size_t n,
-                                            const std::vector<NameToken>& tokens, const Vocabulary& vocabulary) {
+                                            const std::vector<NameToken>& tokens, const rules::Vocabulary& vocabulary) {
     WordTable table;
     table.text = chars;
     std::vector<std::u32string> names;
@@ -219,11 +221,13 @@ std::vector<std::u32string> definedNameList(const std::uint32_t* chars, std::siz
     return names;
 }
 
-std::vector<std::string> definedNames(const CodePoints& source, const Vocabulary& vocabulary) {
-    const SourceRegions regions = scanRegions(source.data(), source.size());
+std::vector<std::string> definedNames(const base::CodePoints& source, const rules::Vocabulary& vocabulary) {
+    const translator::SourceRegions regions = translator::scanRegions(source.data(), source.size());
     const std::vector<NameToken> tokens = nameTokens(source.data(), source.size(), regions);
     std::vector<std::string> names;
     for (const std::u32string& name : definedNameList(source.data(), source.size(), tokens, vocabulary))
-        names.push_back(encodeUtf8(reinterpret_cast<const std::uint32_t*>(name.data()), name.size()));
+        names.push_back(base::encodeUtf8(reinterpret_cast<const std::uint32_t*>(name.data()), name.size()));
     return names;
 }
+
+}  // namespace diagnostics

@@ -7,6 +7,8 @@
 
 #include "base/text.h"
 
+namespace diagnostics {
+
 namespace {
 
 constexpr std::size_t longestWord = 48;
@@ -152,7 +154,7 @@ std::vector<int> nearestKnownWords(const std::vector<std::u32string>& queries, c
     for (std::size_t i = 0; i < queries.size(); ++i) {
         if (queries[i].size() > longestWord) continue;
         upperQueries[i] = queries[i];
-        for (char32_t& c : upperQueries[i]) c = toUpper(c);
+        for (char32_t& c : upperQueries[i]) c = base::toUpper(c);
         const int deletions = allowedMistakes(queries[i].size());
         exactQueries.words.push_back(&queries[i]);
         foldedQueries.words.push_back(&upperQueries[i]);
@@ -167,7 +169,7 @@ std::vector<int> nearestKnownWords(const std::vector<std::u32string>& queries, c
         Side& side = known[i].foldCase ? foldedKnown : exactKnown;
         if (known[i].foldCase) {
             upperKnown[i] = w;
-            for (char32_t& c : upperKnown[i]) c = toUpper(c);
+            for (char32_t& c : upperKnown[i]) c = base::toUpper(c);
         }
         side.words.push_back(known[i].foldCase ? &upperKnown[i] : &w);
         // A query of 8+ letters may be two mistakes from a word of 6 or more.
@@ -180,3 +182,5 @@ std::vector<int> nearestKnownWords(const std::vector<std::u32string>& queries, c
     for (std::size_t i = 0; i < queries.size(); ++i) result[i] = best[i].second;
     return result;
 }
+
+}  // namespace diagnostics

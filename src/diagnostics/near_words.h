@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+namespace diagnostics {
+
 struct KnownWord {
     std::u32string word;
     bool foldCase = false;  // compared in capitals (a word of a "gi" rule)
@@ -25,3 +27,5 @@ std::vector<int> nearestKnownWords(const std::vector<std::u32string>& queries, c
 // Optimal string alignment distance (a swap of two neighbours is one mistake), or limit + 1 once
 // it is certain to exceed limit.
 int typingDistance(std::u32string_view a, std::u32string_view b, int limit);
+
+}  // namespace diagnostics

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+namespace diagnostics {
+
 namespace {
 
 std::uint64_t hashOf(const std::uint32_t* w, std::size_t n) {
@@ -44,3 +46,5 @@ std::size_t wordId(WordTable& table, std::size_t from, std::size_t length, bool&
     if (++table.count * 2 > table.slots.size()) grow(table);
     return table.count - 1;
 }
+
+}  // namespace diagnostics

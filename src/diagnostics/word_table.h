@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace diagnostics {
+
 struct WordTable {
     struct Slot {
         std::uint64_t hash = 0;
@@ -20,3 +22,5 @@ struct WordTable {
 // The id of the word text[from, from + length): the existing one, or `count` for a word seen
 // the first time (then `added` is set).
 std::size_t wordId(WordTable& table, std::size_t from, std::size_t length, bool& added);
+
+}  // namespace diagnostics

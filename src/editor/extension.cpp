@@ -10,6 +10,8 @@
 #include "platform/platform.h"
 #include "rules/vocabulary.h"
 
+namespace editor {
+
 namespace {
 
 // The warning lines lum prints, "KIND [name]: строка N: text" or "KIND [name]: text", and the
@@ -157,42 +159,42 @@ const std::vector<Snippet>& snippets() {
     return all;
 }
 
-const char* roleTitle(WordRole role) {
+const char* roleTitle(rules::WordRole role) {
     switch (role) {
-    case WordRole::HeaderOpen: return "начало условия или цикла";
-    case WordRole::HeaderClose: return "конец заголовка, начало блока";
-    case WordRole::BlockOpen: return "начало блока";
-    case WordRole::BlockMiddle: return "середина блока";
-    case WordRole::BlockClose: return "конец блока";
-    case WordRole::Comparison: return "сравнение";
-    case WordRole::Logic: return "логика";
-    case WordRole::Declaration: return "объявление";
-    case WordRole::Control: return "переход";
-    case WordRole::Value: return "значение";
-    case WordRole::Output: return "вывод и ввод";
-    case WordRole::Drawing: return "рисование";
-    case WordRole::Method: return "после точки";
-    case WordRole::Function: return "функция";
-    case WordRole::Library: return "подключение библиотеки";
-    case WordRole::Other: break;
+    case rules::WordRole::HeaderOpen: return "начало условия или цикла";
+    case rules::WordRole::HeaderClose: return "конец заголовка, начало блока";
+    case rules::WordRole::BlockOpen: return "начало блока";
+    case rules::WordRole::BlockMiddle: return "середина блока";
+    case rules::WordRole::BlockClose: return "конец блока";
+    case rules::WordRole::Comparison: return "сравнение";
+    case rules::WordRole::Logic: return "логика";
+    case rules::WordRole::Declaration: return "объявление";
+    case rules::WordRole::Control: return "переход";
+    case rules::WordRole::Value: return "значение";
+    case rules::WordRole::Output: return "вывод и ввод";
+    case rules::WordRole::Drawing: return "рисование";
+    case rules::WordRole::Method: return "после точки";
+    case rules::WordRole::Function: return "функция";
+    case rules::WordRole::Library: return "подключение библиотеки";
+    case rules::WordRole::Other: break;
     }
     return "другие слова";
 }
 
 // The README's table: the phrases under the role they are coloured by.
-std::string wordsByRole(const std::vector<Rule>& table) {
+std::string wordsByRole(const std::vector<rules::Rule>& table) {
     const auto phrases = shownPhrases(table);
     std::string out = "| Роль | Слова |\n|---|---|\n";
-    for (int r = 0; r <= static_cast<int>(WordRole::Function); ++r) {
+    for (int r = 0; r <= static_cast<int>(rules::WordRole::Function); ++r) {
         std::string row;
         for (const auto& [phrase, role] : phrases)
             if (static_cast<int>(role) == r) row += (row.empty() ? " " : ", ") + phrase;
-        if (!row.empty()) out += std::string("| ") + roleTitle(static_cast<WordRole>(r)) + " |" + row + " |\n";
+        if (!row.empty()) out += std::string("| ") + roleTitle(static_cast<rules::WordRole>(r)) + " |" + row + " |\n";
     }
     return out;
 }
 
-std::string readme(const std::vector<Rule>& table, const std::string& lumPath) {
+std::string readme(const std::vector<rules::Rule>& table, const std::string& lumPath) {
     const std::string folder = std::string(extensionPublisher) + "." + extensionName + "-" + extensionVersion;
     const std::string vsix = std::string(extensionName) + "-" + extensionVersion + ".vsix";
     return "# ЛУМ скрипт для VS Code\n\n"
@@ -217,8 +219,8 @@ std::string readme(const std::vector<Rule>& table, const std::string& lumPath) {
 
 }  // namespace
 
-std::string snippetsJson(const std::vector<Rule>& table) {
-    const std::vector<std::string> words = vocabularyWords(deriveVocabulary(table));
+std::string snippetsJson(const std::vector<rules::Rule>& table) {
+    const std::vector<std::string> words = rules::vocabularyWords(rules::deriveVocabulary(table));
     Json all = jsonObject({});
     for (const Snippet& s : snippets()) {
         const bool known = std::all_of(s.words.begin(), s.words.end(), [&](const std::string& w) {
@@ -232,7 +234,7 @@ std::string snippetsJson(const std::vector<Rule>& table) {
     return printJson(all);
 }
 
-std::vector<ExtensionFile> extensionFiles(const std::vector<Rule>& table, const std::string& lumPath,
+std::vector<ExtensionFile> extensionFiles(const std::vector<rules::Rule>& table, const std::string& lumPath,
                                           const std::string& rulesFolder) {
     return {{"package.json", packageJson(lumPath, rulesFolder)},
             {"extension.js", std::string(editorExtensionScript)},
@@ -242,12 +244,12 @@ std::vector<ExtensionFile> extensionFiles(const std::vector<Rule>& table, const 
             {"README.md", readme(table, lumPath)}};
 }
 
-int writeEditorExtension(const std::string& folder, const std::string& rulesPath, const std::vector<Rule>& table) {
+int writeEditorExtension(const std::string& folder, const std::string& rulesPath, const std::vector<rules::Rule>& table) {
     const std::string sep(1, platform::separator());
     const std::string root = folder + sep + extensionPublisher + "." + extensionName + "-" + extensionVersion;
     // The rules warnings name "keywords.csv"; they point into the folder this lum read it from, or,
     // for one found in the current folder, into the compiled file's folder, where the tasks run.
-    const std::string rulesAt = folderOf(rulesPath);
+    const std::string rulesAt = base::folderOf(rulesPath);
     const bool relative = !rulesPath.empty() && rulesPath[0] != '/' && rulesPath[0] != '\\' &&
                           !(rulesPath.size() > 1 && rulesPath[1] == ':');
     const std::string rulesFolder =
@@ -266,13 +268,13 @@ int writeEditorExtension(const std::string& folder, const std::string& rulesPath
     for (const ExtensionFile& file : files) {
         std::string path = root + sep + file.path;
         std::replace(path.begin() + static_cast<std::ptrdiff_t>(root.size()), path.end(), '/', platform::separator());
-        if (!writeFileAtomically(path, file.bytes)) {
+        if (!platform::writeFileAtomically(path, file.bytes)) {
             std::printf("Ошибка: не могу записать файл: %s\n", path.c_str());
             return 1;
         }
     }
     const std::string vsix = folder + sep + extensionName + "-" + extensionVersion + ".vsix";
-    if (!writeFileAtomically(vsix, vsixPackage(files))) {
+    if (!platform::writeFileAtomically(vsix, vsixPackage(files))) {
         std::printf("Ошибка: не могу записать файл: %s\n", vsix.c_str());
         return 1;
     }
@@ -283,3 +285,5 @@ int writeEditorExtension(const std::string& folder, const std::string& rulesPath
                 platform::separator() == '\\' ? "%USERPROFILE%\\.vscode\\extensions" : "~/.vscode/extensions");
     return 0;
 }
+
+}  // namespace editor

@@ -8,22 +8,24 @@
 #include "rules/pattern_regex.h"
 #include "rules/vocabulary.h"
 
+namespace editor {
+
 namespace {
 
-bool structural(WordRole role) {
-    return role == WordRole::HeaderOpen || role == WordRole::HeaderClose || role == WordRole::BlockOpen ||
-           role == WordRole::BlockMiddle || role == WordRole::BlockClose;
+bool structural(rules::WordRole role) {
+    return role == rules::WordRole::HeaderOpen || role == rules::WordRole::HeaderClose || role == rules::WordRole::BlockOpen ||
+           role == rules::WordRole::BlockMiddle || role == rules::WordRole::BlockClose;
 }
 
 // Roles that say little: a rule the vocabulary could not place, or one that merely names a call.
-bool weak(WordRole role) { return role == WordRole::Other || role == WordRole::Function; }
+bool weak(rules::WordRole role) { return role == rules::WordRole::Other || role == rules::WordRole::Function; }
 
 // What the rules with each phrase tell: the first block or header role among them, else the
 // first role that is not weak; phrases that tell nothing are absent.
-using PhraseRoles = std::map<std::string, WordRole>;
-PhraseRoles phraseRoles(const Vocabulary& v) {
+using PhraseRoles = std::map<std::string, rules::WordRole>;
+PhraseRoles phraseRoles(const rules::Vocabulary& v) {
     PhraseRoles roles;
-    for (const RuleWords& w : v.rules) {
+    for (const rules::RuleWords& w : v.rules) {
         if (weak(w.role)) continue;
         const auto [at, fresh] = roles.emplace(w.phrase, w.role);
         if (!fresh && structural(w.role) && !structural(at->second)) at->second = w.role;
@@ -31,55 +33,55 @@ PhraseRoles phraseRoles(const Vocabulary& v) {
     return roles;
 }
 
-WordRole phraseRole(const PhraseRoles& roles, const std::string& phrase) {
+rules::WordRole phraseRole(const PhraseRoles& roles, const std::string& phrase) {
     const auto at = roles.find(phrase);
-    return at == roles.end() ? WordRole::Other : at->second;
+    return at == roles.end() ? rules::WordRole::Other : at->second;
 }
 
 // The role each word of a rule is shown with. One phrase keeps one colour across its forms
 // («если» and «если(», «иначе» and «иначе {»), except a word after a dot («.повторить» is not
 // «повторить»); a phrase the table tells nothing about shows each word as it stands alone
 // («раз делать» as «раз» and «делать»).
-std::vector<WordRole> shownRoles(const PhraseRoles& phrases, const RuleWords& rule) {
-    const WordRole phrase = phraseRole(phrases, rule.phrase);
-    WordRole whole = rule.role;
-    if (rule.role != WordRole::Method && (structural(phrase) || (weak(rule.role) && phrase != WordRole::Other)))
+std::vector<rules::WordRole> shownRoles(const PhraseRoles& phrases, const rules::RuleWords& rule) {
+    const rules::WordRole phrase = phraseRole(phrases, rule.phrase);
+    rules::WordRole whole = rule.role;
+    if (rule.role != rules::WordRole::Method && (structural(phrase) || (weak(rule.role) && phrase != rules::WordRole::Other)))
         whole = phrase;
-    std::vector<WordRole> roles(rule.words.size(), whole);
+    std::vector<rules::WordRole> roles(rule.words.size(), whole);
     if (weak(whole) && rule.words.size() > 1)
         for (std::size_t i = 0; i < rule.words.size(); ++i) {
-            const WordRole alone = phraseRole(phrases, rule.words[i]);
-            if (alone != WordRole::Other) roles[i] = alone;
+            const rules::WordRole alone = phraseRole(phrases, rule.words[i]);
+            if (alone != rules::WordRole::Other) roles[i] = alone;
         }
     return roles;
 }
 
 // Scope names follow the TextMate conventions themes colour; the role stays readable in them.
-std::string scopeOf(WordRole role) {
+std::string scopeOf(rules::WordRole role) {
     switch (role) {
-    case WordRole::HeaderOpen:
-    case WordRole::HeaderClose:
-    case WordRole::BlockOpen:
-    case WordRole::BlockMiddle:
-    case WordRole::BlockClose: return std::string("keyword.control.") + roleName(role) + ".lum";
-    case WordRole::Control: return "keyword.control.flow.lum";
-    case WordRole::Library: return "keyword.control.import.lum";
-    case WordRole::Comparison: return "keyword.operator.comparison.lum";
-    case WordRole::Logic: return "keyword.operator.logical.lum";
-    case WordRole::Declaration: return "storage.type.lum";
-    case WordRole::Value: return "constant.language.lum";
-    case WordRole::Output: return "support.function.output.lum";
-    case WordRole::Drawing: return "support.function.drawing.lum";
-    case WordRole::Method: return "support.function.method.lum";
-    case WordRole::Function: return "support.function.lum";
-    case WordRole::Other: break;
+    case rules::WordRole::HeaderOpen:
+    case rules::WordRole::HeaderClose:
+    case rules::WordRole::BlockOpen:
+    case rules::WordRole::BlockMiddle:
+    case rules::WordRole::BlockClose: return std::string("keyword.control.") + rules::roleName(role) + ".lum";
+    case rules::WordRole::Control: return "keyword.control.flow.lum";
+    case rules::WordRole::Library: return "keyword.control.import.lum";
+    case rules::WordRole::Comparison: return "keyword.operator.comparison.lum";
+    case rules::WordRole::Logic: return "keyword.operator.logical.lum";
+    case rules::WordRole::Declaration: return "storage.type.lum";
+    case rules::WordRole::Value: return "constant.language.lum";
+    case rules::WordRole::Output: return "support.function.output.lum";
+    case rules::WordRole::Drawing: return "support.function.drawing.lum";
+    case rules::WordRole::Method: return "support.function.method.lum";
+    case rules::WordRole::Function: return "support.function.lum";
+    case rules::WordRole::Other: break;
     }
     return "keyword.other.lum";
 }
 
 // The matcher's word characters and "$": what a JavaScript name of a library is made of.
 std::string nameCharClass() {
-    std::string c = wordCharClass;
+    std::string c = rules::wordCharClass;
     c.insert(c.size() - 1, "$");
     return c;
 }
@@ -105,13 +107,13 @@ Json oneLineString(const std::string& quote, const std::string& kind) {
                        {"match", jsonString(quote + "[^" + quote + "]*" + quote)}});
 }
 
-Json wordPatterns(const Vocabulary& v, const std::vector<Rule>& table) {
+Json wordPatterns(const rules::Vocabulary& v, const std::vector<rules::Rule>& table) {
     const PhraseRoles phrases = phraseRoles(v);
     Json patterns = jsonArray({});
-    for (const RuleWords& rule : v.rules) {
-        const std::string regex = patternRegex(table[rule.rule].nodes, table[rule.rule].ignoreCase, true);
+    for (const rules::RuleWords& rule : v.rules) {
+        const std::string regex = rules::patternRegex(table[rule.rule].nodes, table[rule.rule].ignoreCase, true);
         if (regex.empty()) continue;
-        const std::vector<WordRole> roles = shownRoles(phrases, rule);
+        const std::vector<rules::WordRole> roles = shownRoles(phrases, rule);
         Json captures = jsonObject({});
         for (std::size_t i = 0; i < roles.size(); ++i)
             captures.members.push_back({std::to_string(i + 1), named(scopeOf(roles[i]))});
@@ -120,7 +122,7 @@ Json wordPatterns(const Vocabulary& v, const std::vector<Rule>& table) {
     return patterns;
 }
 
-Json libraryPatterns(const Vocabulary& v) {
+Json libraryPatterns(const rules::Vocabulary& v) {
     if (v.libraryNames.empty()) return jsonArray({});
     const std::string name = nameCharClass();
     std::string names;
@@ -134,11 +136,11 @@ Json libraryPatterns(const Vocabulary& v) {
 
 // The alternation of the regexes of the rules whose replacement leaves braces open (`opens`)
 // or closes braces it did not open, together with the brace itself.
-std::string blockRegex(const Vocabulary& v, const std::vector<Rule>& table, bool opens) {
+std::string blockRegex(const rules::Vocabulary& v, const std::vector<rules::Rule>& table, bool opens) {
     std::string out = opens ? "\\{" : "\\}";
     for (std::size_t i = 0; i < table.size(); ++i) {
         if ((opens ? v.braces[i].opens : v.braces[i].closes) == 0) continue;
-        const std::string regex = patternRegex(table[i].nodes, table[i].ignoreCase);
+        const std::string regex = rules::patternRegex(table[i].nodes, table[i].ignoreCase);
         if (!regex.empty()) out += "|" + regex;
     }
     return "(?:" + out + ")";
@@ -146,8 +148,8 @@ std::string blockRegex(const Vocabulary& v, const std::vector<Rule>& table, bool
 
 }  // namespace
 
-std::string grammarJson(const std::vector<Rule>& table) {
-    const Vocabulary v = deriveVocabulary(table);
+std::string grammarJson(const std::vector<rules::Rule>& table) {
+    const rules::Vocabulary v = rules::deriveVocabulary(table);
     // A line comment ends at the line's end, or just before a quote whose partner is not on this
     // line: that quote opens a string that goes on past the comment, as lum reads it.
     const Json lineComment = jsonObject(
@@ -178,17 +180,17 @@ std::string grammarJson(const std::vector<Rule>& table) {
                       {"numbers", jsonObject({{"patterns", jsonArray({number})}})}})}}));
 }
 
-std::vector<std::pair<std::string, WordRole>> shownPhrases(const std::vector<Rule>& table) {
-    const Vocabulary v = deriveVocabulary(table);
+std::vector<std::pair<std::string, rules::WordRole>> shownPhrases(const std::vector<rules::Rule>& table) {
+    const rules::Vocabulary v = rules::deriveVocabulary(table);
     const PhraseRoles phrases = phraseRoles(v);
-    std::vector<std::pair<std::string, WordRole>> out;
-    std::set<std::pair<std::string, WordRole>> seen;
-    auto add = [&](const std::string& phrase, WordRole role) {
+    std::vector<std::pair<std::string, rules::WordRole>> out;
+    std::set<std::pair<std::string, rules::WordRole>> seen;
+    auto add = [&](const std::string& phrase, rules::WordRole role) {
         if (seen.emplace(phrase, role).second) out.emplace_back(phrase, role);
     };
-    for (const RuleWords& rule : v.rules) {
-        const std::vector<WordRole> roles = shownRoles(phrases, rule);
-        if (std::all_of(roles.begin(), roles.end(), [&](WordRole r) { return r == roles.front(); })) {
+    for (const rules::RuleWords& rule : v.rules) {
+        const std::vector<rules::WordRole> roles = shownRoles(phrases, rule);
+        if (std::all_of(roles.begin(), roles.end(), [&](rules::WordRole r) { return r == roles.front(); })) {
             add(rule.phrase, roles.front());
         } else {
             for (std::size_t i = 0; i < roles.size(); ++i) add(rule.words[i], roles[i]);
@@ -197,8 +199,8 @@ std::vector<std::pair<std::string, WordRole>> shownPhrases(const std::vector<Rul
     return out;
 }
 
-std::string languageConfigurationJson(const std::vector<Rule>& table) {
-    const Vocabulary v = deriveVocabulary(table);
+std::string languageConfigurationJson(const std::vector<rules::Rule>& table) {
+    const rules::Vocabulary v = rules::deriveVocabulary(table);
     const std::string opener = blockRegex(v, table, true);
     const std::string closer = blockRegex(v, table, false);
     // A line opens a block when it ends with an opener (a comment may follow), and closes one
@@ -225,3 +227,5 @@ std::string languageConfigurationJson(const std::vector<Rule>& table) {
          {"folding", jsonObject({{"markers", jsonObject({{"start", jsonString("^(?!\\s*" + closer + ")" + endsOpen)},
                                                          {"end", jsonString("^(?!" + endsOpen + ")\\s*" + closer)}})}})}}));
 }
+
+}  // namespace editor

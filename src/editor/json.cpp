@@ -4,6 +4,8 @@
 #include "base/json_text.h"
 #include "rules/vocabulary.h"
 
+namespace editor {
+
 Json jsonString(std::string text) {
     Json j;
     j.kind = Json::Kind::String;
@@ -57,7 +59,7 @@ bool printFlat(const Json& value, std::string& out) {
     for (std::size_t i = 0; i < value.members.size(); ++i) {
         const Json& member = value.members[i].second;
         if (i > 0) line += ", ";
-        appendJsonString(line, value.members[i].first);
+        base::appendJsonString(line, value.members[i].first);
         line += ": ";
         if (scalar(member)) print(member, 0, line);
         else if (!printFlat(member, line)) return false;
@@ -78,7 +80,7 @@ void print(const Json& value, int depth, std::string& out) {
         out += value.text;
         return;
     case Json::Kind::String:
-        appendJsonString(out, value.text);
+        base::appendJsonString(out, value.text);
         return;
     case Json::Kind::Array: {
         bool flat = true;
@@ -99,7 +101,7 @@ void print(const Json& value, int depth, std::string& out) {
         for (std::size_t i = 0; i < value.members.size(); ++i) {
             out += i > 0 ? ",\n" : "\n";
             out += indent;
-            appendJsonString(out, value.members[i].first);
+            base::appendJsonString(out, value.members[i].first);
             out += ": ";
             print(value.members[i].second, depth + 1, out);
         }
@@ -117,3 +119,5 @@ std::string printJson(const Json& value) {
     out += '\n';
     return out;
 }
+
+}  // namespace editor

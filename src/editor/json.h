@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+namespace editor {
+
 struct JsonMember;
 
 struct Json {
@@ -32,3 +34,5 @@ Json jsonStrings(const std::vector<std::string>& texts);
 
 // The value as JSON text ending in a line feed; strings keep their UTF-8 as it is.
 std::string printJson(const Json& value);
+
+}  // namespace editor

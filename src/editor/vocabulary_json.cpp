@@ -5,36 +5,40 @@
 #include "base/json_text.h"
 #include "rules/pattern_regex.h"
 
-std::string vocabularyJson(const Vocabulary& vocabulary, const std::vector<Rule>& table) {
+namespace editor {
+
+std::string vocabularyJson(const rules::Vocabulary& vocabulary, const std::vector<rules::Rule>& table) {
     std::string out = "{\"words\":[";
     for (std::size_t i = 0; i < vocabulary.rules.size(); ++i) {
-        const RuleWords& w = vocabulary.rules[i];
+        const rules::RuleWords& w = vocabulary.rules[i];
         if (i > 0) out += ',';
         out += "{\"rule\":" + std::to_string(w.rule) + ",\"phrase\":";
-        appendJsonString(out, w.phrase);
+        base::appendJsonString(out, w.phrase);
         out += ",\"words\":[";
         for (std::size_t j = 0; j < w.words.size(); ++j) {
             if (j > 0) out += ',';
-            appendJsonString(out, w.words[j]);
+            base::appendJsonString(out, w.words[j]);
         }
         out += "],\"role\":";
-        appendJsonString(out, roleName(w.role));
+        base::appendJsonString(out, rules::roleName(w.role));
         out += ",\"regex\":";
-        appendJsonString(out, patternRegex(table[w.rule].nodes, table[w.rule].ignoreCase));
+        base::appendJsonString(out, rules::patternRegex(table[w.rule].nodes, table[w.rule].ignoreCase));
         out += w.equality ? ",\"equality\":true}" : ",\"equality\":false}";
     }
     out += "],\"library\":[";
     for (std::size_t i = 0; i < vocabulary.libraryNames.size(); ++i) {
         if (i > 0) out += ',';
-        appendJsonString(out, vocabulary.libraryNames[i]);
+        base::appendJsonString(out, vocabulary.libraryNames[i]);
     }
     out += "],\"reverse\":{";
     for (std::size_t i = 0; i < vocabulary.reverse.size(); ++i) {
         if (i > 0) out += ',';
-        appendJsonString(out, vocabulary.reverse[i].first);
+        base::appendJsonString(out, vocabulary.reverse[i].first);
         out += ':';
-        appendJsonString(out, vocabulary.reverse[i].second);
+        base::appendJsonString(out, vocabulary.reverse[i].second);
     }
     out += "}}";
     return out;
 }
+
+}  // namespace editor

@@ -7,6 +7,10 @@
 #include "rules/rulesfile.h"
 #include "rules/vocabulary.h"
 
+namespace editor {
+
 // The vocabulary as JSON: {"words":[{"rule":n,"phrase":"…","words":[…],"role":"…","regex":"…",
 // "equality":bool}...],"library":[…],"reverse":{"js":"word"...}}.
-std::string vocabularyJson(const Vocabulary& vocabulary, const std::vector<Rule>& table);
+std::string vocabularyJson(const rules::Vocabulary& vocabulary, const std::vector<rules::Rule>& table);
+
+}  // namespace editor

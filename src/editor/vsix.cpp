@@ -6,6 +6,8 @@
 #include "editor/editor.h"
 #include "output/page.h"
 
+namespace editor {
+
 namespace {
 
 std::uint32_t crc32(const std::string& bytes) {
@@ -110,7 +112,7 @@ std::string manifest() {
            "\" Publisher=\"" + extensionPublisher + "\" />\n"
            "    <DisplayName>ЛУМ скрипт</DisplayName>\n"
            "    <Description xml:space=\"preserve\">" +
-           escapeHtml("Подсветка, отступы, заготовки и задачи для ЛУМ скрипта по словарю keywords.csv") +
+           output::escapeHtml("Подсветка, отступы, заготовки и задачи для ЛУМ скрипта по словарю keywords.csv") +
            "</Description>\n"
            "    <Categories>Programming Languages,Snippets</Categories>\n"
            "    <GalleryFlags>Public</GalleryFlags>\n"
@@ -137,3 +139,5 @@ std::string vsixPackage(const std::vector<ExtensionFile>& files) {
     for (const ExtensionFile& file : files) entries.push_back({"extension/" + file.path, file.bytes});
     return zip(entries);
 }
+
+}  // namespace editor

@@ -18,12 +18,13 @@
 #include "rules/rulesfile.h"
 #include "rules/vocabulary.h"
 
+namespace frontend {
 namespace {
 
 // What one call hands back stays here until the next call of the same kind; the worker copies it
 // out at once. The module has one caller, the worker's one thread.
 struct Session {
-    std::vector<Rule> rules;  // the table loaded, as start-up would load it
+    std::vector<rules::Rule> rules;  // the table loaded, as start-up would load it
     std::string output;
     std::string report;       // JSON of the last compile
     std::string rulesReport;  // JSON of the last rules load
@@ -34,7 +35,7 @@ Session& session() {
     static Session s = [] {
         // The working folder is the home folder: libraries go to its "библиотеки" folder, where
         // a program's own folder is searched first, and the paths printed stay short.
-        const std::string home = homeFolder();
+        const std::string home = platform::homeFolder();
         platform::makeFolder(home);
         platform::setCurrentFolder(home);
         return Session{};
@@ -43,7 +44,7 @@ Session& session() {
 }
 
 bool writeBytes(const std::string& path, const char* bytes, std::size_t size) {
-    return writeFileAtomically(path, std::string(bytes, size));
+    return platform::writeFileAtomically(path, std::string(bytes, size));
 }
 
 // A plain file name of the working folder: no separator, not "." or "..".
@@ -51,43 +52,43 @@ bool isPlainName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos;
 }
 
-const char* statusName(CompileStatus status) {
+const char* statusName(output::CompileStatus status) {
     switch (status) {
-    case CompileStatus::Written: return "written";
-    case CompileStatus::Unreadable: return "unreadable";
-    case CompileStatus::Unwritable: return "unwritable";
-    case CompileStatus::OutOfMemory: break;
+    case output::CompileStatus::Written: return "written";
+    case output::CompileStatus::Unreadable: return "unreadable";
+    case output::CompileStatus::Unwritable: return "unwritable";
+    case output::CompileStatus::OutOfMemory: break;
     }
     return "memory";
 }
 
 // {"status", "outputName", "js", "encoding", "rules", "warnings": [texts], "hints": [{"line", "kind",
 // "text"}], "notes": [lines as printed], "outcome": the line that says what came of it}.
-std::string reportJson(const CompileReport& report, const std::string& outputName) {
-    std::vector<Json> hints;
-    for (const Hint& hint : report.hints)
-        hints.push_back(jsonObject({{"line", jsonNumber(static_cast<long>(hint.line))},
-                                    {"kind", jsonString(hintKindName(hint.kind))},
-                                    {"text", jsonString(hint.text)}}));
-    return printJson(jsonObject({
-        {"status", jsonString(statusName(report.status))},
-        {"outputName", jsonString(outputName)},
-        {"js", jsonBool(report.js)},
-        {"encoding", jsonString(report.encoding)},
-        {"rules", jsonNumber(static_cast<long>(report.ruleCount))},
-        {"warnings", jsonStrings(report.checked ? report.warnings : WarningList())},
-        {"hints", jsonArray(report.checked ? std::move(hints) : std::vector<Json>())},
-        {"notes", jsonStrings(noteLines(report))},
-        {"outcome", jsonString(outcomeLine(report))},
+std::string reportJson(const output::CompileReport& report, const std::string& outputName) {
+    std::vector<editor::Json> hints;
+    for (const diagnostics::Hint& hint : report.hints)
+        hints.push_back(editor::jsonObject({{"line", editor::jsonNumber(static_cast<long>(hint.line))},
+                                    {"kind", editor::jsonString(diagnostics::hintKindName(hint.kind))},
+                                    {"text", editor::jsonString(hint.text)}}));
+    return editor::printJson(editor::jsonObject({
+        {"status", editor::jsonString(statusName(report.status))},
+        {"outputName", editor::jsonString(outputName)},
+        {"js", editor::jsonBool(report.js)},
+        {"encoding", editor::jsonString(report.encoding)},
+        {"rules", editor::jsonNumber(static_cast<long>(report.ruleCount))},
+        {"warnings", editor::jsonStrings(report.checked ? report.warnings : base::WarningList())},
+        {"hints", editor::jsonArray(report.checked ? std::move(hints) : std::vector<editor::Json>())},
+        {"notes", editor::jsonStrings(noteLines(report))},
+        {"outcome", editor::jsonString(outcomeLine(report))},
     }));
 }
 
 // A compile refused before it began, in the same shape.
 std::string refusedJson(const std::string& outcome) {
-    return printJson(jsonObject({{"status", jsonString("refused")}, {"outputName", jsonString("")},
-                                 {"js", jsonBool(false)}, {"encoding", jsonString("")}, {"rules", jsonNumber(0)},
-                                 {"warnings", jsonArray({})}, {"hints", jsonArray({})}, {"notes", jsonArray({})},
-                                 {"outcome", jsonString(outcome)}}));
+    return editor::printJson(editor::jsonObject({{"status", editor::jsonString("refused")}, {"outputName", editor::jsonString("")},
+                                 {"js", editor::jsonBool(false)}, {"encoding", editor::jsonString("")}, {"rules", editor::jsonNumber(0)},
+                                 {"warnings", editor::jsonArray({})}, {"hints", editor::jsonArray({})}, {"notes", editor::jsonArray({})},
+                                 {"outcome", editor::jsonString(outcome)}}));
 }
 
 }  // namespace
@@ -105,10 +106,10 @@ int lum_load_rules(const char* bytes, std::size_t size) {
         load.lines.push_back("Ошибка: не могу записать файл: " + path);
     else
         load = loadRulesFile(path, s.rules);
-    s.rulesReport = printJson(jsonObject({{"loaded", jsonBool(load.loaded)},
-                                          {"rules", jsonNumber(static_cast<long>(s.rules.size()))},
-                                          {"warnings", jsonStrings(load.warnings)},
-                                          {"lines", jsonStrings(load.lines)}}));
+    s.rulesReport = editor::printJson(editor::jsonObject({{"loaded", editor::jsonBool(load.loaded)},
+                                          {"rules", editor::jsonNumber(static_cast<long>(s.rules.size()))},
+                                          {"warnings", editor::jsonStrings(load.warnings)},
+                                          {"lines", editor::jsonStrings(load.lines)}}));
     s.vocabulary.clear();
     return static_cast<int>(s.rules.size());
 }
@@ -144,16 +145,16 @@ int lum_compile(const char* name, const char* bytes, std::size_t size, int js) {
         s.report = refusedJson("Ошибка: не могу записать файл: " + source);
         return 0;
     }
-    CompileOptions options;
+    output::CompileOptions options;
     options.js = js != 0;
-    const CompileReport report = compileFile(source, options, CompileContext{RuleSet{s.rules, false}});
+    const output::CompileReport report = output::compileFile(source, options, output::CompileContext{translator::RuleSet{s.rules, false}});
     int made = 0;
     std::string outputName;
-    if (report.status == CompileStatus::Written && readWholeFile(report.outputPath, s.output)) {
-        outputName = fileNameOf(report.outputPath);
+    if (report.status == output::CompileStatus::Written && platform::readWholeFile(report.outputPath, s.output)) {
+        outputName = base::fileNameOf(report.outputPath);
         made = 1;
     }
-    if (report.status == CompileStatus::Written) platform::removeFile(report.outputPath);
+    if (report.status == output::CompileStatus::Written) platform::removeFile(report.outputPath);
     platform::removeFile(source);
     s.report = reportJson(report, outputName);
     return made;
@@ -168,8 +169,10 @@ const char* lum_report() { return session().report.c_str(); }
 // The vocabulary of the rules loaded, as JSON (see vocabularyJson).
 const char* lum_vocabulary() {
     Session& s = session();
-    if (s.vocabulary.empty()) s.vocabulary = vocabularyJson(deriveVocabulary(s.rules), s.rules);
+    if (s.vocabulary.empty()) s.vocabulary = editor::vocabularyJson(rules::deriveVocabulary(s.rules), s.rules);
     return s.vocabulary.c_str();
 }
 
 }  // extern "C"
+
+}  // namespace frontend

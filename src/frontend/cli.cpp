@@ -11,6 +11,8 @@
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
 
+namespace frontend {
+
 namespace {
 
 void printUsage() {
@@ -43,14 +45,14 @@ std::string ask(const char* prompt) {
     return readConsoleLine();
 }
 
-int compileOne(const std::string& path, const CompileOptions& options, const StartUp& start) {
-    const std::string output = outputPathFor(path, options.js);
-    removeStaleTemporaries(folderOf(output), fileNameOf(output));
-    return compileAndPrint(path, options, start.context()).status == CompileStatus::Written ? 0 : 1;
+int compileOne(const std::string& path, const output::CompileOptions& options, const StartUp& start) {
+    const std::string output = output::outputPathFor(path, options.js);
+    platform::removeStaleTemporaries(base::folderOf(output), base::fileNameOf(output));
+    return compileAndPrint(path, options, start.context()).status == output::CompileStatus::Written ? 0 : 1;
 }
 
 int runInteractive(const StartUp& start) {
-    CompileOptions options;
+    output::CompileOptions options;
     const std::string format = ask(
         "\nФормат результата:\n"
         "  1 — HTML-страница (можно сразу открыть в браузере)\n"
@@ -92,7 +94,7 @@ int run(const std::vector<std::string>& args) {
     }
     if (!loadRulesAtStartUp(start.rulesPath, start.rules)) return 1;
 
-    CompileOptions options;
+    output::CompileOptions options;
     std::string path;
     // --editor and --playground write a file set for the loaded rules instead of compiling.
     std::string tool;
@@ -131,7 +133,7 @@ int run(const std::vector<std::string>& args) {
                         tool.c_str(), tool == "--editor" ? "расширение" : "песочницу", path.c_str());
             return 1;
         }
-        return tool == "--editor" ? writeEditorExtension(toolFolder, start.rulesPath, start.rules)
+        return tool == "--editor" ? editor::writeEditorExtension(toolFolder, start.rulesPath, start.rules)
                                   : writePlayground(toolFolder, start);
     }
     if (path.empty()) return runInteractive(start);
@@ -149,20 +151,20 @@ int run(const std::vector<std::string>& args) {
 
 }  // namespace
 
-RulesLoad loadRulesFile(const std::string& rulesPath, std::vector<Rule>& table) {
+RulesLoad loadRulesFile(const std::string& rulesPath, std::vector<rules::Rule>& table) {
     RulesLoad load;
-    load.loaded = loadRules(rulesPath, table, load.warnings);
+    load.loaded = rules::loadRules(rulesPath, table, load.warnings);
     if (!load.loaded) {
         load.lines.push_back("Ошибка: пустой или испорченный файл правил: " + rulesPath);
         return load;
     }
-    load.lines = formatNotes("ПРЕДУПРЕЖДЕНИЕ", rulesPath, load.warnings);
+    load.lines = base::formatNotes("ПРЕДУПРЕЖДЕНИЕ", rulesPath, load.warnings);
     load.lines.push_back("ЛУМ скрипт -> HTML/JS компилятор, версия 2.7 (ЛУМ2.7). Правил: " + std::to_string(table.size()) +
                          " (" + rulesPath + ")");
     return load;
 }
 
-bool loadRulesAtStartUp(const std::string& rulesPath, std::vector<Rule>& table) {
+bool loadRulesAtStartUp(const std::string& rulesPath, std::vector<rules::Rule>& table) {
     const RulesLoad load = loadRulesFile(rulesPath, table);
     for (std::string line : load.lines) {
         line += '\n';
@@ -178,10 +180,12 @@ std::string readConsoleLine() {
     return line;
 }
 
-int lumMain(const std::vector<std::string>& args) {
+}  // namespace frontend
+
+int platform::lumMain(const std::vector<std::string>& args) {
     int code = 1;
     try {
-        code = run(args);
+        code = frontend::run(args);
     } catch (const std::bad_alloc&) {
         // Compiles report this themselves; what is left is loading a rules file too big.
         std::fputs("Ошибка: не хватает памяти\n", stdout);

@@ -9,6 +9,8 @@
 #include "frontend/report.h"
 #include "platform/platform.h"
 
+namespace frontend {
+
 namespace {
 
 // The path as UTF-16 code units, the form the system's wide strings sort in. Each valid
@@ -52,7 +54,7 @@ void listFolder(const std::string& folder, const std::string& mask, std::vector<
         if (!entry.isFolder) list.push_back(folder + platform::separator() + entry.name);
 }
 
-int runFolderMode(const std::string& folder, const CompileOptions& options, const StartUp& start) {
+int runFolderMode(const std::string& folder, const output::CompileOptions& options, const StartUp& start) {
     std::vector<std::string> paths;
     listFolder(folder, "*.лумс", paths);
     listFolder(folder, "*.лум", paths);
@@ -66,10 +68,12 @@ int runFolderMode(const std::string& folder, const CompileOptions& options, cons
     std::stable_sort(keyed.begin(), keyed.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
     // One listing for the whole folder; a listing per compile would make a big folder slow.
-    removeStaleTemporaries(folder, "");
-    const CompileContext context = start.context();
+    platform::removeStaleTemporaries(folder, "");
+    const output::CompileContext context = start.context();
     int failures = 0;
     for (const auto& [key, path] : keyed)
-        if (compileAndPrint(path, options, context).status != CompileStatus::Written) ++failures;
+        if (compileAndPrint(path, options, context).status != output::CompileStatus::Written) ++failures;
     return failures;
 }
+
+}  // namespace frontend

@@ -10,27 +10,29 @@
 #include "output/compile.h"
 #include "rules/rulesfile.h"
 
+namespace frontend {
+
 // What start-up found and loaded, handed to every mode: the rules file and its table (watch mode
 // loads it again when it changes) and whether LUM_TRACE was set.
 struct StartUp {
     std::string rulesPath;
-    std::vector<Rule> rules;
+    std::vector<rules::Rule> rules;
     bool trace = false;
 
-    CompileContext context() const { return CompileContext{RuleSet{rules, trace}}; }
+    output::CompileContext context() const { return output::CompileContext{translator::RuleSet{rules, trace}}; }
 };
 
 // What a load of the rules file said: whether it gave a table, the loader's warnings, and the
 // lines start-up prints for it (the warnings and the banner, or the error alone).
 struct RulesLoad {
     bool loaded = false;
-    WarningList warnings;
+    base::WarningList warnings;
     std::vector<std::string> lines;
 };
 // Loads the rules file into `table` (which stays as it was when the file yields no rule).
-RulesLoad loadRulesFile(const std::string& rulesPath, std::vector<Rule>& table);
+RulesLoad loadRulesFile(const std::string& rulesPath, std::vector<rules::Rule>& table);
 // The same, printing its lines as start-up does; whether it gave a table.
-bool loadRulesAtStartUp(const std::string& rulesPath, std::vector<Rule>& table);
+bool loadRulesAtStartUp(const std::string& rulesPath, std::vector<rules::Rule>& table);
 
 // --playground: the installed playground.html, carrying the rules at the start-up's rules path as
 // its default rules, written into `folder`; returns the exit code.
@@ -42,7 +44,9 @@ std::string locateRulesFile();
 // One line of standard input, at most 1023 bytes, line-end characters removed; "" at end.
 std::string readConsoleLine();
 
-int runFolderMode(const std::string& folder, const CompileOptions& options, const StartUp& start);
+int runFolderMode(const std::string& folder, const output::CompileOptions& options, const StartUp& start);
 void listFolder(const std::string& folder, const std::string& mask, std::vector<std::string>& list);
 
-int runWatchMode(const std::string& source, const CompileOptions& options, StartUp& start);
+int runWatchMode(const std::string& source, const output::CompileOptions& options, StartUp& start);
+
+}  // namespace frontend

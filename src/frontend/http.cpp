@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+namespace frontend {
+
 namespace {
 
 // The C locale's white space, the characters that separate words of a request line.
@@ -152,15 +154,17 @@ std::string pageReplyHeader(std::size_t size) {
 
 std::string notesReply(const std::string& build, const std::string& fileName, const std::vector<std::string>& notes) {
     std::string body = "{\"build\":";
-    appendJsonString(body, build);
+    base::appendJsonString(body, build);
     body += ",\"file\":";
-    appendJsonString(body, fileName);
+    base::appendJsonString(body, fileName);
     body += ",\"notes\":[";
     for (std::size_t i = 0; i < notes.size(); ++i) {
         if (i) body += ',';
-        appendJsonString(body, notes[i]);
+        base::appendJsonString(body, notes[i]);
     }
     body += "]}";
     return "HTTP/1.1 200 OK\r\nContent-Type: application/json; charset=utf-8\r\nCache-Control: no-store\r\n"
            "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }
+
+}  // namespace frontend

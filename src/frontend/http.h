@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace frontend {
+
 // What the server does with one connection.
 enum class Route {
     Page,       // "/" or "/index.html": the served page
@@ -64,3 +66,5 @@ std::string pageReplyHeader(std::size_t size);
 // The whole reply to "/notes": JSON {"build": build, "file": the source's file name,
 // "notes": [every note line as printed]}.
 std::string notesReply(const std::string& build, const std::string& fileName, const std::vector<std::string>& notes);
+
+}  // namespace frontend

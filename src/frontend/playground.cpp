@@ -11,6 +11,8 @@
 #include "rules/rulesfile.h"
 #include "rules/vocabulary.h"
 
+namespace frontend {
+
 namespace {
 
 const char* const playgroundName = "playground.html";
@@ -25,7 +27,7 @@ std::string locatePlayground() {
     const std::string exe = platform::executablePath();
     const std::size_t cut = exe.find_last_of("\\/");
     const std::string exeFolder = cut == std::string::npos ? std::string(".") : exe.substr(0, cut);
-    for (const std::string& candidate : {exeFolder + sep + playgroundName, homeFolder() + sep + playgroundName})
+    for (const std::string& candidate : {exeFolder + sep + playgroundName, platform::homeFolder() + sep + playgroundName})
         if (platform::pathKind(candidate) == platform::PathKind::File) return candidate;
     return {};
 }
@@ -34,11 +36,11 @@ std::string locatePlayground() {
 // or else CP1251; each line is decoded here the same way, so a file saved in CP1251 (or one with
 // a few such lines) reaches the page as the rules lum loaded.
 std::string rulesAsUtf8(std::string bytes) {
-    dropByteOrderMark(bytes);
+    base::dropByteOrderMark(bytes);
     std::string text;
     for (std::size_t at = 0; at < bytes.size();) {
         const std::size_t end = std::min(bytes.find('\n', at), bytes.size() - 1) + 1;
-        text += encodeUtf8(decodeBytes(bytes.substr(at, end - at)));
+        text += base::encodeUtf8(base::decodeBytes(bytes.substr(at, end - at)));
         at = end;
     }
     return text;
@@ -54,7 +56,7 @@ int writePlayground(const std::string& folder, const StartUp& start) {
     }
     const std::string source = locatePlayground();
     std::string page, rules;
-    if (source.empty() || !readWholeFile(source, page)) {
+    if (source.empty() || !platform::readWholeFile(source, page)) {
         std::fputs("Ошибка: не найден playground.html (ищу рядом с lum.exe и в ЛУМ2.7)\n", stdout);
         return 1;
     }
@@ -64,13 +66,13 @@ int writePlayground(const std::string& folder, const StartUp& start) {
         std::printf("Ошибка: в %s нет места для правил — переустановите lum\n", source.c_str());
         return 1;
     }
-    if (!readWholeFile(rulesPath, rules)) {
+    if (!platform::readWholeFile(rulesPath, rules)) {
         std::printf("Ошибка: не могу прочитать файл: %s\n", rulesPath.c_str());
         return 1;
     }
-    page.replace(open + rulesOpen.size(), close - open - rulesOpen.size(), jsonLiteral(rulesAsUtf8(rules)));
+    page.replace(open + rulesOpen.size(), close - open - rulesOpen.size(), base::jsonLiteral(rulesAsUtf8(rules)));
     const std::string target = folder + platform::separator() + playgroundName;
-    if (!writeFileAtomically(target, page)) {
+    if (!platform::writeFileAtomically(target, page)) {
         std::printf("Ошибка: не могу записать файл: %s\n", target.c_str());
         return 1;
     }
@@ -78,3 +80,5 @@ int writePlayground(const std::string& folder, const StartUp& start) {
                 rulesPath.c_str(), static_cast<int>(start.rules.size()));
     return 0;
 }
+
+}  // namespace frontend

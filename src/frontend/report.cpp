@@ -5,32 +5,34 @@
 
 #include "platform/platform.h"
 
-std::vector<std::string> noteLines(const CompileReport& report) {
+namespace frontend {
+
+std::vector<std::string> noteLines(const output::CompileReport& report) {
     if (!report.checked) return {};
-    std::vector<std::string> lines = formatNotes("ПРЕДУПРЕЖДЕНИЕ", report.sourcePath, report.warnings);
-    WarningList hints;
+    std::vector<std::string> lines = base::formatNotes("ПРЕДУПРЕЖДЕНИЕ", report.sourcePath, report.warnings);
+    base::WarningList hints;
     hints.reserve(report.hints.size());
-    for (const Hint& hint : report.hints) hints.push_back(hint.text);
-    for (std::string& line : formatNotes("ПОДСКАЗКА", report.sourcePath, hints)) lines.push_back(std::move(line));
+    for (const diagnostics::Hint& hint : report.hints) hints.push_back(hint.text);
+    for (std::string& line : base::formatNotes("ПОДСКАЗКА", report.sourcePath, hints)) lines.push_back(std::move(line));
     return lines;
 }
 
-std::string outcomeLine(const CompileReport& report) {
+std::string outcomeLine(const output::CompileReport& report) {
     switch (report.status) {
-    case CompileStatus::Written:
+    case output::CompileStatus::Written:
         return "OK: " + report.sourcePath + " -> " + report.outputPath + "  (" + (report.js ? "JavaScript" : "HTML") +
                ", кодировка исходника: " + report.encoding + ", правил: " + std::to_string(report.ruleCount) + ")";
-    case CompileStatus::Unreadable:
+    case output::CompileStatus::Unreadable:
         return "Ошибка: не могу прочитать файл: " + report.sourcePath;
-    case CompileStatus::Unwritable:
+    case output::CompileStatus::Unwritable:
         return "Ошибка: не могу записать файл: " + report.outputPath;
-    case CompileStatus::OutOfMemory:
+    case output::CompileStatus::OutOfMemory:
         break;
     }
     return "Ошибка: не хватает памяти, чтобы скомпилировать " + report.sourcePath;
 }
 
-void printReport(const CompileReport& report) {
+void printReport(const output::CompileReport& report) {
     std::vector<std::string> lines = noteLines(report);
     lines.push_back(outcomeLine(report));
     for (std::string& line : lines) {
@@ -40,12 +42,14 @@ void printReport(const CompileReport& report) {
     }
 }
 
-CompileReport compileAndPrint(const std::string& sourcePath, const CompileOptions& options, const CompileContext& context) {
-    CompileReport report = compileFile(sourcePath, options, context);
+output::CompileReport compileAndPrint(const std::string& sourcePath, const output::CompileOptions& options, const output::CompileContext& context) {
+    output::CompileReport report = output::compileFile(sourcePath, options, context);
     printReport(report);
-    if (report.status == CompileStatus::Written && options.run && !options.js && !options.watch) {
+    if (report.status == output::CompileStatus::Written && options.run && !options.js && !options.watch) {
         std::fflush(stdout);
         platform::openWithShell(report.outputPath);
     }
     return report;
 }
+
+}  // namespace frontend

@@ -8,16 +8,20 @@
 
 #include "output/compile.h"
 
+namespace frontend {
+
 // Every warning line, then every hint line, as printed but without the line feed; none when the
 // compile did not get as far as its checks.
-std::vector<std::string> noteLines(const CompileReport& report);
+std::vector<std::string> noteLines(const output::CompileReport& report);
 
 // The line that says what came of the compile ("OK: …" or "Ошибка: …"), without its line feed.
-std::string outcomeLine(const CompileReport& report);
+std::string outcomeLine(const output::CompileReport& report);
 
 // Prints the note lines and the outcome line on standard output.
-void printReport(const CompileReport& report);
+void printReport(const output::CompileReport& report);
 
 // One compile as a terminal mode runs it: compiled, printed, and the page opened in the browser
 // when the options ask for it (never for a JavaScript file or in watch mode).
-CompileReport compileAndPrint(const std::string& sourcePath, const CompileOptions& options, const CompileContext& context);
+output::CompileReport compileAndPrint(const std::string& sourcePath, const output::CompileOptions& options, const output::CompileContext& context);
+
+}  // namespace frontend

@@ -5,12 +5,14 @@
 #include "platform/home.h"
 #include "platform/platform.h"
 
+namespace frontend {
+
 std::string locateRulesFile() {
     const std::string sep(1, platform::separator());
     const std::string exe = platform::executablePath();
     const std::size_t cut = exe.find_last_of("\\/");
     const std::string exeFolder = cut == std::string::npos ? std::string(".") : exe.substr(0, cut);
-    const std::string home = homeFolder();
+    const std::string home = platform::homeFolder();
     // Plain concatenation: a home written with a trailing separator doubles it, which every
     // system reads as one.
     const std::vector<std::string> candidates = {
@@ -22,3 +24,5 @@ std::string locateRulesFile() {
         if (platform::pathKind(candidate) == platform::PathKind::File) return candidate;
     return {};
 }
+
+}  // namespace frontend

@@ -14,6 +14,8 @@
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
 
+namespace frontend {
+
 namespace {
 
 constexpr int firstPort = 8137;
@@ -73,20 +75,20 @@ struct CompiledTimes {
     std::vector<std::string> includedFiles;
 };
 
-void recompile(ServedState& served, const std::string& source, const CompileOptions& options, const StartUp& start,
+void recompile(ServedState& served, const std::string& source, const output::CompileOptions& options, const StartUp& start,
                CompiledTimes& compiled) {
-    const CompileReport report = compileAndPrint(source, options, start.context());
-    if (report.status != CompileStatus::Unreadable) compiled.includedFiles = report.includedFiles;
-    if (report.status != CompileStatus::Written) return;
+    const output::CompileReport report = compileAndPrint(source, options, start.context());
+    if (report.status != output::CompileStatus::Unreadable) compiled.includedFiles = report.includedFiles;
+    if (report.status != output::CompileStatus::Written) return;
     std::string page;
-    if (readWholeFile(report.outputPath, page)) publishPage(served, std::move(page), fileNameOf(source), noteLines(report));
+    if (platform::readWholeFile(report.outputPath, page)) publishPage(served, std::move(page), base::fileNameOf(source), noteLines(report));
     announceRecompile(served);
     compiled.included = includedFileTimes(compiled.includedFiles);
     const platform::TimeOfDay now = platform::localTimeOfDay();
     std::printf("перекомпилировано: %02d:%02d:%02d\n", now.hour, now.minute, now.second);
 }
 
-[[noreturn]] void watchLoop(ServedState& served, const std::string& source, const CompileOptions& options,
+[[noreturn]] void watchLoop(ServedState& served, const std::string& source, const output::CompileOptions& options,
                             const std::string& rulesPath, StartUp& start, CompiledTimes compiled) {
     WatchedTimes last;
     last.source = compiled.source;
@@ -109,10 +111,10 @@ void recompile(ServedState& served, const std::string& source, const CompileOpti
             compiled.rules = now.rules;
         }
         if (rulesChanged) {
-            WarningList warnings;
-            if (loadRules(rulesPath, start.rules, warnings)) {
+            base::WarningList warnings;
+            if (rules::loadRules(rulesPath, start.rules, warnings)) {
                 std::printf("перечитаны правила: %s (%d шт.)\n", rulesPath.c_str(), static_cast<int>(start.rules.size()));
-                printWarnings(rulesPath, warnings);
+                base::printWarnings(rulesPath, warnings);
                 changed = true;
             } else {
                 // The loader kept the previous table; only a change of the source itself
@@ -153,7 +155,7 @@ void serverThread(void* listener) {
 
 }  // namespace
 
-int runWatchMode(const std::string& source, const CompileOptions& options, StartUp& start) {
+int runWatchMode(const std::string& source, const output::CompileOptions& options, StartUp& start) {
     switch (platform::pathKind(source)) {
     case platform::PathKind::Folder:
         std::fputs("Ошибка: режим -w работает с одним файлом, а не с папкой\n", stdout);
@@ -164,7 +166,7 @@ int runWatchMode(const std::string& source, const CompileOptions& options, Start
     case platform::PathKind::File:
         break;
     }
-    CompileOptions watchOptions = options;
+    output::CompileOptions watchOptions = options;
     if (watchOptions.js) {
         std::fputs("Замечание: в режиме -w страница обновляется сама, поэтому показываю HTML (файл .js всё "
                    "равно будет создан при обычной компиляции)\n",
@@ -173,19 +175,19 @@ int runWatchMode(const std::string& source, const CompileOptions& options, Start
     }
     watchOptions.watch = true;
 
-    const std::string outputPath = outputPathFor(source, false);
-    removeStaleTemporaries(folderOf(outputPath), fileNameOf(outputPath));
+    const std::string outputPath = output::outputPathFor(source, false);
+    platform::removeStaleTemporaries(base::folderOf(outputPath), base::fileNameOf(outputPath));
     // Times taken before the first compile, so that a save during it is not missed.
     CompiledTimes compiled;
     compiled.source = platform::fileTime(source);
     const std::string rulesPath = locateRulesFile();
     compiled.rules = rulesPath.empty() ? 0 : platform::fileTime(rulesPath);
-    const CompileReport report = compileAndPrint(source, watchOptions, start.context());
-    if (report.status != CompileStatus::Written) return 1;
+    const output::CompileReport report = compileAndPrint(source, watchOptions, start.context());
+    if (report.status != output::CompileStatus::Written) return 1;
     compiled.includedFiles = report.includedFiles;
     compiled.included = includedFileTimes(compiled.includedFiles);
     std::string page;
-    if (!readWholeFile(report.outputPath, page)) return 1;
+    if (!platform::readWholeFile(report.outputPath, page)) return 1;
     if (!platform::startSockets()) {
         std::fputs("Ошибка: не удалось запустить Winsock\n", stdout);
         return 1;
@@ -197,7 +199,7 @@ int runWatchMode(const std::string& source, const CompileOptions& options, Start
         return 1;
     }
     ServedState& served = servedState();
-    publishPage(served, std::move(page), fileNameOf(source), noteLines(report));
+    publishPage(served, std::move(page), base::fileNameOf(source), noteLines(report));
     // The server owns the listening socket for the rest of the process.
     static std::pair<platform::Socket, int> serverStart{listener, port};
     if (!platform::makeWakeup(served.wakeup) || !platform::startThread(serverThread, &serverStart)) {
@@ -211,3 +213,5 @@ int runWatchMode(const std::string& source, const CompileOptions& options, Start
     platform::openWithShell(address);
     watchLoop(served, source, watchOptions, rulesPath, start, compiled);
 }
+
+}  // namespace frontend

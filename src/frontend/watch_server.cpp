@@ -10,6 +10,8 @@
 #include "frontend/http.h"
 #include "output/page.h"
 
+namespace frontend {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -372,7 +374,7 @@ void turn(Loop& loop) {
 }  // namespace
 
 void publishPage(ServedState& state, std::string page, const std::string& fileName, const std::vector<std::string>& notes) {
-    std::string build = watchPageBuild(page);
+    std::string build = output::watchPageBuild(page);
     auto notesSnapshot = std::make_shared<const std::string>(notesReply(build, fileName, notes));
     auto pageSnapshot = std::make_shared<const std::string>(std::move(page));
     std::lock_guard<std::mutex> hold(state.lock);
@@ -396,3 +398,5 @@ void serveForever(ServedState& state, platform::Socket listener, int port) {
     loop.port = port;
     for (;;) turn(loop);
 }
+
+}  // namespace frontend

@@ -10,6 +10,8 @@
 
 #include "platform/platform.h"
 
+namespace frontend {
+
 // What the main thread hands the server. The main thread alone changes it, under `lock`; a
 // snapshot of page or notes is never changed once published, so the server sends it outside
 // the lock and a page being sent to many clients exists once in memory.
@@ -31,3 +33,5 @@ void announceRecompile(ServedState& state);
 
 // Serves the listening socket on `port` for the rest of the process.
 [[noreturn]] void serveForever(ServedState& state, platform::Socket listener, int port);
+
+}  // namespace frontend

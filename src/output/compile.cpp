@@ -15,13 +15,15 @@
 #include "translator/libraries_on_disk.h"
 #include "translator/rewrite.h"
 
+namespace output {
+
 namespace {
 
 bool endsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-void appendText(CodeText& to, const CodeText& from) {
+void appendText(base::CodeText& to, const base::CodeText& from) {
     to.chars.insert(to.chars.end(), from.chars.begin(), from.chars.end());
     to.lines.insert(to.lines.end(), from.lines.begin(), from.lines.end());
 }
@@ -29,7 +31,7 @@ void appendText(CodeText& to, const CodeText& from) {
 }  // namespace
 
 std::string outputPathFor(const std::string& sourcePath, bool js) {
-    const std::string name = fileNameOf(sourcePath);
+    const std::string name = base::fileNameOf(sourcePath);
     // Only ASCII capitals are lowered, so ".ЛУМС" or ".лумС" is no source extension.
     std::string lowered = name;
     for (char& c : lowered)
@@ -39,7 +41,7 @@ std::string outputPathFor(const std::string& sourcePath, bool js) {
         stem = name.substr(0, name.size() - std::string(".лумс").size());
     else if (endsWith(lowered, ".лум"))
         stem = name.substr(0, name.size() - std::string(".лум").size());
-    return folderOf(sourcePath) + platform::separator() + stem + (js ? ".js" : ".html");
+    return base::folderOf(sourcePath) + platform::separator() + stem + (js ? ".js" : ".html");
 }
 
 std::string escapeScriptBody(const std::string& utf8) {
@@ -52,7 +54,7 @@ std::string escapeScriptBody(const std::string& utf8) {
     return out;
 }
 
-std::string buildLineMap(const CodeText& text) {
+std::string buildLineMap(const base::CodeText& text) {
     std::string map = "[";
     const std::size_t n = text.chars.size();
     if (n > 0) map += std::to_string(text.lines[0]);
@@ -71,32 +73,32 @@ namespace {
 void compileWhole(const std::string& sourcePath, const CompileOptions& options, const CompileContext& context,
                   CompileReport& report) {
     std::string bytes;
-    if (!readWholeFile(sourcePath, bytes)) return;  // Unreadable
-    dropByteOrderMark(bytes);
+    if (!platform::readWholeFile(sourcePath, bytes)) return;  // Unreadable
+    base::dropByteOrderMark(bytes);
 
-    CodePoints source;
-    if (!decodeUtf8(bytes, source)) {
-        decodeCp1251(bytes, source);
+    base::CodePoints source;
+    if (!base::decodeUtf8(bytes, source)) {
+        base::decodeCp1251(bytes, source);
         report.encoding = "CP1251";
     }
     // The page's hidden copy of the source, in UTF-8. Valid UTF-8 re-encodes to the very same
     // bytes, so those are kept as they are; only CP1251 needs encoding. A JavaScript file has none.
     std::string sourceUtf8;
-    if (!options.js) sourceUtf8 = report.encoding[0] == 'U' ? std::move(bytes) : encodeUtf8(source);
+    if (!options.js) sourceUtf8 = report.encoding[0] == 'U' ? std::move(bytes) : base::encodeUtf8(source);
     bytes = std::string();
 
-    const std::string folder = folderOf(sourcePath);
-    WarningList& warnings = report.warnings;
-    checkQuotes(source, warnings);
-    const std::vector<Rule>& table = context.rules.table;
+    const std::string folder = base::folderOf(sourcePath);
+    base::WarningList& warnings = report.warnings;
+    diagnostics::checkQuotes(source, warnings);
+    const std::vector<rules::Rule>& table = context.rules.table;
     // What the run-time layer needs to speak the learner's words: the loaded rules' vocabulary
     // and the names this program defines.
-    const Vocabulary vocabulary = deriveVocabulary(table);
+    const rules::Vocabulary vocabulary = rules::deriveVocabulary(table);
     const std::string runtimeWords =
-        runtimeWordsLine(vocabulary, definedNames(source, vocabulary), lastCodeLine(source));
+        runtimeWordsLine(vocabulary, diagnostics::definedNames(source, vocabulary), lastCodeLine(source));
 
     // The working text takes the decoded code points over rather than copying them.
-    CodeText working;
+    base::CodeText working;
     working.lines.resize(source.size());
     std::uint32_t line = 1;
     for (std::size_t i = 0; i < source.size(); ++i) {
@@ -108,41 +110,41 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
 
     std::vector<std::string> libraryPaths;
     std::vector<std::uint32_t> libraryLines;
-    collectLibraryDirectives(working, folder, libraryPaths, libraryLines, warnings);
-    Inclusion inclusion{context.rules, warnings, {}};
-    CodeText finalText;
+    translator::collectLibraryDirectives(working, folder, libraryPaths, libraryLines, warnings);
+    translator::Inclusion inclusion{context.rules, warnings, {}};
+    base::CodeText finalText;
     for (std::size_t i = 0; i < libraryPaths.size(); ++i) {
-        CodeText library;
-        if (includeLibrary(inclusion, libraryPaths[i], 1, {}, libraryLines[i], library)) appendText(finalText, library);
+        base::CodeText library;
+        if (translator::includeLibrary(inclusion, libraryPaths[i], 1, {}, libraryLines[i], library)) appendText(finalText, library);
     }
     report.includedFiles = std::move(inclusion.includedFiles);
     // The hints read the source as the learner wrote it, before the rules rewrite it, and come
     // after the warnings.
-    report.hints = findHints(working, table, vocabulary, finalText.chars);
-    applyRules(working, context.rules);
+    report.hints = diagnostics::findHints(working, table, vocabulary, finalText.chars);
+    translator::applyRules(working, context.rules);
     if (finalText.chars.empty()) {
         finalText = std::move(working);
     } else {
         appendText(finalText, working);
-        working = CodeText();
+        working = base::CodeText();
     }
 
-    checkBrackets(finalText, warnings);
+    diagnostics::checkBrackets(finalText, warnings);
     report.checked = true;
 
-    const std::string body = escapeScriptBody(encodeUtf8(finalText.chars));
+    const std::string body = escapeScriptBody(base::encodeUtf8(finalText.chars));
     const std::string lineMap = buildLineMap(finalText);
-    finalText = CodeText();
+    finalText = base::CodeText();
     report.outputPath = outputPathFor(sourcePath, options.js);
     std::string output;
     if (options.js) {
-        output = buildScriptFile(fileNameOf(sourcePath), lineMap, body, runtimeWords);
+        output = buildScriptFile(base::fileNameOf(sourcePath), lineMap, body, runtimeWords);
     } else {
-        const std::string name = fileNameOf(report.outputPath);
+        const std::string name = base::fileNameOf(report.outputPath);
         const std::string title = name.substr(0, name.size() - std::string(".html").size());
         output = buildPage(body, lineMap, title, sourceUtf8, options.watch, runtimeWords);
     }
-    report.status = writeFileAtomically(report.outputPath, output) ? CompileStatus::Written : CompileStatus::Unwritable;
+    report.status = platform::writeFileAtomically(report.outputPath, output) ? CompileStatus::Written : CompileStatus::Unwritable;
 }
 
 }  // namespace
@@ -163,3 +165,5 @@ CompileReport compileFile(const std::string& sourcePath, const CompileOptions& o
     }
     return report;
 }
+
+}  // namespace output

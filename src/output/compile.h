@@ -13,6 +13,8 @@
 #include "diagnostics/hint.h"
 #include "translator/rewrite.h"
 
+namespace output {
+
 struct CompileOptions {
     bool js = false;     // write a JavaScript file instead of a page
     bool run = false;    // open the written page; only when js and watch are both false (the front end does)
@@ -22,7 +24,7 @@ struct CompileOptions {
 // What a compile reads besides its source and options: the loaded rules (and the trace switch).
 // The front end makes it from what it loaded at start-up; nothing of it is global.
 struct CompileContext {
-    RuleSet rules;
+    translator::RuleSet rules;
 };
 
 enum class CompileStatus {
@@ -42,8 +44,8 @@ struct CompileReport {
     const char* encoding = "UTF-8";  // of the source: "UTF-8" or "CP1251"
     std::size_t ruleCount = 0;       // rules in the table the compile used
     bool checked = false;
-    WarningList warnings;     // the specified warnings, in the order they were found
-    std::vector<Hint> hints;  // after the warnings, in line order
+    base::WarningList warnings;     // the specified warnings, in the order they were found
+    std::vector<diagnostics::Hint> hints;  // after the warnings, in line order
     std::vector<std::string> includedFiles;  // every library file read, in reading order; watch mode watches them
 };
 
@@ -58,4 +60,6 @@ std::string outputPathFor(const std::string& sourcePath, bool js);
 // Every "</" written "<\/".
 std::string escapeScriptBody(const std::string& utf8);
 // "[l1,l2,...]": the source line of the first code point of each line of the text.
-std::string buildLineMap(const CodeText& text);
+std::string buildLineMap(const base::CodeText& text);
+
+}  // namespace output

@@ -1,7 +1,13 @@
 // The browser's error texts in Russian, and the handlers' replacement chains made from them.
 #include "output/error_messages.h"
 
+#include <utility>
+
 #include "base/json_text.h"
+#include "embedded/runtimeFileErrors.h"
+#include "embedded/runtimePageErrors.h"
+
+namespace output {
 
 namespace {
 
@@ -56,12 +62,31 @@ std::string fileLaterRows(std::string_view indent) {
         if (!out.empty()) out += ",\n";
         out += indent;
         out += '[';
-        appendJsonString(out, row.english);
+        base::appendJsonString(out, row.english);
         out += ", ";
-        appendJsonString(out, row.russian);
+        base::appendJsonString(out, row.russian);
         out += ", ";
-        appendJsonString(out, row.fileOnlyBefore);
+        base::appendJsonString(out, row.fileOnlyBefore);
         out += ']';
     }
     return out;
 }
+
+std::string pageErrorHandler() {
+    std::string handler(runtimePageErrors);
+    const std::string_view placeholder = "__REPLACEMENTS__";
+    handler.replace(handler.find(placeholder), placeholder.size(), pageReplacements("    "));
+    return handler;
+}
+
+std::string fileErrorHandler() {
+    std::string handler(runtimeFileErrors);
+    const std::pair<std::string_view, std::string> fills[] = {
+        {"__REPLACEMENTS__", fileReplacements("      ")},
+        {"__LATER_ROWS__", fileLaterRows("      ")},
+    };
+    for (const auto& [placeholder, text] : fills) handler.replace(handler.find(placeholder), placeholder.size(), text);
+    return handler;
+}
+
+}  // namespace output

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace output {
+
 // One row: the browser's text and its Russian words. Handlers apply the rows one after another
 // in table order, each to its first occurrence only, case-sensitively.
 struct MessageRow {
@@ -30,3 +32,10 @@ std::string fileReplacements(std::string_view indent);
 // The rows the file applies later, as JavaScript array elements ["english", "russian", "before"],
 // one line each after `indent`, joined by ",\n".
 std::string fileLaterRows(std::string_view indent);
+
+// The run-time layer's error handlers (runtime/page_errors.js, runtime/file_errors.js) with
+// their rows written in.
+std::string pageErrorHandler();
+std::string fileErrorHandler();
+
+}  // namespace output

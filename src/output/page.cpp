@@ -4,13 +4,14 @@
 #include <cstdint>
 #include <string_view>
 
-#include "embedded/runtimePageErrors.h"
 #include "embedded/runtimePageOutput.h"
 #include "embedded/runtimePanel.h"
 #include "embedded/runtimeNotes.h"
 #include "embedded/runtimePoll.h"
 #include "embedded/runtimeWordsJs.h"
 #include "output/error_messages.h"
+
+namespace output {
 
 namespace {
 
@@ -41,14 +42,6 @@ std::string hashHex(std::string_view bytes) {
     std::string hex(16, '0');
     for (int i = 15; i >= 0; --i, h >>= 4) hex[static_cast<std::size_t>(i)] = "0123456789abcdef"[h & 15];
     return hex;
-}
-
-// The page's error handler with its replacement chain written in.
-std::string pageErrorHandler() {
-    std::string handler(runtimePageErrors);
-    const std::string_view placeholder = "__REPLACEMENTS__";
-    handler.replace(handler.find(placeholder), placeholder.size(), pageReplacements("    "));
-    return handler;
 }
 
 std::string withBuild(std::string_view script, const std::string& build) {
@@ -90,7 +83,7 @@ std::string buildPage(const std::string& scriptBody, const std::string& lineMap,
     const std::string escapedSource = escapeHtml(sourceText);
     std::string page;
     page.reserve(scriptBody.size() + escapedSource.size() + lineMap.size() + escapedTitle.size() +
-                 runtimePageOutput.size() + runtimePanel.size() + runtimePageErrors.size() +
+                 runtimePageOutput.size() + runtimePanel.size() + 4096 +
                  runtimePoll.size() + runtimeNotes.size() + runtimeWords.size() + runtimeWordsJs.size() + 1024);
 
     page += "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n";
@@ -147,3 +140,5 @@ std::string buildPage(const std::string& scriptBody, const std::string& lineMap,
     replaceInRange(page, runtimeStart, runtimeEnd, std::to_string(offset));
     return page;
 }
+
+}  // namespace output

@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace output {
+
 // "&", "<" and ">" as entities; every other byte unchanged.
 std::string escapeHtml(const std::string& utf8);
 
@@ -19,3 +21,5 @@ std::string watchPageBuild(const std::string& page);
 // fileName is the source file's last path component, extension included.
 std::string buildScriptFile(const std::string& fileName, const std::string& lineMap,
                             const std::string& scriptBody, const std::string& runtimeWords = "");
+
+}  // namespace output

@@ -7,6 +7,8 @@
 
 #include "rules/vocabulary.h"
 
+namespace output {
+
 // One line of JavaScript, "__LUM__.словарь({...});\n", that hands the run-time layer: JavaScript
 // names -> the learner's words ("имена": the reverse dictionary, the keywords and the run-time
 // object's methods, each "__LUM__."-qualified), the names the program defines ("свои") and the
@@ -15,8 +17,10 @@
 // equality word ("равно"), and the last source line that holds more than blanks ("последняя"): an
 // error past the end of the script is reported there. Deterministic; no "<" in it, so it can stand
 // inside a script element.
-std::string runtimeWordsLine(const Vocabulary& vocabulary, const std::vector<std::string>& programNames,
+std::string runtimeWordsLine(const rules::Vocabulary& vocabulary, const std::vector<std::string>& programNames,
                              std::uint32_t lastLine);
 
 // The last line of the source that holds anything but spaces, tabs and line breaks; 0 when none.
-std::uint32_t lastCodeLine(const CodePoints& source);
+std::uint32_t lastCodeLine(const base::CodePoints& source);
+
+}  // namespace output

@@ -1,13 +1,13 @@
 // The JavaScript file: header, line map, offset variable, run-time layer and script body.
 #include <string_view>
-#include <utility>
 
-#include "embedded/runtimeFileErrors.h"
 #include "embedded/runtimeFileOutput.h"
 #include "embedded/runtimePanel.h"
 #include "embedded/runtimeWordsJs.h"
 #include "output/error_messages.h"
 #include "output/page.h"
+
+namespace output {
 
 namespace {
 
@@ -31,24 +31,13 @@ std::string oneLine(const std::string& name) {
     return out;
 }
 
-// The file's error handler with its own replacement chain and the page's later rows written in.
-std::string fileErrorHandler() {
-    std::string handler(runtimeFileErrors);
-    const std::pair<std::string_view, std::string> fills[] = {
-        {"__REPLACEMENTS__", fileReplacements("      ")},
-        {"__LATER_ROWS__", fileLaterRows("      ")},
-    };
-    for (const auto& [placeholder, text] : fills) handler.replace(handler.find(placeholder), placeholder.size(), text);
-    return handler;
-}
-
 }  // namespace
 
 std::string buildScriptFile(const std::string& fileName, const std::string& lineMap,
                             const std::string& scriptBody, const std::string& runtimeWords) {
     std::string file;
     file.reserve(scriptBody.size() + lineMap.size() + fileName.size() + runtimeFileOutput.size() +
-                 runtimePanel.size() + runtimeFileErrors.size() + runtimeWordsJs.size() + runtimeWords.size() + 512);
+                 runtimePanel.size() + 4096 + runtimeWordsJs.size() + runtimeWords.size() + 512);
     file += "// ";
     file += oneLine(fileName);
     file += " — скомпилировано ЛУМ скрипт (ЛУМ2.7)\n";
@@ -81,3 +70,5 @@ std::string buildScriptFile(const std::string& fileName, const std::string& line
     file += "\n";
     return file;
 }
+
+}  // namespace output

@@ -5,5 +5,9 @@
 #include <string>
 #include <vector>
 
+namespace platform {
+
 // Start-up, arguments, one mode; returns the exit code. `args` excludes the program name.
 int lumMain(const std::vector<std::string>& args);
+
+}  // namespace platform

@@ -7,6 +7,8 @@
 
 #include "platform/platform.h"
 
+namespace platform {
+
 namespace {
 
 constexpr const char* temporaryMark = ".lum-";
@@ -99,3 +101,5 @@ void removeStaleTemporaries(const std::string& folder, const std::string& output
         platform::removeFile(folder + platform::separator() + entry.name);
     }
 }
+
+}  // namespace platform

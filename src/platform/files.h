@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace platform {
+
 // Appends the file's bytes, read in binary mode; false, with nothing appended, when the file
 // cannot be opened. A read error part-way counts as the end of the file.
 bool readWholeFile(const std::string& path, std::string& bytes);
@@ -20,3 +22,5 @@ void removeStaleTemporaries(const std::string& folder, const std::string& output
 
 // Whether `name` is such a temporary: the output's name and the writer's process id.
 bool parseTemporaryName(const std::string& name, std::string& outputName, int& processId);
+
+}  // namespace platform

@@ -3,6 +3,8 @@
 
 #include "platform/platform.h"
 
+namespace platform {
+
 #ifndef LUM_DEFAULT_HOME
 #error "the build defines LUM_DEFAULT_HOME, the folder an installed lum keeps its data in"
 #endif
@@ -12,3 +14,5 @@ std::string homeFolder() {
     if (value && !value->empty()) return *value;
     return LUM_DEFAULT_HOME;
 }
+
+}  // namespace platform

@@ -3,5 +3,9 @@
 
 #include <string>
 
+namespace platform {
+
 // LUM_HOME when set and non-empty, else the folder the build chose for this system.
 std::string homeFolder();
+
+}  // namespace platform

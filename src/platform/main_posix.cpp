@@ -12,5 +12,5 @@ int main(int argc, char** argv) {
     ::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
-    return lumMain(args);
+    return platform::lumMain(args);
 }

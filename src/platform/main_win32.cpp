@@ -28,5 +28,5 @@ std::string toUtf8(const wchar_t* wide) {
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.push_back(toUtf8(argv[i]));
-    return lumMain(args);
+    return platform::lumMain(args);
 }

@@ -155,14 +155,14 @@ namespace {
 
 // A name's code points; a byte that begins no valid UTF-8 sequence becomes a value no mask
 // holds, so the rest of the name still compares.
-CodePoints lenientCodePoints(const std::string& name) {
-    CodePoints points;
+base::CodePoints lenientCodePoints(const std::string& name) {
+    base::CodePoints points;
     for (std::size_t i = 0; i < name.size();) {
         std::size_t length = 1;
         const unsigned char lead = static_cast<unsigned char>(name[i]);
         if (lead >= 0xC0) length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-        CodePoints one;
-        if (i + length <= name.size() && decodeUtf8(name.substr(i, length), one) && one.size() == 1) {
+        base::CodePoints one;
+        if (i + length <= name.size() && base::decodeUtf8(name.substr(i, length), one) && one.size() == 1) {
             points.push_back(one[0]);
             i += length;
         } else {
@@ -177,12 +177,12 @@ CodePoints lenientCodePoints(const std::string& name) {
 // case-insensitively with the system's case mapping. Other masks compare whole names.
 bool maskMatches(const std::string& name, const std::string& mask) {
     if (mask.empty() || mask[0] != '*') return name == mask;
-    const CodePoints n = lenientCodePoints(name);
-    const CodePoints tail = decodeBytes(mask.substr(1));
+    const base::CodePoints n = lenientCodePoints(name);
+    const base::CodePoints tail = base::decodeBytes(mask.substr(1));
     if (n.size() < tail.size()) return false;
     const std::size_t start = n.size() - tail.size();
     for (std::size_t i = 0; i < tail.size(); ++i)
-        if (!sameLetter(n[start + i], tail[i])) return false;
+        if (!base::sameLetter(n[start + i], tail[i])) return false;
     return true;
 }
 

@@ -6,6 +6,8 @@
 #include "embedded/libraryOneLine.h"
 #include "embedded/libraryText.h"
 
+namespace rules {
+
 namespace {
 
 // The texts are inserted whole wherever their rule matches, possibly more than once, so they
@@ -27,3 +29,5 @@ const BuiltinLibrary* findLibraryByTag(std::string_view field) {
         if (library.tag == field) return &library;
     return nullptr;
 }
+
+}  // namespace rules

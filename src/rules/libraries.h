@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+namespace rules {
+
 struct BuiltinLibrary {
     std::string_view tag;          // "{LIB_CANVAS}" ...
     std::string_view displayName;  // "расширенной работы с холстом" ...
@@ -14,3 +16,5 @@ const BuiltinLibrary* builtinLibraries();
 constexpr int builtinLibraryCount = 4;
 // The library whose tag is exactly `field`, or nullptr.
 const BuiltinLibrary* findLibraryByTag(std::string_view field);
+
+}  // namespace rules

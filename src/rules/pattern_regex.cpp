@@ -7,6 +7,8 @@
 
 #include "rules/vocabulary.h"
 
+namespace rules {
+
 const char* const wordCharClass = "[0-9A-Za-z_А-яЁё]";
 
 namespace {
@@ -22,14 +24,14 @@ void appendRegexChar(std::string& out, std::uint32_t c, bool inClass) {
     }
     const std::string_view special = inClass ? std::string_view("\\]^-[") : std::string_view("\\^$.|?*+()[]{}/");
     if (c < 0x80 && special.find(static_cast<char>(c)) != std::string_view::npos) out += '\\';
-    out += encodeUtf8(&c, 1);
+    out += base::encodeUtf8(&c, 1);
 }
 
 // The code points sameLetter pairs with c under ignoreCase (c alone otherwise).
-CodePoints caseForms(std::uint32_t c, bool ignoreCase) {
-    CodePoints forms{c};
+base::CodePoints caseForms(std::uint32_t c, bool ignoreCase) {
+    base::CodePoints forms{c};
     if (!ignoreCase) return forms;
-    const std::uint32_t upper = toUpper(c);
+    const std::uint32_t upper = base::toUpper(c);
     if (upper != c) forms.push_back(upper);
     if (upper == c && ((c >= 'A' && c <= 'Z') || (c >= 0x410 && c <= 0x42F))) forms.push_back(c + 0x20);
     if (upper == c && c == 0x401) forms.push_back(0x451);
@@ -78,7 +80,7 @@ std::string patternRegex(const CompiledPattern& nodes, bool ignoreCase, bool cap
                 out += ']';
             }
         } else {
-            const CodePoints forms = caseForms(node.ch, ignoreCase);
+            const base::CodePoints forms = caseForms(node.ch, ignoreCase);
             if (forms.size() == 1) {
                 appendRegexChar(out, node.ch, false);
             } else {
@@ -95,3 +97,5 @@ std::string patternRegex(const CompiledPattern& nodes, bool ignoreCase, bool cap
     }
     return out;
 }
+
+}  // namespace rules

@@ -5,6 +5,8 @@
 
 #include "rules/pattern.h"
 
+namespace rules {
+
 // A regular expression that matches what the compiled pattern matches, in the syntax both
 // ECMAScript (with the "u" flag) and Oniguruma read: letters under ignoreCase become classes of
 // their case pair, word boundaries become look-arounds over the matcher's word characters.
@@ -14,3 +16,5 @@ std::string patternRegex(const CompiledPattern& nodes, bool ignoreCase, bool cap
 
 // The characters the matcher counts as word characters, as a regular-expression class.
 extern const char* const wordCharClass;
+
+}  // namespace rules

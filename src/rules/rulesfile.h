@@ -9,17 +9,21 @@
 #include "rules/pattern.h"
 #include "base/text.h"
 
+namespace rules {
+
 struct Rule {
-    CodePoints pattern;      // as written, for trace lines
-    CodePoints replacement;  // literal text or a whole built-in library
+    base::CodePoints pattern;      // as written, for trace lines
+    base::CodePoints replacement;  // literal text or a whole built-in library
     bool ignoreCase = false;
     CompiledPattern nodes;
 };
 
 // Parses the bytes of a rules file (byte order mark included) into rules, appending a warning
 // for every rejected line. Pure: touches no global.
-std::vector<Rule> parseRules(const std::string& bytes, WarningList& warnings);
+std::vector<Rule> parseRules(const std::string& bytes, base::WarningList& warnings);
 
 // Reads and parses the file; on at least one rule `table` is replaced whole and true returned.
 // Otherwise (unreadable, or no valid rule) `table` stays as it was and false is returned.
-bool loadRules(const std::string& path, std::vector<Rule>& table, WarningList& warnings);
+bool loadRules(const std::string& path, std::vector<Rule>& table, base::WarningList& warnings);
+
+}  // namespace rules

@@ -11,6 +11,8 @@
 #include "rules/libraries.h"
 #include "rules/pattern.h"
 
+namespace rules {
+
 const char* const runtimeObject = "__LUM__";
 
 namespace {
@@ -49,7 +51,7 @@ struct Brackets {
     }
 };
 
-Brackets replacementBrackets(const CodePoints& text) {
+Brackets replacementBrackets(const base::CodePoints& text) {
     Brackets b;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (isQuote(text[i])) {
@@ -74,16 +76,16 @@ Brackets patternBrackets(const CompiledPattern& nodes) {
 std::vector<std::string> letterRuns(const CompiledPattern& nodes) {
     std::vector<std::string> runs;
     for (const auto& [first, last] : wordRanges(nodes)) {
-        CodePoints run;
+        base::CodePoints run;
         for (std::size_t k = first; k < last; ++k) run.push_back(nodes[k].ch);
-        runs.push_back(encodeUtf8(run));
+        runs.push_back(base::encodeUtf8(run));
     }
     return runs;
 }
 
 // Dotted names outside quotes; a leading "." belongs to no name ("x.length" and ".length" both
 // give "length").
-std::vector<std::vector<std::string>> namePaths(const CodePoints& text) {
+std::vector<std::vector<std::string>> namePaths(const base::CodePoints& text) {
     std::vector<std::vector<std::string>> paths;
     std::vector<std::string> path;
     for (std::size_t i = 0; i < text.size();) {
@@ -105,7 +107,7 @@ std::vector<std::vector<std::string>> namePaths(const CodePoints& text) {
                 paths.push_back(std::move(path));
                 path.clear();
             }
-            path.push_back(encodeUtf8(text.data() + i, end - i));
+            path.push_back(base::encodeUtf8(text.data() + i, end - i));
             i = end;
             continue;
         }
@@ -136,7 +138,7 @@ bool isLibraryText(const std::string& replacement) {
 
 // The built-in library whose text the code points are, or -1: told by length first and then by
 // comparing in place, so that a rule inserting a library costs no encoding of its text.
-int libraryOf(const CodePoints& text) {
+int libraryOf(const base::CodePoints& text) {
     for (int i = 0; i < builtinLibraryCount; ++i) {
         const std::string_view utf8 = builtinLibraries()[i].text;
         std::size_t points = 0;
@@ -168,20 +170,20 @@ void collectLibraryNames(const std::string& text, std::vector<std::string>& name
         for (const char* opener : {"function ", "var ", "let ", "const ", "class "}) {
             const std::string prefix = opener;
             if (line.compare(0, prefix.size(), prefix) != 0) continue;
-            CodePoints rest = decodeBytes(line.substr(prefix.size()));
+            base::CodePoints rest = base::decodeBytes(line.substr(prefix.size()));
             std::size_t n = 0;
             while (n < rest.size() && isNameChar(rest[n])) ++n;
             if (n > 0) {
-                const std::string name = encodeUtf8(rest.data(), n);
+                const std::string name = base::encodeUtf8(rest.data(), n);
                 if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
             }
         }
-        const CodePoints whole = decodeBytes(line);
+        const base::CodePoints whole = base::decodeBytes(line);
         std::size_t n = 0;
         while (n < whole.size() && isNameChar(whole[n])) ++n;
         if (n > 0 && isNameStart(whole[0]) && n < whole.size() && whole[n] == '=' &&
             (n + 1 == whole.size() || whole[n + 1] != '=')) {
-            const std::string name = encodeUtf8(whole.data(), n);
+            const std::string name = base::encodeUtf8(whole.data(), n);
             if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
         }
         at = end + 1;
@@ -346,7 +348,7 @@ Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
     for (std::size_t i = 0; i < table.size(); ++i) {
         const Rule& rule = table[i];
         const int libraryIndex = rule.replacement.size() < 64 ? -1 : libraryOf(rule.replacement);
-        encoded[i] = libraryIndex >= 0 ? std::string(builtinLibraries()[libraryIndex].text) : encodeUtf8(rule.replacement);
+        encoded[i] = libraryIndex >= 0 ? std::string(builtinLibraries()[libraryIndex].text) : base::encodeUtf8(rule.replacement);
         const std::string& replacement = encoded[i];
         const bool library = libraryIndex >= 0;
         // A library that two rules insert (the long and the short directive) is read once, and
@@ -448,3 +450,5 @@ std::vector<std::string> vocabularyWords(const Vocabulary& vocabulary) {
             if (seen.insert(word).second) words.push_back(word);
     return words;
 }
+
+}  // namespace rules

@@ -13,6 +13,8 @@
 
 #include "rules/rulesfile.h"
 
+namespace rules {
+
 // The part a rule's replacement plays, judged from the brackets it leaves open or closes (net of
 // the brackets its own pattern consumes) and from the JavaScript it writes, in this order of
 // precedence: library, header open, header close, block middle, block open, block close,
@@ -94,3 +96,5 @@ std::vector<std::string> vocabularyWords(const Vocabulary& vocabulary);
 // The words of a pattern as node ranges [first, last): runs of literal word characters without
 // "+" that hold at least one letter.
 std::vector<std::pair<std::size_t, std::size_t>> wordRanges(const CompiledPattern& nodes);
+
+}  // namespace rules

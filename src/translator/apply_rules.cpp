@@ -7,6 +7,8 @@
 #include "translator/rewrite.h"
 #include "translator/rule_scan.h"
 
+namespace translator {
+
 namespace {
 
 // The line numbers of a text as runs: run i gives `line[i]` to the positions from `start[i]`
@@ -52,7 +54,7 @@ struct WorkText {
 
     // Replaces every match by the replacement, exactly as copying the text code point by code
     // point would, each inserted code point taking the line of the match's first code point.
-    void rebuild(const CodePoints& replacement) {
+    void rebuild(const base::CodePoints& replacement) {
         const std::size_t n = chars.size();
         const std::size_t r = replacement.size();
         std::size_t newSize = n;
@@ -111,12 +113,12 @@ struct WorkText {
 
 }  // namespace
 
-void applyRules(CodeText& text, const RuleSet& rules) {
+void applyRules(base::CodeText& text, const RuleSet& rules) {
     WorkText work;
     work.chars = std::move(text.chars);
     work.runs = runsOf(text.lines);
-    text = CodeText();
-    for (const Rule& rule : rules.table) {
+    text = base::CodeText();
+    for (const rules::Rule& rule : rules.table) {
         const translator::StartFilter filter = translator::makeStartFilter(rule);
         work.matches.clear();
         translator::scanRule(rule, filter, work.chars.data(), work.chars.size(), work.matches, work.scratch,
@@ -135,3 +137,5 @@ void applyRules(CodeText& text, const RuleSet& rules) {
                    "код на JavaScript:", false, true);
     expandCountedLoops(text);
 }
+
+}  // namespace translator

@@ -5,17 +5,19 @@
 #include "translator/libraries_on_disk.h"
 #include "translator/rewrite.h"
 
+namespace translator {
+
 namespace {
 
 // Nesting below the main text is limited to this many levels.
 constexpr int deepestLibrary = 8;
 
-void appendText(CodeText& to, const CodeText& from) {
+void appendText(base::CodeText& to, const base::CodeText& from) {
     to.chars.insert(to.chars.end(), from.chars.begin(), from.chars.end());
     to.lines.insert(to.lines.end(), from.lines.begin(), from.lines.end());
 }
 
-void appendWithLine(CodeText& to, const CodePoints& points, std::uint32_t line) {
+void appendWithLine(base::CodeText& to, const base::CodePoints& points, std::uint32_t line) {
     to.chars.insert(to.chars.end(), points.begin(), points.end());
     to.lines.insert(to.lines.end(), points.size(), line);
 }
@@ -31,8 +33,8 @@ bool isJavaScriptPath(const std::string& path) {
 }  // namespace
 
 bool includeLibrary(Inclusion& inclusion, const std::string& path, int depth, const std::vector<std::string>& chain,
-                    std::uint32_t directiveLine, CodeText& out) {
-    WarningList& warnings = inclusion.warnings;
+                    std::uint32_t directiveLine, base::CodeText& out) {
+    base::WarningList& warnings = inclusion.warnings;
     for (const std::string& outer : chain) {
         if (outer == path) {
             warnings.push_back("библиотека зациклилась: " + path + " — пропущена");
@@ -44,19 +46,19 @@ bool includeLibrary(Inclusion& inclusion, const std::string& path, int depth, co
         return true;
     }
     std::string bytes;
-    if (!readWholeFile(path, bytes)) {
+    if (!platform::readWholeFile(path, bytes)) {
         warnings.push_back("не могу прочитать библиотеку: " + path);
         return false;
     }
     if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
-    const CodePoints source = decodeBytes(bytes);
+    const base::CodePoints source = base::decodeBytes(bytes);
     bytes = std::string();
     inclusion.includedFiles.push_back(path);
 
     const std::size_t cut = path.find_last_of("\\/");
     const std::string displayName = cut == std::string::npos ? path : path.substr(cut + 1);
-    appendWithLine(out, decodeBytes("\n/* библиотека: " + displayName + " */\n"), directiveLine);
-    const CodePoints trailer{0x0A};
+    appendWithLine(out, base::decodeBytes("\n/* библиотека: " + displayName + " */\n"), directiveLine);
+    const base::CodePoints trailer{0x0A};
 
     if (isJavaScriptPath(path)) {  // copied as it stands: no directive, rule or post-step
         appendWithLine(out, source, directiveLine);
@@ -64,7 +66,7 @@ bool includeLibrary(Inclusion& inclusion, const std::string& path, int depth, co
         return true;
     }
 
-    CodeText text = makeText(source);
+    base::CodeText text = base::makeText(source);
     const std::string folder = cut == std::string::npos ? std::string(".") : path.substr(0, cut);
     std::vector<std::string> nestedPaths;
     std::vector<std::uint32_t> nestedLines;
@@ -72,7 +74,7 @@ bool includeLibrary(Inclusion& inclusion, const std::string& path, int depth, co
     std::vector<std::string> innerChain = chain;
     innerChain.push_back(path);
     for (std::size_t i = 0; i < nestedPaths.size(); ++i) {
-        CodeText nested;
+        base::CodeText nested;
         if (includeLibrary(inclusion, nestedPaths[i], depth + 1, innerChain, nestedLines[i], nested))
             appendText(out, nested);
     }
@@ -81,3 +83,5 @@ bool includeLibrary(Inclusion& inclusion, const std::string& path, int depth, co
     appendWithLine(out, trailer, directiveLine);
     return true;
 }
+
+}  // namespace translator

@@ -9,24 +9,28 @@
 #include "base/warnings.h"
 #include "translator/rewrite.h"
 
+namespace translator {
+
 // One compile's inclusion of library files: the rules that translate a script library, the
 // compile's warnings, and `includedFiles`, every library file read, in reading order, duplicates
 // kept (watch mode watches them). Made by the compile; nothing outlives it.
 struct Inclusion {
     RuleSet rules;
-    WarningList& warnings;
+    base::WarningList& warnings;
     std::vector<std::string> includedFiles;
 };
 
 // Finds "подключить библиотеку имя" / "ПБ имя" outside string literals, looks each name up
 // in four folders with three extensions, appends the found paths with their directive lines,
 // and removes the directive span (not the line break) unless it names a built-in library.
-void collectLibraryDirectives(CodeText& text, const std::string& folder,
+void collectLibraryDirectives(base::CodeText& text, const std::string& folder,
                               std::vector<std::string>& paths, std::vector<std::uint32_t>& lines,
-                              WarningList& warnings);
+                              base::WarningList& warnings);
 
 // Appends the framed, translated library at `path` to `out`, its text taking the line of its
 // directive. False only when the file cannot be read; cycles and chains deeper than eight warn
 // and return true with nothing appended.
 bool includeLibrary(Inclusion& inclusion, const std::string& path, int depth, const std::vector<std::string>& chain,
-                    std::uint32_t directiveLine, CodeText& out);
+                    std::uint32_t directiveLine, base::CodeText& out);
+
+}  // namespace translator

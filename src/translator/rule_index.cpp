@@ -5,26 +5,26 @@
 
 #include "rules/pattern.h"
 
-namespace hints {
+namespace translator {
 namespace {
 
 // A code point no other one is the same letter as: a space, a digit, a mark.
 bool caseless(std::uint32_t c) {
-    return toUpper(c) == c && !((c >= 'A' && c <= 'Z') || (c >= 0x410 && c <= 0x42F) || c == 0x401);
+    return base::toUpper(c) == c && !((c >= 'A' && c <= 'Z') || (c >= 0x410 && c <= 0x42F) || c == 0x401);
 }
 
-Candidate candidateFor(const std::vector<Rule>& table, std::uint32_t r, const translator::StartFilter& filter) {
+Candidate candidateFor(const std::vector<rules::Rule>& table, std::uint32_t r, const translator::StartFilter& filter) {
     Candidate c;
     c.rule = r;
     c.ignoreCase = table[r].ignoreCase;
     c.mayExplode = filter.repeats;
-    const CompiledPattern& nodes = table[r].nodes;
+    const rules::CompiledPattern& nodes = table[r].nodes;
     c.simple = !nodes.empty();
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         if (nodes[i].isSet) c.simple = false;
         if (nodes[i].isSet || nodes[i].isBoundary || !nodes[i].oneOrMore || i + 1 == nodes.size()) continue;
-        const PatternNode& next = nodes[i + 1];
-        if (!next.isBoundary && (next.isSet || (c.ignoreCase ? sameLetter(next.ch, nodes[i].ch) : next.ch == nodes[i].ch)))
+        const rules::PatternNode& next = nodes[i + 1];
+        if (!next.isBoundary && (next.isSet || (c.ignoreCase ? base::sameLetter(next.ch, nodes[i].ch) : next.ch == nodes[i].ch)))
             c.simple = false;
     }
     std::size_t k = 0;
@@ -33,7 +33,7 @@ Candidate candidateFor(const std::vector<Rule>& table, std::uint32_t r, const tr
     if (k < nodes.size() && !nodes[k].isSet && nodes[k].oneOrMore) c.run = nodes[k++].ch;
     c.wordStart = leadingBoundary && k == 1 && k < nodes.size() && !nodes[k].isSet && isWordCode(nodes[k].ch);
     while (k < nodes.size() && c.prefixLength < 16 && !nodes[k].isSet && !nodes[k].isBoundary && !nodes[k].oneOrMore)
-        c.prefix[c.prefixLength++] = c.ignoreCase ? toUpper(nodes[k++].ch) : nodes[k++].ch;
+        c.prefix[c.prefixLength++] = c.ignoreCase ? base::toUpper(nodes[k++].ch) : nodes[k++].ch;
     // A run is taken whole before the literals that follow it, which holds only when they do not
     // start with its own code point (the matcher would give some of the run back).
     if (c.run != 0 && c.prefixLength > 0 && c.inRun(c.prefix[0])) {
@@ -55,7 +55,7 @@ std::vector<Candidate>& candidatesAfter(Bucket& bucket, std::uint32_t second) {
 
 }  // namespace
 
-RuleIndex::RuleIndex(const std::vector<Rule>& table) {
+RuleIndex::RuleIndex(const std::vector<rules::Rule>& table) {
     // Per first code point: the candidates, the code points each lets follow its start (none:
     // any), and for a rule that opens with a run, those it lets follow the run (all: any).
     struct Entry {
@@ -80,7 +80,7 @@ RuleIndex::RuleIndex(const std::vector<Rule>& table) {
             std::uint64_t mask = 0;
             bool other = false;
             for (const std::uint32_t v : e.second) {
-                if (e.c.ignoreCase ? sameLetter(v, e.c.run) : v == e.c.run) continue;
+                if (e.c.ignoreCase ? base::sameLetter(v, e.c.run) : v == e.c.run) continue;
                 mask |= std::uint64_t{1} << (v & 63);
                 other = true;
             }
@@ -91,7 +91,7 @@ RuleIndex::RuleIndex(const std::vector<Rule>& table) {
         if (isWholeWord(e.c)) {
             wholeWords[wordHash(e.c.prefix, e.c.prefixLength)].push_back(e.c);
             if (e.c.prefix[0] < wholeWordLengths.size())  // the prefix is in capitals when case is ignored
-                wholeWordLengths[toUpper(e.c.prefix[0])] |= std::uint64_t{1} << (e.c.prefixLength & 63);
+                wholeWordLengths[base::toUpper(e.c.prefix[0])] |= std::uint64_t{1} << (e.c.prefixLength & 63);
             else
                 longFirstLetters = true;
         }
@@ -145,7 +145,7 @@ RuleIndex::RuleIndex(const std::vector<Rule>& table) {
     }
 }
 
-std::uint32_t firstMatch(const RuleIndex& index, const std::vector<Rule>& table, std::uint32_t minRule,
+std::uint32_t firstMatch(const RuleIndex& index, const std::vector<rules::Rule>& table, std::uint32_t minRule,
                          const std::uint32_t* chars, std::size_t n, std::size_t p, std::size_t& end, Memos* memos) {
     const Bucket* bucket = index.bucketAt(chars[p]);
     static const std::vector<Candidate> none;
@@ -177,7 +177,7 @@ std::uint32_t firstMatch(const RuleIndex& index, const std::vector<Rule>& table,
     return noRule;
 }
 
-bool laterRuleMayStart(const RuleIndex& index, const CodePoints& t, std::size_t i, std::uint32_t r) {
+bool laterRuleMayStart(const RuleIndex& index, const base::CodePoints& t, std::size_t i, std::uint32_t r) {
     if (!index.anywhere.empty() && index.anywhere.back().rule > r) return true;
     const Bucket* bucket = index.bucketAt(t[i]);
     if (!bucket) return false;
@@ -202,4 +202,4 @@ bool laterRuleMayStart(const RuleIndex& index, const CodePoints& t, std::size_t 
     return false;
 }
 
-}  // namespace hints
+}  // namespace translator

@@ -15,7 +15,7 @@
 #include "rules/rulesfile.h"
 #include "translator/rule_scan.h"
 
-namespace hints {
+namespace translator {
 
 constexpr std::uint32_t noRule = 0xFFFFFFFF;
 
@@ -30,7 +30,7 @@ struct Memos {
     };
     std::unordered_map<std::uint32_t, std::unique_ptr<Memo>> byRule;
 
-    std::int32_t match(const std::vector<Rule>& table, std::uint32_t r, std::size_t p) {
+    std::int32_t match(const std::vector<rules::Rule>& table, std::uint32_t r, std::size_t p) {
         std::unique_ptr<Memo>& m = byRule[r];
         if (!m) {
             m = std::make_unique<Memo>();
@@ -62,16 +62,16 @@ struct Candidate {
     // cannot be: the greedy walk is the match, with no backtracking to try.
     bool simple = false;
 
-    bool same(std::uint32_t a, std::uint32_t b) const { return ignoreCase ? toUpper(a) == b : a == b; }
+    bool same(std::uint32_t a, std::uint32_t b) const { return ignoreCase ? base::toUpper(a) == b : a == b; }
 
-    bool inRun(std::uint32_t c) const { return ignoreCase ? sameLetter(c, run) : c == run; }
+    bool inRun(std::uint32_t c) const { return ignoreCase ? base::sameLetter(c, run) : c == run; }
 
-    std::int32_t simpleMatch(const CompiledPattern& nodes, const std::uint32_t* chars, std::size_t n, std::size_t p) const {
-        auto accepts = [&](const PatternNode& node, std::size_t q) {
-            return q < n && (ignoreCase ? sameLetter(chars[q], node.ch) : chars[q] == node.ch);
+    std::int32_t simpleMatch(const rules::CompiledPattern& nodes, const std::uint32_t* chars, std::size_t n, std::size_t p) const {
+        auto accepts = [&](const rules::PatternNode& node, std::size_t q) {
+            return q < n && (ignoreCase ? base::sameLetter(chars[q], node.ch) : chars[q] == node.ch);
         };
         std::size_t q = p;
-        for (const PatternNode& node : nodes) {
+        for (const rules::PatternNode& node : nodes) {
             if (node.isBoundary) {
                 if ((q > 0 && isWordCode(chars[q - 1])) == (q < n && isWordCode(chars[q]))) return -1;
                 continue;
@@ -87,7 +87,7 @@ struct Candidate {
     // The end of the match at p, or 0 when there is none (a match is never empty). `memos`
     // answers for the patterns that may explode over `chars`; without it (a replacement read
     // again) a memo of its own serves the one call.
-    std::size_t matchEnd(const std::vector<Rule>& table, const std::uint32_t* chars, std::size_t n, std::size_t p,
+    std::size_t matchEnd(const std::vector<rules::Rule>& table, const std::uint32_t* chars, std::size_t n, std::size_t p,
                          Memos* memos) const {
         if (wordStart && p > 0 && isWordCode(chars[p - 1])) return 0;
         std::size_t k = p;
@@ -108,7 +108,7 @@ struct Candidate {
         if (simple) {
             e = simpleMatch(table[rule].nodes, chars, n, p);
         } else if (!mayExplode) {
-            e = matchAt(table[rule].nodes, 0, p, chars, n, ignoreCase);
+            e = rules::matchAt(table[rule].nodes, 0, p, chars, n, ignoreCase);
         } else if (memos && memos->text == chars) {
             e = memos->match(table, rule, p);
         } else {
@@ -156,14 +156,14 @@ struct RuleIndex {
 
     // Whether a word of the text may be a whole-word rule's, by its first letter and length.
     bool mayBeWholeWord(const std::uint32_t* w, std::size_t n) const {
-        const std::uint32_t first = toUpper(w[0]);
+        const std::uint32_t first = base::toUpper(w[0]);
         if (first >= wholeWordLengths.size()) return longFirstLetters;
         return ((wholeWordLengths[first] >> (n & 63)) & 1) != 0;
     }
 
     static std::uint64_t wordHash(const std::uint32_t* w, std::size_t n) {
         std::uint64_t h = 0xCBF29CE484222325ULL;
-        for (std::size_t i = 0; i < n; ++i) h = (h ^ toUpper(w[i])) * 0x100000001B3ULL;
+        for (std::size_t i = 0; i < n; ++i) h = (h ^ base::toUpper(w[i])) * 0x100000001B3ULL;
         return h;
     }
 
@@ -172,7 +172,7 @@ struct RuleIndex {
                std::all_of(c.prefix, c.prefix + c.prefixLength, [](std::uint32_t v) { return isWordCode(v); });
     }
 
-    explicit RuleIndex(const std::vector<Rule>& table);
+    explicit RuleIndex(const std::vector<rules::Rule>& table);
 
     const Bucket* bucketAt(std::uint32_t c) const {
         if (c < lowSlot.size()) return lowSlot[c] != 0 ? &low[lowSlot[c] - 1u] : nullptr;
@@ -202,11 +202,11 @@ struct RuleIndex {
 // The first rule from `minRule` on, in table order, that matches at p with one code point or
 // more; its end goes to `end`. Returns noRule when none does. `memos` serves the patterns that
 // may explode over `chars` (nullptr: a memo of its own for each such try).
-std::uint32_t firstMatch(const RuleIndex& index, const std::vector<Rule>& table, std::uint32_t minRule,
+std::uint32_t firstMatch(const RuleIndex& index, const std::vector<rules::Rule>& table, std::uint32_t minRule,
                          const std::uint32_t* chars, std::size_t n, std::size_t p, std::size_t& end, Memos* memos);
 
 // Whether a rule after r could match at i of r's replacement t, as far as t tells: what stands
 // after t is the source's, so a prefix running past t's end may still match.
-bool laterRuleMayStart(const RuleIndex& index, const CodePoints& t, std::size_t i, std::uint32_t r);
+bool laterRuleMayStart(const RuleIndex& index, const base::CodePoints& t, std::size_t i, std::uint32_t r);
 
-}  // namespace hints
+}  // namespace translator

@@ -9,6 +9,8 @@
 
 #include "translator/quotes.h"
 
+namespace translator {
+
 namespace {
 
 // The first position at or after p where `is` holds (n when none). Valid while p never decreases:
@@ -194,3 +196,5 @@ Region regionAt(const SourceRegions& regions, std::size_t p) {
     const Stretch& s = *(after - 1);
     return p < s.to ? s.region : Region::Code;
 }
+
+}  // namespace translator

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace translator {
+
 enum class Region : std::uint8_t {
     Code,      // what the browser runs; a line feed outside literals is always Code
     Literal,   // protected by the translator's quotes, or after an unmatched quote to its line's end
@@ -52,3 +54,5 @@ struct WordCodes {
 };
 inline constexpr WordCodes wordCodes;
 inline bool isWordCode(std::uint32_t c) { return c < 0x460 && wordCodes.word[c]; }
+
+}  // namespace translator

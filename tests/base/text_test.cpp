@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+using namespace base;
+
 namespace {
 
 std::string bytes(std::initializer_list<int> b) {

@@ -7,6 +7,9 @@
 #include "diagnostics/checks.h"
 #include "base/text.h"
 
+using namespace base;
+using namespace diagnostics;
+
 namespace {
 
 CodePoints points(const std::string& utf8) {

@@ -12,6 +12,11 @@
 #include "support/temp_folder.h"
 #include "translator/translator_helpers.h"
 
+using namespace base;
+using namespace platform;
+using namespace rules;
+using namespace diagnostics;
+
 namespace {
 
 std::vector<Rule> rulesFrom(const std::string& csv) {

@@ -5,6 +5,11 @@
 
 #include "platform/files.h"
 
+using namespace base;
+using namespace platform;
+using namespace rules;
+using namespace diagnostics;
+
 namespace {
 
 Vocabulary vocabularyOf(const std::string& csv) {

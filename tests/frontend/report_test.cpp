@@ -7,6 +7,14 @@
 #include "platform/files.h"
 #include "support/temp_folder.h"
 
+using namespace base;
+using namespace platform;
+using namespace rules;
+using namespace translator;
+using namespace diagnostics;
+using namespace output;
+using namespace frontend;
+
 namespace {
 
 std::vector<Rule> projectRules() {

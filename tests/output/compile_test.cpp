@@ -9,6 +9,10 @@
 #include "platform/platform.h"
 #include "support/temp_folder.h"
 
+using namespace base;
+using namespace platform;
+using namespace output;
+
 namespace {
 
 std::string native(std::string path) {
@@ -89,7 +93,7 @@ TEST(AtomicWrite, AFailedWriteKeepsThePreviousFile) {
     const std::string target = dir / "out.html";
     ASSERT_TRUE(writeFileAtomically(target, "good page"));
     // A folder where the target should be: the rename fails, the temporary must go.
-    makeFolder(dir / "blocked.html");
+    ::makeFolder(dir / "blocked.html");
     EXPECT_FALSE(writeFileAtomically(dir / "blocked.html", "new"));
     EXPECT_EQ(listNames(dir.path()), "blocked.html out.html");
     EXPECT_EQ(readFile(target), "good page");

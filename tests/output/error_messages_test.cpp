@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace output;
+
 namespace {
 
 TEST(ErrorMessages, EachHandlerGetsItsRowsInTableOrder) {

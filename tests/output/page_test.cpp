@@ -3,12 +3,14 @@
 
 #include <string>
 
-#include "embedded/runtimePageErrors.h"
 #include "embedded/runtimePageOutput.h"
 #include "embedded/runtimePanel.h"
 #include "embedded/runtimePoll.h"
 #include "embedded/runtimeWordsJs.h"
+#include "output/error_messages.h"
 #include "output/page.h"
+
+using namespace output;
 
 namespace {
 
@@ -68,7 +70,7 @@ TEST(Page, IsTheFourteenPiecesInOrder) {
     const std::string words = "__LUM__.словарь({});\n";
     const std::string page = buildPage("console.log(1);", "[1]", "игра", "вывести 1", false, words);
     std::string runtime = std::string(runtimeWordsJs) + std::string(runtimePageOutput) + std::string(runtimePanel) +
-                          std::string(runtimePageErrors);
+                          pageErrorHandler();
     const std::string upToRuntime = head + "игра" + afterTitle + "вывести 1" + "\n</div>\n" + "<script>\n";
     const std::size_t offset =
         countLines(upToRuntime) + countLines(runtime) + 1 + 1 + 1 + 1;  // words, "</script>\n", map, body tag
@@ -81,7 +83,7 @@ TEST(Page, IsTheFourteenPiecesInOrder) {
 
 TEST(Page, RuntimeLayerHoldsItsNamesAndTheWholeTranslationTable) {
     const std::string runtime =
-        std::string(runtimePageOutput) + std::string(runtimePanel) + std::string(runtimePageErrors);
+        std::string(runtimePageOutput) + std::string(runtimePanel) + pageErrorHandler();
     for (const char* text :
          {"function consolelog(содержимое)", "function consoleclear()", "window.onerror", "сообщение, источник, строка",
           "'ОШИБКА: '", "'ПРЕДУПРЕЖДЕНИЕ: '", "'red'", "'orange'", "'white'", "'У вас ошибка '", "' (около строки '",
@@ -108,7 +110,7 @@ TEST(Page, RuntimeLayerHoldsItsNamesAndTheWholeTranslationTable) {
         {"Unexpected end of input", "неожиданный конец ввода"},
     };
     // The replacements stand in the table's order.
-    const std::string handler(runtimePageErrors);
+    const std::string handler(pageErrorHandler());
     std::size_t last = 0;
     for (const auto& row : table) {
         const std::string call = std::string(".replace('") + row[0] + "', '" + row[1] + "')";

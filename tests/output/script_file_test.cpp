@@ -3,11 +3,13 @@
 
 #include <string>
 
-#include "embedded/runtimeFileErrors.h"
 #include "embedded/runtimeFileOutput.h"
 #include "embedded/runtimePanel.h"
 #include "embedded/runtimeWordsJs.h"
+#include "output/error_messages.h"
 #include "output/page.h"
+
+using namespace output;
 
 namespace {
 
@@ -28,7 +30,7 @@ TEST(ScriptFile, IsTheEightPiecesInOrder) {
     const std::string top = "// массив.лумс — скомпилировано ЛУМ скрипт (ЛУМ2.7)\n"
                             "var __LUM_LINES__ = [1,2];\n" + offsetLine + std::string(runtimeWordsJs) +
                             std::string(runtimeFileOutput) + std::string(runtimePanel);
-    std::string handler(runtimeFileErrors);
+    std::string handler(fileErrorHandler());
     const std::size_t own = countLines(top) + countLines(handler) + 1;
     // Every placeholder of the handler, and nothing else, becomes the count.
     std::size_t replaced = 0;
@@ -51,7 +53,7 @@ TEST(ScriptFile, HandlerSubtractsTheOffsetAndTheFileOwnLinesAboveTheBody) {
 }
 
 TEST(ScriptFile, RuntimeHoldsItsNamesAndTheShortTable) {
-    const std::string output(runtimeFileOutput), handler(runtimeFileErrors);
+    const std::string output(runtimeFileOutput), handler(fileErrorHandler());
     for (const char* text : {"function consolelog(содержимое)", "function consoleclear()", "typeof document",
                              "console.log(содержимое)"})
         EXPECT_NE(output.find(text), std::string::npos) << text;

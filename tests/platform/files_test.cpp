@@ -11,6 +11,8 @@
 #include "platform/platform.h"
 #include "support/temp_folder.h"
 
+using namespace platform;
+
 namespace {
 
 struct NameCase {

@@ -10,6 +10,9 @@
 #include "base/text.h"
 #include "support/temp_folder.h"
 
+using namespace base;
+using namespace rules;
+
 namespace {
 
 std::size_t lineCount(std::string_view text) {

@@ -6,6 +6,9 @@
 #include "rules/libraries.h"
 #include "support/temp_folder.h"
 
+using namespace base;
+using namespace rules;
+
 namespace {
 
 struct Loaded {

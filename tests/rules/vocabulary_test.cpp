@@ -8,6 +8,10 @@
 
 #include "platform/files.h"
 
+using namespace base;
+using namespace platform;
+using namespace rules;
+
 namespace {
 
 std::vector<Rule> rulesFrom(const std::string& csv) {

@@ -14,6 +14,10 @@
 #include "translator/rule_scan.h"
 #include "translator/translator_helpers.h"
 
+using namespace base;
+using namespace rules;
+using namespace translator;
+
 namespace {
 
 std::string readFile(const std::filesystem::path& path) {

@@ -4,6 +4,10 @@
 #include "translator/rewrite.h"
 #include "translator/translator_helpers.h"
 
+using namespace base;
+using namespace rules;
+using namespace translator;
+
 namespace {
 
 std::string applied(const std::vector<Rule>& rules, const std::string& source) {

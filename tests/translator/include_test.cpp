@@ -7,6 +7,11 @@
 #include "translator/libraries_on_disk.h"
 #include "translator/translator_helpers.h"
 
+using namespace base;
+using namespace rules;
+using namespace translator;
+using namespace output;
+
 namespace {
 
 std::string header(const std::string& name) { return "\n/* библиотека: " + name + " */\n"; }

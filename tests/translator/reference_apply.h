@@ -28,6 +28,10 @@
 #include "base/text.h"
 #include "translator/rewrite.h"
 
+using namespace base;
+using namespace rules;
+using namespace translator;
+
 namespace reference_apply {
 
 inline bool plainWordChar(std::uint32_t c) {

@@ -12,6 +12,9 @@
 #include "rules/rulesfile.h"
 #include "base/text.h"
 
+using namespace base;
+using namespace rules;
+
 inline CodeText textOf(const std::string& utf8) { return makeText(decodeBytes(utf8)); }
 inline std::string utf8Of(const CodeText& text) { return encodeUtf8(text.chars); }
 
