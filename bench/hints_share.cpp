@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/files.h"
-#include "output/compile.h"
 #include "diagnostics/hints.h"
+#include "output/compile.h"
+#include "platform/files.h"
 #include "rules/rulesfile.h"
 #include "rules/vocabulary.h"
 

@@ -2,8 +2,8 @@
 // with plain counting where no string or comment can hide a bracket.
 #include <algorithm>
 
-#include "fuzz_support.h"
 #include "diagnostics/checks.h"
+#include "fuzz_support.h"
 
 using namespace base;
 using namespace diagnostics;

@@ -10,8 +10,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "fuzz_support.h"
 #include "frontend/report.h"
+#include "fuzz_support.h"
 #include "output/compile.h"
 #include "output/page.h"
 #include "rules/rulesfile.h"

@@ -1,6 +1,6 @@
 // Decoding: never fails, valid UTF-8 round-trips byte for byte, CP1251 is one code point per byte.
-#include "fuzz_support.h"
 #include "base/text.h"
+#include "fuzz_support.h"
 
 using namespace base;
 

@@ -3,8 +3,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "fuzz_support.h"
 #include "diagnostics/hints.h"
+#include "fuzz_support.h"
 
 using namespace base;
 using namespace rules;

@@ -10,6 +10,7 @@ source "$root/tests/tools.sh"
 need cmake cmake
 need ninja ninja-build
 need g++ g++
+need python3 python3
 need node nodejs
 need npm npm
 need chromium chromium

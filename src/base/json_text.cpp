@@ -1,4 +1,5 @@
 // JSON string literals, written the way JSON.stringify writes them, with "<" escaped as well.
+// Tests: tests/base/json_text_test.cpp.
 #include "base/json_text.h"
 
 namespace base {

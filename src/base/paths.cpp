@@ -1,4 +1,5 @@
 // Path pieces: "\" and "/" both separate, whatever the system.
+// Tests: tests/output/compile_test.cpp.
 #include "base/paths.h"
 
 namespace base {

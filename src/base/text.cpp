@@ -1,4 +1,5 @@
 // UTF-8 and CP1251 decoding, UTF-8 encoding and line numbering of decoded text.
+// Tests: tests/base/text_test.cpp.
 #include "base/text.h"
 
 namespace base {

@@ -1,4 +1,5 @@
 // The code-point text every pass works on, its codecs and the system's only case mapping.
+// Tests: tests/base/text_test.cpp.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,5 @@
 // Warning lists as the terminal shows them: one "kind [file]: text" line per entry.
+// Tests: tests/diagnostics/checks_test.cpp, tests/frontend/report_test.cpp.
 #include "base/warnings.h"
 
 #include <cstdio>

@@ -1,4 +1,5 @@
 // The warning list every step of a compile appends to, and how it is printed.
+// Tests: tests/diagnostics/checks_test.cpp, tests/frontend/report_test.cpp.
 #pragma once
 
 #include <string>

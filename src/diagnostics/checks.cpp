@@ -1,4 +1,5 @@
 // The two checks of a compile: unclosed quotes in the source and bracket balance in the script.
+// Tests: tests/diagnostics/checks_test.cpp.
 #include "diagnostics/checks.h"
 
 #include <cstdint>

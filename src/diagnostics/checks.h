@@ -1,4 +1,5 @@
 // The quote and bracket checks of a compile.
+// Tests: tests/diagnostics/checks_test.cpp.
 #pragma once
 
 #include "base/text.h"

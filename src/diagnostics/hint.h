@@ -1,4 +1,5 @@
 // One compile-time hint: the line to edit, what kind of mistake it explains, and its text.
+// Tests: tests/diagnostics/hints_test.cpp, tests/frontend/report_test.cpp.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,5 @@
 // Blocks, headers and conditions of a program, read by trying the rules on its source.
+// Tests: tests/diagnostics/hints_test.cpp.
 #include "diagnostics/hint_structure.h"
 
 #include <algorithm>
@@ -6,9 +7,9 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "translator/rule_index.h"
 #include "rules/libraries.h"
 #include "rules/pattern.h"
+#include "translator/rule_index.h"
 
 namespace diagnostics {
 

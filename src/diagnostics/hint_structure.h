@@ -2,6 +2,7 @@
 // which brackets the translation will hold on each line, and the blocks and conditions they open.
 // Gives the hints about blocks never closed or closed twice, headers not finished on their line
 // and "=" inside a condition.
+// Tests: tests/diagnostics/hints_test.cpp.
 #pragma once
 
 #include <cstddef>
@@ -11,9 +12,9 @@
 
 #include "diagnostics/hint.h"
 #include "diagnostics/names.h"
-#include "translator/source_regions.h"
 #include "rules/rulesfile.h"
 #include "rules/vocabulary.h"
+#include "translator/source_regions.h"
 
 namespace diagnostics {
 

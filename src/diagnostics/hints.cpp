@@ -1,5 +1,6 @@
 // The hints pass: strings that swallow lines, words one typing mistake from a known one, words
 // of mixed alphabets, with the blocks, headers and conditions read by hint_structure.cpp.
+// Tests: tests/diagnostics/hints_test.cpp.
 #include "diagnostics/hints.h"
 
 #include <algorithm>
@@ -12,8 +13,8 @@
 #include "diagnostics/hint_structure.h"
 #include "diagnostics/names.h"
 #include "diagnostics/near_words.h"
-#include "translator/source_regions.h"
 #include "diagnostics/word_table.h"
+#include "translator/source_regions.h"
 
 namespace diagnostics {
 

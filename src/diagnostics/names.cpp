@@ -1,4 +1,5 @@
 // Names a program defines: after declaring words, in parameter lists, before "=" and ":".
+// Tests: tests/diagnostics/names_test.cpp.
 #include "diagnostics/names.h"
 
 #include <algorithm>

@@ -1,4 +1,5 @@
 // The names a learner's program defines, read off its source with the words of the loaded rules.
+// Tests: tests/diagnostics/names_test.cpp.
 #pragma once
 
 #include <cstddef>
@@ -6,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "translator/source_regions.h"
-#include "diagnostics/word_table.h"
 #include "base/text.h"
+#include "diagnostics/word_table.h"
 #include "rules/vocabulary.h"
+#include "translator/source_regions.h"
 
 namespace diagnostics {
 

@@ -1,4 +1,5 @@
 // Nearest known word within one or two typing mistakes, found through hashed deletion variants.
+// Tests: tests/diagnostics/hints_test.cpp.
 #include "diagnostics/near_words.h"
 
 #include <algorithm>

@@ -1,6 +1,7 @@
 // Finds, for unknown words, the known word one typing mistake away: deletion variants of the
 // words on the smaller side are hashed and those of the other side looked up, so the cost grows
 // with the number of words, never with their product.
+// Tests: tests/diagnostics/hints_test.cpp.
 #pragma once
 
 #include <cstddef>

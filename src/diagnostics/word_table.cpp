@@ -1,4 +1,5 @@
 // Open addressing over in-place words of a text.
+// Tests: tests/diagnostics/hints_test.cpp, tests/diagnostics/names_test.cpp.
 #include "diagnostics/word_table.h"
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 // The distinct words of one text, found by their code points where they stand: a lookup hashes
 // the word in place and allocates nothing, so a pass can afford one per word of a large text.
+// Tests: tests/diagnostics/hints_test.cpp, tests/diagnostics/names_test.cpp.
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,6 @@
 // The editor extension for VS Code (its grammar also serves other TextMate editors), generated
 // from a rule table, so that a teacher's own keywords.csv gets its own colours and blocks.
+// Tests: tests/editor/editor_test.mjs, tests/e2e/cli_test.cpp.
 #pragma once
 
 #include <string>

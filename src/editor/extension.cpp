@@ -1,12 +1,13 @@
 // The extension's manifest, tasks and problem matchers, snippets and README, and `lum --editor`.
+// Tests: tests/editor/editor_test.mjs, tests/e2e/cli_test.cpp.
 #include <algorithm>
 #include <cstdio>
 
-#include "embedded/editorExtensionScript.h"
-#include "platform/files.h"
 #include "base/paths.h"
 #include "editor/editor.h"
 #include "editor/json.h"
+#include "embedded/editorExtensionScript.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "rules/vocabulary.h"
 

@@ -1,4 +1,5 @@
 // The TextMate grammar and the language configuration, both read off the rule table's vocabulary.
+// Tests: tests/editor/editor_test.mjs.
 #include <algorithm>
 #include <map>
 #include <set>

@@ -1,4 +1,5 @@
 // Builds and prints the JSON of the editor files.
+// Tests: tests/editor/editor_test.mjs.
 #include "editor/json.h"
 
 #include "base/json_text.h"

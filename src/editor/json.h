@@ -1,4 +1,5 @@
 // JSON values built in memory and printed with two-space indentation, for the editor files.
+// Tests: tests/editor/editor_test.mjs.
 #pragma once
 
 #include <string>

@@ -1,4 +1,5 @@
 // The vocabulary of a rule table as the playground's editor reads it.
+// Tests: tests/playground/playground_test.mjs.
 #pragma once
 
 #include <string>

@@ -1,5 +1,6 @@
 // The .vsix package: a zip archive of stored (uncompressed) entries holding the extension under
 // "extension/", its manifest and the content-type list, as VS Code installs it.
+// Tests: tests/editor/editor_test.mjs.
 #include <array>
 #include <cstdint>
 

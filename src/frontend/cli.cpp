@@ -1,13 +1,14 @@
 // Start-up, the command line, the interactive mode, and dispatch to exactly one mode.
+// Tests: tests/e2e/cli_test.cpp.
 #include <cstdio>
 #include <new>
 
-#include "platform/files.h"
+#include "base/warnings.h"
+#include "editor/editor.h"
 #include "frontend/frontend.h"
 #include "frontend/report.h"
 #include "platform/entry.h"
-#include "base/warnings.h"
-#include "editor/editor.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
 

@@ -1,12 +1,13 @@
 // Folder mode: every source file directly in one folder, compiled in code-unit order.
+// Tests: tests/e2e/folder_mode_test.cpp.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <utility>
 
-#include "platform/files.h"
 #include "frontend/frontend.h"
 #include "frontend/report.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 
 namespace frontend {

@@ -1,6 +1,7 @@
 // Request reading, routing, the Host check and the reply texts of the watch server.
-#include "frontend/http.h"
+// Tests: tests/frontend/http_test.cpp.
 #include "base/json_text.h"
+#include "frontend/http.h"
 
 #include <cstdio>
 

@@ -1,5 +1,6 @@
 // The watch server's HTTP side, as pure functions: when a request has arrived far enough to be
 // answered, whom it may be answered to, where it goes, and the reply bytes.
+// Tests: tests/frontend/http_test.cpp.
 #pragma once
 
 #include <cstddef>

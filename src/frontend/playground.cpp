@@ -1,12 +1,13 @@
 // --playground: a copy of the installed playground.html, with the loaded rules as its default
 // rules, written into a folder for a teacher to hand out.
+// Tests: tests/e2e/cli_test.cpp, tests/playground/playground_test.mjs.
 #include <algorithm>
 #include <cstdio>
 
 #include "base/json_text.h"
+#include "frontend/frontend.h"
 #include "platform/files.h"
 #include "platform/home.h"
-#include "frontend/frontend.h"
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
 #include "rules/vocabulary.h"

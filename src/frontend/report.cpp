@@ -1,4 +1,5 @@
 // The terminal's words for a compile report.
+// Tests: tests/frontend/report_test.cpp.
 #include "frontend/report.h"
 
 #include <cstdio>

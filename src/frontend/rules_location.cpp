@@ -1,4 +1,5 @@
 // The fixed search for the rules file: beside the executable, in the home folder, in the current folder.
+// Tests: tests/e2e/rules_location_test.cpp.
 #include <vector>
 
 #include "frontend/frontend.h"

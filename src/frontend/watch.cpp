@@ -1,16 +1,17 @@
 // Watch mode: compile once, serve the page on 127.0.0.1, recompile on every change of the
 // source, the rules file or an included library, and wake the page's pending "/wait".
+// Tests: tests/e2e/watch_test.cpp, tests/browser/watch_reload_test.mjs.
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "platform/files.h"
+#include "base/warnings.h"
 #include "frontend/frontend.h"
 #include "frontend/report.h"
 #include "frontend/watch_server.h"
-#include "base/warnings.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
 

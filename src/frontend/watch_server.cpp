@@ -1,5 +1,6 @@
 // The watch server's event loop: accepting, reading each request up to the end of its header
 // block, answering, holding long polls, and closing every connection gracefully.
+// Tests: tests/e2e/watch_test.cpp, tests/e2e/watch_load_test.cpp.
 #include "frontend/watch_server.h"
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 // The watch server: one thread that serves every connection on 127.0.0.1 from one event loop,
 // so that pending waits and idle clients cost no thread and never hold up a page.
+// Tests: tests/e2e/watch_test.cpp, tests/e2e/watch_load_test.cpp.
 #pragma once
 
 #include <cstdint>

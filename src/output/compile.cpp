@@ -1,15 +1,16 @@
 // The one-file compile pipeline: read, decode, translate, check, assemble, write, and report.
+// Tests: tests/output/compile_test.cpp, tests/e2e/cli_test.cpp.
 #include "output/compile.h"
 
 #include <new>
 #include <stdexcept>
 
-#include "platform/files.h"
 #include "diagnostics/checks.h"
 #include "diagnostics/hints.h"
 #include "diagnostics/names.h"
 #include "output/page.h"
 #include "output/runtime_words.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "rules/vocabulary.h"
 #include "translator/libraries_on_disk.h"
@@ -142,7 +143,7 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
     } else {
         const std::string name = base::fileNameOf(report.outputPath);
         const std::string title = name.substr(0, name.size() - std::string(".html").size());
-        output = buildPage(body, lineMap, title, sourceUtf8, options.watch, runtimeWords);
+        output = buildPage({body, lineMap, title, sourceUtf8, options.watch, runtimeWords});
     }
     report.status = platform::writeFileAtomically(report.outputPath, output) ? CompileStatus::Written : CompileStatus::Unwritable;
 }

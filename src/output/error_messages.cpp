@@ -1,4 +1,5 @@
 // The browser's error texts in Russian, and the handlers' replacement chains made from them.
+// Tests: tests/output/error_messages_test.cpp, tests/browser/page_errors_test.cpp.
 #include "output/error_messages.h"
 
 #include <utility>

@@ -1,12 +1,13 @@
 // The HTML page: fixed pieces, run-time layer, line map, script body and the line offset.
+// Tests: tests/output/page_test.cpp, tests/browser/page_test.cpp.
 #include "output/page.h"
 
 #include <cstdint>
 #include <string_view>
 
+#include "embedded/runtimeNotes.h"
 #include "embedded/runtimePageOutput.h"
 #include "embedded/runtimePanel.h"
-#include "embedded/runtimeNotes.h"
 #include "embedded/runtimePoll.h"
 #include "embedded/runtimeWordsJs.h"
 #include "output/error_messages.h"
@@ -76,11 +77,10 @@ std::string escapeHtml(const std::string& utf8) {
     return out;
 }
 
-std::string buildPage(const std::string& scriptBody, const std::string& lineMap,
-                      const std::string& title, const std::string& sourceText, bool watch,
-                      const std::string& runtimeWords) {
-    const std::string escapedTitle = escapeHtml(title);
-    const std::string escapedSource = escapeHtml(sourceText);
+std::string buildPage(const PageParts& parts) {
+    const std::string escapedTitle = escapeHtml(std::string(parts.title));
+    const std::string escapedSource = escapeHtml(std::string(parts.sourceText));
+    const std::string_view scriptBody = parts.scriptBody, lineMap = parts.lineMap, runtimeWords = parts.runtimeWords;
     std::string page;
     page.reserve(scriptBody.size() + escapedSource.size() + lineMap.size() + escapedTitle.size() +
                  runtimePageOutput.size() + runtimePanel.size() + 4096 +
@@ -119,7 +119,7 @@ std::string buildPage(const std::string& scriptBody, const std::string& lineMap,
     page += bodyTag;
     page += scriptBody;
     page += "\n</script>\n";
-    if (watch) {
+    if (parts.watch) {
         // The build id: a hash of everything above, so that a page compiled again from the same
         // input is the same page, and a changed page is told apart from the one it replaces.
         const std::string build = hashHex(page);

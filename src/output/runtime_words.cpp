@@ -1,6 +1,7 @@
 // The run-time layer's dictionary: what the loaded rules and the program say, as one line of JavaScript.
-#include "output/runtime_words.h"
+// Tests: tests/browser/page_errors_test.cpp.
 #include "base/json_text.h"
+#include "output/runtime_words.h"
 
 #include <algorithm>
 

@@ -1,4 +1,5 @@
 // The words the run-time layer needs to speak the learner's language, written into each output.
+// Tests: tests/browser/page_errors_test.cpp.
 #pragma once
 
 #include <cstdint>

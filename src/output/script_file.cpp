@@ -1,4 +1,5 @@
 // The JavaScript file: header, line map, offset variable, run-time layer and script body.
+// Tests: tests/output/script_file_test.cpp, tests/browser/script_file_test.cpp.
 #include <string_view>
 
 #include "embedded/runtimeFileOutput.h"

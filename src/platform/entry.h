@@ -1,5 +1,6 @@
 // The program's own entry: the system's entry point (main_posix.cpp, main_win32.cpp) turns the
 // arguments into UTF-8 and calls it. The front end defines it, so the platform names no layer above.
+// Tests: tests/e2e/cli_test.cpp.
 #pragma once
 
 #include <string>

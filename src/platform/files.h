@@ -1,4 +1,5 @@
 // Whole-file reading and crash-safe whole-file writing.
+// Tests: tests/platform/files_test.cpp.
 #pragma once
 
 #include <string>

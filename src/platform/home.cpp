@@ -1,4 +1,5 @@
 // The home folder: LUM_HOME, or the default the build gives in LUM_DEFAULT_HOME.
+// Tests: tests/e2e/rules_location_test.cpp.
 #include "platform/home.h"
 
 #include "platform/platform.h"

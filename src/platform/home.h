@@ -1,4 +1,5 @@
 // The home folder: where an installed lum keeps its rules file, libraries and playground.
+// Tests: tests/e2e/rules_location_test.cpp.
 #pragma once
 
 #include <string>

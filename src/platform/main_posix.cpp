@@ -1,4 +1,5 @@
 // The program's entry on POSIX systems: arguments arrive as UTF-8 bytes already.
+// Tests: tests/e2e/cli_test.cpp.
 #include <signal.h>
 
 #include <vector>

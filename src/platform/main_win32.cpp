@@ -1,5 +1,6 @@
 // The program's entry on Windows: wmain (linked with -municode) receives the UTF-16
 // argument vector, which becomes UTF-8 before anything else sees it.
+// Tests: tests/windows/checks.sh.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif

@@ -1,4 +1,5 @@
 // The one interface between lum and the operating system; every OS header stays behind it.
+// Tests: tests/platform/files_test.cpp, tests/platform/start_thread_test.cpp, tests/platform/platform_win32_test.cpp.
 #pragma once
 
 #include <cstdint>

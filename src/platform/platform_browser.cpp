@@ -1,6 +1,7 @@
 // The platform interface in the browser (WebAssembly in the playground's worker): files live in
 // the in-memory file system; there is no console, shell, folder listing, socket or thread, so
 // folder mode and watch mode find nothing to work with and fail with their own messages.
+// Tests: tests/playground/playground_test.mjs.
 #include "platform/platform.h"
 
 #include <fcntl.h>

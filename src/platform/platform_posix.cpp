@@ -1,4 +1,5 @@
 // The platform interface on Linux and other POSIX systems.
+// Tests: tests/platform/files_test.cpp, tests/e2e/watch_test.cpp.
 #include "platform/platform.h"
 
 #include <arpa/inet.h>

@@ -1,4 +1,5 @@
 // The platform interface on Windows: UTF-8 inside, UTF-16 at every Win32 call.
+// Tests: tests/platform/platform_win32_test.cpp.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif

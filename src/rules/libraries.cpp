@@ -1,4 +1,5 @@
 // The table of the four built-in script libraries, their texts embedded from libraries/*.js.
+// Tests: tests/rules/libraries_test.cpp.
 #include "rules/libraries.h"
 
 #include "embedded/libraryCanvas.h"

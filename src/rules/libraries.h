@@ -1,4 +1,5 @@
 // The four built-in script libraries a rule can insert by tag.
+// Tests: tests/rules/libraries_test.cpp.
 #pragma once
 
 #include <string_view>

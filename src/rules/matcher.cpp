@@ -1,4 +1,5 @@
 // The anchored backtracking matcher over compiled pattern nodes.
+// Tests: tests/rules/matcher_test.cpp.
 #include "rules/pattern.h"
 
 namespace rules {

@@ -1,4 +1,5 @@
 // Compiles a pattern's code points into the flat node array the matcher runs.
+// Tests: tests/rules/pattern_test.cpp, tests/rules/matcher_test.cpp.
 #include "rules/pattern.h"
 
 namespace rules {

@@ -1,4 +1,5 @@
 // The pattern language: compiled node arrays and the anchored backtracking matcher.
+// Tests: tests/rules/pattern_test.cpp, tests/rules/matcher_test.cpp.
 #pragma once
 
 #include <cstddef>

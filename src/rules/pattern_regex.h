@@ -1,4 +1,5 @@
 // Regular expressions of the rules' patterns, for the colouring of the playground and the editor.
+// Tests: tests/rules/vocabulary_test.cpp, tests/editor/editor_test.mjs.
 #pragma once
 
 #include <string>

@@ -1,4 +1,5 @@
 // Parses keywords.csv into rules, and loads a file into a rule table.
+// Tests: tests/rules/rulesfile_test.cpp.
 #include "rules/rulesfile.h"
 
 #include <algorithm>

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "base/warnings.h"
 #include "rules/pattern.h"
-#include "base/text.h"
 
 namespace rules {
 

@@ -1,4 +1,5 @@
 // Reads the rule table for the words of the language and the part each of them plays.
+// Tests: tests/rules/vocabulary_test.cpp.
 #include "rules/vocabulary.h"
 
 #include <algorithm>

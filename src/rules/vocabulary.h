@@ -3,6 +3,7 @@
 // the JavaScript names it writes, and the names of the built-in libraries it inserts. Derived
 // from the rule table alone, never from a list of words, so a teacher's own keywords.csv gets
 // its own words; a table that tells nothing about a role has no word in it.
+// Tests: tests/rules/vocabulary_test.cpp.
 #pragma once
 
 #include <cstddef>

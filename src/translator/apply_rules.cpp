@@ -1,5 +1,6 @@
 // Rule application: one scan per rule of the table, string literals protected, then the
 // fixed post-steps.
+// Tests: tests/translator/apply_rules_test.cpp, tests/translator/apply_rules_equivalence_test.cpp.
 #include <algorithm>
 #include <string>
 #include <utility>

@@ -1,5 +1,6 @@
 // Counted repetition: "for(N раз){" left over after the rules becomes a loop over the
 // indices of a new array of N elements.
+// Tests: tests/translator/counted_loops_test.cpp.
 #include <optional>
 #include <string>
 #include <vector>

@@ -1,4 +1,5 @@
 // Library directives: found outside string literals, looked up on disk, removed from the text.
+// Tests: tests/translator/directives_test.cpp.
 #include <string>
 
 #include "platform/home.h"

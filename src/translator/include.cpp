@@ -1,4 +1,5 @@
 // Library inclusion: a found library file read, translated when it is a script, and framed.
+// Tests: tests/translator/include_test.cpp.
 #include <string>
 
 #include "platform/files.h"

@@ -1,4 +1,5 @@
 // Library directives in a text, and the inclusion of the library files they name.
+// Tests: tests/translator/directives_test.cpp, tests/translator/include_test.cpp.
 #pragma once
 
 #include <cstdint>

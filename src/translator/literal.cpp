@@ -1,4 +1,5 @@
 // Fixed-literal replacement, used by the post-steps of rule application.
+// Tests: tests/translator/literal_test.cpp.
 #include <string>
 
 #include "translator/rewrite.h"

@@ -1,4 +1,5 @@
 // Rule application and its fixed post-steps: escape words, the prompt sentence, counted loops.
+// Tests: tests/translator/apply_rules_test.cpp.
 #pragma once
 
 #include <string_view>

@@ -1,4 +1,5 @@
 // Finding the first rule that matches at a position: the index and the cheap checks before the matcher.
+// Tests: tests/diagnostics/hints_test.cpp.
 #include "translator/rule_index.h"
 
 #include <algorithm>

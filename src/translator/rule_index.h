@@ -2,6 +2,7 @@
 // table allows: rules indexed by the code points they can start with (the translator's start
 // filters), whole-word rules by a hash of the word, simple patterns walked without backtracking,
 // and the translator's failure memo for those that could explode.
+// Tests: tests/diagnostics/hints_test.cpp.
 #pragma once
 
 #include <algorithm>
@@ -11,9 +12,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "translator/source_regions.h"
 #include "rules/rulesfile.h"
 #include "translator/rule_scan.h"
+#include "translator/source_regions.h"
 
 namespace translator {
 

@@ -1,4 +1,5 @@
 // One rule's scan: the start filter, the vectorised searches, and the scan's matcher.
+// Tests: tests/translator/apply_rules_equivalence_test.cpp.
 #include "translator/rule_scan.h"
 
 #include <algorithm>

@@ -1,6 +1,7 @@
 // One rule's scan over a text, made fast without changing its result: a start filter that
 // passes over positions where no non-empty match can begin, vectorised searches for quotes
 // and candidates, and for patterns with "+" a matcher that keeps what failed across starts.
+// Tests: tests/translator/apply_rules_equivalence_test.cpp.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,5 @@
 // The scan's matcher: matchAt's steps with run memos and failure sets kept across starts.
+// Tests: tests/translator/apply_rules_equivalence_test.cpp.
 #include "translator/scan_matcher.h"
 
 #include <algorithm>

@@ -1,6 +1,7 @@
 // The matcher as one rule's scan runs it: the same results as matchAt, with what failed kept
 // across the starts of the scan, so that the whole scan costs a bounded multiple of
 // (pattern nodes x text length) whatever the pattern and the text.
+// Tests: tests/translator/apply_rules_equivalence_test.cpp.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,5 @@
 // Literals, comments and template text of a source, as the translator and the browser see them.
+// Tests: tests/diagnostics/hints_test.cpp.
 #include "translator/source_regions.h"
 
 #include <algorithm>

@@ -1,6 +1,7 @@
 // Which code points of a learner's source are code, and which are string literals, comments or
 // template text, as the translator (quotes protect, comments do not exist) and then the browser
 // (comments and backquotes do exist) read them together.
+// Tests: tests/diagnostics/hints_test.cpp.
 #pragma once
 
 #include <cstddef>

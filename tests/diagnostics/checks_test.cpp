@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics/checks.h"
 #include "base/text.h"
+#include "diagnostics/checks.h"
 
 using namespace base;
 using namespace diagnostics;

@@ -7,8 +7,8 @@
 
 #include <random>
 
-#include "platform/files.h"
 #include "diagnostics/near_words.h"
+#include "platform/files.h"
 #include "support/temp_folder.h"
 #include "translator/translator_helpers.h"
 

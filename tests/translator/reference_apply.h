@@ -23,9 +23,9 @@
 #define LUM_FILENO fileno
 #endif
 
+#include "base/text.h"
 #include "rules/pattern.h"
 #include "rules/rulesfile.h"
-#include "base/text.h"
 #include "translator/rewrite.h"
 
 using namespace base;

@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "base/text.h"
 #include "platform/platform.h"
 #include "rules/pattern.h"
 #include "rules/rulesfile.h"
-#include "base/text.h"
 
 using namespace base;
 using namespace rules;
