@@ -1,6 +1,7 @@
 // The one-file compile pipeline: read, decode, translate, check, assemble, write.
 #include "output/compile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 #include <stdexcept>
@@ -10,6 +11,7 @@
 #include "output/hints.h"
 #include "output/names.h"
 #include "output/page.h"
+#include "output/source_map.h"
 #include "output/runtime_words.h"
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
@@ -99,7 +101,7 @@ std::string compileWhole(const std::string& sourcePath, const CompileOptions& op
     // The page's hidden copy of the source, in UTF-8. Valid UTF-8 re-encodes to the very same
     // bytes, so those are kept as they are; only CP1251 needs encoding. A JavaScript file has none.
     std::string sourceUtf8;
-    if (!options.js) sourceUtf8 = encoding[0] == 'U' ? std::move(bytes) : encodeUtf8(source);
+    if (!options.js || options.sourceMap) sourceUtf8 = encoding[0] == 'U' ? std::move(bytes) : encodeUtf8(source);
     bytes = std::string();
 
     const std::string folder = folderOf(sourcePath);
@@ -136,6 +138,7 @@ std::string compileWhole(const std::string& sourcePath, const CompileOptions& op
     // printed after the warnings.
     const WarningList hints = findHints(working, ruleTable, vocabulary, finalText.chars);
     applyRules(working);
+    const std::size_t ownStart = finalText.chars.size();  // the main text follows the libraries
     if (finalText.chars.empty()) {
         finalText = std::move(working);
     } else {
@@ -150,18 +153,40 @@ std::string compileWhole(const std::string& sourcePath, const CompileOptions& op
     report.notes = formatNotes("ПРЕДУПРЕЖДЕНИЕ", sourcePath, warnings);
     for (std::string& note : formatNotes("ПОДСКАЗКА", sourcePath, hints)) report.notes.push_back(std::move(note));
 
-    const std::string body = escapeScriptBody(encodeUtf8(finalText.chars));
+    std::string body = escapeScriptBody(encodeUtf8(finalText.chars));
     const std::string lineMap = buildLineMap(finalText);
-    finalText = CodeText();
     const std::string outputPath = outputPathFor(sourcePath, options.js);
+    const bool withMap = options.sourceMap || options.watch;
+    SourceMapInput map;
+    if (withMap) {
+        map.text = &finalText;
+        map.ownStart = ownStart;
+        map.sourceName = fileNameOf(sourcePath);
+        map.sourceText = sourceUtf8;
+        map.fileName = fileNameOf(outputPath);
+    }
     std::string output;
     if (options.js) {
         output = buildScriptFile(fileNameOf(sourcePath), lineMap, body, runtimeWords);
+        if (withMap) {
+            // The file ends with the body and one line feed; the map's last line follows.
+            const std::size_t bodyStart = output.size() - body.size() - 1;
+            map.linesAbove = static_cast<std::size_t>(std::count(output.begin(), output.begin() + static_cast<std::ptrdiff_t>(bodyStart), '\n'));
+            output += sourceMapComment(sourceMapJson(map));
+            output += '\n';
+        }
     } else {
         const std::string name = fileNameOf(outputPath);
         const std::string title = name.substr(0, name.size() - std::string(".html").size());
+        if (withMap) {
+            // The script element's text starts with the line feed after its opening tag.
+            map.linesAbove = 1;
+            body += '\n';
+            body += sourceMapComment(sourceMapJson(map));
+        }
         output = buildPage(body, lineMap, title, sourceUtf8, options.watch, runtimeWords);
     }
+    finalText = CodeText();
 
     if (!writeFileAtomically(outputPath, output)) {
         std::printf("Ошибка: не могу записать файл: %s\n", outputPath.c_str());

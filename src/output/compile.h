@@ -10,6 +10,7 @@ struct CompileOptions {
     bool js = false;     // write a JavaScript file instead of a page
     bool run = false;    // open the written page; only when js and watch are both false
     bool watch = false;  // the page carries the reload poll script
+    bool sourceMap = false;  // the script carries an inline source map (always in watch mode)
 };
 
 // Returns the path written, or "" when the compile failed; prints its own messages.
