@@ -8,6 +8,7 @@
 
 #include "frontend/files.h"
 #include "frontend/frontend.h"
+#include "frontend/step_script.h"
 #include "frontend/watch_server.h"
 #include "output/diagnostics.h"
 #include "platform/platform.h"
@@ -194,6 +195,9 @@ int runWatchMode(const std::string& source, const CompileOptions& options) {
         return 1;
     }
     ServedState& served = servedState();
+    // Read once: answering a request never reads the disk.
+    std::string stepScript;
+    if (readStepScript(stepScript)) served.stepScript = std::make_shared<const std::string>(std::move(stepScript));
     publishPage(served, std::move(page), fileNameOf(source), report.notes);
     // The server owns the listening socket for the rest of the process.
     static std::pair<platform::Socket, int> serverStart{listener, port};

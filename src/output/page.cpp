@@ -9,6 +9,7 @@
 #include "embedded/runtimePanel.h"
 #include "embedded/runtimeNotes.h"
 #include "embedded/runtimePoll.h"
+#include "embedded/runtimeStepButton.h"
 #include "embedded/runtimeWordsJs.h"
 
 namespace {
@@ -82,7 +83,7 @@ std::string buildPage(const std::string& scriptBody, const std::string& lineMap,
     std::string page;
     page.reserve(scriptBody.size() + escapedSource.size() + lineMap.size() + escapedTitle.size() +
                  runtimePageOutput.size() + runtimePanel.size() + runtimePageErrors.size() +
-                 runtimePoll.size() + runtimeNotes.size() + runtimeWords.size() + runtimeWordsJs.size() + 1024);
+                 runtimePoll.size() + runtimeNotes.size() + runtimeStepButton.size() + runtimeWords.size() + runtimeWordsJs.size() + 1024);
 
     page += "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n";
     page += "<meta charset=\"utf-8\">\n";
@@ -124,6 +125,7 @@ std::string buildPage(const std::string& scriptBody, const std::string& lineMap,
         page += "<script>\n";
         page += withBuild(runtimePoll, build);
         page += withBuild(runtimeNotes, build);
+        page += runtimeStepButton;
         page += "</script>\n";
     }
     page += "</body>\n</html>\n";
