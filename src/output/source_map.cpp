@@ -3,7 +3,6 @@
 #include "output/source_map.h"
 
 #include <algorithm>
-#include <functional>
 #include <vector>
 
 #include "rules/libraries.h"
@@ -29,9 +28,10 @@ void markBuiltinLibraries(const CodeText& text, std::size_t from, std::vector<bo
     for (int i = 0; i < builtinLibraryCount; ++i) {
         const CodePoints needle = decodeBytes(std::string(builtinLibraries()[i].text));
         if (needle.empty()) continue;
-        const std::boyer_moore_horspool_searcher searcher(needle.begin(), needle.end());
+        // Each library opens with its own comment, so a comparison ends within a few code points
+        // everywhere but at a real occurrence.
         for (auto at = begin; at != text.chars.end();) {
-            const auto found = std::search(at, text.chars.end(), searcher);
+            const auto found = std::search(at, text.chars.end(), needle.begin(), needle.end());
             if (found == text.chars.end()) break;
             const std::size_t start = static_cast<std::size_t>(found - text.chars.begin());
             std::fill(library.begin() + static_cast<std::ptrdiff_t>(start),

@@ -245,7 +245,7 @@ export function instrument(source, lineOf) {
         let inner = ctx;
         if (node.left.type === 'VariableDeclaration' && node.left.kind !== 'var') {
           inner = withScope(ctx, { names: node.left.declarations.flatMap((d) => patternNames(d.id)).map((n) => [n, -1, true]) });
-        } else if (node.left.type !== 'VariableDeclaration') {
+        } else if (node.left.type !== 'VariableDeclaration' && lineAt(node)) {
           patternNames(node.left).forEach((n) => assigned.add(n));
         }
         if (node.left.type === 'VariableDeclaration') declaration(node.left, inner);
@@ -339,12 +339,12 @@ export function instrument(source, lineOf) {
       case 'ClassExpression':
         return classBody(node, ctx);
       case 'AssignmentExpression':
-        if (node.left.type === 'Identifier') assigned.add(node.left.name);
+        if (node.left.type === 'Identifier' && lineAt(node)) assigned.add(node.left.name);
         expression(node.left, ctx);
         return expression(node.right, ctx, node.left.type === 'Identifier' ? node.left.name
           : node.left.type === 'MemberExpression' && !node.left.computed ? node.left.property.name : '');
       case 'UpdateExpression':
-        if (node.argument.type === 'Identifier') assigned.add(node.argument.name);
+        if (node.argument.type === 'Identifier' && lineAt(node)) assigned.add(node.argument.name);
         return expression(node.argument, ctx);
       case 'Property':
         if (node.computed) expression(node.key, ctx);

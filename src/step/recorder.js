@@ -59,6 +59,7 @@ export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter,
   let readGlobals = null;
   const globalValues = new Array(globals.length);
   let lastFrame = 0; // the frame of the last step
+  const stack = [0]; // the frames of the calls under way, the program's own first
   let flushing = false;
   let lastSeen = { point: -1, frame: 0, reader: null }; // past the limit: where the program is
 
@@ -113,7 +114,7 @@ export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter,
     readGlobals(globalValues);
     for (let i = 0; i < globals.length; i++) {
       const t = target(globals[i], step, head);
-      observe(r.globalHistory[i], globalValues[i], t.step, t.line, globals[i], initial);
+      observe(r.globalHistory[i], globalValues[i], t.step, t.line, globals[i], initial && t !== head);
     }
   }
   function observeFrame(step, reader, frameIndex, initial, pointIndex, head) {
@@ -139,7 +140,15 @@ export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter,
     flushing = false;
     if (!r.count) return;
     if (!r.full) {
-      observeLast(null);
+      const top = stack[stack.length - 1];
+      const caller = r.frames[top];
+      if (top !== lastFrame && caller.lastStep >= 0) {
+        // Back from a call with no step since: the call's step did what is left.
+        observeGlobals(caller.lastStep, null, false);
+        if (caller.reader) observeFrame(caller.lastStep, caller.reader, top, false, caller.point, null);
+      } else {
+        observeLast(null);
+      }
       if (r.canvasLog) r.canvasLog.boundary(r.count - 1);
       if (r.panelLog) r.panelLog.boundary(r.count - 1);
     }
@@ -204,11 +213,14 @@ export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter,
 
   function enter(fn) {
     const frame = { index: r.frames.length };
+    stack.push(frame.index);
     r.frames.push({ fn, vars: new Map(), seen: false, lastStep: -1, reader: null, point: -1 });
     return frame;
   }
   // A function's end (by return or by an error): what its last step left.
   function leave(frameObject) {
+    const at = stack.lastIndexOf(frameObject.index);
+    if (at > 0) stack.length = at;
     if (r.full) return;
     const f = r.frames[frameObject.index];
     if (f.lastStep < 0) return;

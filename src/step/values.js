@@ -74,6 +74,8 @@ export function wordsFrom(dictionary) {
     null: word('null', 'пусто'),
     undefined: word('undefined', 'неопределено'),
     function: word('function', 'функция'),
+    // A name of the program, in the learner's spelling where the rules rewrote it (счётчик).
+    name: (js) => (typeof names[js] === 'string' && !js.includes('.') ? names[js] : js),
   };
 }
 

@@ -67,10 +67,10 @@ export function makeView({ trace, source, functions, words, canvas, panel, messa
   };
   const view = { at: -1, playing: null };
   bar.append(element('b', '', 'По шагам '));
-  button('⏮ В начало', 'В начало (Home)', () => view.go(0));
+  button('|◀ В начало', 'В начало (Home)', () => view.go(0));
   button('◀ Шаг назад', 'Шаг назад (←)', () => view.go(view.at - 1));
   button('Шаг вперёд ▶', 'Шаг вперёд (→)', () => view.go(view.at + 1));
-  button('В конец ⏭', 'В конец (End)', () => view.go(trace.count - 1));
+  button('В конец ▶|', 'В конец (End)', () => view.go(trace.count - 1));
   const play = button('▶ Смотреть', 'Смотреть шаг за шагом (пробел)', () => view.toggle());
   const speed = element('input');
   speed.type = 'range';
@@ -135,7 +135,7 @@ export function makeView({ trace, source, functions, words, canvas, panel, messa
 
   function valuesRow(name, at, changed) {
     const row = element('div', 'лш-пер' + (changed ? ' лш-изменена' : ''));
-    row.append(element('span', 'лш-имя', name), valueNode(at, words));
+    row.append(element('span', 'лш-имя', words.name(name)), valueNode(at, words));
     if (changed) row.title = 'Изменилась на этом шаге';
     return row;
   }
@@ -168,7 +168,7 @@ export function makeView({ trace, source, functions, words, canvas, panel, messa
     rows.forEach((row, i) => {
       const c = trace.lineChanges.get(i + 1);
       const j = c ? lastAtOrBefore(c.steps, k) : -1;
-      row.lastChild.textContent = j < 0 ? '' : c.labels[j] + ' = ' + short(c.values[j], words, 24);
+      row.lastChild.textContent = j < 0 ? '' : words.name(c.labels[j]) + ' = ' + short(c.values[j], words, 24);
     });
   }
   function showNews(k) {
