@@ -115,17 +115,21 @@ export function instrument(source, lineOf) {
   }
   // Names of locals visible at `at` in scope chain `scopes` (innermost last) within the function.
   function visible(scopes, at) {
-    const out = [];
+    let first = scopes.length - 1;
+    while (first > 0 && !scopes[first].isFunction) first--;
     const seen = new Set();
-    for (let i = scopes.length - 1; i >= 0; i--) {
+    const out = [];
+    // Innermost first, so that an inner name hides an outer one; shown outer first, in order.
+    for (let i = scopes.length - 1; i >= first; i--) {
+      const own = [];
       for (const [name, start, lexical] of scopes[i].names) {
         if (seen.has(name) || hidden(name) || (lexical && start >= at)) continue;
         seen.add(name);
-        out.push([name, lexical]);
+        own.push([name, lexical]);
       }
-      if (scopes[i].isFunction) break;
+      out.unshift(...own);
     }
-    return out.reverse();
+    return out;
   }
   // head: the names a loop sets before its step (its variable, its counter).
   function stepCall(node, ctx, lineNode = node, head = null) {

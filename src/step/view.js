@@ -18,8 +18,8 @@ z-index:2147483646;outline:none}
 #лш .лш-код{flex:1 1 60%;overflow:auto;font:14px/1.45 monospace;background:#fff;border-bottom:1px solid #ddd}
 #лш .лш-строка{display:flex;white-space:pre;cursor:pointer}
 #лш .лш-номер{flex:0 0 3.5em;text-align:right;padding-right:8px;color:#999;user-select:none}
-#лш .лш-текст{flex:1 1 auto}
-#лш .лш-поле{flex:0 0 auto;max-width:45%;overflow:hidden;text-overflow:ellipsis;padding:0 8px;color:#1d5fa8}
+#лш .лш-текст{flex:1 1 auto;min-width:0;overflow:hidden}
+#лш .лш-поле{flex:0 1 auto;min-width:0;max-width:45%;overflow:hidden;text-overflow:ellipsis;padding:0 8px;color:#1d5fa8}
 #лш .лш-сейчас{background:#fff3a8}
 #лш .лш-сейчас .лш-номер{color:#222;font-weight:bold}
 #лш .лш-ошибочная{background:#ffd6d6}
