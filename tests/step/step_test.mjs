@@ -247,3 +247,26 @@ test('a program that cannot be read runs as usual, and a lum without step.js say
     await stopWatch(watch);
   }
 });
+
+test('timers and keys keep adding steps; keys pressed in the view move it and reach no handler', async () => {
+  const program = 'функция тик():\n  вывести("тик")\nконец\nчерез(50, тик)\nпри нажатии клавиши\n  вывести(клавиша)\nконец\n';
+  await serving('п.лумс', program, async (watch) => {
+    const page = await open(watch.url + 'step');
+    await recorded(page);
+    const lines = () => page.evaluate(() => {
+      const t = window.__ЛУМ_ШАГИ__.trace;
+      return Array.from(t.point.slice(0, t.count), (p) => t.points[p].line).join(' ');
+    });
+    await page.waitForFunction(() => window.__ЛУМ_ШАГИ__.trace.count === 3);
+    assert.equal(await lines(), '4 5 2');
+    await page.focus('#лш');
+    await page.keyboard.press('ArrowLeft');
+    await page.keyboard.press('x');
+    assert.equal(await lines(), '4 5 2');
+    await page.mouse.click(100, 300);
+    await page.keyboard.press('y');
+    await page.waitForFunction(() => window.__ЛУМ_ШАГИ__.trace.count === 5);
+    assert.equal(await lines(), '4 5 2 5 6');
+    await page.close();
+  });
+});
