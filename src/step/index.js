@@ -65,6 +65,7 @@ function start() {
     window.__ЛУМ_ШАГИ__.view.go(0);
     return;
   }
+  // "?остановить=k" stops the run after step k, as a run cut short there would stand.
   const stopAfter = Number(new URLSearchParams(location.search).get('остановить') ?? -1);
   let view = null;
   let shownCount = 0;

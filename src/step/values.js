@@ -1,8 +1,8 @@
 // Values as the step view keeps and shows them: primitives as they are, lists and objects as a
-// bounded copy (at most `wide` items on each of `deep` levels) with a text that tells two
+// bounded copy (at most 50, 20 and 10 items on their first three levels) with a text that tells two
 // copies apart, and everything written in the learner's words (истина, пусто, "текст", …).
-const wide = 50;
-const deep = 3;
+const wide = [50, 20, 10]; // items kept on each level
+const deep = wide.length;
 
 // A kept value: {kind: 'list'|'object'|'function'|'thing', items: [[key, kept]...], more, sign, name}.
 function isKept(v) {
@@ -36,7 +36,7 @@ export function keep(value, level = 0) {
   const count = list ? value.length : keys.length;
   const items = [];
   const signs = [];
-  const shown = level >= deep ? 0 : Math.min(count, wide);
+  const shown = level >= deep ? 0 : Math.min(count, wide[level]);
   for (let i = 0; i < shown; i++) {
     const key = list ? i : keys[i];
     let item;

@@ -31,7 +31,6 @@ z-index:2147483646;outline:none}
 #лш .лш-вложено{padding-left:16px}
 #лш summary{cursor:pointer}
 .лш-кадр{position:absolute;left:0;top:0;pointer-events:none;background:#fff;overflow:hidden}
-#result{display:none !important}
 `;
 
 function element(tag, className, text) {
@@ -127,6 +126,8 @@ export function makeView({ trace, source, functions, words, canvas, panel, messa
   }
   let panelCopy = null;
   if (panel) {
+    // The live panel goes on in the background; its copy shows the step's.
+    sheet.textContent += '#result{display:none !important}';
     panelCopy = element('div');
     panelCopy.id = 'лш-панель';
     panel.parentNode.insertBefore(panelCopy, panel.nextSibling);
