@@ -39,9 +39,11 @@ export function keep(value, level = 0) {
   const shown = level >= deep ? 0 : Math.min(count, wide[level]);
   for (let i = 0; i < shown; i++) {
     const key = list ? i : keys[i];
+    // An object's getters are never called: reading the value must not run the program's code.
     let item;
     try {
-      item = keep(value[key], level + 1);
+      const d = list ? null : Object.getOwnPropertyDescriptor(value, key);
+      item = d && !('value' in d) ? { __kept: true, kind: 'thing', name: '(вычисляется)', items: [], more: 0, sign: 'get' } : keep(value[key], level + 1);
     } catch {
       item = undefined;
     }
