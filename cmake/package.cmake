@@ -36,6 +36,11 @@ if(KIND STREQUAL "windows")
   # Beside lum.exe, where lum --playground looks first.
   if(EXISTS "${PLAYGROUND}")
     file(COPY "${PLAYGROUND}" DESTINATION ${ROOT})
+    # The step view is built beside it; watch mode looks for it beside lum.exe.
+    get_filename_component(built ${PLAYGROUND} DIRECTORY)
+    if(EXISTS "${built}/step.js")
+      file(COPY "${built}/step.js" DESTINATION ${ROOT})
+    endif()
   endif()
   set(ARCHIVE ${BINARY_ROOT}/${NAME}.zip)
   file(REMOVE ${ARCHIVE})

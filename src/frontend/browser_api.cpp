@@ -130,10 +130,11 @@ int lum_put_file(const char* path, const char* bytes, std::size_t size) {
     return writeBytes(p, bytes, size) ? 1 : 0;
 }
 
-// Compiles the source bytes as the file `name` of the working folder, as `lum name` (with -js
-// when js is set) would; 1 when a page or script was made. The source and the output are removed
-// again, so nothing piles up in memory between compiles. The report is in lum_report().
-int lum_compile(const char* name, const char* bytes, std::size_t size, int js) {
+// Compiles the source bytes as the file `name` of the working folder, as `lum name` would, with
+// -js when bit 0 of `flags` is set and -map when bit 1 is; 1 when a page or script was made. The
+// source and the output are removed again, so nothing piles up in memory between compiles. The
+// report is in lum_report().
+int lum_compile(const char* name, const char* bytes, std::size_t size, int flags) {
     Session& s = session();
     s.output.clear();
     const std::string source = name;
@@ -146,7 +147,8 @@ int lum_compile(const char* name, const char* bytes, std::size_t size, int js) {
         return 0;
     }
     output::CompileOptions options;
-    options.js = js != 0;
+    options.js = (flags & 1) != 0;
+    options.sourceMap = (flags & 2) != 0;
     const output::CompileReport report = output::compileFile(source, options, output::CompileContext{translator::RuleSet{s.rules, false}});
     int made = 0;
     std::string outputName;

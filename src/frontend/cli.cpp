@@ -30,7 +30,9 @@ void printUsage() {
                "  lum.exe --editor [папка] — расширение для VS Code по этому словарю:\n"
                "      подсветка, задачи, «Проблемы» (по умолчанию — в текущую папку)\n"
                "  lum.exe --playground [папка] — записать в папку (по умолчанию текущую) песочницу\n"
-               "      playground.html: ЛУМ скрипт в браузере с вашими правилами, без установки\n",
+               "      playground.html: ЛУМ скрипт в браузере с вашими правилами, без установки\n"
+               "  lum.exe файл.лумс -js -map — .js с картой строк (source map): инструменты\n"
+               "      разработчика в браузере покажут и остановят строки вашей программы\n",
                stdout);
 }
 
@@ -110,6 +112,8 @@ int run(const std::vector<std::string>& args) {
             options.js = true;
         else if (arg == "-html" || arg == "--html")
             options.js = false;
+        else if (arg == "-map" || arg == "--map")
+            options.sourceMap = true;
         else if (arg == "-r" || arg == "--run")
             options.run = true;
         else if (arg == "-w" || arg == "--watch")

@@ -40,6 +40,9 @@ int writePlayground(const std::string& folder, const StartUp& start);
 
 // The first of six candidates that exists and is not a folder, as built; "" when none.
 std::string locateRulesFile();
+// A file installed with lum (playground.html, step.js): beside the executable, then in the home
+// folder; "" when neither holds it.
+std::string locateInstalledFile(const std::string& name);
 
 // One line of standard input, at most 1023 bytes, line-end characters removed; "" at end.
 std::string readConsoleLine();

@@ -70,6 +70,8 @@ Route routeRequest(std::string_view block) {
     if (target == "/wait") return Route::Wait;
     if (target == "/" || target == "/index.html") return Route::Page;
     if (target == "/notes") return Route::Notes;
+    if (target == "/step") return Route::Step;
+    if (target == "/step.js") return Route::StepScript;
     return Route::NotFound;
 }
 
@@ -151,6 +153,11 @@ std::string pageReplyHeader(std::size_t size) {
                   "Connection: close\r\n\r\n",
                   size);
     return header;
+}
+
+std::string scriptReplyHeader(std::size_t size) {
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/javascript; charset=utf-8\r\nCache-Control: no-cache\r\n"
+           "Content-Length: " + std::to_string(size) + "\r\nConnection: close\r\n\r\n";
 }
 
 std::string notesReply(const std::string& build, const std::string& fileName, const std::vector<std::string>& notes) {

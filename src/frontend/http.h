@@ -15,6 +15,8 @@ enum class Route {
     Page,       // "/" or "/index.html": the served page
     Wait,       // "/wait": the long poll
     Notes,      // "/notes": the notes of the last compile, for the page to show
+    Step,       // "/step": the served page run step by step
+    StepScript, // "/step.js": the step view's script
     NotFound,   // any other target of a GET
     NoReply,    // not a GET (or nothing usable): closed without a word
 };
@@ -63,6 +65,8 @@ inline constexpr std::string_view forbiddenReply =
 
 // The header that stands before a page of `size` bytes.
 std::string pageReplyHeader(std::size_t size);
+// The header that stands before a script of `size` bytes.
+std::string scriptReplyHeader(std::size_t size);
 
 // The whole reply to "/notes": JSON {"build": build, "file": the source's file name,
 // "notes": [every note line as printed]}.

@@ -7,7 +7,6 @@
 #include "base/json_text.h"
 #include "frontend/frontend.h"
 #include "platform/files.h"
-#include "platform/home.h"
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
 #include "rules/vocabulary.h"
@@ -21,17 +20,6 @@ const char* const playgroundName = "playground.html";
 // them (src/playground/build.mjs), and nothing else in the page contains the opening one.
 const std::string rulesOpen = "<script type=\"application/json\" id=\"lum-rules\">";
 const std::string rulesClose = "</script>";
-
-// Beside the executable, then in the home folder, where the rules file is looked for too.
-std::string locatePlayground() {
-    const std::string sep(1, platform::separator());
-    const std::string exe = platform::executablePath();
-    const std::size_t cut = exe.find_last_of("\\/");
-    const std::string exeFolder = cut == std::string::npos ? std::string(".") : exe.substr(0, cut);
-    for (const std::string& candidate : {exeFolder + sep + playgroundName, platform::homeFolder() + sep + playgroundName})
-        if (platform::pathKind(candidate) == platform::PathKind::File) return candidate;
-    return {};
-}
 
 // The page takes the rules as UTF-8 text. The loader decodes each field on its own, strict UTF-8
 // or else CP1251; each line is decoded here the same way, so a file saved in CP1251 (or one with
@@ -55,7 +43,7 @@ int writePlayground(const std::string& folder, const StartUp& start) {
         std::printf("Ошибка: папка не найдена: %s\n", folder.c_str());
         return 1;
     }
-    const std::string source = locatePlayground();
+    const std::string source = locateInstalledFile(playgroundName);
     std::string page, rules;
     if (source.empty() || !platform::readWholeFile(source, page)) {
         std::fputs("Ошибка: не найден playground.html (ищу рядом с lum.exe и в ЛУМ2.7)\n", stdout);

@@ -10,6 +10,7 @@
 #include "base/warnings.h"
 #include "frontend/frontend.h"
 #include "frontend/report.h"
+#include "frontend/step_script.h"
 #include "frontend/watch_server.h"
 #include "platform/files.h"
 #include "platform/platform.h"
@@ -200,6 +201,9 @@ int runWatchMode(const std::string& source, const output::CompileOptions& option
         return 1;
     }
     ServedState& served = servedState();
+    // Read once: answering a request never reads the disk.
+    std::string stepScript;
+    if (readStepScript(stepScript)) served.stepScript = std::make_shared<const std::string>(std::move(stepScript));
     publishPage(served, std::move(page), base::fileNameOf(source), noteLines(report));
     // The server owns the listening socket for the rest of the process.
     static std::pair<platform::Socket, int> serverStart{listener, port};

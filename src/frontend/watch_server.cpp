@@ -10,6 +10,7 @@
 
 #include "frontend/http.h"
 #include "output/page.h"
+#include "output/step_page.h"
 
 namespace frontend {
 
@@ -57,7 +58,7 @@ struct Connection {
 
 // What the loop serves now, copied from the ServedState at each turn.
 struct Snapshot {
-    std::shared_ptr<const std::string> page, notes;
+    std::shared_ptr<const std::string> page, notes, stepPage, stepScript;
     std::string build;
     std::uint64_t generation = 0;
 };
@@ -142,6 +143,8 @@ void takeSnapshot(Loop& loop) {
         std::lock_guard<std::mutex> hold(loop.state->lock);
         loop.now.page = loop.state->page;
         loop.now.notes = loop.state->notes;
+        loop.now.stepPage = loop.state->stepPage;
+        loop.now.stepScript = loop.state->stepScript;
         loop.now.generation = loop.state->generation;
         if (loop.now.build != loop.state->build) loop.now.build = loop.state->build;
     }
@@ -167,6 +170,18 @@ void answer(Loop& loop, Connection& c, bool whole) {
     case Route::Notes:
         c.head = {};
         c.body = loop.now.notes;
+        return startSending(c);
+    case Route::Step: {
+        // Without step.js the page runs as it is.
+        const bool stepping = loop.now.stepScript && !loop.now.stepPage->empty();
+        c.body = stepping ? loop.now.stepPage : loop.now.page;
+        c.ownHead = pageReplyHeader(c.body->size());
+        return startSending(c);
+    }
+    case Route::StepScript:
+        if (!loop.now.stepScript) return reply(c, notFoundReply);
+        c.ownHead = scriptReplyHeader(loop.now.stepScript->size());
+        c.body = loop.now.stepScript;
         return startSending(c);
     case Route::Wait: {
         const std::string build = waitBuild(c.request);
@@ -377,10 +392,12 @@ void turn(Loop& loop) {
 void publishPage(ServedState& state, std::string page, const std::string& fileName, const std::vector<std::string>& notes) {
     std::string build = output::watchPageBuild(page);
     auto notesSnapshot = std::make_shared<const std::string>(notesReply(build, fileName, notes));
+    auto stepSnapshot = std::make_shared<const std::string>(output::stepPage(page, "<script src=\"/step.js\"></script>\n"));
     auto pageSnapshot = std::make_shared<const std::string>(std::move(page));
     std::lock_guard<std::mutex> hold(state.lock);
     state.page = std::move(pageSnapshot);
     state.notes = std::move(notesSnapshot);
+    state.stepPage = std::move(stepSnapshot);
     state.build = std::move(build);
 }
 

@@ -20,6 +20,9 @@ struct ServedState {
     std::mutex lock;
     std::shared_ptr<const std::string> page = std::make_shared<const std::string>();
     std::shared_ptr<const std::string> notes = std::make_shared<const std::string>();  // the "/notes" reply
+    // "/step": the page run step by step; "/step.js": the step view, null when not installed.
+    std::shared_ptr<const std::string> stepPage = std::make_shared<const std::string>();
+    std::shared_ptr<const std::string> stepScript;
     std::string build;            // the build id the served page carries
     std::uint64_t generation = 0;  // recompiles announced so far
     platform::Wakeup wakeup;      // ends the server's wait when something changed

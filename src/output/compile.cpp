@@ -2,6 +2,7 @@
 // Tests: tests/output/compile_test.cpp, tests/e2e/cli_test.cpp.
 #include "output/compile.h"
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 
@@ -9,6 +10,7 @@
 #include "diagnostics/hints.h"
 #include "diagnostics/names.h"
 #include "output/page.h"
+#include "output/source_map.h"
 #include "output/runtime_words.h"
 #include "platform/files.h"
 #include "platform/platform.h"
@@ -85,7 +87,7 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
     // The page's hidden copy of the source, in UTF-8. Valid UTF-8 re-encodes to the very same
     // bytes, so those are kept as they are; only CP1251 needs encoding. A JavaScript file has none.
     std::string sourceUtf8;
-    if (!options.js) sourceUtf8 = report.encoding[0] == 'U' ? std::move(bytes) : base::encodeUtf8(source);
+    if (!options.js || options.sourceMap) sourceUtf8 = report.encoding[0] == 'U' ? std::move(bytes) : base::encodeUtf8(source);
     bytes = std::string();
 
     const std::string folder = base::folderOf(sourcePath);
@@ -123,6 +125,7 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
     // after the warnings.
     report.hints = diagnostics::findHints(working, table, vocabulary, finalText.chars);
     translator::applyRules(working, context.rules);
+    const std::size_t ownStart = finalText.chars.size();  // the main text follows the libraries
     if (finalText.chars.empty()) {
         finalText = std::move(working);
     } else {
@@ -133,18 +136,41 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
     diagnostics::checkBrackets(finalText, warnings);
     report.checked = true;
 
-    const std::string body = escapeScriptBody(base::encodeUtf8(finalText.chars));
+    std::string body = escapeScriptBody(base::encodeUtf8(finalText.chars));
     const std::string lineMap = buildLineMap(finalText);
-    finalText = base::CodeText();
     report.outputPath = outputPathFor(sourcePath, options.js);
+    const bool withMap = options.sourceMap || options.watch;
+    SourceMapInput map;
+    if (withMap) {
+        map.text = &finalText;
+        map.ownStart = ownStart;
+        map.sourceName = base::fileNameOf(sourcePath);
+        map.sourceText = sourceUtf8;
+        map.fileName = base::fileNameOf(report.outputPath);
+    }
     std::string output;
     if (options.js) {
         output = buildScriptFile(base::fileNameOf(sourcePath), lineMap, body, runtimeWords);
+        if (withMap) {
+            // The file ends with the body and one line feed; the map's last line follows.
+            const std::size_t bodyStart = output.size() - body.size() - 1;
+            map.linesAbove = static_cast<std::size_t>(
+                std::count(output.begin(), output.begin() + static_cast<std::ptrdiff_t>(bodyStart), '\n'));
+            output += sourceMapComment(sourceMapJson(map));
+            output += '\n';
+        }
     } else {
         const std::string name = base::fileNameOf(report.outputPath);
         const std::string title = name.substr(0, name.size() - std::string(".html").size());
+        if (withMap) {
+            // The script element's text starts with the line feed after its opening tag.
+            map.linesAbove = 1;
+            body += '\n';
+            body += sourceMapComment(sourceMapJson(map));
+        }
         output = buildPage({body, lineMap, title, sourceUtf8, options.watch, runtimeWords});
     }
+    finalText = base::CodeText();
     report.status = platform::writeFileAtomically(report.outputPath, output) ? CompileStatus::Written : CompileStatus::Unwritable;
 }
 

@@ -19,6 +19,7 @@ struct CompileOptions {
     bool js = false;     // write a JavaScript file instead of a page
     bool run = false;    // open the written page; only when js and watch are both false (the front end does)
     bool watch = false;  // the page carries the reload poll script
+    bool sourceMap = false;  // the script carries an inline source map (always in watch mode)
 };
 
 // What a compile reads besides its source and options: the loaded rules (and the trace switch).

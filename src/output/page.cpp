@@ -9,6 +9,7 @@
 #include "embedded/runtimePageOutput.h"
 #include "embedded/runtimePanel.h"
 #include "embedded/runtimePoll.h"
+#include "embedded/runtimeStepButton.h"
 #include "embedded/runtimeWordsJs.h"
 #include "output/error_messages.h"
 
@@ -83,8 +84,8 @@ std::string buildPage(const PageParts& parts) {
     const std::string_view scriptBody = parts.scriptBody, lineMap = parts.lineMap, runtimeWords = parts.runtimeWords;
     std::string page;
     page.reserve(scriptBody.size() + escapedSource.size() + lineMap.size() + escapedTitle.size() +
-                 runtimePageOutput.size() + runtimePanel.size() + 4096 +
-                 runtimePoll.size() + runtimeNotes.size() + runtimeWords.size() + runtimeWordsJs.size() + 1024);
+                 runtimePageOutput.size() + runtimePanel.size() + 4096 + runtimePoll.size() + runtimeNotes.size() +
+                 runtimeStepButton.size() + runtimeWords.size() + runtimeWordsJs.size() + 1024);
 
     page += "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n";
     page += "<meta charset=\"utf-8\">\n";
@@ -126,6 +127,7 @@ std::string buildPage(const PageParts& parts) {
         page += "<script>\n";
         page += withBuild(runtimePoll, build);
         page += withBuild(runtimeNotes, build);
+        page += runtimeStepButton;
         page += "</script>\n";
     }
     page += "</body>\n</html>\n";

@@ -39,7 +39,7 @@ export class Compiler {
     this.worker.postMessage({ kind: 'rules', id: 0, text });
   }
 
-  // request: {name, source (text or bytes), js}; the answer comes to onCompiled.
+  // request: {name, source (text or bytes), js, map}; the answer comes to onCompiled.
   compile(request) {
     this.next = { ...request, id: this.nextId++ };
     if (this.inFlight && performance.now() - this.inFlight.started > abandonAfterMs) this.start();
@@ -51,7 +51,7 @@ export class Compiler {
     const request = this.next;
     this.next = null;
     this.inFlight = { request, started: performance.now() };
-    this.worker.postMessage({ kind: 'compile', id: request.id, name: request.name, source: request.source, js: request.js });
+    this.worker.postMessage({ kind: 'compile', id: request.id, name: request.name, source: request.source, js: request.js, map: request.map });
   }
 
   answer(message) {

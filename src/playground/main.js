@@ -131,10 +131,24 @@ let lastPage = null; // {bytes, name} of the last page made
 let pendingDownload = null; // 'page' or 'js': wanted from the next compile of the current text
 let rulesProblem = ''; // the error of rules that gave no rule, shown with every compile
 let pageText = null; // the text of the last page made
+let pendingStep = false; // run the next page made step by step
+const stepScript = $('lum-step').textContent;
+const bodyTag = '<script type="text/javascript" id="js">\n';
 
 // Only the newest request waits, so a request for the JavaScript file may displace one for the page.
-function compile(text = program.state.doc.toString(), js = false) {
-  compiler.compile({ name: programName, source: opened && opened.text === text ? opened.bytes : text, js, text });
+// The pages that run carry their source map; a downloaded page is the one lum itself writes.
+function compile(text = program.state.doc.toString(), js = false, map = !js && pendingDownload !== 'page') {
+  compiler.compile({ name: programName, source: opened && opened.text === text ? opened.bytes : text, js, map, text });
+}
+
+// The page with its script body kept as text for step.js, which runs it step by step.
+function stepPage(html) {
+  const tag = html.indexOf(bodyTag);
+  const end = html.lastIndexOf('</body>');
+  if (tag < 0 || end < tag) return null;
+  const offset = html.slice(0, tag + bodyTag.length).split('\n').length - 1;
+  return html.slice(0, tag) + `<script type="text/plain" id="js" data-lum-offset="${offset}">\n` +
+    html.slice(tag + bodyTag.length, end) + '<script>' + stepScript + '</script>\n' + html.slice(end);
 }
 
 function download(name, bytes, type) {
@@ -152,15 +166,16 @@ function stop() {
   keep(keys.running, null);
 }
 
-function run() {
+function run(stepping = false) {
   stop();
   if (!lastPage) return;
   autorunBlocked = false;
   const frame = document.createElement('iframe');
   // Its own origin, so the program cannot reach the playground; modal dialogs for «спросить».
   frame.setAttribute('sandbox', 'allow-scripts allow-modals');
-  frame.title = 'Страница программы';
-  frame.srcdoc = decoder.decode(lastPage.bytes);
+  frame.title = stepping ? 'Страница программы по шагам' : 'Страница программы';
+  const html = decoder.decode(lastPage.bytes);
+  frame.srcdoc = (stepping && stepPage(html)) || html;
   keep(keys.running, true);
   frame.addEventListener('load', () => keep(keys.running, null), { once: true });
   $('output').append(frame);
@@ -186,6 +201,10 @@ function onCompiled({ ok, output, report, milliseconds, request }) {
   if (ok && pendingDownload === 'page') download(outputName, output, 'text/html');
   pendingDownload = null;
   if (!ok) return stop();
+  if (pendingStep) {
+    pendingStep = false;
+    return run(true);
+  }
   if (!$('autorun').checked) return;
   if (autorunBlocked)
     $('status').textContent += '\nПрошлый запуск страницы не закончился (может быть, в программе бесконечный цикл). ' +
@@ -259,6 +278,10 @@ $('run').onclick = () => {
   run();
 };
 $('stop').onclick = stop;
+$('step').onclick = () => {
+  pendingStep = true;
+  compile();
+};
 
 $('rules-reset').onclick = () => {
   if (confirm('Вернуть правила, с которыми пришла песочница? Ваши изменения правил пропадут.'))

@@ -43,7 +43,7 @@ const handlers = {
   compile(message) {
     const started = performance.now();
     const ok = withBytes(encoder.encode(message.name), (name) =>
-      withBytes(bytesOf(message.source), (p, n) => lum._lum_compile(name, p, n, message.js ? 1 : 0)),
+      withBytes(bytesOf(message.source), (p, n) => lum._lum_compile(name, p, n, (message.js ? 1 : 0) | (message.map ? 2 : 0))),
     );
     const milliseconds = performance.now() - started;
     const at = lum._lum_output();

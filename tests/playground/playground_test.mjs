@@ -112,3 +112,18 @@ test('lum --playground writes a copy whose default rules are the ones lum loaded
   assert.equal((await page.locator('#rules-editor .cm-line').allTextContents()).join('\n'), rules);
   await page.close();
 });
+
+test('«По шагам» runs the program step by step beside it, library code without steps', async () => {
+  const page = await open(playground);
+  await type(page, 'ПБ расширенной работы с холстом\nпусть а = 1\nа = а + 1\nвывести(а)\n');
+  await panel(page, '2');
+  await page.click('#step');
+  await page.frameLocator('#output iframe').locator('#лш').waitFor();
+  const frame = page.frames().find((f) => f !== page.mainFrame());
+  const lines = await frame.evaluate(() => {
+    const t = window.__ЛУМ_ШАГИ__.trace;
+    return Array.from(t.point.slice(0, t.count), (p) => t.points[p].line);
+  });
+  assert.deepEqual(lines, [2, 3, 4]);
+  await page.close();
+});
