@@ -15,6 +15,10 @@ enum class HintKind : std::uint8_t {
     UnknownWord = 4,        // a word no rule takes, one typing mistake away from a known word
     MixedLetters = 5,       // a word of Cyrillic letters with a Latin one among them, or the other way
     AssignInCondition = 6,  // "=" inside a condition, where the comparison word was meant
+    ForeignWord = 7,        // a command of another language («print»), where the table has its own word
+    DecimalComma = 8,       // «x = 3,5»: a comma where a number's point was meant
+    ComparisonGivesValue = 9,  // «x равно 5» as a statement: the comparison word where "=" was meant
+    LoopWord = 10,          // «для каждого x в …»: a word of the learner's for the loop's own
 };
 
 // The kind's name where hints travel as data: "unclosed-block", "unfinished-header", …

@@ -202,6 +202,10 @@ struct Reader {
     std::vector<Pending> pendings;
     std::unordered_map<std::uint64_t, std::uint32_t> pairings;  // header rule << 32 | close rule -> count
     std::string blockCloseWord, comparisonWord;
+    // The mark a function header ends with after its ")" («:» of a rule "\):"), "" when the
+    // table has no such rule; and the position of this line's function word, or none.
+    std::string headerMark;
+    std::size_t functionOnLine = none;
     Paren closedParen;  // the header a header-close word just closed, within one match
     translator::Memos memos;
 
@@ -217,6 +221,15 @@ struct Reader {
         for (const rules::RuleWords& w : v.rules) {
             if (blockCloseWord.empty() && w.role == rules::WordRole::BlockClose) blockCloseWord = w.phrase;
             if (comparisonWord.empty() && w.equality) comparisonWord = w.phrase;
+        }
+        for (std::size_t r = 0; r < rules.size() && headerMark.empty(); ++r) {
+            const base::CodePoints& pattern = rules[r].pattern;
+            if (facts[r].words || r >= v.braces.size() || v.braces[r].opens != 1 || pattern.size() < 3 || pattern[0] != '\\' ||
+                pattern[1] != ')')
+                continue;
+            for (std::size_t k = 2; k < pattern.size(); ++k)
+                if (pattern[k] != '\\') headerMark += static_cast<char>(pattern[k] < 0x80 && !translator::isWordCode(pattern[k]) ? pattern[k] : 0);
+            if (headerMark.find('\0') != std::string::npos) headerMark.clear();
         }
         indentOfLine.assign((t.lines.empty() ? 1 : t.lines.back()) + 2, 0);
         memos.text = t.chars.data();
@@ -244,6 +257,7 @@ struct Reader {
         if (line < indentOfLine.size()) indentOfLine[line] = width;
         lineNames = {};
         lastOpenOnLine = none;
+        functionOnLine = none;
         equalsReported = false;
     }
 
@@ -281,6 +295,26 @@ struct Reader {
             if (opened != none && opened > paren.pos) continue;
             headerUnfinished(paren);
         }
+        if (functionOnLine != none && (opened == none || opened < functionOnLine)) functionWithoutMark();
+    }
+
+    // «функция ф(x)» to the end of its line with its brackets closed and no block opened, and no
+    // "{" of the learner's on the next line: the header's mark is missing. The block it was meant
+    // to open counts from here, so its «конец» is not told as one too many.
+    void functionWithoutMark() {
+        if (headerMark.empty() || (!parens.empty() && parens.back().line == line)) return;
+        const std::size_t end = codeEnd(functionOnLine);
+        const std::uint32_t* c = text.chars.data();
+        const std::size_t n = text.chars.size();
+        if (end == functionOnLine || c[end - 1] != ')') return;
+        std::size_t next = end;
+        while (next < n && !translator::isLineFeed(c[next])) ++next;
+        while (next < n && (translator::isLineFeed(c[next]) || c[next] == ' ' || c[next] == '\t' || c[next] == 0x0D)) ++next;
+        if (next < n && c[next] == '{') return;
+        openBlock(functionOnLine, line, Span{functionOnLine, functionOnLine, 0}, false);
+        result.findings.push_back({line, HintKind::UnfinishedHeader,
+                                   onLine(line, "после «" + headerText(functionOnLine) + "» не хватает «" + headerMark +
+                                                    "» — допишите «" + headerMark + "» в конце строки")});
     }
 
     // The bracket items of rule r's replacement read again by the rules after r; `context` is
@@ -391,6 +425,9 @@ struct Reader {
         bool skipOpen = false;
         for (const Item& item : items) feed(item, p, words, closedHeader, skipOpen);
         if (facts[r].names) lineNames = words;
+        if (functionOnLine == none && facts[r].words && facts[r].words->declares == "function" &&
+            facts[r].words->role == rules::WordRole::Declaration)
+            functionOnLine = p;
     }
 
     static NameToken nameToken(std::size_t from, std::size_t to, std::uint32_t mark) {
@@ -536,8 +573,8 @@ struct Reader {
         return shortest;
     }
 
-    // The learner's header from its first word to the end of its line, comments left out.
-    std::string headerText(std::size_t pos) const {
+    // Where the learner's code of the line from `pos` ends: comments and trailing blanks left out.
+    std::size_t codeEnd(std::size_t pos) const {
         const std::size_t n = text.chars.size();
         std::size_t end = pos;
         while (end < n && !translator::isLineFeed(text.chars[end])) ++end;
@@ -549,6 +586,12 @@ struct Reader {
                 break;
             }
         while (end > pos && (text.chars[end - 1] == ' ' || text.chars[end - 1] == '\t' || text.chars[end - 1] == 0x0D)) --end;
+        return end;
+    }
+
+    // The learner's header from its first word to the end of its line, comments left out.
+    std::string headerText(std::size_t pos) const {
+        const std::size_t end = codeEnd(pos);
         const std::size_t shown = std::min(end, pos + quotedLength);
         return base::encodeUtf8(text.chars.data() + pos, shown - pos) + (end > shown ? "…" : "");
     }

@@ -1,5 +1,5 @@
 // The hints pass: strings that swallow lines, words one typing mistake from a known one, words
-// of mixed alphabets, with the blocks, headers and conditions read by hint_structure.cpp.
+// of mixed alphabets and of other languages, the slips of slips.cpp, with the blocks, headers and conditions read by hint_structure.cpp.
 // Tests: tests/diagnostics/hints_test.cpp.
 #include "diagnostics/hints.h"
 
@@ -13,6 +13,7 @@
 #include "diagnostics/hint_structure.h"
 #include "diagnostics/names.h"
 #include "diagnostics/near_words.h"
+#include "diagnostics/slips.h"
 #include "diagnostics/word_table.h"
 #include "translator/source_regions.h"
 
@@ -232,7 +233,7 @@ void wordHints(const WordReading& reading, WordTable& names, std::vector<Hint>& 
         if (!knownWords) knownWords = reading.makeWords();
         return *knownWords;
     };
-    enum class State : std::uint8_t { Known, Open, Mixed, Short, Asked };
+    enum class State : std::uint8_t { Known, Open, Mixed, Foreign, Short, Asked };
     struct Verdict {
         State state = State::Known;
         std::int32_t query[2] = {-1, -1};  // its index among the questions, by place (0 bare, 1 after a dot)
@@ -265,7 +266,14 @@ void wordHints(const WordReading& reading, WordTable& names, std::vector<Hint>& 
     if (open.empty()) return;
     markWritten(reading.table, reading.libraries, open);
 
-    std::unordered_map<std::size_t, std::string> mixed;  // the mixed-letters hint of a word, by verdict
+    std::unordered_map<std::size_t, std::string> mixed;  // the mixed-letters or other-language hint of a word, by verdict
+    // Words of other languages: only those with a Latin letter (a Russian slip such as «в» is told
+    // where it stands, by slipHints).
+    std::unordered_map<std::u32string, std::string> foreign;
+    for (const OtherWord& o : otherWords()) {
+        const base::CodePoints points = base::decodeBytes(o.word);
+        if (std::any_of(points.begin(), points.end(), isLatin)) foreign.emplace(std::u32string(points.begin(), points.end()), o.ours);
+    }
     std::vector<std::u32string> queries[2];
     std::vector<const std::u32string*> wordOf(verdicts.size());
     for (const auto& [w, id] : open) {
@@ -273,14 +281,17 @@ void wordHints(const WordReading& reading, WordTable& names, std::vector<Hint>& 
         Verdict& v = verdicts[id - defined.size()];
         wordOf[id - defined.size()] = &w;
         std::string hint = mixedHint(w);
+        const auto other = foreign.find(w);
         // Shorter words are one typing mistake from too many others.
-        v.state = !hint.empty() ? State::Mixed : w.size() < 4 ? State::Short : State::Asked;
-        if (v.state == State::Mixed) mixed.emplace(id - defined.size(), std::move(hint));
+        v.state = !hint.empty() ? State::Mixed : other != foreign.end() ? State::Foreign : w.size() < 4 ? State::Short : State::Asked;
+        if (v.state == State::Foreign) hint = "«" + utf8(w) + "» — слово другого языка; в ЛУМ скрипте пишут «" + other->second + "»";
+        if (!hint.empty()) mixed.emplace(id - defined.size(), std::move(hint));
     }
     std::vector<Seen> asked;
     for (const Seen& s : seen) {
         Verdict& v = verdicts[s.word];
-        if (v.state == State::Mixed) out.push_back({s.line, HintKind::MixedLetters, onLine(s.line, mixed[s.word])});
+        if (v.state == State::Mixed || v.state == State::Foreign)
+            out.push_back({s.line, v.state == State::Mixed ? HintKind::MixedLetters : HintKind::ForeignWord, onLine(s.line, mixed[s.word])});
         if (v.state != State::Asked) continue;
         const int list = s.afterDot ? 1 : 0;
         if (v.query[list] < 0) {
@@ -328,6 +339,7 @@ std::vector<Hint> findHints(const base::CodeText& source, const std::vector<rule
     const WordReading reading{source, structure.words, defined, [&] { return wordsOf(vocabulary, libraryDefined); },
                               table, libraries};
     wordHints(reading, names, structure.findings);
+    slipHints(source, regions, vocabulary, structure.findings);
 
     for (Hint& f : structure.findings) {
         // Past a string that swallowed a line end, what is code and what is text is guesswork.
@@ -352,9 +364,13 @@ const char* hintKindName(HintKind kind) {
     case HintKind::SwallowingString: return "swallowing-string";
     case HintKind::UnknownWord: return "unknown-word";
     case HintKind::MixedLetters: return "mixed-letters";
-    case HintKind::AssignInCondition: break;
+    case HintKind::AssignInCondition: return "assign-in-condition";
+    case HintKind::ForeignWord: return "foreign-word";
+    case HintKind::DecimalComma: return "decimal-comma";
+    case HintKind::ComparisonGivesValue: return "comparison-gives-value";
+    case HintKind::LoopWord: break;
     }
-    return "assign-in-condition";
+    return "loop-word";
 }
 
 }  // namespace diagnostics

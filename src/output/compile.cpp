@@ -9,7 +9,9 @@
 #include "diagnostics/checks.h"
 #include "diagnostics/hints.h"
 #include "diagnostics/names.h"
+#include "diagnostics/slips.h"
 #include "output/page.h"
+#include "output/repair_words.h"
 #include "output/source_map.h"
 #include "output/runtime_words.h"
 #include "platform/files.h"
@@ -97,7 +99,7 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
     // What the run-time layer needs to speak the learner's words: the loaded rules' vocabulary
     // and the names this program defines.
     const rules::Vocabulary vocabulary = rules::deriveVocabulary(table);
-    const std::string runtimeWords =
+    std::string runtimeWords =
         runtimeWordsLine(vocabulary, diagnostics::definedNames(source, vocabulary), lastCodeLine(source));
 
     // The working text takes the decoded code points over rather than copying them.
@@ -124,6 +126,11 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
     // The hints read the source as the learner wrote it, before the rules rewrite it, and come
     // after the warnings.
     report.hints = diagnostics::findHints(working, table, vocabulary, finalText.chars);
+    // The run-time layer explains the program's errors with its facts and the hints about its blocks.
+    runtimeWords += repairWordsLine(
+        vocabulary, table,
+        diagnostics::readProgramFacts(working, translator::scanRegions(working.chars.data(), working.chars.size()), vocabulary),
+        report.hints);
     translator::applyRules(working, context.rules);
     const std::size_t ownStart = finalText.chars.size();  // the main text follows the libraries
     if (finalText.chars.empty()) {

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "embedded/runtimeFileOutput.h"
+#include "embedded/runtimeMistakes.h"
 #include "embedded/runtimePanel.h"
 #include "embedded/runtimeWordsJs.h"
 #include "output/error_messages.h"
@@ -52,6 +53,7 @@ std::string buildScriptFile(const std::string& fileName, const std::string& line
     const std::size_t handlerStart = file.size();
     file += fileErrorHandler();
     const std::size_t handlerEnd = file.size();
+    file += runtimeMistakes;
     file += runtimeWords;
 
     // The handler subtracts the file's own lines above the script body, so that with the
