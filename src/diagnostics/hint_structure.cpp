@@ -293,6 +293,13 @@ struct Reader {
             if (!paren.header || paren.virtualBlock) continue;
             // «если (x > 5) {»: the learner opened the block with a brace of their own.
             if (opened != none && opened > paren.pos) continue;
+            // «если x больше 0 вывести(x) конец»: the closing word is somewhere inside the line,
+            // not at its end; the header and the block are told at run time, where that is tried.
+            if (!blocks.empty() && !blocks.back().open && blocks.back().line == line && blocks.back().words.from > paren.pos) {
+                blocks.pop_back();
+                paren.virtualBlock = true;
+                continue;
+            }
             headerUnfinished(paren);
         }
         if (functionOnLine != none && (opened == none || opened < functionOnLine)) functionWithoutMark();

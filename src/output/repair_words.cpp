@@ -83,6 +83,8 @@ std::string repairWordsLine(const rules::Vocabulary& vocabulary, const std::vect
         base::appendJsonString(out, closer->words->phrase);
         out += ',';
         base::appendJsonString(out, closer->js);
+        out += ',';
+        base::appendJsonString(out, simple[i].words->phrase);
         out += ']';
     }
     out += ']';

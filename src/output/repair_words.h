@@ -15,7 +15,7 @@
 namespace output {
 
 // One line "__LUM__.словарь({...});\n" with: "переводы" ([word, JavaScript] of every rule whose
-// pattern is its words alone), "заголовки" ([opening JavaScript, closing word, its JavaScript] of
+// pattern is its words alone), "заголовки" ([opening JavaScript, closing word, its JavaScript, the word] of
 // each condition or loop word), "метка" ([mark, JavaScript] of the rule that ends a header after
 // ")"), "знаки" (JavaScript operator -> the word that wrote it), "объявляют" ([word, JavaScript]
 // of the declaring words), "чужие" (other languages' words -> ours), "объявлены" (name -> line),

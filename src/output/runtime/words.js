@@ -379,6 +379,28 @@ var __LUM__ = (function () {
     [/Function statements require a function name/, function () { return 'у «' + слово('function') + '» нет имени'; },
      'синтаксис'],
     [/Invalid regular expression: (?:пропущено|missing) \//, 'непарная косая черта /', 'синтаксис'],
+    // Ещё ошибки разбора и работы, которые встречаются в первых программах.
+    [/Missing initializer in (?:const|destructuring) declaration/, function () {
+      return 'у «' + слово('const') + '» нет значения';
+    }, 'синтаксис'],
+    [/Invalid shorthand property initializer/, 'в фигурных скобках { } после имени ставят «:», а не «=»', 'синтаксис'],
+    [/Unterminated template literal/, 'не закрыта обратная кавычка `', 'знак'],
+    [/Unterminated string constant|unterminated string literal/, 'не закрыта кавычка', 'знак'],
+    [/Invalid left-hand side expression in (?:prefix|postfix) operation/, '++ и -- меняют только переменную', 'синтаксис'],
+    [/Invalid destructuring assignment target/, 'слева от = должно стоять имя переменной', 'присваивание'],
+    [/Lexical declaration cannot appear in a single-statement context/, function () {
+      return '«' + слово('let') + '» здесь не может стоять: объявление пишут отдельной строкой внутри блока';
+    }, 'синтаксис'],
+    [/Duplicate parameter name not allowed in this context/, 'у функции два одинаковых имени в скобках', 'синтаксис'],
+    [/Private field '#.*' must be declared in an enclosing class/, 'знак # не начинает комментарий: комментарий пишут после //', 'знак'],
+    [/Invalid (?:Unicode|hexadecimal) escape sequence/, 'после \\ в тексте стоит знак, который так писать нельзя (чтобы написать \\, пишите \\\\)', 'знак'],
+    [/Invalid regular expression flags/, 'непарная косая черта /', 'синтаксис'],
+    [/Converting circular structure to JSON[\s\S]*/, 'значение ссылается само на себя, и его нельзя вывести целиком'],
+    [/Cannot create property '(.*)' on (string|number|boolean) '(.*)'/, function (в, что, тип, значение) {
+      return 'нельзя записать «' + слово(что) + '» в ' + (тип === 'string' ? 'текст' : тип === 'number' ? 'число' : 'значение') +
+             ' ' + значение;
+    }],
+    [/Reduce of empty array with no initial value/, 'массив пуст, и сложить его элементы нечем'],
     [/неожиданный конец ввода/, '$&', 'конецВвода'],
     [/пропущено \) после перечисления аргументов/, '$&', 'скобка'],
     [/токен-инвалид/, '$&', 'знак'],
