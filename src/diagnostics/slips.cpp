@@ -17,41 +17,94 @@ constexpr std::size_t quotedLength = 60;  // code points of a learner's line quo
 
 // A word (mark 0), one mark of code, or a literal or comment stretch (mark opaque).
 struct Token {
-    std::size_t from = 0, to = 0;
+    std::uint32_t from = 0, to = 0;  // a text's length fits its line numbers' type
     std::uint32_t line = 0;
     std::uint32_t mark = 0;
 };
 constexpr std::uint32_t opaque = 0xFFFFFFFF;
 
-// Tokens of one line at a time, in text order; a stretch is one token on the line it starts on.
-std::vector<std::vector<Token>> lineTokens(const base::CodeText& text, const translator::SourceRegions& regions) {
-    const std::uint32_t* c = text.chars.data();
-    const std::size_t n = text.chars.size();
-    std::vector<std::vector<Token>> lines(1);
-    std::size_t s = 0;
-    for (std::size_t p = 0; p < n;) {
-        if (s < regions.stretches.size() && p >= regions.stretches[s].from) {
-            lines.back().push_back({p, regions.stretches[s].to, text.lines[p], opaque});
-            for (std::size_t k = p; k < regions.stretches[s].to; ++k)
-                if (translator::isLineFeed(c[k])) lines.emplace_back();
-            p = regions.stretches[s++].to;
-            continue;
-        }
-        if (translator::isLineFeed(c[p])) {
-            lines.emplace_back();
-            ++p;
-        } else if (translator::isWordCode(c[p])) {
-            std::size_t e = p + 1;
-            while (e < n && translator::isWordCode(c[e])) ++e;
-            lines.back().push_back({p, e, text.lines[p], 0});
-            p = e;
-        } else {
-            if (c[p] != ' ' && c[p] != '\t' && c[p] != 0x0D) lines.back().push_back({p, p + 1, text.lines[p], c[p]});
-            ++p;
-        }
+// The tokens of one line: a view into the flat array of all of them.
+struct Tokens {
+    const Token* first = nullptr;
+    std::size_t count = 0;
+    std::size_t size() const { return count; }
+    bool empty() const { return count == 0; }
+    const Token& operator[](std::size_t i) const { return first[i]; }
+    const Token& back() const { return first[count - 1]; }
+    const Token& front() const { return first[0]; }
+    const Token* begin() const { return first; }
+    const Token* end() const { return first + count; }
+};
+
+// The tokens of a text one line at a time, in text order; a stretch is one token on the line it
+// starts on, and the lines it covers come after it empty. One buffer serves every line, so a long
+// program costs no allocation per line and no array of all its tokens.
+class LineReader {
+public:
+    LineReader(const base::CodeText& text, const translator::SourceRegions& regions)
+        : c_(text.chars.data()), lines_(text.lines.data()), n_(static_cast<std::uint32_t>(text.chars.size())),
+          regions_(regions) {
+        next_ = regions_.stretches.empty() ? n_ : static_cast<std::uint32_t>(regions_.stretches[0].from);
     }
-    return lines;
-}
+
+    // The next line's tokens; false after the last line.
+    bool next(Tokens& line) {
+        if (done_) return false;
+        tokens_.clear();
+        if (pendingLines_ > 0) {  // lines inside a stretch that began on an earlier line
+            --pendingLines_;
+            line = Tokens{tokens_.data(), 0};
+            return true;
+        }
+        while (p_ < n_) {
+            if (p_ >= next_) {
+                const std::uint32_t to = static_cast<std::uint32_t>(regions_.stretches[s_].to);
+                tokens_.push_back({p_, to, lines_[p_], opaque});
+                for (std::uint32_t k = p_; k < to; ++k)
+                    if (translator::isLineFeed(c_[k])) ++pendingLines_;
+                p_ = to;
+                ++s_;
+                next_ = s_ < regions_.stretches.size() ? static_cast<std::uint32_t>(regions_.stretches[s_].from) : n_;
+                if (pendingLines_ > 0) {
+                    --pendingLines_;
+                    line = Tokens{tokens_.data(), tokens_.size()};
+                    return true;
+                }
+                continue;
+            }
+            const std::uint32_t v = c_[p_];
+            if (v == ' ' || v == '\t' || v == 0x0D) {
+                ++p_;
+            } else if (translator::isLineFeed(v)) {
+                ++p_;
+                line = Tokens{tokens_.data(), tokens_.size()};
+                return true;
+            } else if (translator::isWordCode(v)) {
+                std::uint32_t e = p_ + 1;
+                while (e < next_ && translator::isWordCode(c_[e])) ++e;
+                tokens_.push_back({p_, e, lines_[p_], 0});
+                p_ = e;
+            } else {
+                tokens_.push_back({p_, p_ + 1, lines_[p_], v});
+                ++p_;
+            }
+        }
+        done_ = true;  // the last line, which no line feed ends
+        line = Tokens{tokens_.data(), tokens_.size()};
+        return true;
+    }
+
+private:
+    const std::uint32_t* c_;
+    const std::uint32_t* lines_;
+    std::uint32_t n_;
+    const translator::SourceRegions& regions_;
+    std::uint32_t p_ = 0, next_ = 0;
+    std::size_t s_ = 0;
+    std::size_t pendingLines_ = 0;
+    bool done_ = false;
+    std::vector<Token> tokens_;
+};
 
 struct Phrase {
     std::vector<std::u32string> words;
@@ -72,17 +125,45 @@ bool sameWord(const std::uint32_t* c, const Token& t, const std::u32string& w, b
 }
 
 // How many tokens from i the phrase takes, or 0.
-std::size_t phraseAt(const std::uint32_t* c, const std::vector<Token>& ts, std::size_t i, const Phrase& ph) {
+std::size_t phraseAt(const std::uint32_t* c, const Tokens& ts, std::size_t i, const Phrase& ph) {
     if (ph.words.empty() || i + ph.words.size() > ts.size()) return 0;
     for (std::size_t k = 0; k < ph.words.size(); ++k)
         if (!sameWord(c, ts[i + k], ph.words[k], ph.fold)) return 0;
     return ph.words.size();
 }
 
-std::size_t anyAt(const std::uint32_t* c, const std::vector<Token>& ts, std::size_t i, const std::vector<Phrase>& phrases) {
-    for (const Phrase& ph : phrases)
-        if (const std::size_t k = phraseAt(c, ts, i, ph)) return k;
+// Phrases by the first letter they start with (in capitals), so that a token costs only the
+// phrases that could start at it.
+struct Phrases {
+    std::vector<Phrase> list;
+    std::vector<std::vector<std::uint16_t>> byFirst = std::vector<std::vector<std::uint16_t>>(0x460);
+    std::vector<std::uint16_t> others;  // first code point past the table
+    std::vector<bool> starts = std::vector<bool>(0x460);
+    void add(const Phrase& ph) {
+        list.push_back(ph);
+        if (ph.words.empty() || ph.words[0].empty()) return;
+        const std::uint32_t f = base::toUpper(ph.words[0][0]);
+        (f < byFirst.size() ? byFirst[f] : others).push_back(static_cast<std::uint16_t>(list.size() - 1));
+        if (f < starts.size()) starts[f] = true;
+    }
+    // Whether some phrase could start at a word whose first code point is c: one look.
+    bool mayStart(std::uint32_t c) const {
+        const std::uint32_t f = base::toUpper(c);
+        return f < starts.size() ? starts[f] : !others.empty();
+    }
+};
+
+std::size_t anyAtSlow(const std::uint32_t* c, const Tokens& ts, std::size_t i, const Phrases& phrases) {
+    const std::uint32_t f = base::toUpper(c[ts[i].from]);
+    for (const std::uint16_t k : f < phrases.byFirst.size() ? phrases.byFirst[f] : phrases.others)
+        if (const std::size_t taken = phraseAt(c, ts, i, phrases.list[k])) return taken;
     return 0;
+}
+
+// How many tokens from i one of the phrases takes, or 0. Most words are turned away inline.
+inline std::size_t anyAt(const std::uint32_t* c, const Tokens& ts, std::size_t i, const Phrases& phrases) {
+    if (i >= ts.size() || ts[i].mark != 0 || !phrases.mayStart(c[ts[i].from])) return 0;
+    return anyAtSlow(c, ts, i, phrases);
 }
 
 bool isName(const std::uint32_t* c, const Token& t) { return t.mark == 0 && !(c[t.from] >= '0' && c[t.from] <= '9'); }
@@ -93,16 +174,16 @@ bool isDigits(const std::uint32_t* c, const Token& t) {
 std::string textOf(const std::uint32_t* c, std::size_t from, std::size_t to) { return base::encodeUtf8(c + from, to - from); }
 
 // The learner's code from `from` to the end of its line (comments left out), cut to a quotable length.
-std::string restOfLine(const std::uint32_t* c, const std::vector<Token>& ts, std::size_t from) {
+std::string restOfLine(const std::uint32_t* c, const Tokens& ts, std::size_t from) {
     std::size_t end = from;
     for (const Token& t : ts)
-        if (t.from >= from && !(t.mark == opaque && c[t.from] == '/')) end = std::max(end, t.to);
+        if (t.from >= from && !(t.mark == opaque && c[t.from] == '/')) end = std::max<std::size_t>(end, t.to);
     const std::size_t shown = std::min(end, from + quotedLength);
     return textOf(c, from, shown) + (end > shown ? "…" : "");
 }
 
 struct Words {
-    std::vector<Phrase> declaring, headerOpen, eachOpen, headerClose, equality;
+    Phrases declaring, headerOpen, eachOpen, headerClose, equality;
     Phrase ask;
     std::string loopWord;  // the table's word for "of"
 };
@@ -113,13 +194,13 @@ Words wordsOf(const rules::Vocabulary& v) {
     for (const rules::RuleWords& r : v.rules) {
         Phrase ph{{}, r.ignoreCase, r.phrase};
         for (const std::string& word : r.words) ph.words.push_back(decoded(word));
-        if (!r.declares.empty()) w.declaring.push_back(ph);
+        if (!r.declares.empty()) w.declaring.add(ph);
         if (r.role == rules::WordRole::HeaderOpen) {
-            w.headerOpen.push_back(ph);
-            if (!r.declares.empty()) w.eachOpen.push_back(ph);
+            w.headerOpen.add(ph);
+            if (!r.declares.empty()) w.eachOpen.add(ph);
         }
-        if (r.role == rules::WordRole::HeaderClose) w.headerClose.push_back(ph);
-        if (r.equality) w.equality.push_back(ph);
+        if (r.role == rules::WordRole::HeaderClose) w.headerClose.add(ph);
+        if (r.equality) w.equality.add(ph);
         if (!ask.empty() && r.phrase == ask && w.ask.words.empty()) w.ask = ph;
     }
     for (const auto& [js, word] : v.keywords)
@@ -158,10 +239,18 @@ ProgramFacts readProgramFacts(const base::CodeText& source, const translator::So
     const Words w = wordsOf(vocabulary);
     ProgramFacts facts;
     std::unordered_set<std::u32string> declared, answers;
+    std::u32string undefinedWord = decoded(rules::learnerWordFor(vocabulary, "undefined"));
+    for (const auto& [js, word] : vocabulary.keywords)
+        if (undefinedWord.empty() && js == "undefined") undefinedWord = decoded(word);
     auto name = [&](const Token& t) { return std::u32string(c + t.from, c + t.to); };
-    for (const std::vector<Token>& ts : lineTokens(source, regions)) {
-        bool joined = false;
+    LineReader reader(source, regions);
+    for (Tokens ts; reader.next(ts);) {
+        bool joined = false, undefinedSeen = false;
         for (std::size_t i = 0; i < ts.size(); ++i) {
+            if (!undefinedSeen && !undefinedWord.empty() && sameWord(c, ts[i], undefinedWord, true)) {
+                undefinedSeen = true;
+                facts.undefinedWritten.push_back(ts[i].line);
+            }
             const std::size_t k = anyAt(c, ts, i, w.declaring);
             if (k > 0 && i + k < ts.size() && isName(c, ts[i + k])) {
                 if (declared.insert(name(ts[i + k])).second)
@@ -196,16 +285,22 @@ void slipHints(const base::CodeText& source, const translator::SourceRegions& re
         if (!w.loopWord.empty() && o.ours == w.loopWord) inWord = decoded(o.word);
     bool headerOpen = false;        // a condition or loop header runs on from an earlier line
     std::uint32_t lastMark = '\n';  // the last mark of the code line before
-    for (const std::vector<Token>& ts : lineTokens(source, regions)) {
-        std::vector<Token> code;
-        for (const Token& t : ts)
-            if (!(t.mark == opaque && (c[t.from] == '/'))) code.push_back(t);
+    LineReader reader(source, regions);
+    std::vector<Token> kept;  // the line's tokens but its comments, when it has any
+    for (Tokens code; reader.next(code);) {
+        if (std::any_of(code.begin(), code.end(), [&](const Token& t) { return t.mark == opaque && c[t.from] == '/'; })) {
+            kept.clear();
+            for (const Token& t : code)
+                if (!(t.mark == opaque && c[t.from] == '/')) kept.push_back(t);
+            code = Tokens{kept.data(), kept.size()};
+        }
         if (code.empty()) continue;
         const std::uint32_t line = code.front().line;
         const bool continues = headerOpen || std::string_view("(,+-*/=&|[<>!").find(static_cast<char>(lastMark < 0x80 ? lastMark : 0)) !=
                                                  std::string_view::npos;
         bool opens = false, closes = false;
         for (std::size_t i = 0; i < code.size(); ++i) {
+            if (code[i].mark != 0) continue;
             if (anyAt(c, code, i, w.headerOpen)) opens = true, closes = false;
             if (anyAt(c, code, i, w.headerClose)) closes = true;
         }

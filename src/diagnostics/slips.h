@@ -33,6 +33,9 @@ struct ProgramFacts {
     std::vector<std::pair<std::string, std::uint32_t>> declared;
     // Lines where "+" joins two names whose last value came from the asking word («спросить»).
     std::vector<std::uint32_t> joinedAnswers;
+    // Lines where the learner wrote the word for "no value" («неопределено») themselves: printing
+    // it there is meant, and earns no note.
+    std::vector<std::uint32_t> undefinedWritten;
 };
 
 // One pass over the code of `source` (literals and comments skipped). Linear in the text.

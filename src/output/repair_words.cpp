@@ -144,6 +144,11 @@ std::string repairWordsLine(const rules::Vocabulary& vocabulary, const std::vect
         out += ':' + std::to_string(line);
     }
     out += '}';
+    key(out, "неопределеноНаписано");
+    out += '[';
+    for (std::size_t i = 0; i < facts.undefinedWritten.size(); ++i)
+        out += (i ? "," : "") + std::to_string(facts.undefinedWritten[i]);
+    out += ']';
     key(out, "склейки");
     out += '[';
     for (std::size_t i = 0; i < facts.joinedAnswers.size(); ++i) out += (i ? "," : "") + std::to_string(facts.joinedAnswers[i]);

@@ -19,7 +19,7 @@ namespace output {
 // each condition or loop word), "метка" ([mark, JavaScript] of the rule that ends a header after
 // ")"), "знаки" (JavaScript operator -> the word that wrote it), "объявляют" ([word, JavaScript]
 // of the declaring words), "чужие" (other languages' words -> ours), "объявлены" (name -> line),
-// "склейки" (lines) and "подсказки" ([line, text] of the hints about blocks and headers, at most
+// "неопределеноНаписано" and "склейки" (lines) and "подсказки" ([line, text] of the hints about blocks and headers, at most
 // maxBlockHints). No "<" in it.
 std::string repairWordsLine(const rules::Vocabulary& vocabulary, const std::vector<rules::Rule>& table,
                             const diagnostics::ProgramFacts& facts, const std::vector<diagnostics::Hint>& hints);
