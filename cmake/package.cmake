@@ -18,7 +18,7 @@ if(KIND STREQUAL "windows")
   # Everything the program looks for sits beside lum.exe, the first place it searches.
   file(MAKE_DIRECTORY ${ROOT})
   file(COPY ${EXE} DESTINATION ${ROOT})
-  file(COPY ${SOURCE_ROOT}/src/keywords.csv DESTINATION ${ROOT})
+  file(COPY ${SOURCE_ROOT}/src/keywords.csv ${SOURCE_ROOT}/src/other_words.csv DESTINATION ${ROOT})
   if(IS_DIRECTORY "${SOURCE_ROOT}/библиотеки")
     file(COPY "${SOURCE_ROOT}/библиотеки" DESTINATION ${ROOT})
   endif()

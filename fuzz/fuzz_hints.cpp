@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<Rule>& rules = ownRules ? own : projectRules();
     const CodeText text = makeText(decodeBytes(in.rest()));
     const Vocabulary vocabulary = ownRules ? deriveVocabulary(rules) : projectVocabulary;
-    const std::vector<Hint> hints = findHints(text, rules, vocabulary, {});
+    static const std::vector<OtherWord> otherWords = builtinOtherWords();
+    const std::vector<Hint> hints = findHints(text, {rules, vocabulary, otherWords}, {});
     const long long lastLine = text.lines.empty() ? 1 : text.lines.back();
     long long previous = 0;
     for (const Hint& h : hints) {
@@ -48,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_REQUIRE(line >= previous, "'%s' out of line order", h.text.c_str());
         previous = line;
     }
-    const std::vector<Hint> again = findHints(text, rules, vocabulary, {});
+    const std::vector<Hint> again = findHints(text, {rules, vocabulary, otherWords}, {});
     FUZZ_REQUIRE(again.size() == hints.size());
     for (std::size_t i = 0; i < hints.size(); ++i)
         FUZZ_REQUIRE(again[i].text == hints[i].text && again[i].kind == hints[i].kind);

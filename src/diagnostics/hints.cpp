@@ -219,6 +219,7 @@ struct WordReading {
     std::function<Words()> makeWords;
     const std::vector<rules::Rule>& table;
     const base::CodePoints& libraries;
+    const std::vector<OtherWord>& otherWords;
 };
 
 // Unknown words and mixed letters, over the words no rule took. Each distinct word is judged
@@ -270,7 +271,7 @@ void wordHints(const WordReading& reading, WordTable& names, std::vector<Hint>& 
     // Words of other languages: only those with a Latin letter (a Russian slip such as «в» is told
     // where it stands, by slipHints).
     std::unordered_map<std::u32string, std::string> foreign;
-    for (const OtherWord& o : otherWords()) {
+    for (const OtherWord& o : reading.otherWords) {
         const base::CodePoints points = base::decodeBytes(o.word);
         if (std::any_of(points.begin(), points.end(), isLatin)) foreign.emplace(std::u32string(points.begin(), points.end()), o.ours);
     }
@@ -319,8 +320,9 @@ void wordHints(const WordReading& reading, WordTable& names, std::vector<Hint>& 
 
 }  // namespace
 
-std::vector<Hint> findHints(const base::CodeText& source, const std::vector<rules::Rule>& table, const rules::Vocabulary& vocabulary,
-                            const base::CodePoints& libraries) {
+std::vector<Hint> findHints(const base::CodeText& source, const Language& language, const base::CodePoints& libraries) {
+    const std::vector<rules::Rule>& table = language.table;
+    const rules::Vocabulary& vocabulary = language.vocabulary;
     const std::uint32_t* chars = source.chars.data();
     const std::size_t n = source.chars.size();
     const translator::SourceRegions regions = translator::scanRegions(chars, n);
@@ -337,9 +339,9 @@ std::vector<Hint> findHints(const base::CodeText& source, const std::vector<rule
     const std::vector<std::u32string> libraryDefined = definedNameList(
         libraries.data(), libraries.size(), nameTokens(libraries.data(), libraries.size(), libraryRegions), vocabulary);
     const WordReading reading{source, structure.words, defined, [&] { return wordsOf(vocabulary, libraryDefined); },
-                              table, libraries};
+                              table, libraries, language.otherWords};
     wordHints(reading, names, structure.findings);
-    slipHints(source, regions, vocabulary, structure.findings);
+    slipHints(source, regions, vocabulary, language.otherWords, structure.findings);
 
     for (Hint& f : structure.findings) {
         // Past a string that swallowed a line end, what is code and what is text is guesswork.

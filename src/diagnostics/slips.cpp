@@ -231,7 +231,7 @@ std::vector<OtherWord> parseOtherWords(const std::string& csv) {
     return out;
 }
 
-std::vector<OtherWord> otherWords() { return parseOtherWords(std::string(otherWordsCsv)); }
+std::vector<OtherWord> builtinOtherWords() { return parseOtherWords(std::string(otherWordsCsv)); }
 
 ProgramFacts readProgramFacts(const base::CodeText& source, const translator::SourceRegions& regions,
                               const rules::Vocabulary& vocabulary) {
@@ -277,11 +277,11 @@ ProgramFacts readProgramFacts(const base::CodeText& source, const translator::So
 }
 
 void slipHints(const base::CodeText& source, const translator::SourceRegions& regions, const rules::Vocabulary& vocabulary,
-               std::vector<Hint>& out) {
+               const std::vector<OtherWord>& otherWords, std::vector<Hint>& out) {
     const std::uint32_t* c = source.chars.data();
     const Words w = wordsOf(vocabulary);
     std::u32string inWord;  // the slip written for the loop's word
-    for (const OtherWord& o : otherWords())
+    for (const OtherWord& o : otherWords)
         if (!w.loopWord.empty() && o.ours == w.loopWord) inWord = decoded(o.word);
     bool headerOpen = false;        // a condition or loop header runs on from an earlier line
     std::uint32_t lastMark = '\n';  // the last mark of the code line before

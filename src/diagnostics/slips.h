@@ -18,11 +18,12 @@
 namespace diagnostics {
 
 // A word a learner brings from another language, or a slip of their own («в» for «из»), and the
-// table's word to write instead. Read from src/other_words.csv, built into the program.
+// table's word to write instead. lum has the list of src/other_words.csv built in; a teacher's
+// other_words.csv beside the rules file takes its place (frontend::StartUp loads it).
 struct OtherWord {
     std::string word, ours;  // UTF-8
 };
-std::vector<OtherWord> otherWords();
+std::vector<OtherWord> builtinOtherWords();
 // The rows of a file in that format ("слово,по-нашему" heading, one pair a line; blank lines
 // and lines without a comma are left out).
 std::vector<OtherWord> parseOtherWords(const std::string& csv);
@@ -45,6 +46,6 @@ ProgramFacts readProgramFacts(const base::CodeText& source, const translator::So
 // The hints for the comparison word that gives a value, a decimal comma and «в» in a loop
 // header, appended to `out`. Each is told only where no reading of the line could be right.
 void slipHints(const base::CodeText& source, const translator::SourceRegions& regions, const rules::Vocabulary& vocabulary,
-               std::vector<Hint>& out);
+               const std::vector<OtherWord>& otherWords, std::vector<Hint>& out);
 
 }  // namespace diagnostics

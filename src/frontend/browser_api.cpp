@@ -25,6 +25,7 @@ namespace {
 // out at once. The module has one caller, the worker's one thread.
 struct Session {
     std::vector<rules::Rule> rules;  // the table loaded, as start-up would load it
+    std::vector<diagnostics::OtherWord> otherWords = diagnostics::builtinOtherWords();
     std::string output;
     std::string report;       // JSON of the last compile
     std::string rulesReport;  // JSON of the last rules load
@@ -149,7 +150,7 @@ int lum_compile(const char* name, const char* bytes, std::size_t size, int flags
     output::CompileOptions options;
     options.js = (flags & 1) != 0;
     options.sourceMap = (flags & 2) != 0;
-    const output::CompileReport report = output::compileFile(source, options, output::CompileContext{translator::RuleSet{s.rules, false}});
+    const output::CompileReport report = output::compileFile(source, options, output::CompileContext{translator::RuleSet{s.rules, false}, s.otherWords});
     int made = 0;
     std::string outputName;
     if (report.status == output::CompileStatus::Written && platform::readWholeFile(report.outputPath, s.output)) {

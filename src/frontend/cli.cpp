@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <new>
 
+#include "base/paths.h"
+#include "base/text.h"
 #include "base/warnings.h"
 #include "editor/editor.h"
 #include "frontend/frontend.h"
@@ -96,6 +98,7 @@ int run(const std::vector<std::string>& args) {
         return 1;
     }
     if (!loadRulesAtStartUp(start.rulesPath, start.rules)) return 1;
+    start.otherWords = loadOtherWords(start.rulesPath);
 
     output::CompileOptions options;
     std::string path;
@@ -167,6 +170,15 @@ RulesLoad loadRulesFile(const std::string& rulesPath, std::vector<rules::Rule>& 
     load.lines.push_back("ЛУМ скрипт -> HTML/JS компилятор, версия 2.7 (ЛУМ2.7). Правил: " + std::to_string(table.size()) +
                          " (" + rulesPath + ")");
     return load;
+}
+
+std::vector<diagnostics::OtherWord> loadOtherWords(const std::string& rulesPath) {
+    const std::string path = base::folderOf(rulesPath) + platform::separator() + otherWordsName;
+    std::string bytes;
+    if (platform::pathKind(path) != platform::PathKind::File || !platform::readWholeFile(path, bytes))
+        return diagnostics::builtinOtherWords();
+    base::dropByteOrderMark(bytes);
+    return diagnostics::parseOtherWords(base::encodeUtf8(base::decodeBytes(bytes)));
 }
 
 bool loadRulesAtStartUp(const std::string& rulesPath, std::vector<rules::Rule>& table) {

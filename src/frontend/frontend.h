@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics/slips.h"
 #include "output/compile.h"
 #include "rules/rulesfile.h"
 
@@ -18,9 +19,18 @@ struct StartUp {
     std::string rulesPath;
     std::vector<rules::Rule> rules;
     bool trace = false;
+    // The words of other languages: other_words.csv beside the rules file, else the built-in list.
+    std::vector<diagnostics::OtherWord> otherWords = diagnostics::builtinOtherWords();
 
-    output::CompileContext context() const { return output::CompileContext{translator::RuleSet{rules, trace}}; }
+    output::CompileContext context() const {
+        return output::CompileContext{translator::RuleSet{rules, trace}, otherWords};
+    }
 };
+
+// The name of a teacher's list of other languages' words, looked for beside the rules file.
+constexpr const char* otherWordsName = "other_words.csv";
+// other_words.csv from the rules file's folder when it is there and readable, else the built-in list.
+std::vector<diagnostics::OtherWord> loadOtherWords(const std::string& rulesPath);
 
 // What a load of the rules file said: whether it gave a table, the loader's warnings, and the
 // lines start-up prints for it (the warnings and the banner, or the error alone).

@@ -115,6 +115,7 @@ void recompile(ServedState& served, const std::string& source, const output::Com
         if (rulesChanged) {
             base::WarningList warnings;
             if (rules::loadRules(rulesPath, start.rules, warnings)) {
+                start.otherWords = loadOtherWords(rulesPath);
                 std::printf("перечитаны правила: %s (%d шт.)\n", rulesPath.c_str(), static_cast<int>(start.rules.size()));
                 base::printWarnings(rulesPath, warnings);
                 changed = true;

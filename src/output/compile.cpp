@@ -125,12 +125,12 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
     report.includedFiles = std::move(inclusion.includedFiles);
     // The hints read the source as the learner wrote it, before the rules rewrite it, and come
     // after the warnings.
-    report.hints = diagnostics::findHints(working, table, vocabulary, finalText.chars);
+    report.hints = diagnostics::findHints(working, {table, vocabulary, context.otherWords}, finalText.chars);
     // The run-time layer explains the program's errors with its facts and the hints about its blocks.
     runtimeWords += repairWordsLine(
         vocabulary, table,
         diagnostics::readProgramFacts(working, translator::scanRegions(working.chars.data(), working.chars.size()), vocabulary),
-        report.hints);
+        report.hints, context.otherWords);
     translator::applyRules(working, context.rules);
     const std::size_t ownStart = finalText.chars.size();  // the main text follows the libraries
     if (finalText.chars.empty()) {

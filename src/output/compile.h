@@ -11,6 +11,7 @@
 #include "base/text.h"
 #include "base/warnings.h"
 #include "diagnostics/hint.h"
+#include "diagnostics/slips.h"
 #include "translator/rewrite.h"
 
 namespace output {
@@ -26,6 +27,7 @@ struct CompileOptions {
 // The front end makes it from what it loaded at start-up; nothing of it is global.
 struct CompileContext {
     translator::RuleSet rules;
+    const std::vector<diagnostics::OtherWord>& otherWords;  // words of other languages and ours for them
 };
 
 enum class CompileStatus {

@@ -45,7 +45,8 @@ std::string trimmed(const std::string& s) {
 }  // namespace
 
 std::string repairWordsLine(const rules::Vocabulary& vocabulary, const std::vector<rules::Rule>& table,
-                            const diagnostics::ProgramFacts& facts, const std::vector<diagnostics::Hint>& hints) {
+                            const diagnostics::ProgramFacts& facts, const std::vector<diagnostics::Hint>& hints,
+                            const std::vector<diagnostics::OtherWord>& otherWords) {
     struct Simple {
         const rules::RuleWords* words;
         std::string js;
@@ -129,7 +130,7 @@ std::string repairWordsLine(const rules::Vocabulary& vocabulary, const std::vect
     out += ']';
     key(out, "чужие");
     out += '{';
-    for (const diagnostics::OtherWord& o : diagnostics::otherWords()) {
+    for (const diagnostics::OtherWord& o : otherWords) {
         if (out.back() != '{') out += ',';
         base::appendJsonString(out, o.word);
         out += ':';

@@ -22,7 +22,8 @@ namespace output {
 // "неопределеноНаписано" and "склейки" (lines) and "подсказки" ([line, text] of the hints about blocks and headers, at most
 // maxBlockHints). No "<" in it.
 std::string repairWordsLine(const rules::Vocabulary& vocabulary, const std::vector<rules::Rule>& table,
-                            const diagnostics::ProgramFacts& facts, const std::vector<diagnostics::Hint>& hints);
+                            const diagnostics::ProgramFacts& facts, const std::vector<diagnostics::Hint>& hints,
+                            const std::vector<diagnostics::OtherWord>& otherWords);
 
 inline constexpr std::size_t maxBlockHints = 20;
 

@@ -28,7 +28,7 @@ TEST(Report, HintsComeAfterTheWarningsAndAsData) {
     const std::vector<Rule> rules = projectRules();
     TempFolder folder;
     writeFile(folder / "п.лумс", "вывести(есле)\nконец\n");
-    const CompileReport report = compileFile(folder / "п.лумс", {true, false, false}, {RuleSet{rules, false}});
+    const CompileReport report = compileFile(folder / "п.лумс", {true, false, false}, {RuleSet{rules, false}, builtinOtherWords()});
     ASSERT_EQ(report.status, CompileStatus::Written);
     EXPECT_EQ(noteLines(report), (std::vector<std::string>{
         "ПРЕДУПРЕЖДЕНИЕ [п.лумс]: строка 2: лишняя } (больше закрывающих, чем открытых)",

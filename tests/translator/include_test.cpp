@@ -183,7 +183,7 @@ TEST(IncludedFiles, CompileListsEveryLibraryReadInReadingOrder) {
     writeFile(at("lib.лум"), "lib");
     writeFile(inHome("missing.js"), "m");
     const std::vector<Rule> noRules;
-    const CompileReport report = compileFile(at("main.лумс"), CompileOptions{}, {RuleSet{noRules, false}});
+    const CompileReport report = compileFile(at("main.лумс"), CompileOptions{}, {RuleSet{noRules, false}, diagnostics::builtinOtherWords()});
     EXPECT_EQ(report.status, CompileStatus::Written);
     const std::string a = at("библиотеки/a.лумс"), b = at("библиотеки/b.js");
     EXPECT_EQ(report.includedFiles, (std::vector<std::string>{a, b, inHome("missing.js"), at("lib.лум"), a, b,
