@@ -2,8 +2,10 @@
 // Tests: tests/diagnostics/hints_test.cpp, tests/frontend/report_test.cpp.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace diagnostics {
 
@@ -25,9 +27,23 @@ enum class HintKind : std::uint8_t {
 const char* hintKindName(HintKind kind);
 
 struct Hint {
+    Hint() = default;
+    Hint(std::uint32_t line, HintKind kind, std::string text) : line(line), kind(kind), text(std::move(text)) {}
+
     std::uint32_t line = 0;  // source line to edit
     HintKind kind = HintKind::UnclosedBlock;
     std::string text;        // "строка N: …", in the loaded table's words
+    // The words the hint names, as code-point columns of its line, [from, to); the whole line
+    // when `to` is 0. Editors underline them.
+    std::uint32_t from = 0, to = 0;
+    // The edit the hint proposes, when it names one: `fix` in place of [from, to) (an insertion
+    // when from == to).
+    bool hasFix = false;
+    std::string fix;
 };
+
+// The hint with the span of code points [from, to) of `chars` (a text whose line starts are
+// found by looking back for its line feed) and, when `fix` is given, that edit.
+Hint spanned(Hint hint, const std::uint32_t* chars, std::size_t from, std::size_t to, const std::string* fix = nullptr);
 
 }  // namespace diagnostics

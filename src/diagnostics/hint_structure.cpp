@@ -319,9 +319,10 @@ struct Reader {
         while (next < n && (translator::isLineFeed(c[next]) || c[next] == ' ' || c[next] == '\t' || c[next] == 0x0D)) ++next;
         if (next < n && c[next] == '{') return;
         openBlock(functionOnLine, line, Span{functionOnLine, functionOnLine, 0}, false);
-        result.findings.push_back({line, HintKind::UnfinishedHeader,
-                                   onLine(line, "после «" + headerText(functionOnLine) + "» не хватает «" + headerMark +
-                                                    "» — допишите «" + headerMark + "» в конце строки")});
+        result.findings.push_back(spanned({line, HintKind::UnfinishedHeader,
+                                           onLine(line, "после «" + headerText(functionOnLine) + "» не хватает «" + headerMark +
+                                                            "» — допишите «" + headerMark + "» в конце строки")},
+                                          c, end, end, &headerMark));
     }
 
     // The bracket items of rule r's replacement read again by the rules after r; `context` is
@@ -473,7 +474,10 @@ struct Reader {
         if (conditions.empty() || parens[conditions.back()].line != line || equalsReported || comparisonWord.empty())
             return;
         equalsReported = true;
-        result.findings.push_back({line, HintKind::AssignInCondition, onLine(line, "«=» присваивает; чтобы сравнить, пишите «" + comparisonWord + "»")});
+        const std::string fix = " " + comparisonWord + " ";
+        const std::size_t from = p > 0 && c[p - 1] == ' ' ? p - 1 : p, to = p + 1 < n && c[p + 1] == ' ' ? p + 2 : p + 1;
+        result.findings.push_back(spanned({line, HintKind::AssignInCondition, onLine(line, "«=» присваивает; чтобы сравнить, пишите «" + comparisonWord + "»")},
+                                          c, from, to, &fix));
     }
 
     void run(std::uint32_t brokenFrom) {
@@ -618,9 +622,12 @@ struct Reader {
             auto found = closing.find(p.rule);
             if (found == closing.end()) found = closing.emplace(p.rule, closingWordFor(p.rule)).first;
             if (found->second.empty()) continue;
-            result.findings.push_back({p.line, HintKind::UnfinishedHeader,
-                                       onLine(p.line, "после «" + headerText(p.pos) + "» не хватает слова «" +
-                                                          found->second + "» — допишите его в конце строки")});
+            const std::size_t end = codeEnd(p.pos);
+            const std::string fix = " " + found->second;
+            result.findings.push_back(spanned({p.line, HintKind::UnfinishedHeader,
+                                               onLine(p.line, "после «" + headerText(p.pos) + "» не хватает слова «" +
+                                                                  found->second + "» — допишите его в конце строки")},
+                                              text.chars.data(), end, end, &fix));
         }
     }
 
@@ -704,9 +711,10 @@ struct Reader {
             const std::string closer = o.learnerBrace ? "}" : blockCloseWord;
             if (closer.empty() || o.afterExtra || !toldLines.insert(o.line).second) continue;
             const std::string by = o.learnerBrace ? "скобкой" : "словом";
-            result.findings.push_back({o.line, HintKind::UnclosedBlock,
-                                       onLine(o.line, "«" + wordsOf(o.words) + "» не закрыт " + by + " «" + closer +
-                                                          "» — допишите «" + closer + "» после последней строки блока")});
+            result.findings.push_back(spanned({o.line, HintKind::UnclosedBlock,
+                                               onLine(o.line, "«" + wordsOf(o.words) + "» не закрыт " + by + " «" + closer +
+                                                                  "» — допишите «" + closer + "» после последней строки блока")},
+                                              text.chars.data(), o.words.from, o.words.to));
         }
         toldLines.clear();
         for (std::size_t k = 0; k < extra.size(); ++k) {
@@ -718,7 +726,9 @@ struct Reader {
                                : std::string(e.learnerBrace ? "здесь нечего закрывать — уберите лишнюю скобку «"
                                                             : "здесь нечего закрывать — уберите лишнее слово «") +
                                      words + "»";
-            result.findings.push_back({e.line, HintKind::UnclosedBlock, onLine(e.line, said)});
+            const std::string none;
+            result.findings.push_back(spanned({e.line, HintKind::UnclosedBlock, onLine(e.line, said)}, text.chars.data(),
+                                              e.words.from, e.words.to, extraMiddle[k] || e.words.to == e.words.from ? nullptr : &none));
         }
     }
 };

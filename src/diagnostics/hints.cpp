@@ -142,6 +142,26 @@ std::string mixedHint(const std::u32string& w) {
     return "в слове «" + utf8(w) + "» " + alphabet + listed + " — " + todo;
 }
 
+// Letters that look alike in the Latin and Cyrillic alphabets, in pairs (Latin, Cyrillic).
+constexpr char32_t twins[] = U"aаeеoоpрcсyуxхAАBВEЕKКMМHНOОPРCСTТXХ";
+
+// The word with its odd letters (oddLetters) written in the other alphabet, or "" when one of
+// them has no twin there.
+std::u32string twinSpelling(const std::u32string& w) {
+    const OddLetters odd = oddLetters(w);
+    if (odd.letters.empty()) return {};
+    std::u32string out = w;
+    for (char32_t& c : out) {
+        if (odd.letters.find(c) == std::u32string::npos) continue;
+        const std::u32string_view all(twins);
+        std::size_t at = all.find(c);
+        while (at != std::u32string_view::npos && (at % 2 == 0) != odd.latin) at = all.find(c, at + 1);
+        if (at == std::u32string_view::npos) return {};
+        c = all[odd.latin ? at + 1 : at - 1];
+    }
+    return out;
+}
+
 struct Words {
     WordSet exact, folded, known;  // vocabulary words by case rule; JavaScript's and the libraries' names
     // Candidates for suggestions, in order of preference: vocabulary words, then (put in by the
@@ -244,6 +264,7 @@ void wordHints(const WordReading& reading, WordTable& names, std::vector<Hint>& 
     WordsByView open;               // words no list explains yet -> id
     struct Seen {
         std::uint32_t line;
+        std::uint32_t from, to;
         std::uint32_t word;  // id - defined.size()
         bool afterDot;
     };
@@ -262,12 +283,13 @@ void wordHints(const WordReading& reading, WordTable& names, std::vector<Hint>& 
             verdicts.push_back(v);
         }
         if (verdicts[id - defined.size()].state == State::Open)
-            seen.push_back({text.lines[lw.from], static_cast<std::uint32_t>(id - defined.size()), lw.afterDot});
+            seen.push_back({text.lines[lw.from], lw.from, lw.to, static_cast<std::uint32_t>(id - defined.size()), lw.afterDot});
     }
     if (open.empty()) return;
     markWritten(reading.table, reading.libraries, open);
 
     std::unordered_map<std::size_t, std::string> mixed;  // the mixed-letters or other-language hint of a word, by verdict
+    std::unordered_map<std::size_t, std::string> fixes;  // the word to write instead, where one is certain
     // Words of other languages: only those with a Latin letter (a Russian slip such as «в» is told
     // where it stands, by slipHints).
     std::unordered_map<std::u32string, std::string> foreign;
@@ -286,13 +308,19 @@ void wordHints(const WordReading& reading, WordTable& names, std::vector<Hint>& 
         // Shorter words are one typing mistake from too many others.
         v.state = !hint.empty() ? State::Mixed : other != foreign.end() ? State::Foreign : w.size() < 4 ? State::Short : State::Asked;
         if (v.state == State::Foreign) hint = "«" + utf8(w) + "» — слово другого языка; в ЛУМ скрипте пишут «" + other->second + "»";
+        if (v.state == State::Foreign) fixes.emplace(id - defined.size(), other->second);
+        if (v.state == State::Mixed)
+            if (std::u32string twin = twinSpelling(w); !twin.empty()) fixes.emplace(id - defined.size(), utf8(twin));
         if (!hint.empty()) mixed.emplace(id - defined.size(), std::move(hint));
     }
     std::vector<Seen> asked;
     for (const Seen& s : seen) {
         Verdict& v = verdicts[s.word];
-        if (v.state == State::Mixed || v.state == State::Foreign)
-            out.push_back({s.line, v.state == State::Mixed ? HintKind::MixedLetters : HintKind::ForeignWord, onLine(s.line, mixed[s.word])});
+        if (v.state == State::Mixed || v.state == State::Foreign) {
+            const auto fix = fixes.find(s.word);
+            out.push_back(spanned({s.line, v.state == State::Mixed ? HintKind::MixedLetters : HintKind::ForeignWord, onLine(s.line, mixed[s.word])},
+                                  chars, s.from, s.to, fix == fixes.end() ? nullptr : &fix->second));
+        }
         if (v.state != State::Asked) continue;
         const int list = s.afterDot ? 1 : 0;
         if (v.query[list] < 0) {
@@ -313,8 +341,10 @@ void wordHints(const WordReading& reading, WordTable& names, std::vector<Hint>& 
         if (k < 0) continue;
         const std::u32string& word = queries[list][static_cast<std::size_t>(q)];
         const std::u32string& suggestion = (list == 0 ? bare : known().afterDot)[static_cast<std::size_t>(k)].word;
-        out.push_back({a.line, HintKind::UnknownWord,
-                       onLine(a.line, "незнакомое слово «" + utf8(word) + "» — может быть, «" + utf8(suggestion) + "»?")});
+        const std::string fix = utf8(suggestion);
+        out.push_back(spanned({a.line, HintKind::UnknownWord,
+                               onLine(a.line, "незнакомое слово «" + utf8(word) + "» — может быть, «" + fix + "»?")},
+                              chars, a.from, a.to, &fix));
     }
 }
 
@@ -357,6 +387,18 @@ std::vector<Hint> findHints(const base::CodeText& source, const Language& langua
         if (onThisLine.insert(findings[i].text).second) hints.push_back(std::move(findings[i]));
     }
     return hints;
+}
+
+Hint spanned(Hint hint, const std::uint32_t* chars, std::size_t from, std::size_t to, const std::string* fix) {
+    std::size_t start = from;
+    while (start > 0 && !translator::isLineFeed(chars[start - 1])) --start;
+    hint.from = static_cast<std::uint32_t>(from - start);
+    hint.to = static_cast<std::uint32_t>(to - start);
+    if (fix) {
+        hint.hasFix = true;
+        hint.fix = *fix;
+    }
+    return hint;
 }
 
 const char* hintKindName(HintKind kind) {

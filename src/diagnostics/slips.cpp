@@ -310,8 +310,10 @@ void slipHints(const base::CodeText& source, const translator::SourceRegions& re
             if (const std::size_t k = anyAt(c, code, at + 1, w.equality); k > 0 && at + 1 + k < code.size()) {
                 const std::string said = textOf(c, code[at + 1].from, code[at + k].to);
                 const std::string fixed = textOf(c, code[0].from, code[at].to) + " = " + restOfLine(c, code, code[at + 1 + k].from);
-                out.push_back({line, HintKind::ComparisonGivesValue,
-                               onLine(line, "«" + said + "» сравнивает, а значение даёт знак «=» — пишите «" + fixed + "»")});
+                const std::string sign = "=";
+                out.push_back(spanned({line, HintKind::ComparisonGivesValue,
+                                       onLine(line, "«" + said + "» сравнивает, а значение даёт знак «=» — пишите «" + fixed + "»")},
+                                      c, code[at + 1].from, code[at + k].to, &sign));
             }
         }
         int depth = 0;
@@ -325,9 +327,11 @@ void slipHints(const base::CodeText& source, const translator::SourceRegions& re
                 isDigits(c, code[i + 1]) && code[i + 2].mark == ',' && code[i + 2].from == code[i + 1].to &&
                 isDigits(c, code[i + 3]) && code[i + 3].from == code[i + 2].to) {
                 const std::string whole = textOf(c, code[i + 1].from, code[i + 1].to), part = textOf(c, code[i + 3].from, code[i + 3].to);
-                out.push_back({line, HintKind::DecimalComma,
-                               onLine(line, "в числе «" + whole + "," + part + "» дробную часть отделяют точкой, а не запятой — пишите " +
-                                                whole + "." + part)});
+                const std::string number = whole + "." + part;
+                out.push_back(spanned({line, HintKind::DecimalComma,
+                                       onLine(line, "в числе «" + whole + "," + part + "» дробную часть отделяют точкой, а не запятой — пишите " +
+                                                        number)},
+                                      c, code[i + 1].from, code[i + 3].to, &number));
             }
             // «для каждого x в список»: the loop's word is the table's, not «в».
             if (!inWord.empty()) {
@@ -336,9 +340,10 @@ void slipHints(const base::CodeText& source, const translator::SourceRegions& re
                     sameWord(c, code[i + k + 1], inWord, true)) {
                     const Token& slip = code[i + k + 1];
                     const std::string fixed = textOf(c, code[i].from, slip.from) + w.loopWord + restOfLine(c, code, slip.to);
-                    out.push_back({line, HintKind::LoopWord,
-                                   onLine(line, "в цикле «" + textOf(c, code[i].from, code[i + k - 1].to) + "» пишут «" + w.loopWord +
-                                                    "», а не «" + textOf(c, slip.from, slip.to) + "» — " + fixed)});
+                    out.push_back(spanned({line, HintKind::LoopWord,
+                                           onLine(line, "в цикле «" + textOf(c, code[i].from, code[i + k - 1].to) + "» пишут «" + w.loopWord +
+                                                            "», а не «" + textOf(c, slip.from, slip.to) + "» — " + fixed)},
+                                          c, slip.from, slip.to, &w.loopWord));
                 }
             }
         }

@@ -23,6 +23,7 @@ RANKS = {
     "diagnostics": 4,
     "output": 5,
     "editor": 5,
+    "services": 5,
     "frontend": 6,
 }
 # Headers of the operating system: only the platform layer includes them.
