@@ -8,6 +8,7 @@
 #include "base/warnings.h"
 #include "editor/editor.h"
 #include "frontend/frontend.h"
+#include "frontend/lsp.h"
 #include "frontend/report.h"
 #include "platform/entry.h"
 #include "platform/files.h"
@@ -33,6 +34,8 @@ void printUsage() {
                "      подсветка, задачи, «Проблемы» (по умолчанию — в текущую папку)\n"
                "  lum.exe --playground [папка] — записать в папку (по умолчанию текущую) песочницу\n"
                "      playground.html: ЛУМ скрипт в браузере с вашими правилами, без установки\n"
+               "  lum.exe --lsp        — языковой сервер (LSP) для редакторов: подсказки при наборе,\n"
+               "      описание слов, дополнение, быстрые исправления (VS Code, Neovim и другие)\n"
                "  lum.exe файл.лумс -js -map — .js с картой строк (source map): инструменты\n"
                "      разработчика в браузере покажут и остановят строки вашей программы\n",
                stdout);
@@ -92,6 +95,11 @@ int run(const std::vector<std::string>& args) {
     start.trace = platform::environment("LUM_TRACE").has_value();
 
     start.rulesPath = locateRulesFile();
+    // The language server speaks only its protocol on standard output: no banner, and what the
+    // rules load says goes to the editor.
+    for (const std::string& arg : args)
+        if (arg == "--lsp") return args.size() == 1 ? runLanguageServer(start.rulesPath)
+                                                    : (std::fputs("Ошибка: --lsp запускается без других аргументов\n", stdout), 1);
     if (start.rulesPath.empty()) {
         std::fputs("Ошибка: не найден src/keywords.csv (ищу рядом с lum.exe, в ЛУМ2.7 и в текущей папке)\n", stdout);
         if (args.empty()) pauseBeforeExit();

@@ -96,6 +96,18 @@ Transfer sendSome(Socket s, const char* data, std::size_t size, std::size_t& mov
 void shutdownSending(Socket s);
 void closeSocket(Socket s);
 
+// Standard input and output as a byte stream for a protocol (the language server): no
+// line-end translation where the system does it; nothing else reads standard input then.
+void binaryStandardStreams();
+enum class InputWait { Ready, TimedOut, Failed };
+// Waits until standard input has bytes (or its end) to read, or timeoutMs passes.
+InputWait waitForInput(int timeoutMs);
+// Reads what standard input has, at most `size` bytes, waiting only when nothing is there; Closed
+// at its end.
+Transfer readInput(char* buffer, std::size_t size, std::size_t& moved);
+// Writes all of `data` to standard output and flushes it; false when the reader went away.
+bool writeOutput(const std::string& data);
+
 struct SocketWait {
     Socket socket = invalidSocket;
     bool wantRead = false, wantWrite = false;

@@ -71,6 +71,11 @@ bool readStdinLine(std::string& line, std::size_t) {
 
 int readStdinChar() { return -1; }
 
+void binaryStandardStreams() {}
+InputWait waitForInput(int) { return InputWait::Failed; }
+Transfer readInput(char*, std::size_t, std::size_t&) { return Transfer::Closed; }
+bool writeOutput(const std::string&) { return false; }
+
 void openWithShell(const std::string&) {}
 
 std::vector<FolderEntry> findEntries(const std::string&, const std::string&) { return {}; }

@@ -126,6 +126,44 @@ bool readStdinLine(std::string& line, std::size_t maxBytes) {
 
 int readStdinChar() { return std::fgetc(stdin); }
 
+void binaryStandardStreams() {
+    // A client that went away ends a write with an error, not the process with a signal.
+    signal(SIGPIPE, SIG_IGN);
+}
+
+InputWait waitForInput(int timeoutMs) {
+    pollfd p{0, POLLIN, 0};
+    for (;;) {
+        const int r = poll(&p, 1, timeoutMs);
+        if (r > 0) return InputWait::Ready;  // POLLHUP and POLLERR too: the read tells
+        if (r == 0) return InputWait::TimedOut;
+        if (errno != EINTR) return InputWait::Failed;
+    }
+}
+
+Transfer readInput(char* buffer, std::size_t size, std::size_t& moved) {
+    for (;;) {
+        const ssize_t r = read(0, buffer, size);
+        if (r > 0) {
+            moved = static_cast<std::size_t>(r);
+            return Transfer::Moved;
+        }
+        if (r == 0) return Transfer::Closed;
+        if (errno != EINTR) return Transfer::Failed;
+    }
+}
+
+bool writeOutput(const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t w = write(1, data.data() + done, data.size() - done);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return false;
+        done += static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
 void openWithShell(const std::string& pathOrUrl) {
     // Two forks: the middle process exits at once and is reaped here, so the opener is
     // adopted by init and no zombie is left whatever it does.

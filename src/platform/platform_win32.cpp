@@ -208,6 +208,53 @@ int readStdinChar() {
     return std::fgetc(stdin);
 }
 
+void binaryStandardStreams() {
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+}
+
+// A pipe (how editors start a server) has no handle to wait on: its bytes are looked at every
+// millisecond until some are there. A console waits on its handle; a file is always ready.
+InputWait waitForInput(int timeoutMs) {
+    const HANDLE in = ::GetStdHandle(STD_INPUT_HANDLE);
+    if (in == INVALID_HANDLE_VALUE || in == nullptr) return InputWait::Failed;
+    const DWORD type = ::GetFileType(in);
+    if (type == FILE_TYPE_CHAR) {
+        const DWORD r = ::WaitForSingleObject(in, timeoutMs < 0 ? INFINITE : static_cast<DWORD>(timeoutMs));
+        return r == WAIT_OBJECT_0 ? InputWait::Ready : r == WAIT_TIMEOUT ? InputWait::TimedOut : InputWait::Failed;
+    }
+    if (type != FILE_TYPE_PIPE) return InputWait::Ready;
+    const ULONGLONG start = ::GetTickCount64();
+    for (;;) {
+        DWORD available = 0;
+        if (!::PeekNamedPipe(in, nullptr, 0, nullptr, &available, nullptr) || available > 0) return InputWait::Ready;
+        if (timeoutMs >= 0 && ::GetTickCount64() - start >= static_cast<ULONGLONG>(timeoutMs)) return InputWait::TimedOut;
+        ::Sleep(1);
+    }
+}
+
+Transfer readInput(char* buffer, std::size_t size, std::size_t& moved) {
+    const HANDLE in = ::GetStdHandle(STD_INPUT_HANDLE);
+    DWORD got = 0;
+    if (!::ReadFile(in, buffer, static_cast<DWORD>(size > 0x10000000 ? 0x10000000 : size), &got, nullptr))
+        return ::GetLastError() == ERROR_BROKEN_PIPE ? Transfer::Closed : Transfer::Failed;
+    if (got == 0) return Transfer::Closed;
+    moved = got;
+    return Transfer::Moved;
+}
+
+bool writeOutput(const std::string& data) {
+    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    std::size_t done = 0;
+    while (done < data.size()) {
+        DWORD wrote = 0;
+        const DWORD chunk = static_cast<DWORD>(data.size() - done > 0x10000000 ? 0x10000000 : data.size() - done);
+        if (!::WriteFile(out, data.data() + done, chunk, &wrote, nullptr) || wrote == 0) return false;
+        done += wrote;
+    }
+    return true;
+}
+
 void openWithShell(const std::string& pathOrUrl) {
     // The shell's handlers may be COM objects; a second initialisation is harmless.
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
