@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "rules/vocabulary.h"
+#include "services/language.h"
 
 namespace editor {
 
@@ -25,9 +26,12 @@ struct LineKind {
     const char* severity;  // for the Problems panel
 };
 constexpr LineKind lineKinds[] = {{"ПРЕДУПРЕЖДЕНИЕ", "warning", "warning"}, {"ПОДСКАЗКА", "hint", "info"}};
-constexpr const char* sourceName = "\\[(?!keywords\\.csv\\])([^\\]]+)\\]: ";
+// Any file name, "]" in it too: the shortest name that "строка N: " then follows; a line with no
+// "]: строка N: " anywhere marks the whole file, named up to its last "]: ".
+constexpr const char* sourceName = "\\[(?!keywords\\.csv\\])(.+?)\\]: ";
+constexpr const char* wholeSourceName = "\\[(?!keywords\\.csv\\])(.+)\\]: ";
 constexpr const char* lineNumber = "строка ([1-9][0-9]*): ";
-constexpr const char* noLineNumber = "(?!строка [1-9][0-9]*: )";
+constexpr const char* noLineNumber = "(?!.*\\]: строка [1-9][0-9]*: )";
 
 // Watch mode prints a line before each recompile's warnings ("перекомпилировано: …" after the
 // previous one, "Страница: …" after the first) and ends each compile with "OK: " or "Ошибка: ".
@@ -62,11 +66,11 @@ Json problemMatchers(const std::string& rulesFolder) {
     Json all = jsonArray({});
     for (const bool watch : {false, true}) {
         for (const LineKind& k : lineKinds) {
-            const std::string start = std::string("^") + k.kind + " " + sourceName;
+            const std::string start = std::string("^") + k.kind + " ";
             all.items.push_back(matcher(k.name, watch, "${fileDirname}", k.severity,
-                                        pattern(start + lineNumber + "(.*)$", true)));
+                                        pattern(start + sourceName + lineNumber + "(.*)$", true)));
             all.items.push_back(matcher(std::string(k.name) + "-file", watch, "${fileDirname}", k.severity,
-                                        pattern(start + noLineNumber + "(.*)$", false)));
+                                        pattern(start + noLineNumber + wholeSourceName + "(.*)$", false)));
         }
         all.items.push_back(matcher(
             "rules", watch, rulesFolder, "warning",
@@ -93,6 +97,10 @@ std::string packageJson(const std::string& lumPath, const std::string& rulesFold
                                       {"configuration", jsonString("./language-configuration.json")}});
     const Json watchProperty = jsonObject({{"type", jsonString("boolean")},
                                            {"description", jsonString("режим наблюдения: lum -w")}});
+    const Json serverSetting = jsonObject(
+        {{"type", jsonString("boolean")},
+         {"default", jsonBool(true)},
+         {"description", jsonString("Подсказки при наборе: языковой сервер lum --lsp (проблемы, описание слов, дополнение, исправления).")}});
     const Json lumSetting = jsonObject(
         {{"type", jsonString("string")},
          {"default", jsonString(lumPath)},
@@ -130,56 +138,7 @@ std::string packageJson(const std::string& lumPath, const std::string& rulesFold
                                                       {"key", jsonString("ctrl+shift+b")},
                                                       {"when", jsonString("editorLangId == lum")}})})},
                {"configuration", jsonObject({{"title", jsonString("ЛУМ скрипт")},
-                                             {"properties", jsonObject({{"lum.path", lumSetting}})}})}})}}));
-}
-
-// A snippet in the default vocabulary's words; written only when the table has every one of them.
-struct Snippet {
-    const char* title;
-    const char* prefix;
-    std::vector<std::string> words;
-    std::vector<std::string> body;
-    const char* description;
-};
-
-const std::vector<Snippet>& snippets() {
-    static const std::vector<Snippet> all = {
-        {"если … то … конец", "если", {"если", "то", "конец"}, {"если ${1:условие} то", "\t$0", "конец"},
-         "условие: действия выполняются, когда условие верно"},
-        {"если … то … иначе … конец", "если", {"если", "то", "иначе", "конец"},
-         {"если ${1:условие} то", "\t$2", "иначе", "\t$0", "конец"}, "условие с веткой «иначе»"},
-        {"пока … делать … конец", "пока", {"пока", "делать", "конец"}, {"пока ${1:условие} делать", "\t$0", "конец"},
-         "цикл: повторять, пока условие верно"},
-        {"повторить N раз … конец", "повторить", {"повторить", "раз", "конец"},
-         {"повторить ${1:10} раз", "\t$0", "конец"}, "повторить действия заданное число раз"},
-        {"функция … конец", "функция", {"функция", "вернуть", "конец"},
-         {"функция ${1:имя}(${2:параметры}):", "\t$0", "конец"}, "объявить функцию"},
-        {"для каждого … из … делать … конец", "для", {"для", "каждого", "из", "делать", "конец"},
-         {"для каждого ${1:элемент} из ${2:массив} делать", "\t$0", "конец"}, "перебрать элементы массива"},
-    };
-    return all;
-}
-
-const char* roleTitle(rules::WordRole role) {
-    switch (role) {
-    case rules::WordRole::HeaderOpen: return "начало условия или цикла";
-    case rules::WordRole::HeaderClose: return "конец заголовка, начало блока";
-    case rules::WordRole::BlockOpen: return "начало блока";
-    case rules::WordRole::BlockMiddle: return "середина блока";
-    case rules::WordRole::BlockClose: return "конец блока";
-    case rules::WordRole::Comparison: return "сравнение";
-    case rules::WordRole::Logic: return "логика";
-    case rules::WordRole::Declaration: return "объявление";
-    case rules::WordRole::Control: return "переход";
-    case rules::WordRole::Value: return "значение";
-    case rules::WordRole::Output: return "вывод и ввод";
-    case rules::WordRole::Drawing: return "рисование";
-    case rules::WordRole::Method: return "после точки";
-    case rules::WordRole::Function: return "функция";
-    case rules::WordRole::Library: return "подключение библиотеки";
-    case rules::WordRole::Other: break;
-    }
-    return "другие слова";
+                                             {"properties", jsonObject({{"lum.path", lumSetting}, {"lum.languageServer", serverSetting}})}})}})}}));
 }
 
 // The README's table: the phrases under the role they are coloured by.
@@ -190,7 +149,7 @@ std::string wordsByRole(const std::vector<rules::Rule>& table) {
         std::string row;
         for (const auto& [phrase, role] : phrases)
             if (static_cast<int>(role) == r) row += (row.empty() ? " " : ", ") + phrase;
-        if (!row.empty()) out += std::string("| ") + roleTitle(static_cast<rules::WordRole>(r)) + " |" + row + " |\n";
+        if (!row.empty()) out += std::string("| ") + services::roleTitle(static_cast<rules::WordRole>(r)) + " |" + row + " |\n";
     }
     return out;
 }
@@ -208,6 +167,14 @@ std::string readme(const std::vector<rules::Rule>& table, const std::string& lum
            "  `code --install-extension " + vsix + " --force`.\n"
            "- Или скопируйте папку `" + folder + "` в папку расширений (`~/.vscode/extensions`, в Windows\n"
            "  `%USERPROFILE%\\.vscode\\extensions`) и перезапустите VS Code.\n\n"
+           "## Подсказки при наборе\n\n"
+           "Расширение запускает `lum --lsp` — языковой сервер lum. Пока вы пишете, предупреждения и подсказки\n"
+           "компилятора подчеркивают слова, о которых они говорят; наведите мышь на слово словаря — увидите, что оно\n"
+           "делает, с примером, а на свое имя — где и как оно объявлено. Ctrl+Пробел дополняет слова словаря,\n"
+           "заготовки («если … то … конец») и ваши имена; у команд рисования видно, какие значения они ждут.\n"
+           "Лампочка у подчеркнутого слова предлагает исправление («Заменить на «если»»). Выключить — настройка\n"
+           "`lum.languageServer`. Другие редакторы (Neovim, Sublime Text, Kate…) подключают тот же сервер командой\n"
+           "`lum --lsp`.\n\n"
            "## Задачи\n\n"
            "«ЛУМ: скомпилировать файл» (кнопка ▷ над файлом, Ctrl+Shift+B) запускает `lum` на открытом файле;\n"
            "предупреждения и подсказки компилятора появляются на вкладке «Проблемы» у своих строк.\n"
@@ -221,15 +188,17 @@ std::string readme(const std::vector<rules::Rule>& table, const std::string& lum
 }  // namespace
 
 std::string snippetsJson(const std::vector<rules::Rule>& table) {
-    const std::vector<std::string> words = rules::vocabularyWords(rules::deriveVocabulary(table));
     Json all = jsonObject({});
-    for (const Snippet& s : snippets()) {
-        const bool known = std::all_of(s.words.begin(), s.words.end(), [&](const std::string& w) {
-            return std::find(words.begin(), words.end(), w) != words.end();
-        });
-        if (!known) continue;
+    for (const services::Snippet& s : services::snippetsOf(table)) {
+        std::vector<std::string> lines;
+        for (std::size_t from = 0; from <= s.body.size();) {
+            std::size_t end = s.body.find('\n', from);
+            if (end == std::string::npos) end = s.body.size();
+            lines.push_back(s.body.substr(from, end - from));
+            from = end + 1;
+        }
         all.members.push_back({s.title, jsonObject({{"prefix", jsonString(s.prefix)},
-                                                      {"body", jsonStrings(s.body)},
+                                                      {"body", jsonStrings(lines)},
                                                       {"description", jsonString(s.description)}})});
     }
     return printJson(all);

@@ -76,7 +76,8 @@ test("a teacher's table: its own words, regenerated", async () => {
   assert.equal(scopeAt(own, 'когда x тогда', 'когда'), K + 'header-open.lum');
   assert.equal(scopeAt(own, 'если x то', 'если'), null);
   assert.equal(scopeAt(grammar, 'напечатать(1)', 'напечатать'), null);
-  assert.deepEqual(JSON.parse(fs.readFileSync(path.join(extensionIn(folder), 'snippets', 'lum.json'))), {});
+  const snippets = JSON.parse(fs.readFileSync(path.join(extensionIn(folder), 'snippets', 'lum.json')));
+  assert.deepEqual(snippets['когда … тогда … всё'].body, ['когда ${1:условие} тогда', '\t$0', 'всё']);
 });
 
 test('indentation and folding follow the block words', () => {
@@ -104,7 +105,9 @@ test("problem matchers: each of lum's warning lines in exactly one, at its line"
   const lum = lumWithRules(projectRules.slice(projectRules.indexOf('\n') + 1) + 'x,y,G\n');
   writeExtension(folder, lum);
   fs.writeFileSync(path.join(folder, 'ошибки.лумс'), 'ПБ нет_такой\nесли x то\n  вывести(1))\nx = [1\nвывести("а)\n');
-  const output = execFileSync(lum, ['ошибки.лумс'], { cwd: folder, encoding: 'utf8' });
+  fs.copyFileSync(path.join(folder, 'ошибки.лумс'), path.join(folder, 'игра [2]: ]x.лумс'));
+  const output = execFileSync(lum, ['ошибки.лумс'], { cwd: folder, encoding: 'utf8' }) +
+    execFileSync(lum, ['игра [2]: ]x.лумс'], { cwd: folder, encoding: 'utf8' }).split('\n').filter((l) => !l.includes('keywords.csv')).join('\n');
   const own = JSON.parse(fs.readFileSync(path.join(extensionIn(folder), 'package.json'), 'utf8')).contributes.problemMatchers;
   const matchers = own.filter((m) => !m.background);
   const found = output.split('\n').filter((l) => /^(ПРЕДУПРЕЖДЕНИЕ|ПОДСКАЗКА) \[/.test(l)).map((line) => {
@@ -113,8 +116,9 @@ test("problem matchers: each of lum's warning lines in exactly one, at its line"
     const { name, fileLocation, pattern } = hits[0], m = line.match(pattern.regexp);
     return [name, path.join(fileLocation[1], m[pattern.file]), m[pattern.line] ?? '-', m[pattern.message].slice(0, 15)];
   });
-  const source = '${fileDirname}/ошибки.лумс';
-  assert.deepEqual(found, [
+  const source = '${fileDirname}/ошибки.лумс', odd = '${fileDirname}/игра [2]: ]x.лумс';
+  assert.deepEqual(found.slice(8), found.slice(1, 8).map(([name, file, ...rest]) => [name, odd, ...rest]));
+  assert.deepEqual(found.slice(0, 8), [
     ['lum-rules', path.join(path.dirname(lum), 'keywords.csv'), '131', "флаги 'G' (нужн"],
     ['lum-warning', source, '5', 'незакрытая кавы'],
     ['lum-warning', source, '1', 'библиотека «нет'],
@@ -130,10 +134,33 @@ test("problem matchers: each of lum's warning lines in exactly one, at its line"
   assert.ok(watch.every((m) => new RegExp(m.background.endsPattern).test(output.split('\n').find((l) => l.startsWith('OK: ')))));
 });
 
-test('the task provider runs lum on the open file with the matchers package.json declares', () => {
-  const registered = {};
+// VS Code's API as far as extension.js uses it: what it registers lands in `registered`, the
+// problems it sets in `registered.problems`; `settings` answers getConfiguration('lum').
+function activateWithFakeVscode(registered, settings, documents = []) {
+  const keep = (name) => (...args) => { registered[name] = args.length === 1 ? args[0] : args; return { dispose() {} }; };
+  const plain = (...names) => class { constructor(...args) { names.forEach((n, i) => (this[n] = args[i])); } };
+  registered.problems = {};
   const vscode = {
-    workspace: { getConfiguration: () => ({ get: () => process.env.LUM_EXE }) },
+    workspace: {
+      getConfiguration: () => ({ get: (key) => settings[key] }), textDocuments: documents,
+      onDidOpenTextDocument: keep('open'), onDidChangeTextDocument: keep('change'), onDidSaveTextDocument: keep('save'),
+      onDidCloseTextDocument: keep('close'),
+    },
+    languages: {
+      createDiagnosticCollection: () => ({ set: (uri, list) => (registered.problems[uri] = list), delete() {}, dispose() {} }),
+      registerHoverProvider: (s, p) => keep('hover')(p), registerCompletionItemProvider: (s, p) => keep('completion')(p),
+      registerSignatureHelpProvider: (s, p) => keep('signature')(p), registerDefinitionProvider: (s, p) => keep('definition')(p),
+      registerDocumentSymbolProvider: (s, p) => keep('symbols')(p), registerCodeActionsProvider: (s, p) => keep('actions')(p),
+    },
+    window: { showErrorMessage() {}, showWarningMessage() {} },
+    Range: class { constructor(a, b, c, d) { this.start = { line: a, character: b }; this.end = { line: c, character: d }; } },
+    Diagnostic: plain('range', 'message', 'severity'), Hover: plain('contents', 'range'), MarkdownString: plain('value'),
+    CompletionItem: plain('label', 'kind'), SnippetString: plain('value'), SignatureHelp: plain(),
+    SignatureInformation: plain('label', 'documentation'), ParameterInformation: plain('label'), Location: plain('uri', 'range'),
+    DocumentSymbol: plain('name', 'detail', 'kind', 'range', 'selectionRange'), CodeAction: plain('title', 'kind'),
+    CodeActionKind: { QuickFix: 'quickfix' },
+    WorkspaceEdit: class { constructor() { this.edits = []; } replace(uri, range, text) { this.edits.push({ uri, range, text }); } },
+    Uri: { parse: (text) => ({ toString: () => text }) },
     ProcessExecution: class { constructor(program, args, options) { Object.assign(this, { program, args, options }); } },
     Task: class { constructor(definition, scope, name, source, execution, matchers) { Object.assign(this, { definition, name, execution, matchers }); } },
     TaskScope: { Workspace: 2 }, TaskGroup: { Build: 'build' }, TaskRevealKind: { Always: 1 },
@@ -142,11 +169,48 @@ test('the task provider runs lum on the open file with the matchers package.json
   };
   const load = Module._load;
   Module._load = (request, ...rest) => (request === 'vscode' ? vscode : load(request, ...rest));
+  const context = { subscriptions: [] };
+  const file = path.join(extension, 'extension.js');
+  delete require.cache[require.resolve(file)];  // its `vscode` is this fake
   try {
-    require(path.join(extension, 'extension.js')).activate({ subscriptions: [] });
+    require(file).activate(context);
   } finally {
     Module._load = load;
   }
+  return context;
+}
+
+test('the language client: problems as you type, hover, completion, signature, a quick fix, from lum --lsp', async () => {
+  const registered = {};
+  const uri = 'file:///tmp/%D0%B8%D0%B3%D1%80%D0%B0.%D0%BB%D1%83%D0%BC%D1%81';
+  let text = 'еслиб 1 > 0 то\nконец\nкруг(1, 2, 3)\n', version = 1;
+  const document = { languageId: 'lum', uri: { toString: () => uri }, get version() { return version; }, getText: () => text };
+  const context = activateWithFakeVscode(registered, { path: process.env.LUM_EXE }, [document]);
+  const until = async (what) => { for (let i = 0; i < 250 && !what(); ++i) await new Promise((r) => setTimeout(r, 20)); return what(); };
+  try {
+    assert.ok(await until(() => registered.problems[uri]?.length), 'problems on open');
+    assert.deepEqual(registered.problems[uri].map((d) => [d.message, d.range.start.character, d.range.end.character, d.severity]),
+      [['лишняя ) (больше закрывающих, чем открытых)', 0, 14, 1], ['незнакомое слово «еслиб» — может быть, «если»?', 0, 5, 2]]);
+    const hover = await registered.hover.provideHover(document, { line: 1, character: 2 });
+    assert.match(hover.contents.value, /^\*\*конец\*\* — конец блока/);
+    const items = await registered.completion.provideCompletionItems(document, { line: 2, character: 0 });
+    assert.equal(items.find((i) => i.label === 'если … то … конец').insertText.value, 'если ${1:условие} то\n\t$0\nконец');
+    const signature = await registered.signature.provideSignatureHelp(document, { line: 2, character: 8 });
+    assert.deepEqual([signature.signatures[0].label, signature.activeParameter], ['круг(x, y, радиус)', 1]);
+    const [fix] = await registered.actions.provideCodeActions(document, new (class { constructor() { this.start = { line: 0, character: 0 }; this.end = this.start; } })());
+    assert.deepEqual([fix.title, fix.edit.edits[0].text, fix.edit.edits[0].range.end.character], ['Заменить на «если»', 'если', 5]);
+    text = 'если 1 > 0 то\nконец\n';
+    version = 2;
+    registered.change({ document });
+    assert.ok(await until(() => registered.problems[uri]?.length === 0), 'the change clears them');
+  } finally {
+    context.subscriptions.forEach((s) => s.dispose && s.dispose());
+  }
+});
+
+test('the task provider runs lum on the open file with the matchers package.json declares', () => {
+  const registered = {};
+  activateWithFakeVscode(registered, { path: process.env.LUM_EXE, languageServer: false });
   const [compile, watch] = registered.lum.provideTasks();
   assert.deepEqual([compile.execution.program, compile.execution.args, watch.execution.args, watch.isBackground],
     [process.env.LUM_EXE, ['${file}'], ['-w', '${file}'], true]);
