@@ -45,29 +45,16 @@ std::string notification(const std::string& method, Json params) {
 
 std::string showMessage(int type, const std::string& text) { return notification("window/showMessage", {{"type", type}, {"message", text}}); }
 
-// A line's code points up to a column, counted in UTF-16 units, and back.
-std::uint32_t utf16Column(const services::Text& text, services::Place p) {
-    if (p.line >= text.lineStarts.size()) return 0;
-    const std::size_t start = text.lineStarts[p.line], end = text.lineEnd(p.line);
-    std::uint32_t units = 0;
-    for (std::size_t i = start; i < end && i - start < p.column; ++i) units += text.chars[i] > 0xFFFF ? 2 : 1;
-    return units;
-}
-
 services::Place placeOf(const services::Text& text, const Json& position) {
     const long long line = position.at("line").get<long long>(), character = position.at("character").get<long long>();
     if (line < 0 || character < 0) throw BadParams{"отрицательная позиция"};
-    services::Place p{static_cast<std::uint32_t>(std::min<long long>(line, 0xFFFFFFFF)), 0};
-    if (p.line >= text.lineStarts.size()) return p;
-    const std::size_t start = text.lineStarts[p.line], end = text.lineEnd(p.line);
-    long long units = 0;
-    std::size_t i = start;
-    while (i < end && units < character) units += text.chars[i++] > 0xFFFF ? 2 : 1;
-    p.column = static_cast<std::uint32_t>(i - start);
-    return p;
+    return services::placeOfUtf16(text, static_cast<std::uint32_t>(std::min<long long>(line, 0xFFFFFFFF)),
+                                  static_cast<std::uint64_t>(character));
 }
 
-Json position(const services::Text& text, services::Place p) { return {{"line", p.line}, {"character", utf16Column(text, p)}}; }
+Json position(const services::Text& text, services::Place p) {
+    return {{"line", p.line}, {"character", services::utf16Column(text, p)}};
+}
 
 Json range(const services::Text& text, const services::Range& r) {
     return {{"start", position(text, r.from)}, {"end", position(text, r.to)}};

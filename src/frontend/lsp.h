@@ -60,7 +60,7 @@ struct LspState {
     std::map<std::string, Document> documents;
     // Documents whose diagnostics are due, and the time (ms) at which they are.
     std::map<std::string, std::int64_t> due;
-    int debounceMs = 15;
+    int debounceMs = 10;
 };
 
 // Loads the rules file and other_words.csv of `source` into a new language; the lines to tell

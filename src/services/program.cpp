@@ -81,6 +81,25 @@ Text makeText(const std::string& utf8) {
     return t;
 }
 
+std::uint32_t utf16Column(const Text& text, Place p) {
+    if (p.line >= text.lineStarts.size()) return 0;
+    const std::size_t start = text.lineStarts[p.line], end = text.lineEnd(p.line);
+    std::uint32_t units = 0;
+    for (std::size_t i = start; i < end && i - start < p.column; ++i) units += text.chars[i] > 0xFFFF ? 2 : 1;
+    return units;
+}
+
+Place placeOfUtf16(const Text& text, std::uint32_t line, std::uint64_t units) {
+    Place p{line, 0};
+    if (line >= text.lineStarts.size()) return p;
+    const std::size_t start = text.lineStarts[line], end = text.lineEnd(line);
+    std::uint64_t counted = 0;
+    std::size_t i = start;
+    while (i < end && counted < units) counted += text.chars[i++] > 0xFFFF ? 2 : 1;
+    p.column = static_cast<std::uint32_t>(i - start);
+    return p;
+}
+
 const char* nameKindTitle(NameKind kind) {
     switch (kind) {
     case NameKind::Variable: return "переменная";

@@ -30,7 +30,11 @@ struct Text {
     Place place(std::size_t offset) const;
     std::string lineText(std::uint32_t line) const;  // UTF-8, without its line end
 };
-Text makeText(const std::string& utf8);  // invalid UTF-8 is read as CP1251, as a compile reads it
+Text makeText(const std::string& utf8);
+// A column in UTF-16 units (as editors count them) of a place, and the place of a line and such
+// a column (clamped to the line).
+std::uint32_t utf16Column(const Text& text, Place p);
+Place placeOfUtf16(const Text& text, std::uint32_t line, std::uint64_t units);  // invalid UTF-8 is read as CP1251, as a compile reads it
 
 enum class NameKind { Variable, Constant, LoopVariable, Function, Parameter, Class, Key };
 const char* nameKindTitle(NameKind kind);  // "переменная", "функция"…
