@@ -18,11 +18,14 @@ export class Compiler {
     this.next = null;
     this.nextId = 1;
     this.failures = 0; // breaks in a row; a worker that cannot even start is not retried for ever
+    this.asked = new Map(); // id -> resolve of a language question
     this.start();
   }
 
   start() {
     if (this.worker) this.worker.terminate();
+    for (const resolve of this.asked.values()) resolve(null);
+    this.asked.clear();
     this.worker = new Worker(this.url);
     this.worker.onmessage = (event) => this.answer(event.data);
     this.worker.onerror = (event) => {
@@ -54,9 +57,24 @@ export class Compiler {
     this.worker.postMessage({ kind: 'compile', id: request.id, name: request.name, source: request.source, js: request.js, map: request.map });
   }
 
+  // A question to lum's language services ({what, source, line, character}): its answer, or null
+  // when the worker broke or started again meanwhile.
+  ask(question) {
+    const id = this.nextId++;
+    return new Promise((resolve) => {
+      this.asked.set(id, resolve);
+      this.worker.postMessage({ kind: 'language', id, ...question });
+    });
+  }
+
   answer(message) {
     if (message.kind === 'broken') return this.broke(message.reason);
     this.failures = 0;
+    if (message.kind === 'language') {
+      const resolve = this.asked.get(message.id);
+      this.asked.delete(message.id);
+      return resolve && resolve(message.answer);
+    }
     if (message.kind === 'rules') this.handlers.onRules(message);
     if (message.kind !== 'compile' || !this.inFlight || message.id !== this.inFlight.request.id) return;
     const request = this.inFlight.request;

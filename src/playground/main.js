@@ -8,6 +8,7 @@ import {
 import { defaultKeymap, history, historyKeymap, indentWithTab } from '@codemirror/commands';
 import { Compiler } from './compiler.js';
 import { highlighter } from './highlight.js';
+import { languageServices, recheck } from './language.js';
 
 const $ = (id) => document.getElementById(id);
 const data = (id) => JSON.parse($(id).textContent);
@@ -83,7 +84,7 @@ const program = makeEditor($('program-editor'), savedProgram ? savedProgram.text
     const text = program.state.doc.toString();
     $('memory').hidden = text.length <= longestKept && keep(keys.program, { name: programName, text });
     compile(text);
-  }), [colours.of([])]);
+  }), [colours.of([]), languageServices((question) => compiler.ask(question))]);
 const rules = makeEditor($('rules-editor'), initialRules, later(recompileAfterMs, () => {
   const text = rules.state.doc.toString();
   keep(keys.rules, text === defaultRules ? null : { base: defaultRules, text });
@@ -219,6 +220,7 @@ function onRules({ report, vocabulary }) {
   showNotes($('rules-notes'), report.lines, rules);
   rulesProblem = report.loaded ? '' : report.lines[report.lines.length - 1];
   program.dispatch({ effects: colours.reconfigure(highlighter(JSON.parse(vocabulary))) });
+  recheck(program);
 }
 
 function onBroken(reason, request) {

@@ -1,5 +1,5 @@
 // The playground's compiler thread: lum's own C++ core (lum.js, which the build puts in front of
-// this file) behind its C API. Messages in: {kind: 'files'|'rules'|'compile', ...}; every answer
+// this file) behind its C API. Messages in: {kind: 'files'|'rules'|'compile'|'language', ...}; every answer
 // echoes the kind and the id of its request and carries lum's report of it as data.
 'use strict';
 
@@ -39,6 +39,14 @@ const handlers = {
   rules(message) {
     const count = withBytes(bytesOf(message.text), (p, n) => lum._lum_load_rules(p, n));
     return { count, report: JSON.parse(cString(lum._lum_rules_report())), vocabulary: cString(lum._lum_vocabulary()) };
+  },
+  // The editor's language services: {what: 'problems'|'hover'|'complete', source, line, character}.
+  language(message) {
+    withBytes(bytesOf(message.source), (p, n) => lum._lum_edit(p, n));
+    const text = message.what === 'problems' ? lum._lum_problems()
+      : message.what === 'hover' ? lum._lum_hover(message.line, message.character)
+        : lum._lum_complete(message.line, message.character);
+    return { answer: JSON.parse(cString(text)) };
   },
   compile(message) {
     const started = performance.now();

@@ -88,6 +88,35 @@ test('a warning is listed under the editor and a click moves the cursor to its l
   await page.close();
 });
 
+test("lum's problems on their words, a quick fix, hover and completion in the editor", async () => {
+  const page = await open(playground);
+  await type(page, 'пусть очки = 0\nеслиб очки больше 1 то\nконец\nесли очки > 1\n  вывести(очки)\nконец\n');
+  // The unknown word underlined, a mark in the gutter; its fix applied from the hover.
+  const word = page.locator('.cm-lintRange', { hasText: 'еслиб' });
+  await word.waitFor();
+  assert.ok(await page.locator('.cm-gutter-lint .cm-lint-marker').count() >= 2);
+  await word.hover();
+  const fix = page.locator('.cm-tooltip-lint button', { hasText: 'Заменить на «если»' });
+  await fix.click();
+  await page.locator('.cm-line', { hasText: /^если очки больше 1 то$/ }).waitFor();
+  // The header without its word: the word added.
+  await page.locator('.cm-lintRange', { hasText: 'если очки > 1' }).hover();
+  await page.locator('.cm-tooltip-lint button', { hasText: 'Дописать «то»' }).click();
+  await page.locator('.cm-line', { hasText: /^если очки > 1 то$/ }).waitFor();
+  // Hover on a word of the table and on a name of the program.
+  await page.mouse.move(0, 0);
+  await page.locator('.cm-line').first().locator('text=пусть').hover({ position: { x: 5, y: 5 } });
+  await page.locator('.cm-tooltip .lum-doc', { hasText: 'объявить переменную' }).waitFor();
+  // Completion: the table's words, its snippets and the program's names.
+  await page.keyboard.press('Control+End');
+  await page.keyboard.type('кр');
+  await page.locator('.cm-tooltip-autocomplete li', { hasText: 'круг' }).first().waitFor();
+  await page.keyboard.press('Escape');
+  await page.keyboard.type('\nоч');
+  await page.locator('.cm-tooltip-autocomplete li', { hasText: 'очки' }).first().waitFor();
+  await page.close();
+});
+
 test('lum --playground writes a copy whose default rules are the ones lum loaded', async () => {
   const folder = tempFolder('lum-playground-flag-');
   fs.mkdirSync(path.join(folder, 'bin'));
