@@ -97,9 +97,25 @@ vim.api.nvim_buf_set_lines(buf, 5, 6, false, { '  вывести(очки)' })
 check(vim.wait(3000, function() return messages(buf):find('не закрыт', 1, true) ~= nil end, 10),
       'a change gets new diagnostics: ' .. messages(buf))
 
+-- A library file of the program: go to its function; a change to it is read again.
+local lib = io.open(work .. '/помощь.лумс', 'w')
+lib:write('функция приветствие(имя):\n  вывести(имя)\nконец\n')
+lib:close()
+vim.api.nvim_buf_set_lines(buf, 0, 0, false, { 'ПБ помощь', 'приветствие("Аня")' })
+check(vim.wait(3000, function() return messages(buf):find('не закрыт', 1, true) ~= nil end, 10), 'the program with its library read')
+def = request(client, buf, 'textDocument/definition', { position = { line = 1, character = 3 } })
+check(def and vim.uri_to_fname(def.uri) == work .. '/помощь.лумс' and def.range.start.line == 0,
+      'definition in a library file: ' .. vim.inspect(def))
+lib = io.open(work .. '/помощь.лумс', 'w')
+lib:write('функция приветствия(имя):\n  вывести(имя)\nконец\n')
+lib:close()
+vim.loop.fs_utime(work .. '/помощь.лумс', os.time() + 5, os.time() + 5)
+check(vim.wait(4000, function() return messages(buf):find('«приветствие» — может быть, «приветствия»', 1, true) ~= nil end, 50),
+      'a changed library is read again: ' .. messages(buf))
+
 local _, err = request(client, buf, 'lum/unknown', {})
 check(err and err.code == -32601, 'an unknown method gets MethodNotFound')
-hover = request(client, buf, 'textDocument/hover', { position = { line = 0, character = 2 } })
+hover = request(client, buf, 'textDocument/hover', { position = { line = 2, character = 2 } })
 check(hover ~= nil, 'the server answers after an unknown method')
 
 client.stop()
