@@ -1,8 +1,10 @@
 // The program's entry in the browser: the C API that the playground's worker calls. Rules, source
 // and libraries arrive as bytes and become files of the in-memory file system, so the rules load
 // and the source compiles through the very code the command line runs. What a call found comes
-// back as JSON data (a report), never as printed lines to be read again.
+// back as JSON data (a report), never as printed lines to be read again. The editor's language
+// services (problems with their ranges, hovers, completions) answer from the same core.
 // Tests: tests/playground/playground_test.mjs.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,8 @@
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
 #include "rules/vocabulary.h"
+#include "services/answers.h"
+#include "services/problems.h"
 
 namespace frontend {
 namespace {
@@ -30,6 +34,13 @@ struct Session {
     std::string report;       // JSON of the last compile
     std::string rulesReport;  // JSON of the last rules load
     std::string vocabulary;
+    // The program in the editor, for the language services, and the table they read it with
+    // (made again after each rules load).
+    std::shared_ptr<const services::Language> language;
+    std::string programBytes;
+    services::Text program;
+    std::vector<services::ProgramName> names;
+    std::string answer;  // JSON of the last language call
 };
 
 Session& session() {
@@ -92,6 +103,21 @@ std::string refusedJson(const std::string& outcome) {
                                  {"outcome", editor::jsonString(outcome)}}));
 }
 
+const services::Language& languageOf(Session& s) {
+    if (!s.language) s.language = std::make_shared<const services::Language>(services::makeLanguage(s.rules, s.otherWords));
+    return *s.language;
+}
+
+// {"line", "character"} with the character in UTF-16 units, as the editor counts.
+editor::Json placeJson(const services::Text& text, services::Place p) {
+    return editor::jsonObject({{"line", editor::jsonNumber(static_cast<long>(p.line))},
+                               {"character", editor::jsonNumber(static_cast<long>(services::utf16Column(text, p)))}});
+}
+
+editor::Json rangeJson(const services::Text& text, const services::Range& r) {
+    return editor::jsonObject({{"from", placeJson(text, r.from)}, {"to", placeJson(text, r.to)}});
+}
+
 }  // namespace
 
 extern "C" {
@@ -112,6 +138,9 @@ int lum_load_rules(const char* bytes, std::size_t size) {
                                           {"warnings", editor::jsonStrings(load.warnings)},
                                           {"lines", editor::jsonStrings(load.lines)}}));
     s.vocabulary.clear();
+    s.language.reset();
+    s.programBytes.clear();
+    s.program = services::makeText("");
     return static_cast<int>(s.rules.size());
 }
 
@@ -174,6 +203,70 @@ const char* lum_vocabulary() {
     Session& s = session();
     if (s.vocabulary.empty()) s.vocabulary = editor::vocabularyJson(rules::deriveVocabulary(s.rules), s.rules);
     return s.vocabulary.c_str();
+}
+
+// The program the language calls below read: the editor's text, kept until the next call.
+void lum_edit(const char* bytes, std::size_t size) {
+    Session& s = session();
+    std::string text(bytes, size);
+    if (text == s.programBytes && !s.program.lineStarts.empty()) return;
+    s.programBytes = std::move(text);
+    s.program = services::makeText(s.programBytes);
+    s.names = services::programNames(s.program, languageOf(s));
+}
+
+// [{"range", "severity" (1 error … 4 hint), "code", "message", "fix": {"range", "text", "title"}?}]
+// for the program of lum_edit, as a compile finds them.
+const char* lum_problems() {
+    Session& s = session();
+    std::vector<editor::Json> list;
+    for (const services::Problem& p : services::analyse(s.program, ".", languageOf(s)).problems) {
+        editor::Json item = editor::jsonObject({{"range", rangeJson(s.program, p.range)},
+                                                {"severity", editor::jsonNumber(static_cast<long>(p.severity))},
+                                                {"code", editor::jsonString(p.code)},
+                                                {"message", editor::jsonString(p.message)}});
+        if (p.hasFix)
+            item.members.push_back({"fix", editor::jsonObject({{"range", rangeJson(s.program, p.fixRange)},
+                                                               {"text", editor::jsonString(p.fix)},
+                                                               {"title", editor::jsonString(p.fixTitle)}})});
+        list.push_back(std::move(item));
+    }
+    s.answer = editor::printJson(editor::jsonArray(std::move(list)));
+    return s.answer.c_str();
+}
+
+// {"range", "markdown"} of the word at a line (from 0) and UTF-16 column, or null.
+const char* lum_hover(int line, int character) {
+    Session& s = session();
+    const auto hover = services::hoverAt(s.program, services::placeOfUtf16(s.program, static_cast<std::uint32_t>(line < 0 ? 0 : line),
+                                                                           static_cast<std::uint64_t>(character < 0 ? 0 : character)),
+                                         languageOf(s), s.names);
+    s.answer = hover ? editor::printJson(editor::jsonObject({{"range", rangeJson(s.program, hover->range)},
+                                                             {"markdown", editor::jsonString(hover->markdown)}}))
+                     : "null";
+    return s.answer.c_str();
+}
+
+// {"range": the word being typed, "items": [{"label", "kind", "detail", "documentation", "insert", "snippet"}]}.
+const char* lum_complete(int line, int character) {
+    Session& s = session();
+    const services::Place at = services::placeOfUtf16(s.program, static_cast<std::uint32_t>(line < 0 ? 0 : line),
+                                                      static_cast<std::uint64_t>(character < 0 ? 0 : character));
+    // CodeMirror's completion types, by services::CompletionKind.
+    static const char* const kinds[] = {"keyword", "function", "method", "constant", "text", "variable", "constant",
+                                        "variable", "class"};
+    std::vector<editor::Json> items;
+    for (const services::Completion& c : services::completionsAt(s.program, at, languageOf(s), s.names))
+        items.push_back(editor::jsonObject({{"label", editor::jsonString(c.label)},
+                                            {"kind", editor::jsonString(kinds[static_cast<int>(c.kind)])},
+                                            {"detail", editor::jsonString(c.detail)},
+                                            {"documentation", editor::jsonString(c.documentation)},
+                                            {"insert", editor::jsonString(c.insertText)},
+                                            {"snippet", editor::jsonBool(c.snippet)}}));
+    services::Range word = services::wordAt(s.program, at);
+    word.to = at;
+    s.answer = editor::printJson(editor::jsonObject({{"range", rangeJson(s.program, word)}, {"items", editor::jsonArray(std::move(items))}}));
+    return s.answer.c_str();
 }
 
 }  // extern "C"

@@ -173,9 +173,23 @@ Json answer(LspState& state, const std::string& method, const Json& params, std:
         Document& d = documentOf(state, params);
         const Json& changes = params.at("contentChanges");
         if (!changes.is_array() || changes.empty()) return nullptr;
-        // Whole-text changes only (the sync kind the server asked for): the last one is the text.
-        openOrChange(state, d.uri, changes.back().at("text").get<std::string>(), params.at("textDocument").value("version", d.version),
-                     now + state.debounceMs);
+        // The server asks for whole texts; a client that sends ranges anyway gets them applied in order.
+        std::string bytes = d.bytes;
+        for (const Json& change : changes) {
+            if (!change.contains("range")) {
+                bytes = change.at("text").get<std::string>();
+                continue;
+            }
+            const services::Text text = services::makeText(bytes);
+            const std::size_t from = text.offset(placeOf(text, change.at("range").at("start")));
+            const std::size_t to = std::max(from, text.offset(placeOf(text, change.at("range").at("end"))));
+            base::CodePoints chars(text.chars.begin(), text.chars.begin() + static_cast<std::ptrdiff_t>(from));
+            const base::CodePoints inserted = base::decodeBytes(change.at("text").get<std::string>());
+            chars.insert(chars.end(), inserted.begin(), inserted.end());
+            chars.insert(chars.end(), text.chars.begin() + static_cast<std::ptrdiff_t>(to), text.chars.end());
+            bytes = base::encodeUtf8(chars);
+        }
+        openOrChange(state, d.uri, std::move(bytes), params.at("textDocument").value("version", d.version), now + state.debounceMs);
         return nullptr;
     }
     if (method == "textDocument/didClose") {

@@ -39,8 +39,9 @@ int runLanguageServer(const std::string& rulesPath) {
         std::int64_t now = nowMs();
         if (state.initialized && !greeted) {
             // What loading the rules said is shown once the client can show it.
-            for (const std::string& line : told) out.push_back(std::string(R"({"jsonrpc":"2.0","method":"window/showMessage","params":{"type":1,"message":)") +
-                                                                base::jsonLiteral(line) + "}}");
+            for (const std::string& line : told)
+                out.push_back(std::string(R"({"jsonrpc":"2.0","method":"window/showMessage","params":{"type":)") +
+                              (line.rfind("Ошибка", 0) == 0 ? "1" : "2") + R"(,"message":)" + base::jsonLiteral(line) + "}}");
             greeted = true;
         }
         if (now - filesChecked >= filesPeriodMs) {

@@ -104,6 +104,12 @@ TEST(LspProtocol, PositionsInUtf16AndDebouncedDiagnostics) {
     ASSERT_EQ(out.size(), 1u);
     const Json published = Json::parse(out[0]);
     EXPECT_EQ(published["params"]["version"], 2);
+    // A client that sends ranges anyway: applied in order, in UTF-16 units.
+    change["params"]["textDocument"]["version"] = 3;
+    change["params"]["contentChanges"] = Json::array({{{"range", {{"start", {{"line", 0}, {"character", 5}}}, {"end", {{"line", 0}, {"character", 10}}}}}, {"text", "если"}},
+                                                     {{"range", {{"start", {{"line", 1}, {"character", 0}}}, {"end", {{"line", 1}, {"character", 0}}}}}, {"text", "  "}}});
+    s.send(change.dump(), 300);
+    EXPECT_EQ(s.state.documents["file:///t/a.лумс"].bytes, "😀😀 если 1 то\n  конец\n");
     bool named = false;
     for (const Json& d : published["params"]["diagnostics"])
         if (d["code"] == "unknown-word") named = d["range"]["start"]["character"] == 5 && d["range"]["end"]["character"] == 10;
