@@ -311,6 +311,27 @@ Language makeLanguage(std::vector<rules::Rule> table, std::vector<diagnostics::O
             if (!method.empty() && method == c.method) word.parameters = c.parameters;
         l.words.push_back(std::move(word));
     }
+    // A teacher's word the reference does not show: its snippet, placeholders written as their names.
+    for (Word& w : l.words) {
+        if (!w.example.empty()) continue;
+        for (const Snippet& snippet : l.snippets) {
+            if (snippet.body.rfind(w.phrase + (w.call ? "(" : " "), 0) != 0) continue;
+            std::string shown;
+            for (std::size_t i = 0; i < snippet.body.size() && snippet.body[i] != '\n'; ++i) {
+                if (snippet.body[i] != '$') {
+                    shown += snippet.body[i];
+                } else if (i + 1 < snippet.body.size() && snippet.body[i + 1] == '{') {
+                    const std::size_t colon = snippet.body.find(':', i), close = snippet.body.find('}', i);
+                    if (colon < close && close != std::string::npos) shown += snippet.body.substr(colon + 1, close - colon - 1);
+                    i = close == std::string::npos ? snippet.body.size() : close;
+                } else {
+                    while (i + 1 < snippet.body.size() && std::isdigit(static_cast<unsigned char>(snippet.body[i + 1]))) ++i;
+                }
+            }
+            w.example = "`" + shown + "`";
+            break;
+        }
+    }
     for (const LibraryName& name : ref.libraryNames) {
         if (std::find(l.vocabulary.libraryNames.begin(), l.vocabulary.libraryNames.end(), name.name) == l.vocabulary.libraryNames.end())
             continue;

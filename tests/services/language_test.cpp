@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "rules/rulesfile.h"
 
 namespace {
@@ -49,6 +51,16 @@ TEST(Snippets, ComeFromTheTablesRoles) {
         }
         if (row.expected.empty()) EXPECT_TRUE(got.empty());
     }
+}
+
+// A teacher's word that the reference does not know is shown with its snippet as the example.
+TEST(Words, ATeachersWordHasItsSnippetForExample) {
+    const services::Language l = services::makeLanguage(
+        tableOf("pattern,replacement,flags\n\\bкогда\\b,if (,gi\n\\bвот\\b,) {,gi\n\\bвсё\\b,},gi\n\\bшар\\(,__LUM__.circle(,gi\n"), {});
+    std::map<std::string, std::string> examples;
+    for (const services::Word& w : l.words) examples[w.phrase] = w.example;
+    EXPECT_EQ(examples["когда"], "`когда условие вот`");
+    EXPECT_EQ(examples["шар"], "`шар(x, y, радиус)`");
 }
 
 }  // namespace
