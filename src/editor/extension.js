@@ -170,11 +170,18 @@ function startLanguageClient(context) {
         .then((list) => (list ? list.items : []).map((c) => {
           const item = new vscode.CompletionItem(c.label, c.kind - 1);
           item.detail = c.detail;
-          if (c.documentation) item.documentation = new vscode.MarkdownString(c.documentation.value);
+          item.lsp = c;
           item.insertText = c.insertTextFormat === 2 ? new vscode.SnippetString(c.insertText) : c.insertText;
           if (c.filterText) item.filterText = c.filterText;
           return item;
         })), []),
+      // Each item's text is asked for when the item is shown.
+      resolveCompletionItem: (item) => (item.lsp && item.lsp.data !== undefined
+        ? quietly(ready.then(() => client.request('completionItem/resolve', item.lsp)).then((c) => {
+          if (c && c.documentation) item.documentation = new vscode.MarkdownString(c.documentation.value);
+          return item;
+        }), item)
+        : item),
     }, '.'),
     vscode.languages.registerSignatureHelpProvider(selector, {
       provideSignatureHelp: (document, position) => quietly(ask('textDocument/signatureHelp', document, { position: fromPosition(position) })

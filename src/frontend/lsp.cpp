@@ -87,7 +87,7 @@ Json diagnosticsOf(const Document& d) {
     return list;
 }
 
-Json completionItem(const services::Completion& c) {
+Json completionItem(const services::Completion& c, std::size_t index) {
     // LSP's CompletionItemKind numbers.
     int kind = 14;
     switch (c.kind) {
@@ -103,8 +103,8 @@ Json completionItem(const services::Completion& c) {
     }
     Json item{{"label", c.label}, {"kind", kind}, {"detail", c.detail}, {"insertText", c.insertText},
               {"insertTextFormat", c.snippet ? 2 : 1}};
-    if (!c.documentation.empty()) item["documentation"] = {{"kind", "markdown"}, {"value", c.documentation}};
     if (c.kind == services::CompletionKind::Snippet) item["filterText"] = c.insertText.substr(0, c.insertText.find(' '));
+    if (!c.documentation.empty()) item["data"] = index;
     return item;
 }
 
@@ -150,7 +150,7 @@ Json initializeResult() {
              {{"positionEncoding", "utf-16"},
               {"textDocumentSync", {{"openClose", true}, {"change", 1}, {"save", {{"includeText", false}}}}},
               {"hoverProvider", true},
-              {"completionProvider", {{"triggerCharacters", {"."}}, {"resolveProvider", false}}},
+              {"completionProvider", {{"triggerCharacters", {"."}}, {"resolveProvider", true}}},
               {"signatureHelpProvider", {{"triggerCharacters", {"(", ","}}}},
               {"definitionProvider", true},
               {"documentSymbolProvider", true},
@@ -214,10 +214,28 @@ Json answer(LspState& state, const std::string& method, const Json& params, std:
         Document* d = readyDocument(state, params);
         if (!d) return errorCode = requestFailed, errorText = "документ слишком большой для подсказок", nullptr;
         Json items = Json::array();
-        for (const services::Completion& c :
-             services::completionsAt(d->text, placeOf(d->text, params.at("position")), *state.language, d->names))
-            items.push_back(completionItem(c));
-        return {{"isIncomplete", false}, {"items", std::move(items)}};
+        state.completionDocs.clear();
+        const services::Place at = placeOf(d->text, params.at("position"));
+        // Only the items that start with the word's first letter: the list is asked for again
+        // when another first letter is typed (isIncomplete), and stays small on the wire.
+        const std::size_t wordFrom = d->text.offset(services::wordAt(d->text, at).from), atOffset = d->text.offset(at);
+        const bool typed = wordFrom < atOffset;
+        const std::uint32_t first = typed ? base::toUpper(d->text.chars[wordFrom]) : 0;
+        for (const services::Completion& c : services::completionsAt(d->text, at, *state.language, d->names)) {
+            if (typed) {
+                const base::CodePoints label = base::decodeBytes(c.label);
+                if (label.empty() || base::toUpper(label[0]) != first) continue;
+            }
+            items.push_back(completionItem(c, state.completionDocs.size()));
+            state.completionDocs.push_back(c.documentation);
+        }
+        return {{"isIncomplete", typed}, {"items", std::move(items)}};
+    }
+    if (method == "completionItem/resolve") {
+        Json item = params;
+        if (params.contains("data") && params["data"].is_number_unsigned() && params["data"].get<std::size_t>() < state.completionDocs.size())
+            item["documentation"] = {{"kind", "markdown"}, {"value", state.completionDocs[params["data"].get<std::size_t>()]}};
+        return item;
     }
     if (method == "textDocument/signatureHelp") {
         Document* d = readyDocument(state, params);

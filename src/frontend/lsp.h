@@ -61,6 +61,9 @@ struct LspState {
     // Documents whose diagnostics are due, and the time (ms) at which they are.
     std::map<std::string, std::int64_t> due;
     int debounceMs = 10;
+    // The last completion's documentation by item, sent only when the client resolves an item:
+    // a list carries the table's 200-odd words, and their texts would make it large.
+    std::vector<std::string> completionDocs;
 };
 
 // Loads the rules file and other_words.csv of `source` into a new language; the lines to tell

@@ -71,6 +71,8 @@ for _, item in ipairs(completion and completion.items or {}) do labels[item.labe
 check(labels['если'] and labels['очки'] and labels['добавить'], 'completion has table words and the program\'s names')
 check(labels['если … то … конец'] and labels['если … то … конец'].insertText:find('${1:условие}', 1, true),
       'completion has the snippets of the table')
+local resolved = labels['пока'] and request(client, buf, 'completionItem/resolve', labels['пока'])
+check(resolved and resolved.documentation.value:find('начало условия или цикла', 1, true), 'a completion item resolves to its text')
 
 local sig = request(client, buf, 'textDocument/signatureHelp', { position = { line = 6, character = 9 } })
 check(sig and sig.signatures[1].label == 'круг(x, y, радиус)' and sig.activeParameter == 1, 'signature help of «круг»')

@@ -195,6 +195,8 @@ test('the language client: problems as you type, hover, completion, signature, a
     assert.match(hover.contents.value, /^\*\*конец\*\* — конец блока/);
     const items = await registered.completion.provideCompletionItems(document, { line: 2, character: 0 });
     assert.equal(items.find((i) => i.label === 'если … то … конец').insertText.value, 'если ${1:условие} то\n\t$0\nконец');
+    const resolved = await registered.completion.resolveCompletionItem(items.find((i) => i.label === 'пока'));
+    assert.match(resolved.documentation.value, /начало условия или цикла/);
     const signature = await registered.signature.provideSignatureHelp(document, { line: 2, character: 8 });
     assert.deepEqual([signature.signatures[0].label, signature.activeParameter], ['круг(x, y, радиус)', 1]);
     const [fix] = await registered.actions.provideCodeActions(document, new (class { constructor() { this.start = { line: 0, character: 0 }; this.end = this.start; } })());
