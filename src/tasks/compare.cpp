@@ -129,6 +129,12 @@ std::vector<std::string> outputLines(std::string_view text) {
     return lines;
 }
 
+std::vector<std::string> expectedLines(const std::vector<std::string>& expected) {
+    std::string text;
+    for (const std::string& line : expected) text += line + "\n";
+    return outputLines(text);
+}
+
 std::vector<std::string> comparedLines(std::vector<std::string> lines, const Comparison& how) {
     if (how.ignoreCase) {
         for (std::string& line : lines) {
@@ -147,7 +153,7 @@ std::vector<std::string> comparedLines(std::vector<std::string> lines, const Com
 }
 
 Difference compareOutput(const std::vector<std::string>& expected, std::string_view got, const Comparison& how) {
-    const std::vector<std::string> e = comparedLines(expected, how);
+    const std::vector<std::string> e = comparedLines(expectedLines(expected), how);
     const std::vector<std::string> g = comparedLines(outputLines(got), how);
     const std::size_t common = std::min(e.size(), g.size());
     for (std::size_t i = 0; i < common; ++i)
@@ -158,7 +164,7 @@ Difference compareOutput(const std::vector<std::string>& expected, std::string_v
 
 HiddenExpectation hiddenExpectation(const std::vector<std::string>& expected, const Comparison& how, const std::string& salt) {
     HiddenExpectation hidden;
-    const std::vector<std::string> lines = comparedLines(expected, how);
+    const std::vector<std::string> lines = comparedLines(expectedLines(expected), how);
     if (how.tolerance > 0) {
         const double step = 2 * how.tolerance;
         for (const std::string& line : lines) {

@@ -18,6 +18,9 @@ namespace tasks {
 // line dropped, blank lines at the end dropped.
 std::vector<std::string> outputLines(std::string_view text);
 
+// A test's expected lines brought to the same form.
+std::vector<std::string> expectedLines(const std::vector<std::string>& expected);
+
 // The lines as compared: capitals made small (when the case does not matter) and, when the
 // order does not matter, sorted as below.
 std::vector<std::string> comparedLines(std::vector<std::string> lines, const Comparison& how);

@@ -219,7 +219,7 @@ TaskRead parseTask(const std::string& input) {
     base::dropByteOrderMark(bytes);
     Reader reader;
     std::size_t number = 0, from = 0;
-    while (from <= bytes.size()) {
+    while (from < bytes.size()) {
         std::size_t end = bytes.find('\n', from);
         if (end == std::string::npos) end = bytes.size();
         std::string text = bytes.substr(from, end - from);
@@ -234,7 +234,7 @@ TaskRead parseTask(const std::string& input) {
         if (end == bytes.size()) break;
         from = end + 1;
     }
-    if (!reader.finish(number)) return reader.read;
+    if (!reader.finish(number ? number : 1)) return reader.read;
     reader.read.ok = true;
     reader.read.task.salt = base::sha256Hex(input).substr(0, 32);
     return reader.read;
