@@ -83,3 +83,10 @@ TEST(TaskFile, ErrorLineNamesFileAndLine) {
     EXPECT_EQ(taskErrorLine("/где/сумма.задача", read).rfind("Ошибка в задаче: сумма.задача, строка 2: неизвестное поле", 0), 0u);
     EXPECT_FALSE(readTaskFile("/нет/такой.задача").ok);
 }
+
+TEST(TaskFile, ExampleTasksRead) {
+    for (const char* name : {"сумма", "таблица", "делители"}) {
+        const TaskRead read = readTaskFile(std::string(LUM_SOURCE_DIR) + "/examples/задачи/" + name + ".задача");
+        EXPECT_TRUE(read.ok) << name << ": " << read.line << ": " << read.message;
+    }
+}
