@@ -116,14 +116,18 @@ struct BrowserRun {
 // a browser that stops answering (a program it could not stop) is ended and started again
 // after the run it was on, which counts as too long.
 BrowserRun runChecks(const std::string& browser, const std::string& pagePath, const std::string& profile,
-                     const std::string& mark, const tasks::Task& task, std::vector<Run*>& runs) {
+                     const std::string& mark, const tasks::Task& task, std::vector<Run*>& runs, bool trace) {
     BrowserRun outcome;
     const int limitMs = static_cast<int>(task.seconds * 1000);
     std::size_t next = 0;
     while (next < runs.size()) {
         std::vector<std::string> argv = {browser, "--headless", "--disable-gpu", "--disable-background-networking",
                                          "--disable-component-update", "--disable-sync", "--no-first-run",
-                                         "--no-default-browser-check", "--mute-audio", "--enable-logging=stderr", "--v=0",
+                                         "--no-default-browser-check", "--mute-audio", "--enable-logging=stderr",
+                                         // The frames the programs run in are never on screen: their timers
+                                         // and their process keep full speed all the same.
+                                         "--disable-background-timer-throttling", "--disable-renderer-backgrounding",
+                                         "--disable-backgrounding-occluded-windows",
                                          "--user-data-dir=" + profile};
         if (platform::runningAsRoot()) argv.push_back("--no-sandbox");
         argv.push_back(fileUrl(pagePath) + "#%D1%81=" + std::to_string(next));
@@ -161,6 +165,8 @@ BrowserRun runChecks(const std::string& browser, const std::string& pagePath, co
                 run.tooLong = slow != result->end() && slow->is_boolean() && slow->get<bool>();
                 next = static_cast<std::size_t>(n) + 1;
                 current = -1;
+                if (trace) std::fprintf(stderr, "[check] run %lld: %lld ms at %llu\n", n, numberField(*result, "мс"),
+                                        static_cast<unsigned long long>(platform::monotonicMs()));
                 continue;
             }
             if (current >= 0) {  // stopped answering, or gone, in the middle of a run
@@ -318,8 +324,10 @@ int runCheckMode(const std::string& taskPath, const std::string& folder, const s
         if (!platform::writeFileAtomically(pagePath, output::buildCheckPage(task, pages, mark)) || !platform::makeFolder(profile))
             browserRun.failure = "не удалось записать страницу проверки во временную папку " + temporary;
         else
-            browserRun = runChecks(browser, pagePath, profile, mark, task, runs);
-        platform::removeFolderTree(temporary);
+            browserRun = runChecks(browser, pagePath, profile, mark, task, runs, start.trace);
+        // LUM_TRACE keeps the checking page to look at.
+        if (start.trace) std::fprintf(stderr, "[check] page: %s\n", pagePath.c_str());
+        else platform::removeFolderTree(temporary);
         if (!browserRun.failure.empty()) {
             printLine("Ошибка: " + browserRun.failure);
             return 1;
