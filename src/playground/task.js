@@ -8,6 +8,7 @@ export function taskControls(before, compiler, onChange) {
   open.textContent = 'Задача…';
   open.title = 'Открыть файл задачи .задача: условие и проверка по тестам';
   const input = document.createElement('input');
+  input.id = 'task-file';
   input.type = 'file';
   input.accept = '.задача';
   input.hidden = true;

@@ -3,7 +3,6 @@
 #include "tasks/compare.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <set>
@@ -37,7 +36,7 @@ Cut cut(const std::string& line) {
             while (end < line.size() && isDigit(line[end])) ++end;
         }
         double value = 0;
-        std::from_chars(line.data() + i, line.data() + end, value);
+        readDecimal(line.substr(i, end - i), value);
         c.numbers.push_back(value);
         c.skeleton.push_back('\x01');
         i = end;

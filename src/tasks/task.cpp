@@ -2,8 +2,9 @@
 // the tests, each opened by "тест:". Tests: tests/tasks/task_file_test.cpp.
 #include "tasks/task.h"
 
-#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 #include "base/paths.h"
 #include "base/sha256.h"
@@ -55,9 +56,7 @@ std::string fieldOf(const std::string& line, std::string& value) {
 bool parseNumber(std::string text, double& out) {
     for (char& c : text)
         if (c == ',') c = '.';
-    if (text.empty()) return false;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
-    return error == std::errc() && end == text.data() + text.size() && std::isfinite(out);
+    return readDecimal(text, out);
 }
 
 // A word the solution must or must not use: letters, digits and "_", any alphabet.
@@ -257,6 +256,14 @@ TaskRead readTaskFile(const std::string& path) {
 std::string taskErrorLine(const std::string& path, const TaskRead& read) {
     return "Ошибка в задаче: " + base::fileNameOf(path) + (read.line ? ", строка " + std::to_string(read.line) : "") + ": " +
            read.message;
+}
+
+bool readDecimal(const std::string& text, double& out) {
+    // Only digits, one point and a leading minus: strtod would take more ("inf", "0x1p3", spaces).
+    if (text.empty() || text.find_first_not_of("-.0123456789") != std::string::npos) return false;
+    char* end = nullptr;
+    out = std::strtod(text.c_str(), &end);
+    return end == text.c_str() + text.size() && std::isfinite(out);
 }
 
 std::string secondsText(double seconds) {

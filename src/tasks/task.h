@@ -52,6 +52,9 @@ TaskRead parseTask(const std::string& bytes);
 TaskRead readTaskFile(const std::string& path);
 // "сумма.задача, строка 7: …" (without the line for line 0), for printing.
 std::string taskErrorLine(const std::string& path, const TaskRead& read);
+// A decimal number with "." as its point, the whole text of it; false for anything else. (strtod
+// in the C locale, which lum never changes: the browser build's library has no from_chars for it.)
+bool readDecimal(const std::string& text, double& out);
 // Seconds as a learner reads them: "2", "0,5".
 std::string secondsText(double seconds);
 
