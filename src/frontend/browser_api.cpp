@@ -177,10 +177,10 @@ std::size_t lum_output_size() { return session().output.size(); }
 // JSON of the last compile (see reportJson).
 const char* lum_report() { return session().report.c_str(); }
 
-// Reads a task file's bytes and keeps the task for compiles with bit 2 of their flags; 1 when it
-// was read. lum_task_report() says what came of it: {"ok", "title", "outcome": the error line}.
-// A task that does not read leaves no task opened.
-int lum_load_task(const char* bytes, std::size_t size) {
+// Reads the bytes of the task file `name` and keeps the task for compiles with bit 2 of their
+// flags; 1 when it was read. lum_task_report() says what came of it: {"ok", "title", "outcome":
+// the error line, naming the file}. A task that does not read leaves no task opened.
+int lum_load_task(const char* name, const char* bytes, std::size_t size) {
     Session& s = session();
     tasks::TaskRead read = tasks::parseTask(std::string(bytes, size));
     if (read.ok) s.task = std::move(read.task);
@@ -188,7 +188,7 @@ int lum_load_task(const char* bytes, std::size_t size) {
     s.taskReport = editor::printJson(editor::jsonObject({
         {"ok", editor::jsonBool(read.ok)},
         {"title", editor::jsonString(read.ok ? s.task->title : std::string())},
-        {"outcome", editor::jsonString(read.ok ? std::string() : tasks::taskErrorLine("задача.задача", read))}}));
+        {"outcome", editor::jsonString(read.ok ? std::string() : tasks::taskErrorLine(name, read))}}));
     return read.ok ? 1 : 0;
 }
 const char* lum_task_report() { return session().taskReport.c_str(); }

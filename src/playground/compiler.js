@@ -14,7 +14,7 @@ export class Compiler {
     this.files = files;
     this.handlers = handlers;
     this.rulesText = null;
-    this.taskText = null; // the task file opened, sent again to a new worker
+    this.task = null; // {name, text} of the task file opened, sent again to a new worker
     this.inFlight = null; // {request, started}
     this.next = null;
     this.nextId = 1;
@@ -32,7 +32,7 @@ export class Compiler {
     };
     this.worker.postMessage({ kind: 'files', id: 0, files: this.files });
     if (this.rulesText !== null) this.worker.postMessage({ kind: 'rules', id: 0, text: this.rulesText });
-    if (this.taskText !== null) this.worker.postMessage({ kind: 'task', id: 0, text: this.taskText });
+    if (this.task) this.worker.postMessage({ kind: 'task', id: 0, ...this.task });
     this.inFlight = null;
   }
 
@@ -41,10 +41,10 @@ export class Compiler {
     this.worker.postMessage({ kind: 'rules', id: 0, text });
   }
 
-  // A task file's text (null: none); what the worker made of it comes to onTask.
-  setTask(text) {
-    this.taskText = text;
-    if (text !== null) this.worker.postMessage({ kind: 'task', id: 0, text });
+  // A task file ({name, text}; null: none); what the worker made of it comes to onTask.
+  setTask(task) {
+    this.task = task;
+    if (task) this.worker.postMessage({ kind: 'task', id: 0, ...task });
   }
 
   // request: {name, source (text or bytes), js, map, task}; the answer comes to onCompiled.

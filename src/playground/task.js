@@ -24,7 +24,7 @@ export function taskControls(before, compiler, onChange) {
     const file = input.files[0];
     input.value = '';
     if (!file) return;
-    compiler.setTask(await file.text());
+    compiler.setTask({ name: file.name, text: await file.text() });
   };
   close.onclick = () => {
     compiler.setTask(null);

@@ -40,9 +40,10 @@ const handlers = {
     const count = withBytes(bytesOf(message.text), (p, n) => lum._lum_load_rules(p, n));
     return { count, report: JSON.parse(cString(lum._lum_rules_report())), vocabulary: cString(lum._lum_vocabulary()) };
   },
-  // A task file's text: kept for compiles with message.task; an empty text closes the task.
+  // A task file's name and text: kept for compiles with message.task.
   task(message) {
-    const ok = withBytes(bytesOf(message.text), (p, n) => lum._lum_load_task(p, n));
+    const ok = withBytes(encoder.encode(message.name), (name) =>
+      withBytes(bytesOf(message.text), (p, n) => lum._lum_load_task(name, p, n)));
     return { ok: !!ok, report: JSON.parse(cString(lum._lum_task_report())) };
   },
   compile(message) {

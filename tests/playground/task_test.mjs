@@ -30,7 +30,7 @@ test('a task file opened in the playground checks the program in the editor', as
   await page.locator('#status.ok').waitFor();
 
   await page.setInputFiles('#task-file', broken);
-  await page.locator('#status', { hasText: 'Ошибка в задаче: задача.задача, строка 3: у теста нет ожидаемого вывода' }).waitFor();
+  await page.locator('#status', { hasText: 'Ошибка в задаче: плохая.задача, строка 3: у теста нет ожидаемого вывода' }).waitFor();
   assert.equal(await page.isHidden('#task-close'), true);
 
   await page.click('#program-editor .cm-content');
