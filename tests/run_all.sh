@@ -18,6 +18,7 @@ need curl curl
 need wrk wrk
 need em++ emscripten
 [ -e /usr/lib/x86_64-linux-gnu/cmake/GTest ] || install libgtest-dev
+[ -e /usr/include/nlohmann/json.hpp ] || install nlohmann-json3-dev
 
 echo "== native build"
 cmake -S . -B build -G Ninja -DLUM_TESTS=ON -DLUM_PLAYGROUND=ON >/dev/null

@@ -3,6 +3,7 @@
 // and the source compiles through the very code the command line runs. What a call found comes
 // back as JSON data (a report), never as printed lines to be read again.
 // Tests: tests/playground/playground_test.mjs.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,11 +13,13 @@
 #include "frontend/frontend.h"
 #include "frontend/report.h"
 #include "output/compile.h"
+#include "output/task_page.h"
 #include "platform/files.h"
 #include "platform/home.h"
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
 #include "rules/vocabulary.h"
+#include "tasks/task.h"
 
 namespace frontend {
 namespace {
@@ -30,6 +33,8 @@ struct Session {
     std::string report;       // JSON of the last compile
     std::string rulesReport;  // JSON of the last rules load
     std::string vocabulary;
+    std::optional<tasks::Task> task;  // the task file opened, for compiles that ask for its page
+    std::string taskReport;           // JSON of the last task load
 };
 
 Session& session() {
@@ -150,7 +155,11 @@ int lum_compile(const char* name, const char* bytes, std::size_t size, int flags
     output::CompileOptions options;
     options.js = (flags & 1) != 0;
     options.sourceMap = (flags & 2) != 0;
-    const output::CompileReport report = output::compileFile(source, options, output::CompileContext{translator::RuleSet{s.rules, false}, s.otherWords});
+    const output::CompileContext context{translator::RuleSet{s.rules, false}, s.otherWords};
+    // Bit 2: the task page of the task opened (lum_load_task) instead of the ordinary page.
+    const bool withTask = (flags & 4) != 0 && !options.js && s.task;
+    const output::CompileReport report =
+        withTask ? output::compileTaskPage(source, *s.task, context) : output::compileFile(source, options, context);
     int made = 0;
     std::string outputName;
     if (report.status == output::CompileStatus::Written && platform::readWholeFile(report.outputPath, s.output)) {
@@ -168,6 +177,22 @@ std::size_t lum_output_size() { return session().output.size(); }
 
 // JSON of the last compile (see reportJson).
 const char* lum_report() { return session().report.c_str(); }
+
+// Reads the bytes of the task file `name` and keeps the task for compiles with bit 2 of their
+// flags; 1 when it was read. lum_task_report() says what came of it: {"ok", "title", "outcome":
+// the error line, naming the file}. A task that does not read leaves no task opened.
+int lum_load_task(const char* name, const char* bytes, std::size_t size) {
+    Session& s = session();
+    tasks::TaskRead read = tasks::parseTask(std::string(bytes, size));
+    if (read.ok) s.task = std::move(read.task);
+    else s.task.reset();
+    s.taskReport = editor::printJson(editor::jsonObject({
+        {"ok", editor::jsonBool(read.ok)},
+        {"title", editor::jsonString(read.ok ? s.task->title : std::string())},
+        {"outcome", editor::jsonString(read.ok ? std::string() : tasks::taskErrorLine(name, read))}}));
+    return read.ok ? 1 : 0;
+}
+const char* lum_task_report() { return session().taskReport.c_str(); }
 
 // The vocabulary of the rules loaded, as JSON (see vocabularyJson).
 const char* lum_vocabulary() {

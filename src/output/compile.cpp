@@ -10,6 +10,7 @@
 #include "diagnostics/hints.h"
 #include "diagnostics/names.h"
 #include "diagnostics/slips.h"
+#include "embedded/runtimeCheckPrelude.h"
 #include "output/page.h"
 #include "output/repair_words.h"
 #include "output/source_map.h"
@@ -17,6 +18,7 @@
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "rules/vocabulary.h"
+#include "tasks/compare.h"
 #include "translator/libraries_on_disk.h"
 #include "translator/rewrite.h"
 
@@ -95,6 +97,7 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
     const std::string folder = base::folderOf(sourcePath);
     base::WarningList& warnings = report.warnings;
     diagnostics::checkQuotes(source, warnings);
+    if (options.task) report.wordRule = tasks::wordRuleBroken(source, *options.task);
     const std::vector<rules::Rule>& table = context.rules.table;
     // What the run-time layer needs to speak the learner's words: the loaded rules' vocabulary
     // and the names this program defines.
@@ -175,7 +178,13 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
             body += '\n';
             body += sourceMapComment(sourceMapJson(map));
         }
-        output = buildPage({body, lineMap, title, sourceUtf8, options.watch, runtimeWords});
+        output = buildPage({body, lineMap, title, sourceUtf8, options.watch, runtimeWords,
+                            options.task ? runtimeCheckPrelude : std::string_view()});
+    }
+    if (options.task && !options.js) {
+        report.output = std::move(output);
+        report.status = CompileStatus::Written;
+        return;
     }
     finalText = base::CodeText();
     report.status = platform::writeFileAtomically(report.outputPath, output) ? CompileStatus::Written : CompileStatus::Unwritable;

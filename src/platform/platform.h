@@ -122,4 +122,37 @@ void drainWakeup(const Wakeup& w);
 // in its start routine when thousands of short connection threads came and went.)
 bool startThread(void (*run)(void*), void* argument);
 
+// A browser for a task's check: the places where Chromium, Chrome and Edge are usually installed
+// on this system, in the order they are tried, and the first of them that is a file ("" for none).
+std::vector<std::string> browserCandidates();
+std::string findBrowser();
+
+// A new, empty folder for temporary files (a browser profile); "" when none can be made.
+std::string makeTemporaryFolder();
+// Removes a folder and everything in it; false when anything stays.
+bool removeFolderTree(const std::string& path);
+
+// A process that lum started and ends itself: its standard error is read line by line (a
+// headless browser's console log), its standard input and output lead nowhere. Ending it ends the
+// processes it started too (its process group; on Windows, its job).
+struct ChildProcess {
+    std::intptr_t id = -1;         // the process (POSIX: its id; Windows: its handle)
+    std::intptr_t group = -1;      // Windows: the job object
+    std::intptr_t errorPipe = -1;  // the reading end of its standard error
+    std::string pending;           // bytes read after the last whole line
+    bool ended = false;            // its standard error reached its end
+};
+// Starts argv[0] with the arguments; false, with nothing running, when it cannot be started.
+bool startChild(const std::vector<std::string>& argv, ChildProcess& child);
+enum class ChildRead { Line, TimedOut, Ended };
+// One line of its standard error, without the line end, waiting at most timeoutMs.
+ChildRead readChildLine(ChildProcess& child, std::string& line, int timeoutMs);
+// Ends the process and everything it started, and waits for it; safe to call twice.
+void endChild(ChildProcess& child);
+// Whether lum runs as the system's superuser (POSIX root), whom a browser serves only without
+// its own sandbox.
+bool runningAsRoot();
+// Milliseconds from an arbitrary start, never going back.
+std::uint64_t monotonicMs();
+
 }  // namespace platform

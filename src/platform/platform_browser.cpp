@@ -104,4 +104,16 @@ void drainWakeup(const Wakeup&) {}
 
 bool startThread(void (*)(void*), void*) { return false; }
 
+// The playground runs no other program: a task is checked by the page itself.
+std::vector<std::string> browserCandidates() { return {}; }
+std::string findBrowser() { return {}; }
+std::string makeTemporaryFolder() { return {}; }
+bool removeFolderTree(const std::string&) { return false; }
+bool startChild(const std::vector<std::string>&, ChildProcess&) { return false; }
+ChildRead readChildLine(ChildProcess&, std::string&, int) { return ChildRead::Ended; }
+void endChild(ChildProcess&) {}
+
+bool runningAsRoot() { return false; }
+std::uint64_t monotonicMs() { return static_cast<std::uint64_t>(std::clock()) * 1000 / CLOCKS_PER_SEC; }
+
 }  // namespace platform

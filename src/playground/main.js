@@ -8,6 +8,7 @@ import {
 import { defaultKeymap, history, historyKeymap, indentWithTab } from '@codemirror/commands';
 import { Compiler } from './compiler.js';
 import { highlighter } from './highlight.js';
+import { taskControls } from './task.js';
 
 const $ = (id) => document.getElementById(id);
 const data = (id) => JSON.parse($(id).textContent);
@@ -138,7 +139,8 @@ const bodyTag = '<script type="text/javascript" id="js">\n';
 // Only the newest request waits, so a request for the JavaScript file may displace one for the page.
 // The pages that run carry their source map; a downloaded page is the one lum itself writes.
 function compile(text = program.state.doc.toString(), js = false, map = !js && pendingDownload !== 'page') {
-  compiler.compile({ name: programName, source: opened && opened.text === text ? opened.bytes : text, js, map, text });
+  compiler.compile({ name: programName, source: opened && opened.text === text ? opened.bytes : text, js, map, text,
+    task: task.state.open });
 }
 
 // The page with its script body kept as text for step.js, which runs it step by step.
@@ -185,6 +187,7 @@ function onCompiled({ ok, output, report, milliseconds, request }) {
   const { outputName, notes } = report;
   const status = [report.outcome];
   if (rulesProblem) status.push(rulesProblem);
+  if (task.state.problem) status.push(task.state.problem);
   $('status').textContent = status.join('\n');
   $('status').className = ok ? 'ok' : 'failed';
   $('status').title = `скомпилировано за ${milliseconds.toFixed(1)} мс`;
@@ -228,7 +231,8 @@ function onBroken(reason, request) {
     : `Ошибка: компилятор не запускается в этом браузере (${reason})`;
 }
 
-const compiler = new Compiler($('lum-worker').textContent, libraries, { onCompiled, onRules, onBroken });
+const compiler = new Compiler($('lum-worker').textContent, libraries, { onCompiled, onRules, onBroken, onTask: (m) => task.onTask(m) });
+const task = taskControls($('save'), compiler, () => compile());
 compiler.setRules(initialRules);
 
 // --- controls ------------------------------------------------------------------------------------

@@ -1,5 +1,5 @@
 // The playground's compiler thread: lum's own C++ core (lum.js, which the build puts in front of
-// this file) behind its C API. Messages in: {kind: 'files'|'rules'|'compile', ...}; every answer
+// this file) behind its C API. Messages in: {kind: 'files'|'rules'|'task'|'compile', ...}; every answer
 // echoes the kind and the id of its request and carries lum's report of it as data.
 'use strict';
 
@@ -40,10 +40,16 @@ const handlers = {
     const count = withBytes(bytesOf(message.text), (p, n) => lum._lum_load_rules(p, n));
     return { count, report: JSON.parse(cString(lum._lum_rules_report())), vocabulary: cString(lum._lum_vocabulary()) };
   },
+  // A task file's name and text: kept for compiles with message.task.
+  task(message) {
+    const ok = withBytes(encoder.encode(message.name), (name) =>
+      withBytes(bytesOf(message.text), (p, n) => lum._lum_load_task(name, p, n)));
+    return { ok: !!ok, report: JSON.parse(cString(lum._lum_task_report())) };
+  },
   compile(message) {
     const started = performance.now();
     const ok = withBytes(encoder.encode(message.name), (name) =>
-      withBytes(bytesOf(message.source), (p, n) => lum._lum_compile(name, p, n, (message.js ? 1 : 0) | (message.map ? 2 : 0))),
+      withBytes(bytesOf(message.source), (p, n) => lum._lum_compile(name, p, n, (message.js ? 1 : 0) | (message.map ? 2 : 0) | (message.task ? 4 : 0))),
     );
     const milliseconds = performance.now() - started;
     const at = lum._lum_output();
