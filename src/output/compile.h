@@ -58,7 +58,8 @@ CompileReport compileFile(const std::string& sourcePath, const CompileOptions& o
 // Folder + native separator + stem + ".js" or ".html".
 std::string outputPathFor(const std::string& sourcePath, bool js);
 
-// Every "</" written "<\/".
+// Every "</" written "<\/", and no "<!--" or "<script" left, so that the page's script element
+// ends only at its own end tag (output/script_escape.cpp).
 std::string escapeScriptBody(const std::string& utf8);
 // "[l1,l2,...]": the source line of the first code point of each line of the text.
 std::string buildLineMap(const base::CodeText& text);
