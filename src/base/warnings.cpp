@@ -25,4 +25,9 @@ void printNotes(const char* kind, const std::string& path, const WarningList& en
     }
 }
 
+std::string protectedFileNote(const std::string& path) {
+    return "Замечание: файл " + path + " защищён от записи (только для чтения), и lum его не заменяет: снимите с него " +
+           "эту защиту или удалите его и запустите lum снова";
+}
+
 }  // namespace base

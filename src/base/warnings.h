@@ -18,4 +18,8 @@ void printNotes(const char* kind, const std::string& path, const WarningList& en
 // "kind [name]: text" without its line feed.
 std::vector<std::string> formatNotes(const char* kind, const std::string& path, const WarningList& entries);
 
+// The line that follows "Ошибка: не могу записать файл: <path>" when the file is protected from
+// writing, without its line feed.
+std::string protectedFileNote(const std::string& path);
+
 }  // namespace base

@@ -162,6 +162,7 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
     }
     finalText = base::CodeText();
     report.status = platform::writeFileAtomically(report.outputPath, output) ? CompileStatus::Written : CompileStatus::Unwritable;
+    if (report.status == CompileStatus::Unwritable) report.writeProtected = platform::writeProtected(report.outputPath);
 }
 
 }  // namespace

@@ -48,6 +48,7 @@ struct CompileReport {
     base::WarningList warnings;     // the specified warnings, in the order they were found
     std::vector<diagnostics::Hint> hints;  // after the warnings, in line order
     std::vector<std::string> includedFiles;  // every library file read, in reading order; watch mode watches them
+    bool writeProtected = false;  // Unwritable because the output file is protected from writing
 };
 
 // Reads, decodes, translates, checks, assembles and writes; prints nothing (the trace aside, on
