@@ -8,7 +8,7 @@ const abandonAfterMs = 1500;
 
 export class Compiler {
   // onRules({count, report, vocabulary}), onCompiled({ok, output, report, milliseconds, request}),
-  // onBroken(reason): the worker could not start or ran out of memory.
+  // onExamples({good}), onBroken(reason): the worker could not start or ran out of memory.
   constructor(workerSource, files, handlers) {
     this.url = URL.createObjectURL(new Blob([workerSource], { type: 'text/javascript' }));
     this.files = files;
@@ -39,6 +39,11 @@ export class Compiler {
     this.worker.postMessage({ kind: 'rules', id: 0, text });
   }
 
+  // Asks which examples the rules run; the answer comes to onExamples.
+  checkExamples(rules, examples) {
+    this.worker.postMessage({ kind: 'examples', id: 0, rules, examples });
+  }
+
   // request: {name, source (text or bytes), js, map}; the answer comes to onCompiled.
   compile(request) {
     this.next = { ...request, id: this.nextId++ };
@@ -58,6 +63,7 @@ export class Compiler {
     if (message.kind === 'broken') return this.broke(message.reason);
     this.failures = 0;
     if (message.kind === 'rules') this.handlers.onRules(message);
+    if (message.kind === 'examples') this.handlers.onExamples(message);
     if (message.kind !== 'compile' || !this.inFlight || message.id !== this.inFlight.request.id) return;
     const request = this.inFlight.request;
     this.inFlight = null;
