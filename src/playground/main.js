@@ -77,12 +77,15 @@ let autorunBlocked = recall(keys.running) !== null;
 let held = autorunBlocked ? 'frozen' : null;
 
 // --- editors -------------------------------------------------------------------------------------
+// A function that runs `action` once calls to it stop for `ms`; its cancel() drops a waiting run.
 function later(ms, action) {
   let timer = 0;
-  return () => {
+  const call = () => {
     clearTimeout(timer);
     timer = setTimeout(action, ms);
   };
+  call.cancel = () => clearTimeout(timer);
+  return call;
 }
 
 // A text the page itself puts into an editor, which it then compiles at once rather than later.
@@ -118,7 +121,8 @@ function programChanged() {
   $('memory').hidden = text.length <= longestKept && keep(keys.program, { name: programName, text });
   compile(text);
 }
-const program = makeEditor($('program-editor'), '', later(recompileAfterMs, programChanged), [colours.of([]), blocks.of([]), typingHelp]);
+const programEdited = later(recompileAfterMs, programChanged);
+const program = makeEditor($('program-editor'), '', programEdited, [colours.of([]), blocks.of([]), typingHelp]);
 const rules = makeEditor($('rules-editor'), initialRules, later(recompileAfterMs, () => {
   const text = rules.state.doc.toString();
   keep(keys.rules, text === defaultRules ? null : { base: defaultRules, text });
@@ -358,9 +362,12 @@ $('run').onclick = () => {
   run();
 };
 $('stop').onclick = stop;
+// The text as it is now runs step by step: a compile still waiting for typing to stop is done now,
+// so that it cannot replace the steps with an ordinary run.
 $('step').onclick = () => {
   pendingStep = true;
-  compile();
+  programEdited.cancel();
+  programChanged();
 };
 
 // «Поделиться»: the program goes into a link; whoever opens it gets the program, which waits for ▶.

@@ -120,6 +120,14 @@ test('a changed example is a new program; a warning is marked, listed, and a cli
   const [saved] = await Promise.all([page.waitForEvent('download'), page.click('#save')]);
   assert.equal(saved.suggestedFilename(), 'моя игра.лумс');
   assert.equal(await page.textContent('#name'), 'моя игра');
+  // Rules without a rule are an error in the rules tab and in the status, never a quiet green.
+  assert.equal(await page.getAttribute('#rules-notes li', 'class'), 'info');
+  await page.click('#tab-rules');
+  await page.click('#rules-editor .cm-content');
+  await page.keyboard.press('Control+A');
+  await page.keyboard.press('Delete');
+  await page.locator('#rules-notes li.error').waitFor();
+  await page.locator('#status.failed', { hasText: 'Правила не загрузились' }).waitFor({ state: 'attached' });
   await page.close();
 });
 
