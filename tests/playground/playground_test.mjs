@@ -198,8 +198,12 @@ test('lum --playground writes a copy whose default rules are the ones lum loaded
   const bin = (args) => spawnSync(path.join(folder, 'bin', 'lum'), args, { cwd: folder, encoding: 'utf8' });
 
   assert.match(bin(['--playground', 'нет-такой']).stdout, /Ошибка: папка не найдена: нет-такой\n$/);
+  // What a copy killed while it wrote left behind is swept; another program's file is not.
+  for (const name of ['playground.html.lum-999999999-0123456789abcdef.tmp', 'notes.lum-999999999.tmp'])
+    fs.writeFileSync(path.join(folder, 'out', name), 'x');
   const written = bin(['--playground', 'out']);
   assert.equal(written.status, 0, written.stdout);
+  assert.deepEqual(fs.readdirSync(path.join(folder, 'out')).sort(), ['notes.lum-999999999.tmp', 'playground.html']);
   assert.match(written.stdout, /OK: .*bin\/playground\.html -> out\/playground\.html {2}\(песочница, правила: .*keywords\.csv, правил: 4\)\n$/);
 
   const page = await open(path.join(folder, 'out', 'playground.html'));
