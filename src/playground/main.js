@@ -49,8 +49,9 @@ function keep(key, value) {
     return false;
   }
 }
-const storedProgram = (value) => value && typeof value.text === 'string' &&
-  (value.name === null || typeof value.name === 'string') ? value : null;
+// A name that came from outside (storage, a link) as a plain file name, or null.
+const safeName = (name) => (typeof name === 'string' && !/^\.*$/.test(name) ? name.replace(/[\\/]/g, '_') : null);
+const storedProgram = (value) => (value && typeof value.text === 'string' ? { name: safeName(value.name), text: value.text } : null);
 
 const savedProgram = storedProgram(recall(keys.program));
 const savedRules = recall(keys.rules);
@@ -228,9 +229,10 @@ function run(stepping = false) {
   $('output').append(frame);
 }
 
-function showStatus(lines, ok) {
+// kind: 'ok', 'noted' (there are notes to read) or 'failed'.
+function showStatus(lines, kind) {
   $('status').textContent = lines.filter(Boolean).join('\n');
-  $('status').className = ok ? 'ok' : 'failed';
+  $('status').className = kind;
 }
 
 function onCompiled({ ok, output, report, milliseconds, request }) {
@@ -249,12 +251,13 @@ function onCompiled({ ok, output, report, milliseconds, request }) {
   if (ok && pendingDownload === 'page') download(outputName, output, 'text/html');
   pendingDownload = null;
   if (!ok) {
-    showStatus([compileStatus(report, 'failed'), rulesProblem], false);
+    showStatus([compileStatus(report, 'failed'), rulesProblem], 'failed');
     return stop();
   }
+  const kind = rulesProblem ? 'failed' : report.warnings.length + report.hints.length ? 'noted' : 'ok';
   if (pendingStep) {
     pendingStep = false;
-    showStatus([compileStatus(report, 'runs'), rulesProblem], !rulesProblem);
+    showStatus([compileStatus(report, 'runs'), rulesProblem], kind);
     return run(true);
   }
   let runs = 'runs';
@@ -269,7 +272,7 @@ function onCompiled({ ok, output, report, milliseconds, request }) {
     runs = 'waits';
     note = `Страница большая (${(output.length / 1048576).toFixed(1)} МБ), сама она не запускается: нажмите «▶ Запустить».`;
   }
-  showStatus([compileStatus(report, runs), note, rulesProblem], !rulesProblem);
+  showStatus([compileStatus(report, runs), note, rulesProblem], kind);
   if (runs === 'runs') run();
 }
 
@@ -285,7 +288,7 @@ function onBroken(reason, request) {
   console.error('lum:', reason);
   showStatus([request
     ? 'Браузеру не хватило памяти, чтобы перевести программу: она слишком большая.'
-    : 'Переводчик программ не запускается в этом браузере: откройте песочницу в другом (Chrome, Firefox, Edge).'], false);
+    : 'Переводчик программ не запускается в этом браузере: откройте песочницу в другом (Chrome, Firefox, Edge).'], 'failed');
   if (!examplesChecked) onExamples({ good: examples.map(([name]) => name) });
 }
 
@@ -431,7 +434,7 @@ function begin(name, text, restored) {
       $('previous-bar').hidden = false;
     }
     keep(keys.program, linked.text.length <= longestKept ? linked : null);
-    return begin(linked.name, linked.text, true);
+    return begin(safeName(linked.name), linked.text, true);
   }
   if (savedProgram) return begin(savedProgram.name, savedProgram.text, true);
   const choose = (good) => {
