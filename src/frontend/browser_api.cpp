@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/paths.h"
+#include "base/warnings.h"
 #include "editor/json.h"
 #include "editor/vocabulary_json.h"
 #include "frontend/frontend.h"
@@ -68,8 +69,16 @@ const char* statusName(output::CompileStatus status) {
     return "memory";
 }
 
-// {"status", "outputName", "js", "encoding", "rules", "warnings": [texts], "hints": [{"line", "kind",
-// "text"}], "notes": [lines as printed], "outcome": the line that says what came of it}.
+// The line each warning names (0 for none), beside the warnings' texts.
+editor::Json warningLines(const base::WarningList& warnings) {
+    std::vector<editor::Json> lines;
+    for (const std::string& text : warnings) lines.push_back(editor::jsonNumber(static_cast<long>(base::warningLine(text))));
+    return editor::jsonArray(std::move(lines));
+}
+
+// {"status", "outputName", "js", "encoding", "rules", "warnings": [texts], "warningLines": [line or 0],
+// "hints": [{"line", "kind", "text"}], "notes": [lines as printed], "outcome": the line that says what
+// came of it}.
 std::string reportJson(const output::CompileReport& report, const std::string& outputName) {
     std::vector<editor::Json> hints;
     for (const diagnostics::Hint& hint : report.hints)
@@ -83,6 +92,7 @@ std::string reportJson(const output::CompileReport& report, const std::string& o
         {"encoding", editor::jsonString(report.encoding)},
         {"rules", editor::jsonNumber(static_cast<long>(report.ruleCount))},
         {"warnings", editor::jsonStrings(report.checked ? report.warnings : base::WarningList())},
+        {"warningLines", warningLines(report.checked ? report.warnings : base::WarningList())},
         {"hints", editor::jsonArray(report.checked ? std::move(hints) : std::vector<editor::Json>())},
         {"notes", editor::jsonStrings(noteLines(report))},
         {"outcome", editor::jsonString(outcomeLine(report))},
@@ -93,7 +103,8 @@ std::string reportJson(const output::CompileReport& report, const std::string& o
 std::string refusedJson(const std::string& outcome) {
     return editor::printJson(editor::jsonObject({{"status", editor::jsonString("refused")}, {"outputName", editor::jsonString("")},
                                  {"js", editor::jsonBool(false)}, {"encoding", editor::jsonString("")}, {"rules", editor::jsonNumber(0)},
-                                 {"warnings", editor::jsonArray({})}, {"hints", editor::jsonArray({})}, {"notes", editor::jsonArray({})},
+                                 {"warnings", editor::jsonArray({})}, {"warningLines", editor::jsonArray({})},
+                                 {"hints", editor::jsonArray({})}, {"notes", editor::jsonArray({})},
                                  {"outcome", editor::jsonString(outcome)}}));
 }
 
@@ -115,12 +126,14 @@ int lum_load_rules(const char* bytes, std::size_t size) {
     s.rulesReport = editor::printJson(editor::jsonObject({{"loaded", editor::jsonBool(load.loaded)},
                                           {"rules", editor::jsonNumber(static_cast<long>(s.rules.size()))},
                                           {"warnings", editor::jsonStrings(load.warnings)},
+                                          {"warningLines", warningLines(load.warnings)},
                                           {"lines", editor::jsonStrings(load.lines)}}));
     s.vocabulary.clear();
     return static_cast<int>(s.rules.size());
 }
 
-// JSON of the last rules load: {"loaded", "rules", "warnings": [texts], "lines": [as start-up prints them]}.
+// JSON of the last rules load: {"loaded", "rules", "warnings": [texts], "warningLines": [line or 0],
+// "lines": [as start-up prints them]}.
 const char* lum_rules_report() { return session().rulesReport.c_str(); }
 
 // Puts a file (a library) at `path`, relative to the working folder, making its folder: 1 when

@@ -56,7 +56,7 @@ std::string ask(const char* prompt) {
 
 int compileOne(const std::string& path, const output::CompileOptions& options, const StartUp& start) {
     const std::string output = output::outputPathFor(path, options.js);
-    platform::removeStaleTemporaries(base::folderOf(output), base::fileNameOf(output));
+    platform::removeStaleTemporaries(base::folderOf(output), {base::fileNameOf(output)});
     return compileAndPrint(path, options, start.context()).status == output::CompileStatus::Written ? 0 : 1;
 }
 

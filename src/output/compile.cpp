@@ -51,16 +51,6 @@ std::string outputPathFor(const std::string& sourcePath, bool js) {
     return base::folderOf(sourcePath) + platform::separator() + stem + (js ? ".js" : ".html");
 }
 
-std::string escapeScriptBody(const std::string& utf8) {
-    std::string out;
-    out.reserve(utf8.size() + 64);
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        out.push_back(utf8[i]);
-        if (utf8[i] == '<' && i + 1 < utf8.size() && utf8[i + 1] == '/') out.push_back('\\');
-    }
-    return out;
-}
-
 std::string buildLineMap(const base::CodeText& text) {
     std::string map = "[";
     const std::size_t n = text.chars.size();
@@ -188,6 +178,7 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
     }
     finalText = base::CodeText();
     report.status = platform::writeFileAtomically(report.outputPath, output) ? CompileStatus::Written : CompileStatus::Unwritable;
+    if (report.status == CompileStatus::Unwritable) report.writeProtected = platform::writeProtected(report.outputPath);
 }
 
 }  // namespace

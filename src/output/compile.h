@@ -57,6 +57,7 @@ struct CompileReport {
     std::vector<std::string> includedFiles;  // every library file read, in reading order; watch mode watches them
     std::string output;    // with a task: the page, which was not written (status Written all the same)
     std::string wordRule;  // with a task: the word rule the source breaks, as a message; "" when none
+    bool writeProtected = false;  // Unwritable because the output file is protected from writing
 };
 
 // Reads, decodes, translates, checks, assembles and writes; prints nothing (the trace aside, on
@@ -67,7 +68,8 @@ CompileReport compileFile(const std::string& sourcePath, const CompileOptions& o
 // Folder + native separator + stem + ".js" or ".html".
 std::string outputPathFor(const std::string& sourcePath, bool js);
 
-// Every "</" written "<\/".
+// Every "</" written "<\/", and no "<!--" or "<script" left, so that the page's script element
+// ends only at its own end tag (output/script_escape.cpp).
 std::string escapeScriptBody(const std::string& utf8);
 // "[l1,l2,...]": the source line of the first code point of each line of the text.
 std::string buildLineMap(const base::CodeText& text);

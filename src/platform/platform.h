@@ -19,6 +19,13 @@ enum class PathKind { Missing, File, Folder };
 // Missing also when the path cannot be queried.
 PathKind pathKind(const std::string& path);
 
+// Whether `path` itself is a symbolic link (or, on Windows, any reparse point), whatever it points to.
+bool isLink(const std::string& path);
+
+// Whether `path` is an existing file that must not be written: the system's read-only mark (no
+// write permission bit at all) or no write permission for this process. A missing file is not.
+bool writeProtected(const std::string& path);
+
 // Last-write time as one opaque number, only ever compared for equality; 0 when unreadable.
 std::uint64_t fileTime(const std::string& path);
 

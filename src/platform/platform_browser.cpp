@@ -21,6 +21,10 @@ PathKind pathKind(const std::string& path) {
     return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::File;
 }
 
+// The in-memory file system holds what the worker put there: no links, no read-only files.
+bool isLink(const std::string&) { return false; }
+bool writeProtected(const std::string&) { return false; }
+
 // Nothing is watched here.
 std::uint64_t fileTime(const std::string&) { return 0; }
 

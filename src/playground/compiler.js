@@ -8,7 +8,7 @@ const abandonAfterMs = 1500;
 
 export class Compiler {
   // onRules({count, report, vocabulary}), onCompiled({ok, output, report, milliseconds, request}),
-  // onBroken(reason): the worker could not start or ran out of memory.
+  // onExamples({good}), onBroken(reason): the worker could not start or ran out of memory.
   constructor(workerSource, files, handlers) {
     this.url = URL.createObjectURL(new Blob([workerSource], { type: 'text/javascript' }));
     this.files = files;
@@ -47,6 +47,11 @@ export class Compiler {
     if (task) this.worker.postMessage({ kind: 'task', id: 0, ...task });
   }
 
+  // Asks which examples the rules run; the answer comes to onExamples.
+  checkExamples(rules, examples) {
+    this.worker.postMessage({ kind: 'examples', id: 0, rules, examples });
+  }
+
   // request: {name, source (text or bytes), js, map, task}; the answer comes to onCompiled.
   compile(request) {
     this.next = { ...request, id: this.nextId++ };
@@ -68,6 +73,7 @@ export class Compiler {
     this.failures = 0;
     if (message.kind === 'rules') this.handlers.onRules(message);
     if (message.kind === 'task' && this.handlers.onTask) this.handlers.onTask(message);
+    if (message.kind === 'examples') this.handlers.onExamples(message);
     if (message.kind !== 'compile' || !this.inFlight || message.id !== this.inFlight.request.id) return;
     const request = this.inFlight.request;
     this.inFlight = null;
