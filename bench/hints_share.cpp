@@ -13,11 +13,18 @@
 #include <string>
 #include <vector>
 
-#include "frontend/files.h"
+#include "diagnostics/hints.h"
 #include "output/compile.h"
-#include "output/hints.h"
+#include "platform/files.h"
 #include "rules/rulesfile.h"
 #include "rules/vocabulary.h"
+
+using namespace base;
+using namespace platform;
+using namespace rules;
+using namespace translator;
+using namespace diagnostics;
+using namespace output;
 
 namespace {
 
@@ -42,7 +49,8 @@ int main(int argc, char** argv) {
     }
     const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
     WarningList warnings;
-    if (!loadRules(argv[1], warnings)) {
+    std::vector<Rule> table;
+    if (!loadRules(argv[1], table, warnings)) {
         std::fprintf(stderr, "lum_bench_hints: no rules in %s\n", argv[1]);
         return 1;
     }
@@ -54,13 +62,15 @@ int main(int argc, char** argv) {
     dropByteOrderMark(bytes);
     const CodeText text = makeText(decodeBytes(bytes));
 
+    const std::vector<OtherWord> otherWords = builtinOtherWords();
     std::vector<double> pass, compile;
     std::size_t hints = 0;
     const CompileOptions options;
     for (int i = 0; i < runs; ++i) {
-        pass.push_back(milliseconds([&] { hints = findHints(text, ruleTable, deriveVocabulary(ruleTable), {}).size(); }));
+        pass.push_back(milliseconds([&] { hints = findHints(text, {table, deriveVocabulary(table), otherWords}, {}).size(); }));
         compile.push_back(milliseconds([&] {
-            if (compileFile(argv[2], options).empty()) std::exit(1);
+            const CompileReport report = compileFile(argv[2], options, {RuleSet{table, false}, otherWords});
+            if (report.status != CompileStatus::Written) std::exit(1);
         }));
     }
     std::fflush(stdout);

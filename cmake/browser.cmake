@@ -1,9 +1,9 @@
 # Link options of the browser build (emcmake): lum becomes lum.js, one file holding the
 # WebAssembly, a factory `createLum` for the playground's worker, with the C API of
-# src/platform/main_browser.cpp exported. Included from CMakeLists.txt only when EMSCRIPTEN.
+# src/frontend/browser_api.cpp exported. Included from CMakeLists.txt only when EMSCRIPTEN.
 set_target_properties(lum PROPERTIES SUFFIX ".js")
 set(LUM_BROWSER_EXPORTS
-  _malloc _free _lum_load_rules _lum_put_file _lum_compile _lum_output _lum_output_size _lum_output_name _lum_notes _lum_vocabulary)
+  _malloc _free _lum_load_rules _lum_put_file _lum_compile _lum_output _lum_output_size _lum_report _lum_rules_report _lum_vocabulary _lum_load_task _lum_task_report)
 list(JOIN LUM_BROWSER_EXPORTS "," LUM_BROWSER_EXPORT_LIST)
 target_link_options(lum PRIVATE
   -sMODULARIZE=1 -sEXPORT_NAME=createLum -sSINGLE_FILE=1 -sENVIRONMENT=worker

@@ -76,8 +76,8 @@ file(GLOB LUM_PLAYGROUND_SOURCES CONFIGURE_DEPENDS
 add_custom_command(
   OUTPUT ${CMAKE_BINARY_DIR}/playground.html
   COMMAND ${LUM_NODE} ${CMAKE_SOURCE_DIR}/src/playground/build.mjs --wasm ${LUM_WASM_DIR}/lum.js
-          --modules ${LUM_NPM_DIR}/node_modules --out ${CMAKE_BINARY_DIR}/playground.html
-  DEPENDS ${LUM_WASM_DIR}/lum.js ${LUM_NPM_DIR}/npm.stamp ${LUM_PLAYGROUND_SOURCES} ${CMAKE_SOURCE_DIR}/src/keywords.csv
+          --modules ${LUM_NPM_DIR}/node_modules --step ${LUM_STEP_OUT} --out ${CMAKE_BINARY_DIR}/playground.html
+  DEPENDS ${LUM_WASM_DIR}/lum.js ${LUM_NPM_DIR}/npm.stamp ${LUM_STEP_OUT} ${LUM_PLAYGROUND_SOURCES} ${CMAKE_SOURCE_DIR}/src/keywords.csv
   COMMENT "Assembling playground.html"
   VERBATIM)
 add_custom_target(playground ${LUM_PLAYGROUND_ALL} DEPENDS ${CMAKE_BINARY_DIR}/playground.html)

@@ -2,8 +2,11 @@
 // with plain counting where no string or comment can hide a bracket.
 #include <algorithm>
 
+#include "diagnostics/checks.h"
 #include "fuzz_support.h"
-#include "output/diagnostics.h"
+
+using namespace base;
+using namespace diagnostics;
 
 namespace {
 

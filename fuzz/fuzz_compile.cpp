@@ -10,12 +10,21 @@
 #include <fstream>
 #include <sstream>
 
+#include "frontend/report.h"
 #include "fuzz_support.h"
 #include "output/compile.h"
 #include "output/page.h"
 #include "rules/rulesfile.h"
 
+using namespace base;
+using namespace rules;
+using namespace translator;
+using namespace output;
+using namespace frontend;
+
 namespace {
+
+std::vector<Rule> projectTable;
 
 const std::string& folder() {
     static const std::string path = [] {
@@ -28,7 +37,7 @@ const std::string& folder() {
         std::ofstream(root + "/src/util.js") << "var util = '</script>';\n";
         ::setenv("LUM_HOME", (root + "/home").c_str(), 1);
         WarningList warnings;
-        if (!loadRules(LUM_SOURCE_DIR "/src/keywords.csv", warnings)) std::abort();
+        if (!loadRules(LUM_SOURCE_DIR "/src/keywords.csv", projectTable, warnings)) std::abort();
         return root + "/src";
     }();
     return path;
@@ -70,8 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::ofstream file(sourcePath, std::ios::binary | std::ios::trunc);
         file.write(source.data(), static_cast<std::streamsize>(source.size()));
     }
-    CompileReport report;
-    const std::string output = compileFile(sourcePath, options, report);
+    const CompileReport report = compileFile(sourcePath, options, {RuleSet{projectTable, false}, builtinOtherWords()});
+    const std::string output = report.status == CompileStatus::Written ? report.outputPath : std::string();
     const std::string expectedPath = root + "/исходник" + (options.js ? ".js" : ".html");
     FUZZ_REQUIRE(output == expectedPath, "compile gave '%s'", output.c_str());
     const std::string written = slurp(output);
@@ -87,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Warnings first, then hints, each hint naming a line of the source; none in the output.
     const long long lines = 1 + std::count(decoded.begin(), decoded.end(), 0x0Au);
     bool hinted = false;
-    for (const std::string& note : report.notes) {
+    for (const std::string& note : noteLines(report)) {
         const std::string hint = "ПОДСКАЗКА [исходник.лумс]: строка ";
         if (note.rfind("ПРЕДУПРЕЖДЕНИЕ [исходник.лумс]: ", 0) == 0) {
             FUZZ_REQUIRE(!hinted, "a warning after a hint: %s", note.c_str());

@@ -4,6 +4,9 @@
 #include "translator/reference_apply.h"
 #include "translator/rewrite.h"
 
+using namespace base;
+using namespace translator;
+
 namespace {
 
 std::uint32_t symbolAt(std::uint8_t b, CodePoints& out) {

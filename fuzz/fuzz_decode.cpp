@@ -1,6 +1,8 @@
 // Decoding: never fails, valid UTF-8 round-trips byte for byte, CP1251 is one code point per byte.
+#include "base/text.h"
 #include "fuzz_support.h"
-#include "rules/text.h"
+
+using namespace base;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);

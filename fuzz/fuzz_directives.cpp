@@ -9,6 +9,9 @@
 #include "fuzz_support.h"
 #include "translator/libraries_on_disk.h"
 
+using namespace base;
+using namespace translator;
+
 namespace {
 
 // A source folder with a library in its library folder and one beside it, and an empty home.

@@ -3,8 +3,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "diagnostics/hints.h"
 #include "fuzz_support.h"
-#include "output/hints.h"
+
+using namespace base;
+using namespace rules;
+using namespace diagnostics;
 
 namespace {
 
@@ -34,15 +38,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<Rule>& rules = ownRules ? own : projectRules();
     const CodeText text = makeText(decodeBytes(in.rest()));
     const Vocabulary vocabulary = ownRules ? deriveVocabulary(rules) : projectVocabulary;
-    const WarningList hints = findHints(text, rules, vocabulary, {});
+    static const std::vector<OtherWord> otherWords = builtinOtherWords();
+    const std::vector<Hint> hints = findHints(text, {rules, vocabulary, otherWords}, {});
     const long long lastLine = text.lines.empty() ? 1 : text.lines.back();
     long long previous = 0;
-    for (const std::string& h : hints) {
-        const long long line = warningLine(h);
-        FUZZ_REQUIRE(line >= 1 && line <= lastLine, "'%s' past line %lld", h.c_str(), lastLine);
-        FUZZ_REQUIRE(line >= previous, "'%s' out of line order", h.c_str());
+    for (const Hint& h : hints) {
+        const long long line = warningLine(h.text);
+        FUZZ_REQUIRE(line == h.line, "'%s' told of line %u", h.text.c_str(), h.line);
+        FUZZ_REQUIRE(line >= 1 && line <= lastLine, "'%s' past line %lld", h.text.c_str(), lastLine);
+        FUZZ_REQUIRE(line >= previous, "'%s' out of line order", h.text.c_str());
         previous = line;
     }
-    FUZZ_REQUIRE(findHints(text, rules, vocabulary, {}) == hints);
+    const std::vector<Hint> again = findHints(text, {rules, vocabulary, otherWords}, {});
+    FUZZ_REQUIRE(again.size() == hints.size());
+    for (std::size_t i = 0; i < hints.size(); ++i)
+        FUZZ_REQUIRE(again[i].text == hints[i].text && again[i].kind == hints[i].kind);
     return 0;
 }

@@ -5,6 +5,8 @@
 #include "frontend/http.h"
 #include "fuzz_support.h"
 
+using namespace frontend;
+
 namespace {
 
 Route referenceRoute(const std::string& block) {

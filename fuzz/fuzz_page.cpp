@@ -4,6 +4,9 @@
 #include "output/compile.h"
 #include "output/page.h"
 
+using namespace base;
+using namespace output;
+
 namespace {
 
 const std::string bodyTag = "<script type=\"text/javascript\" id=\"js\">\n";
@@ -37,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string lineMap = buildLineMap(text);
     FUZZ_REQUIRE(lineMap.front() == '[' && lineMap.back() == ']');
 
-    const std::string page = buildPage(body, lineMap, title, source, flags & 1);
+    const std::string page = buildPage({body, lineMap, title, source, (flags & 1) != 0});
     FUZZ_REQUIRE(page.compare(0, 16, "<!DOCTYPE html>\n") == 0);
     const std::string end = "</body>\n</html>\n";
     FUZZ_REQUIRE(page.size() > end.size() && page.compare(page.size() - end.size(), end.size(), end) == 0);

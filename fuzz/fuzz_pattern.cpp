@@ -6,6 +6,9 @@
 #include "rules/pattern.h"
 #include "support/reference_matcher.h"
 
+using namespace base;
+using namespace rules;
+
 namespace {
 
 // Maps a byte onto a small alphabet that holds every construct of the language and the

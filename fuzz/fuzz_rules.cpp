@@ -8,6 +8,9 @@
 #include "fuzz_support.h"
 #include "rules/rulesfile.h"
 
+using namespace base;
+using namespace rules;
+
 namespace {
 
 std::string scratchFile() {
@@ -44,13 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // The loader agrees with the parser and keeps the table when the file yields nothing.
-    ruleTable.assign(1, Rule{});
+    std::vector<Rule> ruleTable(1, Rule{});
     {
         std::ofstream file(scratchFile(), std::ios::binary | std::ios::trunc);
         file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
     WarningList loadWarnings;
-    const bool loaded = loadRules(scratchFile(), loadWarnings);
+    const bool loaded = loadRules(scratchFile(), ruleTable, loadWarnings);
     FUZZ_REQUIRE(loaded == !rules.empty());
     FUZZ_REQUIRE(loadWarnings == warnings);
     FUZZ_REQUIRE(ruleTable.size() == (loaded ? rules.size() : 1));

@@ -27,7 +27,7 @@ run_logged "$work/configure.log" "$cmake" -S "$source_dir" -B "$work/build" -G "
 run_logged "$work/build.log" "$cmake" --build "$work/build" --target lum
 run_logged "$work/install.log" "$cmake" --install "$work/build"
 
-for file in bin/lum share/lum/keywords.csv "share/lum/examples/привет.лумс"; do
+for file in bin/lum share/lum/keywords.csv share/lum/other_words.csv "share/lum/examples/привет.лумс"; do
     [ -f "$prefix/$file" ] || fail "not installed: $file"
 done
 [ -e "$prefix/bin/keywords.csv" ] && fail "the rules file must not sit beside the installed binary"

@@ -10,6 +10,7 @@ source "$root/tests/tools.sh"
 need cmake cmake
 need ninja ninja-build
 need g++ g++
+need python3 python3
 need node nodejs
 need npm npm
 need chromium chromium
@@ -17,6 +18,7 @@ need curl curl
 need wrk wrk
 need em++ emscripten
 [ -e /usr/lib/x86_64-linux-gnu/cmake/GTest ] || install libgtest-dev
+[ -e /usr/include/nlohmann/json.hpp ] || install nlohmann-json3-dev
 
 echo "== native build"
 cmake -S . -B build -G Ninja -DLUM_TESTS=ON -DLUM_PLAYGROUND=ON >/dev/null

@@ -1,14 +1,20 @@
 // Start-up, the command line, the interactive mode, and dispatch to exactly one mode.
+// Tests: tests/e2e/cli_test.cpp.
 #include <cstdio>
 #include <new>
 
-#include "frontend/files.h"
+#include "base/paths.h"
+#include "base/text.h"
+#include "base/warnings.h"
+#include "editor/editor.h"
 #include "frontend/frontend.h"
-#include "output/diagnostics.h"
-#include "output/editor/editor.h"
+#include "frontend/report.h"
+#include "platform/entry.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
-#include "translator/rewrite.h"
+
+namespace frontend {
 
 namespace {
 
@@ -26,7 +32,13 @@ void printUsage() {
                "  lum.exe --editor [папка] — расширение для VS Code по этому словарю:\n"
                "      подсветка, задачи, «Проблемы» (по умолчанию — в текущую папку)\n"
                "  lum.exe --playground [папка] — записать в папку (по умолчанию текущую) песочницу\n"
-               "      playground.html: ЛУМ скрипт в браузере с вашими правилами, без установки\n",
+               "      playground.html: ЛУМ скрипт в браузере с вашими правилами, без установки\n"
+               "  lum.exe файл.лумс -js -map — .js с картой строк (source map): инструменты\n"
+               "      разработчика в браузере покажут и остановят строки вашей программы\n"
+               "  lum.exe файл.лумс --task задача.задача — страница задачи: условие, кнопка «Проверить»\n"
+               "      и таблица тестов (как писать задачу — docs/задачи.md)\n"
+               "  lum.exe --check задача.задача папка [--browser путь] — проверить все решения в папке\n"
+               "      в браузере без окна: таблица, отчёт .html в папке; код 0 — всё пройдено\n",
                stdout);
 }
 
@@ -42,14 +54,14 @@ std::string ask(const char* prompt) {
     return readConsoleLine();
 }
 
-int compileOne(const std::string& path, const CompileOptions& options) {
-    const std::string output = outputPathFor(path, options.js);
-    removeStaleTemporaries(folderOf(output), fileNameOf(output));
-    return compileFile(path, options).empty() ? 1 : 0;
+int compileOne(const std::string& path, const output::CompileOptions& options, const StartUp& start) {
+    const std::string output = output::outputPathFor(path, options.js);
+    platform::removeStaleTemporaries(base::folderOf(output), {base::fileNameOf(output)});
+    return compileAndPrint(path, options, start.context()).status == output::CompileStatus::Written ? 0 : 1;
 }
 
-int runInteractive() {
-    CompileOptions options;
+int runInteractive(const StartUp& start) {
+    output::CompileOptions options;
     const std::string format = ask(
         "\nФормат результата:\n"
         "  1 — HTML-страница (можно сразу открыть в браузере)\n"
@@ -65,10 +77,10 @@ int runInteractive() {
     int code;
     switch (platform::pathKind(path)) {
     case platform::PathKind::Folder:
-        code = runFolderMode(path, options);
+        code = runFolderMode(path, options, start);
         break;
     case platform::PathKind::File:
-        code = compileOne(path, options);
+        code = compileOne(path, options, start);
         break;
     default:
         std::printf("Ошибка: не найдено: %s\n", path.c_str());
@@ -80,21 +92,25 @@ int runInteractive() {
 
 int run(const std::vector<std::string>& args) {
     platform::prepareConsole();
-    traceEnabled = platform::environment("LUM_TRACE").has_value();
+    StartUp start;
+    start.trace = platform::environment("LUM_TRACE").has_value();
 
-    const std::string rulesPath = locateRulesFile();
-    if (rulesPath.empty()) {
+    start.rulesPath = locateRulesFile();
+    if (start.rulesPath.empty()) {
         std::fputs("Ошибка: не найден src/keywords.csv (ищу рядом с lum.exe, в ЛУМ2.7 и в текущей папке)\n", stdout);
         if (args.empty()) pauseBeforeExit();
         return 1;
     }
-    if (!loadRulesAtStartUp(rulesPath)) return 1;
+    if (!loadRulesAtStartUp(start.rulesPath, start.rules)) return 1;
+    start.otherWords = loadOtherWords(start.rulesPath);
 
-    CompileOptions options;
+    output::CompileOptions options;
     std::string path;
     // --editor and --playground write a file set for the loaded rules instead of compiling.
     std::string tool;
     std::string toolFolder = ".";
+    // --task and --check name a task file; --browser names the browser --check runs.
+    std::string taskPath, checkTask, browserPath;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "-h" || arg == "--help" || arg == "/?") {
@@ -105,6 +121,8 @@ int run(const std::vector<std::string>& args) {
             options.js = true;
         else if (arg == "-html" || arg == "--html")
             options.js = false;
+        else if (arg == "-map" || arg == "--map")
+            options.sourceMap = true;
         else if (arg == "-r" || arg == "--run")
             options.run = true;
         else if (arg == "-w" || arg == "--watch")
@@ -115,6 +133,14 @@ int run(const std::vector<std::string>& args) {
             if (i + 1 < args.size() && (args[i + 1].empty() || args[i + 1][0] != '-')) {
                 toolFolder = args[++i].empty() ? "." : args[i];
             }
+        }
+        else if (arg == "--task" || arg == "--check" || arg == "--browser") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                std::printf("Ошибка: после %s нужен путь к %s (см. lum.exe -h)\n", arg.c_str(),
+                            arg == "--browser" ? "браузеру" : "файлу задачи");
+                return 1;
+            }
+            (arg == "--task" ? taskPath : arg == "--check" ? checkTask : browserPath) = args[++i];
         }
         else if (!arg.empty() && arg[0] == '-') {
             std::printf("Неизвестный флаг: %s (см. lum.exe -h)\n", arg.c_str());
@@ -129,15 +155,33 @@ int run(const std::vector<std::string>& args) {
                         tool.c_str(), tool == "--editor" ? "расширение" : "песочницу", path.c_str());
             return 1;
         }
-        return tool == "--editor" ? writeEditorExtension(toolFolder, rulesPath) : writePlayground(toolFolder, rulesPath);
+        return tool == "--editor" ? editor::writeEditorExtension(toolFolder, start.rulesPath, start.rules)
+                                  : writePlayground(toolFolder, start);
     }
-    if (path.empty()) return runInteractive();
-    if (options.watch) return runWatchMode(path, options);
+    if (!checkTask.empty()) {
+        if (path.empty()) {
+            std::fputs("Ошибка: после --check задача.задача укажите папку с решениями\n", stdout);
+            return 1;
+        }
+        return runCheckMode(checkTask, path, browserPath, start);
+    }
+    if (!taskPath.empty()) {
+        if (path.empty() || options.js || options.watch || platform::pathKind(path) != platform::PathKind::File) {
+            std::fputs("Ошибка: --task задача.задача пишет страницу задачи для одного файла .лумс "
+                       "(без -js и -w): lum.exe решение.лумс --task задача.задача\n", stdout);
+            return 1;
+        }
+        const int code = compileWithTask(path, taskPath, start);
+        if (code == 0 && options.run) platform::openWithShell(output::outputPathFor(path, false));
+        return code;
+    }
+    if (path.empty()) return runInteractive(start);
+    if (options.watch) return runWatchMode(path, options, start);
     switch (platform::pathKind(path)) {
     case platform::PathKind::Folder:
-        return runFolderMode(path, options);
+        return runFolderMode(path, options, start);
     case platform::PathKind::File:
-        return compileOne(path, options);
+        return compileOne(path, options, start);
     default:
         std::printf("Ошибка: файл не найден: %s\n", path.c_str());
         return 1;
@@ -146,16 +190,35 @@ int run(const std::vector<std::string>& args) {
 
 }  // namespace
 
-bool loadRulesAtStartUp(const std::string& rulesPath) {
-    WarningList warnings;
-    if (!loadRules(rulesPath, warnings)) {
-        std::printf("Ошибка: пустой или испорченный файл правил: %s\n", rulesPath.c_str());
-        return false;
+RulesLoad loadRulesFile(const std::string& rulesPath, std::vector<rules::Rule>& table) {
+    RulesLoad load;
+    load.loaded = rules::loadRules(rulesPath, table, load.warnings);
+    if (!load.loaded) {
+        load.lines.push_back("Ошибка: пустой или испорченный файл правил: " + rulesPath);
+        return load;
     }
-    printWarnings(rulesPath, warnings);
-    std::printf("ЛУМ скрипт -> HTML/JS компилятор, версия 2.7 (ЛУМ2.7). Правил: %d (%s)\n",
-                static_cast<int>(ruleTable.size()), rulesPath.c_str());
-    return true;
+    load.lines = base::formatNotes("ПРЕДУПРЕЖДЕНИЕ", rulesPath, load.warnings);
+    load.lines.push_back("ЛУМ скрипт -> HTML/JS компилятор, версия 2.7 (ЛУМ2.7). Правил: " + std::to_string(table.size()) +
+                         " (" + rulesPath + ")");
+    return load;
+}
+
+std::vector<diagnostics::OtherWord> loadOtherWords(const std::string& rulesPath) {
+    const std::string path = base::folderOf(rulesPath) + platform::separator() + otherWordsName;
+    std::string bytes;
+    if (platform::pathKind(path) != platform::PathKind::File || !platform::readWholeFile(path, bytes))
+        return diagnostics::builtinOtherWords();
+    base::dropByteOrderMark(bytes);
+    return diagnostics::parseOtherWords(base::encodeUtf8(base::decodeBytes(bytes)));
+}
+
+bool loadRulesAtStartUp(const std::string& rulesPath, std::vector<rules::Rule>& table) {
+    const RulesLoad load = loadRulesFile(rulesPath, table);
+    for (std::string line : load.lines) {
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    }
+    return load.loaded;
 }
 
 std::string readConsoleLine() {
@@ -165,10 +228,12 @@ std::string readConsoleLine() {
     return line;
 }
 
-int lumMain(const std::vector<std::string>& args) {
+}  // namespace frontend
+
+int platform::lumMain(const std::vector<std::string>& args) {
     int code = 1;
     try {
-        code = run(args);
+        code = frontend::run(args);
     } catch (const std::bad_alloc&) {
         // Compiles report this themselves; what is left is loading a rules file too big.
         std::fputs("Ошибка: не хватает памяти\n", stdout);

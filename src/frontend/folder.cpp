@@ -1,12 +1,16 @@
 // Folder mode: every source file directly in one folder, compiled in code-unit order.
+// Tests: tests/e2e/folder_mode_test.cpp.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <utility>
 
-#include "frontend/files.h"
 #include "frontend/frontend.h"
+#include "frontend/report.h"
+#include "platform/files.h"
 #include "platform/platform.h"
+
+namespace frontend {
 
 namespace {
 
@@ -51,7 +55,7 @@ void listFolder(const std::string& folder, const std::string& mask, std::vector<
         if (!entry.isFolder) list.push_back(folder + platform::separator() + entry.name);
 }
 
-int runFolderMode(const std::string& folder, const CompileOptions& options) {
+int runFolderMode(const std::string& folder, const output::CompileOptions& options, const StartUp& start) {
     std::vector<std::string> paths;
     listFolder(folder, "*.лумс", paths);
     listFolder(folder, "*.лум", paths);
@@ -64,10 +68,17 @@ int runFolderMode(const std::string& folder, const CompileOptions& options) {
     for (std::string& p : paths) keyed.emplace_back(utf16Units(p), std::move(p));
     std::stable_sort(keyed.begin(), keyed.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
-    // One listing for the whole folder; a listing per compile would make a big folder slow.
-    removeStaleTemporaries(folder, "");
+    // One listing for the whole folder (a listing per compile would make a big folder slow), and
+    // only the temporaries of the outputs this run writes.
+    std::vector<std::string> outputs;
+    outputs.reserve(keyed.size());
+    for (const auto& entry : keyed) outputs.push_back(base::fileNameOf(output::outputPathFor(entry.second, options.js)));
+    platform::removeStaleTemporaries(folder, outputs);
+    const output::CompileContext context = start.context();
     int failures = 0;
     for (const auto& [key, path] : keyed)
-        if (compileFile(path, options).empty()) ++failures;
+        if (compileAndPrint(path, options, context).status != output::CompileStatus::Written) ++failures;
     return failures;
 }
+
+}  // namespace frontend

@@ -1,31 +1,72 @@
-// The front end: entry, home folder and rules-file search, folder mode and watch mode.
+// The front end: start-up, the command line and the interactive mode, the rules-file search,
+// folder mode, watch mode, and the tools that write files for the loaded rules (the editor
+// extension, the playground), and the task modes (task_modes.cpp).
+// Tests: tests/e2e/cli_test.cpp, tests/e2e/folder_mode_test.cpp, tests/e2e/watch_test.cpp,
+// tests/e2e/rules_location_test.cpp, tests/e2e/task_check_test.cpp, tests/browser/task_check_test.cpp.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "diagnostics/slips.h"
 #include "output/compile.h"
+#include "rules/rulesfile.h"
 
-// Start-up, arguments, one mode; returns the exit code. args excludes the program name.
-int lumMain(const std::vector<std::string>& args);
+namespace frontend {
 
-// Loads the rules file into ruleTable and prints what start-up prints: its warnings and the
-// banner, or the error when it yields no rule (the previous table then stays).
-bool loadRulesAtStartUp(const std::string& rulesPath);
+// What start-up found and loaded, handed to every mode: the rules file and its table (watch mode
+// loads it again when it changes) and whether LUM_TRACE was set.
+struct StartUp {
+    std::string rulesPath;
+    std::vector<rules::Rule> rules;
+    bool trace = false;
+    // The words of other languages: other_words.csv beside the rules file, else the built-in list.
+    std::vector<diagnostics::OtherWord> otherWords = diagnostics::builtinOtherWords();
 
-// --playground: the installed playground.html, carrying the rules at rulesPath as its default
-// rules, written into `folder`; returns the exit code.
-int writePlayground(const std::string& folder, const std::string& rulesPath);
+    output::CompileContext context() const {
+        return output::CompileContext{translator::RuleSet{rules, trace}, otherWords};
+    }
+};
 
-// LUM_HOME when set and non-empty, else the built-in default.
-std::string homeFolder();
+// The name of a teacher's list of other languages' words, looked for beside the rules file.
+constexpr const char* otherWordsName = "other_words.csv";
+// other_words.csv from the rules file's folder when it is there and readable, else the built-in list.
+std::vector<diagnostics::OtherWord> loadOtherWords(const std::string& rulesPath);
+
+// What a load of the rules file said: whether it gave a table, the loader's warnings, and the
+// lines start-up prints for it (the warnings and the banner, or the error alone).
+struct RulesLoad {
+    bool loaded = false;
+    base::WarningList warnings;
+    std::vector<std::string> lines;
+};
+// Loads the rules file into `table` (which stays as it was when the file yields no rule).
+RulesLoad loadRulesFile(const std::string& rulesPath, std::vector<rules::Rule>& table);
+// The same, printing its lines as start-up does; whether it gave a table.
+bool loadRulesAtStartUp(const std::string& rulesPath, std::vector<rules::Rule>& table);
+
+// --playground: the installed playground.html, carrying the rules at the start-up's rules path as
+// its default rules, written into `folder`; returns the exit code.
+int writePlayground(const std::string& folder, const StartUp& start);
+
 // The first of six candidates that exists and is not a folder, as built; "" when none.
 std::string locateRulesFile();
+// A file installed with lum (playground.html, step.js): beside the executable, then in the home
+// folder; "" when neither holds it.
+std::string locateInstalledFile(const std::string& name);
 
 // One line of standard input, at most 1023 bytes, line-end characters removed; "" at end.
 std::string readConsoleLine();
 
-int runFolderMode(const std::string& folder, const CompileOptions& options);
+int runFolderMode(const std::string& folder, const output::CompileOptions& options, const StartUp& start);
 void listFolder(const std::string& folder, const std::string& mask, std::vector<std::string>& list);
 
-int runWatchMode(const std::string& source, const CompileOptions& options);
+int runWatchMode(const std::string& source, const output::CompileOptions& options, StartUp& start);
+
+// --task: the learner's page of the source with the task file's statement, tests and «Проверить».
+int compileWithTask(const std::string& sourcePath, const std::string& taskPath, const StartUp& start);
+// --check: every solution in the folder against the task's tests in a headless browser (the one
+// at browserPath, or the first one found); the table, the report, and 0 only when all pass.
+int runCheckMode(const std::string& taskPath, const std::string& folder, const std::string& browserPath, const StartUp& start);
+
+}  // namespace frontend

@@ -1,7 +1,11 @@
 // Request reading, routing, the Host check and the reply texts of the watch server.
+// Tests: tests/frontend/http_test.cpp.
+#include "base/json_text.h"
 #include "frontend/http.h"
 
 #include <cstdio>
+
+namespace frontend {
 
 namespace {
 
@@ -55,24 +59,6 @@ bool namesThisServer(std::string_view host, int port) {
     return name == "127.0.0.1" || sameLowered(name, "localhost");
 }
 
-void appendJsonString(std::string& out, std::string_view text) {
-    out += '"';
-    for (const char c : text) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-}
-
 }  // namespace
 
 Route routeRequest(std::string_view block) {
@@ -84,6 +70,8 @@ Route routeRequest(std::string_view block) {
     if (target == "/wait") return Route::Wait;
     if (target == "/" || target == "/index.html") return Route::Page;
     if (target == "/notes") return Route::Notes;
+    if (target == "/step") return Route::Step;
+    if (target == "/step.js") return Route::StepScript;
     return Route::NotFound;
 }
 
@@ -129,23 +117,19 @@ Arrival requestArrival(std::string_view received, std::size_t& searched) {
     return received.size() >= requestByteLimit ? Arrival::LimitReached : Arrival::More;
 }
 
-bool hostAllowed(std::string_view request, bool whole, int port) {
+bool hostAllowed(std::string_view request, int port) {
     const std::size_t zero = request.find('\0');
     if (zero != std::string_view::npos) request = request.substr(0, zero);
     // Leading empty lines, then the request line; header lines follow up to an empty one.
     std::size_t at = 0;
     while (at < request.size() && (request[at] == '\r' || request[at] == '\n')) ++at;
     const std::size_t firstEnd = request.find('\n', at);
-    if (firstEnd == std::string_view::npos) return whole;
+    if (firstEnd == std::string_view::npos) return true;
     int hosts = 0;
     bool ours = false;
     for (at = firstEnd + 1; at < request.size();) {
         std::size_t end = request.find('\n', at);
-        // A last line without its line feed counts only when the block ended there.
-        if (end == std::string_view::npos) {
-            if (!whole) break;
-            end = request.size();
-        }
+        if (end == std::string_view::npos) end = request.size();
         const std::string_view line = request.substr(at, end - at);
         at = end + 1;
         if (trimmed(line).empty()) break;
@@ -154,8 +138,7 @@ bool hostAllowed(std::string_view request, bool whole, int port) {
         ++hosts;
         ours = namesThisServer(trimmed(line.substr(colon + 1)), port);
     }
-    if (hosts == 0) return whole;
-    return hosts == 1 && ours;
+    return hosts == 0 || (hosts == 1 && ours);
 }
 
 std::string pageReplyHeader(std::size_t size) {
@@ -167,17 +150,24 @@ std::string pageReplyHeader(std::size_t size) {
     return header;
 }
 
+std::string scriptReplyHeader(std::size_t size) {
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/javascript; charset=utf-8\r\nCache-Control: no-cache\r\n"
+           "Content-Length: " + std::to_string(size) + "\r\nConnection: close\r\n\r\n";
+}
+
 std::string notesReply(const std::string& build, const std::string& fileName, const std::vector<std::string>& notes) {
     std::string body = "{\"build\":";
-    appendJsonString(body, build);
+    base::appendJsonString(body, build);
     body += ",\"file\":";
-    appendJsonString(body, fileName);
+    base::appendJsonString(body, fileName);
     body += ",\"notes\":[";
     for (std::size_t i = 0; i < notes.size(); ++i) {
         if (i) body += ',';
-        appendJsonString(body, notes[i]);
+        base::appendJsonString(body, notes[i]);
     }
     body += "]}";
     return "HTTP/1.1 200 OK\r\nContent-Type: application/json; charset=utf-8\r\nCache-Control: no-store\r\n"
            "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }
+
+}  // namespace frontend

@@ -1,5 +1,6 @@
 // The watch server's HTTP side, as pure functions: when a request has arrived far enough to be
 // answered, whom it may be answered to, where it goes, and the reply bytes.
+// Tests: tests/frontend/http_test.cpp.
 #pragma once
 
 #include <cstddef>
@@ -7,11 +8,15 @@
 #include <string_view>
 #include <vector>
 
+namespace frontend {
+
 // What the server does with one connection.
 enum class Route {
     Page,       // "/" or "/index.html": the served page
     Wait,       // "/wait": the long poll
     Notes,      // "/notes": the notes of the last compile, for the page to show
+    Step,       // "/step": the served page run step by step
+    StepScript, // "/step.js": the step view's script
     NotFound,   // any other target of a GET
     NoReply,    // not a GET (or nothing usable): closed without a word
 };
@@ -43,11 +48,12 @@ enum class Arrival {
 // every byte is searched a bounded number of times.
 Arrival requestArrival(std::string_view received, std::size_t& searched);
 
-// Whether a request may be answered on `port`: it names 127.0.0.1 or localhost in its one Host
-// header, with that port or none. A request without a Host header (every browser sends one) is
-// answered when its header block came whole (`whole`); one cut off before is not. A page that
-// rebinds its own name to 127.0.0.1 sends that name, and is refused.
-bool hostAllowed(std::string_view request, bool whole, int port);
+// Whether a request may be answered on `port`: a request with Host headers names 127.0.0.1 or
+// localhost in its one Host header, with that port or none. A page that rebinds its own name to
+// 127.0.0.1 sends that name (every browser sends a Host header), and is refused. A request
+// without one is answered as it came, whole or only its first block; a Host line cut off counts
+// with the part of its value that came, so a foreign or unfinished name is refused.
+bool hostAllowed(std::string_view request, int port);
 
 inline constexpr std::string_view waitReloadReply =
     "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok";
@@ -60,7 +66,11 @@ inline constexpr std::string_view forbiddenReply =
 
 // The header that stands before a page of `size` bytes.
 std::string pageReplyHeader(std::size_t size);
+// The header that stands before a script of `size` bytes.
+std::string scriptReplyHeader(std::size_t size);
 
 // The whole reply to "/notes": JSON {"build": build, "file": the source's file name,
 // "notes": [every note line as printed]}.
 std::string notesReply(const std::string& build, const std::string& fileName, const std::vector<std::string>& notes);
+
+}  // namespace frontend

@@ -1,18 +1,22 @@
 // Watch mode: compile once, serve the page on 127.0.0.1, recompile on every change of the
 // source, the rules file or an included library, and wake the page's pending "/wait".
+// Tests: tests/e2e/watch_test.cpp, tests/browser/watch_reload_test.mjs.
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "frontend/files.h"
+#include "base/warnings.h"
 #include "frontend/frontend.h"
+#include "frontend/report.h"
+#include "frontend/step_script.h"
 #include "frontend/watch_server.h"
-#include "output/diagnostics.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "rules/rulesfile.h"
-#include "translator/libraries_on_disk.h"
+
+namespace frontend {
 
 namespace {
 
@@ -30,21 +34,21 @@ constexpr auto settlePeriod = std::chrono::milliseconds(100);
 struct WatchedTimes {
     std::uint64_t source = 0;
     std::uint64_t rules = 0;
-    std::vector<std::uint64_t> included;  // one per entry of includedFiles
+    std::vector<std::uint64_t> included;  // one per included file of the last compile
     bool operator==(const WatchedTimes&) const = default;
 };
 
-std::vector<std::uint64_t> includedFileTimes() {
+std::vector<std::uint64_t> includedFileTimes(const std::vector<std::string>& includedFiles) {
     std::vector<std::uint64_t> times(includedFiles.size());
     for (std::size_t i = 0; i < includedFiles.size(); ++i) times[i] = platform::fileTime(includedFiles[i]);
     return times;
 }
 
-WatchedTimes lookAt(const std::string& source, const std::string& rulesPath) {
+WatchedTimes lookAt(const std::string& source, const std::string& rulesPath, const std::vector<std::string>& includedFiles) {
     WatchedTimes t;
     t.source = platform::fileTime(source);
     t.rules = rulesPath.empty() ? 0 : platform::fileTime(rulesPath);
-    t.included = includedFileTimes();
+    t.included = includedFileTimes(includedFiles);
     return t;
 }
 
@@ -64,27 +68,30 @@ bool listenOnFirstFreePort(platform::Socket& listener, int& port) {
     return false;
 }
 
-// The state the watch loop acts on: the times of the files as last compiled.
+// The state the watch loop acts on: the times of the files as last compiled, and the library
+// files the last compile that read its source included.
 struct CompiledTimes {
     std::uint64_t source = 0;
     std::uint64_t rules = 0;
     std::vector<std::uint64_t> included;
+    std::vector<std::string> includedFiles;
 };
 
-void recompile(ServedState& served, const std::string& source, const CompileOptions& options, CompiledTimes& compiled) {
-    CompileReport report;
-    const std::string output = compileFile(source, options, report);
-    if (output.empty()) return;
+void recompile(ServedState& served, const std::string& source, const output::CompileOptions& options, const StartUp& start,
+               CompiledTimes& compiled) {
+    const output::CompileReport report = compileAndPrint(source, options, start.context());
+    if (report.status != output::CompileStatus::Unreadable) compiled.includedFiles = report.includedFiles;
+    if (report.status != output::CompileStatus::Written) return;
     std::string page;
-    if (readWholeFile(output, page)) publishPage(served, std::move(page), fileNameOf(source), report.notes);
+    if (platform::readWholeFile(report.outputPath, page)) publishPage(served, std::move(page), base::fileNameOf(source), noteLines(report));
     announceRecompile(served);
-    compiled.included = includedFileTimes();
+    compiled.included = includedFileTimes(compiled.includedFiles);
     const platform::TimeOfDay now = platform::localTimeOfDay();
     std::printf("перекомпилировано: %02d:%02d:%02d\n", now.hour, now.minute, now.second);
 }
 
-[[noreturn]] void watchLoop(ServedState& served, const std::string& source, const CompileOptions& options,
-                            const std::string& rulesPath, CompiledTimes compiled) {
+[[noreturn]] void watchLoop(ServedState& served, const std::string& source, const output::CompileOptions& options,
+                            const std::string& rulesPath, StartUp& start, CompiledTimes compiled) {
     WatchedTimes last;
     last.source = compiled.source;
     last.rules = compiled.rules;
@@ -92,7 +99,7 @@ void recompile(ServedState& served, const std::string& source, const CompileOpti
     bool settling = false;
     for (;;) {
         std::this_thread::sleep_for(settling ? settlePeriod : pollPeriod);
-        const WatchedTimes now = lookAt(source, rulesPath);
+        const WatchedTimes now = lookAt(source, rulesPath, compiled.includedFiles);
         settling = !(now == last);
         if (settling) {
             // Still moving: look again soon.
@@ -106,10 +113,11 @@ void recompile(ServedState& served, const std::string& source, const CompileOpti
             compiled.rules = now.rules;
         }
         if (rulesChanged) {
-            WarningList warnings;
-            if (loadRules(rulesPath, warnings)) {
-                std::printf("перечитаны правила: %s (%d шт.)\n", rulesPath.c_str(), static_cast<int>(ruleTable.size()));
-                printWarnings(rulesPath, warnings);
+            base::WarningList warnings;
+            if (rules::loadRules(rulesPath, start.rules, warnings)) {
+                start.otherWords = loadOtherWords(rulesPath);
+                std::printf("перечитаны правила: %s (%d шт.)\n", rulesPath.c_str(), static_cast<int>(start.rules.size()));
+                base::printWarnings(rulesPath, warnings);
                 changed = true;
             } else {
                 // The loader kept the previous table; only a change of the source itself
@@ -129,7 +137,7 @@ void recompile(ServedState& served, const std::string& source, const CompileOpti
         }
         compiled.source = now.source;
         if (changed) {
-            recompile(served, source, options, compiled);
+            recompile(served, source, options, start, compiled);
             // The libraries of the new compile are the ones watched from now on.
             last.included = compiled.included;
         }
@@ -150,7 +158,7 @@ void serverThread(void* listener) {
 
 }  // namespace
 
-int runWatchMode(const std::string& source, const CompileOptions& options) {
+int runWatchMode(const std::string& source, const output::CompileOptions& options, StartUp& start) {
     switch (platform::pathKind(source)) {
     case platform::PathKind::Folder:
         std::fputs("Ошибка: режим -w работает с одним файлом, а не с папкой\n", stdout);
@@ -161,7 +169,7 @@ int runWatchMode(const std::string& source, const CompileOptions& options) {
     case platform::PathKind::File:
         break;
     }
-    CompileOptions watchOptions = options;
+    output::CompileOptions watchOptions = options;
     if (watchOptions.js) {
         std::fputs("Замечание: в режиме -w страница обновляется сама, поэтому показываю HTML (файл .js всё "
                    "равно будет создан при обычной компиляции)\n",
@@ -170,19 +178,19 @@ int runWatchMode(const std::string& source, const CompileOptions& options) {
     }
     watchOptions.watch = true;
 
-    const std::string outputPath = outputPathFor(source, false);
-    removeStaleTemporaries(folderOf(outputPath), fileNameOf(outputPath));
+    const std::string outputPath = output::outputPathFor(source, false);
+    platform::removeStaleTemporaries(base::folderOf(outputPath), {base::fileNameOf(outputPath)});
     // Times taken before the first compile, so that a save during it is not missed.
     CompiledTimes compiled;
     compiled.source = platform::fileTime(source);
     const std::string rulesPath = locateRulesFile();
     compiled.rules = rulesPath.empty() ? 0 : platform::fileTime(rulesPath);
-    CompileReport report;
-    const std::string output = compileFile(source, watchOptions, report);
-    if (output.empty()) return 1;
-    compiled.included = includedFileTimes();
+    const output::CompileReport report = compileAndPrint(source, watchOptions, start.context());
+    if (report.status != output::CompileStatus::Written) return 1;
+    compiled.includedFiles = report.includedFiles;
+    compiled.included = includedFileTimes(compiled.includedFiles);
     std::string page;
-    if (!readWholeFile(output, page)) return 1;
+    if (!platform::readWholeFile(report.outputPath, page)) return 1;
     if (!platform::startSockets()) {
         std::fputs("Ошибка: не удалось запустить Winsock\n", stdout);
         return 1;
@@ -194,7 +202,10 @@ int runWatchMode(const std::string& source, const CompileOptions& options) {
         return 1;
     }
     ServedState& served = servedState();
-    publishPage(served, std::move(page), fileNameOf(source), report.notes);
+    // Read once: answering a request never reads the disk.
+    std::string stepScript;
+    if (readStepScript(stepScript)) served.stepScript = std::make_shared<const std::string>(std::move(stepScript));
+    publishPage(served, std::move(page), base::fileNameOf(source), noteLines(report));
     // The server owns the listening socket for the rest of the process.
     static std::pair<platform::Socket, int> serverStart{listener, port};
     if (!platform::makeWakeup(served.wakeup) || !platform::startThread(serverThread, &serverStart)) {
@@ -206,5 +217,7 @@ int runWatchMode(const std::string& source, const CompileOptions& options) {
     std::printf("Страница: %s  (Ctrl+C — остановить)\n", address.c_str());
     std::fflush(stdout);
     platform::openWithShell(address);
-    watchLoop(served, source, watchOptions, rulesPath, compiled);
+    watchLoop(served, source, watchOptions, rulesPath, start, compiled);
 }
+
+}  // namespace frontend

@@ -1,5 +1,6 @@
 // The watch server's event loop: accepting, reading each request up to the end of its header
 // block, answering, holding long polls, and closing every connection gracefully.
+// Tests: tests/e2e/watch_test.cpp, tests/e2e/watch_load_test.cpp.
 #include "frontend/watch_server.h"
 
 #include <algorithm>
@@ -9,6 +10,9 @@
 
 #include "frontend/http.h"
 #include "output/page.h"
+#include "output/step_page.h"
+
+namespace frontend {
 
 namespace {
 
@@ -54,7 +58,7 @@ struct Connection {
 
 // What the loop serves now, copied from the ServedState at each turn.
 struct Snapshot {
-    std::shared_ptr<const std::string> page, notes;
+    std::shared_ptr<const std::string> page, notes, stepPage, stepScript;
     std::string build;
     std::uint64_t generation = 0;
 };
@@ -139,6 +143,8 @@ void takeSnapshot(Loop& loop) {
         std::lock_guard<std::mutex> hold(loop.state->lock);
         loop.now.page = loop.state->page;
         loop.now.notes = loop.state->notes;
+        loop.now.stepPage = loop.state->stepPage;
+        loop.now.stepScript = loop.state->stepScript;
         loop.now.generation = loop.state->generation;
         if (loop.now.build != loop.state->build) loop.now.build = loop.state->build;
     }
@@ -152,10 +158,10 @@ void takeSnapshot(Loop& loop) {
         }
 }
 
-void answer(Loop& loop, Connection& c, bool whole) {
+void answer(Loop& loop, Connection& c) {
     const Route route = routeRequest(c.request);
     if (route == Route::NoReply) return close(c);
-    if (!hostAllowed(c.request, whole, loop.port)) return reply(c, forbiddenReply);
+    if (!hostAllowed(c.request, loop.port)) return reply(c, forbiddenReply);
     switch (route) {
     case Route::Page:
         c.ownHead = pageReplyHeader(loop.now.page->size());
@@ -164,6 +170,18 @@ void answer(Loop& loop, Connection& c, bool whole) {
     case Route::Notes:
         c.head = {};
         c.body = loop.now.notes;
+        return startSending(c);
+    case Route::Step: {
+        // Without step.js the page runs as it is.
+        const bool stepping = loop.now.stepScript && !loop.now.stepPage->empty();
+        c.body = stepping ? loop.now.stepPage : loop.now.page;
+        c.ownHead = pageReplyHeader(c.body->size());
+        return startSending(c);
+    }
+    case Route::StepScript:
+        if (!loop.now.stepScript) return reply(c, notFoundReply);
+        c.ownHead = scriptReplyHeader(loop.now.stepScript->size());
+        c.body = loop.now.stepScript;
         return startSending(c);
     case Route::Wait: {
         const std::string build = waitBuild(c.request);
@@ -197,9 +215,9 @@ void readRequest(Loop& loop, Connection& c) {
             c.request.append(buffer, std::min(n, requestByteLimit - c.request.size()));
             switch (requestArrival(c.request, c.searched)) {
             case Arrival::More: continue;
-            case Arrival::HeaderEnded: return answer(loop, c, true);
+            case Arrival::HeaderEnded: return answer(loop, c);
             case Arrival::NoReplyDue: return close(c);
-            case Arrival::LimitReached: return answer(loop, c, false);
+            case Arrival::LimitReached: return answer(loop, c);
             }
             return;
         case platform::Transfer::WouldBlock:
@@ -208,7 +226,7 @@ void readRequest(Loop& loop, Connection& c) {
             // The client said all it will say: what came is the request.
             c.peerDone = true;
             if (c.request.empty()) return close(c);
-            return answer(loop, c, true);
+            return answer(loop, c);
         case platform::Transfer::Failed:
             return close(c);
         }
@@ -254,7 +272,7 @@ void expireDeadlines(Loop& loop) {
         case Phase::Reading:
             // Nothing came: closed without a word. Part of a request: answered as it is.
             if (c.request.empty()) close(c);
-            else answer(loop, c, false);
+            else answer(loop, c);
             break;
         case Phase::Waiting:
             reply(c, waitTimeoutReply);
@@ -372,12 +390,14 @@ void turn(Loop& loop) {
 }  // namespace
 
 void publishPage(ServedState& state, std::string page, const std::string& fileName, const std::vector<std::string>& notes) {
-    std::string build = watchPageBuild(page);
+    std::string build = output::watchPageBuild(page);
     auto notesSnapshot = std::make_shared<const std::string>(notesReply(build, fileName, notes));
+    auto stepSnapshot = std::make_shared<const std::string>(output::stepPage(page, "<script src=\"/step.js\"></script>\n"));
     auto pageSnapshot = std::make_shared<const std::string>(std::move(page));
     std::lock_guard<std::mutex> hold(state.lock);
     state.page = std::move(pageSnapshot);
     state.notes = std::move(notesSnapshot);
+    state.stepPage = std::move(stepSnapshot);
     state.build = std::move(build);
 }
 
@@ -396,3 +416,5 @@ void serveForever(ServedState& state, platform::Socket listener, int port) {
     loop.port = port;
     for (;;) turn(loop);
 }
+
+}  // namespace frontend

@@ -1,49 +1,44 @@
-// The one-file compile pipeline: read, decode, translate, check, assemble, write.
+// The one-file compile pipeline: read, decode, translate, check, assemble, write, and report.
+// Tests: tests/output/compile_test.cpp, tests/e2e/cli_test.cpp.
 #include "output/compile.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 
-#include "frontend/files.h"
-#include "output/diagnostics.h"
-#include "output/hints.h"
-#include "output/names.h"
+#include "diagnostics/checks.h"
+#include "diagnostics/hints.h"
+#include "diagnostics/names.h"
+#include "diagnostics/slips.h"
+#include "embedded/runtimeCheckPrelude.h"
 #include "output/page.h"
+#include "output/repair_words.h"
+#include "output/source_map.h"
 #include "output/runtime_words.h"
+#include "platform/files.h"
 #include "platform/platform.h"
-#include "rules/rulesfile.h"
 #include "rules/vocabulary.h"
+#include "tasks/compare.h"
 #include "translator/libraries_on_disk.h"
 #include "translator/rewrite.h"
 
-namespace {
+namespace output {
 
-std::size_t lastSeparator(const std::string& path) { return path.find_last_of("\\/"); }
+namespace {
 
 bool endsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-void appendText(CodeText& to, const CodeText& from) {
+void appendText(base::CodeText& to, const base::CodeText& from) {
     to.chars.insert(to.chars.end(), from.chars.begin(), from.chars.end());
     to.lines.insert(to.lines.end(), from.lines.begin(), from.lines.end());
 }
 
 }  // namespace
 
-std::string folderOf(const std::string& path) {
-    const std::size_t at = lastSeparator(path);
-    return at == std::string::npos ? std::string(".") : path.substr(0, at);
-}
-
-std::string fileNameOf(const std::string& path) {
-    const std::size_t at = lastSeparator(path);
-    return at == std::string::npos ? path : path.substr(at + 1);
-}
-
 std::string outputPathFor(const std::string& sourcePath, bool js) {
-    const std::string name = fileNameOf(sourcePath);
+    const std::string name = base::fileNameOf(sourcePath);
     // Only ASCII capitals are lowered, so ".ЛУМС" or ".лумС" is no source extension.
     std::string lowered = name;
     for (char& c : lowered)
@@ -53,20 +48,10 @@ std::string outputPathFor(const std::string& sourcePath, bool js) {
         stem = name.substr(0, name.size() - std::string(".лумс").size());
     else if (endsWith(lowered, ".лум"))
         stem = name.substr(0, name.size() - std::string(".лум").size());
-    return folderOf(sourcePath) + platform::separator() + stem + (js ? ".js" : ".html");
+    return base::folderOf(sourcePath) + platform::separator() + stem + (js ? ".js" : ".html");
 }
 
-std::string escapeScriptBody(const std::string& utf8) {
-    std::string out;
-    out.reserve(utf8.size() + 64);
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        out.push_back(utf8[i]);
-        if (utf8[i] == '<' && i + 1 < utf8.size() && utf8[i + 1] == '/') out.push_back('\\');
-    }
-    return out;
-}
-
-std::string buildLineMap(const CodeText& text) {
+std::string buildLineMap(const base::CodeText& text) {
     std::string map = "[";
     const std::size_t n = text.chars.size();
     if (n > 0) map += std::to_string(text.lines[0]);
@@ -82,38 +67,36 @@ std::string buildLineMap(const CodeText& text) {
 
 namespace {
 
-std::string compileWhole(const std::string& sourcePath, const CompileOptions& options, CompileReport& report) {
+void compileWhole(const std::string& sourcePath, const CompileOptions& options, const CompileContext& context,
+                  CompileReport& report) {
     std::string bytes;
-    if (!readWholeFile(sourcePath, bytes)) {
-        std::printf("Ошибка: не могу прочитать файл: %s\n", sourcePath.c_str());
-        return {};
-    }
-    dropByteOrderMark(bytes);
+    if (!platform::readWholeFile(sourcePath, bytes)) return;  // Unreadable
+    base::dropByteOrderMark(bytes);
 
-    const char* encoding = "UTF-8";
-    CodePoints source;
-    if (!decodeUtf8(bytes, source)) {
-        decodeCp1251(bytes, source);
-        encoding = "CP1251";
+    base::CodePoints source;
+    if (!base::decodeUtf8(bytes, source)) {
+        base::decodeCp1251(bytes, source);
+        report.encoding = "CP1251";
     }
     // The page's hidden copy of the source, in UTF-8. Valid UTF-8 re-encodes to the very same
     // bytes, so those are kept as they are; only CP1251 needs encoding. A JavaScript file has none.
     std::string sourceUtf8;
-    if (!options.js) sourceUtf8 = encoding[0] == 'U' ? std::move(bytes) : encodeUtf8(source);
+    if (!options.js || options.sourceMap) sourceUtf8 = report.encoding[0] == 'U' ? std::move(bytes) : base::encodeUtf8(source);
     bytes = std::string();
 
-    const std::string folder = folderOf(sourcePath);
-    WarningList warnings;
-    checkQuotes(source, warnings);
-    includedFiles.clear();
+    const std::string folder = base::folderOf(sourcePath);
+    base::WarningList& warnings = report.warnings;
+    diagnostics::checkQuotes(source, warnings);
+    if (options.task) report.wordRule = tasks::wordRuleBroken(source, *options.task);
+    const std::vector<rules::Rule>& table = context.rules.table;
     // What the run-time layer needs to speak the learner's words: the loaded rules' vocabulary
     // and the names this program defines.
-    const Vocabulary vocabulary = deriveVocabulary(ruleTable);
-    const std::string runtimeWords =
-        runtimeWordsLine(vocabulary, definedNames(source, vocabulary), lastCodeLine(source));
+    const rules::Vocabulary vocabulary = rules::deriveVocabulary(table);
+    std::string runtimeWords =
+        runtimeWordsLine(vocabulary, diagnostics::definedNames(source, vocabulary), lastCodeLine(source));
 
     // The working text takes the decoded code points over rather than copying them.
-    CodeText working;
+    base::CodeText working;
     working.lines.resize(source.size());
     std::uint32_t line = 1;
     for (std::size_t i = 0; i < source.size(); ++i) {
@@ -125,74 +108,96 @@ std::string compileWhole(const std::string& sourcePath, const CompileOptions& op
 
     std::vector<std::string> libraryPaths;
     std::vector<std::uint32_t> libraryLines;
-    collectLibraryDirectives(working, folder, libraryPaths, libraryLines, warnings);
-    CodeText finalText;
+    translator::collectLibraryDirectives(working, folder, libraryPaths, libraryLines, warnings);
+    translator::Inclusion inclusion{context.rules, warnings, {}};
+    base::CodeText finalText;
     for (std::size_t i = 0; i < libraryPaths.size(); ++i) {
-        CodeText library;
-        if (includeLibrary(libraryPaths[i], 1, {}, library, warnings, libraryLines[i]))
-            appendText(finalText, library);
+        base::CodeText library;
+        if (translator::includeLibrary(inclusion, libraryPaths[i], 1, {}, libraryLines[i], library)) appendText(finalText, library);
     }
-    // The hints read the source as the learner wrote it, before the rules rewrite it, and are
-    // printed after the warnings.
-    const WarningList hints = findHints(working, ruleTable, vocabulary, finalText.chars);
-    applyRules(working);
+    report.includedFiles = std::move(inclusion.includedFiles);
+    // The hints read the source as the learner wrote it, before the rules rewrite it, and come
+    // after the warnings.
+    report.hints = diagnostics::findHints(working, {table, vocabulary, context.otherWords}, finalText.chars);
+    // The run-time layer explains the program's errors with its facts and the hints about its blocks.
+    runtimeWords += repairWordsLine(
+        vocabulary, table,
+        diagnostics::readProgramFacts(working, translator::scanRegions(working.chars.data(), working.chars.size()), vocabulary),
+        report.hints, context.otherWords);
+    translator::applyRules(working, context.rules);
+    const std::size_t ownStart = finalText.chars.size();  // the main text follows the libraries
     if (finalText.chars.empty()) {
         finalText = std::move(working);
     } else {
         appendText(finalText, working);
-        working = CodeText();
+        working = base::CodeText();
     }
 
-    checkBrackets(finalText, warnings);
-    printWarnings(sourcePath, warnings);
-    printNotes("ПОДСКАЗКА", sourcePath, hints);
-    // The page overlay and the playground list the hints after the warnings, as printed.
-    report.notes = formatNotes("ПРЕДУПРЕЖДЕНИЕ", sourcePath, warnings);
-    for (std::string& note : formatNotes("ПОДСКАЗКА", sourcePath, hints)) report.notes.push_back(std::move(note));
+    diagnostics::checkBrackets(finalText, warnings);
+    report.checked = true;
 
-    const std::string body = escapeScriptBody(encodeUtf8(finalText.chars));
+    std::string body = escapeScriptBody(base::encodeUtf8(finalText.chars));
     const std::string lineMap = buildLineMap(finalText);
-    finalText = CodeText();
-    const std::string outputPath = outputPathFor(sourcePath, options.js);
+    report.outputPath = outputPathFor(sourcePath, options.js);
+    const bool withMap = options.sourceMap || options.watch;
+    SourceMapInput map;
+    if (withMap) {
+        map.text = &finalText;
+        map.ownStart = ownStart;
+        map.sourceName = base::fileNameOf(sourcePath);
+        map.sourceText = sourceUtf8;
+        map.fileName = base::fileNameOf(report.outputPath);
+    }
     std::string output;
     if (options.js) {
-        output = buildScriptFile(fileNameOf(sourcePath), lineMap, body, runtimeWords);
+        output = buildScriptFile(base::fileNameOf(sourcePath), lineMap, body, runtimeWords);
+        if (withMap) {
+            // The file ends with the body and one line feed; the map's last line follows.
+            const std::size_t bodyStart = output.size() - body.size() - 1;
+            map.linesAbove = static_cast<std::size_t>(
+                std::count(output.begin(), output.begin() + static_cast<std::ptrdiff_t>(bodyStart), '\n'));
+            output += sourceMapComment(sourceMapJson(map));
+            output += '\n';
+        }
     } else {
-        const std::string name = fileNameOf(outputPath);
+        const std::string name = base::fileNameOf(report.outputPath);
         const std::string title = name.substr(0, name.size() - std::string(".html").size());
-        output = buildPage(body, lineMap, title, sourceUtf8, options.watch, runtimeWords);
+        if (withMap) {
+            // The script element's text starts with the line feed after its opening tag.
+            map.linesAbove = 1;
+            body += '\n';
+            body += sourceMapComment(sourceMapJson(map));
+        }
+        output = buildPage({body, lineMap, title, sourceUtf8, options.watch, runtimeWords,
+                            options.task ? runtimeCheckPrelude : std::string_view()});
     }
-
-    if (!writeFileAtomically(outputPath, output)) {
-        std::printf("Ошибка: не могу записать файл: %s\n", outputPath.c_str());
-        return {};
+    if (options.task && !options.js) {
+        report.output = std::move(output);
+        report.status = CompileStatus::Written;
+        return;
     }
-    std::printf("OK: %s -> %s  (%s, кодировка исходника: %s, правил: %d)\n", sourcePath.c_str(),
-                outputPath.c_str(), options.js ? "JavaScript" : "HTML", encoding,
-                static_cast<int>(ruleTable.size()));
-    if (options.run && !options.js && !options.watch) {
-        std::fflush(stdout);
-        platform::openWithShell(outputPath);
-    }
-    return outputPath;
+    finalText = base::CodeText();
+    report.status = platform::writeFileAtomically(report.outputPath, output) ? CompileStatus::Written : CompileStatus::Unwritable;
+    if (report.status == CompileStatus::Unwritable) report.writeProtected = platform::writeProtected(report.outputPath);
 }
 
 }  // namespace
 
 // Memory is the one resource a compile can run out of with no message of its own: a source too
-// large for it fails with a message, like an unreadable one, and folder mode goes on.
-std::string compileFile(const std::string& sourcePath, const CompileOptions& options) {
+// large for it ends as OutOfMemory, like an unreadable one, and folder mode goes on.
+CompileReport compileFile(const std::string& sourcePath, const CompileOptions& options, const CompileContext& context) {
     CompileReport report;
-    return compileFile(sourcePath, options, report);
+    report.sourcePath = sourcePath;
+    report.js = options.js;
+    report.ruleCount = context.rules.table.size();
+    try {
+        compileWhole(sourcePath, options, context, report);
+    } catch (const std::bad_alloc&) {
+        report.status = CompileStatus::OutOfMemory;
+    } catch (const std::length_error&) {
+        report.status = CompileStatus::OutOfMemory;
+    }
+    return report;
 }
 
-std::string compileFile(const std::string& sourcePath, const CompileOptions& options, CompileReport& report) {
-    report.notes.clear();
-    try {
-        return compileWhole(sourcePath, options, report);
-    } catch (const std::bad_alloc&) {
-    } catch (const std::length_error&) {
-    }
-    std::printf("Ошибка: не хватает памяти, чтобы скомпилировать %s\n", sourcePath.c_str());
-    return {};
-}
+}  // namespace output

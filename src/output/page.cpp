@@ -1,15 +1,20 @@
 // The HTML page: fixed pieces, run-time layer, line map, script body and the line offset.
+// Tests: tests/output/page_test.cpp, tests/browser/page_test.cpp.
 #include "output/page.h"
 
 #include <cstdint>
 #include <string_view>
 
-#include "embedded/runtimePageErrors.h"
+#include "embedded/runtimeMistakes.h"
+#include "embedded/runtimeNotes.h"
 #include "embedded/runtimePageOutput.h"
 #include "embedded/runtimePanel.h"
-#include "embedded/runtimeNotes.h"
 #include "embedded/runtimePoll.h"
+#include "embedded/runtimeStepButton.h"
 #include "embedded/runtimeWordsJs.h"
+#include "output/error_messages.h"
+
+namespace output {
 
 namespace {
 
@@ -74,18 +79,22 @@ std::string escapeHtml(const std::string& utf8) {
     return out;
 }
 
-std::string buildPage(const std::string& scriptBody, const std::string& lineMap,
-                      const std::string& title, const std::string& sourceText, bool watch,
-                      const std::string& runtimeWords) {
-    const std::string escapedTitle = escapeHtml(title);
-    const std::string escapedSource = escapeHtml(sourceText);
+std::string buildPage(const PageParts& parts) {
+    const std::string escapedTitle = escapeHtml(std::string(parts.title));
+    const std::string escapedSource = escapeHtml(std::string(parts.sourceText));
+    const std::string_view scriptBody = parts.scriptBody, lineMap = parts.lineMap, runtimeWords = parts.runtimeWords;
     std::string page;
     page.reserve(scriptBody.size() + escapedSource.size() + lineMap.size() + escapedTitle.size() +
-                 runtimePageOutput.size() + runtimePanel.size() + runtimePageErrors.size() +
-                 runtimePoll.size() + runtimeNotes.size() + runtimeWords.size() + runtimeWordsJs.size() + 1024);
+                 runtimePageOutput.size() + runtimePanel.size() + 4096 + runtimePoll.size() + runtimeNotes.size() +
+                 runtimeStepButton.size() + runtimeWords.size() + runtimeWordsJs.size() + runtimeMistakes.size() + 1024);
 
     page += "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n";
     page += "<meta charset=\"utf-8\">\n";
+    if (!parts.prelude.empty()) {
+        page += "<script>\n";
+        page += parts.prelude;
+        page += "</script>\n";
+    }
     page += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
     page += "<title>\n  ";
     page += escapedTitle;
@@ -106,7 +115,8 @@ std::string buildPage(const std::string& scriptBody, const std::string& lineMap,
     page += runtimeWordsJs;
     page += runtimePageOutput;
     page += runtimePanel;
-    page += runtimePageErrors;
+    page += pageErrorHandler();
+    page += runtimeMistakes;
     const std::size_t runtimeEnd = page.size();
     page += runtimeWords;  // the program's names stay out of the placeholder's range
     page += "</script>\n";
@@ -117,13 +127,14 @@ std::string buildPage(const std::string& scriptBody, const std::string& lineMap,
     page += bodyTag;
     page += scriptBody;
     page += "\n</script>\n";
-    if (watch) {
+    if (parts.watch) {
         // The build id: a hash of everything above, so that a page compiled again from the same
         // input is the same page, and a changed page is told apart from the one it replaces.
         const std::string build = hashHex(page);
         page += "<script>\n";
         page += withBuild(runtimePoll, build);
         page += withBuild(runtimeNotes, build);
+        page += runtimeStepButton;
         page += "</script>\n";
     }
     page += "</body>\n</html>\n";
@@ -138,3 +149,5 @@ std::string buildPage(const std::string& scriptBody, const std::string& lineMap,
     replaceInRange(page, runtimeStart, runtimeEnd, std::to_string(offset));
     return page;
 }
+
+}  // namespace output

@@ -1,7 +1,11 @@
 // The run-time layer's dictionary: what the loaded rules and the program say, as one line of JavaScript.
+// Tests: tests/browser/page_errors_test.cpp.
+#include "base/json_text.h"
 #include "output/runtime_words.h"
 
 #include <algorithm>
+
+namespace output {
 
 namespace {
 
@@ -14,23 +18,23 @@ void add(Pairs& pairs, const std::string& key, const std::string& value) {
 }
 
 void appendObject(std::string& out, const char* name, const Pairs& pairs) {
-    appendJsonString(out, name);
+    base::appendJsonString(out, name);
     out += ":{";
     for (std::size_t i = 0; i < pairs.size(); ++i) {
         if (i > 0) out += ',';
-        appendJsonString(out, pairs[i].first);
+        base::appendJsonString(out, pairs[i].first);
         out += ':';
-        appendJsonString(out, pairs[i].second);
+        base::appendJsonString(out, pairs[i].second);
     }
     out += '}';
 }
 
 void appendArray(std::string& out, const char* name, const std::vector<std::string>& items) {
-    appendJsonString(out, name);
+    base::appendJsonString(out, name);
     out += ":[";
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (i > 0) out += ',';
-        appendJsonString(out, items[i]);
+        base::appendJsonString(out, items[i]);
     }
     out += ']';
 }
@@ -41,7 +45,7 @@ void addOnce(std::vector<std::string>& items, const std::string& item) {
 
 }  // namespace
 
-std::uint32_t lastCodeLine(const CodePoints& source) {
+std::uint32_t lastCodeLine(const base::CodePoints& source) {
     std::uint32_t line = 1, last = 0;
     for (const std::uint32_t c : source) {
         if (c == '\n') ++line;
@@ -50,31 +54,31 @@ std::uint32_t lastCodeLine(const CodePoints& source) {
     return last;
 }
 
-std::string runtimeWordsLine(const Vocabulary& vocabulary, const std::vector<std::string>& programNames,
+std::string runtimeWordsLine(const rules::Vocabulary& vocabulary, const std::vector<std::string>& programNames,
                              std::uint32_t lastLine) {
-    const std::string prefix = std::string(runtimeObject) + ".";
+    const std::string prefix = std::string(rules::runtimeObject) + ".";
     Pairs names;
     // The run-time object's methods go in qualified only: as bare names ("line", "circle") they
     // would rename a learner's own variables in messages.
-    for (const RuleWords& rule : vocabulary.rules)
+    for (const rules::RuleWords& rule : vocabulary.rules)
         for (const std::string& name : rule.produces)
             if (name.compare(0, prefix.size(), prefix) == 0) add(names, name, rule.phrase);
     for (const auto& [js, word] : vocabulary.reverse)
-        if (learnerWordFor(vocabulary, prefix + js).empty()) add(names, js, word);
+        if (rules::learnerWordFor(vocabulary, prefix + js).empty()) add(names, js, word);
     for (const auto& [js, word] : vocabulary.keywords) add(names, js, word);
 
     std::vector<std::string> words, closers, enders;
     std::string equality;
-    for (const RuleWords& rule : vocabulary.rules) {
-        if (rule.role == WordRole::Library) continue;
+    for (const rules::RuleWords& rule : vocabulary.rules) {
+        if (rule.role == rules::WordRole::Library) continue;
         for (const std::string& word : rule.words) addOnce(words, word);
         // A closer that writes its own word back (" раз){" of a counted loop) is the counted-loop
         // pass's business, not a word the learner ends a condition with.
         const bool keepsWord = std::any_of(rule.words.begin(), rule.words.end(), [&](const std::string& w) {
             return std::find(rule.produces.begin(), rule.produces.end(), w) != rule.produces.end();
         });
-        if (rule.role == WordRole::HeaderClose && !keepsWord) addOnce(closers, rule.phrase);
-        if (rule.role == WordRole::BlockClose) addOnce(enders, rule.phrase);
+        if (rule.role == rules::WordRole::HeaderClose && !keepsWord) addOnce(closers, rule.phrase);
+        if (rule.role == rules::WordRole::BlockClose) addOnce(enders, rule.phrase);
         if (rule.equality && equality.empty()) equality = rule.phrase;
     }
     for (const std::string& name : vocabulary.libraryNames) addOnce(words, name);
@@ -92,11 +96,13 @@ std::string runtimeWordsLine(const Vocabulary& vocabulary, const std::vector<std
     out += ',';
     appendArray(out, "концы", enders);
     out += ',';
-    appendJsonString(out, "равно");
+    base::appendJsonString(out, "равно");
     out += ':';
-    appendJsonString(out, equality);
+    base::appendJsonString(out, equality);
     out += ',';
-    appendJsonString(out, "последняя");
+    base::appendJsonString(out, "последняя");
     out += ':' + std::to_string(lastLine) + "});\n";
     return out;
 }
+
+}  // namespace output

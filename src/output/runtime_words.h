@@ -1,4 +1,5 @@
 // The words the run-time layer needs to speak the learner's language, written into each output.
+// Tests: tests/browser/page_errors_test.cpp.
 #pragma once
 
 #include <cstdint>
@@ -6,6 +7,8 @@
 #include <vector>
 
 #include "rules/vocabulary.h"
+
+namespace output {
 
 // One line of JavaScript, "__LUM__.словарь({...});\n", that hands the run-time layer: JavaScript
 // names -> the learner's words ("имена": the reverse dictionary, the keywords and the run-time
@@ -15,8 +18,10 @@
 // equality word ("равно"), and the last source line that holds more than blanks ("последняя"): an
 // error past the end of the script is reported there. Deterministic; no "<" in it, so it can stand
 // inside a script element.
-std::string runtimeWordsLine(const Vocabulary& vocabulary, const std::vector<std::string>& programNames,
+std::string runtimeWordsLine(const rules::Vocabulary& vocabulary, const std::vector<std::string>& programNames,
                              std::uint32_t lastLine);
 
 // The last line of the source that holds anything but spaces, tabs and line breaks; 0 when none.
-std::uint32_t lastCodeLine(const CodePoints& source);
+std::uint32_t lastCodeLine(const base::CodePoints& source);
+
+}  // namespace output

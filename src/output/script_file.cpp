@@ -1,11 +1,15 @@
 // The JavaScript file: header, line map, offset variable, run-time layer and script body.
+// Tests: tests/output/script_file_test.cpp, tests/browser/script_file_test.cpp.
 #include <string_view>
 
-#include "embedded/runtimeFileErrors.h"
 #include "embedded/runtimeFileOutput.h"
+#include "embedded/runtimeMistakes.h"
 #include "embedded/runtimePanel.h"
 #include "embedded/runtimeWordsJs.h"
+#include "output/error_messages.h"
 #include "output/page.h"
+
+namespace output {
 
 namespace {
 
@@ -35,7 +39,7 @@ std::string buildScriptFile(const std::string& fileName, const std::string& line
                             const std::string& scriptBody, const std::string& runtimeWords) {
     std::string file;
     file.reserve(scriptBody.size() + lineMap.size() + fileName.size() + runtimeFileOutput.size() +
-                 runtimePanel.size() + runtimeFileErrors.size() + runtimeWordsJs.size() + runtimeWords.size() + 512);
+                 runtimePanel.size() + 4096 + runtimeWordsJs.size() + runtimeWords.size() + 512);
     file += "// ";
     file += oneLine(fileName);
     file += " — скомпилировано ЛУМ скрипт (ЛУМ2.7)\n";
@@ -47,8 +51,9 @@ std::string buildScriptFile(const std::string& fileName, const std::string& line
     file += runtimeFileOutput;
     file += runtimePanel;
     const std::size_t handlerStart = file.size();
-    file += runtimeFileErrors;
+    file += fileErrorHandler();
     const std::size_t handlerEnd = file.size();
+    file += runtimeMistakes;
     file += runtimeWords;
 
     // The handler subtracts the file's own lines above the script body, so that with the
@@ -68,3 +73,5 @@ std::string buildScriptFile(const std::string& fileName, const std::string& line
     file += "\n";
     return file;
 }
+
+}  // namespace output

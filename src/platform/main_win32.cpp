@@ -1,5 +1,6 @@
 // The program's entry on Windows: wmain (linked with -municode) receives the UTF-16
 // argument vector, which becomes UTF-8 before anything else sees it.
+// Tests: tests/windows/checks.sh.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -9,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/frontend.h"
+#include "platform/entry.h"
 
 namespace {
 
@@ -28,5 +29,5 @@ std::string toUtf8(const wchar_t* wide) {
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.push_back(toUtf8(argv[i]));
-    return lumMain(args);
+    return platform::lumMain(args);
 }

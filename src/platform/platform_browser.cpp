@@ -1,6 +1,7 @@
 // The platform interface in the browser (WebAssembly in the playground's worker): files live in
 // the in-memory file system; there is no console, shell, folder listing, socket or thread, so
 // folder mode and watch mode find nothing to work with and fail with their own messages.
+// Tests: tests/playground/playground_test.mjs.
 #include "platform/platform.h"
 
 #include <fcntl.h>
@@ -19,6 +20,10 @@ PathKind pathKind(const std::string& path) {
     if (path.empty() || ::stat(path.c_str(), &st) != 0) return PathKind::Missing;
     return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::File;
 }
+
+// The in-memory file system holds what the worker put there: no links, no read-only files.
+bool isLink(const std::string&) { return false; }
+bool writeProtected(const std::string&) { return false; }
 
 // Nothing is watched here.
 std::uint64_t fileTime(const std::string&) { return 0; }
@@ -40,6 +45,10 @@ std::FILE* createNewFile(const std::string& path) {
 bool replaceFile(const std::string& from, const std::string& to) { return ::rename(from.c_str(), to.c_str()) == 0; }
 
 bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool makeFolder(const std::string& path) { return ::mkdir(path.c_str(), 0755) == 0; }
+
+bool setCurrentFolder(const std::string& path) { return ::chdir(path.c_str()) == 0; }
 
 // No executable on disk: the rules come from the page, never from a search beside it.
 std::string executablePath() { return {}; }
@@ -98,5 +107,17 @@ void wake(const Wakeup&) {}
 void drainWakeup(const Wakeup&) {}
 
 bool startThread(void (*)(void*), void*) { return false; }
+
+// The playground runs no other program: a task is checked by the page itself.
+std::vector<std::string> browserCandidates() { return {}; }
+std::string findBrowser() { return {}; }
+std::string makeTemporaryFolder() { return {}; }
+bool removeFolderTree(const std::string&) { return false; }
+bool startChild(const std::vector<std::string>&, ChildProcess&) { return false; }
+ChildRead readChildLine(ChildProcess&, std::string&, int) { return ChildRead::Ended; }
+void endChild(ChildProcess&) {}
+
+bool runningAsRoot() { return false; }
+std::uint64_t monotonicMs() { return static_cast<std::uint64_t>(std::clock()) * 1000 / CLOCKS_PER_SEC; }
 
 }  // namespace platform

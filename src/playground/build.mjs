@@ -2,7 +2,7 @@
 // main.js and CodeMirror), the worker (lum.js from the browser build, then worker.js), the
 // examples with their libraries, the default rules and the bundled packages' licences, all inline.
 //
-//   node build.mjs --wasm <lum.js> --modules <node_modules> --out <playground.html>
+//   node build.mjs --wasm <lum.js> --modules <node_modules> --step <step.js> --out <playground.html>
 import fs from 'node:fs';
 import path from 'node:path';
 import { createRequire } from 'node:module';
@@ -14,8 +14,8 @@ const maxBytes = 2 * 1024 * 1024;
 
 const options = {};
 for (let i = 2; i + 1 < process.argv.length; i += 2) options[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
-for (const name of ['wasm', 'modules', 'out'])
-  if (!options[name]) fail(`--${name} is missing; usage: node build.mjs --wasm lum.js --modules node_modules --out playground.html`);
+for (const name of ['wasm', 'modules', 'step', 'out'])
+  if (!options[name]) fail(`--${name} is missing; usage: node build.mjs --wasm lum.js --modules node_modules --step step.js --out playground.html`);
 
 function fail(message) {
   console.error(`build.mjs: ${message}`);
@@ -70,6 +70,7 @@ const pieces = {
   examples: json(examples),
   worker: `${read(options.wasm)}\n${read(path.join(here, 'worker.js'))}`,
   script: bundle.outputFiles[0].text,
+  step: read(options.step),
 };
 // Raw text inside a script or style element ends at the first "</script" or "</style"; "<!--"
 // changes how a script element is read.
@@ -85,4 +86,4 @@ const size = Buffer.byteLength(page);
 if (size > maxBytes) fail(`playground.html would be ${size} bytes, more than the ${maxBytes} allowed`);
 fs.writeFileSync(options.out + '.tmp', page);
 fs.renameSync(options.out + '.tmp', options.out);
-console.log(`playground.html: ${size} bytes (editor ${pieces.script.length}, worker ${pieces.worker.length})`);
+console.log(`playground.html: ${size} bytes (editor ${pieces.script.length}, worker ${pieces.worker.length}, step view ${pieces.step.length})`);

@@ -1,10 +1,13 @@
 // The table of the four built-in script libraries, their texts embedded from libraries/*.js.
+// Tests: tests/rules/libraries_test.cpp.
 #include "rules/libraries.h"
 
 #include "embedded/libraryCanvas.h"
 #include "embedded/libraryMath.h"
 #include "embedded/libraryOneLine.h"
 #include "embedded/libraryText.h"
+
+namespace rules {
 
 namespace {
 
@@ -27,3 +30,5 @@ const BuiltinLibrary* findLibraryByTag(std::string_view field) {
         if (library.tag == field) return &library;
     return nullptr;
 }
+
+}  // namespace rules

@@ -1,7 +1,10 @@
 // The four built-in script libraries a rule can insert by tag.
+// Tests: tests/rules/libraries_test.cpp.
 #pragma once
 
 #include <string_view>
+
+namespace rules {
 
 struct BuiltinLibrary {
     std::string_view tag;          // "{LIB_CANVAS}" ...
@@ -14,3 +17,5 @@ const BuiltinLibrary* builtinLibraries();
 constexpr int builtinLibraryCount = 4;
 // The library whose tag is exactly `field`, or nullptr.
 const BuiltinLibrary* findLibraryByTag(std::string_view field);
+
+}  // namespace rules

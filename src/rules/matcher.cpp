@@ -1,5 +1,8 @@
 // The anchored backtracking matcher over compiled pattern nodes.
+// Tests: tests/rules/matcher_test.cpp.
 #include "rules/pattern.h"
+
+namespace rules {
 
 // Nodes without "+" are walked in a loop; each oneOrMore node tries its run from the
 // longest down, recursing once per candidate end, so the depth is bounded by the number of
@@ -22,3 +25,5 @@ std::int32_t matchAt(const CompiledPattern& nodes, std::size_t node, std::size_t
     }
     return -1;
 }
+
+}  // namespace rules

@@ -1,5 +1,8 @@
 // Compiles a pattern's code points into the flat node array the matcher runs.
+// Tests: tests/rules/pattern_test.cpp, tests/rules/matcher_test.cpp.
 #include "rules/pattern.h"
+
+namespace rules {
 
 namespace {
 
@@ -11,7 +14,7 @@ constexpr std::uint32_t plus = '+';
 
 }  // namespace
 
-void compilePattern(const CodePoints& pattern, CompiledPattern& nodes) {
+void compilePattern(const base::CodePoints& pattern, CompiledPattern& nodes) {
     nodes.clear();
     const std::size_t n = pattern.size();
     std::size_t i = 0;
@@ -59,3 +62,5 @@ void compilePattern(const CodePoints& pattern, CompiledPattern& nodes) {
         nodes.push_back(std::move(node));
     }
 }
+
+}  // namespace rules

@@ -1,11 +1,14 @@
 // The pattern language: compiled node arrays and the anchored backtracking matcher.
+// Tests: tests/rules/pattern_test.cpp, tests/rules/matcher_test.cpp.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "rules/text.h"
+#include "base/text.h"
+
+namespace rules {
 
 struct PatternNode {
     bool isSet = false;
@@ -13,7 +16,7 @@ struct PatternNode {
     bool negated = false;    // only with isSet
     bool oneOrMore = false;  // ignored on boundary nodes
     std::uint32_t ch = 0;    // the literal, when neither isSet nor isBoundary
-    CodePoints members;      // a set's code points in written order, duplicates kept
+    base::CodePoints members;      // a set's code points in written order, duplicates kept
 };
 
 // Never changed after compilation; an empty pattern never matches.
@@ -21,7 +24,7 @@ using CompiledPattern = std::vector<PatternNode>;
 
 // Never fails: a trailing "\" is a literal backslash, a trailing "[" or "[^" is dropped, and
 // an unterminated set is dropped with everything after its opening bracket.
-void compilePattern(const CodePoints& pattern, CompiledPattern& nodes);
+void compilePattern(const base::CodePoints& pattern, CompiledPattern& nodes);
 
 // ASCII digits and letters, "_", А-я, Ё and ё.
 inline bool isWordChar(std::uint32_t c) {
@@ -34,7 +37,7 @@ inline bool nodeAccepts(const PatternNode& node, const std::uint32_t* text, std:
                         bool ignoreCase) {
     if (p >= length) return false;
     const std::uint32_t c = text[p];
-    auto same = [c, ignoreCase](std::uint32_t x) { return ignoreCase ? sameLetter(c, x) : c == x; };
+    auto same = [c, ignoreCase](std::uint32_t x) { return ignoreCase ? base::sameLetter(c, x) : c == x; };
     if (!node.isSet) return same(node.ch);
     bool found = false;
     for (const std::uint32_t member : node.members) {
@@ -75,3 +78,5 @@ inline bool walkSingles(const CompiledPattern& nodes, std::size_t& k, std::size_
 // Allocates nothing; recursion depth is at most the number of oneOrMore nodes.
 std::int32_t matchAt(const CompiledPattern& nodes, std::size_t node, std::size_t pos,
                      const std::uint32_t* text, std::size_t length, bool ignoreCase);
+
+}  // namespace rules

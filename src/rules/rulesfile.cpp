@@ -1,13 +1,14 @@
-// Parses keywords.csv into rules and keeps the process-wide rule table.
+// Parses keywords.csv into rules, and loads a file into a rule table.
+// Tests: tests/rules/rulesfile_test.cpp.
 #include "rules/rulesfile.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "frontend/files.h"
+#include "platform/files.h"
 #include "rules/libraries.h"
 
-std::vector<Rule> ruleTable;
+namespace rules {
 
 namespace {
 
@@ -57,9 +58,9 @@ bool isTagShaped(const std::string& field) {
 
 }  // namespace
 
-std::vector<Rule> parseRules(const std::string& input, WarningList& warnings) {
+std::vector<Rule> parseRules(const std::string& input, base::WarningList& warnings) {
     std::string bytes = input;
-    dropByteOrderMark(bytes);
+    base::dropByteOrderMark(bytes);
 
     std::vector<Rule> rules;
     std::size_t lineNumber = 0;
@@ -79,7 +80,7 @@ std::vector<Rule> parseRules(const std::string& input, WarningList& warnings) {
                 warnings.push_back(linePrefix(lineNumber) + "меньше 3 полей — пропущено");
             } else {
                 Rule rule;
-                rule.pattern = decodeBytes(fields[0]);
+                rule.pattern = base::decodeBytes(fields[0]);
                 const std::string& replacement = fields[1];
                 const std::string& flags = fields[2];
                 const BuiltinLibrary* library = nullptr;
@@ -97,7 +98,7 @@ std::vector<Rule> parseRules(const std::string& input, WarningList& warnings) {
                         warnings.push_back(linePrefix(lineNumber) + "больше " + std::to_string(maxRepeatedAtoms) +
                                            " повторений «+» в шаблоне — пропущено");
                     } else {
-                        rule.replacement = decodeBytes(library ? std::string(library->text) : replacement);
+                        rule.replacement = base::decodeBytes(library ? std::string(library->text) : replacement);
                         rule.ignoreCase = flags == "gi";
                         rules.push_back(std::move(rule));
                     }
@@ -113,11 +114,13 @@ std::vector<Rule> parseRules(const std::string& input, WarningList& warnings) {
 
 // The table changes only when the file yields a rule, so a failed load (for example a reload
 // of a half-saved file) keeps the rules that were working.
-bool loadRules(const std::string& path, WarningList& warnings) {
+bool loadRules(const std::string& path, std::vector<Rule>& table, base::WarningList& warnings) {
     std::string bytes;
-    if (!readWholeFile(path, bytes)) return false;
+    if (!platform::readWholeFile(path, bytes)) return false;
     std::vector<Rule> rules = parseRules(bytes, warnings);
     if (rules.empty()) return false;
-    ruleTable.swap(rules);
+    table.swap(rules);
     return true;
 }
+
+}  // namespace rules

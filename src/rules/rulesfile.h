@@ -1,27 +1,29 @@
-// The rules file keywords.csv and the process-wide rule table loaded from it.
+// The rules file keywords.csv and the rule table loaded from it. The table is a value: the front
+// end loads it at start-up and hands it to every compile. Tests: tests/rules/rulesfile_test.cpp.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "output/diagnostics.h"
+#include "base/text.h"
+#include "base/warnings.h"
 #include "rules/pattern.h"
-#include "rules/text.h"
+
+namespace rules {
 
 struct Rule {
-    CodePoints pattern;      // as written, for trace lines
-    CodePoints replacement;  // literal text or a whole built-in library
+    base::CodePoints pattern;      // as written, for trace lines
+    base::CodePoints replacement;  // literal text or a whole built-in library
     bool ignoreCase = false;
     CompiledPattern nodes;
 };
 
-// Filled at start-up and replaced whole by each successful load; read only while compiling.
-extern std::vector<Rule> ruleTable;
-
 // Parses the bytes of a rules file (byte order mark included) into rules, appending a warning
 // for every rejected line. Pure: touches no global.
-std::vector<Rule> parseRules(const std::string& bytes, WarningList& warnings);
+std::vector<Rule> parseRules(const std::string& bytes, base::WarningList& warnings);
 
-// Reads and parses the file; on at least one rule the table is replaced and true returned.
-// Otherwise (unreadable, or no valid rule) the previous table stays and false is returned.
-bool loadRules(const std::string& path, WarningList& warnings);
+// Reads and parses the file; on at least one rule `table` is replaced whole and true returned.
+// Otherwise (unreadable, or no valid rule) `table` stays as it was and false is returned.
+bool loadRules(const std::string& path, std::vector<Rule>& table, base::WarningList& warnings);
+
+}  // namespace rules

@@ -1,4 +1,5 @@
 // Reads the rule table for the words of the language and the part each of them plays.
+// Tests: tests/rules/vocabulary_test.cpp.
 #include "rules/vocabulary.h"
 
 #include <algorithm>
@@ -11,7 +12,8 @@
 #include "rules/libraries.h"
 #include "rules/pattern.h"
 
-const char* const wordCharClass = "[0-9A-Za-z_А-яЁё]";
+namespace rules {
+
 const char* const runtimeObject = "__LUM__";
 
 namespace {
@@ -50,7 +52,7 @@ struct Brackets {
     }
 };
 
-Brackets replacementBrackets(const CodePoints& text) {
+Brackets replacementBrackets(const base::CodePoints& text) {
     Brackets b;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (isQuote(text[i])) {
@@ -72,39 +74,19 @@ Brackets patternBrackets(const CompiledPattern& nodes) {
     return b;
 }
 
-// The words of a pattern as node ranges [first, last): runs of literal word characters without
-// "+" that hold at least one letter.
-std::vector<std::pair<std::size_t, std::size_t>> wordRanges(const CompiledPattern& nodes) {
-    std::vector<std::pair<std::size_t, std::size_t>> ranges;
-    std::size_t start = 0;
-    bool letters = false;
-    for (std::size_t k = 0; k <= nodes.size(); ++k) {
-        const bool inRun = k < nodes.size() && !nodes[k].isSet && !nodes[k].isBoundary &&
-                           isWordChar(nodes[k].ch) && !nodes[k].oneOrMore;
-        if (inRun) {
-            letters = letters || isLetter(nodes[k].ch);
-            continue;
-        }
-        if (letters) ranges.emplace_back(start, k);
-        start = k + 1;
-        letters = false;
-    }
-    return ranges;
-}
-
 std::vector<std::string> letterRuns(const CompiledPattern& nodes) {
     std::vector<std::string> runs;
     for (const auto& [first, last] : wordRanges(nodes)) {
-        CodePoints run;
+        base::CodePoints run;
         for (std::size_t k = first; k < last; ++k) run.push_back(nodes[k].ch);
-        runs.push_back(encodeUtf8(run));
+        runs.push_back(base::encodeUtf8(run));
     }
     return runs;
 }
 
 // Dotted names outside quotes; a leading "." belongs to no name ("x.length" and ".length" both
 // give "length").
-std::vector<std::vector<std::string>> namePaths(const CodePoints& text) {
+std::vector<std::vector<std::string>> namePaths(const base::CodePoints& text) {
     std::vector<std::vector<std::string>> paths;
     std::vector<std::string> path;
     for (std::size_t i = 0; i < text.size();) {
@@ -126,7 +108,7 @@ std::vector<std::vector<std::string>> namePaths(const CodePoints& text) {
                 paths.push_back(std::move(path));
                 path.clear();
             }
-            path.push_back(encodeUtf8(text.data() + i, end - i));
+            path.push_back(base::encodeUtf8(text.data() + i, end - i));
             i = end;
             continue;
         }
@@ -157,7 +139,7 @@ bool isLibraryText(const std::string& replacement) {
 
 // The built-in library whose text the code points are, or -1: told by length first and then by
 // comparing in place, so that a rule inserting a library costs no encoding of its text.
-int libraryOf(const CodePoints& text) {
+int libraryOf(const base::CodePoints& text) {
     for (int i = 0; i < builtinLibraryCount; ++i) {
         const std::string_view utf8 = builtinLibraries()[i].text;
         std::size_t points = 0;
@@ -189,20 +171,20 @@ void collectLibraryNames(const std::string& text, std::vector<std::string>& name
         for (const char* opener : {"function ", "var ", "let ", "const ", "class "}) {
             const std::string prefix = opener;
             if (line.compare(0, prefix.size(), prefix) != 0) continue;
-            CodePoints rest = decodeBytes(line.substr(prefix.size()));
+            base::CodePoints rest = base::decodeBytes(line.substr(prefix.size()));
             std::size_t n = 0;
             while (n < rest.size() && isNameChar(rest[n])) ++n;
             if (n > 0) {
-                const std::string name = encodeUtf8(rest.data(), n);
+                const std::string name = base::encodeUtf8(rest.data(), n);
                 if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
             }
         }
-        const CodePoints whole = decodeBytes(line);
+        const base::CodePoints whole = base::decodeBytes(line);
         std::size_t n = 0;
         while (n < whole.size() && isNameChar(whole[n])) ++n;
         if (n > 0 && isNameStart(whole[0]) && n < whole.size() && whole[n] == '=' &&
             (n + 1 == whole.size() || whole[n + 1] != '=')) {
-            const std::string name = encodeUtf8(whole.data(), n);
+            const std::string name = base::encodeUtf8(whole.data(), n);
             if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
         }
         at = end + 1;
@@ -305,84 +287,24 @@ bool sharedByAll(const std::unordered_map<std::string, std::string>& sharedPrefi
            found->second.size() >= phrase.size();
 }
 
-// The one-letter escapes, which JSON.stringify prefers too, so the page's build and lum write
-// the same bytes; 0 for a character that has none.
-char jsonShortEscape(char c) {
-    switch (c) {
-        case '\b': return 'b';
-        case '\f': return 'f';
-        case '\n': return 'n';
-        case '\r': return 'r';
-        case '\t': return 't';
-        default: return 0;
-    }
-}
-
-
-// One code point of a regular expression, escaped for where it stands.
-void appendRegexChar(std::string& out, std::uint32_t c, bool inClass) {
-    static const char hex[] = "0123456789ABCDEF";
-    if (c < 0x20 || c == 0x7F) {
-        out += "\\x";
-        out += hex[(c >> 4) & 15];
-        out += hex[c & 15];
-        return;
-    }
-    const std::string_view special = inClass ? std::string_view("\\]^-[") : std::string_view("\\^$.|?*+()[]{}/");
-    if (c < 0x80 && special.find(static_cast<char>(c)) != std::string_view::npos) out += '\\';
-    out += encodeUtf8(&c, 1);
-}
-
-// The code points sameLetter pairs with c under ignoreCase (c alone otherwise).
-CodePoints caseForms(std::uint32_t c, bool ignoreCase) {
-    CodePoints forms{c};
-    if (!ignoreCase) return forms;
-    const std::uint32_t upper = toUpper(c);
-    if (upper != c) forms.push_back(upper);
-    if (upper == c && ((c >= 'A' && c <= 'Z') || (c >= 0x410 && c <= 0x42F))) forms.push_back(c + 0x20);
-    if (upper == c && c == 0x401) forms.push_back(0x451);
-    return forms;
-}
-
-// Whether the code points a node consumes are all word characters (1), all not (0), or mixed (-1).
-int wordness(const PatternNode& node) {
-    if (node.isBoundary) return -1;
-    if (!node.isSet) return isWordChar(node.ch) ? 1 : 0;
-    if (node.negated || node.members.empty()) return -1;
-    const bool first = isWordChar(node.members.front());
-    for (const std::uint32_t m : node.members)
-        if (isWordChar(m) != first) return -1;
-    return first ? 1 : 0;
-}
-
 }  // namespace
 
-void appendJsonString(std::string& out, const std::string& s) {
-    out += '"';
-    for (const char ch : s) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (const char shortForm = jsonShortEscape(ch)) {
-            out += '\\';
-            out += shortForm;
-        } else if (c < 0x20 || c == '<') {
-            static const char hex[] = "0123456789abcdef";
-            out += "\\u00";
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        } else {
-            out += ch;
+std::vector<std::pair<std::size_t, std::size_t>> wordRanges(const CompiledPattern& nodes) {
+    std::vector<std::pair<std::size_t, std::size_t>> ranges;
+    std::size_t start = 0;
+    bool letters = false;
+    for (std::size_t k = 0; k <= nodes.size(); ++k) {
+        const bool inRun = k < nodes.size() && !nodes[k].isSet && !nodes[k].isBoundary &&
+                           isWordChar(nodes[k].ch) && !nodes[k].oneOrMore;
+        if (inRun) {
+            letters = letters || isLetter(nodes[k].ch);
+            continue;
         }
+        if (letters) ranges.emplace_back(start, k);
+        start = k + 1;
+        letters = false;
     }
-    out += '"';
-}
-
-std::string jsonLiteral(const std::string& utf8) {
-    std::string out;
-    appendJsonString(out, utf8);
-    return out;
+    return ranges;
 }
 
 const char* roleName(WordRole role) {
@@ -427,7 +349,7 @@ Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
     for (std::size_t i = 0; i < table.size(); ++i) {
         const Rule& rule = table[i];
         const int libraryIndex = rule.replacement.size() < 64 ? -1 : libraryOf(rule.replacement);
-        encoded[i] = libraryIndex >= 0 ? std::string(builtinLibraries()[libraryIndex].text) : encodeUtf8(rule.replacement);
+        encoded[i] = libraryIndex >= 0 ? std::string(builtinLibraries()[libraryIndex].text) : base::encodeUtf8(rule.replacement);
         const std::string& replacement = encoded[i];
         const bool library = libraryIndex >= 0;
         // A library that two rules insert (the long and the short directive) is read once, and
@@ -530,83 +452,4 @@ std::vector<std::string> vocabularyWords(const Vocabulary& vocabulary) {
     return words;
 }
 
-std::string patternRegex(const CompiledPattern& nodes, bool ignoreCase, bool captureWords) {
-    const std::string word = wordCharClass;
-    const auto words = captureWords ? wordRanges(nodes) : std::vector<std::pair<std::size_t, std::size_t>>();
-    std::size_t nextWord = 0;
-    std::string out;
-    for (std::size_t k = 0; k < nodes.size(); ++k) {
-        const PatternNode& node = nodes[k];
-        if (nextWord < words.size() && words[nextWord].first == k) out += '(';
-        if (node.isBoundary) {
-            // Where a neighbour tells which side is the word, one look-around is enough.
-            const int before = k > 0 ? wordness(nodes[k - 1]) : -1;
-            const int after = k + 1 < nodes.size() ? wordness(nodes[k + 1]) : -1;
-            if (before == 1) out += "(?!" + word + ")";
-            else if (before == 0) out += "(?=" + word + ")";
-            else if (after == 1) out += "(?<!" + word + ")";
-            else if (after == 0) out += "(?<=" + word + ")";
-            else out += "(?:(?<=" + word + ")(?!" + word + ")|(?<!" + word + ")(?=" + word + "))";
-            continue;
-        }
-        if (node.isSet) {
-            if (node.members.empty()) {
-                out += node.negated ? "[\\s\\S]" : "(?!)";
-            } else {
-                out += node.negated ? "[^" : "[";
-                for (const std::uint32_t m : node.members)
-                    for (const std::uint32_t form : caseForms(m, ignoreCase)) appendRegexChar(out, form, true);
-                out += ']';
-            }
-        } else {
-            const CodePoints forms = caseForms(node.ch, ignoreCase);
-            if (forms.size() == 1) {
-                appendRegexChar(out, node.ch, false);
-            } else {
-                out += '[';
-                for (const std::uint32_t form : forms) appendRegexChar(out, form, true);
-                out += ']';
-            }
-        }
-        if (node.oneOrMore) out += '+';
-        if (nextWord < words.size() && words[nextWord].second == k + 1) {
-            out += ')';
-            ++nextWord;
-        }
-    }
-    return out;
-}
-
-std::string vocabularyJson(const Vocabulary& vocabulary, const std::vector<Rule>& table) {
-    std::string out = "{\"words\":[";
-    for (std::size_t i = 0; i < vocabulary.rules.size(); ++i) {
-        const RuleWords& w = vocabulary.rules[i];
-        if (i > 0) out += ',';
-        out += "{\"rule\":" + std::to_string(w.rule) + ",\"phrase\":";
-        appendJsonString(out, w.phrase);
-        out += ",\"words\":[";
-        for (std::size_t j = 0; j < w.words.size(); ++j) {
-            if (j > 0) out += ',';
-            appendJsonString(out, w.words[j]);
-        }
-        out += "],\"role\":";
-        appendJsonString(out, roleName(w.role));
-        out += ",\"regex\":";
-        appendJsonString(out, patternRegex(table[w.rule].nodes, table[w.rule].ignoreCase));
-        out += w.equality ? ",\"equality\":true}" : ",\"equality\":false}";
-    }
-    out += "],\"library\":[";
-    for (std::size_t i = 0; i < vocabulary.libraryNames.size(); ++i) {
-        if (i > 0) out += ',';
-        appendJsonString(out, vocabulary.libraryNames[i]);
-    }
-    out += "],\"reverse\":{";
-    for (std::size_t i = 0; i < vocabulary.reverse.size(); ++i) {
-        if (i > 0) out += ',';
-        appendJsonString(out, vocabulary.reverse[i].first);
-        out += ':';
-        appendJsonString(out, vocabulary.reverse[i].second);
-    }
-    out += "}}";
-    return out;
-}
+}  // namespace rules

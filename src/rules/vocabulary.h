@@ -3,14 +3,18 @@
 // the JavaScript names it writes, and the names of the built-in libraries it inserts. Derived
 // from the rule table alone, never from a list of words, so a teacher's own keywords.csv gets
 // its own words; a table that tells nothing about a role has no word in it.
+// Tests: tests/rules/vocabulary_test.cpp.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "rules/rulesfile.h"
+
+namespace rules {
 
 // The part a rule's replacement plays, judged from the brackets it leaves open or closes (net of
 // the brackets its own pattern consumes) and from the JavaScript it writes, in this order of
@@ -90,23 +94,8 @@ std::string learnerWordFor(const Vocabulary& vocabulary, const std::string& jsNa
 // Every distinct word of the vocabulary (letter runs of every pattern), in table order.
 std::vector<std::string> vocabularyWords(const Vocabulary& vocabulary);
 
-// A regular expression that matches what the compiled pattern matches, in the syntax both
-// ECMAScript (with the "u" flag) and Oniguruma read: letters under ignoreCase become classes of
-// their case pair, word boundaries become look-arounds over the matcher's word characters.
-// With `captureWords`, each of the pattern's words (the runs RuleWords::words lists) is a
-// capturing group, numbered from 1 in order, and nothing else captures.
-std::string patternRegex(const CompiledPattern& nodes, bool ignoreCase, bool captureWords = false);
+// The words of a pattern as node ranges [first, last): runs of literal word characters without
+// "+" that hold at least one letter.
+std::vector<std::pair<std::size_t, std::size_t>> wordRanges(const CompiledPattern& nodes);
 
-// The vocabulary as JSON: {"words":[{"rule":n,"phrase":"…","words":[…],"role":"…","regex":"…",
-// "equality":bool}...],"library":[…],"reverse":{"js":"word"...}}.
-std::string vocabularyJson(const Vocabulary& vocabulary, const std::vector<Rule>& table);
-
-// A JSON string literal of UTF-8 text; control characters and "<" as \u escapes, so that the
-// JSON can stand inside an HTML script element.
-void appendJsonString(std::string& out, const std::string& s);
-// A JSON string literal of UTF-8 text; "<" is written \u003c, so the literal can stand inside an
-// HTML script element.
-std::string jsonLiteral(const std::string& utf8);
-
-// The characters the matcher counts as word characters, as a regular-expression class.
-extern const char* const wordCharClass;
+}  // namespace rules

@@ -1,14 +1,14 @@
 // Rule application: one scan per rule of the table, string literals protected, then the
 // fixed post-steps.
+// Tests: tests/translator/apply_rules_test.cpp, tests/translator/apply_rules_equivalence_test.cpp.
 #include <algorithm>
 #include <string>
 #include <utility>
 
-#include "rules/rulesfile.h"
 #include "translator/rewrite.h"
 #include "translator/rule_scan.h"
 
-bool traceEnabled = false;
+namespace translator {
 
 namespace {
 
@@ -55,7 +55,7 @@ struct WorkText {
 
     // Replaces every match by the replacement, exactly as copying the text code point by code
     // point would, each inserted code point taking the line of the match's first code point.
-    void rebuild(const CodePoints& replacement) {
+    void rebuild(const base::CodePoints& replacement) {
         const std::size_t n = chars.size();
         const std::size_t r = replacement.size();
         std::size_t newSize = n;
@@ -114,15 +114,16 @@ struct WorkText {
 
 }  // namespace
 
-void applyRules(CodeText& text) {
+void applyRules(base::CodeText& text, const RuleSet& rules) {
     WorkText work;
     work.chars = std::move(text.chars);
     work.runs = runsOf(text.lines);
-    text = CodeText();
-    for (const Rule& rule : ruleTable) {
+    text = base::CodeText();
+    for (const rules::Rule& rule : rules.table) {
         const translator::StartFilter filter = translator::makeStartFilter(rule);
         work.matches.clear();
-        translator::scanRule(rule, filter, work.chars.data(), work.chars.size(), work.matches, work.scratch);
+        translator::scanRule(rule, filter, work.chars.data(), work.chars.size(), work.matches, work.scratch,
+                             rules.trace);
         if (!work.matches.empty()) work.rebuild(rule.replacement);
     }
     const std::size_t n = work.chars.size();
@@ -137,3 +138,5 @@ void applyRules(CodeText& text) {
                    "код на JavaScript:", false, true);
     expandCountedLoops(text);
 }
+
+}  // namespace translator

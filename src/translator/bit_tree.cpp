@@ -1,4 +1,5 @@
 // Bit sets with summary levels: setting, and the nearest clear bit on either side.
+// Tests: tests/translator/apply_rules_equivalence_test.cpp.
 #include "translator/bit_tree.h"
 
 namespace translator {

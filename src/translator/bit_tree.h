@@ -1,5 +1,6 @@
 // A set of positions kept as bits with summary levels, for finding the nearest clear bit
 // above or below a position in a few word reads however long the set run around it is.
+// Tests: tests/translator/apply_rules_equivalence_test.cpp.
 #pragma once
 
 #include <cstddef>

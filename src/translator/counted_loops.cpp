@@ -1,5 +1,6 @@
 // Counted repetition: "for(N раз){" left over after the rules becomes a loop over the
 // indices of a new array of N elements.
+// Tests: tests/translator/counted_loops_test.cpp.
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,34 +9,36 @@
 #include "translator/rewrite.h"
 #include "translator/rule_scan.h"
 
+namespace translator {
+
 namespace {
 
 bool isDigit(std::uint32_t c) { return c >= '0' && c <= '9'; }
 
 struct CountWords {
-    CodePoints words[3];
-    CodePoints digitsHead, digitsTail, otherHead, otherTail;
+    base::CodePoints words[3];
+    base::CodePoints digitsHead, digitsTail, otherHead, otherTail;
 };
 
 const CountWords& countWords() {
     // Tried in this order; "раз" before "разов" is harmless since "раз" needs ")" right after it.
     static const CountWords fixed{
-        {decodeBytes("раза"), decodeBytes("раз"), decodeBytes("разов")},
-        decodeBytes("for(счетчик of new Array("),
-        decodeBytes(").keys()){"),
-        decodeBytes("for(счетчик of new Array(Math.max(0, Math.floor("),
-        decodeBytes("))).keys()){"),
+        {base::decodeBytes("раза"), base::decodeBytes("раз"), base::decodeBytes("разов")},
+        base::decodeBytes("for(счетчик of new Array("),
+        base::decodeBytes(").keys()){"),
+        base::decodeBytes("for(счетчик of new Array(Math.max(0, Math.floor("),
+        base::decodeBytes("))).keys()){"),
     };
     return fixed;
 }
 
 // Length of the count word that follows the space at h and is itself followed by "){", or 0.
 std::size_t countWordAfter(const std::uint32_t* chars, std::size_t n, std::size_t h) {
-    for (const CodePoints& word : countWords().words) {
+    for (const base::CodePoints& word : countWords().words) {
         const std::size_t k = word.size();
         if (h + k + 2 >= n || chars[h + k + 1] != ')' || chars[h + k + 2] != '{') continue;
         bool same = true;
-        for (std::size_t j = 0; j < k && same; ++j) same = sameLetter(chars[h + 1 + j], word[j]);
+        for (std::size_t j = 0; j < k && same; ++j) same = base::sameLetter(chars[h + 1 + j], word[j]);
         if (same) return k;
     }
     return 0;
@@ -85,14 +88,14 @@ private:
 
 }  // namespace
 
-void expandCountedLoops(CodeText& text) {
+void expandCountedLoops(base::CodeText& text) {
     const CountWords& fixed = countWords();
     const std::uint32_t* chars = text.chars.data();
     const std::size_t n = text.chars.size();
     translator::QuoteCloser closer(chars, n);
     std::optional<HeaderStops> stops;  // built at the first candidate only
 
-    CodeText out;
+    base::CodeText out;
     bool rebuilt = false;
     std::size_t copiedUpTo = 0;
     std::size_t v = 0;
@@ -123,8 +126,8 @@ void expandCountedLoops(CodeText& text) {
         while (to > from && chars[to - 1] == ' ') --to;
         bool digitsOnly = from < to;
         for (std::size_t i = from; i < to && digitsOnly; ++i) digitsOnly = isDigit(chars[i]);
-        const CodePoints& head = digitsOnly ? fixed.digitsHead : fixed.otherHead;
-        const CodePoints& tail = digitsOnly ? fixed.digitsTail : fixed.otherTail;
+        const base::CodePoints& head = digitsOnly ? fixed.digitsHead : fixed.otherHead;
+        const base::CodePoints& tail = digitsOnly ? fixed.digitsTail : fixed.otherTail;
 
         if (!rebuilt) {
             rebuilt = true;
@@ -146,3 +149,5 @@ void expandCountedLoops(CodeText& text) {
     out.lines.insert(out.lines.end(), text.lines.begin() + copiedUpTo, text.lines.end());
     text = std::move(out);
 }
+
+}  // namespace translator

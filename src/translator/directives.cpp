@@ -1,26 +1,29 @@
 // Library directives: found outside string literals, looked up on disk, removed from the text.
+// Tests: tests/translator/directives_test.cpp.
 #include <string>
 
-#include "frontend/frontend.h"
+#include "platform/home.h"
 #include "platform/platform.h"
 #include "translator/libraries_on_disk.h"
 #include "translator/quotes.h"
 
+namespace translator {
+
 namespace {
 
 struct DirectiveWords {
-    CodePoints longPrefix;   // "подключить библиотеку ", any case
-    CodePoints shortPrefix;  // "ПБ ", exactly
-    CodePoints builtinLibraryNames[5];
+    base::CodePoints longPrefix;   // "подключить библиотеку ", any case
+    base::CodePoints shortPrefix;  // "ПБ ", exactly
+    base::CodePoints builtinLibraryNames[5];
 };
 
 const DirectiveWords& directiveWords() {
     // A directive naming one of these stays in the text for the rules to rewrite.
     static const DirectiveWords fixed{
-        decodeBytes("подключить библиотеку "),
-        decodeBytes("ПБ "),
-        {decodeBytes("расширенной работы с холстом"), decodeBytes("расширенной математики"),
-         decodeBytes("расширенной работы с текстом"), decodeBytes("кода в одну строку"), decodeBytes("привет")},
+        base::decodeBytes("подключить библиотеку "),
+        base::decodeBytes("ПБ "),
+        {base::decodeBytes("расширенной работы с холстом"), base::decodeBytes("расширенной математики"),
+         base::decodeBytes("расширенной работы с текстом"), base::decodeBytes("кода в одну строку"), base::decodeBytes("привет")},
     };
     return fixed;
 }
@@ -28,24 +31,24 @@ const DirectiveWords& directiveWords() {
 const char* const libraryFolderName = "библиотеки";
 const char* const candidateExtensions[] = {".лумс", ".лум", ".js"};
 
-bool sameLetters(const std::uint32_t* a, const CodePoints& b) {
+bool sameLetters(const std::uint32_t* a, const base::CodePoints& b) {
     for (std::size_t i = 0; i < b.size(); ++i)
-        if (!sameLetter(a[i], b[i])) return false;
+        if (!base::sameLetter(a[i], b[i])) return false;
     return true;
 }
 
 // Position just after the prefix of a directive starting at L, or 0 when none starts there.
 std::size_t afterPrefix(const std::uint32_t* chars, std::size_t n, std::size_t L) {
     const DirectiveWords& fixed = directiveWords();
-    const CodePoints& s = fixed.shortPrefix;
+    const base::CodePoints& s = fixed.shortPrefix;
     if (L + s.size() <= n && chars[L] == s[0] && chars[L + 1] == s[1] && chars[L + 2] == s[2]) return L + s.size();
-    const CodePoints& l = fixed.longPrefix;
+    const base::CodePoints& l = fixed.longPrefix;
     if (L + l.size() <= n && sameLetters(chars + L, l)) return L + l.size();
     return 0;
 }
 
 bool isBuiltinName(const std::uint32_t* name, std::size_t length) {
-    for (const CodePoints& builtin : directiveWords().builtinLibraryNames)
+    for (const base::CodePoints& builtin : directiveWords().builtinLibraryNames)
         if (builtin.size() == length && sameLetters(name, builtin)) return true;
     return false;
 }
@@ -55,7 +58,7 @@ std::string findLibrary(const std::string& folder, const std::string& name) {
     // The system would read a path only up to a NUL, so such a name could reach some other file.
     if (name.find('\0') != std::string::npos) return {};
     const std::string sep(1, platform::separator());
-    const std::string home = homeFolder();
+    const std::string home = platform::homeFolder();
     const std::string folders[] = {folder + sep + libraryFolderName, folder, home + sep + libraryFolderName, home};
     for (const std::string& place : folders) {
         for (const char* extension : candidateExtensions) {
@@ -73,13 +76,13 @@ std::string notFoundWarning(std::uint32_t line, const std::string& name) {
 
 }  // namespace
 
-void collectLibraryDirectives(CodeText& text, const std::string& folder, std::vector<std::string>& paths,
-                              std::vector<std::uint32_t>& lines, WarningList& warnings) {
+void collectLibraryDirectives(base::CodeText& text, const std::string& folder, std::vector<std::string>& paths,
+                              std::vector<std::uint32_t>& lines, base::WarningList& warnings) {
     const std::uint32_t* chars = text.chars.data();
     const std::size_t n = text.chars.size();
     translator::QuoteCloser closer(chars, n);
 
-    CodeText out;
+    base::CodeText out;
     bool rebuilt = false;
     std::size_t copiedUpTo = 0;
     std::size_t L = 0;
@@ -105,7 +108,7 @@ void collectLibraryDirectives(CodeText& text, const std::string& folder, std::ve
             continue;
         }
 
-        const std::string name = encodeUtf8(chars + R, Q - R);
+        const std::string name = base::encodeUtf8(chars + R, Q - R);
         const std::string found = findLibrary(folder, name);
         if (found.empty()) {
             warnings.push_back(notFoundWarning(text.lines[L], name));
@@ -129,3 +132,5 @@ void collectLibraryDirectives(CodeText& text, const std::string& folder, std::ve
     out.lines.insert(out.lines.end(), text.lines.begin() + copiedUpTo, text.lines.end());
     text = std::move(out);
 }
+
+}  // namespace translator

@@ -1,23 +1,24 @@
 // Library inclusion: a found library file read, translated when it is a script, and framed.
+// Tests: tests/translator/include_test.cpp.
 #include <string>
 
-#include "frontend/files.h"
+#include "platform/files.h"
 #include "translator/libraries_on_disk.h"
 #include "translator/rewrite.h"
 
-std::vector<std::string> includedFiles;
+namespace translator {
 
 namespace {
 
 // Nesting below the main text is limited to this many levels.
 constexpr int deepestLibrary = 8;
 
-void appendText(CodeText& to, const CodeText& from) {
+void appendText(base::CodeText& to, const base::CodeText& from) {
     to.chars.insert(to.chars.end(), from.chars.begin(), from.chars.end());
     to.lines.insert(to.lines.end(), from.lines.begin(), from.lines.end());
 }
 
-void appendWithLine(CodeText& to, const CodePoints& points, std::uint32_t line) {
+void appendWithLine(base::CodeText& to, const base::CodePoints& points, std::uint32_t line) {
     to.chars.insert(to.chars.end(), points.begin(), points.end());
     to.lines.insert(to.lines.end(), points.size(), line);
 }
@@ -32,8 +33,9 @@ bool isJavaScriptPath(const std::string& path) {
 
 }  // namespace
 
-bool includeLibrary(const std::string& path, int depth, const std::vector<std::string>& chain, CodeText& out,
-                    WarningList& warnings, std::uint32_t directiveLine) {
+bool includeLibrary(Inclusion& inclusion, const std::string& path, int depth, const std::vector<std::string>& chain,
+                    std::uint32_t directiveLine, base::CodeText& out) {
+    base::WarningList& warnings = inclusion.warnings;
     for (const std::string& outer : chain) {
         if (outer == path) {
             warnings.push_back("библиотека зациклилась: " + path + " — пропущена");
@@ -45,19 +47,19 @@ bool includeLibrary(const std::string& path, int depth, const std::vector<std::s
         return true;
     }
     std::string bytes;
-    if (!readWholeFile(path, bytes)) {
+    if (!platform::readWholeFile(path, bytes)) {
         warnings.push_back("не могу прочитать библиотеку: " + path);
         return false;
     }
     if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
-    const CodePoints source = decodeBytes(bytes);
+    const base::CodePoints source = base::decodeBytes(bytes);
     bytes = std::string();
-    includedFiles.push_back(path);
+    inclusion.includedFiles.push_back(path);
 
     const std::size_t cut = path.find_last_of("\\/");
     const std::string displayName = cut == std::string::npos ? path : path.substr(cut + 1);
-    appendWithLine(out, decodeBytes("\n/* библиотека: " + displayName + " */\n"), directiveLine);
-    const CodePoints trailer{0x0A};
+    appendWithLine(out, base::decodeBytes("\n/* библиотека: " + displayName + " */\n"), directiveLine);
+    const base::CodePoints trailer{0x0A};
 
     if (isJavaScriptPath(path)) {  // copied as it stands: no directive, rule or post-step
         appendWithLine(out, source, directiveLine);
@@ -65,7 +67,7 @@ bool includeLibrary(const std::string& path, int depth, const std::vector<std::s
         return true;
     }
 
-    CodeText text = makeText(source);
+    base::CodeText text = base::makeText(source);
     const std::string folder = cut == std::string::npos ? std::string(".") : path.substr(0, cut);
     std::vector<std::string> nestedPaths;
     std::vector<std::uint32_t> nestedLines;
@@ -73,12 +75,14 @@ bool includeLibrary(const std::string& path, int depth, const std::vector<std::s
     std::vector<std::string> innerChain = chain;
     innerChain.push_back(path);
     for (std::size_t i = 0; i < nestedPaths.size(); ++i) {
-        CodeText nested;
-        if (includeLibrary(nestedPaths[i], depth + 1, innerChain, nested, warnings, nestedLines[i]))
+        base::CodeText nested;
+        if (includeLibrary(inclusion, nestedPaths[i], depth + 1, innerChain, nestedLines[i], nested))
             appendText(out, nested);
     }
-    applyRules(text);
+    applyRules(text, inclusion.rules);
     appendText(out, text);
     appendWithLine(out, trailer, directiveLine);
     return true;
 }
+
+}  // namespace translator

@@ -1,13 +1,16 @@
 // Fixed-literal replacement, used by the post-steps of rule application.
+// Tests: tests/translator/literal_test.cpp.
 #include <string>
 
 #include "translator/rewrite.h"
 #include "translator/rule_scan.h"
 
-void replaceLiteral(CodeText& text, std::string_view search, std::string_view replacement, bool ignoreCase,
+namespace translator {
+
+void replaceLiteral(base::CodeText& text, std::string_view search, std::string_view replacement, bool ignoreCase,
                     bool firstOnly) {
-    const CodePoints s = decodeBytes(std::string(search));
-    const CodePoints t = decodeBytes(std::string(replacement));
+    const base::CodePoints s = base::decodeBytes(std::string(search));
+    const base::CodePoints t = base::decodeBytes(std::string(replacement));
     const std::size_t m = s.size();
     const std::size_t n = text.chars.size();
     if (m == 0 || m > n) return;
@@ -15,7 +18,7 @@ void replaceLiteral(CodeText& text, std::string_view search, std::string_view re
 
     auto occursAt = [&](std::size_t i) {
         for (std::size_t j = 0; j < m; ++j) {
-            const bool same = ignoreCase ? sameLetter(chars[i + j], s[j]) : chars[i + j] == s[j];
+            const bool same = ignoreCase ? base::sameLetter(chars[i + j], s[j]) : chars[i + j] == s[j];
             if (!same) return false;
         }
         return true;
@@ -25,7 +28,7 @@ void replaceLiteral(CodeText& text, std::string_view search, std::string_view re
     std::uint32_t starts[3];
     const std::size_t startCount = translator::caseVariants(s[0], ignoreCase, starts);
 
-    CodeText out;
+    base::CodeText out;
     bool rebuilt = false;
     std::size_t copiedUpTo = 0;
     std::size_t i = 0;
@@ -54,3 +57,5 @@ void replaceLiteral(CodeText& text, std::string_view search, std::string_view re
     out.lines.insert(out.lines.end(), text.lines.begin() + copiedUpTo, text.lines.end());
     text = std::move(out);
 }
+
+}  // namespace translator

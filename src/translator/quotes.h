@@ -1,4 +1,5 @@
 // Finding where a quoted string literal closes, shared by the passes that skip literals.
+// Tests: tests/translator/apply_rules_equivalence_test.cpp.
 #pragma once
 
 #include <cstddef>

@@ -1,21 +1,32 @@
 // Rule application and its fixed post-steps: escape words, the prompt sentence, counted loops.
+// Tests: tests/translator/apply_rules_test.cpp.
 #pragma once
 
 #include <string_view>
+#include <vector>
 
-#include "rules/text.h"
+#include "base/text.h"
+#include "rules/rulesfile.h"
 
-// Whether LUM_TRACE was set at start-up; every accepted match is then traced on stderr.
-extern bool traceEnabled;
+namespace translator {
 
-// Every rule of ruleTable in table order, one full scan each, string literals skipped;
+// The rules a translation applies, and whether every accepted match is traced on standard error
+// (LUM_TRACE was set at start-up). Made once per compile by its caller; nothing here is global.
+struct RuleSet {
+    const std::vector<rules::Rule>& table;
+    bool trace = false;
+};
+
+// Every rule of the table in table order, one full scan each, string literals skipped;
 // then the post-steps. Never fails.
-void applyRules(CodeText& text);
+void applyRules(base::CodeText& text, const RuleSet& rules);
 
 // Every occurrence of `search` (or the first only) replaced by `replacement`; quotes are
 // ordinary code points here. Both literals are UTF-8; `search` is never empty.
-void replaceLiteral(CodeText& text, std::string_view search, std::string_view replacement,
+void replaceLiteral(base::CodeText& text, std::string_view search, std::string_view replacement,
                     bool ignoreCase, bool firstOnly);
 
 // "for(N раз){" (раза, разов, any case) becomes a loop over the indices of a new array.
-void expandCountedLoops(CodeText& text);
+void expandCountedLoops(base::CodeText& text);
+
+}  // namespace translator

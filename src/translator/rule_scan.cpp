@@ -1,4 +1,5 @@
 // One rule's scan: the start filter, the vectorised searches, and the scan's matcher.
+// Tests: tests/translator/apply_rules_equivalence_test.cpp.
 #include "translator/rule_scan.h"
 
 #include <algorithm>
@@ -27,14 +28,14 @@ namespace {
 void addVariants(std::uint32_t c, bool ignoreCase, std::vector<std::uint32_t>& out) {
     out.push_back(c);
     if (!ignoreCase) return;
-    const std::uint32_t upper = toUpper(c);
+    const std::uint32_t upper = base::toUpper(c);
     out.push_back(upper);
     if ((upper >= 'A' && upper <= 'Z') || (upper >= 0x410 && upper <= 0x42F)) out.push_back(upper + 0x20);
     if (upper == 0x401) out.push_back(0x451);
 }
 
 // The code points node `node` can consume one of; false when no short list describes them.
-bool consumable(const PatternNode& node, bool ignoreCase, std::vector<std::uint32_t>& out) {
+bool consumable(const rules::PatternNode& node, bool ignoreCase, std::vector<std::uint32_t>& out) {
     if (node.isSet) {
         if (node.negated) return false;
         for (const std::uint32_t m : node.members) addVariants(m, ignoreCase, out);
@@ -46,7 +47,7 @@ bool consumable(const PatternNode& node, bool ignoreCase, std::vector<std::uint3
     return out.size() <= StartFilter::maxValues;
 }
 
-std::size_t nextConsuming(const CompiledPattern& nodes, std::size_t k) {
+std::size_t nextConsuming(const rules::CompiledPattern& nodes, std::size_t k) {
     while (k < nodes.size() && nodes[k].isBoundary) ++k;
     return k;
 }
@@ -244,10 +245,10 @@ std::size_t findQuoteOrPair(const std::uint32_t* text, std::size_t from, std::si
     return (hasWideSearch() ? wideFinders : narrowFinders)[0][1](text, from, n, f);
 }
 
-StartFilter makeStartFilter(const Rule& rule) {
+StartFilter makeStartFilter(const rules::Rule& rule) {
     StartFilter f;
-    const CompiledPattern& nodes = rule.nodes;
-    for (const PatternNode& node : nodes) f.repeats = f.repeats || (node.oneOrMore && !node.isBoundary);
+    const rules::CompiledPattern& nodes = rule.nodes;
+    for (const rules::PatternNode& node : nodes) f.repeats = f.repeats || (node.oneOrMore && !node.isBoundary);
     const std::size_t k = nextConsuming(nodes, 0);
     if (k == nodes.size()) return f;  // boundaries only, or no node: never a non-empty match
     std::vector<std::uint32_t> first;
@@ -274,11 +275,11 @@ StartFilter makeStartFilter(const Rule& rule) {
     return f;
 }
 
-void scanRule(const Rule& rule, const StartFilter& filter, const std::uint32_t* text, std::size_t n,
-              std::vector<Match>& matches, ScanScratch& scratch) {
+void scanRule(const rules::Rule& rule, const StartFilter& filter, const std::uint32_t* text, std::size_t n,
+              std::vector<Match>& matches, ScanScratch& scratch, bool trace) {
     if (filter.kind == StartFilter::never) return;
     std::string tracedPattern;
-    if (traceEnabled) tracedPattern = encodeUtf8(rule.pattern);
+    if (trace) tracedPattern = base::encodeUtf8(rule.pattern);
     const bool wide = hasWideSearch();
 #if LUM_SCAN_AVX2
     Closer closer{text, n, wide ? &findValueWide : &findValue};
@@ -303,13 +304,13 @@ void scanRule(const Rule& rule, const StartFilter& filter, const std::uint32_t* 
                 continue;
             }
         }
-        const std::int32_t end = filter.repeats ? matcher.match(p) : matchAt(rule.nodes, 0, p, text, n, rule.ignoreCase);
+        const std::int32_t end = filter.repeats ? matcher.match(p) : rules::matchAt(rule.nodes, 0, p, text, n, rule.ignoreCase);
         if (end < 0 || static_cast<std::size_t>(end) <= p) {  // no match, or an empty one
             ++p;
             continue;
         }
         const std::size_t e = static_cast<std::size_t>(end);
-        if (traceEnabled)
+        if (trace)
             std::fprintf(stderr, "[trace] match: len=%d pos=%zu pat='%.40s'\n", static_cast<int>(e - p), p,
                          tracedPattern.c_str());
         matches.push_back({static_cast<std::uint32_t>(p), static_cast<std::uint32_t>(e)});

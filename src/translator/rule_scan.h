@@ -1,6 +1,7 @@
 // One rule's scan over a text, made fast without changing its result: a start filter that
 // passes over positions where no non-empty match can begin, vectorised searches for quotes
 // and candidates, and for patterns with "+" a matcher that keeps what failed across starts.
+// Tests: tests/translator/apply_rules_equivalence_test.cpp.
 #pragma once
 
 #include <cstddef>
@@ -34,13 +35,13 @@ struct StartFilter {
     bool repeats = false;  // a "+" atom: the scan runs the memo-keeping matcher
 };
 
-StartFilter makeStartFilter(const Rule& rule);
+StartFilter makeStartFilter(const rules::Rule& rule);
 
 // The accepted matches of `rule` over text[0, n), appended in order to `matches`: the same ones
 // the straightforward scan finds by trying the matcher at every position outside the string
-// literals. Writes the trace line of each accepted match when tracing is on.
-void scanRule(const Rule& rule, const StartFilter& filter, const std::uint32_t* text, std::size_t n,
-              std::vector<Match>& matches, ScanScratch& scratch);
+// literals. Writes the trace line of each accepted match on standard error when `trace` is set.
+void scanRule(const rules::Rule& rule, const StartFilter& filter, const std::uint32_t* text, std::size_t n,
+              std::vector<Match>& matches, ScanScratch& scratch, bool trace);
 
 // Searches shared with the other passes that skip literals. Each returns the first position
 // >= from (and < n) that qualifies, or n.

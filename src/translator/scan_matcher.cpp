@@ -1,4 +1,5 @@
 // The scan's matcher: matchAt's steps with run memos and failure sets kept across starts.
+// Tests: tests/translator/apply_rules_equivalence_test.cpp.
 #include "translator/scan_matcher.h"
 
 #include <algorithm>
@@ -6,13 +7,13 @@
 namespace translator {
 namespace {
 
-bool sameAtom(const PatternNode& a, const PatternNode& b) {
+bool sameAtom(const rules::PatternNode& a, const rules::PatternNode& b) {
     return a.isSet == b.isSet && a.negated == b.negated && a.ch == b.ch && a.members == b.members;
 }
 
 }  // namespace
 
-ScanMatcher::ScanMatcher(const CompiledPattern& nodes, const std::uint32_t* text, std::size_t n, bool ignoreCase,
+ScanMatcher::ScanMatcher(const rules::CompiledPattern& nodes, const std::uint32_t* text, std::size_t n, bool ignoreCase,
                          ScanScratch& scratch)
     : nodes_(nodes), text_(text), n_(n), ignoreCase_(ignoreCase), scratch_(scratch) {
     budget_ = scratch.memoAfter == static_cast<std::size_t>(-1) ? 4 * n + 4096 : scratch.memoAfter;
@@ -57,7 +58,7 @@ std::size_t ScanMatcher::runEnd(std::size_t k, std::size_t p) {
         const std::size_t atom = static_cast<std::size_t>(scratch_.atomOf[k]);
         BitTree& set = scratch_.accepting[atom];
         if (!scratch_.acceptingReady[atom]) {
-            const PatternNode& node = nodes_[k];
+            const rules::PatternNode& node = nodes_[k];
             set.fill(n_, [&](std::size_t i) { return accepts(node, i); });
             scratch_.acceptingReady[atom] = 1;
         }
@@ -91,7 +92,7 @@ std::size_t ScanMatcher::runEnd(std::size_t k, std::size_t p) {
 // start lies at or after the end of that match, so the (node, position) pairs it passed through
 // are never asked again.
 std::int32_t ScanMatcher::matchFrom(std::size_t k, std::size_t p) {
-    if (!walkSingles(nodes_, k, p, text_, n_, ignoreCase_)) return -1;
+    if (!rules::walkSingles(nodes_, k, p, text_, n_, ignoreCase_)) return -1;
     if (k == nodes_.size()) return static_cast<std::int32_t>(p);
     if (p >= n_) return -1;
     RunMemo& run = scratch_.runs[k];  // nodes after k never touch it

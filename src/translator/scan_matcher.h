@@ -1,6 +1,7 @@
 // The matcher as one rule's scan runs it: the same results as matchAt, with what failed kept
 // across the starts of the scan, so that the whole scan costs a bounded multiple of
 // (pattern nodes x text length) whatever the pattern and the text.
+// Tests: tests/translator/apply_rules_equivalence_test.cpp.
 #pragma once
 
 #include <cstddef>
@@ -44,7 +45,7 @@ struct ScanScratch {
 // every (node, position) pair is worked out at most once. Recursion depth: the "+" nodes.
 class ScanMatcher {
 public:
-    ScanMatcher(const CompiledPattern& nodes, const std::uint32_t* text, std::size_t n, bool ignoreCase,
+    ScanMatcher(const rules::CompiledPattern& nodes, const std::uint32_t* text, std::size_t n, bool ignoreCase,
                 ScanScratch& scratch);
     // matchAt(nodes, 0, start, text, n, ignoreCase).
     std::int32_t match(std::size_t start) { return matchFrom(0, start); }
@@ -52,11 +53,11 @@ public:
 private:
     std::int32_t matchFrom(std::size_t k, std::size_t p);
     std::size_t runEnd(std::size_t k, std::size_t p);
-    bool accepts(const PatternNode& node, std::size_t p) const { return nodeAccepts(node, text_, p, n_, ignoreCase_); }
+    bool accepts(const rules::PatternNode& node, std::size_t p) const { return rules::nodeAccepts(node, text_, p, n_, ignoreCase_); }
     void setUpFailureSets();
     BitTree& failureSet(std::size_t slot);
 
-    const CompiledPattern& nodes_;
+    const rules::CompiledPattern& nodes_;
     const std::uint32_t* text_;
     std::size_t n_;
     bool ignoreCase_;

@@ -8,5 +8,5 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../support/npm.sh"
 [ -x /usr/bin/chromium ] || missing /usr/bin/chromium
-npm_ready "$here/node" playwright-core
+npm_ready "$here/node" playwright-core acorn @jridgewell/trace-mapping
 exec node --test "$1"

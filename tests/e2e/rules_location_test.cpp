@@ -182,6 +182,20 @@ TEST_F(RulesLocation, WarningsComeBeforeTheBanner) {
     EXPECT_EQ(r.exitCode, 0);
 }
 
+// A teacher's other_words.csv beside the rules file takes the built-in list's place.
+TEST_F(RulesLocation, OtherWordsBesideTheRulesAreTheTeachers) {
+    fs::copy_file(fs::path(LUM_SOURCE_DIR) / "src/keywords.csv", app + "/keywords.csv");
+    writeFile(work + "/п.лумс", "print(1)\nshow(2)\n");
+    const std::string builtIn = lum({"п.лумс"}, home).out;
+    EXPECT_NE(builtIn.find("строка 1: «print» — слово другого языка; в ЛУМ скрипте пишут «вывести»"), std::string::npos)
+        << builtIn;
+    writeFile(app + "/other_words.csv", "слово,по-нашему\nshow,показать\n");
+    const std::string teachers = lum({"п.лумс"}, home).out;
+    EXPECT_EQ(teachers.find("«print»"), std::string::npos) << teachers;
+    EXPECT_NE(teachers.find("строка 2: «show» — слово другого языка; в ЛУМ скрипте пишут «показать»"), std::string::npos)
+        << teachers;
+}
+
 TEST_F(RulesLocation, StarterRulesTranslateTheExample) {
     fs::copy_file(fs::path(LUM_SOURCE_DIR) / "src/keywords.csv", app + "/keywords.csv");
     fs::copy_file(fs::path(LUM_SOURCE_DIR) / "examples/привет.лумс", work + "/привет.лумс");
@@ -191,7 +205,7 @@ TEST_F(RulesLocation, StarterRulesTranslateTheExample) {
     const std::string js = readFile(work + "/привет.js");
     EXPECT_NE(js.find("console.log(\"Привет, мир!\")"), std::string::npos) << js;
     // The run-time layer's dictionary names the learner's words; the translated program below it does not.
-    const std::size_t body = js.find('\n', js.find("__LUM__.словарь("));
+    const std::size_t body = js.find('\n', js.rfind("__LUM__.словарь("));
     ASSERT_NE(body, std::string::npos);
     EXPECT_EQ(js.find("вывести", body), std::string::npos) << js;
 }

@@ -3,12 +3,15 @@
 
 #include <string>
 
-#include "embedded/runtimePageErrors.h"
 #include "embedded/runtimePageOutput.h"
 #include "embedded/runtimePanel.h"
 #include "embedded/runtimePoll.h"
+#include "embedded/runtimeMistakes.h"
 #include "embedded/runtimeWordsJs.h"
+#include "output/error_messages.h"
 #include "output/page.h"
+
+using namespace output;
 
 namespace {
 
@@ -66,9 +69,9 @@ TEST(EscapeHtml, WritesOnlyAmpersandAndAngleBracketsAsEntities) {
 
 TEST(Page, IsTheFourteenPiecesInOrder) {
     const std::string words = "__LUM__.словарь({});\n";
-    const std::string page = buildPage("console.log(1);", "[1]", "игра", "вывести 1", false, words);
+    const std::string page = buildPage({"console.log(1);", "[1]", "игра", "вывести 1", false, words});
     std::string runtime = std::string(runtimeWordsJs) + std::string(runtimePageOutput) + std::string(runtimePanel) +
-                          std::string(runtimePageErrors);
+                          pageErrorHandler() + std::string(runtimeMistakes);
     const std::string upToRuntime = head + "игра" + afterTitle + "вывести 1" + "\n</div>\n" + "<script>\n";
     const std::size_t offset =
         countLines(upToRuntime) + countLines(runtime) + 1 + 1 + 1 + 1;  // words, "</script>\n", map, body tag
@@ -81,7 +84,7 @@ TEST(Page, IsTheFourteenPiecesInOrder) {
 
 TEST(Page, RuntimeLayerHoldsItsNamesAndTheWholeTranslationTable) {
     const std::string runtime =
-        std::string(runtimePageOutput) + std::string(runtimePanel) + std::string(runtimePageErrors);
+        std::string(runtimePageOutput) + std::string(runtimePanel) + pageErrorHandler();
     for (const char* text :
          {"function consolelog(содержимое)", "function consoleclear()", "window.onerror", "сообщение, источник, строка",
           "'ОШИБКА: '", "'ПРЕДУПРЕЖДЕНИЕ: '", "'red'", "'orange'", "'white'", "'У вас ошибка '", "' (около строки '",
@@ -108,7 +111,7 @@ TEST(Page, RuntimeLayerHoldsItsNamesAndTheWholeTranslationTable) {
         {"Unexpected end of input", "неожиданный конец ввода"},
     };
     // The replacements stand in the table's order.
-    const std::string handler(runtimePageErrors);
+    const std::string handler(pageErrorHandler());
     std::size_t last = 0;
     for (const auto& row : table) {
         const std::string call = std::string(".replace('") + row[0] + "', '" + row[1] + "')";
@@ -123,7 +126,7 @@ TEST(Page, RuntimeLayerHoldsItsNamesAndTheWholeTranslationTable) {
 TEST(Page, LineOffsetIsTheNumberOfLinesAboveTheScriptBody) {
     for (const bool watch : {false, true}) {
         for (const std::string source : {"", "одна строка", "строка 1\nстрока 2\nстрока 3\n\n"}) {
-            const std::string page = buildPage("first();\nsecond();", "[1,2]", "t", source, watch);
+            const std::string page = buildPage({"first();\nsecond();", "[1,2]", "t", source, watch});
             const std::size_t bodyStart = page.find(bodyTag) + bodyTag.size();
             ASSERT_EQ(page.compare(bodyStart, 8, "first();"), 0);
             const std::size_t n = countLines(page.substr(0, bodyStart));
@@ -136,7 +139,7 @@ TEST(Page, LineOffsetIsTheNumberOfLinesAboveTheScriptBody) {
 
 TEST(Page, EscapesTitleAndHiddenSourceButNotTheScript) {
     const std::string page =
-        buildPage("if (a < b && c > d) x = '<\\/div>';", "[1]", "a&b<c>", "если a < b & c > d \"q\" 'a'</div>", false);
+        buildPage({"if (a < b && c > d) x = '<\\/div>';", "[1]", "a&b<c>", "если a < b & c > d \"q\" 'a'</div>", false});
     EXPECT_NE(page.find("<title>\n  a&amp;b&lt;c&gt;\n</title>\n"), std::string::npos);
     EXPECT_NE(page.find("<div id='lup' style=\"display: none;\">\nесли a &lt; b &amp; c &gt; d \"q\" 'a'&lt;/div&gt;\n</div>\n"),
               std::string::npos);
@@ -144,8 +147,8 @@ TEST(Page, EscapesTitleAndHiddenSourceButNotTheScript) {
 }
 
 TEST(Page, LeavesOffsetPlaceholderInSourceAndScriptAlone) {
-    const std::string page = buildPage("var s = '__OFFSET__';\n// __OFFSET__", "[1,2]", "__OFFSET__",
-                                       "x = '__OFFSET__'", false);
+    const std::string page = buildPage({"var s = '__OFFSET__';\n// __OFFSET__", "[1,2]", "__OFFSET__",
+                                       "x = '__OFFSET__'", false});
     EXPECT_NE(page.find("<title>\n  __OFFSET__\n</title>"), std::string::npos);
     EXPECT_NE(page.find("\nx = '__OFFSET__'\n</div>"), std::string::npos);
     EXPECT_NE(page.find(bodyTag + "var s = '__OFFSET__';\n// __OFFSET__\n</script>"), std::string::npos);
@@ -153,8 +156,8 @@ TEST(Page, LeavesOffsetPlaceholderInSourceAndScriptAlone) {
 }
 
 TEST(Page, PollScriptOnlyWithTheWatchFlag) {
-    const std::string plain = buildPage("x();", "[1]", "t", "x", false);
-    const std::string watched = buildPage("x();", "[1]", "t", "x", true);
+    const std::string plain = buildPage({"x();", "[1]", "t", "x", false});
+    const std::string watched = buildPage({"x();", "[1]", "t", "x", true});
     EXPECT_EQ(plain.find("/wait"), std::string::npos);
     EXPECT_EQ(plain.find("лусОпрос"), std::string::npos);
     EXPECT_EQ(watchPageBuild(plain), "");
@@ -163,8 +166,8 @@ TEST(Page, PollScriptOnlyWithTheWatchFlag) {
     ASSERT_EQ(build.size(), 16u);
     EXPECT_EQ(build.find_first_not_of("0123456789abcdef"), std::string::npos);
     EXPECT_EQ(watched.find("__LUM_BUILD__"), std::string::npos);
-    EXPECT_NE(watchPageBuild(buildPage("y();", "[1]", "t", "x", true)), build);
-    EXPECT_NE(watchPageBuild(buildPage("x();", "[1]", "t", "x ", true)), build);
+    EXPECT_NE(watchPageBuild(buildPage({"y();", "[1]", "t", "x", true})), build);
+    EXPECT_NE(watchPageBuild(buildPage({"x();", "[1]", "t", "x ", true})), build);
     const std::size_t poll = watched.find("\n</script>\n<script>\n") + 11;
     EXPECT_EQ(watched.substr(poll, 9), "<script>\n");
     EXPECT_EQ(watched.compare(watched.size() - tail.size() - 10, 10, "</script>\n"), 0);
@@ -177,13 +180,13 @@ TEST(Page, PollScriptOnlyWithTheWatchFlag) {
 }
 
 TEST(Page, SameInputGivesTheSameBytes) {
-    const std::string a = buildPage("a();\nb();", "[3,4]", "имя", "исходник", true);
-    EXPECT_EQ(a, buildPage("a();\nb();", "[3,4]", "имя", "исходник", true));
-    EXPECT_NE(a, buildPage("a();\nb();", "[3,5]", "имя", "исходник", true));
+    const std::string a = buildPage({"a();\nb();", "[3,4]", "имя", "исходник", true});
+    EXPECT_EQ(a, buildPage({"a();\nb();", "[3,4]", "имя", "исходник", true}));
+    EXPECT_NE(a, buildPage({"a();\nb();", "[3,5]", "имя", "исходник", true}));
 }
 
 TEST(Page, EmptyScriptStillHasItsElementAndMap) {
-    const std::string page = buildPage("", "[]", "", "", false);
+    const std::string page = buildPage({"", "[]", "", "", false});
     EXPECT_NE(page.find("<title>\n  \n</title>\n"), std::string::npos);
     EXPECT_NE(page.find("<script>window.__LUM_LINES__ = [];</script>\n" + bodyTag + "\n</script>\n" + tail),
               std::string::npos);

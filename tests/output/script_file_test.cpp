@@ -3,11 +3,14 @@
 
 #include <string>
 
-#include "embedded/runtimeFileErrors.h"
 #include "embedded/runtimeFileOutput.h"
 #include "embedded/runtimePanel.h"
+#include "embedded/runtimeMistakes.h"
 #include "embedded/runtimeWordsJs.h"
+#include "output/error_messages.h"
 #include "output/page.h"
+
+using namespace output;
 
 namespace {
 
@@ -28,8 +31,8 @@ TEST(ScriptFile, IsTheEightPiecesInOrder) {
     const std::string top = "// массив.лумс — скомпилировано ЛУМ скрипт (ЛУМ2.7)\n"
                             "var __LUM_LINES__ = [1,2];\n" + offsetLine + std::string(runtimeWordsJs) +
                             std::string(runtimeFileOutput) + std::string(runtimePanel);
-    std::string handler(runtimeFileErrors);
-    const std::size_t own = countLines(top) + countLines(handler) + 1;
+    std::string handler(fileErrorHandler());
+    const std::size_t own = countLines(top) + countLines(handler) + countLines(std::string(runtimeMistakes)) + 1;
     // Every placeholder of the handler, and nothing else, becomes the count.
     std::size_t replaced = 0;
     for (std::size_t at = handler.find("__FILE_LINES__"); at != std::string::npos; at = handler.find("__FILE_LINES__")) {
@@ -37,7 +40,7 @@ TEST(ScriptFile, IsTheEightPiecesInOrder) {
         ++replaced;
     }
     EXPECT_EQ(replaced, 2u);
-    EXPECT_EQ(file, top + handler + words + "a();\nb();" + "\n");
+    EXPECT_EQ(file, top + handler + std::string(runtimeMistakes) + words + "a();\nb();" + "\n");
 }
 
 TEST(ScriptFile, HandlerSubtractsTheOffsetAndTheFileOwnLinesAboveTheBody) {
@@ -51,7 +54,7 @@ TEST(ScriptFile, HandlerSubtractsTheOffsetAndTheFileOwnLinesAboveTheBody) {
 }
 
 TEST(ScriptFile, RuntimeHoldsItsNamesAndTheShortTable) {
-    const std::string output(runtimeFileOutput), handler(runtimeFileErrors);
+    const std::string output(runtimeFileOutput), handler(fileErrorHandler());
     for (const char* text : {"function consolelog(содержимое)", "function consoleclear()", "typeof document",
                              "console.log(содержимое)"})
         EXPECT_NE(output.find(text), std::string::npos) << text;
@@ -85,9 +88,10 @@ TEST(ScriptFile, RuntimeHoldsItsNamesAndTheShortTable) {
 TEST(ScriptFile, EmptySourceEndsWithTheHandlerAndOneLineFeed) {
     const std::string file = buildScriptFile("пусто.лумс", "[]", "");
     EXPECT_NE(file.find("\nvar __LUM_LINES__ = [];\n"), std::string::npos);
-    const std::string handlerEnd = "}\n";
-    ASSERT_GE(file.size(), handlerEnd.size() + 1);
-    EXPECT_EQ(file.substr(file.size() - 3), "}\n\n");
+    // The handler, then the run-time layer's explanations of mistakes, then the body's one line feed.
+    const std::string layerEnd = std::string(runtimeMistakes) + "\n";
+    ASSERT_GE(file.size(), layerEnd.size());
+    EXPECT_EQ(file.substr(file.size() - layerEnd.size()), layerEnd);
 }
 
 TEST(ScriptFile, HeaderStaysOneCommentLineWhateverTheName) {

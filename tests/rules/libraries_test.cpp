@@ -7,8 +7,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "rules/text.h"
+#include "base/text.h"
 #include "support/temp_folder.h"
+
+using namespace base;
+using namespace rules;
 
 namespace {
 

@@ -9,6 +9,9 @@
 #include <random>
 #include <set>
 
+using namespace base;
+using namespace rules;
+
 namespace {
 
 CodePoints points(const std::string& utf8) {

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+using namespace base;
+using namespace rules;
+
 namespace {
 
 CodePoints points(const std::string& utf8) {

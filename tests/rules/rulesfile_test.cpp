@@ -6,6 +6,9 @@
 #include "rules/libraries.h"
 #include "support/temp_folder.h"
 
+using namespace base;
+using namespace rules;
+
 namespace {
 
 struct Loaded {
@@ -24,13 +27,16 @@ Rule sentinel() {
     return rule;
 }
 
+// The table the last load() loaded into.
+std::vector<Rule> ruleTable;
+
 // Writes the bytes as a rules file and loads it over a one-rule table.
 Loaded load(const std::string& bytes) {
     TempFolder folder;
     writeFile(folder / "keywords.csv", bytes);
     ruleTable.assign(1, sentinel());
     Loaded result;
-    result.ok = loadRules(folder / "keywords.csv", result.warnings);
+    result.ok = loadRules(folder / "keywords.csv", ruleTable, result.warnings);
     for (const Rule& rule : ruleTable) result.rules.push_back(describe(rule));
     return result;
 }
@@ -175,26 +181,26 @@ TEST(LoadRules, AFailedLoadKeepsThePreviousTable) {
     TempFolder folder;
     writeFile(folder / "keywords.csv", "a,b,g\nc,d,g\n");
     WarningList warnings;
-    ASSERT_TRUE(loadRules(folder / "keywords.csv", warnings));
+    ASSERT_TRUE(loadRules(folder / "keywords.csv", ruleTable, warnings));
     ASSERT_EQ(ruleTable.size(), 2u);
 
     warnings.push_back("earlier");
-    EXPECT_FALSE(loadRules(folder / "missing.csv", warnings));
+    EXPECT_FALSE(loadRules(folder / "missing.csv", ruleTable, warnings));
     EXPECT_EQ(ruleTable.size(), 2u);
     EXPECT_EQ(warnings, WarningList{"earlier"});  // unreadable: nothing appended
 
     makeFolder(folder / "folder.csv");
-    EXPECT_FALSE(loadRules(folder / "folder.csv", warnings));
+    EXPECT_FALSE(loadRules(folder / "folder.csv", ruleTable, warnings));
     EXPECT_EQ(ruleTable.size(), 2u);
 
     writeFile(folder / "broken.csv", "x,y\n");
-    EXPECT_FALSE(loadRules(folder / "broken.csv", warnings));
+    EXPECT_FALSE(loadRules(folder / "broken.csv", ruleTable, warnings));
     ASSERT_EQ(ruleTable.size(), 2u);
     EXPECT_EQ(describe(ruleTable[1]), "c|d|g");
 
     // A good file replaces the whole table, merging nothing.
     writeFile(folder / "other.csv", "e,f,gi\n");
-    EXPECT_TRUE(loadRules(folder / "other.csv", warnings));
+    EXPECT_TRUE(loadRules(folder / "other.csv", ruleTable, warnings));
     ASSERT_EQ(ruleTable.size(), 1u);
     EXPECT_EQ(describe(ruleTable[0]), "e|f|gi");
 }

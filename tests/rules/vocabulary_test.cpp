@@ -1,10 +1,15 @@
 // Roles, learner's words and library names read off a rule table: the project's own and a
 // teacher's table with other words.
+#include "rules/pattern_regex.h"
 #include "rules/vocabulary.h"
 
 #include <gtest/gtest.h>
 
-#include "frontend/files.h"
+#include "platform/files.h"
+
+using namespace base;
+using namespace platform;
+using namespace rules;
 
 namespace {
 
@@ -112,16 +117,3 @@ TEST(Vocabulary, WordsCapturedInTheRegexAndBracesOfEveryRule) {
     for (const auto& b : deriveVocabulary(table).braces) braces.emplace_back(b.opens, b.closes);
     EXPECT_EQ(braces, (std::vector<std::pair<int, int>>{{0, 1}, {1, 0}, {0, 0}}));
 }
-
-namespace {
-
-// The rules reach the playground page as one JSON string inside a script element.
-TEST(Vocabulary, JsonStringsStandInsideAScriptElement) {
-    const std::pair<const char*, const char*> rows[] = {
-        {"слово", "\"слово\""},  {"a\"b\\c", "\"a\\\"b\\\\c\""},  {"</script><!--", "\"\\u003c/script>\\u003c!--\""},
-        {"\n\r\t\b\f", "\"\\n\\r\\t\\b\\f\""},  {"\x01\x1f", "\"\\u0001\\u001f\""},
-    };
-    for (const auto& [text, json] : rows) EXPECT_EQ(jsonLiteral(text), json) << text;
-}
-
-}  // namespace

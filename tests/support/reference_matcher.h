@@ -8,6 +8,9 @@
 
 #include "rules/pattern.h"
 
+using namespace base;
+using namespace rules;
+
 namespace reference {
 
 inline std::uint32_t fold(std::uint32_t c) {

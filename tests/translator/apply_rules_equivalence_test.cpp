@@ -14,6 +14,10 @@
 #include "translator/rule_scan.h"
 #include "translator/translator_helpers.h"
 
+using namespace base;
+using namespace rules;
+using namespace translator;
+
 namespace {
 
 std::string readFile(const std::filesystem::path& path) {
@@ -168,7 +172,7 @@ std::string scanned(const Rule& rule, const CodeText& text, std::size_t memoAfte
     translator::ScanScratch scratch;
     scratch.memoAfter = memoAfter;
     translator::scanRule(rule, translator::makeStartFilter(rule), text.chars.data(), text.chars.size(), matches,
-                         scratch);
+                         scratch, false);
     std::string found;
     for (const translator::Match& m : matches) found += reference_apply::traceLine(m.end - m.start, m.start, rule.pattern);
     return found;
@@ -253,12 +257,11 @@ TEST(ApplyRulesEquivalence, FailureSetsAgreeWithAPlainBitVector) {
 TEST(ApplyRulesEquivalence, ExplodingBacktrackingOverALongLineFinishes) {
     // a+a+a+a+b cannot match 10,000 "a" without a "b"; the one with a "b" at the end matches whole.
     const std::vector<Rule> rules = {makeRule("a+a+a+a+b", "X")};
-    ScopedRules scoped(rules);
     CodeText none = textOf(std::string(10000, 'a'));
-    applyRules(none);
+    applyRules(none, {rules, false});
     EXPECT_EQ(utf8Of(none), std::string(10000, 'a'));
     CodeText one = textOf(std::string(10000, 'a') + "b");
-    applyRules(one);
+    applyRules(one, {rules, false});
     EXPECT_EQ(utf8Of(one), "X");
 }
 

@@ -4,12 +4,15 @@
 #include "translator/rewrite.h"
 #include "translator/translator_helpers.h"
 
+using namespace base;
+using namespace rules;
+using namespace translator;
+
 namespace {
 
 std::string applied(const std::vector<Rule>& rules, const std::string& source) {
-    ScopedRules scoped(rules);
     CodeText text = textOf(source);
-    applyRules(text);
+    applyRules(text, {rules, false});
     EXPECT_EQ(text.chars.size(), text.lines.size());
     return utf8Of(text);
 }
@@ -60,9 +63,9 @@ TEST(ApplyRules, RuleFlagsAndPatternsThatCannotChangeText) {
 }
 
 TEST(ApplyRules, ReplacementsCarryTheLineOfTheFirstReplacedCodePoint) {
-    ScopedRules rules({makeRule("a\nb", "XY"), makeRule("2", "\n\n")});
+    const std::vector<Rule> rules{makeRule("a\nb", "XY"), makeRule("2", "\n\n")};
     CodeText text = textOf("1\na\nb\n2");
-    applyRules(text);
+    applyRules(text, {rules, false});
     EXPECT_EQ(utf8Of(text), "1\nXY\n\n\n");
     EXPECT_EQ(linesOf(text), "1,1,2,2,3,4,4");
 }
@@ -91,14 +94,11 @@ TEST(ApplyRules, PostStepsRunAfterTheRulesInOrder) {
 
 TEST(ApplyRules, TraceNamesEachAcceptedMatchInRuleAndPositionOrder) {
     const std::string longPattern = "абвгдежзийклмнопрстуфхцчшщъ";  // 27 letters, 54 bytes
-    ScopedRules rules({makeRule("b", "B"), makeRule(longPattern, "_"), makeRule("\\b", "")});
-    const bool wasTracing = traceEnabled;
-    traceEnabled = true;
+    const std::vector<Rule> rules{makeRule("b", "B"), makeRule(longPattern, "_"), makeRule("\\b", "")};
     testing::internal::CaptureStderr();
     CodeText text = textOf("ab'b'b" + longPattern);
-    applyRules(text);
+    applyRules(text, {rules, true});
     const std::string err = testing::internal::GetCapturedStderr();
-    traceEnabled = wasTracing;
     EXPECT_EQ(err,
               "[trace] match: len=1 pos=1 pat='b'\n"
               "[trace] match: len=1 pos=5 pat='b'\n"
@@ -107,14 +107,11 @@ TEST(ApplyRules, TraceNamesEachAcceptedMatchInRuleAndPositionOrder) {
 }
 
 TEST(ApplyRules, NoTraceWhenDisabled) {
-    ScopedRules rules({makeRule("b", "B")});
-    const bool wasTracing = traceEnabled;
-    traceEnabled = false;
+    const std::vector<Rule> rules{makeRule("b", "B")};
     testing::internal::CaptureStderr();
     CodeText text = textOf("abc");
-    applyRules(text);
+    applyRules(text, {rules, false});
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    traceEnabled = wasTracing;
 }
 
 }  // namespace

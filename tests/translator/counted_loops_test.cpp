@@ -6,6 +6,9 @@
 #include "translator/rewrite.h"
 #include "translator/translator_helpers.h"
 
+using namespace base;
+using namespace translator;
+
 namespace {
 
 const std::string digitsLoop = "for(счетчик of new Array(";

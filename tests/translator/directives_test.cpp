@@ -8,6 +8,9 @@
 #include "translator/libraries_on_disk.h"
 #include "translator/translator_helpers.h"
 
+using namespace base;
+using namespace translator;
+
 namespace {
 
 struct Collected {

@@ -7,6 +7,11 @@
 #include "translator/libraries_on_disk.h"
 #include "translator/translator_helpers.h"
 
+using namespace base;
+using namespace rules;
+using namespace translator;
+using namespace output;
+
 namespace {
 
 std::string header(const std::string& name) { return "\n/* библиотека: " + name + " */\n"; }
@@ -27,8 +32,6 @@ std::size_t lengthOf(const std::string& utf8) { return decodeBytes(utf8).size();
 
 class Include : public testing::Test {
 protected:
-    void SetUp() override { includedFiles.clear(); }
-
     struct Result {
         bool ok;
         CodeText out;
@@ -37,7 +40,9 @@ protected:
     Result include(const std::string& path, int depth = 1, const std::vector<std::string>& chain = {},
                    std::uint32_t line = 5) {
         Result r;
-        r.ok = includeLibrary(path, depth, chain, r.out, r.warnings, line);
+        Inclusion inclusion{RuleSet{table, false}, r.warnings, {}};
+        r.ok = includeLibrary(inclusion, path, depth, chain, line, r.out);
+        includedFiles = inclusion.includedFiles;
         EXPECT_EQ(r.out.chars.size(), r.out.lines.size());
         return r;
     }
@@ -46,7 +51,8 @@ protected:
 
     TempFolder folder, home;
     ScopedEnv homeVariable{"LUM_HOME", home.path()};
-    ScopedRules rules{{makeRule("слово", "WORD")}};
+    std::vector<Rule> table{makeRule("слово", "WORD")};
+    std::vector<std::string> includedFiles;  // what the last include() read
 };
 
 TEST_F(Include, ScriptLibraryIsTranslatedAndFramedWithItsOwnLines) {
@@ -176,12 +182,12 @@ TEST(IncludedFiles, CompileListsEveryLibraryReadInReadingOrder) {
     writeFile(at("библиотеки/b.js"), "b");
     writeFile(at("lib.лум"), "lib");
     writeFile(inHome("missing.js"), "m");
-    includedFiles = {"left over from an earlier compile"};
-    const std::string out = compileFile(at("main.лумс"), CompileOptions{});
-    EXPECT_FALSE(out.empty());
+    const std::vector<Rule> noRules;
+    const CompileReport report = compileFile(at("main.лумс"), CompileOptions{}, {RuleSet{noRules, false}, diagnostics::builtinOtherWords()});
+    EXPECT_EQ(report.status, CompileStatus::Written);
     const std::string a = at("библиотеки/a.лумс"), b = at("библиотеки/b.js");
-    EXPECT_EQ(includedFiles, (std::vector<std::string>{a, b, inHome("missing.js"), at("lib.лум"), a, b,
-                                                       inHome("missing.js")}));
+    EXPECT_EQ(report.includedFiles, (std::vector<std::string>{a, b, inHome("missing.js"), at("lib.лум"), a, b,
+                                                              inHome("missing.js")}));
 }
 
 }  // namespace

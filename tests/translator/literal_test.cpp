@@ -4,6 +4,9 @@
 #include "translator/rewrite.h"
 #include "translator/translator_helpers.h"
 
+using namespace base;
+using namespace translator;
+
 namespace {
 
 struct LiteralCase {

@@ -23,10 +23,14 @@
 #define LUM_FILENO fileno
 #endif
 
+#include "base/text.h"
 #include "rules/pattern.h"
 #include "rules/rulesfile.h"
-#include "rules/text.h"
 #include "translator/rewrite.h"
+
+using namespace base;
+using namespace rules;
+using namespace translator;
 
 namespace reference_apply {
 
@@ -244,13 +248,13 @@ inline void plainApplyRules(const std::vector<Rule>& rules, CodeText& text, std:
 }
 
 // What the product's applyRules writes to standard error while it runs over `text`.
-inline std::string productTrace(CodeText& text) {
+inline std::string productTrace(CodeText& text, const std::vector<Rule>& rules) {
     std::fflush(stderr);
     std::FILE* capture = std::tmpfile();
     if (capture == nullptr) return "(no temporary file for the trace)";
     const int saved = LUM_DUP(LUM_FILENO(stderr));
     LUM_DUP2(LUM_FILENO(capture), LUM_FILENO(stderr));
-    applyRules(text);
+    applyRules(text, {rules, true});
     std::fflush(stderr);
     LUM_DUP2(saved, LUM_FILENO(stderr));
     LUM_CLOSE(saved);
@@ -265,21 +269,14 @@ inline std::string productTrace(CodeText& text) {
 
 // Runs the product's applyRules (with `rules` as the rule table) and the plain pass over the
 // same text. Empty when both give the same code points, line numbers and, with `withTrace`,
-// the same trace lines; otherwise a description of the first difference. Leaves ruleTable and
-// traceEnabled as it found them.
+// the same trace lines; otherwise a description of the first difference.
 inline std::string compareWithReference(const std::vector<Rule>& rules, const CodeText& text, bool withTrace) {
-    std::vector<Rule> savedTable = std::move(ruleTable);
-    const bool savedTrace = traceEnabled;
-    ruleTable = rules;
-    traceEnabled = withTrace;
     CodeText product = text;
     std::string productLines;
     if (withTrace)
-        productLines = productTrace(product);
+        productLines = productTrace(product, rules);
     else
-        applyRules(product);
-    ruleTable = std::move(savedTable);
-    traceEnabled = savedTrace;
+        applyRules(product, {rules, false});
 
     CodeText expected = text;
     std::string expectedLines;

@@ -7,10 +7,13 @@
 #include <utility>
 #include <vector>
 
+#include "base/text.h"
 #include "platform/platform.h"
 #include "rules/pattern.h"
 #include "rules/rulesfile.h"
-#include "rules/text.h"
+
+using namespace base;
+using namespace rules;
 
 inline CodeText textOf(const std::string& utf8) { return makeText(decodeBytes(utf8)); }
 inline std::string utf8Of(const CodeText& text) { return encodeUtf8(text.chars); }
@@ -38,18 +41,6 @@ inline std::string nativePath(const std::string& folder, const std::string& rela
     for (char c : relative) path += c == '/' ? platform::separator() : c;
     return path;
 }
-
-// Puts the given rules in the process-wide table for one test and gives the old table back.
-class ScopedRules {
-public:
-    explicit ScopedRules(std::vector<Rule> rules) : saved_(std::move(ruleTable)) { ruleTable = std::move(rules); }
-    ~ScopedRules() { ruleTable = std::move(saved_); }
-    ScopedRules(const ScopedRules&) = delete;
-    ScopedRules& operator=(const ScopedRules&) = delete;
-
-private:
-    std::vector<Rule> saved_;
-};
 
 // Sets (or, with nullopt, removes) an environment variable for one test.
 class ScopedEnv {

@@ -21,13 +21,13 @@ mkdir -p "$WORK/win" "$WORK/linux" "$WORK/use-win" "$WORK/use-linux"
 (cd "$WORK/linux" && cmake -E tar xzf "$TARBALL") || fail "cannot unpack $TARBALL"
 
 W="$WORK/win/lum-2.7-windows"
-for f in lum.exe keywords.csv playground.html examples/привет.лумс; do
+for f in lum.exe keywords.csv other_words.csv playground.html examples/привет.лумс; do
     [ -f "$W/$f" ] || fail "the zip lacks $f"
 done
 # Pages compiled in the source tree are not shipped.
 find "$W/examples" -maxdepth 1 \( -name '*.html' -o -name '*.js' \) | grep -q . && fail "the zip ships compiled pages"
 L="$WORK/linux/lum-2.7-linux"
-for f in bin/lum share/lum/keywords.csv share/lum/playground.html share/lum/examples/привет.лумс; do
+for f in bin/lum share/lum/keywords.csv share/lum/other_words.csv share/lum/playground.html share/lum/examples/привет.лумс; do
     [ -f "$L/$f" ] || fail "the tarball lacks $f"
 done
 

@@ -1,0 +1,33 @@
+// One compile-time hint: the line to edit, what kind of mistake it explains, and its text.
+// Tests: tests/diagnostics/hints_test.cpp, tests/frontend/report_test.cpp.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace diagnostics {
+
+// The kinds of beginner mistakes the hints explain. Hints on one line are told in this order.
+enum class HintKind : std::uint8_t {
+    UnclosedBlock = 1,      // a block never closed by its word, or a closing word too many
+    UnfinishedHeader = 2,   // a condition or loop header whose closing word is missing on its line
+    SwallowingString = 3,   // a quote that opened a text running over line ends
+    UnknownWord = 4,        // a word no rule takes, one typing mistake away from a known word
+    MixedLetters = 5,       // a word of Cyrillic letters with a Latin one among them, or the other way
+    AssignInCondition = 6,  // "=" inside a condition, where the comparison word was meant
+    ForeignWord = 7,        // a command of another language («print»), where the table has its own word
+    DecimalComma = 8,       // «x = 3,5»: a comma where a number's point was meant
+    ComparisonGivesValue = 9,  // «x равно 5» as a statement: the comparison word where "=" was meant
+    LoopWord = 10,          // «для каждого x в …»: a word of the learner's for the loop's own
+};
+
+// The kind's name where hints travel as data: "unclosed-block", "unfinished-header", …
+const char* hintKindName(HintKind kind);
+
+struct Hint {
+    std::uint32_t line = 0;  // source line to edit
+    HintKind kind = HintKind::UnclosedBlock;
+    std::string text;        // "строка N: …", in the loaded table's words
+};
+
+}  // namespace diagnostics

@@ -1,0 +1,310 @@
+// The extension's manifest, tasks and problem matchers, snippets and README, and `lum --editor`.
+// Tests: tests/editor/editor_test.mjs, tests/e2e/cli_test.cpp.
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+#include "base/paths.h"
+#include "base/warnings.h"
+#include "editor/editor.h"
+#include "editor/json.h"
+#include "embedded/editorExtensionScript.h"
+#include "platform/files.h"
+#include "platform/platform.h"
+#include "rules/vocabulary.h"
+
+namespace editor {
+
+namespace {
+
+// The warning lines lum prints, "KIND [name]: строка N: text" or "KIND [name]: text", and the
+// rules file's own "ПРЕДУПРЕЖДЕНИЕ [keywords.csv]: keywords.csv, строка N: text". Each line
+// matches exactly one matcher. A line without a line number (or with "строка 0") marks the
+// whole file, which the Problems panel shows at its first line.
+struct LineKind {
+    const char* kind;      // the line's first word
+    const char* name;      // matcher name part
+    const char* severity;  // for the Problems panel
+};
+constexpr LineKind lineKinds[] = {{"ПРЕДУПРЕЖДЕНИЕ", "warning", "warning"}, {"ПОДСКАЗКА", "hint", "info"}};
+constexpr const char* sourceName = "\\[(?!keywords\\.csv\\])([^\\]]+)\\]: ";
+constexpr const char* lineNumber = "строка ([1-9][0-9]*): ";
+constexpr const char* noLineNumber = "(?!строка [1-9][0-9]*: )";
+
+// Watch mode prints a line before each recompile's warnings ("перекомпилировано: …" after the
+// previous one, "Страница: …" after the first) and ends each compile with "OK: " or "Ошибка: ".
+Json background() {
+    return jsonObject({{"activeBegins", jsonBool(true)},
+                       {"beginsPattern", jsonString("^(?:перекомпилировано: |Страница: )")},
+                       {"endsPattern", jsonString("^(?:OK: |Ошибка: )")}});
+}
+
+Json matcher(const std::string& name, bool watch, const std::string& folder, const char* severity, Json pattern) {
+    Json j = jsonObject({{"name", jsonString(watch ? "lum-watch-" + name : "lum-" + name)},
+                         {"owner", jsonString("lum")},
+                         {"source", jsonString("lum")},
+                         {"fileLocation", jsonStrings({"relative", folder})},
+                         {"severity", jsonString(severity)},
+                         {"pattern", std::move(pattern)}});
+    if (watch) j.members.push_back({"background", background()});
+    return j;
+}
+
+// A pattern whose groups are, in order, the file, the line when `withLine`, and the message.
+Json pattern(const std::string& regex, bool withLine) {
+    Json j = jsonObject({{"regexp", jsonString(regex)}});
+    if (!withLine) j.members.push_back({"kind", jsonString("file")});
+    j.members.push_back({"file", jsonNumber(1)});
+    if (withLine) j.members.push_back({"line", jsonNumber(2)});
+    j.members.push_back({"message", jsonNumber(withLine ? 3 : 2)});
+    return j;
+}
+
+Json problemMatchers(const std::string& rulesFolder) {
+    Json all = jsonArray({});
+    for (const bool watch : {false, true}) {
+        for (const LineKind& k : lineKinds) {
+            const std::string start = std::string("^") + k.kind + " " + sourceName;
+            all.items.push_back(matcher(k.name, watch, "${fileDirname}", k.severity,
+                                        pattern(start + lineNumber + "(.*)$", true)));
+            all.items.push_back(matcher(std::string(k.name) + "-file", watch, "${fileDirname}", k.severity,
+                                        pattern(start + noLineNumber + "(.*)$", false)));
+        }
+        all.items.push_back(matcher(
+            "rules", watch, rulesFolder, "warning",
+            pattern("^ПРЕДУПРЕЖДЕНИЕ \\[(keywords\\.csv)\\]: keywords\\.csv, строка ([0-9]+): (.*)$", true)));
+    }
+    return all;
+}
+
+Json command(const char* id, const char* title, const char* icon) {
+    return jsonObject({{"command", jsonString(id)},
+                       {"title", jsonString(title)},
+                       {"category", jsonString("ЛУМ")},
+                       {"icon", jsonString(icon)}});
+}
+
+Json menuItem(const char* id, const char* when) {
+    return jsonObject({{"command", jsonString(id)}, {"when", jsonString(when)}});
+}
+
+std::string packageJson(const std::string& lumPath, const std::string& rulesFolder) {
+    const Json language = jsonObject({{"id", jsonString("lum")},
+                                      {"aliases", jsonStrings({"ЛУМ скрипт", "lum"})},
+                                      {"extensions", jsonStrings({".лумс", ".лум"})},
+                                      {"configuration", jsonString("./language-configuration.json")}});
+    const Json watchProperty = jsonObject({{"type", jsonString("boolean")},
+                                           {"description", jsonString("режим наблюдения: lum -w")}});
+    const Json lumSetting = jsonObject(
+        {{"type", jsonString("string")},
+         {"default", jsonString(lumPath)},
+         {"description", jsonString("Программа lum, которую запускают задачи ЛУМ (пусто — lum из PATH).")}});
+    return printJson(jsonObject(
+        {{"name", jsonString(extensionName)},
+         {"displayName", jsonString("ЛУМ скрипт")},
+         {"description", jsonString("Подсветка, отступы, заготовки и задачи для ЛУМ скрипта по словарю keywords.csv")},
+         {"version", jsonString(extensionVersion)},
+         {"publisher", jsonString(extensionPublisher)},
+         {"engines", jsonObject({{"vscode", jsonString("^1.75.0")}})},
+         {"categories", jsonStrings({"Programming Languages", "Snippets"})},
+         {"main", jsonString("./extension.js")},
+         {"activationEvents", jsonStrings({"onLanguage:lum", "workspaceContains:**/*.лумс", "workspaceContains:**/*.лум",
+                                           "onCommand:workbench.action.tasks.runTask"})},
+         {"contributes",
+          jsonObject(
+              {{"languages", jsonArray({language})},
+               {"grammars", jsonArray({jsonObject({{"language", jsonString("lum")},
+                                                   {"scopeName", jsonString("source.lum")},
+                                                   {"path", jsonString("./syntaxes/lum.tmLanguage.json")}})})},
+               {"snippets", jsonArray({jsonObject({{"language", jsonString("lum")},
+                                                   {"path", jsonString("./snippets/lum.json")}})})},
+               {"taskDefinitions",
+                jsonArray({jsonObject({{"type", jsonString("lum")},
+                                       {"properties", jsonObject({{"watch", watchProperty}})}})})},
+               {"problemMatchers", problemMatchers(rulesFolder)},
+               {"commands", jsonArray({command("lum.compile", "скомпилировать файл", "$(play)"),
+                                       command("lum.watch", "режим наблюдения", "$(eye)")})},
+               {"menus", jsonObject({{"editor/title/run", jsonArray({menuItem("lum.compile", "resourceLangId == lum"),
+                                                                     menuItem("lum.watch", "resourceLangId == lum")})},
+                                     {"commandPalette", jsonArray({menuItem("lum.compile", "editorLangId == lum"),
+                                                                   menuItem("lum.watch", "editorLangId == lum")})}})},
+               {"keybindings", jsonArray({jsonObject({{"command", jsonString("lum.compile")},
+                                                      {"key", jsonString("ctrl+shift+b")},
+                                                      {"when", jsonString("editorLangId == lum")}})})},
+               {"configuration", jsonObject({{"title", jsonString("ЛУМ скрипт")},
+                                             {"properties", jsonObject({{"lum.path", lumSetting}})}})}})}}));
+}
+
+// A snippet in the default vocabulary's words; written only when the table has every one of them.
+struct Snippet {
+    const char* title;
+    const char* prefix;
+    std::vector<std::string> words;
+    std::vector<std::string> body;
+    const char* description;
+};
+
+const std::vector<Snippet>& snippets() {
+    static const std::vector<Snippet> all = {
+        {"если … то … конец", "если", {"если", "то", "конец"}, {"если ${1:условие} то", "\t$0", "конец"},
+         "условие: действия выполняются, когда условие верно"},
+        {"если … то … иначе … конец", "если", {"если", "то", "иначе", "конец"},
+         {"если ${1:условие} то", "\t$2", "иначе", "\t$0", "конец"}, "условие с веткой «иначе»"},
+        {"пока … делать … конец", "пока", {"пока", "делать", "конец"}, {"пока ${1:условие} делать", "\t$0", "конец"},
+         "цикл: повторять, пока условие верно"},
+        {"повторить N раз … конец", "повторить", {"повторить", "раз", "конец"},
+         {"повторить ${1:10} раз", "\t$0", "конец"}, "повторить действия заданное число раз"},
+        {"функция … конец", "функция", {"функция", "вернуть", "конец"},
+         {"функция ${1:имя}(${2:параметры}):", "\t$0", "конец"}, "объявить функцию"},
+        {"для каждого … из … делать … конец", "для", {"для", "каждого", "из", "делать", "конец"},
+         {"для каждого ${1:элемент} из ${2:массив} делать", "\t$0", "конец"}, "перебрать элементы массива"},
+    };
+    return all;
+}
+
+const char* roleTitle(rules::WordRole role) {
+    switch (role) {
+    case rules::WordRole::HeaderOpen: return "начало условия или цикла";
+    case rules::WordRole::HeaderClose: return "конец заголовка, начало блока";
+    case rules::WordRole::BlockOpen: return "начало блока";
+    case rules::WordRole::BlockMiddle: return "середина блока";
+    case rules::WordRole::BlockClose: return "конец блока";
+    case rules::WordRole::Comparison: return "сравнение";
+    case rules::WordRole::Logic: return "логика";
+    case rules::WordRole::Declaration: return "объявление";
+    case rules::WordRole::Control: return "переход";
+    case rules::WordRole::Value: return "значение";
+    case rules::WordRole::Output: return "вывод и ввод";
+    case rules::WordRole::Drawing: return "рисование";
+    case rules::WordRole::Method: return "после точки";
+    case rules::WordRole::Function: return "функция";
+    case rules::WordRole::Library: return "подключение библиотеки";
+    case rules::WordRole::Other: break;
+    }
+    return "другие слова";
+}
+
+// The README's table: the phrases under the role they are coloured by.
+std::string wordsByRole(const std::vector<rules::Rule>& table) {
+    const auto phrases = shownPhrases(table);
+    std::string out = "| Роль | Слова |\n|---|---|\n";
+    for (int r = 0; r <= static_cast<int>(rules::WordRole::Function); ++r) {
+        std::string row;
+        for (const auto& [phrase, role] : phrases)
+            if (static_cast<int>(role) == r) row += (row.empty() ? " " : ", ") + phrase;
+        if (!row.empty()) out += std::string("| ") + roleTitle(static_cast<rules::WordRole>(r)) + " |" + row + " |\n";
+    }
+    return out;
+}
+
+std::string readme(const std::vector<rules::Rule>& table, const std::string& lumPath) {
+    const std::string folder = std::string(extensionPublisher) + "." + extensionName + "-" + extensionVersion;
+    const std::string vsix = std::string(extensionName) + "-" + extensionVersion + ".vsix";
+    return "# ЛУМ скрипт для VS Code\n\n"
+           "Подсветка слов ЛУМ скрипта, отступы и сворачивание блоков, заготовки и задачи для компилятора `lum`.\n"
+           "Расширение сделано командой `lum --editor` из словаря keywords.csv (правил: " +
+           std::to_string(table.size()) +
+           "). Когда словарь меняется, сделайте расширение заново той же командой и установите еще раз.\n\n"
+           "## Установка\n\n"
+           "- Файл `" + vsix + "`: в VS Code «Расширения» → «…» → «Установить из VSIX…», или в терминале\n"
+           "  `code --install-extension " + vsix + " --force`.\n"
+           "- Или скопируйте папку `" + folder + "` в папку расширений (`~/.vscode/extensions`, в Windows\n"
+           "  `%USERPROFILE%\\.vscode\\extensions`) и перезапустите VS Code.\n\n"
+           "## Задачи\n\n"
+           "«ЛУМ: скомпилировать файл» (кнопка ▷ над файлом, Ctrl+Shift+B) запускает `lum` на открытом файле;\n"
+           "предупреждения и подсказки компилятора появляются на вкладке «Проблемы» у своих строк.\n"
+           "Предупреждения без номера строки («не хватает 2 закрывающих } …») отмечены на первой строке файла.\n"
+           "«ЛУМ: режим наблюдения» запускает `lum -w`: страница обновляется при каждом сохранении.\n"
+           "Обе задачи есть и в «Терминал» → «Запустить задачу…» → «lum». Программа — настройка `lum.path`\n"
+           "(сейчас `" + lumPath + "`; если ее нет, берется `lum` из PATH).\n\n"
+           "## Слова этого словаря\n\n" + wordsByRole(table);
+}
+
+}  // namespace
+
+std::string snippetsJson(const std::vector<rules::Rule>& table) {
+    const std::vector<std::string> words = rules::vocabularyWords(rules::deriveVocabulary(table));
+    Json all = jsonObject({});
+    for (const Snippet& s : snippets()) {
+        const bool known = std::all_of(s.words.begin(), s.words.end(), [&](const std::string& w) {
+            return std::find(words.begin(), words.end(), w) != words.end();
+        });
+        if (!known) continue;
+        all.members.push_back({s.title, jsonObject({{"prefix", jsonString(s.prefix)},
+                                                      {"body", jsonStrings(s.body)},
+                                                      {"description", jsonString(s.description)}})});
+    }
+    return printJson(all);
+}
+
+std::vector<ExtensionFile> extensionFiles(const std::vector<rules::Rule>& table, const std::string& lumPath,
+                                          const std::string& rulesFolder) {
+    return {{"package.json", packageJson(lumPath, rulesFolder)},
+            {"extension.js", std::string(editorExtensionScript)},
+            {"syntaxes/lum.tmLanguage.json", grammarJson(table)},
+            {"language-configuration.json", languageConfigurationJson(table)},
+            {"snippets/lum.json", snippetsJson(table)},
+            {"README.md", readme(table, lumPath)}};
+}
+
+int writeEditorExtension(const std::string& folder, const std::string& rulesPath, const std::vector<rules::Rule>& table) {
+    const std::string sep(1, platform::separator());
+    const std::string root = folder + sep + extensionPublisher + "." + extensionName + "-" + extensionVersion;
+    // The rules warnings name "keywords.csv"; they point into the folder this lum read it from, or,
+    // for one found in the current folder, into the compiled file's folder, where the tasks run.
+    const std::string rulesAt = base::folderOf(rulesPath);
+    const bool relative = !rulesPath.empty() && rulesPath[0] != '/' && rulesPath[0] != '\\' &&
+                          !(rulesPath.size() > 1 && rulesPath[1] == ':');
+    const std::string rulesFolder =
+        !relative ? rulesAt : (rulesAt == "." ? std::string("${fileDirname}") : "${fileDirname}/" + rulesAt);
+    std::string lumPath = platform::executablePath();
+    if (lumPath.empty()) lumPath = "lum";
+    const std::vector<ExtensionFile> files = extensionFiles(table, lumPath, rulesFolder);
+
+    // The folders lum makes inside `folder` are its own: one that is a link (planted there, or left
+    // by something else) would take the files somewhere else, so lum stops instead.
+    const std::vector<std::string> own = {root, root + sep + "syntaxes", root + sep + "snippets"};
+    for (const std::string& dir : own) {
+        if (!platform::isLink(dir)) continue;
+        std::printf("Ошибка: %s — ссылка на другое место, а не папка; lum не пишет через ссылки. Удалите её и "
+                    "запустите lum --editor снова\n", dir.c_str());
+        return 1;
+    }
+    for (const std::string& dir : {folder, own[0], own[1], own[2]}) {
+        if (platform::pathKind(dir) == platform::PathKind::Folder) continue;
+        if (!platform::makeFolder(dir)) {
+            std::printf("Ошибка: не могу создать папку: %s\n", dir.c_str());
+            return 1;
+        }
+    }
+    const std::string vsixName = std::string(extensionName) + "-" + extensionVersion + ".vsix";
+    const std::string vsix = folder + sep + vsixName;
+    // Temporaries a killed run left beside each file it writes, one listing per folder.
+    std::map<std::string, std::vector<std::string>> written = {{folder, {vsixName}}};
+    for (const ExtensionFile& file : files) {
+        const std::string path = root + sep + file.path;
+        written[base::folderOf(path)].push_back(base::fileNameOf(path));
+    }
+    for (const auto& [dir, names] : written) platform::removeStaleTemporaries(dir, names);
+
+    auto write = [](const std::string& path, const std::string& bytes) {
+        if (platform::writeFileAtomically(path, bytes)) return true;
+        std::printf("Ошибка: не могу записать файл: %s\n", path.c_str());
+        if (platform::writeProtected(path)) std::printf("%s\n", base::protectedFileNote(path).c_str());
+        return false;
+    };
+    for (const ExtensionFile& file : files) {
+        std::string path = root + sep + file.path;
+        std::replace(path.begin() + static_cast<std::ptrdiff_t>(root.size()), path.end(), '/', platform::separator());
+        if (!write(path, file.bytes)) return 1;
+    }
+    if (!write(vsix, vsixPackage(files))) return 1;
+    std::printf("Расширение для VS Code по словарю %s (правил: %d):\n", rulesPath.c_str(),
+                static_cast<int>(table.size()));
+    std::printf("  %s — установите его: code --install-extension %s --force\n", vsix.c_str(), vsix.c_str());
+    std::printf("  %s — или скопируйте эту папку в папку расширений VS Code (%s)\n", root.c_str(),
+                platform::separator() == '\\' ? "%USERPROFILE%\\.vscode\\extensions" : "~/.vscode/extensions");
+    return 0;
+}
+
+}  // namespace editor

@@ -1,0 +1,219 @@
+// The program's entry in the browser: the C API that the playground's worker calls. Rules, source
+// and libraries arrive as bytes and become files of the in-memory file system, so the rules load
+// and the source compiles through the very code the command line runs. What a call found comes
+// back as JSON data (a report), never as printed lines to be read again.
+// Tests: tests/playground/playground_test.mjs.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/paths.h"
+#include "base/warnings.h"
+#include "editor/json.h"
+#include "editor/vocabulary_json.h"
+#include "frontend/frontend.h"
+#include "frontend/report.h"
+#include "output/compile.h"
+#include "output/task_page.h"
+#include "platform/files.h"
+#include "platform/home.h"
+#include "platform/platform.h"
+#include "rules/rulesfile.h"
+#include "rules/vocabulary.h"
+#include "tasks/task.h"
+
+namespace frontend {
+namespace {
+
+// What one call hands back stays here until the next call of the same kind; the worker copies it
+// out at once. The module has one caller, the worker's one thread.
+struct Session {
+    std::vector<rules::Rule> rules;  // the table loaded, as start-up would load it
+    std::vector<diagnostics::OtherWord> otherWords = diagnostics::builtinOtherWords();
+    std::string output;
+    std::string report;       // JSON of the last compile
+    std::string rulesReport;  // JSON of the last rules load
+    std::string vocabulary;
+    std::optional<tasks::Task> task;  // the task file opened, for compiles that ask for its page
+    std::string taskReport;           // JSON of the last task load
+};
+
+Session& session() {
+    static Session s = [] {
+        // The working folder is the home folder: libraries go to its "библиотеки" folder, where
+        // a program's own folder is searched first, and the paths printed stay short.
+        const std::string home = platform::homeFolder();
+        platform::makeFolder(home);
+        platform::setCurrentFolder(home);
+        return Session{};
+    }();
+    return s;
+}
+
+bool writeBytes(const std::string& path, const char* bytes, std::size_t size) {
+    return platform::writeFileAtomically(path, std::string(bytes, size));
+}
+
+// A plain file name of the working folder: no separator, not "." or "..".
+bool isPlainName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos;
+}
+
+const char* statusName(output::CompileStatus status) {
+    switch (status) {
+    case output::CompileStatus::Written: return "written";
+    case output::CompileStatus::Unreadable: return "unreadable";
+    case output::CompileStatus::Unwritable: return "unwritable";
+    case output::CompileStatus::OutOfMemory: break;
+    }
+    return "memory";
+}
+
+// The line each warning names (0 for none), beside the warnings' texts.
+editor::Json warningLines(const base::WarningList& warnings) {
+    std::vector<editor::Json> lines;
+    for (const std::string& text : warnings) lines.push_back(editor::jsonNumber(static_cast<long>(base::warningLine(text))));
+    return editor::jsonArray(std::move(lines));
+}
+
+// {"status", "outputName", "js", "encoding", "rules", "warnings": [texts], "warningLines": [line or 0],
+// "hints": [{"line", "kind", "text"}], "notes": [lines as printed], "outcome": the line that says what
+// came of it}.
+std::string reportJson(const output::CompileReport& report, const std::string& outputName) {
+    std::vector<editor::Json> hints;
+    for (const diagnostics::Hint& hint : report.hints)
+        hints.push_back(editor::jsonObject({{"line", editor::jsonNumber(static_cast<long>(hint.line))},
+                                    {"kind", editor::jsonString(diagnostics::hintKindName(hint.kind))},
+                                    {"text", editor::jsonString(hint.text)}}));
+    return editor::printJson(editor::jsonObject({
+        {"status", editor::jsonString(statusName(report.status))},
+        {"outputName", editor::jsonString(outputName)},
+        {"js", editor::jsonBool(report.js)},
+        {"encoding", editor::jsonString(report.encoding)},
+        {"rules", editor::jsonNumber(static_cast<long>(report.ruleCount))},
+        {"warnings", editor::jsonStrings(report.checked ? report.warnings : base::WarningList())},
+        {"warningLines", warningLines(report.checked ? report.warnings : base::WarningList())},
+        {"hints", editor::jsonArray(report.checked ? std::move(hints) : std::vector<editor::Json>())},
+        {"notes", editor::jsonStrings(noteLines(report))},
+        {"outcome", editor::jsonString(outcomeLine(report))},
+    }));
+}
+
+// A compile refused before it began, in the same shape.
+std::string refusedJson(const std::string& outcome) {
+    return editor::printJson(editor::jsonObject({{"status", editor::jsonString("refused")}, {"outputName", editor::jsonString("")},
+                                 {"js", editor::jsonBool(false)}, {"encoding", editor::jsonString("")}, {"rules", editor::jsonNumber(0)},
+                                 {"warnings", editor::jsonArray({})}, {"warningLines", editor::jsonArray({})},
+                                 {"hints", editor::jsonArray({})}, {"notes", editor::jsonArray({})},
+                                 {"outcome", editor::jsonString(outcome)}}));
+}
+
+}  // namespace
+
+extern "C" {
+
+// Loads the rules text as the rules file keywords.csv, as start-up loads it. Returns the number of
+// rules in the table afterwards: a text without rules leaves the previous table. What the load
+// said is in lum_rules_report().
+int lum_load_rules(const char* bytes, std::size_t size) {
+    Session& s = session();
+    const std::string path = "keywords.csv";
+    RulesLoad load;
+    if (!writeBytes(path, bytes, size))
+        load.lines.push_back("Ошибка: не могу записать файл: " + path);
+    else
+        load = loadRulesFile(path, s.rules);
+    s.rulesReport = editor::printJson(editor::jsonObject({{"loaded", editor::jsonBool(load.loaded)},
+                                          {"rules", editor::jsonNumber(static_cast<long>(s.rules.size()))},
+                                          {"warnings", editor::jsonStrings(load.warnings)},
+                                          {"warningLines", warningLines(load.warnings)},
+                                          {"lines", editor::jsonStrings(load.lines)}}));
+    s.vocabulary.clear();
+    return static_cast<int>(s.rules.size());
+}
+
+// JSON of the last rules load: {"loaded", "rules", "warnings": [texts], "warningLines": [line or 0],
+// "lines": [as start-up prints them]}.
+const char* lum_rules_report() { return session().rulesReport.c_str(); }
+
+// Puts a file (a library) at `path`, relative to the working folder, making its folder: 1 when
+// written. Only "name" and "folder/name" are taken.
+int lum_put_file(const char* path, const char* bytes, std::size_t size) {
+    session();
+    const std::string p = path;
+    const std::size_t cut = p.find('/');
+    const std::string folder = cut == std::string::npos ? std::string() : p.substr(0, cut);
+    const std::string name = cut == std::string::npos ? p : p.substr(cut + 1);
+    if (!isPlainName(name) || (cut != std::string::npos && !isPlainName(folder))) return 0;
+    if (!folder.empty()) platform::makeFolder(folder);
+    return writeBytes(p, bytes, size) ? 1 : 0;
+}
+
+// Compiles the source bytes as the file `name` of the working folder, as `lum name` would, with
+// -js when bit 0 of `flags` is set and -map when bit 1 is; 1 when a page or script was made. The
+// source and the output are removed again, so nothing piles up in memory between compiles. The
+// report is in lum_report().
+int lum_compile(const char* name, const char* bytes, std::size_t size, int flags) {
+    Session& s = session();
+    s.output.clear();
+    const std::string source = name;
+    if (!isPlainName(source)) {
+        s.report = refusedJson("Ошибка: имя файла не годится: " + source);
+        return 0;
+    }
+    if (!writeBytes(source, bytes, size)) {
+        s.report = refusedJson("Ошибка: не могу записать файл: " + source);
+        return 0;
+    }
+    output::CompileOptions options;
+    options.js = (flags & 1) != 0;
+    options.sourceMap = (flags & 2) != 0;
+    const output::CompileContext context{translator::RuleSet{s.rules, false}, s.otherWords};
+    // Bit 2: the task page of the task opened (lum_load_task) instead of the ordinary page.
+    const bool withTask = (flags & 4) != 0 && !options.js && s.task;
+    const output::CompileReport report =
+        withTask ? output::compileTaskPage(source, *s.task, context) : output::compileFile(source, options, context);
+    int made = 0;
+    std::string outputName;
+    if (report.status == output::CompileStatus::Written && platform::readWholeFile(report.outputPath, s.output)) {
+        outputName = base::fileNameOf(report.outputPath);
+        made = 1;
+    }
+    if (report.status == output::CompileStatus::Written) platform::removeFile(report.outputPath);
+    platform::removeFile(source);
+    s.report = reportJson(report, outputName);
+    return made;
+}
+
+const char* lum_output() { return session().output.data(); }
+std::size_t lum_output_size() { return session().output.size(); }
+
+// JSON of the last compile (see reportJson).
+const char* lum_report() { return session().report.c_str(); }
+
+// Reads the bytes of the task file `name` and keeps the task for compiles with bit 2 of their
+// flags; 1 when it was read. lum_task_report() says what came of it: {"ok", "title", "outcome":
+// the error line, naming the file}. A task that does not read leaves no task opened.
+int lum_load_task(const char* name, const char* bytes, std::size_t size) {
+    Session& s = session();
+    tasks::TaskRead read = tasks::parseTask(std::string(bytes, size));
+    if (read.ok) s.task = std::move(read.task);
+    else s.task.reset();
+    s.taskReport = editor::printJson(editor::jsonObject({
+        {"ok", editor::jsonBool(read.ok)},
+        {"title", editor::jsonString(read.ok ? s.task->title : std::string())},
+        {"outcome", editor::jsonString(read.ok ? std::string() : tasks::taskErrorLine(name, read))}}));
+    return read.ok ? 1 : 0;
+}
+const char* lum_task_report() { return session().taskReport.c_str(); }
+
+// The vocabulary of the rules loaded, as JSON (see vocabularyJson).
+const char* lum_vocabulary() {
+    Session& s = session();
+    if (s.vocabulary.empty()) s.vocabulary = editor::vocabularyJson(rules::deriveVocabulary(s.rules), s.rules);
+    return s.vocabulary.c_str();
+}
+
+}  // extern "C"
+
+}  // namespace frontend

@@ -1,0 +1,40 @@
+// Bundles step.js, the step view, from index.js and the parser (acorn, pinned by
+// package-lock.json) into one script that a page can hold inline.
+//   node build.mjs --modules <node_modules> --out <step.js>
+import fs from 'node:fs';
+import path from 'node:path';
+import { createRequire } from 'node:module';
+import { fileURLToPath } from 'node:url';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const options = {};
+for (let i = 2; i + 1 < process.argv.length; i += 2) options[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
+for (const name of ['modules', 'out']) {
+  if (!options[name]) {
+    console.error(`build.mjs: --${name} is missing; usage: node build.mjs --modules node_modules --out step.js`);
+    process.exit(1);
+  }
+}
+const esbuild = createRequire(path.join(options.modules, 'package.json'))('esbuild');
+const bundle = await esbuild.build({
+  entryPoints: [path.join(here, 'index.js')],
+  bundle: true,
+  minify: true,
+  format: 'iife',
+  target: ['chrome90', 'firefox90', 'safari15'],
+  charset: 'utf8',
+  legalComments: 'none',
+  nodePaths: [options.modules],
+  write: false,
+  logLevel: 'warning',
+});
+const licence = fs.readFileSync(path.join(options.modules, 'acorn', 'LICENSE'), 'utf8').trim();
+const script = `/* step.js — «По шагам» для ЛУМ скрипт. Разбор JavaScript: acorn.\n${licence.replace(/\*\//g, '* /')}\n*/\n${bundle.outputFiles[0].text}`;
+// The script stands inline in pages: nothing in it may end its element early.
+if (/<\/script|<!--/i.test(script)) {
+  console.error('build.mjs: the bundle holds text that would end its script element early');
+  process.exit(1);
+}
+fs.writeFileSync(options.out + '.tmp', script);
+fs.renameSync(options.out + '.tmp', options.out);
+console.log(`step.js: ${Buffer.byteLength(script)} bytes`);

@@ -1,0 +1,397 @@
+// Instrumentation of the translated script: a real JavaScript parser (acorn) finds the statements,
+// and a recorder call goes in front of each of the learner's own statements and into each loop's
+// condition, with a closure that reads the variables visible there. Nothing else changes: no
+// text is moved and no line feed is added, so every line keeps its number.
+//
+// Steps: every statement of the learner's code except function declarations, empty statements
+// and the loop guard's own statements; a loop is a step each time its condition is checked (or,
+// for «для каждого» and for without a condition, each time a turn begins), not when it is entered.
+// Library code (lineOf gives 0 there) gets no steps. Names starting "__LUM" or "__ЛУМ" are the
+// system's own and never shown.
+import { parse } from 'acorn';
+
+export const names = {
+  step: '__ЛУМШ__', // (point, frame, locals?) before each step
+  enter: '__ЛУМВ__', // (function) -> frame, at the start of each own function
+  leave: '__ЛУМВЫХ__', // (frame), when it ends
+  globals: '__ЛУМГ__', // registers the reader of the program's global names
+  missing: '__ЛУМН__', // what a reader gives for a name not defined yet
+  frame: '__ЛУМК__', // the frame of the current function
+};
+
+const hidden = (name) => name.startsWith('__LUM') || name.startsWith('__ЛУМ');
+const loops = new Set(['WhileStatement', 'DoWhileStatement', 'ForStatement', 'ForInStatement', 'ForOfStatement']);
+
+// Identifiers a declaration pattern binds.
+function patternNames(node, out = []) {
+  if (!node) return out;
+  switch (node.type) {
+    case 'Identifier': out.push(node.name); break;
+    case 'ObjectPattern': for (const p of node.properties) patternNames(p.type === 'RestElement' ? p.argument : p.value, out); break;
+    case 'ArrayPattern': for (const e of node.elements) patternNames(e, out); break;
+    case 'RestElement': patternNames(node.argument, out); break;
+    case 'AssignmentPattern': patternNames(node.left, out); break;
+  }
+  return out;
+}
+
+// The loop guard wraps each loop word in `for (let __LUM_N__ = …; __LUM_G__; …) <loop>`.
+function isGuardWrapper(node) {
+  return node.type === 'ForStatement' && node.init && node.init.type === 'VariableDeclaration' &&
+    node.init.declarations.some((d) => d.id.type === 'Identifier' && hidden(d.id.name));
+}
+
+// A statement that only touches the system's own names and the loop guard's (its count in a loop
+// body); the run-time layer's commands (__LUM__.fillRect(…)) are the learner's own steps.
+function isInternal(node) {
+  let own = false;
+  let guard = false;
+  (function look(n, parentKey, parent) {
+    if (own || !n || typeof n.type !== 'string') return;
+    if (n.type === 'Identifier') {
+      const isProperty = (parent && parent.type === 'MemberExpression' && parentKey === 'property' && !parent.computed) ||
+        (parent && parent.type === 'Property' && parentKey === 'key' && !parent.computed);
+      if (!isProperty && !hidden(n.name)) own = true;
+      if (!isProperty && n.name.startsWith('__LUM_') && n.name !== '__LUM__') guard = true;
+      return;
+    }
+    for (const key of Object.keys(n)) {
+      const v = n[key];
+      if (Array.isArray(v)) v.forEach((c) => look(c, key, n));
+      else if (v && typeof v.type === 'string') look(v, key, n);
+    }
+  })(node);
+  return !own && guard;
+}
+
+// var names of a function body (not of nested functions), and its lexical names per block.
+function varNames(body, out = []) {
+  (function look(n) {
+    if (!n || typeof n.type !== 'string') return;
+    if (/Function/.test(n.type)) return;
+    if (n.type === 'VariableDeclaration' && n.kind === 'var') n.declarations.forEach((d) => patternNames(d.id, out));
+    for (const key of Object.keys(n)) {
+      const v = n[key];
+      if (Array.isArray(v)) v.forEach(look);
+      else if (v && typeof v.type === 'string') look(v);
+    }
+  })(body);
+  return out;
+}
+
+// Lexical declarations (let, const, class) standing directly in a statement list: [name, start, kind].
+function lexicalNames(statements) {
+  const out = [];
+  for (const s of statements) {
+    if (s.type === 'VariableDeclaration' && s.kind !== 'var') s.declarations.forEach((d) => patternNames(d.id).forEach((n) => out.push([n, s.start])));
+    else if (s.type === 'ClassDeclaration' && s.id) out.push([s.id.name, s.start]);
+  }
+  return out;
+}
+
+// source: the translated script; lineOf(line, column) -> the learner's line, 0 for library code.
+// Returns {code, points, functions, globals} or {error: {line, column}} when it cannot be read.
+export function instrument(source, lineOf) {
+  let ast;
+  try {
+    ast = parse(source, { ecmaVersion: 'latest', sourceType: 'script', locations: true, allowHashBang: true });
+  } catch (error) {
+    return { error: { line: error.loc ? error.loc.line : 0, column: error.loc ? error.loc.column : 0 } };
+  }
+  const edits = []; // [position, rank, sequence, text]
+  let sequence = 0;
+  const open = (at, text) => edits.push([at, 1, sequence++, text]);
+  const close = (at, text) => edits.push([at, 0, -sequence++, text]);
+
+  const points = []; // {line, fn, names}
+  const functions = ['']; // index 0: the program itself
+  const globalNames = new Set();
+  const declaredAnywhere = new Set();
+  const assigned = new Set();
+
+  // What the walk knows where it stands.
+  function lineAt(node) {
+    return lineOf(node.loc.start.line, node.loc.start.column);
+  }
+  // Names of locals visible at `at` in scope chain `scopes` (innermost last) within the function.
+  function visible(scopes, at) {
+    let first = scopes.length - 1;
+    while (first > 0 && !scopes[first].isFunction) first--;
+    const seen = new Set();
+    const out = [];
+    // Innermost first, so that an inner name hides an outer one; shown outer first, in order.
+    for (let i = scopes.length - 1; i >= first; i--) {
+      const own = [];
+      for (const [name, start, lexical] of scopes[i].names) {
+        if (seen.has(name) || hidden(name) || (lexical && start >= at)) continue;
+        seen.add(name);
+        own.push([name, lexical]);
+      }
+      out.unshift(...own);
+    }
+    return out;
+  }
+  // head: the names a loop sets before its step (its variable, its counter).
+  function stepCall(node, ctx, lineNode = node, head = null) {
+    const line = lineAt(lineNode);
+    if (!line) return null;
+    const locals = visible(ctx.scopes, node.start);
+    const id = points.length;
+    points.push({ line, fn: ctx.fn, names: locals.map((l) => l[0]), head: head && head.length ? head : null });
+    let reader = '';
+    if (locals.length) {
+      reader = ',()=>{var r=[];' + locals.map(([name, lexical]) =>
+        lexical ? `try{r.push(${name})}catch(e){r.push(${names.missing})}` : `r.push(${name});`).join('') + 'return r}';
+    }
+    return `${names.step}(${id},${ctx.fn ? names.frame : 'null'}${reader})`;
+  }
+  // A step before the statement `node`, standing in a statement list.
+  function stepBefore(node, ctx) {
+    const call = stepCall(node, ctx);
+    if (call) open(node.start, `;${call};`);
+  }
+  function needsStep(node) {
+    if (node.type === 'FunctionDeclaration' || node.type === 'EmptyStatement') return false;
+    if (node.type === 'ExpressionStatement' && node.directive) return false;
+    if (loops.has(node.type) || node.type === 'LabeledStatement') return false;
+    if (node.type === 'ExpressionStatement' && isInternal(node.expression)) return false;
+    return true;
+  }
+  // A step at the start of each turn of a loop, in its body.
+  function stepInBody(loop, ctx, head) {
+    const body = loop.body;
+    const call = stepCall(body, ctx, loop, head);
+    if (!call) return;
+    if (body.type === 'BlockStatement') open(body.start + 1, `;${call};`);
+    else {
+      open(body.start, `{;${call};`);
+      close(body.end, '}');
+    }
+  }
+
+  function statements(list, ctx, blockScope) {
+    for (const s of list) {
+      if (needsStep(s)) stepBefore(s, ctx);
+      statement(s, ctx, blockScope);
+    }
+  }
+  // A statement that stands alone (the body of if, of a loop, of a label).
+  function single(node, ctx) {
+    if (node.type === 'BlockStatement') return statement(node, ctx);
+    if (needsStep(node)) {
+      const call = stepCall(node, ctx);
+      if (call) {
+        open(node.start, `{;${call};`);
+        close(node.end, '}');
+      }
+    }
+    statement(node, ctx);
+  }
+  function withScope(ctx, scope) {
+    return { ...ctx, scopes: ctx.scopes.concat([scope]) };
+  }
+  function block(list, ctx) {
+    const scope = { names: lexicalNames(list).map(([n, start]) => [n, start, true]) };
+    scope.names.forEach(([n]) => declaredAnywhere.add(n));
+    statements(list, withScope(ctx, scope), scope);
+  }
+
+  function statement(node, ctx) {
+    switch (node.type) {
+      case 'BlockStatement': return block(node.body, ctx);
+      case 'StaticBlock': return block(node.body, ctx);
+      case 'IfStatement':
+        expression(node.test, ctx);
+        single(node.consequent, ctx);
+        if (node.alternate) single(node.alternate, ctx);
+        return;
+      case 'LabeledStatement': return statement(node.body, ctx);
+      case 'WhileStatement':
+      case 'DoWhileStatement': {
+        const call = stepCall(node.test, ctx, node.type === 'WhileStatement' ? node : node.test);
+        if (call) {
+          open(node.test.start, `(${call},`);
+          close(node.test.end, ')');
+        }
+        expression(node.test, ctx);
+        return single(node.body, ctx);
+      }
+      case 'ForStatement': {
+        if (isGuardWrapper(node)) return statement(node.body, ctx);
+        let inner = ctx;
+        if (node.init && node.init.type === 'VariableDeclaration' && node.init.kind !== 'var') {
+          inner = withScope(ctx, { names: node.init.declarations.flatMap((d) => patternNames(d.id)).map((n) => [n, -1, true]) });
+        }
+        if (node.init) (node.init.type === 'VariableDeclaration' ? declaration : expression)(node.init, inner);
+        const head = [];
+        if (node.init && node.init.type === 'VariableDeclaration') node.init.declarations.forEach((d) => patternNames(d.id, head));
+        (function assigns(n) {
+          if (!n || typeof n.type !== 'string') return;
+          if (n.type === 'UpdateExpression' && n.argument.type === 'Identifier') head.push(n.argument.name);
+          if (n.type === 'AssignmentExpression' && n.left.type === 'Identifier') head.push(n.left.name);
+          if (n.type === 'SequenceExpression') n.expressions.forEach(assigns);
+        })(node.update);
+        if (node.test) {
+          const call = stepCall(node.test, inner, node, head);
+          if (call) {
+            open(node.test.start, `(${call},`);
+            close(node.test.end, ')');
+          }
+          expression(node.test, inner);
+        } else {
+          stepInBody(node, inner, head);
+        }
+        if (node.update) expression(node.update, inner);
+        return single(node.body, inner);
+      }
+      case 'ForInStatement':
+      case 'ForOfStatement': {
+        let inner = ctx;
+        if (node.left.type === 'VariableDeclaration' && node.left.kind !== 'var') {
+          inner = withScope(ctx, { names: node.left.declarations.flatMap((d) => patternNames(d.id)).map((n) => [n, -1, true]) });
+        } else if (node.left.type !== 'VariableDeclaration' && lineAt(node)) {
+          patternNames(node.left).forEach((n) => assigned.add(n));
+        }
+        if (node.left.type === 'VariableDeclaration') declaration(node.left, inner);
+        expression(node.right, ctx);
+        stepInBody(node, inner, patternNames(node.left.type === 'VariableDeclaration' ? node.left.declarations[0].id : node.left));
+        return single(node.body, inner);
+      }
+      case 'SwitchStatement': {
+        expression(node.discriminant, ctx);
+        const all = node.cases.flatMap((c) => c.consequent);
+        const scope = { names: lexicalNames(all).map(([n, start]) => [n, start, true]) };
+        const inner = withScope(ctx, scope);
+        for (const c of node.cases) {
+          if (c.test) expression(c.test, inner);
+          statements(c.consequent, inner, scope);
+        }
+        return;
+      }
+      case 'TryStatement': {
+        statement(node.block, ctx);
+        if (node.handler) {
+          const scope = { names: patternNames(node.handler.param).map((n) => [n, -1, true]) };
+          statement(node.handler.body, withScope(ctx, scope));
+        }
+        if (node.finalizer) statement(node.finalizer, ctx);
+        return;
+      }
+      case 'FunctionDeclaration': return func(node, ctx, node.id && node.id.name);
+      case 'ClassDeclaration': return classBody(node, ctx);
+      case 'VariableDeclaration': return declaration(node, ctx);
+      case 'WithStatement':
+        expression(node.object, ctx);
+        return single(node.body, ctx);
+      default:
+        for (const key of Object.keys(node)) {
+          const v = node[key];
+          if (v && typeof v.type === 'string') expression(v, ctx);
+        }
+    }
+  }
+  function declaration(node, ctx) {
+    for (const d of node.declarations) {
+      patternNames(d.id).forEach((n) => declaredAnywhere.add(n));
+      expression(d.id, ctx);
+      if (d.init) expression(d.init, ctx, d.id.type === 'Identifier' ? d.id.name : '');
+    }
+  }
+  function classBody(node, ctx) {
+    if (node.superClass) expression(node.superClass, ctx);
+    for (const member of node.body.body) {
+      if (member.type === 'StaticBlock') statement(member, ctx);
+      else if (member.value) expression(member.value, ctx, member.key && (member.key.name || member.key.value));
+      if (member.computed && member.key) expression(member.key, ctx);
+    }
+  }
+  function func(node, ctx, name) {
+    const params = node.params.flatMap((p) => patternNames(p));
+    params.forEach((n) => declaredAnywhere.add(n));
+    for (const p of node.params) expression(p, ctx);
+    if (node.body.type !== 'BlockStatement') return expression(node.body, { ...ctx, scopes: ctx.scopes.concat([{ names: params.map((n) => [n, -1, false]), isFunction: true }]) });
+    const own = lineAt(node) !== 0;
+    const index = functions.length;
+    functions.push(name || '');
+    const vars = varNames(node.body);
+    vars.forEach((n) => declaredAnywhere.add(n));
+    const scope = {
+      names: [...params, ...vars.filter((v) => !params.includes(v))].map((n) => [n, -1, false]),
+      isFunction: true,
+    };
+    const inner = { fn: own ? index : ctx.fn, scopes: ctx.scopes.concat([scope]) };
+    if (own) {
+      // The frame goes after the body's directives ("use strict" must stay first).
+      let at = node.body.start + 1;
+      for (const s of node.body.body) {
+        if (s.type === 'ExpressionStatement' && s.directive) at = s.end;
+        else break;
+      }
+      // The body runs inside try, so that its end, by return or by an error, is seen.
+      open(at, `;const ${names.frame}=${names.enter}(${index});try{`);
+      close(node.body.end - 1, `}finally{${names.leave}(${names.frame})}`);
+    }
+    block(node.body.body, inner);
+  }
+  // Expressions: only functions and classes inside them matter, and assignments to undeclared names.
+  function expression(node, ctx, name = '') {
+    if (!node || typeof node.type !== 'string') return;
+    switch (node.type) {
+      case 'FunctionExpression':
+      case 'ArrowFunctionExpression':
+        return func(node, ctx, (node.id && node.id.name) || name);
+      case 'ClassExpression':
+        return classBody(node, ctx);
+      case 'AssignmentExpression':
+        if (node.left.type === 'Identifier' && lineAt(node)) assigned.add(node.left.name);
+        expression(node.left, ctx);
+        return expression(node.right, ctx, node.left.type === 'Identifier' ? node.left.name
+          : node.left.type === 'MemberExpression' && !node.left.computed ? node.left.property.name : '');
+      case 'UpdateExpression':
+        if (node.argument.type === 'Identifier' && lineAt(node)) assigned.add(node.argument.name);
+        return expression(node.argument, ctx);
+      case 'Property':
+        if (node.computed) expression(node.key, ctx);
+        return expression(node.value, ctx, node.key && (node.key.name || node.key.value));
+      default:
+        for (const key of Object.keys(node)) {
+          const v = node[key];
+          if (Array.isArray(v)) v.forEach((c) => c && expression(c, ctx));
+          else if (v && typeof v.type === 'string') expression(v, ctx);
+        }
+    }
+  }
+
+  // The program: its own global names are its top-level declarations outside library code, var
+  // names anywhere outside functions, and names it assigns without declaring them.
+  const topScope = { names: [], isFunction: true };
+  for (const s of ast.body) {
+    if (!lineAt(s)) continue;
+    if (s.type === 'VariableDeclaration') s.declarations.forEach((d) => patternNames(d.id).forEach((n) => globalNames.add(n)));
+    if (s.type === 'ClassDeclaration' && s.id) globalNames.add(s.id.name);
+  }
+  for (const n of varNames(ast)) declaredAnywhere.add(n);
+  for (const s of ast.body) {
+    if (s.type === 'FunctionDeclaration' && s.id) declaredAnywhere.add(s.id.name);
+    if (s.type === 'VariableDeclaration' && lineAt(s)) s.declarations.forEach((d) => patternNames(d.id).forEach((n) => declaredAnywhere.add(n)));
+  }
+  const ctx = { fn: 0, scopes: [topScope] };
+  for (const s of ast.body) {
+    if (needsStep(s)) stepBefore(s, ctx);
+    statement(s, ctx);
+  }
+  for (const n of assigned) if (!declaredAnywhere.has(n)) globalNames.add(n);
+  const globals = [...globalNames].filter((n) => !hidden(n));
+
+  edits.sort((a, b) => a[0] - b[0] || a[1] - b[1] || a[2] - b[2]);
+  let code = '';
+  let from = 0;
+  for (const [at, , , text] of edits) {
+    code += source.slice(from, at) + text;
+    from = at;
+  }
+  code += source.slice(from);
+  const reader = `${names.globals}(function(r){` +
+    globals.map((n, i) => `try{r[${i}]=${n}}catch(e){r[${i}]=${names.missing}}`).join('') + '});';
+  return { code, prologue: reader, points, functions, globals };
+}

@@ -1,0 +1,496 @@
+// The recorder: what the instrumented program calls before each step, and what it keeps of the
+// run so that any step can be shown again without running anything: per step its point and
+// frame; per variable the steps where its value changed; the panel's changes; the canvas's
+// drawing calls with a pixel checkpoint every few hundred of them.
+//
+// The state shown at step k is the state when step k+1 began (or the run paused): what step k
+// left behind. Past `limit` steps nothing more is kept and the program runs on unrecorded.
+import { keep, same } from './values.js';
+import { names } from './instrument.js';
+
+const checkpointEvery = 300; // drawing calls between two canvas checkpoints, at first
+const checkpointBytes = 160 * 1024 * 1024; // above this the checkpoints are thinned out
+
+// The last index i with array[i] <= value in a sorted array, or -1.
+export function lastAtOrBefore(array, value, length = array.length) {
+  let low = 0;
+  let high = length - 1;
+  let found = -1;
+  while (low <= high) {
+    const middle = (low + high) >> 1;
+    if (array[middle] <= value) {
+      found = middle;
+      low = middle + 1;
+    } else {
+      high = middle - 1;
+    }
+  }
+  return found;
+}
+
+// A value's history: the steps where it was observed to differ, with the kept values.
+function history() {
+  return { steps: [], values: [], changed: [], last: undefined, known: false };
+}
+
+function pathCall(name) {
+  return /^(moveTo|lineTo|arc|arcTo|rect|roundRect|ellipse|quadraticCurveTo|bezierCurveTo|closePath|beginPath|setTransform|resetTransform|transform|translate|rotate|scale)$/.test(name);
+}
+
+export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter, onNewSteps }) {
+  const r = {
+    points,
+    globals,
+    count: 0,
+    limit,
+    full: false, // the limit was reached
+    point: new Int32Array(1024),
+    frame: new Int32Array(1024),
+    // Frame 0 is the program's own blocks; each call of an own function makes one more.
+    frames: [{ fn: 0, vars: new Map(), seen: true, lastStep: -1, reader: null, point: -1 }],
+    globalHistory: globals.map(history),
+    lineChanges: new Map(), // source line -> {steps, name, values}
+    notes: [], // {step, kind: 'error'|'question'|'message'|'limit', text}
+    errorStep: -1,
+    canvasLog: null,
+    panelLog: null,
+  };
+  const missing = {};
+  let readGlobals = null;
+  const globalValues = new Array(globals.length);
+  let lastFrame = 0; // the frame of the last step
+  const stack = [0]; // the frames of the calls under way, the program's own first
+  let flushing = false;
+  let lastSeen = { point: -1, frame: 0, reader: null }; // past the limit: where the program is
+
+  function grow() {
+    const point = new Int32Array(r.point.length * 2);
+    point.set(r.point);
+    r.point = point;
+    const frame = new Int32Array(r.frame.length * 2);
+    frame.set(r.frame);
+    r.frame = frame;
+  }
+
+  // Changes are kept in step order: a call's result reaches its step after the steps of the call.
+  function insert(steps, step, lists, items) {
+    const at = steps.length && steps[steps.length - 1] > step ? lastAtOrBefore(steps, step) + 1 : steps.length;
+    if (at === steps.length) {
+      steps.push(step);
+      lists.forEach((list, i) => list.push(items[i]));
+    } else {
+      steps.splice(at, 0, step);
+      lists.forEach((list, i) => list.splice(at, 0, items[i]));
+    }
+    return at === steps.length - 1;
+  }
+  function noteChange(h, step, kept, changed, line, label) {
+    if (insert(h.steps, step, [h.values, h.changed], [kept, changed])) h.last = kept;
+    else h.last = h.values[h.values.length - 1];
+    h.known = true;
+    if (changed && line) {
+      let c = r.lineChanges.get(line);
+      if (!c) r.lineChanges.set(line, (c = { steps: [], labels: [], values: [] }));
+      insert(c.steps, step, [c.labels, c.values], [label, kept]);
+    }
+  }
+  function observe(h, value, step, line, label, initial) {
+    if (value === missing) {
+      if (h.known && h.last !== missing) noteChange(h, step, missing, false, 0, label);
+      return;
+    }
+    if (h.known && h.last !== missing && typeof value !== 'object' && typeof value !== 'function' && Object.is(h.last, value)) return;
+    const kept = keep(value);
+    if (h.known && same(h.last, kept)) return;
+    noteChange(h, step, kept, !initial, line, label);
+  }
+  // Where a change belongs: to `step`, or, for a loop's own names (its variable, its counter),
+  // to the loop's step `head` that is about to be made.
+  function target(name, step, head) {
+    return head && head.names.includes(name) ? head : { step, line: step >= 0 ? points[r.point[step]].line : 0 };
+  }
+  function observeGlobals(step, head, initial) {
+    if (!readGlobals) return;
+    readGlobals(globalValues);
+    for (let i = 0; i < globals.length; i++) {
+      const t = target(globals[i], step, head);
+      observe(r.globalHistory[i], globalValues[i], t.step, t.line, globals[i], initial && t !== head);
+    }
+  }
+  function observeFrame(step, reader, frameIndex, initial, pointIndex, head) {
+    const values = reader();
+    const pointNames = points[pointIndex].names;
+    const vars = r.frames[frameIndex].vars;
+    for (let i = 0; i < values.length; i++) {
+      let h = vars.get(pointNames[i]);
+      if (!h) vars.set(pointNames[i], (h = history()));
+      const t = target(pointNames[i], step, head);
+      observe(h, values[i], t.step, t.line, pointNames[i], initial);
+    }
+  }
+  // The values that the last step left: the globals and the variables of its frame.
+  function observeLast(head) {
+    const n = r.count;
+    observeGlobals(n - 1, head, n === 0);
+    const f = r.frames[lastFrame];
+    if (n > 0 && f.reader) observeFrame(n - 1, f.reader, lastFrame, false, f.point, head);
+  }
+
+  function flush() {
+    flushing = false;
+    if (!r.count) return;
+    if (!r.full) {
+      const top = stack[stack.length - 1];
+      const caller = r.frames[top];
+      if (top !== lastFrame && caller.lastStep >= 0) {
+        // Back from a call with no step since: the call's step did what is left.
+        observeGlobals(caller.lastStep, null, false);
+        if (caller.reader) observeFrame(caller.lastStep, caller.reader, top, false, caller.point, null);
+      } else {
+        observeLast(null);
+      }
+      if (r.canvasLog) r.canvasLog.boundary(r.count - 1);
+      if (r.panelLog) r.panelLog.boundary(r.count - 1);
+    }
+    onNewSteps();
+  }
+  function later() {
+    if (flushing) return;
+    flushing = true;
+    queueMicrotask(flush);
+  }
+
+  function step(pointIndex, frameObject, reader) {
+    const frameIndex = frameObject ? frameObject.index : 0;
+    if (r.full) {
+      lastSeen = { point: pointIndex, frame: frameIndex, reader };
+      return;
+    }
+    const n = r.count;
+    if (stopAfter >= 0 && n > stopAfter) {
+      const stop = new Error('остановлено после шага ' + stopAfter);
+      stop.лум = true;
+      throw stop;
+    }
+    const f = r.frames[frameIndex];
+    const point = points[pointIndex];
+    const head = point.head ? { names: point.head, step: n, line: point.line } : null;
+    if (frameIndex !== lastFrame && f.lastStep >= 0) {
+      // Back from a call (the callee's exit took what it left): what changed since is the work
+      // of this frame's last step, the call, such as the result put into a variable.
+      const t = f.lastStep;
+      observeGlobals(t, head, false);
+      if (reader) observeFrame(t, reader, frameIndex, false, pointIndex, head);
+    } else {
+      observeLast(head);
+    }
+    if (r.canvasLog) r.canvasLog.boundary(n - 1);
+    if (r.panelLog) r.panelLog.boundary(n - 1);
+    if (n >= r.limit) {
+      r.full = true;
+      r.notes.push({ step: n - 1, kind: 'limit', text: `Записано ${n} шагов — это предел. Дальше программа работает без записи.` });
+      if (r.canvasLog) r.canvasLog.stop();
+      if (r.panelLog) r.panelLog.stop();
+      lastSeen = { point: pointIndex, frame: frameIndex, reader };
+      later();
+      return;
+    }
+    if (n === r.point.length) grow();
+    r.point[n] = pointIndex;
+    r.frame[n] = frameIndex;
+    r.count = n + 1;
+    if (reader && !f.seen) {
+      // A frame met for the first time (a call): its values at entry, not changed by any step.
+      f.seen = true;
+      observeFrame(n - 1, reader, frameIndex, true, pointIndex, null);
+    }
+    f.lastStep = n;
+    f.reader = reader;
+    f.point = pointIndex;
+    lastFrame = frameIndex;
+    later();
+  }
+
+  function enter(fn) {
+    const frame = { index: r.frames.length };
+    stack.push(frame.index);
+    r.frames.push({ fn, vars: new Map(), seen: false, lastStep: -1, reader: null, point: -1 });
+    return frame;
+  }
+  // A function's end (by return or by an error): what its last step left.
+  function leave(frameObject) {
+    const at = stack.lastIndexOf(frameObject.index);
+    if (at > 0) stack.length = at;
+    if (r.full) return;
+    const f = r.frames[frameObject.index];
+    if (f.lastStep < 0) return;
+    observeGlobals(f.lastStep, null, false);
+    if (f.reader) observeFrame(f.lastStep, f.reader, frameObject.index, false, f.point, null);
+  }
+
+  // A run-time error: its step is the last one recorded. Past the limit, one more step is made
+  // where the program stood, with the panel and the canvas as the error left them.
+  r.error = (text) => {
+    if (r.full && lastSeen.point >= 0 && r.errorStep < 0) {
+      const n = r.count;
+      if (n === r.point.length) grow();
+      r.point[n] = lastSeen.point;
+      r.frame[n] = lastSeen.frame;
+      r.count = n + 1;
+      if (lastSeen.reader) observeFrame(n, lastSeen.reader, lastSeen.frame, false, lastSeen.point, null);
+      observeGlobals(n, null, false);
+      if (r.canvasLog) r.canvasLog.finalState(n);
+      if (r.panelLog) r.panelLog.finalState(n);
+    } else {
+      flush();
+    }
+    const at = r.count - 1;
+    if (at < 0) return;
+    if (r.errorStep < 0) r.errorStep = at;
+    r.notes.push({ step: at, kind: 'error', text });
+    onNewSteps();
+  };
+  r.note = (kind, text) => {
+    r.notes.push({ step: r.count - 1, kind, text });
+  };
+  r.flush = flush;
+  r.globalReader = (reader) => {
+    readGlobals = reader;
+  };
+  r.install = (target) => {
+    const define = (name, value) => Object.defineProperty(target, name, { value, configurable: true });
+    define(names.step, step);
+    define(names.enter, enter);
+    define(names.leave, leave);
+    define(names.globals, r.globalReader);
+    define(names.missing, missing);
+  };
+  r.missing = missing;
+
+  // The history values at step k: [kept value, changed at k] or null when not defined there.
+  r.valueAt = (h, k) => {
+    const i = lastAtOrBefore(h.steps, k);
+    if (i < 0 || h.values[i] === missing) return null;
+    return [h.values[i], h.steps[i] === k && h.changed[i]];
+  };
+  return r;
+}
+
+// The canvas's drawing calls, step by step, with pixel checkpoints; `show(k, context)` draws the
+// canvas as step k left it onto another canvas's context.
+export function recordCanvas(canvas, recorder) {
+  const log = { steps: [], calls: [], checkpoints: [], bytes: 0, every: checkpointEvery };
+  let current = -1;
+  let recording = true;
+  let saveDepth = 0;
+  let clipped = false;
+  let path = []; // calls since the last beginPath, with the transform at its start
+  let pathTransform = null;
+  let since = 0;
+  const context = canvas.getContext('2d');
+  const proto = CanvasRenderingContext2D.prototype;
+  const properties = [];
+  const originals = {};
+
+  function stateOf() {
+    const state = {};
+    for (const name of properties) {
+      try {
+        state[name] = context[name];
+      } catch {
+        // a property this browser only half knows
+      }
+    }
+    state.transform = context.getTransform();
+    state.dash = context.getLineDash();
+    return state;
+  }
+  function checkpoint(step) {
+    const width = canvas.width;
+    const height = canvas.height;
+    const image = width * height > 0 ? originals.getImageData.call(context, 0, 0, width, height) : null;
+    log.checkpoints.push({ step, call: log.calls.length, width, height, image, state: stateOf(), path: path.slice(), pathTransform });
+    log.bytes += width * height * 4;
+    since = 0;
+    if (log.bytes > checkpointBytes) {
+      // Every other checkpoint goes (never the first); the gap between them doubles.
+      log.checkpoints = log.checkpoints.filter((c, i) => i === 0 || i % 2 === 1 || i === log.checkpoints.length - 1);
+      log.bytes = log.checkpoints.reduce((sum, c) => sum + c.width * c.height * 4, 0);
+      log.every *= 2;
+    }
+  }
+  function record(name, args) {
+    log.steps.push(current);
+    log.calls.push([name, args]);
+    since++;
+    if (name === 'save') saveDepth++;
+    else if (name === 'restore') saveDepth = Math.max(0, saveDepth - 1);
+    else if (name === 'clip') clipped = true;
+    else if (name === 'reset' || name === 'width' || name === 'height') {
+      saveDepth = 0;
+      clipped = false;
+      path = [];
+      pathTransform = null;
+    }
+    if (name === 'beginPath') {
+      path = [];
+      pathTransform = context.getTransform();
+    } else if (pathCall(name)) {
+      path.push([name, args]);
+    }
+  }
+  function copyArgs(args) {
+    const out = Array.prototype.slice.call(args);
+    for (let i = 0; i < out.length; i++) {
+      if (typeof ImageData !== 'undefined' && out[i] instanceof ImageData) out[i] = new ImageData(new Uint8ClampedArray(out[i].data), out[i].width, out[i].height);
+    }
+    return out;
+  }
+  for (const name of Object.getOwnPropertyNames(proto)) {
+    const d = Object.getOwnPropertyDescriptor(proto, name);
+    if (typeof d.value === 'function') {
+      originals[name] = d.value;
+      if (name === 'constructor' || /^(get|is|measure|create)/.test(name)) continue;
+      const original = d.value;
+      proto[name] = function () {
+        if (recording && this === context) record(name, copyArgs(arguments));
+        return original.apply(this, arguments);
+      };
+    } else if (d.set && name !== 'canvas') {
+      properties.push(name);
+      Object.defineProperty(proto, name, {
+        configurable: true,
+        enumerable: d.enumerable,
+        get: d.get,
+        set(value) {
+          if (recording && this === context) record('=' + name, [value]);
+          d.set.call(this, value);
+        },
+      });
+    }
+  }
+  for (const name of ['width', 'height']) {
+    const d = Object.getOwnPropertyDescriptor(HTMLCanvasElement.prototype, name);
+    Object.defineProperty(HTMLCanvasElement.prototype, name, {
+      configurable: true,
+      enumerable: d.enumerable,
+      get: d.get,
+      set(value) {
+        if (recording && this === canvas) record(name, [value]);
+        d.set.call(this, value);
+      },
+    });
+  }
+  checkpoint(-1);
+
+  log.boundary = (step) => {
+    current = step + 1;
+    if (since >= log.every && saveDepth === 0 && !clipped) checkpoint(step);
+  };
+  log.stop = () => {
+    recording = false;
+  };
+  log.finalState = (step) => {
+    current = step;
+    checkpoint(step);
+  };
+
+  function apply(target, call) {
+    const [name, args] = call;
+    try {
+      if (name[0] === '=') target[name.slice(1)] = args[0];
+      else if (name === 'width' || name === 'height') target.canvas[name] = args[0];
+      else originals[name].apply(target, args);
+    } catch {
+      // the call failed in the run as well
+    }
+  }
+  // Draws the canvas as step k left it onto `target` (a 2D context of another canvas).
+  log.show = (k, target) => {
+    let c = log.checkpoints[0];
+    for (let i = log.checkpoints.length - 1; i >= 0; i--) {
+      if (log.checkpoints[i].step <= k) {
+        c = log.checkpoints[i];
+        break;
+      }
+    }
+    target.canvas.width = c.width;
+    target.canvas.height = c.height;
+    if (c.image) target.putImageData(c.image, 0, 0);
+    if (c.pathTransform) target.setTransform(c.pathTransform);
+    for (const call of c.path) apply(target, call);
+    for (const name of properties) {
+      try {
+        target[name] = c.state[name];
+      } catch {
+        // as in stateOf
+      }
+    }
+    target.setTransform(c.state.transform);
+    target.setLineDash(c.state.dash);
+    const end = lastAtOrBefore(log.steps, k);
+    for (let i = c.call; i <= end; i++) apply(target, log.calls[i]);
+  };
+  return log;
+}
+
+// The panel's changes, step by step: what was appended, or the whole content when anything else
+// changed, and its style attribute.
+export function recordPanel(panel) {
+  const log = { steps: [], kinds: [], texts: [], styles: [] };
+  let known = panel.childNodes.length;
+  let recording = true;
+  const observer = new MutationObserver(() => {});
+  observer.observe(panel, { childList: true, subtree: true, characterData: true, attributes: true });
+  const initial = { html: panel.innerHTML, style: panel.getAttribute('style') || '' };
+
+  function serialise(node) {
+    if (node.nodeType === 3) {
+      const div = document.createElement('div');
+      div.textContent = node.data;
+      return div.innerHTML;
+    }
+    return node.outerHTML || '';
+  }
+  function take(step, force) {
+    const records = observer.takeRecords();
+    if (!records.length && !force) return;
+    let appendOnly = !force;
+    for (const m of records) {
+      if (m.target === panel && m.type === 'attributes') continue;
+      if (m.target !== panel || m.type !== 'childList' || m.removedNodes.length) appendOnly = false;
+    }
+    const style = panel.getAttribute('style') || '';
+    if (appendOnly) {
+      let text = '';
+      for (let i = known; i < panel.childNodes.length; i++) text += serialise(panel.childNodes[i]);
+      log.kinds.push('append');
+      log.texts.push(text);
+    } else {
+      log.kinds.push('full');
+      log.texts.push(panel.innerHTML);
+    }
+    log.steps.push(step);
+    log.styles.push(style);
+    known = panel.childNodes.length;
+  }
+  log.boundary = (step) => {
+    if (recording) take(step, false);
+  };
+  log.stop = () => {
+    recording = false;
+    observer.disconnect();
+  };
+  log.finalState = (step) => take(step, true);
+  // The panel's content and style as step k left them.
+  log.at = (k) => {
+    const end = lastAtOrBefore(log.steps, k);
+    if (end < 0) return initial;
+    let start = end;
+    while (start >= 0 && log.kinds[start] !== 'full') start--;
+    let html = start < 0 ? initial.html : '';
+    for (let i = Math.max(start, 0); i <= end; i++) html += log.texts[i];
+    return { html, style: log.styles[end] };
+  };
+  return log;
+}

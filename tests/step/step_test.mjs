@@ -1,0 +1,272 @@
+// «По шагам» in headless Chromium against lum -w (its /step page and step.js): the steps of each
+// kind of statement, stepping back, the canvas of a step against a run stopped there, every
+// example run with and without step mode, and the source map read by a library.
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import { createRequire } from 'node:module';
+import fs from 'node:fs';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { launchBrowser, startWatch, stopWatch, tempFolder } from '../browser/watch_helpers.mjs';
+
+const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..', '..');
+const require = createRequire(path.join(root, 'tests', 'browser', 'node', 'package.json'));
+const { parse } = require('acorn');
+const { TraceMap, originalPositionFor } = require('@jridgewell/trace-mapping');
+let browser;
+
+before(async () => {
+  assert.ok(process.env.LUM_EXE, 'LUM_EXE names the lum under test; run through ctest');
+  assert.ok(fs.existsSync(path.join(path.dirname(process.env.LUM_EXE), 'step.js')), 'step.js is built beside lum');
+  browser = await launchBrowser();
+});
+after(async () => browser?.close());
+
+// Runs `use(watch)` with lum -w serving `name` written in a fresh folder (the examples beside it).
+async function serving(name, text, use) {
+  const folder = tempFolder('lum-step-');
+  fs.cpSync(path.join(root, 'examples'), folder, { recursive: true, filter: (from) => !/\.(html|js)$/.test(from) });
+  if (text !== null) fs.writeFileSync(path.join(folder, name), text);
+  const watch = await startWatch(folder, name);
+  try {
+    return await use(watch);
+  } finally {
+    await stopWatch(watch);
+  }
+}
+
+// A page with a seeded Math.random, a fake clock and a fixed answer to every question.
+async function open(url, clock = false) {
+  const page = await browser.context.newPage();
+  page.on('dialog', (dialog) => dialog.accept('Вася'));
+  await page.addInitScript(() => {
+    let seed = 7;
+    Math.random = () => ((seed = (seed * 16807) % 2147483647) - 1) / 2147483646;
+  });
+  if (clock) await page.clock.install({ time: 0 });
+  await page.goto(url);
+  return page;
+}
+const recorded = (page) => page.waitForFunction(() => window.__ЛУМ_ШАГИ__, null, { timeout: 15000 });
+
+// Steps as "line:changed,names", the error step and the notes.
+function trace(page) {
+  return page.evaluate(() => {
+    const t = window.__ЛУМ_ШАГИ__.trace;
+    const steps = [];
+    for (let k = 0; k < Math.min(t.count, 40); k++) {
+      const changed = [];
+      t.globals.forEach((g, i) => t.valueAt(t.globalHistory[i], k)?.[1] && changed.push(g));
+      for (const [name, h] of t.frames[t.frame[k]].vars) if (t.valueAt(h, k)?.[1]) changed.push(name);
+      steps.push(t.points[t.point[k]].line + ':' + changed.join(','));
+    }
+    return { steps: steps.join(' '), count: t.count, errorStep: t.errorStep, notes: t.notes.map((n) => n.kind + ' ' + n.text) };
+  });
+}
+
+const table = [
+  ['sequence', 'пусть а = 2\nпусть б = а * 3\nа = а + б\nвывести(а)\n', '1:а 2:б 3:а 4:'],
+  ['if/else', 'пусть x = 1\nесли x больше 3 то\n  вывести("много")\nиначе\n  вывести("мало")\nконец\n', '1:x 2: 5:'],
+  ['пока', 'пусть i = 0\nпока i меньше 2 делать\n  i = i + 1\nконец\n', '1:i 2: 3:i 2: 3:i 2:'],
+  ['повторить', 'повторить 2 раза\n  вывести(счётчик)\nконец\n', '1:счетчик 2: 1:счетчик 2:'],
+  ['для каждого', 'пусть всего = 0\nдля каждого ч из [4, 5] делать\n  всего = всего + ч\nконец\n', '1:всего 2:ч 3:всего 2:ч 3:всего'],
+  ['for and do-while', 'for (let k = 0; k < 2; k++) {\n  вывести(k)\n}\nlet d = 0\ndo {\n  d++\n} while (d < 2)\n',
+    '1:k 2: 1:k 2: 1:k 4:d 6:d 7: 6:d 7:'],
+  ['calls and recursion', 'функция ф(н):\n  если н меньше 2 то\n    вернуть 1\n  конец\n  вернуть н * ф(н - 1)\nконец\nпусть р = ф(3)\n',
+    '7:р 2: 5: 2: 5: 2: 3:'],
+  ['a list', 'пусть л = [1]\nл.добавить(2)\nл[0] = 5\nвывести(л.длина)\n', '1:л 2:л 3:л 4:'],
+  ['a question', 'пусть имя = спросить("Как зовут?")\nвывести("Привет, " + имя)\n', '1:имя 2:', 'question Вопрос «Как зовут?» — ответ: «Вася»'],
+  ['an error', 'пусть а = 1\nпусть б = неизвестное + 1\nвывести(б)\n', '1:а 2:', /^error У вас ошибка .*неизвестное/],
+];
+
+test('each kind of statement makes its steps with the variables it changed', async () => {
+  for (const [what, program, steps, note] of table) {
+    await serving('п.лумс', program, async (watch) => {
+      const page = await open(watch.url + 'step');
+      await recorded(page);
+      const got = await trace(page);
+      assert.equal(got.steps, steps, what);
+      if (typeof note === 'string') assert.ok(got.notes.includes(note), `${what}: ${got.notes}`);
+      if (note instanceof RegExp) {
+        assert.equal(got.errorStep, got.count - 1, what);
+        assert.ok(got.notes.some((n) => note.test(n)), `${what}: ${got.notes}`);
+      }
+      await page.close();
+    });
+  }
+});
+
+test('an endless loop stops at the guard with its trace kept', async () => {
+  await serving('п.лумс', 'пусть н = 0\nпока истина делать\n  н = н + 1\nконец\n', async (watch) => {
+    const page = await open(watch.url + 'step');
+    await recorded(page);
+    const got = await trace(page);
+    assert.match(got.steps, /^1:н 2: 3:н 2: 3:н/);
+    assert.ok(got.notes.some((n) => /^limit Записано 100000 шагов/.test(n)), got.notes);
+    assert.ok(got.notes.some((n) => /^error .*не заканчивается/.test(n)), got.notes);
+    assert.equal(got.errorStep, got.count - 1);
+    await page.close();
+  });
+});
+
+// What the view shows: canvas pixels, panel, variables and margins.
+const shown = (page) => page.evaluate(() => ({
+  canvas: document.getElementById('лш-холст').toDataURL(),
+  panel: document.getElementById('лш-панель').outerHTML,
+  variables: document.querySelector('#лш .лш-переменные').textContent,
+  margins: [...document.querySelectorAll('#лш .лш-поле')].map((m) => m.textContent).join('|'),
+}));
+const drawing = 'ПБ расширенной работы с холстом\nразмеры_холста(200, 120)\nпусть x = 10\nповторить 6 раз\n' +
+  '  цвет("rgb(" + x + ", 90, 160)")\n  круг(x, 60, 12)\n  вывести("круг " + x)\n  x = x + 30\nконец\nлиния(0, 0, 200, 120)\n';
+
+test('a step back shows exactly the step before, and the canvas of a step is the canvas of a run stopped there', async () => {
+  await serving('рисунок.лумс', drawing, async (watch) => {
+    const page = await open(watch.url + 'step');
+    await recorded(page);
+    const count = await page.evaluate(() => window.__ЛУМ_ШАГИ__.trace.count);
+    await page.focus('#лш');
+    for (const k of [3, 9, count - 2]) {
+      await page.evaluate((at) => window.__ЛУМ_ШАГИ__.view.go(at), k);
+      const before = await shown(page);
+      await page.keyboard.press('ArrowRight');
+      assert.notDeepEqual(await shown(page), before, `step ${k + 1} changes something`);
+      await page.keyboard.press('ArrowLeft');
+      assert.deepEqual(await shown(page), before, `back to step ${k}`);
+
+      const stopped = await open(`${watch.url}step?остановить=${k}`);
+      await recorded(stopped);
+      const live = await stopped.evaluate(() => document.getElementById('canvas').toDataURL());
+      assert.equal(live, before.canvas, `canvas at step ${k}`);
+      await stopped.close();
+    }
+    await page.close();
+  });
+});
+
+// Output and drawing of a page: the program's own panel and canvas.
+const outcome = (page) => page.evaluate(() => ({
+  panel: document.getElementById('result').textContent,
+  canvas: document.getElementById('canvas').toDataURL(),
+}));
+
+test('every example and every program here gives the same output and drawing in step mode', async () => {
+  const examples = fs.readdirSync(path.join(root, 'examples')).filter((n) => /\.лумс?$/.test(n)).map((n) => [n, null]);
+  const programs = [...table.map(([, text], i) => [`т${i}.лумс`, text]), ['рисунок.лумс', drawing]];
+  for (const [name, text] of [...examples, ...programs]) {
+    await serving(name, text, async (watch) => {
+      const plain = await open(watch.url, true);
+      await plain.clock.runFor(3000);
+      const expected = await outcome(plain);
+      await plain.close();
+      const stepped = await open(watch.url + 'step', true);
+      await recorded(stepped);
+      await stepped.clock.runFor(3000);
+      assert.deepEqual(await outcome(stepped), expected, name);
+      // The last step shows what the run left.
+      const last = await stepped.evaluate(() => {
+        const { trace, view } = window.__ЛУМ_ШАГИ__;
+        view.go(trace.count - 1);
+        return { full: trace.full, panel: document.getElementById('лш-панель').textContent, canvas: document.getElementById('лш-холст').toDataURL() };
+      });
+      if (!last.full) assert.deepEqual({ panel: last.panel, canvas: last.canvas }, expected, `${name}: last step`);
+      await stepped.close();
+    });
+  }
+});
+
+// Every statement of the script that the map names gets the line the line map gives it;
+// statements of the run-time layer and of the built-in library get none.
+function checkMap(script, bodyFirstLine, lineMap) {
+  const found = /\/\/# sourceMappingURL=data:application\/json;charset=utf-8;base64,(\S+)/.exec(script);
+  assert.ok(found, 'the script carries its map');
+  const map = new TraceMap(JSON.parse(Buffer.from(found[1], 'base64').toString('utf8')));
+  const library = [script.indexOf('/*подключение библиотеки'), script.indexOf('/*конец библиотеки')];
+  let mapped = 0;
+  (function walk(node) {
+    if (!node || typeof node.type !== 'string') return;
+    if (/Statement$|Declaration$/.test(node.type)) {
+      const at = originalPositionFor(map, { line: node.loc.start.line, column: node.loc.start.column });
+      const bodyLine = node.loc.start.line - bodyFirstLine + 1;
+      const own = bodyLine >= 1 && !(node.start > library[0] && node.start < library[1]);
+      assert.equal(at.line, own ? lineMap[bodyLine - 1] : null, `${node.type} on script line ${node.loc.start.line}`);
+      if (own) mapped++;
+    }
+    for (const value of Object.values(node)) {
+      if (Array.isArray(value)) value.forEach(walk);
+      else if (value && typeof value.type === 'string') walk(value);
+    }
+  })(parse(script, { ecmaVersion: 'latest', locations: true }));
+  assert.ok(mapped > 10, `${mapped} statements mapped`);
+}
+
+test('the source map, read by a library, names the line of every statement', async () => {
+  const program = drawing + 'функция ф(а):\n  вернуть а * 2\nконец\nвывести(ф(2) + "</script>")\n';
+  const folder = tempFolder('lum-step-map-');
+  fs.writeFileSync(path.join(folder, 'карта.лумс'), program);
+  const run = spawnSync(process.env.LUM_EXE, ['карта.лумс', '-js', '-map'], { cwd: folder, encoding: 'utf8' });
+  assert.equal(run.status, 0, run.stdout);
+  const file = fs.readFileSync(path.join(folder, 'карта.js'), 'utf8');
+  const lineMap = JSON.parse(/^var __LUM_LINES__ = (\[.*\]);$/m.exec(file)[1]);
+  const body = file.split('\n').findLastIndex((line) => line.startsWith('__LUM__.словарь(')) + 2;
+  checkMap(file, body, lineMap);
+
+  await serving('карта.лумс', program, async (watch) => {
+    const page = await open(watch.url);
+    const script = await page.evaluate(() => document.getElementById('js').textContent);
+    const map = await page.evaluate(() => window.__LUM_LINES__);
+    checkMap(script, 2, map); // the element's text starts with the line feed after its tag
+    await page.close();
+  });
+  // An ordinary compile's page stays as it was: no map.
+  spawnSync(process.env.LUM_EXE, ['карта.лумс'], { cwd: folder });
+  assert.doesNotMatch(fs.readFileSync(path.join(folder, 'карта.html'), 'utf8'), /sourceMappingURL/);
+});
+
+test('a program that cannot be read runs as usual, and a lum without step.js says so', async () => {
+  await serving('п.лумс', 'вывести("начало")\nпусть а = 5 5\n', async (watch) => {
+    const page = await open(watch.url + 'step');
+    await recorded(page);
+    assert.match(await page.textContent('#лш'), /«По шагам» здесь не получится: в строке 2/);
+    await page.close();
+  });
+  const folder = tempFolder('lum-step-none-');
+  fs.mkdirSync(path.join(folder, 'bin'));
+  for (const file of ['lum', 'keywords.csv']) fs.copyFileSync(path.join(path.dirname(process.env.LUM_EXE), file), path.join(folder, 'bin', file));
+  fs.chmodSync(path.join(folder, 'bin', 'lum'), 0o755);
+  fs.writeFileSync(path.join(folder, 'п.лумс'), 'вывести(1)\n');
+  const exe = process.env.LUM_EXE;
+  process.env.LUM_EXE = path.join(folder, 'bin', 'lum');
+  const watch = await startWatch(folder, 'п.лумс').finally(() => (process.env.LUM_EXE = exe));
+  try {
+    const page = await open(watch.url);
+    await page.click('#лус-по-шагам');
+    await page.getByRole('alert').filter({ hasText: '«По шагам» не установлен' }).waitFor();
+    await page.close();
+  } finally {
+    await stopWatch(watch);
+  }
+});
+
+test('timers and keys keep adding steps; keys pressed in the view move it and reach no handler', async () => {
+  const program = 'функция тик():\n  вывести("тик")\nконец\nчерез(50, тик)\nпри нажатии клавиши\n  вывести(клавиша)\nконец\n';
+  await serving('п.лумс', program, async (watch) => {
+    const page = await open(watch.url + 'step');
+    await recorded(page);
+    const lines = () => page.evaluate(() => {
+      const t = window.__ЛУМ_ШАГИ__.trace;
+      return Array.from(t.point.slice(0, t.count), (p) => t.points[p].line).join(' ');
+    });
+    await page.waitForFunction(() => window.__ЛУМ_ШАГИ__.trace.count === 3);
+    assert.equal(await lines(), '4 5 2');
+    await page.focus('#лш');
+    await page.keyboard.press('ArrowLeft');
+    await page.keyboard.press('x');
+    assert.equal(await lines(), '4 5 2');
+    await page.mouse.click(100, 300);
+    await page.keyboard.press('y');
+    await page.waitForFunction(() => window.__ЛУМ_ШАГИ__.trace.count === 5);
+    assert.equal(await lines(), '4 5 2 5 6');
+    await page.close();
+  });
+});
