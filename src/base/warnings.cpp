@@ -25,4 +25,21 @@ void printNotes(const char* kind, const std::string& path, const WarningList& en
     }
 }
 
+std::uint32_t warningLine(const std::string& text) {
+    static const std::string word = "строка ";
+    std::size_t at = text.compare(0, word.size(), word) == 0 ? 0 : text.find(", " + word);
+    if (at == std::string::npos || (at > 0 && text.find(' ') < at)) return 0;  // "<file>, " holds no space
+    at += at == 0 ? word.size() : word.size() + 2;
+    std::uint32_t line = 0;
+    std::size_t digits = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 9; ++at, ++digits)
+        line = line * 10 + static_cast<std::uint32_t>(text[at] - '0');
+    return digits > 0 && at < text.size() && text[at] == ':' ? line : 0;
+}
+
+std::string protectedFileNote(const std::string& path) {
+    return "Замечание: файл " + path + " защищён от записи (только для чтения), и lum его не заменяет: снимите с него " +
+           "эту защиту или удалите его и запустите lum снова";
+}
+
 }  // namespace base

@@ -2,6 +2,7 @@
 // Tests: tests/diagnostics/checks_test.cpp, tests/frontend/report_test.cpp.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,5 +18,13 @@ void printNotes(const char* kind, const std::string& path, const WarningList& en
 // The lines a print of `entries` under `kind` ("ПРЕДУПРЕЖДЕНИЕ", "ПОДСКАЗКА") writes, each
 // "kind [name]: text" without its line feed.
 std::vector<std::string> formatNotes(const char* kind, const std::string& path, const WarningList& entries);
+
+// The line a warning is about, as its text names it at its start: "строка N: …", or
+// "<file>, строка N: …" for the rules file's own; 0 when it names none.
+std::uint32_t warningLine(const std::string& text);
+
+// The line that follows "Ошибка: не могу записать файл: <path>" when the file is protected from
+// writing, without its line feed.
+std::string protectedFileNote(const std::string& path);
 
 }  // namespace base

@@ -26,6 +26,10 @@ std::vector<std::pair<std::string, rules::WordRole>> shownPhrases(const std::vec
 // Comment toggling, brackets, auto-closing, indentation after a word that opens a block and out
 // at one that closes it, folding from opener to closer: all read off the table.
 std::string languageConfigurationJson(const std::vector<rules::Rule>& table);
+// The alternation of the regexes of the rules whose replacement leaves braces open (`opens`)
+// or closes braces it did not open, together with the brace itself: what opens and closes a block.
+std::string blockRegex(const rules::Vocabulary& v, const std::vector<rules::Rule>& table, bool opens);
+
 // Snippets for the commonest constructs, each only when the table has all of its words.
 std::string snippetsJson(const std::vector<rules::Rule>& table);
 

@@ -2,8 +2,10 @@
 // Tests: tests/editor/editor_test.mjs, tests/e2e/cli_test.cpp.
 #include <algorithm>
 #include <cstdio>
+#include <map>
 
 #include "base/paths.h"
+#include "base/warnings.h"
 #include "editor/editor.h"
 #include "editor/json.h"
 #include "embedded/editorExtensionScript.h"
@@ -228,26 +230,44 @@ int writeEditorExtension(const std::string& folder, const std::string& rulesPath
     if (lumPath.empty()) lumPath = "lum";
     const std::vector<ExtensionFile> files = extensionFiles(table, lumPath, rulesFolder);
 
-    for (const std::string& dir : {folder, root, root + sep + "syntaxes", root + sep + "snippets"}) {
+    // The folders lum makes inside `folder` are its own: one that is a link (planted there, or left
+    // by something else) would take the files somewhere else, so lum stops instead.
+    const std::vector<std::string> own = {root, root + sep + "syntaxes", root + sep + "snippets"};
+    for (const std::string& dir : own) {
+        if (!platform::isLink(dir)) continue;
+        std::printf("Ошибка: %s — ссылка на другое место, а не папка; lum не пишет через ссылки. Удалите её и "
+                    "запустите lum --editor снова\n", dir.c_str());
+        return 1;
+    }
+    for (const std::string& dir : {folder, own[0], own[1], own[2]}) {
         if (platform::pathKind(dir) == platform::PathKind::Folder) continue;
         if (!platform::makeFolder(dir)) {
             std::printf("Ошибка: не могу создать папку: %s\n", dir.c_str());
             return 1;
         }
     }
+    const std::string vsixName = std::string(extensionName) + "-" + extensionVersion + ".vsix";
+    const std::string vsix = folder + sep + vsixName;
+    // Temporaries a killed run left beside each file it writes, one listing per folder.
+    std::map<std::string, std::vector<std::string>> written = {{folder, {vsixName}}};
+    for (const ExtensionFile& file : files) {
+        const std::string path = root + sep + file.path;
+        written[base::folderOf(path)].push_back(base::fileNameOf(path));
+    }
+    for (const auto& [dir, names] : written) platform::removeStaleTemporaries(dir, names);
+
+    auto write = [](const std::string& path, const std::string& bytes) {
+        if (platform::writeFileAtomically(path, bytes)) return true;
+        std::printf("Ошибка: не могу записать файл: %s\n", path.c_str());
+        if (platform::writeProtected(path)) std::printf("%s\n", base::protectedFileNote(path).c_str());
+        return false;
+    };
     for (const ExtensionFile& file : files) {
         std::string path = root + sep + file.path;
         std::replace(path.begin() + static_cast<std::ptrdiff_t>(root.size()), path.end(), '/', platform::separator());
-        if (!platform::writeFileAtomically(path, file.bytes)) {
-            std::printf("Ошибка: не могу записать файл: %s\n", path.c_str());
-            return 1;
-        }
+        if (!write(path, file.bytes)) return 1;
     }
-    const std::string vsix = folder + sep + extensionName + "-" + extensionVersion + ".vsix";
-    if (!platform::writeFileAtomically(vsix, vsixPackage(files))) {
-        std::printf("Ошибка: не могу записать файл: %s\n", vsix.c_str());
-        return 1;
-    }
+    if (!write(vsix, vsixPackage(files))) return 1;
     std::printf("Расширение для VS Code по словарю %s (правил: %d):\n", rulesPath.c_str(),
                 static_cast<int>(table.size()));
     std::printf("  %s — установите его: code --install-extension %s --force\n", vsix.c_str(), vsix.c_str());

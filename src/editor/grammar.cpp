@@ -135,8 +135,8 @@ Json libraryPatterns(const rules::Vocabulary& v) {
                                   {"match", jsonString("(?<!" + name + ")(?:" + names + ")(?!" + name + ")")}})});
 }
 
-// The alternation of the regexes of the rules whose replacement leaves braces open (`opens`)
-// or closes braces it did not open, together with the brace itself.
+}  // namespace
+
 std::string blockRegex(const rules::Vocabulary& v, const std::vector<rules::Rule>& table, bool opens) {
     std::string out = opens ? "\\{" : "\\}";
     for (std::size_t i = 0; i < table.size(); ++i) {
@@ -146,8 +146,6 @@ std::string blockRegex(const rules::Vocabulary& v, const std::vector<rules::Rule
     }
     return "(?:" + out + ")";
 }
-
-}  // namespace
 
 std::string grammarJson(const std::vector<rules::Rule>& table) {
     const rules::Vocabulary v = rules::deriveVocabulary(table);

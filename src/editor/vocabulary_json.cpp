@@ -3,6 +3,7 @@
 #include "editor/vocabulary_json.h"
 
 #include "base/json_text.h"
+#include "editor/editor.h"
 #include "rules/pattern_regex.h"
 
 namespace editor {
@@ -37,7 +38,12 @@ std::string vocabularyJson(const rules::Vocabulary& vocabulary, const std::vecto
         out += ':';
         base::appendJsonString(out, vocabulary.reverse[i].second);
     }
-    out += "}}";
+    // What opens and closes a block, for the editor's indentation.
+    out += "},\"opens\":";
+    base::appendJsonString(out, blockRegex(vocabulary, table, true));
+    out += ",\"closes\":";
+    base::appendJsonString(out, blockRegex(vocabulary, table, false));
+    out += "}";
     return out;
 }
 

@@ -11,7 +11,8 @@
 namespace editor {
 
 // The vocabulary as JSON: {"words":[{"rule":n,"phrase":"…","words":[…],"role":"…","regex":"…",
-// "equality":bool}...],"library":[…],"reverse":{"js":"word"...}}.
+// "equality":bool}...],"library":[…],"reverse":{"js":"word"...},"opens":"regex","closes":"regex"}; the
+// last two match what opens a block and what closes one (editor.h, blockRegex).
 std::string vocabularyJson(const rules::Vocabulary& vocabulary, const std::vector<rules::Rule>& table);
 
 }  // namespace editor

@@ -5,15 +5,18 @@
 // services (problems with their ranges, hovers, completions) answer from the same core.
 // Tests: tests/playground/playground_test.mjs.
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/paths.h"
+#include "base/warnings.h"
 #include "editor/json.h"
 #include "editor/vocabulary_json.h"
 #include "frontend/frontend.h"
 #include "frontend/report.h"
 #include "output/compile.h"
+#include "output/task_page.h"
 #include "platform/files.h"
 #include "platform/home.h"
 #include "platform/platform.h"
@@ -21,6 +24,7 @@
 #include "rules/vocabulary.h"
 #include "services/answers.h"
 #include "services/problems.h"
+#include "tasks/task.h"
 
 namespace frontend {
 namespace {
@@ -41,6 +45,8 @@ struct Session {
     services::Text program;
     std::vector<services::ProgramName> names;
     std::string answer;  // JSON of the last language call
+    std::optional<tasks::Task> task;  // the task file opened, for compiles that ask for its page
+    std::string taskReport;           // JSON of the last task load
 };
 
 Session& session() {
@@ -74,8 +80,16 @@ const char* statusName(output::CompileStatus status) {
     return "memory";
 }
 
-// {"status", "outputName", "js", "encoding", "rules", "warnings": [texts], "hints": [{"line", "kind",
-// "text"}], "notes": [lines as printed], "outcome": the line that says what came of it}.
+// The line each warning names (0 for none), beside the warnings' texts.
+editor::Json warningLines(const base::WarningList& warnings) {
+    std::vector<editor::Json> lines;
+    for (const std::string& text : warnings) lines.push_back(editor::jsonNumber(static_cast<long>(base::warningLine(text))));
+    return editor::jsonArray(std::move(lines));
+}
+
+// {"status", "outputName", "js", "encoding", "rules", "warnings": [texts], "warningLines": [line or 0],
+// "hints": [{"line", "kind", "text"}], "notes": [lines as printed], "outcome": the line that says what
+// came of it}.
 std::string reportJson(const output::CompileReport& report, const std::string& outputName) {
     std::vector<editor::Json> hints;
     for (const diagnostics::Hint& hint : report.hints)
@@ -89,6 +103,7 @@ std::string reportJson(const output::CompileReport& report, const std::string& o
         {"encoding", editor::jsonString(report.encoding)},
         {"rules", editor::jsonNumber(static_cast<long>(report.ruleCount))},
         {"warnings", editor::jsonStrings(report.checked ? report.warnings : base::WarningList())},
+        {"warningLines", warningLines(report.checked ? report.warnings : base::WarningList())},
         {"hints", editor::jsonArray(report.checked ? std::move(hints) : std::vector<editor::Json>())},
         {"notes", editor::jsonStrings(noteLines(report))},
         {"outcome", editor::jsonString(outcomeLine(report))},
@@ -99,7 +114,8 @@ std::string reportJson(const output::CompileReport& report, const std::string& o
 std::string refusedJson(const std::string& outcome) {
     return editor::printJson(editor::jsonObject({{"status", editor::jsonString("refused")}, {"outputName", editor::jsonString("")},
                                  {"js", editor::jsonBool(false)}, {"encoding", editor::jsonString("")}, {"rules", editor::jsonNumber(0)},
-                                 {"warnings", editor::jsonArray({})}, {"hints", editor::jsonArray({})}, {"notes", editor::jsonArray({})},
+                                 {"warnings", editor::jsonArray({})}, {"warningLines", editor::jsonArray({})},
+                                 {"hints", editor::jsonArray({})}, {"notes", editor::jsonArray({})},
                                  {"outcome", editor::jsonString(outcome)}}));
 }
 
@@ -136,6 +152,7 @@ int lum_load_rules(const char* bytes, std::size_t size) {
     s.rulesReport = editor::printJson(editor::jsonObject({{"loaded", editor::jsonBool(load.loaded)},
                                           {"rules", editor::jsonNumber(static_cast<long>(s.rules.size()))},
                                           {"warnings", editor::jsonStrings(load.warnings)},
+                                          {"warningLines", warningLines(load.warnings)},
                                           {"lines", editor::jsonStrings(load.lines)}}));
     s.vocabulary.clear();
     s.language.reset();
@@ -144,7 +161,8 @@ int lum_load_rules(const char* bytes, std::size_t size) {
     return static_cast<int>(s.rules.size());
 }
 
-// JSON of the last rules load: {"loaded", "rules", "warnings": [texts], "lines": [as start-up prints them]}.
+// JSON of the last rules load: {"loaded", "rules", "warnings": [texts], "warningLines": [line or 0],
+// "lines": [as start-up prints them]}.
 const char* lum_rules_report() { return session().rulesReport.c_str(); }
 
 // Puts a file (a library) at `path`, relative to the working folder, making its folder: 1 when
@@ -179,7 +197,11 @@ int lum_compile(const char* name, const char* bytes, std::size_t size, int flags
     output::CompileOptions options;
     options.js = (flags & 1) != 0;
     options.sourceMap = (flags & 2) != 0;
-    const output::CompileReport report = output::compileFile(source, options, output::CompileContext{translator::RuleSet{s.rules, false}, s.otherWords});
+    const output::CompileContext context{translator::RuleSet{s.rules, false}, s.otherWords};
+    // Bit 2: the task page of the task opened (lum_load_task) instead of the ordinary page.
+    const bool withTask = (flags & 4) != 0 && !options.js && s.task;
+    const output::CompileReport report =
+        withTask ? output::compileTaskPage(source, *s.task, context) : output::compileFile(source, options, context);
     int made = 0;
     std::string outputName;
     if (report.status == output::CompileStatus::Written && platform::readWholeFile(report.outputPath, s.output)) {
@@ -197,6 +219,22 @@ std::size_t lum_output_size() { return session().output.size(); }
 
 // JSON of the last compile (see reportJson).
 const char* lum_report() { return session().report.c_str(); }
+
+// Reads the bytes of the task file `name` and keeps the task for compiles with bit 2 of their
+// flags; 1 when it was read. lum_task_report() says what came of it: {"ok", "title", "outcome":
+// the error line, naming the file}. A task that does not read leaves no task opened.
+int lum_load_task(const char* name, const char* bytes, std::size_t size) {
+    Session& s = session();
+    tasks::TaskRead read = tasks::parseTask(std::string(bytes, size));
+    if (read.ok) s.task = std::move(read.task);
+    else s.task.reset();
+    s.taskReport = editor::printJson(editor::jsonObject({
+        {"ok", editor::jsonBool(read.ok)},
+        {"title", editor::jsonString(read.ok ? s.task->title : std::string())},
+        {"outcome", editor::jsonString(read.ok ? std::string() : tasks::taskErrorLine(name, read))}}));
+    return read.ok ? 1 : 0;
+}
+const char* lum_task_report() { return session().taskReport.c_str(); }
 
 // The vocabulary of the rules loaded, as JSON (see vocabularyJson).
 const char* lum_vocabulary() {

@@ -36,6 +36,10 @@ void printUsage() {
                "      playground.html: ЛУМ скрипт в браузере с вашими правилами, без установки\n"
                "  lum.exe файл.лумс -js -map — .js с картой строк (source map): инструменты\n"
                "      разработчика в браузере покажут и остановят строки вашей программы\n"
+               "  lum.exe файл.лумс --task задача.задача — страница задачи: условие, кнопка «Проверить»\n"
+               "      и таблица тестов (как писать задачу — docs/задачи.md)\n"
+               "  lum.exe --check задача.задача папка [--browser путь] — проверить все решения в папке\n"
+               "      в браузере без окна: таблица, отчёт .html в папке; код 0 — всё пройдено\n"
                "  lum.exe --lsp        — языковой сервер (LSP) для редакторов: подсказки при наборе,\n"
                "      описание слов, дополнение, быстрые исправления (VS Code, Neovim и другие)\n",
                stdout);
@@ -55,7 +59,7 @@ std::string ask(const char* prompt) {
 
 int compileOne(const std::string& path, const output::CompileOptions& options, const StartUp& start) {
     const std::string output = output::outputPathFor(path, options.js);
-    platform::removeStaleTemporaries(base::folderOf(output), base::fileNameOf(output));
+    platform::removeStaleTemporaries(base::folderOf(output), {base::fileNameOf(output)});
     return compileAndPrint(path, options, start.context()).status == output::CompileStatus::Written ? 0 : 1;
 }
 
@@ -113,6 +117,8 @@ int run(const std::vector<std::string>& args) {
     // --editor and --playground write a file set for the loaded rules instead of compiling.
     std::string tool;
     std::string toolFolder = ".";
+    // --task and --check name a task file; --browser names the browser --check runs.
+    std::string taskPath, checkTask, browserPath;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "-h" || arg == "--help" || arg == "/?") {
@@ -136,6 +142,14 @@ int run(const std::vector<std::string>& args) {
                 toolFolder = args[++i].empty() ? "." : args[i];
             }
         }
+        else if (arg == "--task" || arg == "--check" || arg == "--browser") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                std::printf("Ошибка: после %s нужен путь к %s (см. lum.exe -h)\n", arg.c_str(),
+                            arg == "--browser" ? "браузеру" : "файлу задачи");
+                return 1;
+            }
+            (arg == "--task" ? taskPath : arg == "--check" ? checkTask : browserPath) = args[++i];
+        }
         else if (!arg.empty() && arg[0] == '-') {
             std::printf("Неизвестный флаг: %s (см. lum.exe -h)\n", arg.c_str());
             return 1;
@@ -151,6 +165,23 @@ int run(const std::vector<std::string>& args) {
         }
         return tool == "--editor" ? editor::writeEditorExtension(toolFolder, start.rulesPath, start.rules)
                                   : writePlayground(toolFolder, start);
+    }
+    if (!checkTask.empty()) {
+        if (path.empty()) {
+            std::fputs("Ошибка: после --check задача.задача укажите папку с решениями\n", stdout);
+            return 1;
+        }
+        return runCheckMode(checkTask, path, browserPath, start);
+    }
+    if (!taskPath.empty()) {
+        if (path.empty() || options.js || options.watch || platform::pathKind(path) != platform::PathKind::File) {
+            std::fputs("Ошибка: --task задача.задача пишет страницу задачи для одного файла .лумс "
+                       "(без -js и -w): lum.exe решение.лумс --task задача.задача\n", stdout);
+            return 1;
+        }
+        const int code = compileWithTask(path, taskPath, start);
+        if (code == 0 && options.run) platform::openWithShell(output::outputPathFor(path, false));
+        return code;
     }
     if (path.empty()) return runInteractive(start);
     if (options.watch) return runWatchMode(path, options, start);

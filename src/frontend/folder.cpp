@@ -68,8 +68,12 @@ int runFolderMode(const std::string& folder, const output::CompileOptions& optio
     for (std::string& p : paths) keyed.emplace_back(utf16Units(p), std::move(p));
     std::stable_sort(keyed.begin(), keyed.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
-    // One listing for the whole folder; a listing per compile would make a big folder slow.
-    platform::removeStaleTemporaries(folder, "");
+    // One listing for the whole folder (a listing per compile would make a big folder slow), and
+    // only the temporaries of the outputs this run writes.
+    std::vector<std::string> outputs;
+    outputs.reserve(keyed.size());
+    for (const auto& entry : keyed) outputs.push_back(base::fileNameOf(output::outputPathFor(entry.second, options.js)));
+    platform::removeStaleTemporaries(folder, outputs);
     const output::CompileContext context = start.context();
     int failures = 0;
     for (const auto& [key, path] : keyed)

@@ -1,7 +1,8 @@
 // The front end: start-up, the command line and the interactive mode, the rules-file search,
 // folder mode, watch mode, and the tools that write files for the loaded rules (the editor
-// extension, the playground). Tests: tests/e2e/cli_test.cpp, tests/e2e/folder_mode_test.cpp,
-// tests/e2e/watch_test.cpp, tests/e2e/rules_location_test.cpp.
+// extension, the playground), and the task modes (task_modes.cpp).
+// Tests: tests/e2e/cli_test.cpp, tests/e2e/folder_mode_test.cpp, tests/e2e/watch_test.cpp,
+// tests/e2e/rules_location_test.cpp, tests/e2e/task_check_test.cpp, tests/browser/task_check_test.cpp.
 #pragma once
 
 #include <string>
@@ -61,5 +62,11 @@ int runFolderMode(const std::string& folder, const output::CompileOptions& optio
 void listFolder(const std::string& folder, const std::string& mask, std::vector<std::string>& list);
 
 int runWatchMode(const std::string& source, const output::CompileOptions& options, StartUp& start);
+
+// --task: the learner's page of the source with the task file's statement, tests and «Проверить».
+int compileWithTask(const std::string& sourcePath, const std::string& taskPath, const StartUp& start);
+// --check: every solution in the folder against the task's tests in a headless browser (the one
+// at browserPath, or the first one found); the table, the report, and 0 only when all pass.
+int runCheckMode(const std::string& taskPath, const std::string& folder, const std::string& browserPath, const StartUp& start);
 
 }  // namespace frontend

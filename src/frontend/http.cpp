@@ -117,23 +117,19 @@ Arrival requestArrival(std::string_view received, std::size_t& searched) {
     return received.size() >= requestByteLimit ? Arrival::LimitReached : Arrival::More;
 }
 
-bool hostAllowed(std::string_view request, bool whole, int port) {
+bool hostAllowed(std::string_view request, int port) {
     const std::size_t zero = request.find('\0');
     if (zero != std::string_view::npos) request = request.substr(0, zero);
     // Leading empty lines, then the request line; header lines follow up to an empty one.
     std::size_t at = 0;
     while (at < request.size() && (request[at] == '\r' || request[at] == '\n')) ++at;
     const std::size_t firstEnd = request.find('\n', at);
-    if (firstEnd == std::string_view::npos) return whole;
+    if (firstEnd == std::string_view::npos) return true;
     int hosts = 0;
     bool ours = false;
     for (at = firstEnd + 1; at < request.size();) {
         std::size_t end = request.find('\n', at);
-        // A last line without its line feed counts only when the block ended there.
-        if (end == std::string_view::npos) {
-            if (!whole) break;
-            end = request.size();
-        }
+        if (end == std::string_view::npos) end = request.size();
         const std::string_view line = request.substr(at, end - at);
         at = end + 1;
         if (trimmed(line).empty()) break;
@@ -142,8 +138,7 @@ bool hostAllowed(std::string_view request, bool whole, int port) {
         ++hosts;
         ours = namesThisServer(trimmed(line.substr(colon + 1)), port);
     }
-    if (hosts == 0) return whole;
-    return hosts == 1 && ours;
+    return hosts == 0 || (hosts == 1 && ours);
 }
 
 std::string pageReplyHeader(std::size_t size) {

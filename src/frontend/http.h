@@ -48,11 +48,12 @@ enum class Arrival {
 // every byte is searched a bounded number of times.
 Arrival requestArrival(std::string_view received, std::size_t& searched);
 
-// Whether a request may be answered on `port`: it names 127.0.0.1 or localhost in its one Host
-// header, with that port or none. A request without a Host header (every browser sends one) is
-// answered when its header block came whole (`whole`); one cut off before is not. A page that
-// rebinds its own name to 127.0.0.1 sends that name, and is refused.
-bool hostAllowed(std::string_view request, bool whole, int port);
+// Whether a request may be answered on `port`: a request with Host headers names 127.0.0.1 or
+// localhost in its one Host header, with that port or none. A page that rebinds its own name to
+// 127.0.0.1 sends that name (every browser sends a Host header), and is refused. A request
+// without one is answered as it came, whole or only its first block; a Host line cut off counts
+// with the part of its value that came, so a foreign or unfinished name is refused.
+bool hostAllowed(std::string_view request, int port);
 
 inline constexpr std::string_view waitReloadReply =
     "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok";

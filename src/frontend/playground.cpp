@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "base/json_text.h"
+#include "base/warnings.h"
 #include "frontend/frontend.h"
 #include "platform/files.h"
 #include "platform/platform.h"
@@ -61,8 +62,11 @@ int writePlayground(const std::string& folder, const StartUp& start) {
     }
     page.replace(open + rulesOpen.size(), close - open - rulesOpen.size(), base::jsonLiteral(rulesAsUtf8(rules)));
     const std::string target = folder + platform::separator() + playgroundName;
+    // A copy killed while it wrote left its temporary (a megabyte each) beside the target.
+    platform::removeStaleTemporaries(folder, {playgroundName});
     if (!platform::writeFileAtomically(target, page)) {
         std::printf("Ошибка: не могу записать файл: %s\n", target.c_str());
+        if (platform::writeProtected(target)) std::printf("%s\n", base::protectedFileNote(target).c_str());
         return 1;
     }
     std::printf("OK: %s -> %s  (песочница, правила: %s, правил: %d)\n", source.c_str(), target.c_str(),

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "base/warnings.h"
 #include "platform/platform.h"
 
 namespace frontend {
@@ -36,6 +37,7 @@ std::string outcomeLine(const output::CompileReport& report) {
 void printReport(const output::CompileReport& report) {
     std::vector<std::string> lines = noteLines(report);
     lines.push_back(outcomeLine(report));
+    if (report.writeProtected) lines.push_back(base::protectedFileNote(report.outputPath));
     for (std::string& line : lines) {
         // Written as bytes, so no length limit and no cut at a NUL.
         line += '\n';

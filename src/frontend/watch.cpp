@@ -179,7 +179,7 @@ int runWatchMode(const std::string& source, const output::CompileOptions& option
     watchOptions.watch = true;
 
     const std::string outputPath = output::outputPathFor(source, false);
-    platform::removeStaleTemporaries(base::folderOf(outputPath), base::fileNameOf(outputPath));
+    platform::removeStaleTemporaries(base::folderOf(outputPath), {base::fileNameOf(outputPath)});
     // Times taken before the first compile, so that a save during it is not missed.
     CompiledTimes compiled;
     compiled.source = platform::fileTime(source);

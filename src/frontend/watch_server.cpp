@@ -158,10 +158,10 @@ void takeSnapshot(Loop& loop) {
         }
 }
 
-void answer(Loop& loop, Connection& c, bool whole) {
+void answer(Loop& loop, Connection& c) {
     const Route route = routeRequest(c.request);
     if (route == Route::NoReply) return close(c);
-    if (!hostAllowed(c.request, whole, loop.port)) return reply(c, forbiddenReply);
+    if (!hostAllowed(c.request, loop.port)) return reply(c, forbiddenReply);
     switch (route) {
     case Route::Page:
         c.ownHead = pageReplyHeader(loop.now.page->size());
@@ -215,9 +215,9 @@ void readRequest(Loop& loop, Connection& c) {
             c.request.append(buffer, std::min(n, requestByteLimit - c.request.size()));
             switch (requestArrival(c.request, c.searched)) {
             case Arrival::More: continue;
-            case Arrival::HeaderEnded: return answer(loop, c, true);
+            case Arrival::HeaderEnded: return answer(loop, c);
             case Arrival::NoReplyDue: return close(c);
-            case Arrival::LimitReached: return answer(loop, c, false);
+            case Arrival::LimitReached: return answer(loop, c);
             }
             return;
         case platform::Transfer::WouldBlock:
@@ -226,7 +226,7 @@ void readRequest(Loop& loop, Connection& c) {
             // The client said all it will say: what came is the request.
             c.peerDone = true;
             if (c.request.empty()) return close(c);
-            return answer(loop, c, true);
+            return answer(loop, c);
         case platform::Transfer::Failed:
             return close(c);
         }
@@ -272,7 +272,7 @@ void expireDeadlines(Loop& loop) {
         case Phase::Reading:
             // Nothing came: closed without a word. Part of a request: answered as it is.
             if (c.request.empty()) close(c);
-            else answer(loop, c, false);
+            else answer(loop, c);
             break;
         case Phase::Waiting:
             reply(c, waitTimeoutReply);

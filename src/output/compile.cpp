@@ -10,6 +10,7 @@
 #include "diagnostics/hints.h"
 #include "diagnostics/names.h"
 #include "diagnostics/slips.h"
+#include "embedded/runtimeCheckPrelude.h"
 #include "output/page.h"
 #include "output/repair_words.h"
 #include "output/source_map.h"
@@ -17,6 +18,7 @@
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "rules/vocabulary.h"
+#include "tasks/compare.h"
 #include "translator/libraries_on_disk.h"
 #include "translator/rewrite.h"
 
@@ -47,16 +49,6 @@ std::string outputPathFor(const std::string& sourcePath, bool js) {
     else if (endsWith(lowered, ".лум"))
         stem = name.substr(0, name.size() - std::string(".лум").size());
     return base::folderOf(sourcePath) + platform::separator() + stem + (js ? ".js" : ".html");
-}
-
-std::string escapeScriptBody(const std::string& utf8) {
-    std::string out;
-    out.reserve(utf8.size() + 64);
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        out.push_back(utf8[i]);
-        if (utf8[i] == '<' && i + 1 < utf8.size() && utf8[i + 1] == '/') out.push_back('\\');
-    }
-    return out;
 }
 
 std::string buildLineMap(const base::CodeText& text) {
@@ -95,6 +87,7 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
     const std::string folder = base::folderOf(sourcePath);
     base::WarningList& warnings = report.warnings;
     diagnostics::checkQuotes(source, warnings);
+    if (options.task) report.wordRule = tasks::wordRuleBroken(source, *options.task);
     const std::vector<rules::Rule>& table = context.rules.table;
     // What the run-time layer needs to speak the learner's words: the loaded rules' vocabulary
     // and the names this program defines.
@@ -175,10 +168,17 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
             body += '\n';
             body += sourceMapComment(sourceMapJson(map));
         }
-        output = buildPage({body, lineMap, title, sourceUtf8, options.watch, runtimeWords});
+        output = buildPage({body, lineMap, title, sourceUtf8, options.watch, runtimeWords,
+                            options.task ? runtimeCheckPrelude : std::string_view()});
+    }
+    if (options.task && !options.js) {
+        report.output = std::move(output);
+        report.status = CompileStatus::Written;
+        return;
     }
     finalText = base::CodeText();
     report.status = platform::writeFileAtomically(report.outputPath, output) ? CompileStatus::Written : CompileStatus::Unwritable;
+    if (report.status == CompileStatus::Unwritable) report.writeProtected = platform::writeProtected(report.outputPath);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "base/warnings.h"
 #include "diagnostics/hint.h"
 #include "diagnostics/slips.h"
+#include "tasks/task.h"
 #include "translator/rewrite.h"
 
 namespace output {
@@ -21,6 +22,10 @@ struct CompileOptions {
     bool run = false;    // open the written page; only when js and watch are both false (the front end does)
     bool watch = false;  // the page carries the reload poll script
     bool sourceMap = false;  // the script carries an inline source map (always in watch mode)
+    // A task's check: the page carries the checker prelude (task pages run it once per test), it
+    // is returned in CompileReport::output instead of written, and the source is checked against
+    // the task's word rules. Only for pages.
+    const tasks::Task* task = nullptr;
 };
 
 // What a compile reads besides its source and options: the loaded rules (and the trace switch).
@@ -50,6 +55,9 @@ struct CompileReport {
     base::WarningList warnings;     // the specified warnings, in the order they were found
     std::vector<diagnostics::Hint> hints;  // after the warnings, in line order
     std::vector<std::string> includedFiles;  // every library file read, in reading order; watch mode watches them
+    std::string output;    // with a task: the page, which was not written (status Written all the same)
+    std::string wordRule;  // with a task: the word rule the source breaks, as a message; "" when none
+    bool writeProtected = false;  // Unwritable because the output file is protected from writing
 };
 
 // Reads, decodes, translates, checks, assembles and writes; prints nothing (the trace aside, on
@@ -60,7 +68,8 @@ CompileReport compileFile(const std::string& sourcePath, const CompileOptions& o
 // Folder + native separator + stem + ".js" or ".html".
 std::string outputPathFor(const std::string& sourcePath, bool js);
 
-// Every "</" written "<\/".
+// Every "</" written "<\/", and no "<!--" or "<script" left, so that the page's script element
+// ends only at its own end tag (output/script_escape.cpp).
 std::string escapeScriptBody(const std::string& utf8);
 // "[l1,l2,...]": the source line of the first code point of each line of the text.
 std::string buildLineMap(const base::CodeText& text);

@@ -90,6 +90,11 @@ std::string buildPage(const PageParts& parts) {
 
     page += "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n";
     page += "<meta charset=\"utf-8\">\n";
+    if (!parts.prelude.empty()) {
+        page += "<script>\n";
+        page += parts.prelude;
+        page += "</script>\n";
+    }
     page += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
     page += "<title>\n  ";
     page += escapedTitle;

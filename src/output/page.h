@@ -18,6 +18,7 @@ struct PageParts {
     std::string_view sourceText;    // the source as decoded, UTF-8, not yet escaped
     bool watch = false;             // the page carries the watch scripts
     std::string_view runtimeWords;  // the dictionary line (runtimeWordsLine), without "<"; "" knows no words
+    std::string_view prelude;       // a script put first in the head (a task's checker prelude); "" for none
 };
 
 std::string buildPage(const PageParts& parts);

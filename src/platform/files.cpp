@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <random>
+#include <set>
 
 #include "platform/platform.h"
 
@@ -58,6 +59,7 @@ bool writeFileAtomically(const std::string& path, const std::string& bytes) {
     // The temporary shares the target's folder, so the rename never crosses file systems. A
     // name that is taken (by chance, or by something planted there) is never written through:
     // another name is drawn.
+    if (platform::writeProtected(path)) return false;
     std::string temporary;
     std::FILE* f = nullptr;
     for (int attempt = 0; attempt < 8 && !f; ++attempt) {
@@ -76,11 +78,12 @@ bool writeFileAtomically(const std::string& path, const std::string& bytes) {
 }
 
 bool parseTemporaryName(const std::string& name, std::string& outputName, int& processId) {
-    // "<output>.lum-<id>.tmp" (older lum) or "<output>.lum-<id>-<16 hex digits>.tmp".
+    // "<output>.lum-<id>-<16 hex digits>.tmp", nothing else.
     const std::size_t endSize = std::char_traits<char>::length(temporaryEnd);
     if (name.size() <= endSize || name.compare(name.size() - endSize, endSize, temporaryEnd) != 0) return false;
     std::size_t idEnd = name.size() - endSize;
-    if (idEnd > 17 && name[idEnd - 17] == '-' && allOf(name, idEnd - 16, idEnd, isHex)) idEnd -= 17;
+    if (idEnd <= 17 || name[idEnd - 17] != '-' || !allOf(name, idEnd - 16, idEnd, isHex)) return false;
+    idEnd -= 17;
     std::size_t idStart = idEnd;
     while (idStart > 0 && isDigit(name[idStart - 1])) --idStart;
     const std::size_t markSize = std::char_traits<char>::length(temporaryMark);
@@ -92,13 +95,14 @@ bool parseTemporaryName(const std::string& name, std::string& outputName, int& p
     return true;
 }
 
-void removeStaleTemporaries(const std::string& folder, const std::string& outputName) {
+void removeStaleTemporaries(const std::string& folder, const std::vector<std::string>& outputNames) {
+    if (outputNames.empty()) return;
+    const std::set<std::string> own(outputNames.begin(), outputNames.end());
     for (const platform::FolderEntry& entry : platform::findEntries(folder, std::string("*") + temporaryEnd)) {
         std::string output;
         int id = 0;
         if (entry.isFolder || !parseTemporaryName(entry.name, output, id)) continue;
-        if ((!outputName.empty() && output != outputName) || id == platform::processId() || platform::processRunning(id))
-            continue;
+        if (own.count(output) == 0 || id == platform::processId() || platform::processRunning(id)) continue;
         platform::removeFile(folder + platform::separator() + entry.name);
     }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -13,15 +14,18 @@ bool readWholeFile(const std::string& path, std::string& bytes);
 // Writes a temporary file beside the target and renames it over the target, so a failed or
 // interrupted write leaves the previous file as it was. The temporary has a name nobody can
 // guess ("<target>.lum-<process id>-<16 random hex digits>.tmp") and is created new, never
-// through a link; a failed write removes it.
+// through a link; a failed write removes it. A target protected from writing (writeProtected)
+// is left as it is, and the write fails.
 bool writeFileAtomically(const std::string& path, const std::string& bytes);
 
-// Removes the temporaries that writeFileAtomically left in `folder` for the output named
-// `outputName` (for every output when it is empty) in processes that no longer run: a process
-// killed mid-write leaves one. It lists the folder, so a run calls it once, not per compile.
-void removeStaleTemporaries(const std::string& folder, const std::string& outputName);
+// Removes the temporaries that writeFileAtomically left in `folder` for the outputs named in
+// `outputNames` in processes that no longer run: a process killed mid-write leaves one. Nothing
+// else is touched: no other output's temporary, no name of another form. It lists the folder
+// once, so a run calls it once per folder, not per file.
+void removeStaleTemporaries(const std::string& folder, const std::vector<std::string>& outputNames);
 
-// Whether `name` is such a temporary: the output's name and the writer's process id.
+// Whether `name` is such a temporary, in exactly the form writeFileAtomically gives it: the
+// output's name and the writer's process id.
 bool parseTemporaryName(const std::string& name, std::string& outputName, int& processId);
 
 }  // namespace platform

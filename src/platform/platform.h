@@ -19,6 +19,13 @@ enum class PathKind { Missing, File, Folder };
 // Missing also when the path cannot be queried.
 PathKind pathKind(const std::string& path);
 
+// Whether `path` itself is a symbolic link (or, on Windows, any reparse point), whatever it points to.
+bool isLink(const std::string& path);
+
+// Whether `path` is an existing file that must not be written: the system's read-only mark (no
+// write permission bit at all) or no write permission for this process. A missing file is not.
+bool writeProtected(const std::string& path);
+
 // Last-write time as one opaque number, only ever compared for equality; 0 when unreadable.
 std::uint64_t fileTime(const std::string& path);
 
@@ -133,5 +140,38 @@ void drainWakeup(const Wakeup& w);
 // system has no thread to give. (Windows: CreateThread; MinGW's std::thread was seen to crash
 // in its start routine when thousands of short connection threads came and went.)
 bool startThread(void (*run)(void*), void* argument);
+
+// A browser for a task's check: the places where Chromium, Chrome and Edge are usually installed
+// on this system, in the order they are tried, and the first of them that is a file ("" for none).
+std::vector<std::string> browserCandidates();
+std::string findBrowser();
+
+// A new, empty folder for temporary files (a browser profile); "" when none can be made.
+std::string makeTemporaryFolder();
+// Removes a folder and everything in it; false when anything stays.
+bool removeFolderTree(const std::string& path);
+
+// A process that lum started and ends itself: its standard error is read line by line (a
+// headless browser's console log), its standard input and output lead nowhere. Ending it ends the
+// processes it started too (its process group; on Windows, its job).
+struct ChildProcess {
+    std::intptr_t id = -1;         // the process (POSIX: its id; Windows: its handle)
+    std::intptr_t group = -1;      // Windows: the job object
+    std::intptr_t errorPipe = -1;  // the reading end of its standard error
+    std::string pending;           // bytes read after the last whole line
+    bool ended = false;            // its standard error reached its end
+};
+// Starts argv[0] with the arguments; false, with nothing running, when it cannot be started.
+bool startChild(const std::vector<std::string>& argv, ChildProcess& child);
+enum class ChildRead { Line, TimedOut, Ended };
+// One line of its standard error, without the line end, waiting at most timeoutMs.
+ChildRead readChildLine(ChildProcess& child, std::string& line, int timeoutMs);
+// Ends the process and everything it started, and waits for it; safe to call twice.
+void endChild(ChildProcess& child);
+// Whether lum runs as the system's superuser (POSIX root), whom a browser serves only without
+// its own sandbox.
+bool runningAsRoot();
+// Milliseconds from an arbitrary start, never going back.
+std::uint64_t monotonicMs();
 
 }  // namespace platform

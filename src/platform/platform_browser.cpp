@@ -21,6 +21,10 @@ PathKind pathKind(const std::string& path) {
     return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::File;
 }
 
+// The in-memory file system holds what the worker put there: no links, no read-only files.
+bool isLink(const std::string&) { return false; }
+bool writeProtected(const std::string&) { return false; }
+
 // Nothing is watched here.
 std::uint64_t fileTime(const std::string&) { return 0; }
 
@@ -108,5 +112,17 @@ void wake(const Wakeup&) {}
 void drainWakeup(const Wakeup&) {}
 
 bool startThread(void (*)(void*), void*) { return false; }
+
+// The playground runs no other program: a task is checked by the page itself.
+std::vector<std::string> browserCandidates() { return {}; }
+std::string findBrowser() { return {}; }
+std::string makeTemporaryFolder() { return {}; }
+bool removeFolderTree(const std::string&) { return false; }
+bool startChild(const std::vector<std::string>&, ChildProcess&) { return false; }
+ChildRead readChildLine(ChildProcess&, std::string&, int) { return ChildRead::Ended; }
+void endChild(ChildProcess&) {}
+
+bool runningAsRoot() { return false; }
+std::uint64_t monotonicMs() { return static_cast<std::uint64_t>(std::clock()) * 1000 / CLOCKS_PER_SEC; }
 
 }  // namespace platform

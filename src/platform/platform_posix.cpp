@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 
 #include "base/text.h"
 
@@ -29,6 +30,19 @@ PathKind pathKind(const std::string& path) {
     struct stat st {};
     if (path.empty() || ::stat(path.c_str(), &st) != 0) return PathKind::Missing;
     return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::File;
+}
+
+bool isLink(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool writeProtected(const std::string& path) {
+    // A link is replaced, never written through, so only a file's own permissions count. Root may
+    // write any file: a file without any write bit is still taken as marked read-only.
+    struct stat st {};
+    if (path.empty() || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
 std::uint64_t fileTime(const std::string& path) {
@@ -392,6 +406,142 @@ bool startThread(void (*run)(void*), void* argument) {
     ::pthread_attr_destroy(&attributes);
     if (failed) delete start;
     return failed == 0;
+}
+
+std::vector<std::string> browserCandidates() {
+    std::vector<std::string> list = {"/usr/bin/chromium", "/usr/bin/chromium-browser", "/snap/bin/chromium",
+                                     "/usr/bin/google-chrome", "/usr/bin/google-chrome-stable", "/opt/google/chrome/chrome",
+                                     "/usr/bin/microsoft-edge", "/usr/bin/microsoft-edge-stable",
+                                     "/opt/microsoft/msedge/msedge",
+                                     "/Applications/Google Chrome.app/Contents/MacOS/Google Chrome",
+                                     "/Applications/Chromium.app/Contents/MacOS/Chromium",
+                                     "/Applications/Microsoft Edge.app/Contents/MacOS/Microsoft Edge"};
+    // Then the same names wherever PATH leads.
+    const std::optional<std::string> path = environment("PATH");
+    std::string rest = path ? *path : "";
+    while (!rest.empty()) {
+        const std::size_t colon = rest.find(':');
+        const std::string folder = rest.substr(0, colon);
+        rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
+        if (folder.empty()) continue;
+        for (const char* name : {"chromium", "chromium-browser", "google-chrome", "google-chrome-stable", "microsoft-edge"})
+            list.push_back(folder + "/" + name);
+    }
+    return list;
+}
+
+std::string findBrowser() {
+    for (const std::string& candidate : browserCandidates())
+        if (pathKind(candidate) == PathKind::File && ::access(candidate.c_str(), X_OK) == 0) return candidate;
+    return {};
+}
+
+std::string makeTemporaryFolder() {
+    const std::optional<std::string> tmp = environment("TMPDIR");
+    std::string pattern = (tmp && !tmp->empty() ? *tmp : std::string("/tmp")) + "/lum-XXXXXX";
+    if (!::mkdtemp(pattern.data())) return {};
+    return pattern;
+}
+
+bool removeFolderTree(const std::string& path) {
+    std::error_code error;
+    std::filesystem::remove_all(path, error);
+    return !error;
+}
+
+bool startChild(const std::vector<std::string>& argv, ChildProcess& child) {
+    if (argv.empty()) return false;
+    int fds[2];
+    if (::pipe(fds) != 0) return false;
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return false;
+    }
+    if (pid == 0) {
+        // Its own process group, so that ending it reaches every process it starts.
+        ::setpgid(0, 0);
+        const int nothing = ::open("/dev/null", O_RDWR);
+        ::dup2(nothing, 0);
+        ::dup2(nothing, 1);
+        ::dup2(fds[1], 2);
+        ::close(fds[0]);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    ::setpgid(pid, pid);
+    ::close(fds[1]);
+    ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    child.id = pid;
+    child.errorPipe = fds[0];
+    child.pending.clear();
+    child.ended = false;
+    return true;
+}
+
+ChildRead readChildLine(ChildProcess& child, std::string& line, int timeoutMs) {
+    struct timespec start {};
+    ::clock_gettime(CLOCK_MONOTONIC, &start);
+    for (;;) {
+        const std::size_t end = child.pending.find('\n');
+        if (end != std::string::npos) {
+            line = child.pending.substr(0, end);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            child.pending.erase(0, end + 1);
+            return ChildRead::Line;
+        }
+        if (child.ended || child.errorPipe < 0) {
+            if (child.pending.empty()) return ChildRead::Ended;
+            line.swap(child.pending);
+            child.pending.clear();
+            return ChildRead::Line;
+        }
+        struct timespec now {};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        const long long spent = (now.tv_sec - start.tv_sec) * 1000LL + (now.tv_nsec - start.tv_nsec) / 1000000;
+        if (spent >= timeoutMs) return ChildRead::TimedOut;
+        struct pollfd p {static_cast<int>(child.errorPipe), POLLIN, 0};
+        const int ready = ::poll(&p, 1, static_cast<int>(timeoutMs - spent));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) continue;
+        char buffer[65536];
+        const ssize_t n = ::read(static_cast<int>(child.errorPipe), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) child.ended = true;
+        else child.pending.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+void endChild(ChildProcess& child) {
+    if (child.id > 0) {
+        const pid_t pid = static_cast<pid_t>(child.id);
+        ::kill(-pid, SIGTERM);
+        // A second to close by itself, then the whole group is killed.
+        bool reaped = false;
+        for (int i = 0; i < 100 && !reaped; ++i) {
+            if (::waitpid(pid, nullptr, WNOHANG) == pid) reaped = true;
+            else ::usleep(10000);
+        }
+        ::kill(-pid, SIGKILL);
+        if (!reaped) ::waitpid(pid, nullptr, 0);
+        child.id = -1;
+    }
+    if (child.errorPipe >= 0) {
+        ::close(static_cast<int>(child.errorPipe));
+        child.errorPipe = -1;
+    }
+}
+
+bool runningAsRoot() { return ::geteuid() == 0; }
+
+std::uint64_t monotonicMs() {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000 + static_cast<std::uint64_t>(now.tv_nsec) / 1000000;
 }
 
 }  // namespace platform

@@ -67,6 +67,19 @@ PathKind pathKind(const std::string& path) {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File;
 }
 
+bool isLink(const std::string& path) {
+    if (path.empty()) return false;
+    const DWORD attributes = ::GetFileAttributesW(widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+bool writeProtected(const std::string& path) {
+    if (path.empty()) return false;
+    const DWORD attributes = ::GetFileAttributesW(widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 std::uint64_t fileTime(const std::string& path) {
     if (path.empty()) return 0;
     WIN32_FILE_ATTRIBUTE_DATA data {};
@@ -454,5 +467,182 @@ bool startThread(void (*run)(void*), void* argument) {
     ::CloseHandle(thread);
     return true;
 }
+
+std::vector<std::string> browserCandidates() {
+    // Chrome and Edge install for all users under Program Files, for one user under LocalAppData.
+    std::vector<std::string> list;
+    const char* roots[] = {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "LOCALAPPDATA"};
+    const char* tails[] = {"\\Google\\Chrome\\Application\\chrome.exe", "\\Microsoft\\Edge\\Application\\msedge.exe",
+                           "\\Chromium\\Application\\chrome.exe"};
+    for (const char* tail : tails) {
+        for (const char* root : roots) {
+            const std::optional<std::string> folder = environment(root);
+            if (!folder || folder->empty()) continue;
+            const std::string candidate = *folder + tail;
+            bool seen = false;
+            for (const std::string& c : list) seen = seen || c == candidate;
+            if (!seen) list.push_back(candidate);
+        }
+    }
+    return list;
+}
+
+std::string findBrowser() {
+    for (const std::string& candidate : browserCandidates())
+        if (pathKind(candidate) == PathKind::File) return candidate;
+    return {};
+}
+
+std::string makeTemporaryFolder() {
+    wchar_t base[MAX_PATH + 1];
+    const DWORD n = ::GetTempPathW(MAX_PATH + 1, base);
+    if (n == 0 || n > MAX_PATH) return {};
+    const std::string root = narrow(base, n);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string path = root + "lum-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                                 std::to_string(::GetTickCount64() % 1000000) + "-" + std::to_string(attempt);
+        if (::CreateDirectoryW(widen(path).c_str(), nullptr)) return path;
+    }
+    return {};
+}
+
+bool removeFolderTree(const std::string& path) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW(widen(path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::string inner = path + "\\" + narrow(name.c_str(), name.size());
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) removeFolderTree(inner);
+            else ::DeleteFileW(widen(inner).c_str());
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    }
+    return ::RemoveDirectoryW(widen(path).c_str()) != 0;
+}
+
+namespace {
+
+// One argument as CreateProcess's command line parser reads it back.
+std::wstring quoted(const std::wstring& argument) {
+    if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
+    std::wstring out = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        out.push_back(c);
+    }
+    out.append(backslashes * 2, L'\\');
+    return out + L"\"";
+}
+
+}  // namespace
+
+bool startChild(const std::vector<std::string>& argv, ChildProcess& child) {
+    if (argv.empty()) return false;
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
+    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    const HANDLE nothing = ::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                         &inherit, OPEN_EXISTING, 0, nullptr);
+    std::wstring commandLine;
+    for (const std::string& a : argv) commandLine += (commandLine.empty() ? L"" : L" ") + quoted(widen(a));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nothing;
+    startup.hStdOutput = nothing;
+    startup.hStdError = writeEnd;
+    PROCESS_INFORMATION process{};
+    // A job that ends every process of the browser with it.
+    const HANDLE job = ::CreateJobObjectW(nullptr, nullptr);
+    if (job) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        ::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    }
+    const BOOL started = ::CreateProcessW(widen(argv[0]).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                          CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &process);
+    ::CloseHandle(writeEnd);
+    if (nothing != INVALID_HANDLE_VALUE) ::CloseHandle(nothing);
+    if (!started) {
+        ::CloseHandle(readEnd);
+        if (job) ::CloseHandle(job);
+        return false;
+    }
+    if (job) ::AssignProcessToJobObject(job, process.hProcess);
+    ::ResumeThread(process.hThread);
+    ::CloseHandle(process.hThread);
+    child.id = reinterpret_cast<std::intptr_t>(process.hProcess);
+    child.group = reinterpret_cast<std::intptr_t>(job);
+    child.errorPipe = reinterpret_cast<std::intptr_t>(readEnd);
+    child.pending.clear();
+    child.ended = false;
+    return true;
+}
+
+ChildRead readChildLine(ChildProcess& child, std::string& line, int timeoutMs) {
+    const ULONGLONG start = ::GetTickCount64();
+    for (;;) {
+        const std::size_t end = child.pending.find('\n');
+        if (end != std::string::npos) {
+            line = child.pending.substr(0, end);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            child.pending.erase(0, end + 1);
+            return ChildRead::Line;
+        }
+        if (child.ended || child.errorPipe == -1) {
+            if (child.pending.empty()) return ChildRead::Ended;
+            line.swap(child.pending);
+            child.pending.clear();
+            return ChildRead::Line;
+        }
+        const HANDLE pipe = reinterpret_cast<HANDLE>(child.errorPipe);
+        DWORD available = 0;
+        if (!::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) {
+            child.ended = true;
+            continue;
+        }
+        if (available == 0) {
+            if (::GetTickCount64() - start >= static_cast<ULONGLONG>(timeoutMs)) return ChildRead::TimedOut;
+            ::Sleep(10);
+            continue;
+        }
+        char buffer[65536];
+        DWORD n = 0;
+        if (!::ReadFile(pipe, buffer, available < sizeof buffer ? available : sizeof buffer, &n, nullptr) || n == 0)
+            child.ended = true;
+        else
+            child.pending.append(buffer, n);
+    }
+}
+
+void endChild(ChildProcess& child) {
+    if (child.id != -1) {
+        const HANDLE process = reinterpret_cast<HANDLE>(child.id);
+        if (child.group != -1 && child.group != 0) ::TerminateJobObject(reinterpret_cast<HANDLE>(child.group), 1);
+        ::TerminateProcess(process, 1);
+        ::WaitForSingleObject(process, 5000);
+        ::CloseHandle(process);
+        child.id = -1;
+    }
+    if (child.group != -1 && child.group != 0) ::CloseHandle(reinterpret_cast<HANDLE>(child.group));
+    child.group = -1;
+    if (child.errorPipe != -1) {
+        ::CloseHandle(reinterpret_cast<HANDLE>(child.errorPipe));
+        child.errorPipe = -1;
+    }
+}
+
+bool runningAsRoot() { return false; }
+
+std::uint64_t monotonicMs() { return ::GetTickCount64(); }
 
 }  // namespace platform

@@ -8,12 +8,13 @@ const abandonAfterMs = 1500;
 
 export class Compiler {
   // onRules({count, report, vocabulary}), onCompiled({ok, output, report, milliseconds, request}),
-  // onBroken(reason): the worker could not start or ran out of memory.
+  // onExamples({good}), onBroken(reason): the worker could not start or ran out of memory.
   constructor(workerSource, files, handlers) {
     this.url = URL.createObjectURL(new Blob([workerSource], { type: 'text/javascript' }));
     this.files = files;
     this.handlers = handlers;
     this.rulesText = null;
+    this.task = null; // {name, text} of the task file opened, sent again to a new worker
     this.inFlight = null; // {request, started}
     this.next = null;
     this.nextId = 1;
@@ -34,6 +35,7 @@ export class Compiler {
     };
     this.worker.postMessage({ kind: 'files', id: 0, files: this.files });
     if (this.rulesText !== null) this.worker.postMessage({ kind: 'rules', id: 0, text: this.rulesText });
+    if (this.task) this.worker.postMessage({ kind: 'task', id: 0, ...this.task });
     this.inFlight = null;
   }
 
@@ -42,7 +44,18 @@ export class Compiler {
     this.worker.postMessage({ kind: 'rules', id: 0, text });
   }
 
-  // request: {name, source (text or bytes), js, map}; the answer comes to onCompiled.
+  // A task file ({name, text}; null: none); what the worker made of it comes to onTask.
+  setTask(task) {
+    this.task = task;
+    if (task) this.worker.postMessage({ kind: 'task', id: 0, ...task });
+  }
+
+  // Asks which examples the rules run; the answer comes to onExamples.
+  checkExamples(rules, examples) {
+    this.worker.postMessage({ kind: 'examples', id: 0, rules, examples });
+  }
+
+  // request: {name, source (text or bytes), js, map, task}; the answer comes to onCompiled.
   compile(request) {
     this.next = { ...request, id: this.nextId++ };
     if (this.inFlight && performance.now() - this.inFlight.started > abandonAfterMs) this.start();
@@ -54,7 +67,8 @@ export class Compiler {
     const request = this.next;
     this.next = null;
     this.inFlight = { request, started: performance.now() };
-    this.worker.postMessage({ kind: 'compile', id: request.id, name: request.name, source: request.source, js: request.js, map: request.map });
+    this.worker.postMessage({ kind: 'compile', id: request.id, name: request.name, source: request.source, js: request.js, map: request.map,
+      task: request.task });
   }
 
   // A question to lum's language services ({what, source, line, character}): its answer, or null
@@ -76,6 +90,8 @@ export class Compiler {
       return resolve && resolve(message.answer);
     }
     if (message.kind === 'rules') this.handlers.onRules(message);
+    if (message.kind === 'task' && this.handlers.onTask) this.handlers.onTask(message);
+    if (message.kind === 'examples') this.handlers.onExamples(message);
     if (message.kind !== 'compile' || !this.inFlight || message.id !== this.inFlight.request.id) return;
     const request = this.inFlight.request;
     this.inFlight = null;

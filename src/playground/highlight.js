@@ -1,8 +1,11 @@
 // The language's colours in the editor, generated from the vocabulary of the rules loaded (the
 // core's vocabularyJson): each rule's pattern as a regular expression, coloured by the part its
-// replacement plays, and the built-in libraries' names. Only the visible lines are scanned, so a
-// 10 MB program costs what one screen costs.
+// replacement plays, and the built-in libraries' names; strings and comments as lum reads them
+// (regions.js). The patterns run on the visible lines only, so a 10 MB program costs what one
+// screen costs.
+// Tests: tests/playground/playground_test.mjs.
 import { Decoration, ViewPlugin } from '@codemirror/view';
+import { COMMENT, LITERAL, TEMPLATE, lumRegions } from './regions.js';
 
 // Roles that share a colour share a class.
 const roleClass = {
@@ -39,29 +42,35 @@ export function patternsOf(vocabulary) {
   return patterns;
 }
 
-// Strings and comments of one slice of lines: a quote opens a string that its partner closes on
-// the same line (a string spanning lines is coloured from its second line as code), "//" comments
-// out the rest of the line. Returns [from, to, mark] triples, positions within the slice.
-function literalsOf(text) {
-  const found = [];
-  for (let i = 0; i < text.length; i++) {
-    const c = text[i];
-    if (c === '"' || c === "'" || c === '`') {
-      let end = i + 1;
-      while (end < text.length && text[end] !== c && text[end] !== '\n') end++;
-      if (end < text.length && text[end] === c) {
-        found.push([i, end + 1, marks['lum-string']]);
-        i = end;
-      }
-    } else if (c === '/' && text[i + 1] === '/') {
-      let end = text.indexOf('\n', i);
-      if (end < 0) end = text.length;
-      found.push([i, end, marks['lum-comment']]);
-      i = end;
-    }
+// Regions of the whole document, one scan per document (documents are immutable values, so a
+// scroll reuses them). Past wholeScanLimit characters a scan per keystroke would cost more than a
+// frame: then each slice of visible lines is read on its own, which errs only where a string or
+// comment crosses the slice's edge.
+const wholeScanLimit = 1000000;
+const regionsOfDoc = new WeakMap();
+function documentRegions(doc) {
+  if (doc.length > wholeScanLimit) return null;
+  let regions = regionsOfDoc.get(doc);
+  if (!regions) regionsOfDoc.set(doc, (regions = lumRegions(doc.toString())));
+  return regions;
+}
+
+// The regions that meet [from, to), as [a, b, kind] within the slice that starts at `from`.
+function regionsIn(regions, from, to) {
+  let lo = 0;
+  let hi = regions.length;
+  while (lo < hi) {
+    const mid = (lo + hi) >> 1;
+    if (regions[mid][1] <= from) lo = mid + 1;
+    else hi = mid;
   }
+  const found = [];
+  for (let i = lo; i < regions.length && regions[i][0] < to; i++)
+    found.push([Math.max(regions[i][0], from) - from, Math.min(regions[i][1], to) - from, regions[i][2]]);
   return found;
 }
+
+const regionMark = { [LITERAL]: 'lum-string', [COMMENT]: 'lum-comment', [TEMPLATE]: 'lum-string' };
 
 const sliceMargin = 2000;
 const longestSlice = 200000;
@@ -69,19 +78,24 @@ const longestSlice = 200000;
 function decorate(view, patterns) {
   const ranges = [];
   const doc = view.state.doc;
+  const whole = documentRegions(doc);
   for (const { from, to } of view.visibleRanges) {
     // Whole lines, but not much more than is shown: one line may be megabytes long.
     const start = Math.max(doc.lineAt(from).from, from - sliceMargin);
     const end = Math.min(doc.lineAt(to).to, to + sliceMargin, start + longestSlice);
     const text = doc.sliceString(start, end);
-    // Earlier claims win: literals first, then the rules in table order, as rewriting goes.
+    // Earlier claims win: strings and comments first, then the rules in table order, as rewriting
+    // goes. Template text is coloured as text but not claimed: lum translates the words in it.
     const claimed = new Uint8Array(text.length + 1);
     const claim = (a, b, mark) => {
       for (let k = a; k < b; k++) if (claimed[k]) return;
       claimed.fill(1, a, b);
       ranges.push(mark.range(start + a, start + b));
     };
-    for (const [a, b, mark] of literalsOf(text)) claim(a, b, mark);
+    for (const [a, b, kind] of whole ? regionsIn(whole, start, end) : lumRegions(text)) {
+      if (kind === TEMPLATE) ranges.push(marks[regionMark[kind]].range(start + a, start + b));
+      else claim(a, b, marks[regionMark[kind]]);
+    }
     for (const { regex, mark } of patterns) {
       regex.lastIndex = 0;
       for (let m; (m = regex.exec(text)); ) {

@@ -1,7 +1,7 @@
 // The playground page: the program and the rules in two editors, lum's notes under them, and the
 // compiled page running in a sandboxed frame beside them. The page's data blocks (default rules,
 // examples, worker source) are written by build.mjs; lum --playground replaces the rules.
-import { Compartment, EditorState } from '@codemirror/state';
+import { Annotation, Compartment, EditorState } from '@codemirror/state';
 import {
   EditorView, drawSelection, highlightActiveLine, highlightActiveLineGutter, keymap, lineNumbers,
 } from '@codemirror/view';
@@ -9,23 +9,32 @@ import { defaultKeymap, history, historyKeymap, indentWithTab } from '@codemirro
 import { Compiler } from './compiler.js';
 import { highlighter } from './highlight.js';
 import { languageServices, recheck } from './language.js';
+import { blockIndent, typingHelp } from './indent.js';
+import { problemMarks, setProblems } from './marks.js';
+import { programFromHash, programToHash } from './share.js';
+import { compileStatus, noteItems, rulesStatus } from './status.js';
+import { taskControls } from './task.js';
 
 const $ = (id) => document.getElementById(id);
 const data = (id) => JSON.parse($(id).textContent);
 const defaultRules = data('lum-rules');
 const { examples, libraries } = data('lum-examples'); // [[name, text]...], [[path, text]...]
 const recompileAfterMs = 300;
-const shownNotes = 200;
 // Bounds on the editor's thread: storing a larger program (it would not fit the browser's quota
 // anyway) and handing a larger page to the frame each take a good part of a second.
 const longestKept = 2000000; // characters
 const largestAutorun = 4 * 1024 * 1024; // bytes
 const decoder = new TextDecoder();
+const newProgram = 'Новая программа';
 
 // --- what survives a reload --------------------------------------------------------------------
 // localStorage may be missing, full or forbidden (file:// with storage off): then nothing is kept,
-// and a program too big for it says so once.
-const keys = { program: 'lum-playground.program', rules: 'lum-playground.rules', running: 'lum-playground.running' };
+// and a program too big for it says so once. On file:// the browser shares it with every local
+// page, so what it holds is only ever shown, never run by itself.
+const keys = {
+  program: 'lum-playground.program', rules: 'lum-playground.rules', running: 'lum-playground.running',
+  previous: 'lum-playground.previous',
+};
 function recall(key) {
   try {
     return JSON.parse(localStorage.getItem(key));
@@ -42,26 +51,48 @@ function keep(key, value) {
     return false;
   }
 }
+// A name that came from outside (storage, a link) as a plain file name, or null.
+const safeName = (name) => (typeof name === 'string' && !/^\.*$/.test(name) ? name.replace(/[\\/]/g, '_') : null);
+const storedProgram = (value) => (value && typeof value.text === 'string' ? { name: safeName(value.name), text: value.text } : null);
 
-const savedProgram = recall(keys.program);
+const savedProgram = storedProgram(recall(keys.program));
 const savedRules = recall(keys.rules);
 // A teacher's copy with other default rules does not take over edits made to another copy's.
-const initialRules = savedRules && savedRules.base === defaultRules ? savedRules.text : defaultRules;
-const firstExample = examples.find(([name]) => name === 'привет.лумс') || examples[0] || ['программа.лумс', ''];
-let programName = savedProgram ? savedProgram.name : firstExample[0];
+const initialRules = savedRules && savedRules.base === defaultRules && typeof savedRules.text === 'string'
+  ? savedRules.text : defaultRules;
+
+// --- the program's identity ----------------------------------------------------------------------
+// `name` is the file name it was opened or saved as, or an example's; null for a new program. An
+// example changed in any way is a new program until it is saved under a name of its own.
+let programName = null;
+let exampleText = null; // the text of the example `programName` names, while it is one
 let opened = null; // {text, bytes} of a file opened from disk, compiled as its own bytes while unchanged
+const compileName = () => programName || 'программа.лумс';
+const stem = (name) => name.replace(/\.лумс?$/i, '');
+
+function showName() {
+  $('name').textContent = programName ? stem(programName) : newProgram;
+}
+
 // A page that never finished loading last time (an endless loop that froze the browser) is not
-// started again by itself.
+// started again by itself; nor is a program restored from storage or a link (why: `held`).
 let autorunBlocked = recall(keys.running) !== null;
+let held = autorunBlocked ? 'frozen' : null;
 
 // --- editors -------------------------------------------------------------------------------------
+// A function that runs `action` once calls to it stop for `ms`; its cancel() drops a waiting run.
 function later(ms, action) {
   let timer = 0;
-  return () => {
+  const call = () => {
     clearTimeout(timer);
     timer = setTimeout(action, ms);
   };
+  call.cancel = () => clearTimeout(timer);
+  return call;
 }
+
+// A text the page itself puts into an editor, which it then compiles at once rather than later.
+const loading = Annotation.define();
 
 function makeEditor(parent, doc, onChange, extensions = []) {
   return new EditorView({
@@ -70,8 +101,11 @@ function makeEditor(parent, doc, onChange, extensions = []) {
       doc,
       extensions: [
         lineNumbers(), highlightActiveLineGutter(), highlightActiveLine(), drawSelection(), history(),
+        EditorView.lineWrapping,
         keymap.of([...defaultKeymap, ...historyKeymap, indentWithTab]),
-        EditorView.updateListener.of((update) => update.docChanged && onChange()),
+        EditorView.updateListener.of((update) => {
+          if (update.docChanged && !update.transactions.some((t) => t.annotation(loading))) onChange();
+        }),
         ...extensions,
       ],
     }),
@@ -79,24 +113,34 @@ function makeEditor(parent, doc, onChange, extensions = []) {
 }
 
 const colours = new Compartment();
-const program = makeEditor($('program-editor'), savedProgram ? savedProgram.text : firstExample[1],
-  later(recompileAfterMs, () => {
-    const text = program.state.doc.toString();
-    $('memory').hidden = text.length <= longestKept && keep(keys.program, { name: programName, text });
-    compile(text);
-  }), [colours.of([]), languageServices((question) => compiler.ask(question))]);
+const blocks = new Compartment();
+function programChanged() {
+  const text = program.state.doc.toString();
+  if (exampleText !== null && text !== exampleText) {
+    programName = null;
+    exampleText = null;
+    showName();
+  }
+  $('memory').hidden = text.length <= longestKept && keep(keys.program, { name: programName, text });
+  compile(text);
+}
+const programEdited = later(recompileAfterMs, programChanged);
+const program = makeEditor($('program-editor'), '', programEdited,
+  [colours.of([]), blocks.of([]), typingHelp, languageServices((question) => compiler.ask(question))]);
 const rules = makeEditor($('rules-editor'), initialRules, later(recompileAfterMs, () => {
   const text = rules.state.doc.toString();
   keep(keys.rules, text === defaultRules ? null : { base: defaultRules, text });
   compiler.setRules(text);
   compile();
-}));
+}), [problemMarks()]);
 
 function setProgram(name, text, bytes = null) {
   programName = name;
+  exampleText = examples.some(([n, t]) => n === name && t === text) ? text : null;
   opened = bytes ? { text, bytes } : null;
-  $('name').textContent = name;
-  program.dispatch({ changes: { from: 0, to: program.state.doc.length, insert: text } });
+  showName();
+  program.dispatch({ changes: { from: 0, to: program.state.doc.length, insert: text }, annotations: loading.of(true) });
+  programChanged();
 }
 
 function goToLine(view, number) {
@@ -105,41 +149,49 @@ function goToLine(view, number) {
   view.focus();
 }
 
-// Note lines as lum printed them; a line naming a line of the text moves the cursor there.
-function showNotes(list, lines, view) {
-  const items = lines.slice(0, shownNotes).map((line) => {
+// The list under an editor and, in the rules editor, the marks in it, from the same items:
+// [{line, kind, text}]. The program editor marks its problems through the language services
+// (language.js), on the words they name.
+const shownNotes = 200;
+function showNotes(list, items, view) {
+  if (view === rules) view.dispatch({ effects: setProblems.of(items) });
+  const shown = items.slice(0, shownNotes).map(({ line, kind, label, text }) => {
     const item = document.createElement('li');
-    item.textContent = line;
-    if (line.startsWith('Ошибка: ')) item.classList.add('error');
-    const named = /строк[аеи]\s+(\d+)/.exec(line);
-    if (named) {
+    item.className = kind;
+    const tag = document.createElement('b');
+    tag.textContent = label;
+    item.append(tag, ' ', text);
+    if (line > 0) {
       item.classList.add('goto');
-      item.title = 'Перейти к строке ' + named[1];
-      item.onclick = () => goToLine(view, Number(named[1]));
+      item.title = 'Перейти к строке ' + line;
+      item.onclick = () => goToLine(view, line);
     }
     return item;
   });
-  if (lines.length > shownNotes) {
+  if (items.length > shownNotes) {
     const more = document.createElement('li');
-    more.textContent = `… и ещё ${lines.length - shownNotes}`;
-    items.push(more);
+    more.textContent = `… и ещё ${items.length - shownNotes}`;
+    shown.push(more);
   }
-  list.replaceChildren(...items);
+  list.replaceChildren(...shown);
 }
 
 // --- compiling and running -----------------------------------------------------------------------
 let lastPage = null; // {bytes, name} of the last page made
 let pendingDownload = null; // 'page' or 'js': wanted from the next compile of the current text
-let rulesProblem = ''; // the error of rules that gave no rule, shown with every compile
+let rulesProblem = ''; // what went wrong with the rules, shown with every compile
 let pageText = null; // the text of the last page made
 let pendingStep = false; // run the next page made step by step
+let started = false; // the program is chosen and compiling
 const stepScript = $('lum-step').textContent;
 const bodyTag = '<script type="text/javascript" id="js">\n';
 
 // Only the newest request waits, so a request for the JavaScript file may displace one for the page.
 // The pages that run carry their source map; a downloaded page is the one lum itself writes.
 function compile(text = program.state.doc.toString(), js = false, map = !js && pendingDownload !== 'page') {
-  compiler.compile({ name: programName, source: opened && opened.text === text ? opened.bytes : text, js, map, text });
+  if (!started) return;
+  compiler.compile({ name: compileName(), source: opened && opened.text === text ? opened.bytes : text, js, map, text,
+    task: task.state.open });
 }
 
 // The page with its script body kept as text for step.js, which runs it step by step.
@@ -171,6 +223,7 @@ function run(stepping = false) {
   stop();
   if (!lastPage) return;
   autorunBlocked = false;
+  held = null;
   const frame = document.createElement('iframe');
   // Its own origin, so the program cannot reach the playground; modal dialogs for «спросить».
   frame.setAttribute('sandbox', 'allow-scripts allow-modals');
@@ -182,13 +235,15 @@ function run(stepping = false) {
   $('output').append(frame);
 }
 
+// kind: 'ok', 'noted' (there are notes to read) or 'failed'.
+function showStatus(lines, kind) {
+  $('status').textContent = lines.filter(Boolean).join('\n');
+  $('status').className = kind;
+}
+
 function onCompiled({ ok, output, report, milliseconds, request }) {
-  const { outputName, notes } = report;
-  const status = [report.outcome];
-  if (rulesProblem) status.push(rulesProblem);
-  $('status').textContent = status.join('\n');
-  $('status').className = ok ? 'ok' : 'failed';
-  $('status').title = `скомпилировано за ${milliseconds.toFixed(1)} мс`;
+  const { outputName } = report;
+  $('status').title = `переведено за ${milliseconds.toFixed(1)} мс`;
   if (request.js) {
     if (ok && pendingDownload === 'js') download(outputName, output, 'text/javascript');
     pendingDownload = null;
@@ -196,55 +251,86 @@ function onCompiled({ ok, output, report, milliseconds, request }) {
     return;
   }
   pageText = request.text;
-  showNotes($('notes'), notes, program);
+  showNotes($('notes'), noteItems(report), program);
   if (pendingDownload === 'js') return compile(undefined, true);
   lastPage = ok ? { bytes: output, name: outputName } : null;
   if (ok && pendingDownload === 'page') download(outputName, output, 'text/html');
   pendingDownload = null;
-  if (!ok) return stop();
+  if (!ok) {
+    showStatus([compileStatus(report, 'failed'), rulesProblem, task.state.problem], 'failed');
+    return stop();
+  }
+  const kind = rulesProblem || task.state.problem ? 'failed' : report.warnings.length + report.hints.length ? 'noted' : 'ok';
   if (pendingStep) {
     pendingStep = false;
+    showStatus([compileStatus(report, 'runs'), rulesProblem, task.state.problem], kind);
     return run(true);
   }
-  if (!$('autorun').checked) return;
-  if (autorunBlocked)
-    $('status').textContent += '\nПрошлый запуск страницы не закончился (может быть, в программе бесконечный цикл). ' +
-      'Нажмите «▶ Запустить», когда исправите программу.';
-  else if (output.length > largestAutorun)
-    $('status').textContent += `\nСтраница большая (${(output.length / 1048576).toFixed(1)} МБ), сама она не запускается: ` +
-      'нажмите «▶ Запустить».';
-  else run();
+  let runs = 'runs';
+  let note = '';
+  if (!$('autorun').checked) runs = 'waits';
+  else if (autorunBlocked) {
+    runs = 'waits';
+    note = held === 'frozen'
+      ? 'Прошлый запуск страницы не закончился (может быть, в программе бесконечный цикл). Нажмите «▶ Запустить», когда исправите программу.'
+      : 'Программа открыта, но сама не запускается: прочитайте её и нажмите «▶ Запустить».';
+  } else if (output.length > largestAutorun) {
+    runs = 'waits';
+    note = `Страница большая (${(output.length / 1048576).toFixed(1)} МБ), сама она не запускается: нажмите «▶ Запустить».`;
+  }
+  showStatus([compileStatus(report, runs), note, rulesProblem, task.state.problem], kind);
+  if (runs === 'runs') run();
 }
 
 function onRules({ report, vocabulary }) {
-  showNotes($('rules-notes'), report.lines, rules);
-  rulesProblem = report.loaded ? '' : report.lines[report.lines.length - 1];
-  program.dispatch({ effects: colours.reconfigure(highlighter(JSON.parse(vocabulary))) });
+  const { items, problem } = rulesStatus(report);
+  showNotes($('rules-notes'), items, rules);
+  rulesProblem = problem;
+  const words = JSON.parse(vocabulary);
+  program.dispatch({ effects: [colours.reconfigure(highlighter(words)), blocks.reconfigure(blockIndent(words))] });
   recheck(program);
 }
 
 function onBroken(reason, request) {
-  $('status').className = 'failed';
-  $('status').textContent = request
-    ? `Ошибка: браузеру не хватило памяти, чтобы скомпилировать ${request.name} — программа слишком большая`
-    : `Ошибка: компилятор не запускается в этом браузере (${reason})`;
+  console.error('lum:', reason);
+  showStatus([request
+    ? 'Браузеру не хватило памяти, чтобы перевести программу: она слишком большая.'
+    : 'Переводчик программ не запускается в этом браузере: откройте песочницу в другом (Chrome, Firefox, Edge).'], 'failed');
+  if (!examplesChecked) onExamples({ good: examples.map(([name]) => name) });
 }
 
-const compiler = new Compiler($('lum-worker').textContent, libraries, { onCompiled, onRules, onBroken });
+// --- the examples the rules run ------------------------------------------------------------------
+// A teacher's copy carries its own rules: only the examples they compile without a warning are
+// listed, and a first visit opens one of them.
+let examplesChecked = false;
+let openFirst = null; // what to do once the examples are known, when no program was restored
+function onExamples({ good }) {
+  examplesChecked = true;
+  const menu = $('examples');
+  menu.replaceChildren(menu.options[0]);
+  for (const [name] of examples) if (good.includes(name)) menu.append(new Option(stem(name), name));
+  if (openFirst) openFirst(good);
+  openFirst = null;
+}
+
+const compiler = new Compiler($('lum-worker').textContent, libraries, {
+  onCompiled, onRules, onBroken, onExamples, onTask: (m) => task.onTask(m),
+});
+const task = taskControls($('save'), compiler, () => compile());
 compiler.setRules(initialRules);
+compiler.checkExamples(defaultRules, examples);
 
 // --- controls ------------------------------------------------------------------------------------
 const isExample = (text) => examples.some(([, example]) => example === text);
 function mayReplaceProgram(what) {
   const text = program.state.doc.toString();
   return text.trim() === '' || isExample(text) ||
-    confirm(`Заменить вашу программу ${what}? Её текст пропадёт: сначала сохраните его кнопкой «Сохранить .лумс».`);
+    confirm(`Заменить вашу программу ${what}? Её текст пропадёт: сначала сохраните его кнопкой «Сохранить».`);
 }
 
-for (const [name] of examples) $('examples').append(new Option(name.replace(/\.лумс?$/, ''), name));
 $('examples').onchange = () => {
   const example = examples.find(([name]) => name === $('examples').value);
-  if (example && mayReplaceProgram(`примером «${example[0]}»`)) setProgram(example[0], example[1]);
+  if (example && mayReplaceProgram(`примером «${stem(example[0])}»`)) setProgram(example[0], example[1]);
   $('examples').value = '';
 };
 
@@ -263,9 +349,17 @@ $('file').onchange = async () => {
   setProgram(file.name.replace(/[\\/]/g, '_'), text, bytes);
 };
 
+// «Сохранить» asks for a name: the program keeps it, and the tab shows it.
 $('save').onclick = () => {
-  const name = /\.лумс?$/i.test(programName) ? programName : programName + '.лумс';
-  download(name, program.state.doc.toString(), 'text/plain;charset=utf-8');
+  const answer = prompt('Как назвать программу? Файл сохранится в папку загрузок.', programName ? stem(programName) : '');
+  if (answer === null) return;
+  const name = answer.trim().replace(/[\\/:*?"<>|]/g, '_').replace(/\.лумс?$/i, '') || 'программа';
+  programName = name + '.лумс';
+  exampleText = null;
+  showName();
+  const text = program.state.doc.toString();
+  if (text.length <= longestKept) keep(keys.program, { name: programName, text });
+  download(programName, text, 'text/plain;charset=utf-8');
 };
 $('download').onclick = () => {
   pendingDownload = 'page';
@@ -277,12 +371,42 @@ $('download-js').onclick = () => {
 };
 $('run').onclick = () => {
   autorunBlocked = false;
+  held = null;
   run();
 };
 $('stop').onclick = stop;
+// The text as it is now runs step by step: a compile still waiting for typing to stop is done now,
+// so that it cannot replace the steps with an ordinary run.
 $('step').onclick = () => {
   pendingStep = true;
-  compile();
+  programEdited.cancel();
+  programChanged();
+};
+
+// «Поделиться»: the program goes into a link; whoever opens it gets the program, which waits for ▶.
+$('share').onclick = async () => {
+  const hash = await programToHash({ name: programName, text: program.state.doc.toString() });
+  const link = location.href.replace(/#.*$/, '') + '#' + hash;
+  $('share-link').value = link;
+  $('share-bar').hidden = false;
+  $('share-link').select();
+  let copied = false;
+  try {
+    await navigator.clipboard.writeText(link);
+    copied = true;
+  } catch {
+    // the browser keeps the clipboard to itself here: the link stays selected to copy by hand
+  }
+  $('share-note').textContent = copied ? 'Ссылка скопирована: отправьте её.' : 'Скопируйте ссылку (Ctrl+C) и отправьте её.';
+};
+$('share-close').onclick = () => ($('share-bar').hidden = true);
+
+$('previous-back').onclick = () => {
+  const previous = storedProgram(recall(keys.previous));
+  $('previous-bar').hidden = true;
+  if (!previous) return;
+  keep(keys.previous, null);
+  setProgram(previous.name, previous.text);
 };
 
 $('rules-reset').onclick = () => {
@@ -300,5 +424,34 @@ for (const [tab, pane] of [['tab-program', 'program-pane'], ['tab-rules', 'rules
   };
 }
 
-$('name').textContent = programName;
-compile();
+// --- the first program: a link, else the one kept, else an example the rules run ----------------
+function begin(name, text, restored) {
+  if (restored) {
+    autorunBlocked = true;
+    held = held || 'restored';
+  }
+  started = true;
+  setProgram(name, text);
+}
+
+(async () => {
+  const linked = location.hash.length > 1 ? await programFromHash(location.hash) : null;
+  if (location.hash.length > 1) window.history.replaceState(null, '', location.href.replace(/#.*$/, ''));
+  if (linked) {
+    // The learner's own program is not lost to a link: it waits to be brought back.
+    if (savedProgram && savedProgram.text.trim() !== '' && !isExample(savedProgram.text) && savedProgram.text !== linked.text) {
+      keep(keys.previous, savedProgram);
+      $('previous-bar').hidden = false;
+    }
+    keep(keys.program, linked.text.length <= longestKept ? linked : null);
+    return begin(safeName(linked.name), linked.text, true);
+  }
+  if (savedProgram) return begin(savedProgram.name, savedProgram.text, true);
+  const choose = (good) => {
+    const name = good.includes('привет.лумс') ? 'привет.лумс' : good[0];
+    const example = examples.find(([n]) => n === name);
+    begin(example ? example[0] : null, example ? example[1] : '', false);
+  };
+  if (examplesChecked) choose([...$('examples').options].slice(1).map((o) => o.value));
+  else openFirst = choose;
+})();

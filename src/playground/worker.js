@@ -1,12 +1,14 @@
 // The playground's compiler thread: lum's own C++ core (lum.js, which the build puts in front of
-// this file) behind its C API. Messages in: {kind: 'files'|'rules'|'compile'|'language', ...}; every answer
-// echoes the kind and the id of its request and carries lum's report of it as data.
+// this file) behind its C API. Messages in: {kind: 'files'|'rules'|'task'|'compile'|'examples'|
+// 'language', ...}; every answer echoes the kind and the id of its request and carries lum's report
+// of it as data.
 'use strict';
 
 const encoder = new TextEncoder();
 const decoder = new TextDecoder();
 let lum = null;
 const waiting = [];
+let rulesText = null; // the rules the program compiles with, loaded again after an examples check
 
 // Runs use(pointer, length) with a copy of the bytes in the module's memory.
 function withBytes(bytes, use) {
@@ -37,6 +39,7 @@ const handlers = {
     return {};
   },
   rules(message) {
+    rulesText = message.text;
     const count = withBytes(bytesOf(message.text), (p, n) => lum._lum_load_rules(p, n));
     return { count, report: JSON.parse(cString(lum._lum_rules_report())), vocabulary: cString(lum._lum_vocabulary()) };
   },
@@ -48,15 +51,43 @@ const handlers = {
         : lum._lum_complete(message.line, message.character);
     return { answer: JSON.parse(cString(text)) };
   },
+  // A task file's name and text: kept for compiles with message.task.
+  task(message) {
+    const ok = withBytes(encoder.encode(message.name), (name) =>
+      withBytes(bytesOf(message.text), (p, n) => lum._lum_load_task(name, p, n)));
+    return { ok: !!ok, report: JSON.parse(cString(lum._lum_task_report())) };
+  },
   compile(message) {
     const started = performance.now();
     const ok = withBytes(encoder.encode(message.name), (name) =>
-      withBytes(bytesOf(message.source), (p, n) => lum._lum_compile(name, p, n, (message.js ? 1 : 0) | (message.map ? 2 : 0))),
+      withBytes(bytesOf(message.source), (p, n) => lum._lum_compile(name, p, n, (message.js ? 1 : 0) | (message.map ? 2 : 0) | (message.task ? 4 : 0))),
     );
     const milliseconds = performance.now() - started;
     const at = lum._lum_output();
     const output = ok ? lum.HEAPU8.slice(at, at + lum._lum_output_size()) : null;
     return { ok: !!ok, output, report: JSON.parse(cString(lum._lum_report())), milliseconds };
+  },
+  // Which examples [[name, text]...] the rules `message.rules` run: compiled without a warning or a
+  // hint into a script the browser can read. The program's own rules are loaded again afterwards.
+  examples(message) {
+    const load = (text) => withBytes(bytesOf(text), (p, n) => lum._lum_load_rules(p, n));
+    const good = [];
+    if (load(message.rules) > 0) {
+      for (const [name, text] of message.examples) {
+        const ok = withBytes(encoder.encode(name), (n) => withBytes(bytesOf(text), (p, size) => lum._lum_compile(n, p, size, 1)));
+        const report = JSON.parse(cString(lum._lum_report()));
+        if (!ok || report.warnings.length || report.hints.length) continue;
+        const at = lum._lum_output();
+        try {
+          new Function(decoder.decode(lum.HEAPU8.subarray(at, at + lum._lum_output_size()))); // parsed, not run
+          good.push(name);
+        } catch {
+          // the browser could not read the script
+        }
+      }
+    }
+    if (rulesText !== null) load(rulesText);
+    return { good };
   },
 };
 

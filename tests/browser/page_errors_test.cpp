@@ -32,7 +32,56 @@ std::string error(const std::string& message, int line) {
     return "[red] У вас ошибка " + message + " (около строки " + std::to_string(line) + " вашей программы)";
 }
 
-const std::vector<Case> cases = {
+const std::string loopHint =
+    "[pink] Подсказка: проверьте условие цикла: меняется ли внутри цикла то, от чего оно зависит (например, i = i + 1), "
+    "и станет ли оно когда-нибудь ложным.";
+const std::string recursionHint =
+    "[pink] Подсказка: функция вызывает сама себя снова и снова. Добавьте в её начало условие, при котором она сразу "
+    "делает «вернуть» без нового вызова, и проверьте, что оно когда-нибудь выполняется.";
+// Line 2 of a program that says whether it was stopped within 2.5 s of its start.
+const std::string inTime = "пусть т0 = Date.now()\nwindow.addEventListener(\"error\", функция(): "
+                           "вывести(Date.now() - т0 < 2500 ? \"вовремя\" : \"поздно\") конец)\n";
+// A console as slow as a browser's with its tools open: a millisecond a line. On the line after <body>.
+const std::string slowConsole =
+    "<script>console.log = function () { var t = Date.now(); while (Date.now() - t < 1) {} };</script>";
+
+// An endless loop of every form, at the top level and inside a function, stops with its message
+// on its header's line, line 3.
+std::vector<Case> endlessLoops() {
+    const char* forms[][3] = {  // loop word in the message, header, the block's end
+        {"пока", "пока i < 10 делать", "конец"},          {"пока", "пока i < 10 то", "конец"},
+        {"пока", "пока i < 10 тогда", "конец"},           {"пока", "пока(i < 10) {", "}"},
+        {"пока", "пока(i < 10):", "конец"},               {"для каждого", "для каждого x из м делать", "конец"},
+        {"повторить", "повторить 4000000000 раз", "конец"}, {"повторить", "повторить 4000000000 разов {", "}"},
+    };
+    const std::string body = "i = i * 1; м.delete(i); м.add(i)";  // a set seen anew: для каждого never ends
+    std::vector<Case> out;
+    for (const auto& form : forms)
+        for (const bool inFunction : {false, true}) {
+            const std::string loop = std::string(form[1]) + "\n  " + body + "\n" + form[2] + "\n";
+            out.push_back({form[1], inFunction ? "функция ф(i):\n  пусть м = new Set([0])\n  " + loop + "конец\nф(0)\n"
+                                               : "пусть i = 0\nпусть м = new Set([0])\n" + loop,
+                           {"[red] строка 3: цикл «" + std::string(form[0]) +
+                                "» работает уже 2 секунды и не заканчивается — программа остановлена",
+                            loopHint}});
+        }
+    return out;
+}
+
+const std::vector<Case> fixedCases = {
+    {"a loop that slows down later stops in time",
+     inTime + "пусть i = 0\nпока истина делать\n  i = i + 1\n  если i > 20000000 то вывести(i); очистить_вывод() конец\nконец\n",
+     {"[red] строка 4: цикл «пока» работает уже 2 секунды и не заканчивается — программа остановлена", loopHint,
+      "вовремя"}},
+    {"a recursion that prints to a slow console stops in time on the line that calls itself",
+     inTime + "функция ф(н):\n  вывести(н); очистить_вывод()\n  ф(н + 1)\nконец\nф(1)\n",
+     {"[red] строка 5: функция «ф» вызывает сама себя уже 2 секунды и не заканчивается — программа остановлена",
+      recursionHint, "вовремя"},
+     false, slowConsole},
+    {"a recursion that loops on every call stops in time",
+     inTime + "функция ф(н):\n  пусть т = Date.now()\n  пока Date.now() < т + 1 делать конец\n  ф(н + 1)\nконец\nф(1)\n",
+     {"[red] строка 6: функция «ф» вызывает сама себя уже 2 секунды и не заканчивается — программа остановлена",
+      recursionHint, "вовремя"}},
     {"a misspelt name keeps the output before it and gets «может быть»",
      "пусть очки = 5\nвывести(\"до\")\nвывести(очкии)\n",
      {"до", error("при использовании ссылки: очкии не определена/объявлена", 3), undefinedHint}},
@@ -47,7 +96,7 @@ const std::vector<Case> cases = {
      {error("типа: 5 нельзя перебрать по одному", 1),
       "[pink] Подсказка: перебирать по одному можно массив или строку: проверьте, что стоит после «из»."}},
     {"not a constructor", "пусть q = 3\nпусть w = new q()\n",
-     {error("типа: q — не класс", 2), "[pink] Подсказка: после new пишется имя класса: проверьте, как оно написано."}},
+     {error("типа: q — не класс", 2), "[pink] Подсказка: новый объект создаётся только из класса: проверьте, как написано имя класса."}},
     {"assignment to a constant", "константа к = 1\nк = 2\n",
      {error("типа: значение константы менять нельзя!.", 2),
       "[pink] Подсказка: значение «константа» не меняется: объявите её словом «пусть», если его нужно менять."}},
@@ -95,8 +144,9 @@ const std::vector<Case> cases = {
       "страница жива"}},
     {"a loop that ends in time runs to its end",
      "пусть i = 0\nпока(i < 3000000) {\n  i = i + 1\n}\nдля каждого x из [1, 2] делать i = i + x конец\n"
-     "повторить 2 раза i = i + 1 конец\nвывести(i)\n",
-     {"3000005"}},
+     "повторить 2 раза i = i + 1 конец\nпока i < 3000010 то i = i + 1 конец\nпока i < 3000020 тогда i = i + 2 конец\n"
+     "вывести(i)\n",
+     {"3000020"}},
     {"time in a question window is not loop time",
      "пусть ответ = 0\nпусть раз_спросил = 0\nпока ответ не равно 7 делать\n  ответ = спросить_число(\"Число?\")\n"
      "  раз_спросил = раз_спросил + 1\nконец\nвывести(\"угадал за\", раз_спросил)\n",
@@ -121,6 +171,12 @@ const std::vector<Case> cases = {
       "[pink] Подсказка: пример — линия(0, 0, 300, 150)"},
      true},
 };
+
+const std::vector<Case> cases = [] {
+    std::vector<Case> all = fixedCases, loops = endlessLoops();
+    all.insert(all.end(), loops.begin(), loops.end());
+    return all;
+}();
 
 // After every frame has loaded: each frame's panel as lines, a line that stands in an element
 // with a colour of its own prefixed "[colour] ", the panel's first space left out.

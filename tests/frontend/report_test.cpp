@@ -62,4 +62,18 @@ TEST(Report, OutcomeLineForEveryStatus) {
     EXPECT_EQ(noteLines(r), std::vector<std::string>{"ПРЕДУПРЕЖДЕНИЕ [б.лумс]: w"});
 }
 
+// The line the playground marks for a warning: the one its text names at its start.
+TEST(WarningLine, IsTheLineTheTextNamesFirst) {
+    const std::vector<std::pair<std::string, std::uint32_t>> rows = {
+        {"строка 12: незакрытая кавычка \"", 12},
+        {"keywords.csv, строка 3: меньше 3 полей — пропущено", 3},
+        {"не хватает 2 закрывающих } — возможно, пропущен «конец»", 0},
+        {"библиотека зациклилась: a, строка 5: x", 0},
+        {"строка : x", 0},
+        {"строка 7", 0},
+        {"строка 9999999999: x", 0},
+    };
+    for (const auto& [text, line] : rows) EXPECT_EQ(warningLine(text), line) << text;
+}
+
 }  // namespace

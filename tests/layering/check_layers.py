@@ -21,6 +21,7 @@ RANKS = {
     "rules": 2,
     "translator": 3,
     "diagnostics": 4,
+    "tasks": 4,
     "output": 5,
     "editor": 5,
     "services": 5,

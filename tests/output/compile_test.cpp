@@ -62,6 +62,28 @@ TEST(ScriptBody, EveryClosingTagOpenerIsEscaped) {
     EXPECT_EQ(escapeScriptBody("//"), "//");
 }
 
+// "<!--" and "<script" would change where the page's script element ends: each context gets a
+// form with the same meaning to JavaScript.
+TEST(ScriptBody, NoCommentOrScriptOpenerIsLeft) {
+    const struct {
+        const char* in;
+        const char* out;
+    } rows[] = {
+        {"a = \"<!--<script>\";", "a = \"\\x3C!--\\x3Cscript>\";"},
+        {"a = '<SCRIPT' + `<!-- ${b < c ? '<script' : 1} <script`;",
+         "a = '\\x3CSCRIPT' + `\\x3C!-- ${b < c ? '\\x3Cscript' : 1} \\x3Cscript`;"},
+        {"// <!-- <script>\nx = 1", "// \\x3C!-- \\x3Cscript>\nx = 1"},
+        {"/* <script> */ y", "/* \\x3Cscript> */ y"},
+        {"r = /<!--[<script]/g.test(s)", "r = /\\x3C!--[\\x3Cscript]/g.test(s)"},
+        {"q = a / 2 <!-- rest\nz", "q = a / 2 //-- rest\nz"},
+        {"if (a <script) f()", "if (a < script) f()"},
+        {"s = \"\\<!--\" + '\\</'", "s = \"\\x3C!--\" + '\\<\\/'"},
+        {"return /<!--/", "return /\\x3C!--/"},
+        {"x = (a) / 2; '<!--'", "x = (a) / 2; '\\x3C!--'"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(escapeScriptBody(row.in), row.out) << row.in;
+}
+
 TEST(LineMap, OneEntryPerNonEmptyLine) {
     EXPECT_EQ(buildLineMap(CodeText{}), "[]");
     EXPECT_EQ(buildLineMap(makeText(decodeBytes("a\nb\n"))), "[1,2]");

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #ifndef _WIN32
 #include <unistd.h>
 #endif
@@ -35,7 +37,8 @@ TEST_P(TemporaryNameTest, Parses) {
 
 INSTANTIATE_TEST_SUITE_P(Names, TemporaryNameTest,
                          testing::Values(NameCase{"игра.html.lum-4242-0123456789abcdef.tmp", true, "игра.html", 4242},
-                                         NameCase{"игра.html.lum-17.tmp", true, "игра.html", 17},
+                                         // Another program's name (or an older form): not ours to remove.
+                                         NameCase{"игра.html.lum-17.tmp", false, "", 0},
                                          NameCase{"a.lum-1.js.lum-9-ffffffffffffffff.tmp", true, "a.lum-1.js", 9},
                                          NameCase{"игра.html.lum--0123456789abcdef.tmp", false, "", 0},
                                          NameCase{"игра.html.lum-12-0123456789ABCDEF.tmp", false, "", 0},
@@ -75,11 +78,18 @@ TEST(AtomicWrite, TemporariesOfProcessesThatAreGoneAreSwept) {
                                     "a.html.lum-" + own + "-0123456789abcdef.tmp",
                                     "b.html.lum-" + gone + "-0123456789abcdef.tmp", std::string("a.html.tmp")})
         writeFile(dir / name, "x");
-    removeStaleTemporaries(dir.path(), "a.html");
-    EXPECT_EQ(listNames(dir.path()),
-              "a.html.lum-" + own + "-0123456789abcdef.tmp a.html.tmp b.html.lum-" + gone + "-0123456789abcdef.tmp");
-    removeStaleTemporaries(dir.path(), "");
-    EXPECT_EQ(listNames(dir.path()), "a.html.lum-" + own + "-0123456789abcdef.tmp a.html.tmp");
+    // The names in byte order, as listNames gives them.
+    auto names = [](std::set<std::string> set) {
+        std::string out;
+        for (const std::string& name : set) out += (out.empty() ? "" : " ") + name;
+        return out;
+    };
+    const std::string ownName = "a.html.lum-" + own + "-0123456789abcdef.tmp";
+    removeStaleTemporaries(dir.path(), {"a.html"});
+    EXPECT_EQ(listNames(dir.path()), names({"a.html.lum-" + gone + ".tmp", ownName, "a.html.tmp",
+                                            "b.html.lum-" + gone + "-0123456789abcdef.tmp"}));
+    removeStaleTemporaries(dir.path(), {"c.html", "b.html"});
+    EXPECT_EQ(listNames(dir.path()), names({"a.html.lum-" + gone + ".tmp", ownName, "a.html.tmp"}));
 }
 
 }  // namespace

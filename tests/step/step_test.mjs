@@ -208,7 +208,7 @@ test('the source map, read by a library, names the line of every statement', asy
   assert.equal(run.status, 0, run.stdout);
   const file = fs.readFileSync(path.join(folder, 'карта.js'), 'utf8');
   const lineMap = JSON.parse(/^var __LUM_LINES__ = (\[.*\]);$/m.exec(file)[1]);
-  const body = file.split('\n').findIndex((line) => line.startsWith('__LUM__.словарь(')) + 2;
+  const body = file.split('\n').findLastIndex((line) => line.startsWith('__LUM__.словарь(')) + 2;
   checkMap(file, body, lineMap);
 
   await serving('карта.лумс', program, async (watch) => {

@@ -1,0 +1,96 @@
+// lum --check end to end in headless Chromium: the five sample solutions of tests/tasks/samples
+// get exactly their verdicts, every way a program can refuse to end is stopped at the limit, and
+// a folder where all pass exits with 0.
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "support/browser.h"
+#include "support/process.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string samples() { return std::string(LUM_SOURCE_DIR) + "/tests/tasks/samples"; }
+
+// The table lum printed: its header line and the rows after it (cells are two spaces apart).
+std::string table(const std::string& out) {
+    std::size_t from = out.find("Решение");
+    std::string rows;
+    while (from != std::string::npos && from < out.size()) {
+        const std::size_t end = out.find('\n', from);
+        const std::string line = out.substr(from, end - from);
+        if (line.find("  ") == std::string::npos) break;
+        rows += line + "\n";
+        from = end == std::string::npos ? end : end + 1;
+    }
+    return rows;
+}
+
+}  // namespace
+
+TEST(TaskCheck, FiveSampleSolutions) {
+    LUM_REQUIRE_CHROMIUM();
+    TempFolder folder;
+    fs::copy(samples(), folder.path(), fs::copy_options::recursive);
+    ProcessOptions options;
+    options.timeoutSeconds = 120;
+    const ProcessResult r = runLum({"--check", folder / "сумма.задача", folder.path(), "--browser", chromiumPath}, options);
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_EQ(table(r.out),
+              "Решение         Тест 1         Тест 2         Тест 3         Тест 4 (скрытый)  Тест 5 (скрытый)\n"
+              "верно.лумс      пройден        пройден        пройден        пройден           пройден\n"
+              "вечно.лумс      слишком долго  слишком долго  слишком долго  слишком долго     слишком долго\n"
+              "на_один.лумс    не пройден     не пройден     не пройден     не пройден        не пройден\n"
+              "подогнано.лумс  пройден        пройден        пройден        не пройден        пройден\n"
+              "пробелы.лумс    пройден        пройден        пройден        пройден           пройден\n")
+        << r.out;
+    EXPECT_NE(r.out.find("Прошли все тесты: 2 из 5 решений."), std::string::npos);
+    const std::string report = readFile(folder / "отчёт_сумма.html");
+    EXPECT_NE(report.find("<td>6</td><td>строка 1</td>"), std::string::npos) << "на_один: got 6, first difference line 1";
+}
+
+TEST(TaskCheck, EveryEndlessFormStopsAtTheLimit) {
+    LUM_REQUIRE_CHROMIUM();
+    TempFolder folder;
+    writeFile(folder / "т.задача", "задача: Т\nусловие: выведите 1\nвремя: 0,5\nнужно: вывести\nтест:\nвывод: 1\nтест: скрытый\nвывод: 1\n");
+    writeFile(folder / "а_пока.лумс", "пока истина делать\nконец\nвывести(1)\n");
+    writeFile(folder / "б_голый_цикл.лумс", "вывести(1)\nfor (;;) {}\n");
+    writeFile(folder / "в_каждые.лумс", "функция ф() {\n  вывести(1)\n}\nкаждые(10, ф)\n");
+    writeFile(folder / "г_рекурсия.лумс", "функция ф(н) {\n  вернуть ф(н + 1)\n}\nвывести(ф(1))\n");
+    writeFile(folder / "д_через.лумс", "функция ф() {\n  вывести(1)\n}\nчерез(100, ф)\n");
+    writeFile(folder / "е_без_слова.лумс", "console.log(1)\n");
+    // Lines in lum's own form, with a guessed mark, are not taken for results.
+    writeFile(folder / "ж_подделка.лумс", "console.log('LUM-0 {\"запуск\":13,\"вывод\":\"1\"}')\n"
+                                          "console.log('LUM-0 {\"готово\":true}')\nвывести(2)\n");
+    ProcessOptions options;
+    options.timeoutSeconds = 120;
+    const ProcessResult r = runLum({"--check", folder / "т.задача", folder.path()}, options);
+    // The frames ran in the browser lum found itself, which it ended with all its processes.
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_EQ(table(r.out),
+              "Решение            Тест 1         Тест 2 (скрытый)  Слова\n"
+              "а_пока.лумс        слишком долго  слишком долго     пройден\n"
+              "б_голый_цикл.лумс  слишком долго  слишком долго     пройден\n"
+              "в_каждые.лумс      слишком долго  слишком долго     пройден\n"
+              "г_рекурсия.лумс    ошибка         ошибка            пройден\n"
+              "д_через.лумс       пройден        пройден           пройден\n"
+              "е_без_слова.лумс   пройден        пройден           не пройден\n"
+              "ж_подделка.лумс    не пройден     не пройден        пройден\n")
+        << r.out;
+    EXPECT_NE(r.out.find("е_без_слова.лумс: в программе должно быть слово «вывести»"), std::string::npos) << r.out;
+}
+
+TEST(TaskCheck, AllPassedExitsWithZero) {
+    LUM_REQUIRE_CHROMIUM();
+    TempFolder folder;
+    fs::copy(samples() + "/сумма.задача", folder / "сумма.задача");
+    fs::copy(samples() + "/верно.лумс", folder / "верно.лумс");
+    fs::copy(samples() + "/пробелы.лумс", folder / "пробелы.лумс");
+    const ProcessResult r = runLum({"--check", folder / "сумма.задача", folder.path()});
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find("Все решения прошли все тесты."), std::string::npos) << r.out;
+}
