@@ -60,14 +60,8 @@ ExternalProject_Add(lum_wasm
   EXCLUDE_FROM_ALL ON)
 
 set(LUM_NPM_DIR ${CMAKE_BINARY_DIR}/playground)
-add_custom_command(
-  OUTPUT ${LUM_NPM_DIR}/npm.stamp
-  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/src/playground/package.json
-          ${CMAKE_SOURCE_DIR}/src/playground/package-lock.json ${LUM_NPM_DIR}/
-  COMMAND ${LUM_NPM} ci --prefix ${LUM_NPM_DIR} --no-audit --no-fund --loglevel=error
-  COMMAND ${CMAKE_COMMAND} -E touch ${LUM_NPM_DIR}/npm.stamp
-  DEPENDS ${CMAKE_SOURCE_DIR}/src/playground/package.json ${CMAKE_SOURCE_DIR}/src/playground/package-lock.json
-  COMMENT "Installing the playground's npm packages (pinned by package-lock.json)")
+include(${CMAKE_SOURCE_DIR}/cmake/npm.cmake)
+lum_npm_install(${CMAKE_SOURCE_DIR}/src/playground ${LUM_NPM_DIR} "the playground")
 
 file(GLOB LUM_PLAYGROUND_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/playground/*.js ${CMAKE_SOURCE_DIR}/src/playground/*.mjs

@@ -13,15 +13,10 @@ if(NOT LUM_NODE OR NOT LUM_NPM OR CMAKE_CROSSCOMPILING)
   return()
 endif()
 set(LUM_STEP_NPM_DIR ${CMAKE_BINARY_DIR}/step)
-add_custom_command(
-  OUTPUT ${LUM_STEP_NPM_DIR}/npm.stamp
-  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/src/step/package.json
-          ${CMAKE_SOURCE_DIR}/src/step/package-lock.json ${LUM_STEP_NPM_DIR}/
-  COMMAND ${LUM_NPM} ci --prefix ${LUM_STEP_NPM_DIR} --no-audit --no-fund --loglevel=error
-  COMMAND ${CMAKE_COMMAND} -E touch ${LUM_STEP_NPM_DIR}/npm.stamp
-  DEPENDS ${CMAKE_SOURCE_DIR}/src/step/package.json ${CMAKE_SOURCE_DIR}/src/step/package-lock.json
-  COMMENT "Installing the step view's npm packages (pinned by package-lock.json)")
-file(GLOB LUM_STEP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/step/*.js ${CMAKE_SOURCE_DIR}/src/step/*.mjs)
+include(${CMAKE_SOURCE_DIR}/cmake/npm.cmake)
+lum_npm_install(${CMAKE_SOURCE_DIR}/src/step ${LUM_STEP_NPM_DIR} "the step view")
+file(GLOB LUM_STEP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/step/*.js ${CMAKE_SOURCE_DIR}/src/step/*.mjs
+  ${CMAKE_SOURCE_DIR}/src/playground/bundle.mjs)
 add_custom_command(
   OUTPUT ${LUM_STEP_OUT}
   COMMAND ${LUM_NODE} ${CMAKE_SOURCE_DIR}/src/step/build.mjs --modules ${LUM_STEP_NPM_DIR}/node_modules --out ${LUM_STEP_OUT}

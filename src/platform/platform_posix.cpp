@@ -20,6 +20,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "base/lines.h"
 #include "base/text.h"
 
 namespace platform {
@@ -487,13 +488,7 @@ ChildRead readChildLine(ChildProcess& child, std::string& line, int timeoutMs) {
     struct timespec start {};
     ::clock_gettime(CLOCK_MONOTONIC, &start);
     for (;;) {
-        const std::size_t end = child.pending.find('\n');
-        if (end != std::string::npos) {
-            line = child.pending.substr(0, end);
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            child.pending.erase(0, end + 1);
-            return ChildRead::Line;
-        }
+        if (base::takeLine(child.pending, line)) return ChildRead::Line;
         if (child.ended || child.errorPipe < 0) {
             if (child.pending.empty()) return ChildRead::Ended;
             line.swap(child.pending);

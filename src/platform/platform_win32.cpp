@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "base/lines.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -591,13 +592,7 @@ bool startChild(const std::vector<std::string>& argv, ChildProcess& child) {
 ChildRead readChildLine(ChildProcess& child, std::string& line, int timeoutMs) {
     const ULONGLONG start = ::GetTickCount64();
     for (;;) {
-        const std::size_t end = child.pending.find('\n');
-        if (end != std::string::npos) {
-            line = child.pending.substr(0, end);
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            child.pending.erase(0, end + 1);
-            return ChildRead::Line;
-        }
+        if (base::takeLine(child.pending, line)) return ChildRead::Line;
         if (child.ended || child.errorPipe == -1) {
             if (child.pending.empty()) return ChildRead::Ended;
             line.swap(child.pending);

@@ -5,8 +5,8 @@
 //   node build.mjs --wasm <lum.js> --modules <node_modules> --step <step.js> --out <playground.html>
 import fs from 'node:fs';
 import path from 'node:path';
-import { createRequire } from 'node:module';
 import { fileURLToPath } from 'node:url';
+import { bundle } from './bundle.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const root = path.resolve(here, '..', '..');
@@ -26,24 +26,11 @@ const read = (file) => fs.readFileSync(file, 'utf8');
 // A JSON text that can stand inside a script element.
 const json = (value) => JSON.stringify(value).replace(/</g, '\\u003c');
 
-const esbuild = createRequire(path.join(options.modules, 'package.json'))('esbuild');
-const bundle = await esbuild.build({
-  entryPoints: [path.join(here, 'main.js')],
-  bundle: true,
-  minify: true,
-  format: 'iife',
-  target: ['chrome90', 'firefox90', 'safari15'],
-  charset: 'utf8',
-  legalComments: 'none',
-  nodePaths: [options.modules],
-  metafile: true,
-  write: false,
-  logLevel: 'warning',
-});
+const editor = await bundle(path.join(here, 'main.js'), options.modules, { metafile: true });
 
 // Licences of every package the bundle took code from, in one comment.
 const packages = new Set();
-for (const input of Object.keys(bundle.metafile.inputs)) {
+for (const input of Object.keys(editor.metafile.inputs)) {
   const match = /node_modules\/((?:@[^/]+\/)?[^/]+)\//.exec(input);
   if (match) packages.add(match[1]);
 }
@@ -69,7 +56,7 @@ const pieces = {
   rules: json(read(path.join(root, 'src', 'keywords.csv'))),
   examples: json(examples),
   worker: `${read(options.wasm)}\n${read(path.join(here, 'worker.js'))}`,
-  script: bundle.outputFiles[0].text,
+  script: editor.outputFiles[0].text,
   step: read(options.step),
 };
 // Raw text inside a script or style element ends at the first "</script" or "</style"; "<!--"

@@ -3,8 +3,8 @@
 //   node build.mjs --modules <node_modules> --out <step.js>
 import fs from 'node:fs';
 import path from 'node:path';
-import { createRequire } from 'node:module';
 import { fileURLToPath } from 'node:url';
+import { bundle } from '../playground/bundle.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const options = {};
@@ -15,21 +15,9 @@ for (const name of ['modules', 'out']) {
     process.exit(1);
   }
 }
-const esbuild = createRequire(path.join(options.modules, 'package.json'))('esbuild');
-const bundle = await esbuild.build({
-  entryPoints: [path.join(here, 'index.js')],
-  bundle: true,
-  minify: true,
-  format: 'iife',
-  target: ['chrome90', 'firefox90', 'safari15'],
-  charset: 'utf8',
-  legalComments: 'none',
-  nodePaths: [options.modules],
-  write: false,
-  logLevel: 'warning',
-});
+const built = await bundle(path.join(here, 'index.js'), options.modules);
 const licence = fs.readFileSync(path.join(options.modules, 'acorn', 'LICENSE'), 'utf8').trim();
-const script = `/* step.js — «По шагам» для ЛУМ скрипт. Разбор JavaScript: acorn.\n${licence.replace(/\*\//g, '* /')}\n*/\n${bundle.outputFiles[0].text}`;
+const script = `/* step.js — «По шагам» для ЛУМ скрипт. Разбор JavaScript: acorn.\n${licence.replace(/\*\//g, '* /')}\n*/\n${built.outputFiles[0].text}`;
 // The script stands inline in pages: nothing in it may end its element early.
 if (/<\/script|<!--/i.test(script)) {
   console.error('build.mjs: the bundle holds text that would end its script element early');
