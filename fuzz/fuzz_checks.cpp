@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WarningList quotes;
     checkQuotes(points, quotes);
     FUZZ_REQUIRE(quotes.size() <= 1);
-    for (const std::string& w : quotes) FUZZ_REQUIRE(warningLine(w) >= 1 && warningLine(w) <= lastLine);
+    for (const std::string& w : quotes) FUZZ_REQUIRE(namedLine(w) >= 1 && namedLine(w) <= lastLine);
     const bool anyQuote = std::any_of(points.begin(), points.end(), [](std::uint32_t c) { return c == '"' || c == '\''; });
     if (!anyQuote) FUZZ_REQUIRE(quotes.empty());
 
@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkBrackets(text, brackets);
     FUZZ_REQUIRE(brackets.size() <= 5);
     for (const std::string& w : brackets) {
-        const long long line = warningLine(w);
+        const long long line = namedLine(w);
         FUZZ_REQUIRE(line == -1 || (line >= 0 && line <= lastLine), "'%s' past line %lld", w.c_str(), lastLine);
     }
 

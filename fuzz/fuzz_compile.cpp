@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::ofstream file(sourcePath, std::ios::binary | std::ios::trunc);
         file.write(source.data(), static_cast<std::streamsize>(source.size()));
     }
-    const CompileReport report = compileFile(sourcePath, options, {RuleSet{projectTable, false}, builtinOtherWords()});
+    const CompileReport report = compileFile(sourcePath, options, {RuleSet{projectTable, false}, diagnostics::builtinOtherWords()});
     const std::string output = report.status == CompileStatus::Written ? report.outputPath : std::string();
     const std::string expectedPath = root + "/исходник" + (options.js ? ".js" : ".html");
     FUZZ_REQUIRE(output == expectedPath, "compile gave '%s'", output.c_str());

@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_REQUIRE(paths[i].compare(0, root.size(), root) == 0);
     }
     for (const std::string& warning : warnings) {
-        const long long line = warningLine(warning);
+        const long long line = namedLine(warning);
         FUZZ_REQUIRE(line >= 1 && line <= highest);
     }
     return 0;

@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const long long lastLine = text.lines.empty() ? 1 : text.lines.back();
     long long previous = 0;
     for (const Hint& h : hints) {
-        const long long line = warningLine(h.text);
+        const long long line = namedLine(h.text);
         FUZZ_REQUIRE(line == h.line, "'%s' told of line %u", h.text.c_str(), h.line);
         FUZZ_REQUIRE(line >= 1 && line <= lastLine, "'%s' past line %lld", h.text.c_str(), lastLine);
         FUZZ_REQUIRE(line >= previous, "'%s' out of line order", h.text.c_str());

@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::size_t lineCount = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
     for (const std::string& warning : warnings) {
-        const long long line = warningLine(warning);
+        const long long line = namedLine(warning);
         FUZZ_REQUIRE(line >= 1 && static_cast<std::size_t>(line) <= lineCount, "warning '%s' outside %zu lines",
                      warning.c_str(), lineCount);
         FUZZ_REQUIRE(warning.compare(0, 13, "keywords.csv,") == 0);

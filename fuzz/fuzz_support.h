@@ -48,7 +48,7 @@ struct FuzzReader {
 };
 
 // The number N of "строка N" in a warning, or -1 when the warning names no line.
-inline long long warningLine(const std::string& warning) {
+inline long long namedLine(const std::string& warning) {
     const std::string marker = "строка ";
     const std::size_t at = warning.find(marker);
     if (at == std::string::npos) return -1;

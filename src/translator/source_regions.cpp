@@ -35,7 +35,7 @@ enum class State { Code, LineComment, BlockComment, Template };
 // The code points that may change what follows: quotes, "/", "`" and the line feed.
 struct Specials {
     bool is[0x80] = {};
-    constexpr Specials() { is['"'] = is['\''] = is['/'] = is['`'] = is[0x0A] = true; }
+    constexpr Specials() { is[0x22] = is[0x27] = is[0x2F] = is[0x60] = is[0x0A] = true; }  // " ' / ` LF
 };
 constexpr Specials specials;
 inline bool special(std::uint32_t c) { return c < 0x80 && specials.is[c]; }
