@@ -21,15 +21,23 @@ need nvim neovim
 [ -e /usr/lib/x86_64-linux-gnu/cmake/GTest ] || install libgtest-dev
 [ -e /usr/include/nlohmann/json.hpp ] || install nlohmann-json3-dev
 
-echo "== native build"
+# Each stage ends with its wall time, for the CI budget.
+stage() { echo "== $1"; stageStart=$SECONDS; }
+took() { echo "== $1: $((SECONDS - stageStart)) s"; }
+
+stage "native build"
 cmake -S . -B build -G Ninja -DLUM_TESTS=ON -DLUM_PLAYGROUND=ON >/dev/null
 ninja -C build
-echo "== native tests"
+took "native build"
+stage "native tests"
 ctest --test-dir build --output-on-failure
+took "native tests"
 
-echo "== Windows build under Wine"
+stage "Windows build under Wine"
 LUM_WIN_HELPER="$root/build" bash tests/windows/run.sh
+took "Windows build under Wine"
 
-echo "== sanitizers and fuzzing"
+stage "sanitizers and fuzzing"
 bash tests/reliability/run.sh
+took "sanitizers and fuzzing"
 echo "== all tests passed"

@@ -21,6 +21,12 @@ public:
         const std::string copy = folder_ / original.filename().string();
         fs::copy_file(original, fs::path(copy), fs::copy_options::overwrite_existing);
         command_.back() = copy;
+        setRules(rules);
+    }
+
+    // Replaces the rules file; the copy of lum stays (copying it while another thread starts a
+    // process would leave that process holding it open for writing, and exec would then fail).
+    void setRules(const std::string& rules) const {
         writeFile(folder_ / "keywords.csv", "pattern,replacement,flags\n" + rules);
     }
 
