@@ -21,6 +21,8 @@ Route referenceRoute(const std::string& block) {
     if (std::strcmp(target, "/wait") == 0) return Route::Wait;
     if (std::strcmp(target, "/") == 0 || std::strcmp(target, "/index.html") == 0) return Route::Page;
     if (std::strcmp(target, "/notes") == 0) return Route::Notes;
+    if (std::strcmp(target, "/step") == 0) return Route::Step;
+    if (std::strcmp(target, "/step.js") == 0) return Route::StepScript;
     return Route::NotFound;
 }
 

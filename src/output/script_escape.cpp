@@ -3,7 +3,8 @@
 // "<script" makes it skip the next "</script" (the rest of the page then never runs). So every
 // "</" is written "<\/", and "<!--" and "<script" never stand in the body: inside strings, regular
 // expressions and comments their "<" is written "\x3C" (the same character to JavaScript); in code
-// "<!--" (a line comment there) is written "//--" and "<script" (a comparison) "< script".
+// "<!--" (a line comment there) is written "//--" and "<script" (a comparison) "< script"; the
+// operator "<<" keeps a space from what follows when that would open markup.
 // Tests: tests/output/compile_test.cpp, tests/browser/faults_test.cpp.
 //
 // The lexer knows JavaScript's strings, templates (with nested "${ }"), comments and regular
@@ -77,6 +78,17 @@ std::string escapeScriptBody(const std::string& utf8) {
         }
         if (c == '<') {
             bool comment = false;
+            // "<<" is one operator to JavaScript, so a "!--" or "script" right after it is no
+            // opener there; a space keeps it from forming one in the page.
+            // (A "/" after it is left to the "</" case below.)
+            if (mode == Mode::Code && i + 1 < s.size() && s[i + 1] == '<' && !(i + 2 < s.size() && s[i + 2] == '/')) {
+                bool opener = false;
+                if (opensMarkup(s, i + 1, opener)) out += "<< ";
+                else out += "<<";
+                ++i;
+                valueBefore = false;
+                continue;
+            }
             if (i + 1 < s.size() && s[i + 1] == '/') {
                 out += "<\\/";
                 ++i;
@@ -87,6 +99,7 @@ std::string escapeScriptBody(const std::string& utf8) {
                 if (mode != Mode::Code) {
                     out += "\\x3C";
                 } else if (comment) {
+                    if (!out.empty() && out.back() == '<') out.push_back(' ');  // no "</" formed
                     out += "//--";  // the same line comment, without its HTML form
                     i += 3;
                     mode = Mode::LineComment;

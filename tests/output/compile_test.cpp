@@ -80,6 +80,9 @@ TEST(ScriptBody, NoCommentOrScriptOpenerIsLeft) {
         {"s = \"\\<!--\" + '\\</'", "s = \"\\x3C!--\" + '\\<\\/'"},
         {"return /<!--/", "return /\\x3C!--/"},
         {"x = (a) / 2; '<!--'", "x = (a) / 2; '\\x3C!--'"},
+        {"a <<!--b", "a << !--b"},
+        {"a <<<!-- c", "a << //-- c"},
+        {"a <<script <<<Script", "a << script <<< Script"},
     };
     for (const auto& row : rows) EXPECT_EQ(escapeScriptBody(row.in), row.out) << row.in;
 }
