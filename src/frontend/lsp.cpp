@@ -24,9 +24,11 @@ namespace {
 constexpr int parseError = -32700, invalidRequest = -32600, methodNotFound = -32601, invalidParams = -32602,
               serverNotInitialized = -32002, requestFailed = -32803;
 
-// Parameters a request cannot be answered with; caught where the request is handled.
+// A request that cannot be answered: bad parameters, or (code requestFailed) a document too large
+// to read for answers; caught where the request is handled.
 struct BadParams {
     std::string what;
+    int code = invalidParams;
 };
 
 std::string response(const Json& id, Json result) {
@@ -125,10 +127,10 @@ Document& documentOf(LspState& state, const Json& params) {
     return found->second;
 }
 
-// The document of a request, analysed; nullptr when it is too large to read for answers.
+// The document of a request, analysed; one too large to read for answers fails the request.
 Document* readyDocument(LspState& state, const Json& params) {
     Document& d = documentOf(state, params);
-    if (d.bytes.size() > maxDocumentBytes) return nullptr;
+    if (d.bytes.size() > maxDocumentBytes) throw BadParams{"документ слишком большой для подсказок", requestFailed};
     if (!d.analysed) analyse(state, d);
     return &d;
 }
@@ -205,14 +207,12 @@ Json answer(LspState& state, const std::string& method, const Json& params, std:
     }
     if (method == "textDocument/hover") {
         Document* d = readyDocument(state, params);
-        if (!d) return errorCode = requestFailed, errorText = "документ слишком большой для подсказок", nullptr;
         const auto hover = services::hoverAt(d->text, placeOf(d->text, params.at("position")), *state.language, d->names);
         if (!hover) return nullptr;
         return {{"contents", {{"kind", "markdown"}, {"value", hover->markdown}}}, {"range", range(d->text, hover->range)}};
     }
     if (method == "textDocument/completion") {
         Document* d = readyDocument(state, params);
-        if (!d) return errorCode = requestFailed, errorText = "документ слишком большой для подсказок", nullptr;
         Json items = Json::array();
         state.completionDocs.clear();
         const services::Place at = placeOf(d->text, params.at("position"));
@@ -239,7 +239,6 @@ Json answer(LspState& state, const std::string& method, const Json& params, std:
     }
     if (method == "textDocument/signatureHelp") {
         Document* d = readyDocument(state, params);
-        if (!d) return errorCode = requestFailed, errorText = "документ слишком большой для подсказок", nullptr;
         const auto s = services::signatureAt(d->text, placeOf(d->text, params.at("position")), *state.language, d->names);
         if (!s) return nullptr;
         Json parameters = Json::array();
@@ -250,7 +249,6 @@ Json answer(LspState& state, const std::string& method, const Json& params, std:
     }
     if (method == "textDocument/definition") {
         Document* d = readyDocument(state, params);
-        if (!d) return errorCode = requestFailed, errorText = "документ слишком большой для подсказок", nullptr;
         const services::Place at = services::wordAt(d->text, placeOf(d->text, params.at("position"))).from;
         if (const auto r = services::definitionAt(d->text, placeOf(d->text, params.at("position")), d->names))
             return {{"uri", d->uri}, {"range", range(d->text, *r)}};
@@ -270,7 +268,6 @@ Json answer(LspState& state, const std::string& method, const Json& params, std:
     }
     if (method == "textDocument/documentSymbol") {
         Document* d = readyDocument(state, params);
-        if (!d) return errorCode = requestFailed, errorText = "документ слишком большой для подсказок", nullptr;
         Json symbols = Json::array();
         for (const services::ProgramName& n : d->names) {
             if (n.kind == services::NameKind::Parameter || n.kind == services::NameKind::Key) continue;
@@ -281,7 +278,6 @@ Json answer(LspState& state, const std::string& method, const Json& params, std:
     }
     if (method == "textDocument/codeAction") {
         Document* d = readyDocument(state, params);
-        if (!d) return errorCode = requestFailed, errorText = "документ слишком большой для подсказок", nullptr;
         const services::Place from = placeOf(d->text, params.at("range").at("start")), to = placeOf(d->text, params.at("range").at("end"));
         auto before = [](services::Place a, services::Place b) { return a.line != b.line ? a.line < b.line : a.column < b.column; };
         Json actions = Json::array();
@@ -478,8 +474,8 @@ void handleMessage(LspState& state, const std::string& body, std::int64_t now, s
         errorCode = invalidParams;
         errorText = std::string("неверные параметры: ") + e.what();
     } catch (const BadParams& e) {
-        errorCode = invalidParams;
-        errorText = "неверные параметры: " + e.what;
+        errorCode = e.code;
+        errorText = e.code == invalidParams ? "неверные параметры: " + e.what : e.what;
     }
     if (!isRequest) {
         if (errorCode == invalidParams) out.push_back(showMessage(1, "lum: " + method + " — " + errorText));

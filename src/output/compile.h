@@ -52,7 +52,7 @@ struct CompileReport {
     const char* encoding = "UTF-8";  // of the source: "UTF-8" or "CP1251"
     std::size_t ruleCount = 0;       // rules in the table the compile used
     bool checked = false;
-    base::WarningList warnings;     // the specified warnings, in the order they were found
+    base::WarningList warnings;     // the checks' warnings, in the order they were found
     std::vector<diagnostics::Hint> hints;  // after the warnings, in line order
     std::vector<std::string> includedFiles;  // every library file read, in reading order; watch mode watches them
     std::string output;    // with a task: the page, which was not written (status Written all the same)
