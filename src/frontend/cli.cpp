@@ -40,6 +40,8 @@ void printUsage() {
                "      и таблица тестов (как писать задачу — docs/задачи.md)\n"
                "  lum.exe --check задача.задача папка [--browser путь] — проверить все решения в папке\n"
                "      в браузере без окна: таблица, отчёт .html в папке; код 0 — всё пройдено\n"
+               "  lum.exe --class папка [задачи…] [--browser путь] — весь класс: работы учеников\n"
+               "      (файлы «Сдать» и «ученик - задача.лумс») по всем задачам, таблица и класс.html\n"
                "  lum.exe --lsp        — языковой сервер (LSP) для редакторов: подсказки при наборе,\n"
                "      описание слов, дополнение, быстрые исправления (VS Code, Neovim и другие)\n",
                stdout);
@@ -119,6 +121,9 @@ int run(const std::vector<std::string>& args) {
     std::string toolFolder = ".";
     // --task and --check name a task file; --browser names the browser --check runs.
     std::string taskPath, checkTask, browserPath;
+    // --class: the class folder and the task files after it.
+    bool classMode = false;
+    std::vector<std::string> positional;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "-h" || arg == "--help" || arg == "/?") {
@@ -150,11 +155,15 @@ int run(const std::vector<std::string>& args) {
             }
             (arg == "--task" ? taskPath : arg == "--check" ? checkTask : browserPath) = args[++i];
         }
+        else if (arg == "--class")
+            classMode = true;
         else if (!arg.empty() && arg[0] == '-') {
             std::printf("Неизвестный флаг: %s (см. lum.exe -h)\n", arg.c_str());
             return 1;
-        } else
+        } else {
             path = arg;
+            positional.push_back(arg);
+        }
     }
 
     if (!tool.empty()) {
@@ -165,6 +174,14 @@ int run(const std::vector<std::string>& args) {
         }
         return tool == "--editor" ? editor::writeEditorExtension(toolFolder, start.rulesPath, start.rules)
                                   : writePlayground(toolFolder, start);
+    }
+    if (classMode) {
+        if (positional.empty() || !checkTask.empty() || !taskPath.empty()) {
+            std::fputs("Ошибка: --class папка_класса [задача.задача…]: папка с работами учеников, затем задачи "
+                       "(без них — все .задача в папке)\n", stdout);
+            return 1;
+        }
+        return runClassMode(positional[0], std::vector<std::string>(positional.begin() + 1, positional.end()), browserPath, start);
     }
     if (!checkTask.empty()) {
         if (path.empty()) {

@@ -68,5 +68,9 @@ int compileWithTask(const std::string& sourcePath, const std::string& taskPath, 
 // --check: every solution in the folder against the task's tests in a headless browser (the one
 // at browserPath, or the first one found); the table, the report, and 0 only when all pass.
 int runCheckMode(const std::string& taskPath, const std::string& folder, const std::string& browserPath, const StartUp& start);
+// --class (class_mode.cpp): every pupil's work in the folder against the tasks (all .задача of the
+// folder when none is named), the table and класс.html; 0 when the page was written.
+int runClassMode(const std::string& folder, const std::vector<std::string>& taskPaths, const std::string& browserPath,
+                 const StartUp& start);
 
 }  // namespace frontend

@@ -1,7 +1,7 @@
 // The two task modes: `--task задача` writes the learner's task page instead of the ordinary one;
 // `--check задача папка` runs every solution in a folder against every test in one headless
 // browser run, prints the table, writes the HTML report and exits with 0 only when all pass.
-// Tests: tests/e2e/task_check_test.cpp, tests/browser/task_test.cpp.
+// Tests: tests/e2e/task_check_test.cpp, tests/browser/task_test.cpp, tests/browser/class_test.cpp.
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -11,6 +11,7 @@
 #include "base/paths.h"
 #include "base/sha256.h"
 #include "base/text.h"
+#include "frontend/check_runs.h"
 #include "frontend/frontend.h"
 #include "frontend/report.h"
 #include "output/page.h"
@@ -389,6 +390,53 @@ int runCheckMode(const std::string& taskPath, const std::string& folder, const s
     else
         printLine("Ошибка: не могу записать отчёт: " + reportPath);
     return allPassed == solutions.size() ? 0 : 1;
+}
+
+}  // namespace frontend
+
+namespace frontend {
+
+std::string checkingBrowser(const std::string& given, std::string& message) {
+    if (given.empty()) {
+        const std::string found = platform::findBrowser();
+        if (found.empty())
+            message = "для проверки нужен браузер Chromium, Google Chrome или Microsoft Edge, а он не найден. "
+                      "Установите один из них или укажите его файл: --browser путь";
+        return found;
+    }
+    if (platform::pathKind(given) != platform::PathKind::File) {
+        message = "браузер не найден: " + given;
+        return "";
+    }
+    return given;
+}
+
+std::string runCheckingPage(const std::string& browser, const std::function<std::string(const std::string&)>& build,
+                            double seconds, std::vector<CheckRun>& results, bool trace) {
+    if (results.empty()) return "";
+    const std::string temporary = platform::makeTemporaryFolder();
+    if (temporary.empty()) return "не удалось создать временную папку для проверки";
+    const std::string mark = "LUM-" + base::sha256Hex(std::to_string(platform::processId()) + "/" +
+                                                      std::to_string(reinterpret_cast<std::uintptr_t>(&results)) + "/" +
+                                                      std::to_string(platform::monotonicMs())).substr(0, 24);
+    const std::string sep(1, platform::separator());
+    const std::string pagePath = temporary + sep + "проверка.html";
+    const std::string profile = temporary + sep + "профиль";
+    std::vector<Run> runs(results.size());
+    std::vector<Run*> pointers;
+    for (Run& run : runs) pointers.push_back(&run);
+    tasks::Task limits;
+    limits.seconds = seconds;
+    BrowserRun browserRun;
+    if (!platform::writeFileAtomically(pagePath, build(mark)) || !platform::makeFolder(profile))
+        browserRun.failure = "не удалось записать страницу проверки во временную папку " + temporary;
+    else
+        browserRun = runChecks(browser, pagePath, profile, mark, limits, pointers, trace);
+    if (trace) std::fprintf(stderr, "[check] page: %s\n", pagePath.c_str());
+    else platform::removeFolderTree(temporary);
+    for (std::size_t i = 0; i < runs.size(); ++i)
+        results[i] = CheckRun{runs[i].done, runs[i].tooLong, std::move(runs[i].output), std::move(runs[i].error)};
+    return browserRun.failure;
 }
 
 }  // namespace frontend

@@ -68,7 +68,8 @@ constexpr const char* style =
     "#task-table{border-collapse:collapse}#task-table td{border:1px solid #ccc;padding:4px 8px;white-space:pre-wrap;vertical-align:top}"
     ".пройден .вердикт,#task-summary.пройден{color:green}.не-пройден .вердикт,#task-summary.не-пройден{color:#b00}"
     "#task-runs{position:absolute;left:-10000px;top:0}"
-    "#task-program{width:100%;height:320px;border:1px solid #ccc}";
+    "#task-program{width:100%;height:320px;border:1px solid #ccc}"
+    "#task-hand-in-row{margin:14px 0}#task-pupil{font-size:16px;width:16em}#task-hand-in{font-size:16px;padding:4px 14px}";
 
 }  // namespace
 
@@ -82,6 +83,8 @@ std::string buildTaskPage(const tasks::Task& task, const std::string& programPag
     page += "<div id=\"task-statement\">" + escapeHtml(task.statement) + "</div>\n";
     page += "<button id=\"task-check\" type=\"button\">Проверить</button>\n";
     page += "<div id=\"task-summary\"></div>\n<table id=\"task-table\"></table>\n";
+    page += "<p id=\"task-hand-in-row\"><label>Имя и фамилия: <input id=\"task-pupil\" autocomplete=\"name\" maxlength=\"80\"></label> "
+            "<button id=\"task-hand-in\" type=\"button\">Сдать</button> <span id=\"task-hand-in-note\"></span></p>\n";
     page += "<h2>Ваша программа</h2>\n";
     page += "<iframe id=\"task-program\" sandbox=\"allow-scripts allow-modals\" title=\"Ваша программа\"></iframe>\n";
     page += "<div id=\"task-runs\" aria-hidden=\"true\"></div>\n";

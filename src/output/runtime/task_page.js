@@ -45,8 +45,9 @@
     return прошёл;
   }
 
-  var идёт = false;
-  function проверить() {
+  var идёт = false, итогПроверки = null, послеПроверки = [];
+  function проверить(потом) {
+    if (typeof потом === 'function') послеПроверки.push(потом);
     if (идёт) return;
     идёт = true;
     кнопка.disabled = true;
@@ -68,8 +69,65 @@
       итог.setAttribute('data-ms', String(Date.now() - начало));
       кнопка.disabled = false;
       идёт = false;
+      итогПроверки = { пройдено: пройдено, тестов: з.тесты.length };
+      послеПроверки.splice(0).forEach(function (f) { f(); });
     });
   }
-  кнопка.addEventListener('click', проверить);
+  кнопка.addEventListener('click', function () { проверить(); });
+
+  // «Сдать»: один файл для учителя — имя ученика, задача, время, программа и итог проверки этой
+  // страницы. Имя запоминается браузером. Сеть не нужна: файл скачивается, как любой другой.
+  var имя = document.getElementById('task-pupil');
+  var сдать = document.getElementById('task-hand-in');
+  var заметка = document.getElementById('task-hand-in-note');
+  var ПАМЯТЬ = 'лум-ученик';
+  try { if (имя && !имя.value) имя.value = localStorage.getItem(ПАМЯТЬ) || ''; } catch (е) {}
+  function двузначно(ч) { return (ч < 10 ? '0' : '') + ч; }
+  // Местное время со смещением от UTC: 2026-12-09T16:30:05+03:00.
+  function время(д) {
+    var сдвиг = -д.getTimezoneOffset(), знак = сдвиг < 0 ? '-' : '+';
+    сдвиг = Math.abs(сдвиг);
+    return д.getFullYear() + '-' + двузначно(д.getMonth() + 1) + '-' + двузначно(д.getDate()) + 'T' +
+      двузначно(д.getHours()) + ':' + двузначно(д.getMinutes()) + ':' + двузначно(д.getSeconds()) +
+      знак + двузначно(Math.floor(сдвиг / 60)) + ':' + двузначно(сдвиг % 60);
+  }
+  function программа() {
+    var узел = new DOMParser().parseFromString(з.страница, 'text/html').getElementById('lup');
+    return узел ? узел.textContent.replace(/^\n/, '').replace(/\n$/, '') : '';
+  }
+  // Имя файла, которое не совпадёт с файлом другого ученика или другой сдачи: ученик, задача, время.
+  function имяФайла(ученик, когда) {
+    var чисто = function (т) { return т.replace(/[\\/:*?"<>|\u0000-\u001f]+/g, '_').replace(/\s+/g, ' ').trim().slice(0, 60); };
+    return чисто(ученик) + ' - ' + чисто(з.название) + ' - ' + когда.slice(0, 19).replace('T', ' ').replace(/:/g, '-') + '.сдача';
+  }
+  function сохранить() {
+    var ученик = имя.value.replace(/\s+/g, ' ').trim();
+    var когда = время(new Date());
+    var файл = JSON.stringify({ лум: 'сдача', версия: 1, ученик: ученик, задача: з.название, время: когда,
+      программа: программа(), проверка: итогПроверки }, null, 1);
+    var ссылка = document.createElement('a');
+    ссылка.href = URL.createObjectURL(new Blob([файл], { type: 'application/octet-stream' }));
+    ссылка.download = имяФайла(ученик, когда);
+    document.body.appendChild(ссылка);
+    ссылка.click();
+    document.body.removeChild(ссылка);
+    setTimeout(function () { URL.revokeObjectURL(ссылка.href); }, 60000);
+    заметка.textContent = 'Сохранён файл «' + ссылка.download + '» (пройдено тестов: ' + итогПроверки.пройдено + ' из ' +
+      итогПроверки.тестов + '). Отдайте его учителю: положите в общую папку класса или на флешку.';
+  }
+  if (сдать) сдать.addEventListener('click', function () {
+    var ученик = имя.value.replace(/\s+/g, ' ').trim();
+    if (!ученик) {
+      заметка.textContent = 'Напишите свои имя и фамилию: по ним учитель найдёт вашу работу.';
+      имя.focus();
+      return;
+    }
+    try { localStorage.setItem(ПАМЯТЬ, ученик); } catch (е) {}
+    if (итогПроверки) сохранить();
+    else {
+      заметка.textContent = 'Сначала проверяю программу…';
+      проверить(сохранить);
+    }
+  });
   if (decodeURIComponent(location.hash) === '#проверить') проверить();
 })();
