@@ -71,11 +71,29 @@ std::vector<tasks::Finding> findingsOf(const Solution& s, const tasks::Task& tas
     for (const std::string& w : s.report.warnings) found.push_back({"w:" + tasks::withoutLineNumbers(w), w});
     for (const diagnostics::Hint& h : s.report.hints) found.push_back({std::string("h:") + diagnostics::hintKindName(h.kind), h.text});
     if (!s.report.wordRule.empty()) found.push_back({"слова", "Слова: " + s.report.wordRule});
+    // The failed tests as one finding, so that pupils who failed the same ones are counted
+    // together; the text shows the first visible one's input, expectation and output.
+    std::string failed, detail;
     for (std::size_t t = 0; t < task.tests.size(); ++t) {
-        const std::string name = "Тест " + std::to_string(t + 1) + (task.tests[t].hidden ? " (скрытый)" : "");
-        if (verdicts[t] == 1) found.push_back({"t:" + std::to_string(t), name + ": не пройден"});
-        if (verdicts[t] == 2) found.push_back({"d:" + std::to_string(t), name + ": слишком долго (" + tasks::secondsText(task.seconds) + " с)"});
-        if (verdicts[t] == 3) found.push_back({"e:" + tasks::withoutLineNumbers(s.runs[t].error), "ошибка: " + s.runs[t].error});
+        if (verdicts[t] == 0) continue;
+        failed += (failed.empty() ? "" : ", ") + std::to_string(t + 1);
+        if (verdicts[t] == 2) found.push_back({"d:" + std::to_string(t), "тест " + std::to_string(t + 1) + ": слишком долго (" +
+                                                                            tasks::secondsText(task.seconds) + " с)"});
+        if (verdicts[t] == 3) found.push_back({"e:" + tasks::withoutLineNumbers(s.runs[t].error), s.runs[t].error});
+        if (verdicts[t] == 1 && detail.empty() && !task.tests[t].hidden) {
+            std::string answers, expected, got;
+            for (const std::string& a : task.tests[t].answers) answers += (answers.empty() ? "" : ", ") + a;
+            for (const std::string& e : task.tests[t].expected) expected += (expected.empty() ? "" : " / ") + e;
+            for (const std::string& g : tasks::outputLines(s.runs[t].output)) got += (got.empty() ? "" : " / ") + g;
+            if (got.size() > 120) got = got.substr(0, 117) + "…";
+            detail = "; тест " + std::to_string(t + 1) + ": ввод " + (answers.empty() ? "нет" : answers) + " — ожидалось " +
+                     (expected.empty() ? "(пусто)" : expected) + ", получено " + (got.empty() ? "(пусто)" : got);
+        }
+    }
+    if (!failed.empty()) {
+        const bool all = std::count(failed.begin(), failed.end(), ',') + 1 == static_cast<long>(task.tests.size());
+        found.push_back({"t:" + failed, (all ? std::string("не пройден ни один тест") : "не пройдены тесты " + failed) +
+                                            " из " + std::to_string(task.tests.size()) + detail});
     }
     return found;
 }
