@@ -26,8 +26,21 @@ namespace frontend {
 
 namespace {
 
+// Prints the line with every control character a space: pupils' names, file names and their
+// programs' output reach the terminal, and none of them may drive it.
 void printLine(const std::string& line) {
-    const std::string withEnd = line + "\n";
+    std::string withEnd;
+    withEnd.reserve(line.size() + 1);
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(line[i]);
+        if (c < 0x20 || c == 0x7F) withEnd += ' ';
+        else if (c == 0xC2 && i + 1 < line.size() && static_cast<unsigned char>(line[i + 1]) >= 0x80 &&
+                 static_cast<unsigned char>(line[i + 1]) <= 0x9F) {
+            withEnd += ' ';  // C1 controls
+            ++i;
+        } else withEnd += line[i];
+    }
+    withEnd += "\n";
     std::fwrite(withEnd.data(), 1, withEnd.size(), stdout);
 }
 

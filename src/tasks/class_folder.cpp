@@ -91,6 +91,7 @@ HandInRead parseHandIn(const std::string& bytes) {
         return true;
     };
     if (!text("ученик", h.pupil) || pupilKey(h.pupil).empty()) read.message = "в файле нет имени ученика";
+    else if (base::decodeBytes(h.pupil).size() > 100) read.message = "имя ученика длиннее 100 знаков";
     else if (!text("задача", h.task) || trimmed(h.task).empty()) read.message = "в файле нет названия задачи";
     else if (!text("программа", h.program)) read.message = "в файле нет программы";
     else if (!text("время", h.time) || !parseHandInTime(h.time, h.seconds))

@@ -2,7 +2,7 @@
 // (the name typed once is remembered; both files stay, the newer counts), and lum --class on a
 // folder with known verdicts, a pupil of the list who handed nothing in, a broken file, a foreign
 // one, a badly named source and a planted copy prints exactly the expected table and writes a
-// класс.html where nothing a pupil wrote becomes markup.
+// класс.html where nothing a pupil wrote becomes markup (nor drives the terminal).
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
@@ -69,13 +69,14 @@ test('hand-ins twice, then the class table', async () => {
   write('Сидоров Иван - таблица.лумс', 'пусть ч = спросить_число("Число?")\nпусть к = 1\nпока к <= 5 делать\n' +
         '    вывести(ч + " x " + к + " = " + ч * к)\n    к = к + 1\nконец\n');
   write('взлом.сдача', JSON.stringify({ лум: 'сдача', ученик: '<script>alert(1)</script>', задача: 'Сумма двух чисел',
-    время: '2026-12-09T09:05:00+03:00', программа: 'вывести("</pre><img src=x onerror=alert(2)>")' }));
+    время: '2026-12-09T09:05:00+03:00', программа: 'вывести("</pre><img src=x onerror=alert(2)>\\u001b[2J")' }));
   write('испорчен.сдача', '{"лум":"сдача","ученик":"Кто-то"');
   write('заметка.txt', 'не работа');
   write('сумма.лумс', 'вывести(5)\n');
 
   const r = spawnSync(lum, ['--class', folder], { encoding: 'utf8', timeout: 120000 });
   assert.equal(r.status, 0, r.stdout + r.stderr);
+  assert.ok(r.stdout.includes('получено </pre><img src=x onerror=alert(2)> [2J'), 'the output is told, its control characters as spaces');
   const start = r.stdout.indexOf('Ученик');
   const table = r.stdout.slice(start).split('\n').slice(0, 6).join('\n').replace(/\d\d:\d\d/g, 'ЧЧ:ММ');
   assert.equal(table, [
