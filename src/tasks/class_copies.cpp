@@ -131,7 +131,7 @@ std::string copyForm(const base::CodePoints& source, const std::set<std::string>
 
     // Runs of assignment lines, each put in the order that takes, among the lines whose earlier
     // dependencies are placed, the smallest by its name-blind text and the profile of its name.
-    constexpr std::size_t longestRun = 64;  // longer runs are cut, so the work stays linear
+    constexpr std::size_t longestRun = 32;  // longer runs are cut, so the work stays linear in the lines
     std::vector<Line> ordered;
     ordered.reserve(lines.size());
     for (std::size_t i = 0; i < lines.size();) {
@@ -147,14 +147,18 @@ std::string copyForm(const base::CodePoints& source, const std::set<std::string>
             written[k] = lines[i + k][static_cast<std::size_t>(assigned(lines[i + k]))].text;
             keys[k] = blind(lines[i + k]) + '\x01' + profileOf(written[k]);
         }
+        // waits[k][e]: line k has to stay after the earlier line e.
+        std::vector<std::vector<bool>> waits(n, std::vector<bool>(n, false));
+        for (std::size_t k = 0; k < n; ++k)
+            for (std::size_t e = 0; e < k; ++e)
+                waits[k][e] = mentions(lines[i + k], written[e]) || mentions(lines[i + e], written[k]);
         std::vector<bool> placed(n, false);
         for (std::size_t step = 0; step < n; ++step) {
             std::size_t best = n;
             for (std::size_t k = 0; k < n; ++k) {
                 if (placed[k]) continue;
                 bool ready = true;
-                for (std::size_t e = 0; e < k && ready; ++e)
-                    if (!placed[e] && (mentions(lines[i + k], written[e]) || mentions(lines[i + e], written[k]))) ready = false;
+                for (std::size_t e = 0; e < k && ready; ++e) ready = placed[e] || !waits[k][e];
                 if (ready && (best == n || keys[k] < keys[best])) best = k;
             }
             placed[best] = true;
