@@ -12,6 +12,7 @@ namespace frontend {
 struct CheckRun {
     bool done = false;
     bool tooLong = false;
+    bool cut = false;  // the page cut the output at its limit: not to be judged as it is
     std::string output, error;
 };
 

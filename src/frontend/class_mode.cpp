@@ -330,6 +330,7 @@ int runClassMode(const std::string& folder, const std::vector<std::string>& task
                     const CheckRun& run = s.runs[k];
                     if (run.tooLong) verdicts[k] = 2;
                     else if (!run.error.empty()) verdicts[k] = 3;
+                    else if (run.cut) verdicts[k] = 1;
                     else verdicts[k] = tasks::compareOutput(task.tests[k].expected, run.output, task.comparison).same ? 0 : 1;
                     cell.passed += verdicts[k] == 0;
                 }
