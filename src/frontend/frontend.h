@@ -1,6 +1,6 @@
 // The front end: start-up, the command line and the interactive mode, the rules-file search,
 // folder mode, watch mode, and the tools that write files for the loaded rules (the editor
-// extension, the playground), and the task modes (task_modes.cpp).
+// extension, the playground), the task modes (task_modes.cpp) and the class mode (class_mode.cpp).
 // Tests: tests/e2e/cli_test.cpp, tests/e2e/folder_mode_test.cpp, tests/e2e/watch_test.cpp,
 // tests/e2e/rules_location_test.cpp, tests/e2e/task_check_test.cpp, tests/browser/task_check_test.cpp.
 #pragma once
