@@ -256,6 +256,28 @@ BrowserRun runChecks(const std::string& browser, const std::string& pagePath, co
     return outcome;
 }
 
+// Writes `build(mark)` into a new temporary folder and runs it (runChecks); the failure, or "".
+// LUM_TRACE keeps the checking page to look at.
+std::string runPage(const std::string& browser, const std::function<std::string(const std::string&)>& build,
+                    const tasks::Task& task, std::vector<Run*>& runs, bool trace) {
+    const std::string temporary = platform::makeTemporaryFolder();
+    if (temporary.empty()) return "не удалось создать временную папку для проверки";
+    const std::string mark = "LUM-" + base::sha256Hex(std::to_string(platform::processId()) + "/" +
+                                                      std::to_string(reinterpret_cast<std::uintptr_t>(&runs)) + "/" +
+                                                      std::to_string(platform::monotonicMs())).substr(0, 24);
+    const std::string sep(1, platform::separator());
+    const std::string pagePath = temporary + sep + "проверка.html";
+    const std::string profile = temporary + sep + "профиль";
+    BrowserRun browserRun;
+    if (!platform::writeFileAtomically(pagePath, build(mark)) || !platform::makeFolder(profile))
+        browserRun.failure = "не удалось записать страницу проверки во временную папку " + temporary;
+    else
+        browserRun = runChecks(browser, pagePath, profile, mark, task, runs, trace);
+    if (trace) std::fprintf(stderr, "[check] page: %s\n", pagePath.c_str());
+    else platform::removeFolderTree(temporary);
+    return browserRun.failure;
+}
+
 std::size_t width(const std::string& utf8) {
     std::size_t n = 0;
     for (const char c : utf8) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
@@ -342,16 +364,10 @@ int runCheckMode(const std::string& taskPath, const std::string& folder, const s
         printLine("Ошибка: нет такой папки с решениями: " + folder);
         return 1;
     }
-    std::string browser = browserPath;
+    std::string message;
+    const std::string browser = checkingBrowser(browserPath, message);
     if (browser.empty()) {
-        browser = platform::findBrowser();
-        if (browser.empty()) {
-            printLine("Ошибка: для проверки нужен браузер Chromium, Google Chrome или Microsoft Edge, а он не найден. "
-                      "Установите один из них или укажите его файл: --browser путь");
-            return 1;
-        }
-    } else if (platform::pathKind(browser) != platform::PathKind::File) {
-        printLine("Ошибка: браузер не найден: " + browser);
+        printLine("Ошибка: " + message);
         return 1;
     }
     std::vector<std::string> paths;
@@ -388,27 +404,10 @@ int runCheckMode(const std::string& taskPath, const std::string& folder, const s
             for (Run& run : s.runs) runs.push_back(&run);
 
     if (!runs.empty()) {
-        const std::string temporary = platform::makeTemporaryFolder();
-        if (temporary.empty()) {
-            printLine("Ошибка: не удалось создать временную папку для проверки");
-            return 1;
-        }
-        const std::string mark = "LUM-" + base::sha256Hex(std::to_string(platform::processId()) + "/" +
-                                                          std::to_string(reinterpret_cast<std::uintptr_t>(&pages)) + "/" +
-                                                          std::to_string(platform::monotonicMs())).substr(0, 24);
-        const std::string sep(1, platform::separator());
-        const std::string pagePath = temporary + sep + "проверка.html";
-        const std::string profile = temporary + sep + "профиль";
-        BrowserRun browserRun;
-        if (!platform::writeFileAtomically(pagePath, output::buildCheckPage(task, pages, mark)) || !platform::makeFolder(profile))
-            browserRun.failure = "не удалось записать страницу проверки во временную папку " + temporary;
-        else
-            browserRun = runChecks(browser, pagePath, profile, mark, task, runs, start.trace);
-        // LUM_TRACE keeps the checking page to look at.
-        if (start.trace) std::fprintf(stderr, "[check] page: %s\n", pagePath.c_str());
-        else platform::removeFolderTree(temporary);
-        if (!browserRun.failure.empty()) {
-            printLine("Ошибка: " + browserRun.failure);
+        const std::string failure = runPage(
+            browser, [&](const std::string& mark) { return output::buildCheckPage(task, pages, mark); }, task, runs, start.trace);
+        if (!failure.empty()) {
+            printLine("Ошибка: " + failure);
             return 1;
         }
     }
@@ -489,29 +488,15 @@ std::string checkingBrowser(const std::string& given, std::string& message) {
 std::string runCheckingPage(const std::string& browser, const std::function<std::string(const std::string&)>& build,
                             double seconds, std::vector<CheckRun>& results, bool trace) {
     if (results.empty()) return "";
-    const std::string temporary = platform::makeTemporaryFolder();
-    if (temporary.empty()) return "не удалось создать временную папку для проверки";
-    const std::string mark = "LUM-" + base::sha256Hex(std::to_string(platform::processId()) + "/" +
-                                                      std::to_string(reinterpret_cast<std::uintptr_t>(&results)) + "/" +
-                                                      std::to_string(platform::monotonicMs())).substr(0, 24);
-    const std::string sep(1, platform::separator());
-    const std::string pagePath = temporary + sep + "проверка.html";
-    const std::string profile = temporary + sep + "профиль";
     std::vector<Run> runs(results.size());
     std::vector<Run*> pointers;
     for (Run& run : runs) pointers.push_back(&run);
-    tasks::Task limits;
+    tasks::Task limits;  // no tests: the caller judges the runs itself
     limits.seconds = seconds;
-    BrowserRun browserRun;
-    if (!platform::writeFileAtomically(pagePath, build(mark)) || !platform::makeFolder(profile))
-        browserRun.failure = "не удалось записать страницу проверки во временную папку " + temporary;
-    else
-        browserRun = runChecks(browser, pagePath, profile, mark, limits, pointers, trace);
-    if (trace) std::fprintf(stderr, "[check] page: %s\n", pagePath.c_str());
-    else platform::removeFolderTree(temporary);
+    const std::string failure = runPage(browser, build, limits, pointers, trace);
     for (std::size_t i = 0; i < runs.size(); ++i)
         results[i] = CheckRun{runs[i].done, runs[i].tooLong, runs[i].cut, std::move(runs[i].output), std::move(runs[i].error)};
-    return browserRun.failure;
+    return failure;
 }
 
 }  // namespace frontend
