@@ -44,6 +44,14 @@ std::vector<std::string> noteLines(const output::CompileReport& report) {
     return lines;
 }
 
+std::vector<std::uint32_t> noteLineNumbers(const output::CompileReport& report) {
+    if (!report.checked) return {};
+    std::vector<std::uint32_t> lines;
+    for (const base::Finding& f : report.warnings) lines.push_back(f.line);
+    for (const diagnostics::Hint& h : report.hints) lines.push_back(h.line);
+    return lines;
+}
+
 std::string outcomeLine(const output::CompileReport& report) {
     switch (report.status) {
     case output::CompileStatus::Written:

@@ -15,6 +15,9 @@ namespace frontend {
 // compile did not get as far as its checks.
 std::vector<std::string> noteLines(const output::CompileReport& report);
 
+// The program line each of noteLines is about, 0 for none.
+std::vector<std::uint32_t> noteLineNumbers(const output::CompileReport& report);
+
 // The line that says what came of the compile ("OK: …" or "Ошибка: …"), without its line feed.
 std::string outcomeLine(const output::CompileReport& report);
 
