@@ -1,6 +1,6 @@
 // A finding as a value (what it is about, where, what it says, what edit it proposes), the
 // warning list every step of a compile appends to, and how findings are printed.
-// Tests: tests/diagnostics/checks_test.cpp, tests/frontend/report_test.cpp, tests/diagnostics/analysis_test.cpp.
+// Tests: tests/diagnostics/checks_test.cpp, tests/frontend/report_test.cpp, tests/services/problems_test.cpp.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,5 @@
 // The one analysis: the passes over a program in their one order, every finding kept as a value.
-// Tests: tests/diagnostics/analysis_test.cpp.
+// Tests: tests/frontend/report_test.cpp (a planted kind at every front door), tests/services/problems_test.cpp.
 #include "diagnostics/analysis.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // The one analysis of a program: every pass that finds something, in their one order, from the
 // decoded source to its findings and its translated text. A compile is read → analyse → assemble
 // → write; the language services are analyse → place on words. Nothing here prints or writes.
-// Tests: tests/diagnostics/analysis_test.cpp.
+// Tests: tests/frontend/report_test.cpp (a planted kind at every front door), tests/services/problems_test.cpp.
 #pragma once
 
 #include <cstddef>
