@@ -17,7 +17,7 @@ void piece(std::uint8_t b, CodePoints& out) {
 
 bool hasWarning(const WarningList& warnings, const std::string& piece) {
     return std::any_of(warnings.begin(), warnings.end(),
-                       [&](const std::string& w) { return w.find(piece) != std::string::npos; });
+                       [&](const base::Finding& w) { return w.text.find(piece) != std::string::npos; });
 }
 
 }  // namespace
@@ -37,14 +37,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WarningList quotes;
     checkQuotes(points, quotes);
     FUZZ_REQUIRE(quotes.size() <= 1);
-    for (const std::string& w : quotes) FUZZ_REQUIRE(namedLine(w) >= 1 && namedLine(w) <= lastLine);
+    for (const base::Finding& w : quotes) FUZZ_REQUIRE(namedLine(w.text) >= 1 && namedLine(w.text) <= lastLine);
     const bool anyQuote = std::any_of(points.begin(), points.end(), [](std::uint32_t c) { return c == '"' || c == '\''; });
     if (!anyQuote) FUZZ_REQUIRE(quotes.empty());
 
     WarningList brackets;
     checkBrackets(text, brackets);
     FUZZ_REQUIRE(brackets.size() <= 5);
-    for (const std::string& w : brackets) {
+    for (const base::Finding& finding : brackets) {
+        const std::string& w = finding.text;
         const long long line = namedLine(w);
         FUZZ_REQUIRE(line == -1 || (line >= 0 && line <= lastLine), "'%s' past line %lld", w.c_str(), lastLine);
     }

@@ -75,7 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                      paths[i].c_str());
         FUZZ_REQUIRE(paths[i].compare(0, root.size(), root) == 0);
     }
-    for (const std::string& warning : warnings) {
+    for (const base::Finding& finding : warnings) {
+        const std::string& warning = finding.text;
         const long long line = namedLine(warning);
         FUZZ_REQUIRE(line >= 1 && line <= highest);
     }

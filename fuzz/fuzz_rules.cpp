@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<Rule> rules = parseRules(bytes, warnings);
 
     const std::size_t lineCount = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
-    for (const std::string& warning : warnings) {
+    for (const base::Finding& finding : warnings) {
+        const std::string& warning = finding.text;
         const long long line = namedLine(warning);
         FUZZ_REQUIRE(line >= 1 && static_cast<std::size_t>(line) <= lineCount, "warning '%s' outside %zu lines",
                      warning.c_str(), lineCount);

@@ -1,5 +1,5 @@
 // Taking whole lines off the front of a buffer that received bytes are appended to.
-// Tests: tests/tasks/task_test.cpp, tests/e2e/task_check_test.cpp.
+// Tests: tests/e2e/task_check_test.cpp.
 #pragma once
 
 #include <string>

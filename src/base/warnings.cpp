@@ -1,4 +1,4 @@
-// Warning lists as the terminal shows them: one "kind [file]: text" line per entry.
+// Findings as the terminal shows them: one "kind [file]: text" line per entry, and the place a finding's text opens with.
 // Tests: tests/diagnostics/checks_test.cpp, tests/frontend/report_test.cpp.
 #include "base/warnings.h"
 
@@ -11,7 +11,7 @@ std::vector<std::string> formatNotes(const char* kind, const std::string& path, 
     const std::string name = at == std::string::npos ? path : path.substr(at + 1);
     std::vector<std::string> lines;
     lines.reserve(entries.size());
-    for (const std::string& text : entries) lines.push_back(std::string(kind) + " [" + name + "]: " + text);
+    for (const Finding& f : entries) lines.push_back(std::string(kind) + " [" + name + "]: " + f.text);
     return lines;
 }
 
@@ -25,16 +25,10 @@ void printNotes(const char* kind, const std::string& path, const WarningList& en
     }
 }
 
-std::uint32_t warningLine(const std::string& text) {
-    static const std::string word = "строка ";
-    std::size_t at = text.compare(0, word.size(), word) == 0 ? 0 : text.find(", " + word);
-    if (at == std::string::npos || (at > 0 && text.find(' ') < at)) return 0;  // "<file>, " holds no space
-    at += at == 0 ? word.size() : word.size() + 2;
-    std::uint32_t line = 0;
-    std::size_t digits = 0;
-    for (; at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 9; ++at, ++digits)
-        line = line * 10 + static_cast<std::uint32_t>(text[at] - '0');
-    return digits > 0 && at < text.size() && text[at] == ':' ? line : 0;
+Said onLine(std::uint32_t line, const std::string& message) {
+    std::string text = "строка " + std::to_string(line) + ": ";
+    const std::uint32_t at = line == 0 ? 0 : static_cast<std::uint32_t>(text.size());
+    return {text + message, at};
 }
 
 std::string protectedFileNote(const std::string& path) {

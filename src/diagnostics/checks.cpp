@@ -13,8 +13,9 @@ constexpr std::uint32_t doubleQuote = 0x22;
 constexpr std::uint32_t apostrophe = 0x27;
 constexpr std::uint32_t backslash = 0x5C;
 
-std::string lineWarning(long long line, const char* text) {
-    return "строка " + std::to_string(line) + ": " + text;
+base::Finding lineWarning(long long line, const char* text) {
+    const auto at = static_cast<std::uint32_t>(line);
+    return {at, base::onLine(at, text)};
 }
 
 // One opening bracket kind: its running depth and the lowest depth reached with the line of
@@ -138,9 +139,11 @@ void checkBrackets(const base::CodeText& text, base::WarningList& warnings) {
         }
     }
 
-    if (braces.unclosed() > 0)
-        warnings.push_back("не хватает " + std::to_string(braces.unclosed()) +
-                           " закрывающих } — возможно, пропущен «конец»");
+    if (braces.unclosed() > 0) {
+        base::Finding f{"не хватает " + std::to_string(braces.unclosed()) + " закрывающих } — возможно, пропущен «конец»"};
+        f.named = {"конец"};
+        warnings.push_back(std::move(f));
+    }
     if (braces.minimum < 0)
         warnings.push_back(lineWarning(braces.minimumLine, "лишняя } (больше закрывающих, чем открытых)"));
     if (parens.unclosed() > 0)

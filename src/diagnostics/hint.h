@@ -1,4 +1,4 @@
-// One compile-time hint: the line to edit, what kind of mistake it explains, and its text.
+// One compile-time hint: the line to edit, what kind of mistake it explains, and its text, as a finding.
 // Tests: tests/diagnostics/hints_test.cpp, tests/frontend/report_test.cpp.
 #pragma once
 
@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
+
+#include "base/warnings.h"
 
 namespace diagnostics {
 
@@ -23,24 +26,26 @@ enum class HintKind : std::uint8_t {
     LoopWord = 10,          // «для каждого x в …»: a word of the learner's for the loop's own
 };
 
-// The kind's name where hints travel as data: "unclosed-block", "unfinished-header", …
-const char* hintKindName(HintKind kind);
+// The kind's row: its name where hints travel as data ("unclosed-block", "unfinished-header", …),
+// how serious an editor shows it, and whether the page tells it beside a run-time error.
+const base::FindingKind& hintKindRow(HintKind kind);
+inline const char* hintKindName(HintKind kind) { return hintKindRow(kind).name; }
 
-struct Hint {
-    Hint() = default;
-    Hint(std::uint32_t line, HintKind kind, std::string text) : line(line), kind(kind), text(std::move(text)) {}
+// A hint is a finding (base/warnings.h) with its kind, by which hints on one line are ordered.
+struct Hint : base::Finding {
+    Hint() { what = &hintKindRow(kind); }
+    Hint(std::uint32_t line, HintKind kind, base::Said said) : base::Finding(line, std::move(said)), kind(kind) {
+        what = &hintKindRow(kind);
+    }
 
-    std::uint32_t line = 0;  // source line to edit
     HintKind kind = HintKind::UnclosedBlock;
-    std::string text;        // "строка N: …", in the loaded table's words
-    // The words the hint names, as code-point columns of its line, [from, to); the whole line
-    // when `to` is 0. Editors underline them.
-    std::uint32_t from = 0, to = 0;
-    // The edit the hint proposes, when it names one: `fix` in place of [from, to) (an insertion
-    // when from == to).
-    bool hasFix = false;
-    std::string fix;
 };
+
+// The hint with the words it quotes, for an editor to show it on when its columns name none.
+inline Hint naming(Hint hint, std::vector<std::string> words) {
+    hint.named = std::move(words);
+    return hint;
+}
 
 // The hint with the span of code points [from, to) of `chars` (a text whose line starts are
 // found by looking back for its line feed) and, when `fix` is given, that edit.

@@ -319,10 +319,12 @@ struct Reader {
         while (next < n && (translator::isLineFeed(c[next]) || c[next] == ' ' || c[next] == '\t' || c[next] == 0x0D)) ++next;
         if (next < n && c[next] == '{') return;
         openBlock(functionOnLine, line, Span{functionOnLine, functionOnLine, 0}, false);
-        result.findings.push_back(spanned({line, HintKind::UnfinishedHeader,
-                                           onLine(line, "после «" + headerText(functionOnLine) + "» не хватает «" + headerMark +
-                                                            "» — допишите «" + headerMark + "» в конце строки")},
-                                          c, end, end, &headerMark));
+        const std::string header = headerText(functionOnLine);
+        result.findings.push_back(naming(spanned({line, HintKind::UnfinishedHeader,
+                                                  onLine(line, "после «" + header + "» не хватает «" + headerMark +
+                                                                   "» — допишите «" + headerMark + "» в конце строки")},
+                                                 c, end, end, &headerMark),
+                                         {header, headerMark}));
     }
 
     // The bracket items of rule r's replacement read again by the rules after r; `context` is
@@ -476,8 +478,9 @@ struct Reader {
         equalsReported = true;
         const std::string fix = " " + comparisonWord + " ";
         const std::size_t from = p > 0 && c[p - 1] == ' ' ? p - 1 : p, to = p + 1 < n && c[p + 1] == ' ' ? p + 2 : p + 1;
-        result.findings.push_back(spanned({line, HintKind::AssignInCondition, onLine(line, "«=» присваивает; чтобы сравнить, пишите «" + comparisonWord + "»")},
-                                          c, from, to, &fix));
+        result.findings.push_back(naming(spanned({line, HintKind::AssignInCondition, onLine(line, "«=» присваивает; чтобы сравнить, пишите «" + comparisonWord + "»")},
+                                                 c, from, to, &fix),
+                                         {"=", comparisonWord}));
     }
 
     void run(std::uint32_t brokenFrom) {
@@ -624,10 +627,12 @@ struct Reader {
             if (found->second.empty()) continue;
             const std::size_t end = codeEnd(p.pos);
             const std::string fix = " " + found->second;
-            result.findings.push_back(spanned({p.line, HintKind::UnfinishedHeader,
-                                               onLine(p.line, "после «" + headerText(p.pos) + "» не хватает слова «" +
-                                                                  found->second + "» — допишите его в конце строки")},
-                                              text.chars.data(), end, end, &fix));
+            const std::string header = headerText(p.pos);
+            result.findings.push_back(naming(spanned({p.line, HintKind::UnfinishedHeader,
+                                                      onLine(p.line, "после «" + header + "» не хватает слова «" +
+                                                                         found->second + "» — допишите его в конце строки")},
+                                                     text.chars.data(), end, end, &fix),
+                                             {header, found->second}));
         }
     }
 
@@ -711,10 +716,12 @@ struct Reader {
             const std::string closer = o.learnerBrace ? "}" : blockCloseWord;
             if (closer.empty() || o.afterExtra || !toldLines.insert(o.line).second) continue;
             const std::string by = o.learnerBrace ? "скобкой" : "словом";
-            result.findings.push_back(spanned({o.line, HintKind::UnclosedBlock,
-                                               onLine(o.line, "«" + wordsOf(o.words) + "» не закрыт " + by + " «" + closer +
-                                                                  "» — допишите «" + closer + "» после последней строки блока")},
-                                              text.chars.data(), o.words.from, o.words.to));
+            const std::string words = wordsOf(o.words);
+            result.findings.push_back(naming(spanned({o.line, HintKind::UnclosedBlock,
+                                                      onLine(o.line, "«" + words + "» не закрыт " + by + " «" + closer +
+                                                                         "» — допишите «" + closer + "» после последней строки блока")},
+                                                     text.chars.data(), o.words.from, o.words.to),
+                                             {words, closer}));
         }
         toldLines.clear();
         for (std::size_t k = 0; k < extra.size(); ++k) {
@@ -727,15 +734,14 @@ struct Reader {
                                                             : "здесь нечего закрывать — уберите лишнее слово «") +
                                      words + "»";
             const std::string none;
-            result.findings.push_back(spanned({e.line, HintKind::UnclosedBlock, onLine(e.line, said)}, text.chars.data(),
-                                              e.words.from, e.words.to, extraMiddle[k] || e.words.to == e.words.from ? nullptr : &none));
+            result.findings.push_back(naming(spanned({e.line, HintKind::UnclosedBlock, onLine(e.line, said)}, text.chars.data(),
+                                                     e.words.from, e.words.to, extraMiddle[k] || e.words.to == e.words.from ? nullptr : &none),
+                                             {words}));
         }
     }
 };
 
 }  // namespace
-
-std::string onLine(std::uint32_t line, const std::string& text) { return "строка " + std::to_string(line) + ": " + text; }
 
 std::string lettersOf(const std::uint32_t* chars, std::size_t from, std::size_t to) {
     std::string out;

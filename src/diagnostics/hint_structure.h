@@ -38,8 +38,7 @@ struct StructureReading {
 StructureReading readStructure(const base::CodeText& text, const translator::SourceRegions& regions,
                                const std::vector<rules::Rule>& table, const rules::Vocabulary& vocabulary, std::uint32_t brokenFrom);
 
-// "строка N: " followed by `text`.
-std::string onLine(std::uint32_t line, const std::string& text);
+using base::onLine;  // "строка N: " followed by a message
 // The learner's own text between two positions: letter runs joined by single spaces.
 std::string lettersOf(const std::uint32_t* chars, std::size_t from, std::size_t to);
 

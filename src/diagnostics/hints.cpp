@@ -86,12 +86,14 @@ std::uint32_t strayHint(const base::CodeText& text, const translator::SourceRegi
         std::size_t from = s.open, to = s.open + 1;
         while (from > 0 && translator::isWordCode(chars[from - 1])) --from;
         while (to < text.chars.size() && translator::isWordCode(chars[to])) ++to;
-        const std::string word = to - from > 1 ? " («" + base::encodeUtf8(chars + from, to - from) + "»)" : "";
+        const std::string quoted = to - from > 1 ? base::encodeUtf8(chars + from, to - from) : "";
+        const std::string word = quoted.empty() ? "" : " («" + quoted + "»)";
         const std::string where = s.openedIn == translator::Region::Comment ? "в комментарии" : "в тексте в обратных кавычках";
         const std::string lost = lineRange(first, last) + (first == last ? " не переведена" : " не переведены");
-        out.push_back({line, HintKind::SwallowingString,
-                       onLine(line, "кавычка " + quote + " " + where + word + " открыла текст в кавычках, и " + lost +
-                                        " — уберите её")});
+        Hint hint{line, HintKind::SwallowingString,
+                  onLine(line, "кавычка " + quote + " " + where + word + " открыла текст в кавычках, и " + lost + " — уберите её")};
+        if (!quoted.empty()) hint.named = {quoted};
+        out.push_back(std::move(hint));
         return line;
     }
     return 0;
@@ -401,20 +403,23 @@ Hint spanned(Hint hint, const std::uint32_t* chars, std::size_t from, std::size_
     return hint;
 }
 
-const char* hintKindName(HintKind kind) {
-    switch (kind) {
-    case HintKind::UnclosedBlock: return "unclosed-block";
-    case HintKind::UnfinishedHeader: return "unfinished-header";
-    case HintKind::SwallowingString: return "swallowing-string";
-    case HintKind::UnknownWord: return "unknown-word";
-    case HintKind::MixedLetters: return "mixed-letters";
-    case HintKind::AssignInCondition: return "assign-in-condition";
-    case HintKind::ForeignWord: return "foreign-word";
-    case HintKind::DecimalComma: return "decimal-comma";
-    case HintKind::ComparisonGivesValue: return "comparison-gives-value";
-    case HintKind::LoopWord: break;
-    }
-    return "loop-word";
+const base::FindingKind& hintKindRow(HintKind kind) {
+    using base::Severity;
+    // One row per kind, in the enumeration's order.
+    static constexpr base::FindingKind rows[] = {
+        {"unclosed-block", Severity::Warning, true},
+        {"unfinished-header", Severity::Warning, true},
+        {"swallowing-string", Severity::Warning, false},
+        {"unknown-word", Severity::Information, false},
+        {"mixed-letters", Severity::Information, false},
+        {"assign-in-condition", Severity::Warning, false},
+        {"foreign-word", Severity::Information, false},
+        {"decimal-comma", Severity::Information, false},
+        {"comparison-gives-value", Severity::Warning, false},
+        {"loop-word", Severity::Information, false},
+    };
+    const auto at = static_cast<std::size_t>(kind) - 1;
+    return rows[at < std::size(rows) ? at : std::size(rows) - 1];
 }
 
 }  // namespace diagnostics

@@ -1,5 +1,5 @@
 // The vocabulary as the playground's editor reads it: words, roles, regular expressions.
-// Tests: tests/editor/vocabulary_json_test.cpp.
+// Tests: tests/playground/playground_test.mjs.
 #include "editor/vocabulary_json.h"
 
 #include "base/json_text.h"

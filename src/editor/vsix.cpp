@@ -5,7 +5,6 @@
 #include <cstdint>
 
 #include "editor/editor.h"
-#include "output/page.h"
 
 namespace editor {
 
@@ -113,7 +112,7 @@ std::string manifest() {
            "\" Publisher=\"" + extensionPublisher + "\" />\n"
            "    <DisplayName>ЛУМ скрипт</DisplayName>\n"
            "    <Description xml:space=\"preserve\">" +
-           output::escapeHtml("Подсветка, отступы, заготовки и задачи для ЛУМ скрипта по словарю keywords.csv") +
+           std::string("Подсветка, отступы, заготовки и задачи для ЛУМ скрипта по словарю keywords.csv") +
            "</Description>\n"
            "    <Categories>Programming Languages,Snippets</Categories>\n"
            "    <GalleryFlags>Public</GalleryFlags>\n"

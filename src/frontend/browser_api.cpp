@@ -70,46 +70,6 @@ bool isPlainName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos;
 }
 
-const char* statusName(output::CompileStatus status) {
-    switch (status) {
-    case output::CompileStatus::Written: return "written";
-    case output::CompileStatus::Unreadable: return "unreadable";
-    case output::CompileStatus::Unwritable: return "unwritable";
-    case output::CompileStatus::OutOfMemory: break;
-    }
-    return "memory";
-}
-
-// The line each warning names (0 for none), beside the warnings' texts.
-editor::Json warningLines(const base::WarningList& warnings) {
-    std::vector<editor::Json> lines;
-    for (const std::string& text : warnings) lines.push_back(editor::jsonNumber(static_cast<long>(base::warningLine(text))));
-    return editor::jsonArray(std::move(lines));
-}
-
-// {"status", "outputName", "js", "encoding", "rules", "warnings": [texts], "warningLines": [line or 0],
-// "hints": [{"line", "kind", "text"}], "notes": [lines as printed], "outcome": the line that says what
-// came of it}.
-std::string reportJson(const output::CompileReport& report, const std::string& outputName) {
-    std::vector<editor::Json> hints;
-    for (const diagnostics::Hint& hint : report.hints)
-        hints.push_back(editor::jsonObject({{"line", editor::jsonNumber(static_cast<long>(hint.line))},
-                                    {"kind", editor::jsonString(diagnostics::hintKindName(hint.kind))},
-                                    {"text", editor::jsonString(hint.text)}}));
-    return editor::printJson(editor::jsonObject({
-        {"status", editor::jsonString(statusName(report.status))},
-        {"outputName", editor::jsonString(outputName)},
-        {"js", editor::jsonBool(report.js)},
-        {"encoding", editor::jsonString(report.encoding)},
-        {"rules", editor::jsonNumber(static_cast<long>(report.ruleCount))},
-        {"warnings", editor::jsonStrings(report.checked ? report.warnings : base::WarningList())},
-        {"warningLines", warningLines(report.checked ? report.warnings : base::WarningList())},
-        {"hints", editor::jsonArray(report.checked ? std::move(hints) : std::vector<editor::Json>())},
-        {"notes", editor::jsonStrings(noteLines(report))},
-        {"outcome", editor::jsonString(outcomeLine(report))},
-    }));
-}
-
 // A compile refused before it began, in the same shape.
 std::string refusedJson(const std::string& outcome) {
     return editor::printJson(editor::jsonObject({{"status", editor::jsonString("refused")}, {"outputName", editor::jsonString("")},
@@ -151,7 +111,7 @@ int lum_load_rules(const char* bytes, std::size_t size) {
         load = loadRulesFile(path, s.rules);
     s.rulesReport = editor::printJson(editor::jsonObject({{"loaded", editor::jsonBool(load.loaded)},
                                           {"rules", editor::jsonNumber(static_cast<long>(s.rules.size()))},
-                                          {"warnings", editor::jsonStrings(load.warnings)},
+                                          {"warnings", warningTexts(load.warnings)},
                                           {"warningLines", warningLines(load.warnings)},
                                           {"lines", editor::jsonStrings(load.lines)}}));
     s.vocabulary.clear();

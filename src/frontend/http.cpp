@@ -155,7 +155,8 @@ std::string scriptReplyHeader(std::size_t size) {
            "Content-Length: " + std::to_string(size) + "\r\nConnection: close\r\n\r\n";
 }
 
-std::string notesReply(const std::string& build, const std::string& fileName, const std::vector<std::string>& notes) {
+std::string notesReply(const std::string& build, const std::string& fileName, const std::vector<std::string>& notes,
+                       const std::vector<std::uint32_t>& lines) {
     std::string body = "{\"build\":";
     base::appendJsonString(body, build);
     body += ",\"file\":";
@@ -165,6 +166,8 @@ std::string notesReply(const std::string& build, const std::string& fileName, co
         if (i) body += ',';
         base::appendJsonString(body, notes[i]);
     }
+    body += "],\"lines\":[";
+    for (std::size_t i = 0; i < lines.size(); ++i) body += (i ? "," : "") + std::to_string(lines[i]);
     body += "]}";
     return "HTTP/1.1 200 OK\r\nContent-Type: application/json; charset=utf-8\r\nCache-Control: no-store\r\n"
            "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;

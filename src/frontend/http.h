@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,7 +71,8 @@ std::string pageReplyHeader(std::size_t size);
 std::string scriptReplyHeader(std::size_t size);
 
 // The whole reply to "/notes": JSON {"build": build, "file": the source's file name,
-// "notes": [every note line as printed]}.
-std::string notesReply(const std::string& build, const std::string& fileName, const std::vector<std::string>& notes);
+// "notes": [every note line as printed], "lines": [the program line each note is about, 0 for none]}.
+std::string notesReply(const std::string& build, const std::string& fileName, const std::vector<std::string>& notes,
+                       const std::vector<std::uint32_t>& lines);
 
 }  // namespace frontend

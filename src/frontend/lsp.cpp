@@ -1,5 +1,5 @@
 // The language server's protocol core: frames, JSON-RPC and the answers, from bytes to bytes.
-// Tests: tests/frontend/lsp_test.cpp, tests/e2e/lsp_test.cpp.
+// Tests: tests/frontend/lsp_test.cpp, tests/frontend/lsp_test.cpp.
 #include "frontend/lsp.h"
 
 #include <nlohmann/json.hpp>

@@ -2,7 +2,7 @@
 // LSP 3.17 (diagnostics, hover, completion, signature help, symbols, definition, quick fixes),
 // without pipes or clocks: the server loop (lsp_server.cpp) feeds it bytes and times, and
 // writes what it hands back. What it answers comes from the language services (services/).
-// Tests: tests/frontend/lsp_test.cpp, tests/e2e/lsp_test.cpp.
+// Tests: tests/frontend/lsp_test.cpp, tests/frontend/lsp_test.cpp.
 #pragma once
 
 #include <cstddef>

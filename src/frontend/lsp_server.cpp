@@ -1,7 +1,7 @@
 // lum --lsp: the language server over standard input and output. Reads frames as they come,
 // answers each message at once, publishes a document's diagnostics once it has been still for
 // the debounce time, and looks at the rules file and the libraries once a second.
-// Tests: tests/e2e/lsp_test.cpp (a real client, Neovim's, from start to shutdown).
+// Tests: tests/e2e/lsp_client.lua (a real client, Neovim's, from start to shutdown).
 #include <algorithm>
 #include <chrono>
 #include <new>

@@ -1,21 +1,54 @@
-// The terminal's words for a compile report.
+// The terminal's words for a compile report, and the same report as the playground's JSON.
 // Tests: tests/frontend/report_test.cpp.
 #include "frontend/report.h"
 
 #include <cstdio>
 
 #include "base/warnings.h"
+#include "editor/json.h"
 #include "platform/platform.h"
 
 namespace frontend {
 
+namespace {
+
+const char* statusName(output::CompileStatus status) {
+    switch (status) {
+    case output::CompileStatus::Written: return "written";
+    case output::CompileStatus::Unreadable: return "unreadable";
+    case output::CompileStatus::Unwritable: return "unwritable";
+    case output::CompileStatus::OutOfMemory: break;
+    }
+    return "memory";
+}
+
+}  // namespace
+
+editor::Json warningLines(const base::WarningList& warnings) {
+    std::vector<editor::Json> lines;
+    for (const base::Finding& f : warnings) lines.push_back(editor::jsonNumber(static_cast<long>(f.line)));
+    return editor::jsonArray(std::move(lines));
+}
+
+editor::Json warningTexts(const base::WarningList& warnings) {
+    std::vector<editor::Json> texts;
+    for (const base::Finding& f : warnings) texts.push_back(editor::jsonString(f.text));
+    return editor::jsonArray(std::move(texts));
+}
+
 std::vector<std::string> noteLines(const output::CompileReport& report) {
     if (!report.checked) return {};
     std::vector<std::string> lines = base::formatNotes("ПРЕДУПРЕЖДЕНИЕ", report.sourcePath, report.warnings);
-    base::WarningList hints;
-    hints.reserve(report.hints.size());
-    for (const diagnostics::Hint& hint : report.hints) hints.push_back(hint.text);
+    const base::WarningList hints(report.hints.begin(), report.hints.end());
     for (std::string& line : base::formatNotes("ПОДСКАЗКА", report.sourcePath, hints)) lines.push_back(std::move(line));
+    return lines;
+}
+
+std::vector<std::uint32_t> noteLineNumbers(const output::CompileReport& report) {
+    if (!report.checked) return {};
+    std::vector<std::uint32_t> lines;
+    for (const base::Finding& f : report.warnings) lines.push_back(f.line);
+    for (const diagnostics::Hint& h : report.hints) lines.push_back(h.line);
     return lines;
 }
 
@@ -43,6 +76,29 @@ void printReport(const output::CompileReport& report) {
         line += '\n';
         std::fwrite(line.data(), 1, line.size(), stdout);
     }
+}
+
+// {"status", "outputName", "js", "encoding", "rules", "warnings": [texts], "warningLines": [line or 0],
+// "hints": [{"line", "kind", "text"}], "notes": [lines as printed], "outcome": the line that says what
+// came of it}.
+std::string reportJson(const output::CompileReport& report, const std::string& outputName) {
+    std::vector<editor::Json> hints;
+    for (const diagnostics::Hint& hint : report.hints)
+        hints.push_back(editor::jsonObject({{"line", editor::jsonNumber(static_cast<long>(hint.line))},
+                                    {"kind", editor::jsonString(hint.what->name)},
+                                    {"text", editor::jsonString(hint.text)}}));
+    return editor::printJson(editor::jsonObject({
+        {"status", editor::jsonString(statusName(report.status))},
+        {"outputName", editor::jsonString(outputName)},
+        {"js", editor::jsonBool(report.js)},
+        {"encoding", editor::jsonString(report.encoding)},
+        {"rules", editor::jsonNumber(static_cast<long>(report.ruleCount))},
+        {"warnings", warningTexts(report.checked ? report.warnings : base::WarningList())},
+        {"warningLines", warningLines(report.checked ? report.warnings : base::WarningList())},
+        {"hints", editor::jsonArray(report.checked ? std::move(hints) : std::vector<editor::Json>())},
+        {"notes", editor::jsonStrings(noteLines(report))},
+        {"outcome", editor::jsonString(outcomeLine(report))},
+    }));
 }
 
 output::CompileReport compileAndPrint(const std::string& sourcePath, const output::CompileOptions& options, const output::CompileContext& context) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/json.h"
 #include "output/compile.h"
 
 namespace frontend {
@@ -14,8 +15,19 @@ namespace frontend {
 // compile did not get as far as its checks.
 std::vector<std::string> noteLines(const output::CompileReport& report);
 
+// The program line each of noteLines is about, 0 for none.
+std::vector<std::uint32_t> noteLineNumbers(const output::CompileReport& report);
+
 // The line that says what came of the compile ("OK: …" or "Ошибка: …"), without its line feed.
 std::string outcomeLine(const output::CompileReport& report);
+
+// The report as the playground's worker gets it: {"status", "outputName", "js", "encoding",
+// "rules", "warnings": [texts], "warningLines": [line or 0], "hints": [{"line", "kind", "text"}],
+// "notes": [lines as printed], "outcome"} (frontend/browser_api.cpp).
+std::string reportJson(const output::CompileReport& report, const std::string& outputName);
+// The lines each warning names (0 for none) and the warnings' texts, as JSON arrays.
+editor::Json warningLines(const base::WarningList& warnings);
+editor::Json warningTexts(const base::WarningList& warnings);
 
 // Prints the note lines and the outcome line on standard output.
 void printReport(const output::CompileReport& report);

@@ -83,7 +83,7 @@ void recompile(ServedState& served, const std::string& source, const output::Com
     if (report.status != output::CompileStatus::Unreadable) compiled.includedFiles = report.includedFiles;
     if (report.status != output::CompileStatus::Written) return;
     std::string page;
-    if (platform::readWholeFile(report.outputPath, page)) publishPage(served, std::move(page), base::fileNameOf(source), noteLines(report));
+    if (platform::readWholeFile(report.outputPath, page)) publishPage(served, std::move(page), base::fileNameOf(source), noteLines(report), noteLineNumbers(report));
     announceRecompile(served);
     compiled.included = includedFileTimes(compiled.includedFiles);
     const platform::TimeOfDay now = platform::localTimeOfDay();
@@ -205,7 +205,7 @@ int runWatchMode(const std::string& source, const output::CompileOptions& option
     // Read once: answering a request never reads the disk.
     std::string stepScript;
     if (readStepScript(stepScript)) served.stepScript = std::make_shared<const std::string>(std::move(stepScript));
-    publishPage(served, std::move(page), base::fileNameOf(source), noteLines(report));
+    publishPage(served, std::move(page), base::fileNameOf(source), noteLines(report), noteLineNumbers(report));
     // The server owns the listening socket for the rest of the process.
     static std::pair<platform::Socket, int> serverStart{listener, port};
     if (!platform::makeWakeup(served.wakeup) || !platform::startThread(serverThread, &serverStart)) {

@@ -389,9 +389,10 @@ void turn(Loop& loop) {
 
 }  // namespace
 
-void publishPage(ServedState& state, std::string page, const std::string& fileName, const std::vector<std::string>& notes) {
+void publishPage(ServedState& state, std::string page, const std::string& fileName, const std::vector<std::string>& notes,
+                 const std::vector<std::uint32_t>& noteLines) {
     std::string build = output::watchPageBuild(page);
-    auto notesSnapshot = std::make_shared<const std::string>(notesReply(build, fileName, notes));
+    auto notesSnapshot = std::make_shared<const std::string>(notesReply(build, fileName, notes, noteLines));
     auto stepSnapshot = std::make_shared<const std::string>(output::stepPage(page, "<script src=\"/step.js\"></script>\n"));
     auto pageSnapshot = std::make_shared<const std::string>(std::move(page));
     std::lock_guard<std::mutex> hold(state.lock);

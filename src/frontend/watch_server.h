@@ -30,7 +30,8 @@ struct ServedState {
 
 // Replaces what "/" and "/notes" answer: the page, and the note lines its compile printed about
 // the source file `fileName`.
-void publishPage(ServedState& state, std::string page, const std::string& fileName, const std::vector<std::string>& notes);
+void publishPage(ServedState& state, std::string page, const std::string& fileName, const std::vector<std::string>& notes,
+                 const std::vector<std::uint32_t>& noteLines);
 // Marks a recompile: every pending "/wait" is answered 200, and a recompile no "/wait" has
 // seen yet answers the next one at once.
 void announceRecompile(ServedState& state);

@@ -1,4 +1,4 @@
-// The one-file compile pipeline: read, decode, translate, check, assemble, write, and report.
+// The one-file compile: read and decode, analyse (diagnostics/analysis.h), assemble, write, and report.
 // Tests: tests/output/compile_test.cpp, tests/e2e/cli_test.cpp.
 #include "output/compile.h"
 
@@ -6,8 +6,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "diagnostics/checks.h"
-#include "diagnostics/hints.h"
+#include "diagnostics/analysis.h"
 #include "diagnostics/names.h"
 #include "diagnostics/slips.h"
 #include "embedded/runtimeCheckPrelude.h"
@@ -19,8 +18,6 @@
 #include "platform/platform.h"
 #include "rules/vocabulary.h"
 #include "tasks/compare.h"
-#include "translator/libraries_on_disk.h"
-#include "translator/rewrite.h"
 
 namespace output {
 
@@ -30,10 +27,6 @@ bool endsWith(const std::string& s, const std::string& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-void appendText(base::CodeText& to, const base::CodeText& from) {
-    to.chars.insert(to.chars.end(), from.chars.begin(), from.chars.end());
-    to.lines.insert(to.lines.end(), from.lines.begin(), from.lines.end());
-}
 
 }  // namespace
 
@@ -84,9 +77,6 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
     if (!options.js || options.sourceMap) sourceUtf8 = report.encoding[0] == 'U' ? std::move(bytes) : base::encodeUtf8(source);
     bytes = std::string();
 
-    const std::string folder = base::folderOf(sourcePath);
-    base::WarningList& warnings = report.warnings;
-    diagnostics::checkQuotes(source, warnings);
     if (options.task) report.wordRule = tasks::wordRuleBroken(source, *options.task);
     const std::vector<rules::Rule>& table = context.rules.table;
     // What the run-time layer needs to speak the learner's words: the loaded rules' vocabulary
@@ -95,45 +85,15 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
     std::string runtimeWords =
         runtimeWordsLine(vocabulary, diagnostics::definedNames(source, vocabulary), lastCodeLine(source));
 
-    // The working text takes the decoded code points over rather than copying them.
-    base::CodeText working;
-    working.lines.resize(source.size());
-    std::uint32_t line = 1;
-    for (std::size_t i = 0; i < source.size(); ++i) {
-        working.lines[i] = line;
-        if (source[i] == 0x0A) ++line;
-    }
-    working.chars = std::move(source);
-    working.chars.shrink_to_fit();  // decoding reserved one element per byte
-
-    std::vector<std::string> libraryPaths;
-    std::vector<std::uint32_t> libraryLines;
-    translator::collectLibraryDirectives(working, folder, libraryPaths, libraryLines, warnings);
-    translator::Inclusion inclusion{context.rules, warnings, {}};
-    base::CodeText finalText;
-    for (std::size_t i = 0; i < libraryPaths.size(); ++i) {
-        base::CodeText library;
-        if (translator::includeLibrary(inclusion, libraryPaths[i], 1, {}, libraryLines[i], library)) appendText(finalText, library);
-    }
-    report.includedFiles = std::move(inclusion.includedFiles);
-    // The hints read the source as the learner wrote it, before the rules rewrite it, and come
-    // after the warnings.
-    report.hints = diagnostics::findHints(working, {table, vocabulary, context.otherWords}, finalText.chars);
+    diagnostics::Analysis analysis = diagnostics::analyse(
+        std::move(source), {base::folderOf(sourcePath), context.rules, {table, vocabulary, context.otherWords}, true, nullptr});
+    report.warnings = std::move(analysis.warnings);
+    report.includedFiles = std::move(analysis.includedFiles);
+    report.hints = std::move(analysis.hints);
     // The run-time layer explains the program's errors with its facts and the hints about its blocks.
-    runtimeWords += repairWordsLine(
-        vocabulary, table,
-        diagnostics::readProgramFacts(working, translator::scanRegions(working.chars.data(), working.chars.size()), vocabulary),
-        report.hints, context.otherWords);
-    translator::applyRules(working, context.rules);
-    const std::size_t ownStart = finalText.chars.size();  // the main text follows the libraries
-    if (finalText.chars.empty()) {
-        finalText = std::move(working);
-    } else {
-        appendText(finalText, working);
-        working = base::CodeText();
-    }
-
-    diagnostics::checkBrackets(finalText, warnings);
+    runtimeWords += repairWordsLine(vocabulary, table, analysis.facts, report.hints, context.otherWords);
+    base::CodeText finalText = std::move(analysis.translated);
+    const std::size_t ownStart = analysis.ownStart;
     report.checked = true;
 
     std::string body = escapeScriptBody(base::encodeUtf8(finalText.chars));

@@ -158,7 +158,7 @@ std::string repairWordsLine(const rules::Vocabulary& vocabulary, const std::vect
     out += '[';
     std::size_t told = 0;
     for (const diagnostics::Hint& h : hints) {
-        if (h.kind != diagnostics::HintKind::UnclosedBlock && h.kind != diagnostics::HintKind::UnfinishedHeader) continue;
+        if (!h.what->explainsRunTimeErrors) continue;
         if (told++ == maxBlockHints) break;
         out += told > 1 ? ",[" : "[";
         out += std::to_string(h.line) + ',';

@@ -1,5 +1,5 @@
 // The learner's task page and the teacher's checking page, with their data as JSON.
-// Tests: tests/output/task_page_test.cpp, tests/browser/task_test.cpp.
+// Tests: tests/browser/task_page_test.mjs, tests/browser/task_check_test.cpp.
 #include "output/task_page.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
 // The pages of a task: the learner's page (the statement, «Проверить» and the table of tests,
 // which runs the program once per test) and the teacher's checking page (every solution against
-// every test in one browser run). Tests: tests/output/task_page_test.cpp, tests/browser/task_test.cpp.
+// every test in one browser run). Tests: tests/browser/task_page_test.mjs, tests/browser/task_check_test.cpp.
 #pragma once
 
 #include <string>

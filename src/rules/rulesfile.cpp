@@ -43,8 +43,11 @@ std::vector<std::string> splitFields(const std::string& line) {
     return fields;
 }
 
-std::string linePrefix(std::size_t lineNumber) {
-    return "keywords.csv, строка " + std::to_string(lineNumber) + ": ";
+// A warning about a line of the rules file: "keywords.csv, строка N: message".
+base::Finding ruleWarning(std::size_t lineNumber, const std::string& message) {
+    base::Finding f{"keywords.csv, строка " + std::to_string(lineNumber) + ": " + message};
+    f.line = static_cast<std::uint32_t>(lineNumber);
+    return f;
 }
 
 // The matcher recurses once per "+" atom of a pattern, so their number bounds its stack depth;
@@ -77,7 +80,7 @@ std::vector<Rule> parseRules(const std::string& input, base::WarningList& warnin
             if (lineNumber == 1 && fields[0] == "pattern") {
                 // the header
             } else if (fields.size() < 3) {
-                warnings.push_back(linePrefix(lineNumber) + "меньше 3 полей — пропущено");
+                warnings.push_back(ruleWarning(lineNumber, "меньше 3 полей — пропущено"));
             } else {
                 Rule rule;
                 rule.pattern = base::decodeBytes(fields[0]);
@@ -85,18 +88,18 @@ std::vector<Rule> parseRules(const std::string& input, base::WarningList& warnin
                 const std::string& flags = fields[2];
                 const BuiltinLibrary* library = nullptr;
                 if (rule.pattern.empty()) {
-                    warnings.push_back(linePrefix(lineNumber) + "пустое ключевое слово — пропущено");
+                    warnings.push_back(ruleWarning(lineNumber, "пустое ключевое слово — пропущено"));
                 } else if (flags != "g" && flags != "gi") {
-                    warnings.push_back(linePrefix(lineNumber) + "флаги '" + flags + "' (нужно g или gi) — пропущено");
+                    warnings.push_back(ruleWarning(lineNumber, "флаги '" + flags + "' (нужно g или gi) — пропущено"));
                 } else if (!(library = findLibraryByTag(replacement)) && isTagShaped(replacement)) {
-                    warnings.push_back(linePrefix(lineNumber) + "неизвестная библиотека " + replacement + " — пропущено");
+                    warnings.push_back(ruleWarning(lineNumber, "неизвестная библиотека " + replacement + " — пропущено"));
                 } else {
                     compilePattern(rule.pattern, rule.nodes);
                     const auto repeated = std::count_if(rule.nodes.begin(), rule.nodes.end(),
                                                         [](const PatternNode& n) { return n.oneOrMore && !n.isBoundary; });
                     if (repeated > maxRepeatedAtoms) {
-                        warnings.push_back(linePrefix(lineNumber) + "больше " + std::to_string(maxRepeatedAtoms) +
-                                           " повторений «+» в шаблоне — пропущено");
+                        warnings.push_back(ruleWarning(lineNumber, "больше " + std::to_string(maxRepeatedAtoms) +
+                                           " повторений «+» в шаблоне — пропущено"));
                     } else {
                         rule.replacement = base::decodeBytes(library ? std::string(library->text) : replacement);
                         rule.ignoreCase = flags == "gi";

@@ -1,6 +1,6 @@
 // Hover texts, completions, signatures and definitions, from the table's words and the
 // program's names.
-// Tests: tests/services/answers_test.cpp.
+// Tests: tests/services/language_test.cpp.
 #include "services/answers.h"
 
 #include <algorithm>

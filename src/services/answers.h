@@ -1,7 +1,7 @@
 // What an editor asks about a place in a program: the hover text of a word, the completions
 // there, the values of the call it stands in, where a name is defined, the program's symbols.
 // Each answer reads the text once, in time linear in it.
-// Tests: tests/services/answers_test.cpp.
+// Tests: tests/services/language_test.cpp.
 #pragma once
 
 #include <optional>

@@ -1,5 +1,5 @@
 // The names a program defines, told apart by what stands before and after them.
-// Tests: tests/services/program_test.cpp.
+// Tests: tests/services/language_test.cpp.
 #include "services/program.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 // A program as an editor sees it: its text by lines, and the names it defines with where and as
 // what (variable, function and its values, loop variable…), read with the table's words.
-// Tests: tests/services/program_test.cpp.
+// Tests: tests/services/language_test.cpp.
 #pragma once
 
 #include <cstddef>

@@ -69,9 +69,11 @@ std::string findLibrary(const std::string& folder, const std::string& name) {
     return {};
 }
 
-std::string notFoundWarning(std::uint32_t line, const std::string& name) {
-    return "строка " + std::to_string(line) + ": библиотека «" + name + "» не найдена (искал библиотеки\\" + name +
-           ".лумс|.лум|.js рядом с программой и в ЛУМ2.7) — строка удалена";
+base::Finding notFoundWarning(std::uint32_t line, const std::string& name) {
+    base::Finding f{line, base::onLine(line, "библиотека «" + name + "» не найдена (искал библиотеки\\" + name +
+                                                 ".лумс|.лум|.js рядом с программой и в ЛУМ2.7) — строка удалена")};
+    f.named = {name};
+    return f;
 }
 
 }  // namespace

@@ -180,10 +180,10 @@ TEST(WaitBuild, IsTheBuildValueOfTheTargetsQuery) {
 }
 
 TEST(Replies, NotesAreJsonWithEveryLineEscaped) {
-    EXPECT_EQ(notesReply("0a", "и\"гра.лумс", {"ПРЕДУПРЕЖДЕНИЕ [x]: строка 2: \\ \"\t\x01", "b"}),
+    EXPECT_EQ(notesReply("0a", "и\"гра.лумс", {"ПРЕДУПРЕЖДЕНИЕ [x]: строка 2: \\ \"\t\x01", "b"}, {2, 0}),
               "HTTP/1.1 200 OK\r\nContent-Type: application/json; charset=utf-8\r\nCache-Control: no-store\r\n"
-              "Content-Length: 123\r\nConnection: close\r\n\r\n"
-              "{\"build\":\"0a\",\"file\":\"и\\\"гра.лумс\",\"notes\":[\"ПРЕДУПРЕЖДЕНИЕ [x]: строка 2: \\\\ \\\"\\t\\u0001\",\"b\"]}");
+              "Content-Length: 137\r\nConnection: close\r\n\r\n"
+              "{\"build\":\"0a\",\"file\":\"и\\\"гра.лумс\",\"notes\":[\"ПРЕДУПРЕЖДЕНИЕ [x]: строка 2: \\\\ \\\"\\t\\u0001\",\"b\"],\"lines\":[2,0]}");
 }
 
 }  // namespace

@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include "diagnostics/analysis.h"
+#include "output/repair_words.h"
 #include "platform/files.h"
+#include "rules/rulesfile.h"
+#include "rules/vocabulary.h"
+#include "services/problems.h"
 #include "support/temp_folder.h"
 
 using namespace base;
@@ -62,18 +67,73 @@ TEST(Report, OutcomeLineForEveryStatus) {
     EXPECT_EQ(noteLines(r), std::vector<std::string>{"ПРЕДУПРЕЖДЕНИЕ [б.лумс]: w"});
 }
 
-// The line the playground marks for a warning: the one its text names at its start.
-TEST(WarningLine, IsTheLineTheTextNamesFirst) {
-    const std::vector<std::pair<std::string, std::uint32_t>> rows = {
-        {"строка 12: незакрытая кавычка \"", 12},
-        {"keywords.csv, строка 3: меньше 3 полей — пропущено", 3},
-        {"не хватает 2 закрывающих } — возможно, пропущен «конец»", 0},
-        {"библиотека зациклилась: a, строка 5: x", 0},
-        {"строка : x", 0},
-        {"строка 7", 0},
-        {"строка 9999999999: x", 0},
+// A finding's place and message: the terminal shows both, an editor the message alone; a line
+// of 0 names none and stays in the message.
+TEST(OnLine, PlaceAndMessage) {
+    const struct {
+        std::uint32_t line;
+        std::string said, text, message;
+    } rows[] = {
+        {12, "незакрытая кавычка", "строка 12: незакрытая кавычка", "незакрытая кавычка"},
+        {1, "«если»", "строка 1: «если»", "«если»"},
+        {0, "не совпадают", "строка 0: не совпадают", "строка 0: не совпадают"},
     };
-    for (const auto& [text, line] : rows) EXPECT_EQ(warningLine(text), line) << text;
+    for (const auto& row : rows) {
+        const Finding f{row.line, onLine(row.line, row.said)};
+        EXPECT_EQ(f.text, row.text);
+        EXPECT_EQ(f.message(), row.message) << row.text;
+        EXPECT_EQ(f.line, row.line);
+    }
+}
+
+// A kind of finding added as one row and one detector reaches every front door: the terminal's
+// notes, the page's run-time explanations, an editor's problems and the playground's report.
+constexpr FindingKind plantedKind{"planted-kind", Severity::Information, true};
+
+void plantedDetector(const DetectorInput& input, std::vector<Hint>& out) {
+    if (input.source.chars.size() < 8) return;
+    Hint h{2, HintKind::LoopWord, onLine(2, "посаженная находка «стоп»")};
+    h.what = &plantedKind;
+    h.from = 2;
+    h.to = 6;
+    out.push_back(h);
+}
+
+TEST(Analysis, APlantedKindReachesEveryFrontDoor) {
+    std::vector<Rule> table;
+    WarningList loaded;
+    loadRules(std::string(LUM_SOURCE_DIR) + "/src/keywords.csv", table, loaded);
+    const Vocabulary vocabulary = deriveVocabulary(table);
+    const std::vector<OtherWord> others = builtinOtherWords();
+    const std::string source = "вывести(1)\n  стоп\nвывести(2)\n";
+    const std::vector<Detector> planted = {plantedDetector};
+    for (const bool plant : {false, true}) {
+        Analysis a = analyse(decodeBytes(source), {".", RuleSet{table, false}, {table, vocabulary, others}, true,
+                                                   plant ? &planted : nullptr});
+        CompileReport r;
+        r.sourcePath = "p.лумс";
+        r.status = CompileStatus::Written;
+        r.checked = true;
+        r.hints = a.hints;
+        const std::string note = "ПОДСКАЗКА [p.лумс]: строка 2: посаженная находка «стоп»";
+        const std::vector<std::string> notes = noteLines(r);
+        EXPECT_EQ(std::count(notes.begin(), notes.end(), note), plant ? 1 : 0);
+        const std::string page = repairWordsLine(vocabulary, table, a.facts, a.hints, others);
+        EXPECT_EQ(page.find("[2,\"строка 2: посаженная находка «стоп»\"]") != std::string::npos, plant) << page;
+        const std::string json = reportJson(r, "p.html");
+        EXPECT_EQ(json.find("\"kind\": \"planted-kind\"") != std::string::npos, plant) << json;
+        const services::Text text = services::makeText(source);
+        std::vector<services::Problem> problems;
+        for (const Hint& h : a.hints) problems.push_back(services::placeFinding(text, h));
+        const auto found = std::find_if(problems.begin(), problems.end(), [](const auto& p) { return p.code == "planted-kind"; });
+        ASSERT_EQ(found != problems.end(), plant);
+        if (!plant) continue;
+        EXPECT_EQ(found->message, "посаженная находка «стоп»");
+        EXPECT_EQ(found->severity, Severity::Information);
+        EXPECT_EQ(found->range.from.line, 1u);
+        EXPECT_EQ(found->range.from.column, 2u);
+        EXPECT_EQ(found->range.to.column, 6u);
+    }
 }
 
 }  // namespace

@@ -9,6 +9,12 @@ below, which docs/ARCHITECTURE.md explains); headers the build generates ("embed
 allowed everywhere. System headers that only a platform needs stay in src/platform. Any include
 cycle between files is an error too. Prints one line per fault, "file:line: what", and exits 1 when
 there is any, 0 otherwise.
+
+    python3 tests/layering/check_layers.py [source root [architecture document]]
+
+Also kept: the "(not ...)" clauses of the document's "may include" column (a layer that may not
+include a layer beside it), and every "Tests:" line of a file's opening comment names files that
+exist (paths from the folder above the source root).
 """
 import os
 import re
@@ -38,12 +44,66 @@ def layer_of(path):
     return path.split("/", 1)[0]
 
 
+NOT_CLAUSE = re.compile(r"^\|\s*\d+\s*\|\s*`([a-z]+)`.*\(not ([a-z, ]+)\)\s*\|\s*$")
+TESTS_LINE = re.compile(r"Tests:(.*)")
+TEST_PATH = re.compile(r"(?:tests|bench|fuzz|planted)/[^\s,;()]+")
+
+
+def forbidden_layers(document):
+    """Layer -> the layers its row's "(not ...)" clause forbids."""
+    forbidden = {}
+    if not os.path.isfile(document):
+        return forbidden
+    with open(document, encoding="utf-8") as f:
+        for line in f:
+            m = NOT_CLAUSE.match(line.strip())
+            if m:
+                forbidden[m.group(1)] = {name.strip() for name in m.group(2).split(",") if name.strip()}
+    return forbidden
+
+
+def opening_comment(full):
+    """The lines of a file's opening comment, with their numbers."""
+    lines = []
+    with open(full, encoding="utf-8") as f:
+        for number, line in enumerate(f, 1):
+            text = line.strip()
+            if text.startswith(("//", "/*", "*", "#!")) or (not text and not lines):
+                lines.append((number, text))
+            else:
+                break
+    return lines
+
+
+def missing_tests(root, rel, full):
+    """Faults for each path a "Tests:" line names that does not exist."""
+    faults = []
+    top = os.path.dirname(root)
+    comment = opening_comment(full)
+    for k, (number, text) in enumerate(comment):
+        m = TESTS_LINE.search(text)
+        if not m:
+            continue
+        named = m.group(1) + " " + " ".join(t for _, t in comment[k + 1:])
+        for path in TEST_PATH.findall(named):
+            path = path.rstrip(".")
+            if not os.path.exists(os.path.join(top, path)):
+                faults.append(f"src/{rel}:{number}: the Tests: line names {path}, which does not exist")
+        break
+    return faults
+
+
 def main():
     root = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "..", "src"))
+    document = sys.argv[2] if len(sys.argv) > 2 else os.path.join(root, "..", "docs", "ARCHITECTURE.md")
+    forbidden = forbidden_layers(document)
     faults = []
     graph = {}  # file (relative to src) -> [(included file, line number)]
     for folder, _, names in os.walk(root):
         for name in sorted(names):
+            if name.endswith((".h", ".cpp", ".js", ".mjs")):
+                rel = os.path.relpath(os.path.join(folder, name), root).replace(os.sep, "/")
+                faults.extend(missing_tests(root, rel, os.path.join(folder, name)))
             if not name.endswith((".h", ".cpp")):
                 continue
             full = os.path.join(folder, name)
@@ -74,6 +134,8 @@ def main():
                         continue
                     if RANKS[layer] > RANKS[own]:
                         faults.append(f"src/{rel}:{number}: {own}/ includes \"{target}\" of the higher layer {layer}/")
+                    elif layer in forbidden.get(own, ()):
+                        faults.append(f"src/{rel}:{number}: {own}/ includes \"{target}\" of {layer}/, which the architecture says it may not")
                     edges.append((target, number))
     # Cycles, by a depth-first walk that keeps the path it is on.
     state = {}

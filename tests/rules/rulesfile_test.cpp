@@ -53,7 +53,7 @@ TEST(LoadRules, FieldsQuotingAndWarnings) {
     struct Row {
         std::string file;
         std::vector<std::string> rules;  // the table afterwards
-        std::vector<std::string> warnings;
+        WarningList warnings;
     };
     const std::string w = "keywords.csv, строка ";
     const Row rows[] = {

@@ -36,7 +36,7 @@ TEST(Problems, SayWhatACompileSays) {
         const output::CompileReport report = output::compileFile(
             folder / "p.лумс", {}, {translator::RuleSet{builtIn().table, false}, builtIn().otherWords});
         std::vector<std::string> expected;
-        for (const std::string& w : report.warnings) expected.push_back(w);
+        for (const base::Finding& w : report.warnings) expected.push_back(w.text);
         for (const diagnostics::Hint& h : report.hints) expected.push_back(h.text);
         const services::Analysis a = services::analyse(services::makeText(source), folder.path(), builtIn());
         std::vector<std::string> got;

@@ -108,8 +108,8 @@ TEST_F(Directives, LongNamesAreWarnedInFull) {
     const std::string name(300, 'n');
     const Collected c = collect("ПБ " + name);
     ASSERT_EQ(c.warnings.size(), 1u);
-    EXPECT_EQ(c.warnings[0].find("«" + name + "»"), std::string("строка 1: библиотека ").size());
-    EXPECT_NE(c.warnings[0].find("библиотеки\\" + name + ".лумс"), std::string::npos);
+    EXPECT_EQ(c.warnings[0].text.find("«" + name + "»"), std::string("строка 1: библиотека ").size());
+    EXPECT_NE(c.warnings[0].text.find("библиотеки\\" + name + ".лумс"), std::string::npos);
 }
 
 TEST_F(Directives, NameWithANulIsNeverLookedUp) {

@@ -158,8 +158,8 @@ TEST_F(Include, ALibrarysOwnDirectiveWarningsComeBeforeItsLibrariesWarnings) {
     writeFile(b, "ПБ тоже нет");
     const Result r = include(a);
     ASSERT_EQ(r.warnings.size(), 2u);
-    EXPECT_EQ(r.warnings[0].rfind("строка 2: библиотека «нет»", 0), 0u) << r.warnings[0];
-    EXPECT_EQ(r.warnings[1].rfind("строка 1: библиотека «тоже нет»", 0), 0u) << r.warnings[1];
+    EXPECT_EQ(r.warnings[0].text.rfind("строка 2: библиотека «нет»", 0), 0u) << r.warnings[0].text;
+    EXPECT_EQ(r.warnings[1].text.rfind("строка 1: библиотека «тоже нет»", 0), 0u) << r.warnings[1].text;
 }
 
 TEST_F(Include, ChainOfNineStopsAtTheNinth) {

@@ -21,8 +21,9 @@
     return узел;
   }
 
-  // Одно замечание: «Предупреждение: строка 4: …», затем сама строка 4 и метка под ней.
-  function замечание(строка, файл, строки) {
+  // Одно замечание: «Предупреждение: строка 4: …», затем сама строка 4 (номер — из данных
+  // сервера, не из текста) и метка под ней.
+  function замечание(строка, номерСтроки, файл, строки) {
     var вид = строка.split(' ')[0];
     var начало = вид + ' [' + файл + ']: ';
     var текст = строка.indexOf(начало) === 0 ? строка.slice(начало.length) : строка;
@@ -30,14 +31,13 @@
     блок.appendChild(элемент('b', 'color: ' + (вид === 'ПОДСКАЗКА' ? '#1d5fa8' : '#b35900') + ';',
       (названия[вид] || вид) + ': '));
     блок.appendChild(document.createTextNode(текст));
-    var номер = /^строка (\d+)/.exec(текст);
-    var код = номер ? строки[Number(номер[1]) - 1] : undefined;
+    var код = номерСтроки > 0 ? строки[номерСтроки - 1] : undefined;
     if (код !== undefined && код.trim() !== '') {
       var отступ = код.length - код.replace(/^\s+/, '').length;
-      var поле = String(номер[1]).replace(/./g, ' ');
+      var поле = String(номерСтроки).replace(/./g, ' ');
       блок.appendChild(элемент('pre', 'margin: 4px 0 0; padding: 4px 6px; background: #fff; ' +
         'border-left: 3px solid #d33; font: 14px/1.3 monospace; white-space: pre; overflow-x: auto;',
-        номер[1] + ' | ' + код.replace(/\r$/, '') + '\n' + поле + ' | ' + код.slice(0, отступ).replace(/[^\t]/g, ' ') +
+        номерСтроки + ' | ' + код.replace(/\r$/, '') + '\n' + поле + ' | ' + код.slice(0, отступ).replace(/[^\t]/g, ' ') +
         код.trim().replace(/./g, '^')));
     }
     return блок;
@@ -60,7 +60,7 @@
     };
     шапка.appendChild(закрыть);
     окно.appendChild(шапка);
-    for (var i = 0; i < данные.notes.length; i++) окно.appendChild(замечание(данные.notes[i], данные.file, строки));
+    for (var i = 0; i < данные.notes.length; i++) окно.appendChild(замечание(данные.notes[i], данные.lines[i] || 0, данные.file, строки));
     document.body.appendChild(окно);
   }
 

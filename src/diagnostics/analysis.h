@@ -1,0 +1,55 @@
+// The one analysis of a program: every pass that finds something, in their one order, from the
+// decoded source to its findings and its translated text. A compile is read → analyse → assemble
+// → write; the language services are analyse → place on words. Nothing here prints or writes.
+// Tests: tests/frontend/report_test.cpp (a planted kind at every front door), tests/services/problems_test.cpp.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "base/text.h"
+#include "base/warnings.h"
+#include "diagnostics/hint.h"
+#include "diagnostics/hints.h"
+#include "diagnostics/slips.h"
+#include "translator/rewrite.h"
+
+namespace diagnostics {
+
+// What a detector reads: the program with its library directives taken out (source lines kept),
+// the language, and the translated libraries it includes.
+struct DetectorInput {
+    const base::CodeText& source;
+    const Language& language;
+    const base::CodePoints& libraries;
+};
+// A detector appends its hints (any order); the analysis puts every hint in line order.
+using Detector = void (*)(const DetectorInput& input, std::vector<Hint>& out);
+
+// The detectors every analysis runs, in order. A new kind of finding is one row of the kinds
+// (diagnostics/hint.h) and one row here.
+const std::vector<Detector>& detectors();
+
+struct AnalysisRequest {
+    std::string folder;       // where library directives look first ("." for a text with no file)
+    translator::RuleSet rules;
+    Language language;
+    bool forPage = false;     // also read the program facts the page's run-time layer explains errors with
+    const std::vector<Detector>* extraDetectors = nullptr;  // run after detectors()
+};
+
+struct Analysis {
+    base::WarningList warnings;        // in the order the passes found them
+    std::vector<Hint> hints;           // after the warnings, in line order
+    std::vector<std::string> includedFiles;  // every library file read, in reading order
+    base::CodeText translated;         // the libraries, then the program, rewritten by the rules
+    std::size_t ownStart = 0;          // where the program's own text starts in `translated`
+    ProgramFacts facts;                // with forPage only
+};
+
+// The quote check, the library directives and their libraries, the hints, the rules and the
+// bracket check, in that order. `source` is taken over. Linear in the text and its libraries.
+Analysis analyse(base::CodePoints source, const AnalysisRequest& request);
+
+}  // namespace diagnostics
