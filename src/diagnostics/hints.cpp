@@ -412,6 +412,7 @@ const char* hintKindName(HintKind kind) {
     case HintKind::ForeignWord: return "foreign-word";
     case HintKind::DecimalComma: return "decimal-comma";
     case HintKind::ComparisonGivesValue: return "comparison-gives-value";
+    case HintKind::EndlessLoop: return "endless-loop";
     case HintKind::LoopWord: break;
     }
     return "loop-word";

@@ -7,10 +7,12 @@
 #include <stdexcept>
 
 #include "diagnostics/checks.h"
+#include "diagnostics/endless_loops.h"
 #include "diagnostics/hints.h"
 #include "diagnostics/names.h"
 #include "diagnostics/slips.h"
 #include "embedded/runtimeCheckPrelude.h"
+#include "output/loop_conditions.h"
 #include "output/page.h"
 #include "output/repair_words.h"
 #include "output/source_map.h"
@@ -124,7 +126,16 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
         vocabulary, table,
         diagnostics::readProgramFacts(working, translator::scanRegions(working.chars.data(), working.chars.size()), vocabulary),
         report.hints, context.otherWords);
+    const base::CodePoints learnerText = working.chars;
     translator::applyRules(working, context.rules);
+    // The «пока» loops: a hint for one that cannot end, and their conditions for the loop guard.
+    const std::vector<diagnostics::WhileLoop> loops = diagnostics::readWhileLoops(working, learnerText, vocabulary);
+    for (diagnostics::Hint& hint : diagnostics::endlessLoopHints(loops, vocabulary)) {
+        const auto after = std::upper_bound(report.hints.begin(), report.hints.end(), hint.line,
+                                            [](std::uint32_t line, const diagnostics::Hint& h) { return line < h.line; });
+        report.hints.insert(after, std::move(hint));
+    }
+    passConditionsToGuard(working, loops);
     const std::size_t ownStart = finalText.chars.size();  // the main text follows the libraries
     if (finalText.chars.empty()) {
         finalText = std::move(working);
