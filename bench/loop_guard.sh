@@ -9,7 +9,8 @@
 # --rounds    pages run per table, the tables taking turns (default 5)
 # --copies    timed copies of each loop in one page (default 9)
 # --previous  folder with another lum and its keywords.csv (an earlier guard): a third column
-# Each copy is a loop of its own, as a learner writes it, timed with performance.now() around it
+# The pages and node run with the guard's limit at 600 s (#предел=600), so that a machine under load
+# times its loops rather than stopping them. Each copy is a loop of its own, as a learner writes it, timed with performance.now() around it
 # (around the call for a loop inside a function). A step is the loop's own counting and one
 # addition, whose sum a loop inside a function returns. A function called once runs its loop in code
 # the browser compiles while the loop runs; "5-й вызов" times a function's fifth call, compiled
@@ -114,7 +115,7 @@ done
 # run_page TABLE ROUND PAGE PREFIX: the JSON of timings the page printed into its panel
 run_page() {
     "$CHROMIUM" --headless --no-sandbox --disable-gpu --disable-background-networking \
-        --user-data-dir="$WORK/profile_$1_$2" --dump-dom "file://$WORK/$1/$3" 2>/dev/null |
+        --user-data-dir="$WORK/profile_$1_$2" --dump-dom "file://$WORK/$1/$3#предел=600" 2>/dev/null |
         sed -n 's/.*<div id="result"[^>]*> \(.*\)$/\1/p' | sed 's/&quot;/"/g' >"$WORK/$4$1_$2.json"
     rm -rf "$WORK/profile_$1_$2"
 }
@@ -126,7 +127,10 @@ HAVE_NODE=0
 if command -v node >/dev/null; then
     HAVE_NODE=1
     for r in $(seq 1 "$ROUNDS"); do
-        for table in $TABLES; do node "$WORK/$table/loops.js" >"$WORK/node_${table}_$r.json"; done
+        for table in $TABLES; do
+            node -e 'globalThis.location = { hash: "#предел=600" }; require(process.argv[1]);' "$WORK/$table/loops.js" \
+                >"$WORK/node_${table}_$r.json"
+        done
     done
 fi
 

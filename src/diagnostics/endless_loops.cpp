@@ -200,56 +200,60 @@ std::vector<base::CodePoints> phrases(const rules::Vocabulary& vocabulary, bool 
 }
 
 // Whether `phrase` (words joined by single spaces) stands at p of the line as whole words; `to` past it.
-bool phraseAt(const base::CodePoints& line, std::size_t p, const base::CodePoints& phrase, std::size_t& to) {
+bool phraseAt(const base::CodePoints& line, std::size_t p, std::size_t end, const base::CodePoints& phrase, std::size_t& to) {
     if (p > 0 && translator::isWordCode(line[p - 1])) return false;
     std::size_t q = p;
     for (const std::uint32_t c : phrase) {
         if (c == ' ') {
-            if (q >= line.size() || line[q] != ' ') return false;
-            while (q < line.size() && line[q] == ' ') ++q;
+            if (q >= end || line[q] != ' ') return false;
+            while (q < end && line[q] == ' ') ++q;
             continue;
         }
-        if (q >= line.size() || !base::sameLetter(line[q], c)) return false;
+        if (q >= end || !base::sameLetter(line[q], c)) return false;
         ++q;
     }
-    if (q < line.size() && translator::isWordCode(line[q]) && translator::isWordCode(phrase.back())) return false;
+    if (q < end && translator::isWordCode(line[q]) && translator::isWordCode(phrase.back())) return false;
     to = q;
     return true;
 }
 
-// The k-th «пока» condition of a source line: from its opening word to its closing word, "{" or
-// ":", outer brackets and spaces taken off.
-std::string conditionOnLine(const base::CodePoints& line, std::size_t k, const std::vector<base::CodePoints>& openers,
-                            const std::vector<base::CodePoints>& closers) {
-    std::size_t start = 0, seen = 0;
-    for (std::size_t p = 0; p < line.size() && !start; ++p)
+// The first «пока» condition of source[from, lineEnd): from its opening word to its closing word,
+// "{" or ":", outer brackets and spaces taken off; `from` moves past the opening word.
+std::string conditionFrom(const base::CodePoints& source, std::size_t& from, std::size_t lineEnd,
+                          const std::vector<base::CodePoints>& openers, const std::vector<base::CodePoints>& closers) {
+    std::size_t start = 0;
+    for (std::size_t p = from; p < lineEnd && !start; ++p)
         for (const base::CodePoints& opener : openers) {
             std::size_t to = 0;
-            if (!opener.empty() && phraseAt(line, p, opener, to) && seen++ == k) {
+            if (!opener.empty() && phraseAt(source, p, lineEnd, opener, to)) {
                 start = to;
                 break;
             }
         }
-    if (!start) return {};
-    std::size_t end = line.size();
-    for (std::size_t p = start; p < line.size() && end == line.size(); ++p) {
-        if (line[p] == '{' || line[p] == ':') end = p;
+    if (!start) {
+        from = lineEnd;
+        return {};
+    }
+    from = start;
+    std::size_t end = lineEnd;
+    for (std::size_t p = start; p < lineEnd && end == lineEnd; ++p) {
+        if (source[p] == '"' || source[p] == '\'') p = std::max(p, pastLiteral(source, p, lineEnd) - 1);
+        else if (source[p] == '{' || source[p] == ':') end = p;
         for (const base::CodePoints& closer : closers) {
             std::size_t to = 0;
-            if (end == line.size() && !closer.empty() && phraseAt(line, p, closer, to)) end = p;
+            if (end == lineEnd && !closer.empty() && phraseAt(source, p, lineEnd, closer, to)) end = p;
         }
     }
-    while (start < end && isSpaceCode(line[start])) ++start;
-    while (end > start && isSpaceCode(line[end - 1])) --end;
-    if (end - start >= 2 && line[start] == '(' && line[end - 1] == ')' &&
-        closing(line, start + 1, end, '(', ')') == end - 1) {
+    while (start < end && isSpaceCode(source[start])) ++start;
+    while (end > start && isSpaceCode(source[end - 1])) --end;
+    if (end - start >= 2 && source[start] == '(' && source[end - 1] == ')' &&
+        closing(source, start + 1, end, '(', ')') == end - 1) {
         ++start;
         --end;
-        while (start < end && isSpaceCode(line[start])) ++start;
-        while (end > start && isSpaceCode(line[end - 1])) --end;
+        while (start < end && isSpaceCode(source[start])) ++start;
+        while (end > start && isSpaceCode(source[end - 1])) --end;
     }
-    return base::encodeUtf8(base::CodePoints(line.begin() + static_cast<std::ptrdiff_t>(start),
-                                             line.begin() + static_cast<std::ptrdiff_t>(end)));
+    return utf8(source, start, end);
 }
 
 }  // namespace
@@ -266,7 +270,7 @@ std::vector<WhileLoop> readWhileLoops(const base::CodeText& translated, const ba
     for (std::size_t i = 0; i < source.size(); ++i)
         if (source[i] == '\n') lineStarts.push_back(i + 1);
     std::uint32_t lastLine = 0;
-    std::size_t onSameLine = 0;
+    std::size_t cursor = 0, budget = 8 * n + 100000;
     for (auto at = std::search(text.begin(), text.end(), marker.begin(), marker.end()); at != text.end();
          at = std::search(at + 1, text.end(), marker.begin(), marker.end())) {
         const std::size_t m = static_cast<std::size_t>(at - text.begin());
@@ -277,23 +281,31 @@ std::vector<WhileLoop> readWhileLoops(const base::CodeText& translated, const ba
         WhileLoop loop;
         loop.checkArguments = m + std::string("__LUM_K__(__LUM_G__").size();
         loop.line = translated.lines[m];
+        // The condition as written: the next opening word on the head's source line.
+        if (loop.line != lastLine) cursor = loop.line >= 1 && loop.line <= lineStarts.size() ? lineStarts[loop.line - 1] : source.size();
+        lastLine = loop.line;
+        if (loop.line >= 1 && loop.line <= lineStarts.size()) {
+            const std::size_t lineEnd = loop.line < lineStarts.size() ? lineStarts[loop.line] : source.size();
+            loop.condition = conditionFrom(source, cursor, lineEnd, openers, closers);
+        }
         const std::size_t from = static_cast<std::size_t>(open - text.begin()) + opening.size();
-        const std::size_t to = closing(text, from, n, '(', ')');
+        // Every scan draws on one budget a few times the text's size, so that loops nested or left
+        // open by the thousand cost no more than that: past it, a loop is read as one that may end.
+        const std::size_t limit = std::min(n, from + budget);
+        const std::size_t to = closing(text, from, limit, '(', ')');
+        budget -= std::min(budget, to - from);
+        if (to >= limit) continue;
         loop.script = utf8(text, from, to);
         while (!loop.script.empty() && loop.script.back() == ' ') loop.script.pop_back();
         while (!loop.script.empty() && loop.script.front() == ' ') loop.script.erase(0, 1);
         readCondition(text, from, to, loop);
         const std::size_t brace = skipSpaces(text, to + 1, n);
-        loop.bodyMayEnd = true;  // a head without its block is read as one that may end
-        if (brace < n && text[brace] == '{') loop.bodyMayEnd = bodyMayEnd(text, brace + 1, closing(text, brace + 1, n, '{', '}'), loop);
-        onSameLine = loop.line == lastLine ? onSameLine + 1 : 0;
-        lastLine = loop.line;
-        if (loop.line >= 1 && loop.line <= lineStarts.size()) {
-            const std::size_t b = lineStarts[loop.line - 1];
-            const std::size_t e = loop.line < lineStarts.size() ? lineStarts[loop.line] : source.size();
-            loop.condition = conditionOnLine(base::CodePoints(source.begin() + static_cast<std::ptrdiff_t>(b),
-                                                              source.begin() + static_cast<std::ptrdiff_t>(e)),
-                                             onSameLine, openers, closers);
+        loop.bodyMayEnd = true;  // a head without its block, or past the budget, is read as one that may end
+        if (brace < n && text[brace] == '{') {
+            const std::size_t bodyLimit = std::min(n, brace + 1 + budget / 2);
+            const std::size_t end = closing(text, brace + 1, bodyLimit, '{', '}');
+            budget -= std::min(budget, 2 * (end - brace));
+            if (end < bodyLimit) loop.bodyMayEnd = bodyMayEnd(text, brace + 1, end, loop);
         }
         loops.push_back(std::move(loop));
     }

@@ -1,5 +1,5 @@
 // The «пока» loops' heads hand the loop guard their condition and the values it reads.
-// Tests: tests/output/loop_conditions_test.cpp, tests/browser/page_errors_test.cpp.
+// Tests: tests/diagnostics/endless_loops_test.cpp, tests/browser/page_errors_test.cpp.
 #include "output/loop_conditions.h"
 
 namespace output {
@@ -24,7 +24,9 @@ std::string quoted(const std::string& text) {
 std::string conditionArguments(const diagnostics::WhileLoop& loop) {
     if (loop.conditionCalls) return {};
     std::string names, values;
-    for (const std::string& name : loop.reads) {
+    // The guard takes up to eight values.
+    for (std::size_t i = 0; i < loop.reads.size() && i < 8; ++i) {
+        const std::string& name = loop.reads[i];
         names += (names.empty() ? "" : "|") + name;
         values += ',';
         for (const char c : name) values += c == '.' ? std::string("?.") : std::string(1, c);

@@ -1,6 +1,6 @@
 // The «пока» loops' heads hand the loop guard their condition and the values it reads, so that a
 // stopped loop can say why it never ends.
-// Tests: tests/output/loop_conditions_test.cpp, tests/browser/page_errors_test.cpp.
+// Tests: tests/diagnostics/endless_loops_test.cpp, tests/browser/page_errors_test.cpp.
 #pragma once
 
 #include <string>
@@ -12,7 +12,7 @@
 namespace output {
 
 // What a loop's head adds to its guard call: the condition in the learner's words and as
-// JavaScript, the names it reads joined by "|", then those values (a dotted name read through
+// JavaScript, the names it reads joined by "|" (the first eight), then those values (a dotted name read through
 // "?.", so that an empty value reads as nothing). Empty for a loop whose condition calls something:
 // what it read says nothing then.
 std::string conditionArguments(const diagnostics::WhileLoop& loop);
