@@ -22,7 +22,8 @@ std::string quoted(const std::string& text) {
 }  // namespace
 
 std::string conditionArguments(const diagnostics::WhileLoop& loop) {
-    if (loop.conditionCalls) return {};
+    // A head not found as a loop word on its source line is JavaScript written as it is: left alone.
+    if (loop.conditionCalls || loop.condition.empty()) return {};
     std::string names, values;
     // The guard takes up to eight values.
     for (std::size_t i = 0; i < loop.reads.size() && i < 8; ++i) {
@@ -42,12 +43,12 @@ void passConditionsToGuard(base::CodeText& text, const std::vector<diagnostics::
     std::size_t copied = 0;
     for (const diagnostics::WhileLoop& loop : loops) {
         const std::size_t at = loop.checkArguments;
-        if (at < copied || at > text.chars.size()) continue;
+        const base::CodePoints added = base::decodeBytes(conditionArguments(loop));
+        if (added.empty() || at < copied || at > text.chars.size()) continue;
         out.chars.insert(out.chars.end(), text.chars.begin() + static_cast<std::ptrdiff_t>(copied),
                          text.chars.begin() + static_cast<std::ptrdiff_t>(at));
         out.lines.insert(out.lines.end(), text.lines.begin() + static_cast<std::ptrdiff_t>(copied),
                          text.lines.begin() + static_cast<std::ptrdiff_t>(at));
-        const base::CodePoints added = base::decodeBytes(conditionArguments(loop));
         const std::uint32_t line = at < text.lines.size() ? text.lines[at] : loop.line;
         out.chars.insert(out.chars.end(), added.begin(), added.end());
         out.lines.insert(out.lines.end(), added.size(), line);

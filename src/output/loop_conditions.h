@@ -13,8 +13,8 @@ namespace output {
 
 // What a loop's head adds to its guard call: the condition in the learner's words and as
 // JavaScript, the names it reads joined by "|" (the first eight), then those values (a dotted name read through
-// "?.", so that an empty value reads as nothing). Empty for a loop whose condition calls something:
-// what it read says nothing then.
+// "?.", so that an empty value reads as nothing). Empty for a loop whose condition calls something
+// (what it read says nothing then) and for a head the learner wrote in JavaScript.
 std::string conditionArguments(const diagnostics::WhileLoop& loop);
 
 // Inserts each loop's arguments at its checkArguments position (loops in text order); the inserted
