@@ -9,14 +9,17 @@
 # --rounds    pages run per table, the tables taking turns (default 5)
 # --copies    timed copies of each loop in one page (default 9)
 # --previous  folder with another lum and its keywords.csv (an earlier guard): a third column
-# Each copy is a loop of its own, as a learner writes it, timed with performance.now() around it
+# The pages and node run with the guard's limit at 600 s (#предел=600), so that a machine under load
+# times its loops rather than stopping them. Each copy is a loop of its own, as a learner writes it, timed with performance.now() around it
 # (around the call for a loop inside a function). A step is the loop's own counting and one
 # addition, whose sum a loop inside a function returns. A function called once runs its loop in code
 # the browser compiles while the loop runs; "5-й вызов" times a function's fifth call, compiled
 # whole. "только с = с + 1" is a step of the counting alone, the tightest loop there is;
 # "простые" counts the primes below 200000 with a «пока» inside a «пока», a short inner loop
-# entered 200000 times. The table prints the median and the best time of every loop and the
-# guard's cost as the ratio of the medians. Needs chromium; node adds a second table.
+# entered 200000 times; "пиксели" fills a row of 400 pixels 25000 times with a «повторить» inside a
+# «повторить», as a drawing fills a picture. The table prints the median and the best time of every loop and the
+# guard's cost as the ratio of the medians. Needs chromium; it runs the program as a page and as the
+# -js file loaded by a page of its own; node adds a table for information.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -56,11 +59,11 @@ if [ -n "$PREVIOUS" ]; then
     cp "$PREVIOUS/keywords.csv" "$WORK/previous/keywords.csv"
 fi
 # The plain table: the loop words' replacements without the guard's head, condition and step.
-sed -e 's/for (let __LUM_G__ = __LUM__\.[A-Za-z]*Loop()[^"]*) \(while\|for\)/\1/' \
+sed -e 's/for (let __LUM_G__ = [^"]*) \(while\|for\)/\1/' \
     -e 's/!--__LUM_N__ ? false : //' \
-    -e 's/\(__LUM_C__||\)\{0,1\}--__LUM_N__||(__LUM_N__=__LUM__\.check(__LUM_G__));//' \
+    -e 's/\(__LUM_C__||\)\{0,1\}--__LUM_N__||(__LUM_N__=(__LUM_G__=__LUM_K__(__LUM_G__))\.n);//' \
     "$ROOT/src/keywords.csv" >"$WORK/plain/keywords.csv"
-if grep -q '__LUM_[NGC]__' "$WORK/plain/keywords.csv"; then echo "bench: the guard is still in the plain table" >&2; exit 1; fi
+if grep -q '__LUM_[NGCKV]__' "$WORK/plain/keywords.csv"; then echo "bench: the guard is still in the plain table" >&2; exit 1; fi
 
 # One loop form per line: name, then the loop with N for its names (10^7 steps each). "функция"
 # rows are the same loops as the line above them, inside a function called once.
@@ -70,7 +73,8 @@ FORMS='пока…делать|пусть iN = 0\nпусть сN = 0\nпока i
 для каждого|пусть сN = 0\nдля каждого x из массив делать\n  сN = сN + x\nконец
 повторить…раз|пусть сN = 0\nповторить 10000000 раз\n  сN = сN + 1\nконец
 только с = с + 1|пусть сN = 0\nпока сN меньше 10000000 делать\n  сN = сN + 1\nконец
-простые|пусть сN = 0\nпусть nN = 2\nпока nN < 200000 делать\n  пусть d = 2\n  пока d * d <= nN и nN % d != 0 делать\n    d = d + 1\n  конец\n  если d * d > nN то сN = сN + 1 конец\n  nN = nN + 1\nконец'
+простые|пусть сN = 0\nпусть nN = 2\nпока nN < 200000 делать\n  пусть d = 2\n  пока d * d <= nN и nN % d != 0 делать\n    d = d + 1\n  конец\n  если d * d > nN то сN = сN + 1 конец\n  nN = nN + 1\nконец
+пиксели|пусть сN = 0\nпусть пN = new Uint8Array(400)\nпусть yN = 0\nповторить 25000 раз\n  пусть xN = 0\n  повторить 400 раз\n    пN[xN] = (xN + yN) % 256\n    xN = xN + 1\n  конец\n  сN = сN + пN[7]\n  yN = yN + 1\nконец'
 {
     printf 'пусть массив = new Array(10000000).fill(1)\n'
     printf 'пусть время = {}\n'
@@ -102,23 +106,31 @@ for table in $TABLES; do
     cp "$WORK/loops.лумс" "$WORK/$table/loops.лумс"
     "$WORK/$table/lum" "$WORK/$table/loops.лумс" >/dev/null
     "$WORK/$table/lum" -js "$WORK/$table/loops.лумс" >/dev/null
+    # The -js file in a page whose panel is the console.
+    printf '%s\n' '<!DOCTYPE html><meta charset="utf-8"><div id="result"></div>' \
+        '<script>console.log = function (s) { document.getElementById("result").textContent = " " + s + "\n"; };</script>' \
+        '<script src="loops.js"></script>' >"$WORK/$table/loops_js.html"
 done
 
-# run TABLE ROUND: the JSON of timings a page printed into its panel
+# run_page TABLE ROUND PAGE PREFIX: the JSON of timings the page printed into its panel
 run_page() {
     "$CHROMIUM" --headless --no-sandbox --disable-gpu --disable-background-networking \
-        --user-data-dir="$WORK/profile_$1_$2" --dump-dom "file://$WORK/$1/loops.html" 2>/dev/null |
-        sed -n 's/.*<div id="result"[^>]*> \(.*\)$/\1/p' | sed 's/&quot;/"/g' >"$WORK/$1_$2.json"
+        --user-data-dir="$WORK/profile_$1_$2" --dump-dom "file://$WORK/$1/$3#предел=600" 2>/dev/null |
+        sed -n 's/.*<div id="result"[^>]*> \(.*\)$/\1/p' | sed 's/&quot;/"/g' >"$WORK/$4$1_$2.json"
     rm -rf "$WORK/profile_$1_$2"
 }
 for r in $(seq 1 "$ROUNDS"); do
-    for table in $TABLES; do run_page "$table" "$r"; done
+    for table in $TABLES; do run_page "$table" "$r" loops.html ""; done
+    for table in $TABLES; do run_page "$table" "$r" loops_js.html js_; done
 done
 HAVE_NODE=0
 if command -v node >/dev/null; then
     HAVE_NODE=1
     for r in $(seq 1 "$ROUNDS"); do
-        for table in $TABLES; do node "$WORK/$table/loops.js" >"$WORK/node_${table}_$r.json"; done
+        for table in $TABLES; do
+            node -e 'globalThis.location = { hash: "#предел=600" }; require(process.argv[1]);' "$WORK/$table/loops.js" \
+                >"$WORK/node_${table}_$r.json"
+        done
     done
 fi
 
@@ -146,6 +158,8 @@ report() {
 command -v node >/dev/null || { echo "bench: node is needed to print the table" >&2; cat "$WORK"/*.json; exit 0; }
 echo "== Chromium ($($CHROMIUM --version 2>/dev/null | head -1)), $ROUNDS pages x $COPIES copies of each loop"
 report ""
+echo "== Chromium, the same program as a -js file loaded by a page"
+report js_
 if [ "$HAVE_NODE" = 1 ]; then
     echo "== node $(node --version), the same program as a -js file"
     report node_

@@ -70,7 +70,15 @@ Analysis analyse(base::CodePoints source, const AnalysisRequest& request) {
         a.facts = readProgramFacts(working, translator::scanRegions(working.chars.data(), working.chars.size()),
                                    request.language.vocabulary);
 
+    const base::CodePoints learnerText = working.chars;
     translator::applyRules(working, request.rules);
+    // A «пока» whose body cannot end it is told at its head, among the hints in line order.
+    a.whileLoops = readWhileLoops(working, learnerText, request.language.vocabulary);
+    for (Hint& hint : endlessLoopHints(a.whileLoops, request.language.vocabulary)) {
+        const auto after = std::upper_bound(a.hints.begin(), a.hints.end(), hint.line,
+                                            [](std::uint32_t line, const Hint& h) { return line < h.line; });
+        a.hints.insert(after, std::move(hint));
+    }
     a.ownStart = a.translated.chars.size();  // the program follows its libraries
     if (a.translated.chars.empty()) {
         a.translated = std::move(working);

@@ -10,6 +10,7 @@
 
 #include "base/text.h"
 #include "base/warnings.h"
+#include "diagnostics/endless_loops.h"
 #include "diagnostics/hint.h"
 #include "diagnostics/hints.h"
 #include "diagnostics/slips.h"
@@ -46,10 +47,12 @@ struct Analysis {
     base::CodeText translated;         // the libraries, then the program, rewritten by the rules
     std::size_t ownStart = 0;          // where the program's own text starts in `translated`
     ProgramFacts facts;                // with forPage only
+    // The program's «пока» loops, their positions counted from `ownStart` in `translated`.
+    std::vector<WhileLoop> whileLoops;
 };
 
-// The quote check, the library directives and their libraries, the hints, the rules and the
-// bracket check, in that order. `source` is taken over. Linear in the text and its libraries.
+// The quote check, the library directives and their libraries, the hints, the rules, the «пока»
+// loops read off the rules' output (with their hint) and the bracket check, in that order. `source` is taken over. Linear in the text and its libraries.
 Analysis analyse(base::CodePoints source, const AnalysisRequest& request);
 
 }  // namespace diagnostics

@@ -24,6 +24,7 @@ enum class HintKind : std::uint8_t {
     DecimalComma = 8,       // «x = 3,5»: a comma where a number's point was meant
     ComparisonGivesValue = 9,  // «x равно 5» as a statement: the comparison word where "=" was meant
     LoopWord = 10,          // «для каждого x в …»: a word of the learner's for the loop's own
+    EndlessLoop = 11,       // a «пока» whose body changes nothing its condition reads and never leaves it
 };
 
 // The kind's row: its name where hints travel as data ("unclosed-block", "unfinished-header", …),

@@ -417,6 +417,7 @@ const base::FindingKind& hintKindRow(HintKind kind) {
         {"decimal-comma", Severity::Information, false},
         {"comparison-gives-value", Severity::Warning, false},
         {"loop-word", Severity::Information, false},
+        {"endless-loop", Severity::Warning, false},
     };
     const auto at = static_cast<std::size_t>(kind) - 1;
     return rows[at < std::size(rows) ? at : std::size(rows) - 1];

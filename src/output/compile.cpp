@@ -10,6 +10,7 @@
 #include "diagnostics/names.h"
 #include "diagnostics/slips.h"
 #include "embedded/runtimeCheckPrelude.h"
+#include "output/loop_conditions.h"
 #include "output/page.h"
 #include "output/repair_words.h"
 #include "output/source_map.h"
@@ -93,6 +94,9 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
     // The run-time layer explains the program's errors with its facts and the hints about its blocks.
     runtimeWords += repairWordsLine(vocabulary, table, analysis.facts, report.hints, context.otherWords);
     base::CodeText finalText = std::move(analysis.translated);
+    // The guard is told each «пока» loop's condition; the loops were read off the program's own text.
+    for (diagnostics::WhileLoop& loop : analysis.whileLoops) loop.checkArguments += analysis.ownStart;
+    passConditionsToGuard(finalText, analysis.whileLoops);
     const std::size_t ownStart = analysis.ownStart;
     report.checked = true;
 

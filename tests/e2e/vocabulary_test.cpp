@@ -428,10 +428,10 @@ TEST(Vocabulary, TranslatedCodeIsStableUnderTheWholeTable) {
         "document.onkeydown=function(событие){const клавиша=событие.key;}\n"
         "'a'.toUpperCase().toLowerCase().replaceAll('a', 'b').trim().repeat(2).split(''); (1).toFixed(2); a.pop(); a.shift(); a.unshift(1); a.splice(0, 1)\n"
         "счетчик = 1\n"
-        "for (let __LUM_G__ = __LUM__.whileLoop(), __LUM_N__ = 33; __LUM_N__; __LUM_N__ = "
-        "__LUM_N__ ? 0 : __LUM__.check(__LUM_G__)) while (!--__LUM_N__ ? false : a) {}\n"
-        "for (let __LUM_G__ = __LUM__.eachLoop(), __LUM_N__ = 33, __LUM_C__ = false; __LUM_G__; __LUM_G__ = null) "
-        "for (const x of a) {__LUM_C__||--__LUM_N__||(__LUM_N__=__LUM__.check(__LUM_G__));}\n"
+        "for (let __LUM_G__ = __LUM_V__, __LUM_N__ = 33, __LUM_K__ = __LUM__.whileLoop, __LUM_C__ = true; __LUM_N__; __LUM_N__ = "
+        "__LUM_N__ ? 0 : (__LUM_G__ = __LUM_K__(__LUM_G__)).n) while (!--__LUM_N__ ? false : a) {}\n"
+        "for (let __LUM_G__ = __LUM_V__, __LUM_N__ = 33, __LUM_K__ = __LUM__.eachLoop, __LUM_C__ = false; __LUM_G__; "
+        "__LUM_G__ = 0) for (const x of a) {__LUM_C__||--__LUM_N__||(__LUM_N__=(__LUM_G__=__LUM_K__(__LUM_G__)).n);}\n"
         "__LUM__.circle(1); __LUM__.fillText(1); __LUM__.randomInt(1, 2); [].sort(__LUM__.order)\n";
     EXPECT_EQ(translatedBody(js), js);
 }
