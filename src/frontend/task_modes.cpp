@@ -53,6 +53,7 @@ struct Run {
     bool done = false;
     bool tooLong = false;
     std::string output, error;
+    std::string executor;  // what the Robot or the Draftsman did wrong, in the learner's words; "" when nothing
     Verdict verdict = Verdict::Error;
     std::size_t difference = 0;
 };
@@ -161,6 +162,7 @@ BrowserRun runChecks(const std::string& browser, const std::string& pagePath, co
                 run.done = true;
                 run.output = stringField(*result, "вывод");
                 run.error = stringField(*result, "ошибка");
+                run.executor = stringField(*result, "исполнитель");
                 const auto slow = result->find("долго");
                 run.tooLong = slow != result->end() && slow->is_boolean() && slow->get<bool>();
                 next = static_cast<std::size_t>(n) + 1;
@@ -232,7 +234,7 @@ std::string reportPage(const tasks::Task& task, const std::string& taskPath, con
         for (std::size_t t = 0; t < task.tests.size(); ++t) {
             const tasks::Test& test = task.tests[t];
             const Run& run = s.runs[t];
-            std::string verdict = verdictText(run.verdict);
+            std::string verdict = run.executor.empty() ? verdictText(run.verdict) : run.executor;
             if (run.verdict == Verdict::TooLong) verdict += " (" + tasks::secondsText(task.seconds) + " с)";
             page += "<tr><td>" + std::to_string(t + 1) + (test.hidden ? " (скрытый)" : "") + "</td><td class=\"" +
                     (run.verdict == Verdict::Passed ? "пройден" : "не") + "\">" + escapeHtml(verdict) + "</td><td>" +
@@ -350,13 +352,16 @@ int runCheckMode(const std::string& taskPath, const std::string& folder, const s
             Run& run = s.runs[t];
             if (s.page.empty()) run.error = s.problem;
             else if (run.tooLong) run.verdict = Verdict::TooLong;
+            else if (!run.executor.empty()) run.verdict = Verdict::Failed;
+            else if (run.error.empty() && (task.tests[t].hasField || task.tests[t].hasFigure) && task.tests[t].expected.empty())
+                run.verdict = Verdict::Passed;
             else if (run.error.empty()) {
                 const tasks::Difference d = tasks::compareOutput(task.tests[t].expected, run.output, task.comparison);
                 run.verdict = d.same ? Verdict::Passed : Verdict::Failed;
                 run.difference = d.line;
             }
             passed = passed && run.verdict == Verdict::Passed;
-            row.push_back(verdictText(run.verdict));
+            row.push_back(run.executor.empty() ? verdictText(run.verdict) : run.executor);
         }
         if (wordRules) row.push_back(s.page.empty() ? "ошибка" : s.wordRule.empty() ? "пройден" : "не пройден");
         allPassed += passed;

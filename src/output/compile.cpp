@@ -11,6 +11,7 @@
 #include "diagnostics/names.h"
 #include "diagnostics/slips.h"
 #include "embedded/runtimeCheckPrelude.h"
+#include "output/executors.h"
 #include "output/page.h"
 #include "output/repair_words.h"
 #include "output/source_map.h"
@@ -19,6 +20,7 @@
 #include "platform/platform.h"
 #include "rules/vocabulary.h"
 #include "tasks/compare.h"
+#include "translator/executors.h"
 #include "translator/libraries_on_disk.h"
 #include "translator/rewrite.h"
 
@@ -109,6 +111,14 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
     std::vector<std::string> libraryPaths;
     std::vector<std::uint32_t> libraryLines;
     translator::collectLibraryDirectives(working, folder, libraryPaths, libraryLines, warnings);
+    // The executors the program asks for switch on their words; the Robot gets its field.
+    std::vector<translator::ExecutorDirective> executorDirectives;
+    translator::collectExecutorDirectives(working, table, executorDirectives, warnings);
+    const ExecutorChoice executors = chooseExecutors(executorDirectives, table);
+    const std::string executorsJs =
+        executorScript(executors, executors.robot ? loadDirectiveField(executors, folder, warnings) : tasks::Field());
+    translator::RuleSet ownRules{table, context.rules.trace, {}};
+    for (const translator::ExecutorDirective& d : executorDirectives) ownRules.executors.push_back(d.executor);
     translator::Inclusion inclusion{context.rules, warnings, {}};
     base::CodeText finalText;
     for (std::size_t i = 0; i < libraryPaths.size(); ++i) {
@@ -124,7 +134,7 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
         vocabulary, table,
         diagnostics::readProgramFacts(working, translator::scanRegions(working.chars.data(), working.chars.size()), vocabulary),
         report.hints, context.otherWords);
-    translator::applyRules(working, context.rules);
+    translator::applyRules(working, ownRules);
     const std::size_t ownStart = finalText.chars.size();  // the main text follows the libraries
     if (finalText.chars.empty()) {
         finalText = std::move(working);
@@ -150,7 +160,7 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
     }
     std::string output;
     if (options.js) {
-        output = buildScriptFile(base::fileNameOf(sourcePath), lineMap, body, runtimeWords);
+        output = buildScriptFile(base::fileNameOf(sourcePath), lineMap, body, runtimeWords + executorsJs);
         if (withMap) {
             // The file ends with the body and one line feed; the map's last line follows.
             const std::size_t bodyStart = output.size() - body.size() - 1;
@@ -169,7 +179,7 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
             body += sourceMapComment(sourceMapJson(map));
         }
         output = buildPage({body, lineMap, title, sourceUtf8, options.watch, runtimeWords,
-                            options.task ? runtimeCheckPrelude : std::string_view()});
+                            options.task ? runtimeCheckPrelude : std::string_view(), executorsJs});
     }
     if (options.task && !options.js) {
         report.output = std::move(output);
