@@ -12,7 +12,11 @@
   // которого она держит живым) задерживала бы тесты. После проверки программа запускается заново.
   var живая = document.getElementById('task-program');
   function показатьПрограмму() {
-    if (живая) живая.srcdoc = з.страница.replace('__LUM_CHECK__', 'null');
+    // Живая программа — на поле первого открытого теста с полем; скрипт стоит в строке <head>, и номера
+  // строк программы не сдвигаются.
+  var первое = з.тесты.filter(function (т) { return т.поле && !т.скрытый; })[0];
+  var своёПоле = первое ? '<script>window.__LUM_ПОЛЕ_ТЕСТА__ = ' + JSON.stringify(первое.поле).replace(/</g, '\\u003c') + ';<\/script>' : '';
+  if (живая) живая.srcdoc = з.страница.replace('__LUM_CHECK__', 'null').replace('<head>', function () { return '<head>' + своёПоле; });
   }
   function убратьПрограмму() {
     if (!живая || !живая.parentNode) return;
