@@ -51,6 +51,8 @@ Analysis analyse(base::CodePoints source, const AnalysisRequest& request) {
     std::vector<std::string> libraryPaths;
     std::vector<std::uint32_t> libraryLines;
     translator::collectLibraryDirectives(working, request.folder, libraryPaths, libraryLines, a.warnings);
+    // The executors the program asks for switch on their words for its own text.
+    translator::collectExecutorDirectives(working, request.rules.table, a.executorDirectives, a.warnings);
     translator::Inclusion inclusion{request.rules, a.warnings, {}};
     for (std::size_t i = 0; i < libraryPaths.size(); ++i) {
         base::CodeText library;
@@ -71,7 +73,9 @@ Analysis analyse(base::CodePoints source, const AnalysisRequest& request) {
                                    request.language.vocabulary);
 
     const base::CodePoints learnerText = working.chars;
-    translator::applyRules(working, request.rules);
+    translator::RuleSet ownRules{request.rules.table, request.rules.trace, {}};
+    for (const translator::ExecutorDirective& d : a.executorDirectives) ownRules.executors.push_back(d.executor);
+    translator::applyRules(working, ownRules);
     // A «пока» whose body cannot end it is told at its head, among the hints in line order.
     a.whileLoops = readWhileLoops(working, learnerText, request.language.vocabulary);
     for (Hint& hint : endlessLoopHints(a.whileLoops, request.language.vocabulary)) {

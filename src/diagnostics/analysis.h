@@ -14,6 +14,7 @@
 #include "diagnostics/hint.h"
 #include "diagnostics/hints.h"
 #include "diagnostics/slips.h"
+#include "translator/executors.h"
 #include "translator/rewrite.h"
 
 namespace diagnostics {
@@ -49,6 +50,8 @@ struct Analysis {
     ProgramFacts facts;                // with forPage only
     // The program's «пока» loops, their positions counted from `ownStart` in `translated`.
     std::vector<WhileLoop> whileLoops;
+    // The executors the program asked for by its directives (their words apply to it alone).
+    std::vector<translator::ExecutorDirective> executorDirectives;
 };
 
 // The quote check, the library directives and their libraries, the hints, the rules, the «пока»

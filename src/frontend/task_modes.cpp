@@ -55,6 +55,7 @@ struct Run {
     bool tooLong = false;
     bool cut = false;       // the page cut the output at its limit, so it was not judged
     std::string output, error;  // the output only up to what the report shows, once judged
+    std::string executor;  // what the Robot or the Draftsman did wrong, in the learner's words; "" when nothing
     Verdict verdict = Verdict::Error;
     std::size_t difference = 0;
 };
@@ -67,8 +68,10 @@ constexpr std::size_t shownBytes = 65536;
 // Judges a run that came back against its test, then keeps only the start of its output.
 void judge(Run& run, const tasks::Test& test, const tasks::Comparison& how) {
     if (run.tooLong) run.verdict = Verdict::TooLong;
+    else if (!run.executor.empty()) run.verdict = Verdict::Failed;
     else if (!run.error.empty()) run.verdict = Verdict::Error;
     else if (run.cut) run.verdict = Verdict::Failed;
+    else if ((test.hasField || test.hasFigure) && test.expected.empty()) run.verdict = Verdict::Passed;
     else {
         const tasks::Difference d = tasks::compareOutput(test.expected, run.output, how);
         run.verdict = d.same ? Verdict::Passed : Verdict::Failed;
@@ -219,6 +222,7 @@ BrowserRun runChecks(const std::string& browser, const std::string& pagePath, co
                 run.done = true;
                 run.output += stringField(*result, "вывод");
                 run.error = stringField(*result, "ошибка");
+                run.executor = stringField(*result, "исполнитель");
                 const auto slow = result->find("долго");
                 run.tooLong = slow != result->end() && slow->is_boolean() && slow->get<bool>();
                 const auto cut = result->find("обрезан");
@@ -333,7 +337,7 @@ std::string reportPage(const tasks::Task& task, const std::string& taskPath, con
         for (std::size_t t = 0; t < task.tests.size(); ++t) {
             const tasks::Test& test = task.tests[t];
             const Run& run = s.runs[t];
-            std::string verdict = verdictText(run.verdict);
+            std::string verdict = run.executor.empty() ? verdictText(run.verdict) : run.executor;
             if (run.verdict == Verdict::TooLong) verdict += " (" + tasks::secondsText(task.seconds) + " с)";
             page += "<tr><td>" + std::to_string(t + 1) + (test.hidden ? " (скрытый)" : "") + "</td><td class=\"" +
                     (run.verdict == Verdict::Passed ? "пройден" : "не") + "\">" + escapeHtml(verdict) + "</td><td>" +
@@ -428,7 +432,7 @@ int runCheckMode(const std::string& taskPath, const std::string& folder, const s
             Run& run = s.runs[t];
             if (s.page.empty()) run.error = s.problem;
             passed = passed && run.verdict == Verdict::Passed;
-            row.push_back(verdictText(run.verdict));
+            row.push_back(run.executor.empty() ? verdictText(run.verdict) : run.executor);
         }
         if (wordRules) row.push_back(s.page.empty() ? "ошибка" : s.wordRule.empty() ? "пройден" : "не пройден");
         allPassed += passed;

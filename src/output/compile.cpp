@@ -11,6 +11,7 @@
 #include "diagnostics/slips.h"
 #include "embedded/runtimeCheckPrelude.h"
 #include "output/loop_conditions.h"
+#include "output/executors.h"
 #include "output/page.h"
 #include "output/repair_words.h"
 #include "output/source_map.h"
@@ -19,6 +20,7 @@
 #include "platform/platform.h"
 #include "rules/vocabulary.h"
 #include "tasks/compare.h"
+#include "translator/executors.h"
 
 namespace output {
 
@@ -98,6 +100,10 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
     for (diagnostics::WhileLoop& loop : analysis.whileLoops) loop.checkArguments += analysis.ownStart;
     passConditionsToGuard(finalText, analysis.whileLoops);
     const std::size_t ownStart = analysis.ownStart;
+    // The executors the program asked for: their run-time part, and the Robot's field.
+    const ExecutorChoice executors = chooseExecutors(analysis.executorDirectives, table);
+    const std::string executorsJs = executorScript(
+        executors, executors.robot ? loadDirectiveField(executors, base::folderOf(sourcePath), report.warnings) : tasks::Field());
     report.checked = true;
 
     std::string body = escapeScriptBody(base::encodeUtf8(finalText.chars));
@@ -114,7 +120,7 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
     }
     std::string output;
     if (options.js) {
-        output = buildScriptFile(base::fileNameOf(sourcePath), lineMap, body, runtimeWords);
+        output = buildScriptFile(base::fileNameOf(sourcePath), lineMap, body, runtimeWords + executorsJs);
         if (withMap) {
             // The file ends with the body and one line feed; the map's last line follows.
             const std::size_t bodyStart = output.size() - body.size() - 1;
@@ -133,7 +139,7 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
             body += sourceMapComment(sourceMapJson(map));
         }
         output = buildPage({body, lineMap, title, sourceUtf8, options.watch, runtimeWords,
-                            options.task ? runtimeCheckPrelude : std::string_view()});
+                            options.task ? runtimeCheckPrelude : std::string_view(), executorsJs});
     }
     if (options.task && !options.js) {
         report.output = std::move(output);

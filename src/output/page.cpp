@@ -119,6 +119,7 @@ std::string buildPage(const PageParts& parts) {
     page += runtimeMistakes;
     const std::size_t runtimeEnd = page.size();
     page += runtimeWords;  // the program's names stay out of the placeholder's range
+    page += parts.executors;
     page += "</script>\n";
 
     page += "<script>window.__LUM_LINES__ = ";

@@ -19,6 +19,7 @@ struct PageParts {
     bool watch = false;             // the page carries the watch scripts
     std::string_view runtimeWords;  // the dictionary line (runtimeWordsLine), without "<"; "" knows no words
     std::string_view prelude;       // a script put first in the head (a task's checker prelude); "" for none
+    std::string_view executors;     // the executors' run-time layer and start state (executorScript); "" for none
 };
 
 std::string buildPage(const PageParts& parts);

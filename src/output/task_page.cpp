@@ -33,6 +33,20 @@ std::string stringArray(const std::vector<std::string>& items) {
 
 std::string limitMs(const tasks::Task& task) { return std::to_string(static_cast<long long>(task.seconds * 1000 + 0.5)); }
 
+// What a test asks of the executors: ",\"поле\":{…}", ",\"фигура\":[…]" and ",\"безВывода\":true" when
+// it expects no output; "" for a test of output only.
+std::string executorJson(const tasks::Test& test) {
+    std::string json;
+    if (test.hasField) json += ",\"поле\":" + tasks::fieldJson(test.field);
+    if (test.hasFigure) {
+        json += ",\"фигура\":[";
+        for (std::size_t i = 0; i < test.figure.size(); ++i) json += (i ? "," : "") + number(test.figure[i]);
+        json += "]";
+    }
+    if ((test.hasField || test.hasFigure) && test.expected.empty()) json += ",\"безВывода\":true";
+    return json;
+}
+
 std::string taskJson(const tasks::Task& task, const std::string& programPage, const std::string& wordRule) {
     const tasks::Comparison& how = task.comparison;
     std::string json = "{\"название\":" + base::jsonLiteral(task.title) + ",\"предел\":" + limitMs(task) +
@@ -45,6 +59,7 @@ std::string taskJson(const tasks::Task& task, const std::string& programPage, co
         const tasks::Test& test = task.tests[i];
         json += i ? ",{" : "{";
         json += "\"ответы\":" + stringArray(test.answers) + ",\"скрытый\":" + (test.hidden ? "true" : "false");
+        json += executorJson(test);
         if (test.hidden) {
             const tasks::HiddenExpectation hidden = tasks::hiddenExpectation(test.expected, how, task.salt);
             json += ",\"отпечаток\":\"" + hidden.digest + "\",\"смещения\":[";
@@ -112,6 +127,11 @@ std::string buildCheckPage(const tasks::Task& task, const std::vector<std::strin
     std::vector<std::vector<std::string>> answers;
     std::string json = "{\"метка\":" + base::jsonLiteral(mark) + ",\"предел\":" + limitMs(task) + ",\"ответы\":[";
     for (std::size_t i = 0; i < task.tests.size(); ++i) json += (i ? "," : "") + stringArray(task.tests[i].answers);
+    json += "],\"исполнители\":[";
+    for (std::size_t i = 0; i < task.tests.size(); ++i) {
+        const std::string asked = executorJson(task.tests[i]);  // ",…" or ""
+        json += (i ? ",{" : "{") + (asked.empty() ? asked : asked.substr(1)) + "}";
+    }
     json += "],\"решения\":" + stringArray(programPages) + "}";
     std::string page = "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n<title>Проверка: " +
                        escapeHtml(task.title) + "</title>\n</head>\n<body>\n<div id=\"runs\"></div>\n";

@@ -103,6 +103,7 @@ std::vector<Rule> parseRules(const std::string& input, base::WarningList& warnin
                     } else {
                         rule.replacement = base::decodeBytes(library ? std::string(library->text) : replacement);
                         rule.ignoreCase = flags == "gi";
+                        if (fields.size() > 3) rule.executor = fields[3];
                         rules.push_back(std::move(rule));
                     }
                 }

@@ -16,6 +16,9 @@ struct Rule {
     base::CodePoints replacement;  // literal text or a whole built-in library
     bool ignoreCase = false;
     CompiledPattern nodes;
+    // The fourth column: the executor («Робот», «Чертёжник») whose word this is. Such a rule
+    // rewrites only a program that asks for its executor; "" for every rule of the language.
+    std::string executor;
 };
 
 // Parses the bytes of a rules file (byte order mark included) into rules, appending a warning

@@ -5,7 +5,7 @@
 // Covered by tests/step/step_test.mjs; measured by bench/step_bench.mjs.
 import { instrument } from './instrument.js';
 import { linesOf } from './lines.js';
-import { makeRecorder, recordCanvas, recordPanel } from './recorder.js';
+import { makeRecorder, recordCanvas, recordExecutors, recordPanel } from './recorder.js';
 import { wordsFrom } from './values.js';
 import { makeView } from './view.js';
 
@@ -82,6 +82,10 @@ function start() {
   trace.install(window);
   if (canvasElement && canvasElement.getContext) trace.canvasLog = recordCanvas(canvasElement, trace);
   if (panel) trace.panelLog = recordPanel(panel);
+  const executors = window.__LUM__;
+  if (executors && executors.шаговИсполнителей && executors.итогИсполнителей().шагов >= 0 &&
+      (executors.итогИсполнителей().робот || executors.итогИсполнителей().отрезки))
+    trace.executorLog = recordExecutors(executors);
 
   // Questions and messages are asked for real; their answers stay with their step.
   for (const [name, kind] of [['prompt', 'Вопрос'], ['alert', 'Сообщение'], ['confirm', 'Вопрос']]) {

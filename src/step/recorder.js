@@ -73,6 +73,7 @@ export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter,
     errorStep: -1,
     canvasLog: null,
     panelLog: null,
+    executorLog: null,
   };
   const missing = {};
   let readGlobals = null;
@@ -165,6 +166,7 @@ export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter,
       }
       if (r.canvasLog) r.canvasLog.boundary(r.count - 1);
       if (r.panelLog) r.panelLog.boundary(r.count - 1);
+      if (r.executorLog) r.executorLog.boundary(r.count - 1);
     }
     onNewSteps();
   }
@@ -200,11 +202,13 @@ export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter,
     }
     if (r.canvasLog) r.canvasLog.boundary(n - 1);
     if (r.panelLog) r.panelLog.boundary(n - 1);
+    if (r.executorLog) r.executorLog.boundary(n - 1);
     if (n >= r.limit) {
       r.full = true;
       append(r.notes, { step: n - 1, kind: 'limit', text: `Записано ${n} шагов — это предел. Дальше программа работает без записи.` });
       if (r.canvasLog) r.canvasLog.stop();
       if (r.panelLog) r.panelLog.stop();
+      if (r.executorLog) r.executorLog.stop();
       lastSeen = { point: pointIndex, frame: frameIndex, reader };
       later();
       return;
@@ -256,6 +260,7 @@ export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter,
       observeGlobals(n, null, false);
       if (r.canvasLog) r.canvasLog.finalState(n);
       if (r.panelLog) r.panelLog.finalState(n);
+      if (r.executorLog) r.executorLog.finalState(n);
     } else {
       flush();
     }
@@ -521,6 +526,34 @@ export function recordPanel(panel) {
     let html = start < 0 ? initial.html : '';
     for (let i = Math.max(start, 0); i <= end; i++) html += log.texts[i];
     return { html, style: log.styles[end] };
+  };
+  return log;
+}
+
+// The executors' journal, step by step: how many of the Robot's or the Draftsman's moves the
+// program had made when each step ended (the run-time layer redraws the field after any number).
+export function recordExecutors(executors) {
+  const log = { steps: [], counts: [] };
+  let recording = true;
+  let last = executors.шаговИсполнителей();
+  function take(step, force) {
+    const count = executors.шаговИсполнителей();
+    if (count === last && !force) return;
+    last = count;
+    log.steps.push(step);
+    log.counts.push(count);
+  }
+  log.boundary = (step) => {
+    if (recording) take(step, false);
+  };
+  log.stop = () => {
+    recording = false;
+  };
+  log.finalState = (step) => take(step, true);
+  // Moves made by the end of step k.
+  log.at = (k) => {
+    const end = lastAtOrBefore(log.steps, k);
+    return end < 0 ? 0 : log.counts[end];
   };
   return log;
 }

@@ -216,6 +216,7 @@ export function makeView({ trace, source, functions, words, canvas, panel, messa
       frame.style.width = canvas.offsetWidth + 'px';
       frame.style.height = canvas.offsetHeight + 'px';
     }
+    if (trace.executorLog && window.__LUM__ && window.__LUM__.показатьШаг) window.__LUM__.показатьШаг(trace.executorLog.at(k));
     if (panelCopy && trace.panelLog) {
       const state = trace.panelLog.at(k);
       panelCopy.setAttribute('style', state.style);

@@ -16,7 +16,7 @@ namespace tasks {
 namespace {
 
 // Every field a task file knows, in the order the documentation lists them.
-constexpr const char* fields[] = {"задача", "условие", "время", "сравнение", "нужно", "нельзя", "тест", "ввод", "вывод"};
+constexpr const char* fields[] = {"задача", "условие", "время", "сравнение", "нужно", "нельзя", "тест", "ввод", "вывод", "поле", "фигура"};
 
 bool isSpace(char c) { return c == ' ' || c == '\t'; }
 
@@ -91,6 +91,9 @@ std::string exactValue(const std::string& value) { return !value.empty() && valu
 struct Reader {
     TaskRead read;
     bool inStatement = false;
+    bool inField = false;
+    std::size_t fieldLine = 0;
+    std::string fieldText;
     std::size_t titleLine = 0, statementLine = 0, timeLine = 0;
     std::vector<std::string> statement;
 
@@ -137,10 +140,56 @@ struct Reader {
         return true;
     }
 
+    // The field lines gathered under "поле:", read when the next field or a blank line ends them.
+    bool endField() {
+        if (!inField) return true;
+        inField = false;
+        const FieldRead field = readField(fieldText);
+        if (!field.ok) return fail(fieldLine + field.line, "поле теста: " + field.message);
+        read.task.tests.back().field = field.field;
+        read.task.tests.back().hasField = true;
+        return true;
+    }
+
+    bool figure(std::size_t line, const std::string& text) {
+        std::vector<double> points;
+        std::string number;
+        for (const char c : text + ",") {
+            if (c == ',' || isSpace(c)) {
+                double v = 0;
+                if (!number.empty() && !parseNumber(number, v))
+                    return fail(line, "«" + number + "» — не число: после «фигура:» пишутся точки «x y» через запятую, например «фигура: 0 0, 2 0, 2 3»");
+                if (!number.empty()) points.push_back(v);
+                number.clear();
+            } else {
+                number.push_back(c);
+            }
+        }
+        if (points.size() < 4 || points.size() % 2)
+            return fail(line, "после «фигура:» нужны хотя бы две точки «x y» через запятую, например «фигура: 0 0, 2 0, 2 3»");
+        Test& test = read.task.tests.back();
+        for (std::size_t i = 2; i + 1 < points.size(); i += 2)
+            test.figure.insert(test.figure.end(), {points[i - 2], points[i - 1], points[i], points[i + 1]});
+        test.hasFigure = true;
+        return true;
+    }
+
     bool field(std::size_t line, const std::string& name, const std::string& value) {
         Task& task = read.task;
         const std::string text = trim(value);
         inStatement = false;
+        if (!endField()) return false;
+        if ((name == "поле" || name == "фигура") && task.tests.empty())
+            return fail(line, "«" + name + ":» стоит вне теста: напишите выше строку «тест:»");
+        if (name == "поле") {
+            if (task.tests.back().hasField) return fail(line, "второе поле в тесте: у каждого теста одно поле, для другого поля начните новый «тест:»");
+            if (!text.empty()) return fail(line, "поле пишется в строках под «поле:»: «робот X Y» и рисунок поля");
+            inField = true;
+            fieldLine = line;
+            fieldText.clear();
+            return true;
+        }
+        if (name == "фигура") return figure(line, text);
         if (name == "задача") {
             if (titleLine) return fail(line, "второе название задачи: «задача:» пишется один раз (первое — в строке " + std::to_string(titleLine) + ")");
             if (text.empty()) return fail(line, "после «задача:» напишите название задачи");
@@ -182,6 +231,11 @@ struct Reader {
         std::string value;
         const std::string name = fieldOf(text, value);
         if (!name.empty()) return field(number, name, value);
+        if (inField && !trimmed.empty()) {
+            fieldText += trimmed + "\n";  // indented under "поле:" as the teacher likes
+            return true;
+        }
+        if (!endField()) return false;
         if (inStatement) {
             statement.push_back(trimmed);
             return true;
@@ -190,12 +244,13 @@ struct Reader {
         const std::size_t colon = trimmed.find(':');
         if (colon != std::string::npos && colon > 0)
             return fail(number, "неизвестное поле «" + trim(trimmed.substr(0, colon)) +
-                                    "»: поля — задача, условие, время, сравнение, нужно, нельзя, тест, ввод, вывод");
+                                    "»: поля — задача, условие, время, сравнение, нужно, нельзя, тест, ввод, вывод, поле, фигура");
         return fail(number, "строка без поля: пишите «поле: значение», а текст условия — в строках после «условие:»");
     }
 
     bool finish(std::size_t lastLine) {
         Task& task = read.task;
+        if (!endField()) return false;
         while (!statement.empty() && statement.back().empty()) statement.pop_back();
         for (std::size_t i = 0; i < statement.size(); ++i) task.statement += (i ? "\n" : "") + statement[i];
         if (!titleLine) return fail(1, "нет названия: напишите первой строкой «задача: название задачи»");
@@ -204,7 +259,7 @@ struct Reader {
                         "нет условия: напишите «условие:» и под ним текст задачи для ученика");
         if (task.tests.empty()) return fail(lastLine, "нет ни одного теста: добавьте «тест:», под ним «ввод:» и «вывод:»");
         for (const Test& test : task.tests)
-            if (test.expected.empty())
+            if (test.expected.empty() && !test.hasField && !test.hasFigure)
                 return fail(test.line, "у теста нет ожидаемого вывода: добавьте под «тест:» строку «вывод: …» "
                                        "(пустая «вывод:» — пустая строка)");
         return true;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tasks/field.h"
+
 namespace tasks {
 
 // How a program's output is compared with a test's expected output. Trailing spaces of a line
@@ -21,6 +23,15 @@ struct Test {
     std::vector<std::string> expected;  // the expected output, one entry per line
     bool hidden = false;                // the learner sees only whether it passed
     std::size_t line = 0;               // the line of its "тест:" in the task file
+    // "поле:" and the field's lines under it: the Robot's start field; at the end the cells marked
+    // "to be painted" must be exactly the painted ones (besides those painted at the start), and
+    // the robot in the finish cell when the field names one.
+    bool hasField = false;
+    Field field;
+    // "фигура: 0 0, 2 0, 2 3": the Draftsman's figure, broken lines through the points, x1 y1 x2 y2
+    // per segment; compared as sets of unit segments.
+    std::vector<double> figure;
+    bool hasFigure = false;
 };
 
 struct Task {

@@ -120,6 +120,7 @@ void applyRules(base::CodeText& text, const RuleSet& rules) {
     work.runs = runsOf(text.lines);
     text = base::CodeText();
     for (const rules::Rule& rule : rules.table) {
+        if (!ruleApplies(rule, rules.executors)) continue;
         const translator::StartFilter filter = translator::makeStartFilter(rule);
         work.matches.clear();
         translator::scanRule(rule, filter, work.chars.data(), work.chars.size(), work.matches, work.scratch,

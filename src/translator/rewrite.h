@@ -2,6 +2,7 @@
 // Tests: tests/translator/apply_rules_test.cpp.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,7 +16,13 @@ namespace translator {
 struct RuleSet {
     const std::vector<rules::Rule>& table;
     bool trace = false;
+    // The executors the program asked for by its directives: only their rules apply of those that
+    // name an executor.
+    std::vector<std::string> executors = {};
 };
+
+// Whether a rule applies to a program that asked for these executors.
+bool ruleApplies(const rules::Rule& rule, const std::vector<std::string>& executors);
 
 // Every rule of the table in table order, one full scan each, string literals skipped;
 // then the post-steps. Never fails.

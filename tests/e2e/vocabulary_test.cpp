@@ -292,6 +292,27 @@ TEST(Vocabulary, Time) {
     runCases(timeCases());
 }
 
+// The executors' words, each shown by what the executor did: a word left untranslated stops the program.
+std::vector<Case> executorCases() {
+    return {
+        {"the Robot's commands and conditions",
+         "подключить исполнителя Робот\n"
+         "вывести(сверху стена, слева стена, снизу свободно, справа свободно, клетка чистая)\n"
+         "вправо\nвниз()\nзакрасить\nвывести(сверху свободно, слева свободно, снизу стена, справа стена, клетка закрашена)\n"
+         "влево\nвверх\nвывести(__LUM__.итогИсполнителей().шагов)\n",
+         "true true true true true\ntrue true false false true\n5\n"},
+        {"the Draftsman's commands",
+         "подключить исполнителя Чертёжник\nсместиться в точку(1, 2)\nопустить перо\nсместиться на вектор(3, 0)\n"
+         "поднять перо\nсместиться на вектор(1, 1)\nвывести(__LUM__.итогИсполнителей().отрезки.join(' '))\n",
+         "1 2 4 2\n"},
+    };
+}
+
+TEST(Vocabulary, Executors) {
+    LUM_REQUIRE_NODE();
+    runCases(executorCases());
+}
+
 std::vector<Case> drawingCases() {
     return {
         {"every drawing word on the canvas library's ctx",
@@ -438,7 +459,7 @@ TEST(Vocabulary, TranslatedCodeIsStableUnderTheWholeTable) {
 
 std::vector<Case> allCases() {
     std::vector<Case> all;
-    for (auto group : {&variablesAndValuesCases, &outputAndInputCases, &conditionsInWordFormCases, &conditionsWithBracesCases, &comparisonAndLogicCases, &loopsCases, &functionsCases, &numbersAndMathsCases, &stringsAndArraysCases, &timeCases, &drawingCases, &eventsCases, &everyLibraryByEveryDirectiveFormCases, &reservedGreetingCases, &trapsKeywordsInNamesStringsAndCommonNamesCases}) {
+    for (auto group : {&variablesAndValuesCases, &outputAndInputCases, &conditionsInWordFormCases, &conditionsWithBracesCases, &comparisonAndLogicCases, &loopsCases, &functionsCases, &numbersAndMathsCases, &stringsAndArraysCases, &timeCases, &executorCases, &drawingCases, &eventsCases, &everyLibraryByEveryDirectiveFormCases, &reservedGreetingCases, &trapsKeywordsInNamesStringsAndCommonNamesCases}) {
         const std::vector<Case> cases = group();
         all.insert(all.end(), cases.begin(), cases.end());
     }

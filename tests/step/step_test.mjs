@@ -172,6 +172,27 @@ test('a step back shows exactly the step before, and the canvas of a step is the
   });
 });
 
+test("the Robot's field at a step, forwards or back, is the field of a run stopped there", async () => {
+  await serving('робот.лумс', null, async (watch) => {
+    const page = await open(watch.url + 'step');
+    await recorded(page);
+    const field = (p) => p.evaluate(() => document.getElementById('executor-field').toDataURL());
+    const seen = new Set();
+    for (const k of [12, 3, 20]) {
+      await page.evaluate((at) => window.__ЛУМ_ШАГИ__.view.go(at), k);
+      const shownField = await field(page);
+      seen.add(shownField);
+      const stopped = await open(`${watch.url}step?остановить=${k}`);
+      await recorded(stopped);
+      await stopped.waitForTimeout(100);
+      assert.equal(await field(stopped), shownField, `field at step ${k}`);
+      await stopped.close();
+    }
+    assert.equal(seen.size, 3, 'the three steps show three fields');
+    await page.close();
+  });
+});
+
 // Output and drawing of a page: the program's own panel and canvas.
 const outcome = (page) => page.evaluate(() => ({
   panel: document.getElementById('result').textContent,

@@ -90,3 +90,31 @@ TEST(TaskFile, ExampleTasksRead) {
         EXPECT_TRUE(read.ok) << name << ": " << read.line << ": " << read.message;
     }
 }
+
+TEST(TaskFile, FieldsAndFigures) {
+    const std::string head = "задача: З\nусловие: у\n";
+    const TaskRead ok = parseTask(head + "тест:\nполе:\n  робот 1 1\n  +-+-+\n  |.  |\n  +-+-+\n\nтест: скрытый\nввод: 2\n"
+                                         "фигура: 0 0, 2 0, 2 1\nфигура: 5 5, 6 6\n");
+    ASSERT_TRUE(ok.ok) << ok.message;
+    ASSERT_EQ(ok.task.tests.size(), 2u);
+    EXPECT_TRUE(ok.task.tests[0].hasField);
+    EXPECT_EQ(writeField(ok.task.tests[0].field), "робот 1 1\n+-+-+\n|.  |\n+-+-+\n");
+    EXPECT_EQ(ok.task.tests[1].figure, (std::vector<double>{0, 0, 2, 0, 2, 0, 2, 1, 5, 5, 6, 6}));
+    const struct {
+        std::string text;
+        std::size_t line;
+    } mistakes[] = {
+        {"поле:\n", 3},                                            // outside a test
+        {"тест:\nполе: коридор\n", 4},                             // the field goes under it
+        {"тест:\nполе:\n  робот 1 1\n  +-+\n  |x|\n  +-+\n", 7},   // the field's own line
+        {"тест:\nполе:\n+-+\n| |\n+-+\n", 5},                      // no robot
+        {"тест:\nфигура: 0 0\n", 4},
+        {"тест:\nфигура: 0 0, 1 а\n", 4},
+        {"тест:\nввод: 1\n", 3},                                   // neither output, field nor figure
+    };
+    for (const auto& m : mistakes) {
+        const TaskRead read = parseTask(head + m.text);
+        EXPECT_FALSE(read.ok) << m.text;
+        EXPECT_EQ(read.line, m.line) << m.text << read.message;
+    }
+}

@@ -238,7 +238,9 @@ inline void plainExpandCountedLoops(CodeText& text) {
 
 // The whole pass: every rule in order, then the five post-steps.
 inline void plainApplyRules(const std::vector<Rule>& rules, CodeText& text, std::string* trace) {
-    for (const Rule& rule : rules) plainApplyRule(rule, text, trace);
+    // A rule of an executor rewrites only a program that asks for it; these ask for none.
+    for (const Rule& rule : rules)
+        if (rule.executor.empty()) plainApplyRule(rule, text, trace);
     plainReplaceLiteral(text, "\\перенос строки", "\\n", true, false);
     plainReplaceLiteral(text, "\\вертикальная табуляция", "\\v", true, false);
     plainReplaceLiteral(text, "\\табуляция", "\\t", true, false);

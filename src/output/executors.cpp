@@ -1,0 +1,81 @@
+// The executors' script for a page or a JavaScript file, and the field a directive names.
+// Tests: tests/output/executors_test.cpp.
+#include "output/executors.h"
+
+#include "embedded/runtimeExecutors.h"
+#include "platform/files.h"
+#include "platform/platform.h"
+
+namespace output {
+
+namespace {
+
+bool writes(const rules::Rule& rule, const char* name) {
+    return base::encodeUtf8(rule.replacement).find(name) != std::string::npos;
+}
+
+bool hasExtension(const std::string& name) {
+    const std::size_t slash = name.find_last_of("/\\");
+    const std::size_t dot = name.rfind('.');
+    return dot != std::string::npos && (slash == std::string::npos || dot > slash) && dot > 0;
+}
+
+}  // namespace
+
+tasks::Field defaultField() { return tasks::emptyField(7, 7); }
+
+ExecutorChoice chooseExecutors(const std::vector<translator::ExecutorDirective>& directives,
+                               const std::vector<rules::Rule>& table) {
+    ExecutorChoice choice;
+    for (const translator::ExecutorDirective& d : directives) {
+        for (const rules::Rule& rule : table) {
+            if (!translator::sameExecutorName(rule.executor, d.executor)) continue;
+            if (writes(rule, "__LUM__.robot") && !choice.robot) {
+                choice.robot = true;
+                choice.fieldName = d.field;
+                choice.fieldLine = d.line;
+            }
+            if (writes(rule, "__LUM__.pen")) choice.pen = true;
+        }
+    }
+    return choice;
+}
+
+tasks::Field loadDirectiveField(const ExecutorChoice& choice, const std::string& folder, base::WarningList& warnings) {
+    if (choice.fieldName.empty()) return defaultField();
+    const std::string prefix = "строка " + std::to_string(choice.fieldLine) + ": поле «" + choice.fieldName + "»: ";
+    if (choice.fieldName.find('\0') != std::string::npos) {
+        warnings.push_back(prefix + "такого файла нет — взято пустое поле 7×7");
+        return defaultField();
+    }
+    const std::string sep(1, platform::separator());
+    const std::string file = hasExtension(choice.fieldName) ? choice.fieldName : choice.fieldName + ".поле";
+    std::string found;
+    for (const std::string& candidate : {folder + sep + file, folder + sep + "поля" + sep + file})
+        if (found.empty() && platform::pathKind(candidate) == platform::PathKind::File) found = candidate;
+    std::string bytes;
+    if (found.empty() || !platform::readWholeFile(found, bytes)) {
+        warnings.push_back(prefix + "файл " + file + " не найден рядом с программой и в папке «поля» — взято пустое поле 7×7");
+        return defaultField();
+    }
+    base::dropByteOrderMark(bytes);
+    tasks::FieldRead read = tasks::readField(bytes);
+    if (!read.ok) {
+        warnings.push_back(prefix + "строка " + std::to_string(read.line) + " файла: " + read.message + " — взято пустое поле 7×7");
+        return defaultField();
+    }
+    return std::move(read.field);
+}
+
+std::string executorScript(const ExecutorChoice& choice, const tasks::Field& field) {
+    if (!choice.robot && !choice.pen) return {};
+    std::string script(runtimeExecutors);
+    script += "__LUM__.исполнители({\"робот\":";
+    script += choice.robot ? tasks::fieldJson(field) : "null";
+    script += ",\"чертёжник\":";
+    script += choice.pen ? "true" : "false";
+    script += "});\n";
+    return script;
+}
+
+}  // namespace output
