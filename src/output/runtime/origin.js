@@ -277,29 +277,52 @@
   }
 
   // Есть ли в выводе что-то подозрительное (дёшево: без стека и без текста программы).
+  var странное = /undefined|NaN|Infinity|function|\[object Object\]/;
   function подозрительно(аргументы) {
     for (var i = 0; i < аргументы.length; i++) {
       var з = аргументы[i];
       if (з === undefined || typeof з === 'function' || (typeof з === 'number' && !isFinite(з))) return true;
-      if (typeof з === 'string' && (з.indexOf('undefined') >= 0 || з.indexOf('NaN') >= 0 || з.indexOf('Infinity') >= 0 ||
-                                   з.indexOf('function') >= 0 || з.indexOf('[object Object]') >= 0)) return true;
+      if (typeof з === 'string' && (странное.test(з) || (з.indexOf(',') >= 0 && /[^\s,],[^\s,]/.test(з)) || склеено(з)))
+        return true;
     }
     return false;
   }
-  // Строки со склейкой, которую видно в тексте: «"…" + а + б», «имя + число».
+  // Тексты-числа, которые программа может склеить «+»: ответы «спросить», похожие на число, и числа
+  // в кавычках; склеено — когда за таким текстом в выводе сразу идёт цифра.
+  var числаТекстом = [];
+  var глобал = typeof window !== 'undefined' ? window : null;
+  if (глобал && typeof глобал.prompt === 'function') {
+    var спросить = глобал.prompt;
+    глобал.prompt = function () {
+      var ответ = спросить.apply(глобал, arguments);
+      if (typeof ответ === 'string' && /^\s*\d+\s*$/.test(ответ)) числаТекстом.push(ответ.trim());
+      return ответ;
+    };
+  }
+  function склеено(текст) {
+    for (var i = 0; i < числаТекстом.length; i++) {
+      var где = текст.indexOf(числаТекстом[i]);
+      if (где >= 0 && /\d/.test(текст.charAt(где + числаТекстом[i].length))) return true;
+    }
+    return false;
+  }
+  // Строки «"…" + а + б», где «+» может склеить два числа.
   function естьСклейки() {
     var п = программа();
-    if (п.склейки === false) п.склейки = п.строки.some(function (т) {
-      var б = безСтрок(т);
-      return /""\s*\+\s*[^\s+()]+\s*\+\s*[^\s+()"]+/.test(б) || /\+\s*\d/.test(б) || /""\s*\+\s*[^\s+()"[.]+\s*(\)|\+|$)/.test(б);
-    });
+    if (п.склейки === false) {
+      п.склейки = п.строки.some(function (т) { return /""\s*\+\s*[^\s+()"]+\s*\+\s*[^\s+()"]+/.test(безСтрок(т)); });
+      п.строки.forEach(function (т) {
+        var м = /=\s*"(\d+)"/.exec(т);
+        if (м) числаТекстом.push(м[1]);
+      });
+    }
     return п.склейки;
   }
 
   // Заметка о происхождении выведенного значения или ''.
   л.происхождение = function (аргументы) {
-    var явно = подозрительно(аргументы);
-    if (!явно && !(программа().строки.length && естьСклейки())) return '';
+    естьСклейки();  // один раз: строки программы и числа в кавычках
+    if (!подозрительно(аргументы) && !прочитано.склейки) return '';
     var строка = л.строкаВызова();
     if (!строка) return '';
     var выведено = Array.prototype.map.call(аргументы, function (з) {
