@@ -21,7 +21,7 @@
 namespace {
 
 // What lum reaches on the corpus today: raise these as lum explains more.
-constexpr double explainedAtLeast = 0.45;  // 56 of 124 when the corpus was gathered
+constexpr double explainedAtLeast = 0.64;  // 56 of 124 when the corpus was gathered, 83 of 125 now
 constexpr int alarmsAtMost = 0;
 
 struct Case {
