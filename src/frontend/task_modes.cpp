@@ -1,7 +1,7 @@
 // The two task modes: `--task задача` writes the learner's task page instead of the ordinary one;
 // `--check задача папка` runs every solution in a folder against every test in one headless
 // browser run, prints the table, writes the HTML report and exits with 0 only when all pass.
-// Tests: tests/e2e/task_check_test.cpp, tests/browser/task_test.cpp.
+// Tests: tests/e2e/task_check_test.cpp, tests/browser/task_check_test.cpp.
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -52,13 +52,38 @@ const char* verdictText(Verdict v) {
 struct Run {
     bool done = false;
     bool tooLong = false;
-    std::string output, error;
+    bool cut = false;       // the page cut the output at its limit, so it was not judged
+    std::string output, error;  // the output only up to what the report shows, once judged
     Verdict verdict = Verdict::Error;
     std::size_t difference = 0;
 };
 
+// The page's limit on one run's output, in UTF-16 code units (as the browser counts).
+constexpr const char* outputLimit = "1048576";
+// The output the report shows of one run, in bytes; the rest is judged but not kept.
+constexpr std::size_t shownBytes = 65536;
+
+// Judges a run that came back against its test, then keeps only the start of its output.
+void judge(Run& run, const tasks::Test& test, const tasks::Comparison& how) {
+    if (run.tooLong) run.verdict = Verdict::TooLong;
+    else if (!run.error.empty()) run.verdict = Verdict::Error;
+    else if (run.cut) run.verdict = Verdict::Failed;
+    else {
+        const tasks::Difference d = tasks::compareOutput(test.expected, run.output, how);
+        run.verdict = d.same ? Verdict::Passed : Verdict::Failed;
+        run.difference = d.line;
+    }
+    if (run.output.size() > shownBytes) {
+        std::size_t end = shownBytes;
+        while (end > 0 && (static_cast<unsigned char>(run.output[end]) & 0xC0) == 0x80) --end;
+        run.output.resize(end);
+        run.output += "\n…";
+    }
+}
+
 struct Solution {
     std::string path;
+    std::string name;      // as listed in the folder, whatever characters it holds
     std::string page;      // "" when it did not compile
     std::string problem;   // why it did not compile
     std::string wordRule;  // the word rule it breaks, "" when none
@@ -99,6 +124,29 @@ std::optional<nlohmann::json> resultOf(const std::string& line, const std::strin
     return value;
 }
 
+// What a program printed, as the browser's log shows its frame's console lines, kept while a run
+// goes on: a program stopped at the limit cannot report, but its lines reached the log as printed.
+// A line the program printed with line feeds in it takes several lines of the log.
+struct Printed {
+    std::string text, pending;
+    bool inside = false;  // after the first line of a console line that has not ended yet
+    void take(const std::string& line) {
+        std::size_t from = 0;
+        if (!inside) {
+            const std::size_t console = line.find(":CONSOLE");
+            const std::size_t open = console == std::string::npos ? console : line.find("] \"", console);
+            if (open == std::string::npos) return;
+            from = open + 3;
+            pending.clear();
+        }
+        const std::size_t end = line.rfind("\", source: ");
+        inside = end == std::string::npos || end < from;
+        if (pending.size() < shownBytes) pending += line.substr(from, inside ? std::string::npos : end - from) + "\n";
+        if (inside || line.compare(end + 11, 6, "about:") != 0) return;
+        if (text.size() < shownBytes) text += pending;
+    }
+};
+
 std::string stringField(const nlohmann::json& value, const char* name) {
     const auto it = value.find(name);
     return it != value.end() && it->is_string() ? it->get<std::string>() : std::string();
@@ -138,6 +186,7 @@ BrowserRun runChecks(const std::string& browser, const std::string& pagePath, co
         }
         const std::size_t before = next;
         long long current = -1;
+        Printed printed;
         bool finished = false;
         for (;;) {
             std::string line;
@@ -145,7 +194,10 @@ BrowserRun runChecks(const std::string& browser, const std::string& pagePath, co
             const platform::ChildRead read = platform::readChildLine(child, line, current >= 0 ? limitMs + 10000 : 30000);
             if (read == platform::ChildRead::Line) {
                 const std::optional<nlohmann::json> result = resultOf(line, mark);
-                if (!result) continue;
+                if (!result) {
+                    if (current >= 0) printed.take(line);
+                    continue;
+                }
                 if (result->contains("готово")) {
                     finished = true;
                     break;
@@ -153,16 +205,25 @@ BrowserRun runChecks(const std::string& browser, const std::string& pagePath, co
                 const long long started = numberField(*result, "начат");
                 if (started >= 0) {
                     current = started;
+                    printed = Printed();
                     continue;
                 }
                 const long long n = numberField(*result, "запуск");
                 if (n < 0 || static_cast<std::size_t>(n) >= runs.size()) continue;
                 Run& run = *runs[static_cast<std::size_t>(n)];
+                if (result->contains("часть")) {  // a long output comes in parts before its result
+                    run.output += stringField(*result, "часть");
+                    continue;
+                }
                 run.done = true;
-                run.output = stringField(*result, "вывод");
+                run.output += stringField(*result, "вывод");
                 run.error = stringField(*result, "ошибка");
                 const auto slow = result->find("долго");
                 run.tooLong = slow != result->end() && slow->is_boolean() && slow->get<bool>();
+                const auto cut = result->find("обрезан");
+                run.cut = cut != result->end() && cut->is_boolean() && cut->get<bool>();
+                if (run.tooLong && run.output.empty()) run.output = printed.text;
+                judge(run, task.tests[static_cast<std::size_t>(n) % task.tests.size()], task.comparison);
                 next = static_cast<std::size_t>(n) + 1;
                 current = -1;
                 if (trace) std::fprintf(stderr, "[check] run %lld: %lld ms at %llu\n", n, numberField(*result, "мс"),
@@ -174,6 +235,8 @@ BrowserRun runChecks(const std::string& browser, const std::string& pagePath, co
                 run.done = true;
                 run.tooLong = read == platform::ChildRead::TimedOut;
                 if (!run.tooLong) run.error = "браузер закрылся во время запуска";
+                run.output = printed.text;
+                judge(run, task.tests[static_cast<std::size_t>(current) % task.tests.size()], task.comparison);
                 next = static_cast<std::size_t>(current) + 1;
             }
             break;
@@ -204,6 +267,19 @@ std::string joined(const std::vector<std::string>& lines, const char* empty) {
     return text;
 }
 
+// What the report shows a run printed: a run stopped at the limit shows what it had printed by then.
+std::string outputCell(const Run& run, const tasks::Task& task) {
+    if (run.verdict == Verdict::Error) return run.error;
+    const std::vector<std::string> lines = tasks::outputLines(run.output);
+    if (run.verdict != Verdict::TooLong) return joined(lines, "(пусто)");
+    return (lines.empty() ? std::string() : joined(lines, "") + "\n") + "(остановлена на пределе " +
+           tasks::secondsText(task.seconds) + " с)";
+}
+std::string differenceCell(const Run& run) {
+    if (run.cut) return std::string("вывод длиннее ") + outputLimit + " знаков: обрезан, не проверен";
+    return run.difference ? "строка " + std::to_string(run.difference) : "";
+}
+
 std::string reportPage(const tasks::Task& task, const std::string& taskPath, const std::vector<Solution>& solutions,
                        const std::vector<std::vector<std::string>>& table) {
     using output::escapeHtml;
@@ -224,7 +300,7 @@ std::string reportPage(const tasks::Task& task, const std::string& taskPath, con
     }
     page += "</table>\n";
     for (const Solution& s : solutions) {
-        page += "<h2>" + escapeHtml(base::fileNameOf(s.path)) + "</h2>\n";
+        page += "<h2>" + escapeHtml(s.name) + "</h2>\n";
         if (!s.problem.empty()) page += "<p class=\"не\">" + escapeHtml(s.problem) + "</p>\n";
         if (!s.wordRule.empty()) page += "<p class=\"не\">Слова: " + escapeHtml(s.wordRule) + "</p>\n";
         if (s.page.empty()) continue;
@@ -237,8 +313,7 @@ std::string reportPage(const tasks::Task& task, const std::string& taskPath, con
             page += "<tr><td>" + std::to_string(t + 1) + (test.hidden ? " (скрытый)" : "") + "</td><td class=\"" +
                     (run.verdict == Verdict::Passed ? "пройден" : "не") + "\">" + escapeHtml(verdict) + "</td><td>" +
                     escapeHtml(joined(test.answers, "нет")) + "</td><td>" + escapeHtml(joined(test.expected, "(пусто)")) +
-                    "</td><td>" + escapeHtml(run.verdict == Verdict::Error ? run.error : joined(tasks::outputLines(run.output), "(пусто)")) +
-                    "</td><td>" + (run.difference ? "строка " + std::to_string(run.difference) : "") + "</td></tr>\n";
+                    "</td><td>" + escapeHtml(outputCell(run, task)) + "</td><td>" + escapeHtml(differenceCell(run)) + "</td></tr>\n";
         }
         page += "</table>\n";
     }
@@ -290,6 +365,7 @@ int runCheckMode(const std::string& taskPath, const std::string& folder, const s
     for (const std::string& path : paths) {
         Solution s;
         s.path = path;
+        s.name = path.substr(folder.size() + 1);
         output::CompileOptions options;
         options.task = &task;
         output::CompileReport report = output::compileFile(path, options, start.context());
@@ -344,17 +420,11 @@ int runCheckMode(const std::string& taskPath, const std::string& folder, const s
     table.push_back(header);
     std::size_t allPassed = 0;
     for (Solution& s : solutions) {
-        std::vector<std::string> row = {base::fileNameOf(s.path)};
+        std::vector<std::string> row = {s.name};
         bool passed = s.wordRule.empty() && !s.page.empty();
         for (std::size_t t = 0; t < task.tests.size(); ++t) {
             Run& run = s.runs[t];
             if (s.page.empty()) run.error = s.problem;
-            else if (run.tooLong) run.verdict = Verdict::TooLong;
-            else if (run.error.empty()) {
-                const tasks::Difference d = tasks::compareOutput(task.tests[t].expected, run.output, task.comparison);
-                run.verdict = d.same ? Verdict::Passed : Verdict::Failed;
-                run.difference = d.line;
-            }
             passed = passed && run.verdict == Verdict::Passed;
             row.push_back(verdictText(run.verdict));
         }
@@ -374,8 +444,10 @@ int runCheckMode(const std::string& taskPath, const std::string& folder, const s
         printLine(line);
     }
     for (const Solution& s : solutions) {
-        if (!s.problem.empty()) printLine(base::fileNameOf(s.path) + ": " + s.problem);
-        if (!s.wordRule.empty()) printLine(base::fileNameOf(s.path) + ": " + s.wordRule);
+        if (!s.problem.empty()) printLine(s.name + ": " + s.problem);
+        if (!s.wordRule.empty()) printLine(s.name + ": " + s.wordRule);
+        for (std::size_t t = 0; t < s.runs.size(); ++t)
+            if (s.runs[t].cut) printLine(s.name + ": тест " + std::to_string(t + 1) + ": " + differenceCell(s.runs[t]));
     }
     printLine(allPassed == solutions.size() ? "Все решения прошли все тесты."
                                             : "Прошли все тесты: " + std::to_string(allPassed) + " из " +
@@ -384,10 +456,11 @@ int runCheckMode(const std::string& taskPath, const std::string& folder, const s
     const std::size_t dot = stem.rfind('.');
     if (dot != std::string::npos && dot > 0) stem.resize(dot);
     const std::string reportPath = folder + platform::separator() + "отчёт_" + stem + ".html";
-    if (platform::writeFileAtomically(reportPath, reportPage(task, taskPath, solutions, table)))
-        printLine("Отчёт: " + reportPath);
-    else
+    if (!platform::writeFileAtomically(reportPath, reportPage(task, taskPath, solutions, table))) {
         printLine("Ошибка: не могу записать отчёт: " + reportPath);
+        return 1;  // the teacher asked for the report: a check without it did not end well
+    }
+    printLine("Отчёт: " + reportPath);
     return allPassed == solutions.size() ? 0 : 1;
 }
 

@@ -187,7 +187,10 @@ std::string outputDigest(std::string_view got, const Comparison& how, const std:
 }
 
 std::string wordRuleBroken(const base::CodePoints& source, const Task& task) {
-    // The source's words, small letters, outside strings ("…", '…', `…`) and comments (// and /* */).
+    // The source's words, small letters, in the code the browser runs: outside strings ("…", '…'),
+    // comments (// and /* */) and the text of backquoted strings, but inside their ${…}, which the
+    // compiler translates as code. `open` holds, per backquoted string entered, the depth of "{"
+    // its ${ stood at; a list, not recursion, so no nesting is too deep.
     std::set<std::string> words;
     base::CodePoints word;
     const auto flush = [&] {
@@ -199,17 +202,41 @@ std::string wordRuleBroken(const base::CodePoints& source, const Task& task) {
         words.insert(base::encodeUtf8(word));
         word.clear();
     };
+    std::vector<std::size_t> open;
+    std::size_t depth = 0;      // "{" open in the code being read
+    bool inTemplate = false;    // reading the text of a backquoted string
     for (std::size_t i = 0; i < source.size(); ++i) {
         const std::uint32_t c = source[i];
+        const std::uint32_t next = i + 1 < source.size() ? source[i + 1] : 0;
+        if (inTemplate) {
+            if (c == '\\') ++i;
+            else if (c == '`') inTemplate = false;
+            else if (c == '$' && next == '{') {
+                open.push_back(depth);
+                inTemplate = false;
+                ++i;
+            }
+            continue;
+        }
         if (wordChar(c)) {
             word.push_back(c);
             continue;
         }
         flush();
-        const std::uint32_t next = i + 1 < source.size() ? source[i + 1] : 0;
-        if (c == '"' || c == '\'' || c == '`') {
-            for (++i; i < source.size() && source[i] != c && (c == '`' || source[i] != '\n'); ++i)
+        if (c == '"' || c == '\'') {
+            for (++i; i < source.size() && source[i] != c && source[i] != '\n'; ++i)
                 if (source[i] == '\\') ++i;
+        } else if (c == '`') {
+            inTemplate = true;
+        } else if (c == '{') {
+            ++depth;
+        } else if (c == '}') {
+            if (!open.empty() && open.back() == depth) {
+                open.pop_back();
+                inTemplate = true;
+            } else if (depth > 0) {
+                --depth;
+            }
         } else if (c == '/' && next == '/') {
             while (i < source.size() && source[i] != '\n') ++i;
         } else if (c == '/' && next == '*') {

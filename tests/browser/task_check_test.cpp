@@ -94,3 +94,51 @@ TEST(TaskCheck, AllPassedExitsWithZero) {
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_NE(r.out.find("Все решения прошли все тесты."), std::string::npos) << r.out;
 }
+
+// What one solution does cannot cost another its check: a lone surrogate, a long output, a program
+// that reports and keeps its process busy, names with "\" in them; a stopped program shows what it printed.
+TEST(TaskCheck, OneSolutionCannotSinkAnother) {
+    LUM_REQUIRE_CHROMIUM();
+    TempFolder folder;
+    const std::string test = "тест:\nвывод: " + std::string(70000, '7') + "\n";
+    writeFile(folder / "т.задача", "задача: Т\nусловие: У\nвремя: 3\n" + test + test);
+    const std::string right = "вывести(\"7\".repeat(70000))\n";
+    writeFile(folder / "Иванов\\решение.лумс", right);
+    writeFile(folder / "Петров\\решение.лумс", "вывести(\"7\".repeat(69999))\n");
+    writeFile(folder / "а_суррогат.лумс", "вывести(\"a\\ud83d\")\n");
+    writeFile(folder / "б_длинный.лумс", "вывести(\"7\".repeat(1048577))\n");
+    // Reports its error, then loops a few timers later: its next test must not wait behind it.
+    writeFile(folder / "0_занят.лумс", "function ф(н) { if (н > 0) setTimeout(function () { ф(н - 1) }, 0); else for (;;) {} }\n"
+                                       "window.addEventListener(\"load\", function () { ф(4) })\nнеизвестная()\n");
+    writeFile(folder / "г_верно.лумс", right);
+    writeFile(folder / "д_стоп.лумс", "вывести(\"первая\")\nвывести(\"вторая\")\nfor (;;) {}\n");
+    ProcessOptions options;
+    options.timeoutSeconds = 120;
+    const ProcessResult r = runLum({"--check", folder / "т.задача", folder.path()}, options);
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_EQ(table(r.out),
+              "Решение              Тест 1         Тест 2\n"
+              "0_занят.лумс         ошибка         ошибка\n"
+              "Иванов\\решение.лумс  пройден        пройден\n"
+              "Петров\\решение.лумс  не пройден     не пройден\n"
+              "а_суррогат.лумс      не пройден     не пройден\n"
+              "б_длинный.лумс       не пройден     не пройден\n"
+              "г_верно.лумс         пройден        пройден\n"
+              "д_стоп.лумс          слишком долго  слишком долго\n")
+        << r.out;
+    EXPECT_NE(r.out.find("б_длинный.лумс: тест 1: вывод длиннее 1048576 знаков: обрезан, не проверен"), std::string::npos) << r.out;
+    const std::string report = readFile(folder / "отчёт_т.html");
+    EXPECT_NE(report.find("<td>a\xEF\xBF\xBD</td>"), std::string::npos) << "the half pair shows as U+FFFD";
+    EXPECT_NE(report.find("<td>первая\nвторая\n(остановлена на пределе 3 с)</td>"), std::string::npos);
+}
+
+TEST(TaskCheck, UnwritableReportIsAFailure) {
+    LUM_REQUIRE_CHROMIUM();
+    TempFolder folder;
+    fs::copy(samples() + "/сумма.задача", folder / "сумма.задача");
+    fs::copy(samples() + "/верно.лумс", folder / "верно.лумс");
+    makeFolder(folder / "отчёт_сумма.html");
+    const ProcessResult r = runLum({"--check", folder / "сумма.задача", folder.path()});
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_NE(r.out.find("Ошибка: не могу записать отчёт"), std::string::npos) << r.out;
+}

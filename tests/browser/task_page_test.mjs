@@ -21,6 +21,9 @@ before(async () => {
   for (const name of fs.readdirSync(samples)) fs.copyFileSync(path.join(samples, name), path.join(folder, name));
   // Tries to read the checker's page: the sandbox leaves it nothing to read.
   fs.writeFileSync(path.join(folder, 'вор.лумс'), 'вывести(parent.document.body.innerHTML)\n');
+  // Runs past the limit on the first test only; the program shown under the table is no test.
+  fs.writeFileSync(path.join(folder, 'застрял.лумс'), 'пусть а = спросить_число("Первое число?")\n' +
+    'пусть б = спросить_число("Второе число?")\nесли а равно 2 то\n  пока истина делать\n  конец\nконец\nвывести(а + б)\n');
   browser = await launchBrowser();
 });
 after(async () => {
@@ -88,4 +91,9 @@ test('a program cannot read the checker\'s page', async () => {
   assert.equal(rows.length, 5);
   for (const row of rows.slice(0, 3)) assert.match(row, /^Тест \d из 5: ошибка — У вас ошибка .*около строки 1 вашей программы/);
   assert.equal(rows[3], 'Тест 4 из 5 (скрытый): не пройден');
+});
+
+test('a test stopped at the limit delays no other test', async () => {
+  const { rows } = await check('застрял');
+  assert.deepEqual(rows, ['Тест 1 из 5: слишком долго (2 с)', passed(2), passed(3), passed(4, true), passed(5, true)]);
 });

@@ -90,4 +90,21 @@ TEST(Compare, WordRules) {
     EXPECT_NE(broken("// повторить\nвывести(\"повторить\")\n").find("должно быть"), std::string::npos);
     EXPECT_NE(broken("повторить 2 раз\nконец\nпока ложь делать\nконец\n").find("не должно быть слова «пока»"), std::string::npos);
     EXPECT_EQ(broken("повторить 2 раз\nконец\nпусть покажи = 1 /* пока */\n"), "");
+    // Inside ${…} of a backquoted string is code the compiler translates; the text around it is not.
+    const struct {
+        const char* source;
+        bool forbidden;
+    } templates[] = {
+        {"повторить 1 раз\nконец\nвывести(`${пока}`)\n", true},
+        {"повторить 1 раз\nконец\nвывести(`a ${ {x: 1}.x } ${`b ${пока}`}`)\n", true},
+        {"повторить 1 раз\nконец\nвывести(`${\"}\"} пока`)\n", false},
+        {"повторить 1 раз\nконец\nвывести(`\\${пока} пока`)\n", false},
+        {"повторить 1 раз\nконец\nесли 1 { вывести(`${1}`) } пока\n", true},
+    };
+    for (const auto& t : templates)
+        EXPECT_EQ(broken(t.source).find("не должно быть слова «пока»") != std::string::npos, t.forbidden) << t.source;
+    // A deep nest of ${` costs no stack.
+    std::string deep = "повторить 1 раз\nконец\n";
+    for (int i = 0; i < 200000; ++i) deep += "`${";
+    EXPECT_NE(broken(deep + "пока").find("не должно быть"), std::string::npos);
 }
