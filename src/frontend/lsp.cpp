@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string_view>
 
 #include "base/paths.h"
 #include "base/text.h"
@@ -23,6 +24,10 @@ namespace {
 // JSON-RPC and LSP error codes.
 constexpr int parseError = -32700, invalidRequest = -32600, methodNotFound = -32601, invalidParams = -32602,
               serverNotInitialized = -32002, requestFailed = -32803;
+
+// How deep a message's arrays and objects may nest; a deeper message is refused whole.
+constexpr int maxNesting = 128;
+std::string nestingText() { return "сообщение вложено глубже " + std::to_string(maxNesting) + " уровней: не принято"; }
 
 // A request that cannot be answered: bad parameters, or (code requestFailed) a document too large
 // to read for answers; caught where the request is handled.
@@ -300,30 +305,81 @@ Json answer(LspState& state, const std::string& method, const Json& params, std:
 
 }  // namespace
 
+namespace {
+
+// Where a header "Content-Length:" (any case), spaces, digits and a line end begins in `b` at or
+// after `from`, or where the bytes run out before such a header is told from other text (a
+// header arriving in pieces); npos when neither. A message body cannot hold one: JSON keeps no
+// line end inside a text, and the words outside a text are not JSON.
+std::size_t nextHeader(const std::string& b, std::size_t from, bool& decided) {
+    static constexpr std::string_view name = "content-length:";
+    for (std::size_t at = b.find_first_of("cC", from); at != std::string::npos; at = b.find_first_of("cC", at + 1)) {
+        std::size_t i = 0;
+        while (i < name.size() && at + i < b.size() && std::tolower(static_cast<unsigned char>(b[at + i])) == name[i]) ++i;
+        decided = false;
+        if (at + i == b.size()) return at;
+        if (i < name.size()) continue;
+        std::size_t j = at + i;
+        while (j < b.size() && (b[j] == ' ' || b[j] == '\t')) ++j;
+        const std::size_t digits = j;
+        while (j < b.size() && b[j] >= '0' && b[j] <= '9') ++j;
+        if (j == b.size() || (j + 1 == b.size() && b[j] == '\r')) return at;
+        decided = true;
+        if (j > digits && b[j] == '\r' && b[j + 1] == '\n') return at;
+    }
+    return std::string::npos;
+}
+
+// Drops the bytes before the next header, or before bytes that may still become one, or all of
+// them; whether a header was found.
+bool dropToHeader(Framing& framing, std::size_t from) {
+    bool decided = false;
+    const std::size_t at = nextHeader(framing.buffer, from, decided);
+    framing.buffer.erase(0, at == std::string::npos ? framing.buffer.size() : at);
+    framing.checked = 0;
+    return at != std::string::npos && decided;
+}
+
+}  // namespace
+
 FrameResult nextFrame(Framing& framing, std::string& body) {
     std::string& b = framing.buffer;
     if (framing.skipping > 0) {
-        const std::size_t dropped = std::min(framing.skipping, b.size());
+        // A header among the bytes of a message too large to keep: its length was wrong, and
+        // the next frame starts there.
+        bool decided = false;
+        const std::size_t at = nextHeader(b, 0, decided);
+        std::size_t dropped = std::min(framing.skipping, b.size());
+        if (at < dropped) dropped = at;
         b.erase(0, dropped);
-        framing.skipping -= dropped;
+        framing.skipping = at < std::string::npos && decided && dropped == at ? 0 : framing.skipping - dropped;
         if (framing.skipping > 0) return FrameResult::NeedMore;
+    }
+    if (framing.lost) {
+        // Out of step: everything up to the next header is dropped, and told once.
+        if (!dropToHeader(framing, 0)) return FrameResult::NeedMore;
+        framing.lost = false;
     }
     const std::size_t end = b.find("\r\n\r\n");
     if (end == std::string::npos) {
         if (b.size() > 64 * 1024) {  // no header block is that long
-            b.clear();
+            framing.lost = !dropToHeader(framing, 1);
             return FrameResult::BadHeader;
         }
         return FrameResult::NeedMore;
     }
     long long length = -1;
+    bool headersFirst = true;  // the block opens with a header line, not with the rest of a message
     for (std::size_t at = 0; at < end;) {
         std::size_t eol = b.find("\r\n", at);
         if (eol == std::string::npos || eol > end) eol = end;
         const std::string line = b.substr(at, eol - at);
         at = eol + 2;
         const std::size_t colon = line.find(':');
-        if (colon == std::string::npos) continue;
+        if (colon == std::string::npos || line.find_first_of(" \t{}[]\"", 0) < colon) {
+            headersFirst = false;
+            break;
+        }
         std::string name = line.substr(0, colon);
         std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         if (name != "content-length") continue;
@@ -334,22 +390,40 @@ FrameResult nextFrame(Framing& framing, std::string& body) {
         while (*stop == ' ' || *stop == '\t') ++stop;
         if (*stop == '\0') length = n;
     }
-    if (length < 0) {
-        b.erase(0, end + 4);
+    if (length < 0 || !headersFirst) {
+        // A block without a usable length, or bytes that are no header: the next frame starts at
+        // the next header, and the body of a header with a wrong length is dropped with it.
+        framing.lost = !dropToHeader(framing, 1);
         return FrameResult::BadHeader;
     }
-    const std::size_t total = end + 4 + static_cast<std::size_t>(length);
+    const std::size_t start = end + 4;
+    const std::size_t total = start + static_cast<std::size_t>(length);
     if (static_cast<unsigned long long>(length) > maxMessageBytes) {
-        b.erase(0, end + 4);
-        framing.skipping = static_cast<std::size_t>(length);
-        const std::size_t dropped = std::min(framing.skipping, b.size());
-        b.erase(0, dropped);
-        framing.skipping -= dropped;
+        b.erase(0, start);
+        framing.checked = 0;
+        framing.skipping = static_cast<std::size_t>(length);  // dropped from the next call on
         return FrameResult::TooLarge;
     }
-    if (b.size() < total) return FrameResult::NeedMore;
-    body = b.substr(end + 4, static_cast<std::size_t>(length));
+    // A length longer than the message (a client that counted letters, not bytes) takes the next
+    // header into the body: that header starts the next frame, and this one is dropped.
+    bool decided = false;
+    const std::size_t inBody = nextHeader(b, std::max(start, framing.checked), decided);
+    if (inBody != std::string::npos && inBody < total) {
+        if (decided) {
+            b.erase(0, inBody);
+            framing.checked = 0;
+            return FrameResult::WrongLength;
+        }
+        framing.checked = inBody;  // a header may be arriving: looked at again with more bytes
+        return FrameResult::NeedMore;
+    }
+    if (b.size() < total) {
+        framing.checked = std::min(b.size(), total);
+        return FrameResult::NeedMore;
+    }
+    body = b.substr(start, static_cast<std::size_t>(length));
     b.erase(0, total);
+    framing.checked = 0;
     return FrameResult::Body;
 }
 
@@ -419,9 +493,25 @@ std::vector<std::string> loadLanguage(LspState& state) {
 }
 
 void handleMessage(LspState& state, const std::string& body, std::int64_t now, std::vector<std::string>& out) {
-    const Json message = Json::parse(body, nullptr, false);
+    // Values nested deeper than any message of the protocol are not kept: copying or writing them
+    // would go as deep on the stack.
+    bool tooDeep = false;
+    const Json message = Json::parse(
+        body,
+        [&tooDeep](int depth, Json::parse_event_t event, Json&) {
+            if (depth < maxNesting || (event != Json::parse_event_t::object_start && event != Json::parse_event_t::array_start))
+                return true;
+            tooDeep = true;
+            return false;
+        },
+        false);
     if (message.is_discarded()) {
         out.push_back(errorResponse(nullptr, parseError, "сообщение — не JSON"));
+        return;
+    }
+    if (tooDeep) {
+        const Json id = message.contains("id") ? message["id"] : Json(nullptr);
+        out.push_back(errorResponse(id.is_string() || id.is_number_integer() ? id : Json(nullptr), invalidRequest, nestingText()));
         return;
     }
     if (!message.is_object() || !message.contains("method") || !message["method"].is_string()) {

@@ -24,13 +24,17 @@ namespace frontend {
 struct Framing {
     std::string buffer;
     std::size_t skipping = 0;  // bytes of a message too large to keep, still to be dropped
+    bool lost = false;         // out of step: bytes are dropped up to the next Content-Length header
+    std::size_t checked = 0;   // bytes of the buffer already searched for a header inside the body
 };
 constexpr std::size_t maxMessageBytes = 64u << 20;   // a message longer is dropped and answered with an error
 constexpr std::size_t maxDocumentBytes = 8u << 20;   // a document longer is kept but not read for answers
 
-enum class FrameResult { Body, NeedMore, TooLarge, BadHeader };
+enum class FrameResult { Body, NeedMore, TooLarge, BadHeader, WrongLength };
 // The next body of `framing`, taken out of its buffer. TooLarge: the message's bytes are being
-// dropped; BadHeader: the bytes up to the next header block were dropped.
+// dropped; BadHeader: a header block without a usable length, or bytes that are no header, are
+// dropped up to the next "Content-Length:" header; WrongLength: a frame whose length runs into
+// the next header was dropped, and that header starts the next frame.
 FrameResult nextFrame(Framing& framing, std::string& body);
 // "Content-Length: N\r\n\r\n" + body.
 std::string frame(const std::string& body);

@@ -76,8 +76,11 @@ int runLanguageServer(const std::string& rulesPath) {
                 }
                 if (state.exit) break;
             } else {
-                out.push_back(std::string(R"({"jsonrpc":"2.0","id":null,"error":{"code":-32600,"message":)") +
-                              (r == FrameResult::TooLarge ? "\"сообщение больше 64 МБ: пропущено\"" : "\"нет заголовка Content-Length\"") + "}}");
+                const char* text = r == FrameResult::TooLarge ? "\"сообщение больше 64 МБ: пропущено\""
+                                   : r == FrameResult::WrongLength
+                                       ? "\"длина в Content-Length не та: сообщение пропущено до следующего заголовка\""
+                                       : "\"нет заголовка Content-Length: пропущено до следующего заголовка\"";
+                out.push_back(std::string(R"({"jsonrpc":"2.0","id":null,"error":{"code":-32600,"message":)") + text + "}}");
             }
         }
     }

@@ -5,7 +5,7 @@
 //
 // The state shown at step k is the state when step k+1 began (or the run paused): what step k
 // left behind. Past `limit` steps nothing more is kept and the program runs on unrecorded.
-import { keep, same } from './values.js';
+import { keep, same, watchProxies } from './values.js';
 import { names } from './instrument.js';
 
 const checkpointEvery = 300; // drawing calls between two canvas checkpoints, at first
@@ -26,6 +26,25 @@ export function lastAtOrBefore(array, value, length = array.length) {
     }
   }
   return found;
+}
+
+// Saved before the program starts: a program that replaces Array.prototype.push or Map.prototype.get
+// does not run, nor come back into the recorder, while a step is recorded.
+const apply = Reflect.apply;
+const mapGet = Map.prototype.get;
+const mapSet = Map.prototype.set;
+const defineProperty = Object.defineProperty;
+function append(list, item) {
+  list[list.length] = item;
+}
+// `item` put at `at`, the items from there on one place later.
+function insertAt(list, at, item) {
+  for (let i = list.length; i > at; i--) list[i] = list[i - 1];
+  list[at] = item;
+}
+function has(list, item) {
+  for (let i = 0; i < list.length; i++) if (list[i] === item) return true;
+  return false;
 }
 
 // A value's history: the steps where it was observed to differ, with the kept values.
@@ -75,13 +94,8 @@ export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter,
   // Changes are kept in step order: a call's result reaches its step after the steps of the call.
   function insert(steps, step, lists, items) {
     const at = steps.length && steps[steps.length - 1] > step ? lastAtOrBefore(steps, step) + 1 : steps.length;
-    if (at === steps.length) {
-      steps.push(step);
-      lists.forEach((list, i) => list.push(items[i]));
-    } else {
-      steps.splice(at, 0, step);
-      lists.forEach((list, i) => list.splice(at, 0, items[i]));
-    }
+    for (let i = 0; i < lists.length; i++) insertAt(lists[i], at, items[i]);
+    insertAt(steps, at, step);
     return at === steps.length - 1;
   }
   function noteChange(h, step, kept, changed, line, label) {
@@ -89,8 +103,8 @@ export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter,
     else h.last = h.values[h.values.length - 1];
     h.known = true;
     if (changed && line) {
-      let c = r.lineChanges.get(line);
-      if (!c) r.lineChanges.set(line, (c = { steps: [], labels: [], values: [] }));
+      let c = apply(mapGet, r.lineChanges, [line]);
+      if (!c) apply(mapSet, r.lineChanges, [line, (c = { steps: [], labels: [], values: [] })]);
       insert(c.steps, step, [c.labels, c.values], [label, kept]);
     }
   }
@@ -107,7 +121,7 @@ export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter,
   // Where a change belongs: to `step`, or, for a loop's own names (its variable, its counter),
   // to the loop's step `head` that is about to be made.
   function target(name, step, head) {
-    return head && head.names.includes(name) ? head : { step, line: step >= 0 ? points[r.point[step]].line : 0 };
+    return head && has(head.names, name) ? head : { step, line: step >= 0 ? points[r.point[step]].line : 0 };
   }
   function observeGlobals(step, head, initial) {
     if (!readGlobals) return;
@@ -122,8 +136,8 @@ export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter,
     const pointNames = points[pointIndex].names;
     const vars = r.frames[frameIndex].vars;
     for (let i = 0; i < values.length; i++) {
-      let h = vars.get(pointNames[i]);
-      if (!h) vars.set(pointNames[i], (h = history()));
+      let h = apply(mapGet, vars, [pointNames[i]]);
+      if (!h) apply(mapSet, vars, [pointNames[i], (h = history())]);
       const t = target(pointNames[i], step, head);
       observe(h, values[i], t.step, t.line, pointNames[i], initial);
     }
@@ -157,7 +171,7 @@ export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter,
   function later() {
     if (flushing) return;
     flushing = true;
-    queueMicrotask(flush);
+    queueMicrotask(r.flush);
   }
 
   function step(pointIndex, frameObject, reader) {
@@ -188,7 +202,7 @@ export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter,
     if (r.panelLog) r.panelLog.boundary(n - 1);
     if (n >= r.limit) {
       r.full = true;
-      r.notes.push({ step: n - 1, kind: 'limit', text: `Записано ${n} шагов — это предел. Дальше программа работает без записи.` });
+      append(r.notes, { step: n - 1, kind: 'limit', text: `Записано ${n} шагов — это предел. Дальше программа работает без записи.` });
       if (r.canvasLog) r.canvasLog.stop();
       if (r.panelLog) r.panelLog.stop();
       lastSeen = { point: pointIndex, frame: frameIndex, reader };
@@ -213,13 +227,14 @@ export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter,
 
   function enter(fn) {
     const frame = { index: r.frames.length };
-    stack.push(frame.index);
-    r.frames.push({ fn, vars: new Map(), seen: false, lastStep: -1, reader: null, point: -1 });
+    append(stack, frame.index);
+    append(r.frames, { fn, vars: new Map(), seen: false, lastStep: -1, reader: null, point: -1 });
     return frame;
   }
   // A function's end (by return or by an error): what its last step left.
   function leave(frameObject) {
-    const at = stack.lastIndexOf(frameObject.index);
+    let at = stack.length - 1;
+    while (at >= 0 && stack[at] !== frameObject.index) at--;
     if (at > 0) stack.length = at;
     if (r.full) return;
     const f = r.frames[frameObject.index];
@@ -230,7 +245,7 @@ export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter,
 
   // A run-time error: its step is the last one recorded. Past the limit, one more step is made
   // where the program stood, with the panel and the canvas as the error left them.
-  r.error = (text) => {
+  r.error = once((text) => {
     if (r.full && lastSeen.point >= 0 && r.errorStep < 0) {
       const n = r.count;
       if (n === r.point.length) grow();
@@ -247,21 +262,36 @@ export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter,
     const at = r.count - 1;
     if (at < 0) return;
     if (r.errorStep < 0) r.errorStep = at;
-    r.notes.push({ step: at, kind: 'error', text });
+    append(r.notes, { step: at, kind: 'error', text });
     onNewSteps();
-  };
+  });
   r.note = (kind, text) => {
-    r.notes.push({ step: r.count - 1, kind, text });
+    append(r.notes, { step: r.count - 1, kind, text });
   };
-  r.flush = flush;
+  r.flush = once(flush);
   r.globalReader = (reader) => {
     readGlobals = reader;
   };
+  // The program's code that the recorder meets while it records (a replaced method, a trap) is
+  // not recorded: the recorder never comes back into itself.
+  let busy = false;
+  function once(work, idle) {
+    return function () {
+      if (busy) return idle;
+      busy = true;
+      try {
+        return apply(work, null, arguments);
+      } finally {
+        busy = false;
+      }
+    };
+  }
   r.install = (target) => {
-    const define = (name, value) => Object.defineProperty(target, name, { value, configurable: true });
-    define(names.step, step);
-    define(names.enter, enter);
-    define(names.leave, leave);
+    const define = (name, value) => defineProperty(target, name, { value, configurable: true });
+    watchProxies(target);
+    define(names.step, once(step));
+    define(names.enter, once(enter, { index: 0 }));
+    define(names.leave, once(leave));
     define(names.globals, r.globalReader);
     define(names.missing, missing);
   };

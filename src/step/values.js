@@ -4,6 +4,50 @@
 const wide = [50, 20, 10]; // items kept on each level
 const deep = wide.length;
 
+// What reading a value needs, saved when this module loads, before the program starts: a program
+// that replaces Object.keys or Array.prototype.push does not run while its values are read.
+const apply = Reflect.apply;
+const ownKeys = Object.keys;
+const describe = Object.getOwnPropertyDescriptor;
+const isArray = Array.isArray;
+const defineProperty = Object.defineProperty;
+const RealProxy = typeof Proxy === 'function' ? Proxy : null;
+const proxyTargets = new WeakMap();
+const targetOf = WeakMap.prototype.get;
+const rememberTarget = WeakMap.prototype.set;
+
+// From now on the proxies that `global`'s programs make remember their targets, so that their
+// values are read from the target, without the program's traps.
+export function watchProxies(global) {
+  if (!RealProxy) return;
+  function remember(proxy, target) {
+    if (target !== null && (typeof target === 'object' || typeof target === 'function')) apply(rememberTarget, proxyTargets, [proxy, target]);
+    return proxy;
+  }
+  const Watched = function Proxy(target, handler) {
+    if (new.target === undefined) throw new TypeError("Constructor Proxy requires 'new'");
+    return remember(new RealProxy(target, handler), target);
+  };
+  Watched.revocable = function revocable(target, handler) {
+    const made = RealProxy.revocable(target, handler);
+    remember(made.proxy, target);
+    return made;
+  };
+  defineProperty(global, 'Proxy', { value: Watched, writable: true, configurable: true });
+}
+
+// A value as its program's traps would not show it: a proxy's target (to the last one).
+function unwrapped(value) {
+  for (let seen = 0; seen < 100; seen++) {
+    const target = apply(targetOf, proxyTargets, [value]);
+    if (target === undefined) return value;
+    value = target;
+  }
+  return value;
+}
+
+const computed = { __kept: true, kind: 'thing', name: '(вычисляется)', items: [], more: 0, sign: 'get' };
+
 // A kept value: {kind: 'list'|'object'|'function'|'thing', items: [[key, kept]...], more, sign, name}.
 function isKept(v) {
   return v !== null && typeof v === 'object' && v.__kept === true;
@@ -20,37 +64,50 @@ function hostName(v) {
   return '';
 }
 
-// A copy of `value` that later changes to it cannot reach.
+// A copy of `value` that later changes to it cannot reach. Reading it never runs the program's
+// code: a getter is shown as «(вычисляется)», a proxy is read through its target.
 export function keep(value, level = 0) {
-  if (typeof value === 'function') return { __kept: true, kind: 'function', name: value.name || '', sign: 'ƒ' + value.name };
+  if (typeof value === 'function') {
+    const d = describe(value, 'name');
+    const name = d && typeof d.value === 'string' ? d.value : '';
+    return { __kept: true, kind: 'function', name, sign: 'ƒ' + name };
+  }
   if (value === null || typeof value !== 'object') return value;
+  value = unwrapped(value);
   const host = hostName(value);
   if (host) return { __kept: true, kind: 'thing', name: host, items: [], more: 0, sign: '<' + host + '>' };
-  const list = Array.isArray(value);
-  let keys;
+  let list = false;
+  let keys = null;
+  let count = 0;
   try {
-    keys = list ? null : Object.keys(value);
+    list = isArray(value);
+    if (list) count = describe(value, 'length').value;
+    else {
+      keys = ownKeys(value);
+      count = keys.length;
+    }
   } catch {
     keys = [];
+    count = 0;
   }
-  const count = list ? value.length : keys.length;
   const items = [];
-  const signs = [];
+  let signs = '';
+  let keyText = '';
   const shown = level >= deep ? 0 : Math.min(count, wide[level]);
   for (let i = 0; i < shown; i++) {
     const key = list ? i : keys[i];
-    // An object's getters are never called: reading the value must not run the program's code.
     let item;
     try {
-      const d = list ? null : Object.getOwnPropertyDescriptor(value, key);
-      item = d && !('value' in d) ? { __kept: true, kind: 'thing', name: '(вычисляется)', items: [], more: 0, sign: 'get' } : keep(value[key], level + 1);
+      const d = describe(value, list ? String(i) : key);
+      item = !d ? undefined : 'value' in d ? keep(d.value, level + 1) : computed;
     } catch {
       item = undefined;
     }
-    items.push([key, item]);
-    signs.push(signOf(item));
+    items[i] = [key, item];
+    signs += (i ? '\u0002' : '') + signOf(item);
+    if (!list) keyText += (i ? '\u0001' : '') + key;
   }
-  const sign = (list ? '[' : '{') + count + ':' + (list ? '' : keys.slice(0, shown).join('\u0001')) + '|' + signs.join('\u0002');
+  const sign = (list ? '[' : '{') + count + ':' + keyText + '|' + signs;
   return { __kept: true, kind: list ? 'list' : 'object', items, more: count - shown, sign };
 }
 

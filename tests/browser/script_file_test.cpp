@@ -68,6 +68,7 @@ TEST(BrowserScriptFile, ErrorsNameTheSourceLineWithTheOffsetLeftAtZero) {
         {"var a = 1;\n\nconsole.log(a);\nmissingThing(a);\n", "при использовании ссылки: missingThing не определена/объявлена",
          4},
         {"var f = 3;\nvar g = 4;\nf();\n", "типа: f не является функцией", 3},
+        {"var a = 1;\nnew Function('a)');\n", "в синтаксисе: неуместный символ ')'", 2},
     };
     for (const auto& c : cases) {
         TempFolder folder;
@@ -136,4 +137,35 @@ TEST(BrowserScriptFile, KeepsAnErrorHandlerThePageAlreadyHas) {
     EXPECT_EQ(own.rfind("own ", 0), 0u) << own;
     EXPECT_NE(own.find("brokenCall is not defined"), std::string::npos) << own;
     EXPECT_EQ(dom.find("У вас ошибка"), std::string::npos);
+}
+
+TEST(BrowserScriptFile, WithoutAPanelAtLoadTheConsoleStaysTheBrowsers) {
+    LUM_REQUIRE_CHROMIUM();
+    const std::string probe =
+        "document.getElementById('probe').textContent = [console.log, console.error, console.warn].map(function (f) {\n"
+        "  return /native code/.test(String(f));\n}).join(' ');\n";
+    const struct {
+        bool page;
+        std::string expected;
+    } cases[] = {{true, "true true true"}, {false, "true true true"}};
+    for (const auto& c : cases) {
+        TempFolder folder;
+        if (c.page) {
+            // A page whose panel was taken out by hand.
+            writeFile(folder / "prog.лумс", probe);
+            const std::string html = compileWithLum(folder / "prog.лумс");
+            ASSERT_FALSE(html.empty());
+            std::string page = readFile(html);
+            const std::size_t at = page.find("<div id=\"result\"");
+            ASSERT_NE(at, std::string::npos);
+            page.replace(at, page.find("</div>", at) + 6 - at, "<div id=\"probe\"></div>");
+            writeFile(html, page);
+            EXPECT_EQ(elementText(dumpDom(html), "probe"), c.expected) << "page";
+        } else {
+            ASSERT_TRUE(compileScript(folder, probe));
+            EXPECT_EQ(elementText(runPage(folder, "<div id=\"probe\"></div>\n<script src=\"prog.js\"></script>\n"), "probe"),
+                      c.expected)
+                << "-js";
+        }
+    }
 }

@@ -17,7 +17,7 @@ TEST(LspFrames, CutFromAnyChunking) {
     const std::string one = frontend::frame(R"({"a":1})"), two = frontend::frame("[2]");
     struct Row {
         std::vector<std::string> chunks;
-        std::vector<std::string> expected;  // bodies, or "!too large" / "!bad header"
+        std::vector<std::string> expected;  // bodies, or "!too large" / "!bad header" / "!wrong length"
     };
     const Row rows[] = {
         {{one + two}, {R"({"a":1})", "[2]"}},
@@ -26,6 +26,12 @@ TEST(LspFrames, CutFromAnyChunking) {
         {{"X-Other: 1\r\n\r\n" + two}, {"!bad header", "[2]"}},
         {{"Content-Length: 7x\r\n\r\n" + two}, {"!bad header", "[2]"}},
         {{"Content-Length: 70000000\r\n\r\n" + std::string(1000, ' '), std::string(69999000, ' ') + two}, {"!too large", "[2]"}},
+        // A wrong length puts the stream out of step only up to the next header.
+        {{"Content-Length: 10\r\n\r\n[\"привет\"]" + two}, {"[\"прив", "!bad header", "[2]"}},
+        {{"Content-Length: 40\r\n\r\n[1]" + two.substr(0, 9), two.substr(9) + one}, {"!wrong length", "[2]", R"({"a":1})"}},
+        {{"Content-Length: -5\r\n\r\n[1]", "[1]" + two.substr(0, 3), two.substr(3)}, {"!bad header", "[2]"}},
+        {{"Content-Length: 70000000\r\n\r\n[1]" + two}, {"!too large", "[2]"}},
+        {{"}]" + one}, {"!bad header", R"({"a":1})"}},
     };
     for (const Row& row : rows) {
         frontend::Framing framing;
@@ -35,7 +41,8 @@ TEST(LspFrames, CutFromAnyChunking) {
             for (std::string body;;) {
                 const FrameResult r = frontend::nextFrame(framing, body);
                 if (r == FrameResult::NeedMore) break;
-                got.push_back(r == FrameResult::Body ? body : r == FrameResult::TooLarge ? "!too large" : "!bad header");
+                const char* names[] = {"", "", "!too large", "!bad header", "!wrong length"};
+                got.push_back(r == FrameResult::Body ? body : names[static_cast<int>(r)]);
             }
         }
         EXPECT_EQ(got, row.expected) << row.chunks[0].substr(0, 40);
@@ -66,15 +73,22 @@ TEST(LspProtocol, ErrorsByTheRules) {
     Server s;
     EXPECT_EQ(s.errorOf(R"({"jsonrpc":"2.0","id":1,"method":"textDocument/hover","params":{}})"), -32002);
     EXPECT_EQ(s.send(R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{}})")[0]["result"]["serverInfo"]["name"], "lum");
-    const std::pair<const char*, int> rows[] = {
+    const std::pair<std::string, int> rows[] = {
         {R"({"jsonrpc":"2.0","id":2,"meth)", -32700},
         {R"([1,2])", -32600},
         {R"({"jsonrpc":"2.0","id":{"x":1},"method":"shutdown"})", -32600},
         {R"({"jsonrpc":"2.0","id":3,"method":"lum/nothing"})", -32601},
         {R"({"jsonrpc":"2.0","id":4,"method":"textDocument/hover","params":{"textDocument":{"uri":"file:///x"}}})", -32602},
         {R"({"jsonrpc":"2.0","id":5,"method":"textDocument/hover","params":{"textDocument":{"uri":7}}})", -32602},
+        {R"({"jsonrpc":"2.0","id":8,"method":"completionItem/resolve","params":{"data":)" + std::string(100000, '[') +
+             std::string(100000, ']') + "}}",
+         -32600},
+        {R"({"jsonrpc":"2.0","id":10,"method":"completionItem/resolve","params":{"a":)" + std::string(100, '[') +
+             std::string(100, ']') + "}}",
+         0},  // deep, but within the limit
     };
-    for (const auto& [body, code] : rows) EXPECT_EQ(s.errorOf(body), code) << body;
+    for (const auto& [body, code] : rows) EXPECT_EQ(s.errorOf(body), code) << body.substr(0, 80);
+    EXPECT_EQ(s.send(R"({"jsonrpc":"2.0","id":9,"method":"completionItem/resolve","params":{"data":[[1]]}})")[0]["result"]["data"][0][0], 1);
     EXPECT_TRUE(s.send(R"({"jsonrpc":"2.0","method":"lum/nothing"})").empty());  // notifications get no answer
     EXPECT_EQ(s.send(R"({"jsonrpc":"2.0","id":6,"method":"shutdown"})")[0]["result"], nullptr);
     EXPECT_EQ(s.errorOf(R"({"jsonrpc":"2.0","id":7,"method":"textDocument/hover","params":{}})"), -32600);

@@ -97,6 +97,34 @@ test('each kind of statement makes its steps with the variables it changed', asy
   }
 });
 
+// Programs whose values hold their own code: the recorder shows them without running it.
+const ownCode = [
+  ['a getter element', 'пусть м = [1, 2]\nObject.defineProperty(м, 0, { get: function () { return 7 } })\nвывести(м[0])\n',
+    '[(вычисляется),2]'],
+  ['a proxy over a list', 'пусть м = new Proxy([1, 2], { get: function (ц, к) { return ц[к] } })\nм.push(3)\nвывести(м.length)\n',
+    '[1,2,3]'],
+  ['a replaced push', 'const старый = Array.prototype.push\nArray.prototype.push = function (...а) { return старый.apply(this, а) }\n' +
+    'пусть м = [1]\nм.push(2)\nвывести(м.length)\n', '[1,2]'],
+];
+
+test('values holding the program\'s own code are read without running it', async () => {
+  for (const [what, program, value] of ownCode) {
+    await serving('п.лумс', program, async (watch) => {
+      const page = await open(watch.url + 'step');
+      await recorded(page);
+      const got = await page.evaluate(() => {
+        const t = window.__ЛУМ_ШАГИ__.trace;
+        const kept = t.valueAt(t.globalHistory[t.globals.indexOf('м')], t.count - 1)[0];
+        return { count: t.count, errors: t.notes.filter((n) => n.kind === 'error').length,
+          value: '[' + kept.items.map(([, v]) => (typeof v === 'object' ? v.name : v)).join(',') + ']' };
+      });
+      assert.ok(got.count >= 3, what);
+      assert.deepEqual([got.errors, got.value], [0, value], what);
+      await page.close();
+    });
+  }
+});
+
 test('an endless loop stops at the guard with its trace kept', async () => {
   await serving('п.лумс', 'пусть н = 0\nпока истина делать\n  н = н + 1\nконец\n', async (watch) => {
     const page = await open(watch.url + 'step');

@@ -217,14 +217,15 @@
     return слова.map(function (с) { return '«' + с + '»'; }).join(', ').replace(/, («[^«]*»)$/, ' или $1');
   }
 
-  // Знак, который написало правило, а не вы: показывается вашим словом или не называется.
+  // Знак, который написало правило, а не вы: показывается вашим словом или не называется. Где
+  // исходника нет (файл .js), знак, у которого нет слова, остаётся в сообщении.
   function своиЗнаки(текст, строкаПрограммы) {
     var ис = строкиЭлемента('lup'), строка = ис ? ис[строкаПрограммы] || '' : null;
     return текст.replace(/(неуместный символ) '([^']+)'/, function (в, начало, знак) {
       if (строка !== null && строка.indexOf(знак) >= 0) return в;
       var сл = (д().знаки || {})[знак];
       if (сл && (строка === null || естьСлово(строка, сл))) return 'неуместное слово «' + сл + '»';
-      return начало;
+      return строка === null ? в : начало;
     });
   }
 
@@ -323,7 +324,10 @@
     return !!ис && ис.join('\n').indexOf(текст) >= 0;
   }
 
-  if (typeof console !== 'undefined' && typeof console.log === 'function') {
+  // Без панели при загрузке заметкам некуда встать: console остаётся браузерным, и его инструменты
+  // показывают у строки вывода строку вашей программы.
+  var панельЕсть = typeof document !== 'undefined' && document.getElementById && !!document.getElementById('result');
+  if (панельЕсть && typeof console !== 'undefined' && typeof console.log === 'function') {
     var вывод = console.log;
     console.log = function () {
       вывод.apply(console, arguments);

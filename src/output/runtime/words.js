@@ -301,8 +301,10 @@ var __LUM__ = (function () {
           пределЦикла / 1000 + ' секунды и не заканчивается — программа остановлена', подсказка('рекурсия'),
           поКарте(лучшая.номер));
   }
-  // Печать в консоль отмечается на часах хода (панель страницы печатает через консоль).
-  ['log', 'error', 'warn'].forEach(function (имя) {
+  // Печать в консоль отмечается на часах хода (панель страницы печатает через консоль). Без панели
+  // при загрузке console остаётся браузерным: его инструменты показывают у вывода строку программы.
+  var панельЕсть = typeof document !== 'undefined' && document.getElementById && !!document.getElementById('result');
+  if (панельЕсть) ['log', 'error', 'warn'].forEach(function (имя) {
     var родное = typeof console !== 'undefined' && console[имя];
     if (typeof родное !== 'function') return;
     console[имя] = function () {
