@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "embedded/runtimeMistakes.h"
+#include "embedded/runtimeOrigin.h"
 #include "embedded/runtimeNotes.h"
 #include "embedded/runtimePageOutput.h"
 #include "embedded/runtimePanel.h"
@@ -86,7 +87,7 @@ std::string buildPage(const PageParts& parts) {
     std::string page;
     page.reserve(scriptBody.size() + escapedSource.size() + lineMap.size() + escapedTitle.size() +
                  runtimePageOutput.size() + runtimePanel.size() + 4096 + runtimePoll.size() + runtimeNotes.size() +
-                 runtimeStepButton.size() + runtimeWords.size() + runtimeWordsJs.size() + runtimeMistakes.size() + 1024);
+                 runtimeStepButton.size() + runtimeWords.size() + runtimeWordsJs.size() + runtimeMistakes.size() + runtimeOrigin.size() + 1024);
 
     page += "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n";
     page += "<meta charset=\"utf-8\">\n";
@@ -116,6 +117,7 @@ std::string buildPage(const PageParts& parts) {
     page += runtimePageOutput;
     page += runtimePanel;
     page += pageErrorHandler();
+    page += runtimeOrigin;
     page += runtimeMistakes;
     const std::size_t runtimeEnd = page.size();
     page += runtimeWords;  // the program's names stay out of the placeholder's range

@@ -4,6 +4,7 @@
 
 #include "embedded/runtimeFileOutput.h"
 #include "embedded/runtimeMistakes.h"
+#include "embedded/runtimeOrigin.h"
 #include "embedded/runtimePanel.h"
 #include "embedded/runtimeWordsJs.h"
 #include "output/error_messages.h"
@@ -53,6 +54,7 @@ std::string buildScriptFile(const std::string& fileName, const std::string& line
     const std::size_t handlerStart = file.size();
     file += fileErrorHandler();
     const std::size_t handlerEnd = file.size();
+    file += runtimeOrigin;
     file += runtimeMistakes;
     file += runtimeWords;
 

@@ -7,6 +7,7 @@
 #include "embedded/runtimePanel.h"
 #include "embedded/runtimePoll.h"
 #include "embedded/runtimeMistakes.h"
+#include "embedded/runtimeOrigin.h"
 #include "embedded/runtimeWordsJs.h"
 #include "output/error_messages.h"
 #include "output/page.h"
@@ -71,7 +72,7 @@ TEST(Page, IsTheFourteenPiecesInOrder) {
     const std::string words = "__LUM__.словарь({});\n";
     const std::string page = buildPage({"console.log(1);", "[1]", "игра", "вывести 1", false, words});
     std::string runtime = std::string(runtimeWordsJs) + std::string(runtimePageOutput) + std::string(runtimePanel) +
-                          pageErrorHandler() + std::string(runtimeMistakes);
+                          pageErrorHandler() + std::string(runtimeOrigin) + std::string(runtimeMistakes);
     const std::string upToRuntime = head + "игра" + afterTitle + "вывести 1" + "\n</div>\n" + "<script>\n";
     const std::size_t offset =
         countLines(upToRuntime) + countLines(runtime) + 1 + 1 + 1 + 1;  // words, "</script>\n", map, body tag

@@ -6,6 +6,7 @@
 #include "embedded/runtimeFileOutput.h"
 #include "embedded/runtimePanel.h"
 #include "embedded/runtimeMistakes.h"
+#include "embedded/runtimeOrigin.h"
 #include "embedded/runtimeWordsJs.h"
 #include "output/error_messages.h"
 #include "output/page.h"
@@ -25,14 +26,15 @@ std::size_t countLines(const std::string& s) {
 
 }  // namespace
 
-TEST(ScriptFile, IsTheEightPiecesInOrder) {
+TEST(ScriptFile, IsTheNinePiecesInOrder) {
     const std::string words = "__LUM__.словарь({});\n";
     const std::string file = buildScriptFile("массив.лумс", "[1,2]", "a();\nb();", words);
     const std::string top = "// массив.лумс — скомпилировано ЛУМ скрипт (ЛУМ2.7)\n"
                             "var __LUM_LINES__ = [1,2];\n" + offsetLine + std::string(runtimeWordsJs) +
                             std::string(runtimeFileOutput) + std::string(runtimePanel);
     std::string handler(fileErrorHandler());
-    const std::size_t own = countLines(top) + countLines(handler) + countLines(std::string(runtimeMistakes)) + 1;
+    const std::size_t own = countLines(top) + countLines(handler) + countLines(std::string(runtimeOrigin)) +
+                            countLines(std::string(runtimeMistakes)) + 1;
     // Every placeholder of the handler, and nothing else, becomes the count.
     std::size_t replaced = 0;
     for (std::size_t at = handler.find("__FILE_LINES__"); at != std::string::npos; at = handler.find("__FILE_LINES__")) {
@@ -40,7 +42,7 @@ TEST(ScriptFile, IsTheEightPiecesInOrder) {
         ++replaced;
     }
     EXPECT_EQ(replaced, 2u);
-    EXPECT_EQ(file, top + handler + std::string(runtimeMistakes) + words + "a();\nb();" + "\n");
+    EXPECT_EQ(file, top + handler + std::string(runtimeOrigin) + std::string(runtimeMistakes) + words + "a();\nb();" + "\n");
 }
 
 TEST(ScriptFile, HandlerSubtractsTheOffsetAndTheFileOwnLinesAboveTheBody) {
