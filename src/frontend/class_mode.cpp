@@ -81,7 +81,7 @@ std::vector<tasks::Finding> findingsOf(const Solution& s, const tasks::Task& tas
         found.push_back({"не компилируется", outcomeLine(s.report)});
         return found;
     }
-    for (const std::string& w : s.report.warnings) found.push_back({"w:" + tasks::withoutLineNumbers(w), w});
+    for (const base::Finding& w : s.report.warnings) found.push_back({"w:" + tasks::withoutLineNumbers(w.text), w.text});
     for (const diagnostics::Hint& h : s.report.hints) found.push_back({std::string("h:") + diagnostics::hintKindName(h.kind), h.text});
     if (!s.report.wordRule.empty()) found.push_back({"слова", "Слова: " + s.report.wordRule});
     // The failed tests as one finding, so that pupils who failed the same ones are counted
