@@ -10,6 +10,7 @@
 #include "base/sha256.h"
 #include "base/text.h"
 #include "platform/files.h"
+#include "tasks/field_template.h"
 
 namespace tasks {
 
@@ -94,6 +95,16 @@ struct Reader {
     bool inField = false;
     std::size_t fieldLine = 0;
     std::string fieldText;
+    // "поле: шаблон, 5 полей, зерно 2026": the test becomes that many tests, one per random field.
+    struct Template {
+        std::size_t test = 0;
+        int count = 0;
+        std::uint64_t seed = 0;
+        FieldTemplate fieldTemplate;
+    };
+    bool inTemplate = false;
+    Template pendingTemplate;
+    std::vector<Template> templates;
     std::size_t titleLine = 0, statementLine = 0, timeLine = 0;
     std::vector<std::string> statement;
 
@@ -144,11 +155,33 @@ struct Reader {
     bool endField() {
         if (!inField) return true;
         inField = false;
+        if (inTemplate) {
+            inTemplate = false;
+            const FieldTemplateRead got = readFieldTemplate(fieldText);
+            if (!got.ok) return fail(fieldLine + got.line, "шаблон поля: " + got.message);
+            pendingTemplate.test = read.task.tests.size() - 1;
+            pendingTemplate.fieldTemplate = got.fieldTemplate;
+            read.task.tests.back().field = got.fieldTemplate.base;
+            read.task.tests.back().hasField = true;
+            templates.push_back(pendingTemplate);
+            return true;
+        }
         const FieldRead field = readField(fieldText);
         if (!field.ok) return fail(fieldLine + field.line, "поле теста: " + field.message);
         read.task.tests.back().field = field.field;
         read.task.tests.back().hasField = true;
         return true;
+    }
+
+    // "шаблон, 5 полей, зерно 2026": from 1 to 100 fields, any whole seed.
+    bool templateHeader(const std::string& text) {
+        const std::vector<std::string> w = splitWords(text);
+        if (w.size() != 5 || w[0] != "шаблон" || (w[2] != "поле" && w[2] != "поля" && w[2] != "полей") || w[3] != "зерно") return false;
+        if (w[1].size() > 3 || w[1].find_first_not_of("0123456789") != std::string::npos) return false;
+        if (w[4].empty() || w[4].size() > 18 || w[4].find_first_not_of("0123456789") != std::string::npos) return false;
+        pendingTemplate.count = std::stoi(w[1]);
+        pendingTemplate.seed = std::stoull(w[4]);
+        return pendingTemplate.count >= 1 && pendingTemplate.count <= 100;
     }
 
     bool figure(std::size_t line, const std::string& text) {
@@ -183,7 +216,10 @@ struct Reader {
             return fail(line, "«" + name + ":» стоит вне теста: напишите выше строку «тест:»");
         if (name == "поле") {
             if (task.tests.back().hasField) return fail(line, "второе поле в тесте: у каждого теста одно поле, для другого поля начните новый «тест:»");
-            if (!text.empty()) return fail(line, "поле пишется в строках под «поле:»: «робот X Y» и рисунок поля");
+            if (!text.empty() && !templateHeader(text))
+                return fail(line, "поле пишется в строках под «поле:»: «робот X Y» и рисунок поля; "
+                                  "для случайных полей — «поле: шаблон, 5 полей, зерно 2026» и шаблон под ним");
+            inTemplate = !text.empty();
             inField = true;
             fieldLine = line;
             fieldText.clear();
@@ -251,6 +287,16 @@ struct Reader {
     bool finish(std::size_t lastLine) {
         Task& task = read.task;
         if (!endField()) return false;
+        for (auto t = templates.rbegin(); t != templates.rend(); ++t) {
+            const Test model = task.tests[t->test];
+            std::vector<Test> made;
+            for (Field& field : randomFields(t->fieldTemplate, t->count, t->seed)) {
+                made.push_back(model);
+                made.back().field = std::move(field);
+            }
+            task.tests.erase(task.tests.begin() + static_cast<std::ptrdiff_t>(t->test));
+            task.tests.insert(task.tests.begin() + static_cast<std::ptrdiff_t>(t->test), made.begin(), made.end());
+        }
         while (!statement.empty() && statement.back().empty()) statement.pop_back();
         for (std::size_t i = 0; i < statement.size(); ++i) task.statement += (i ? "\n" : "") + statement[i];
         if (!titleLine) return fail(1, "нет названия: напишите первой строкой «задача: название задачи»");

@@ -3,6 +3,7 @@
 // a folder where all pass exits with 0.
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -141,4 +142,55 @@ TEST(TaskCheck, UnwritableReportIsAFailure) {
     const ProcessResult r = runLum({"--check", folder / "сумма.задача", folder.path()});
     EXPECT_EQ(r.exitCode, 1) << r.out;
     EXPECT_NE(r.out.find("Ошибка: не могу записать отчёт"), std::string::npos) << r.out;
+}
+
+// The Robot's and the Draftsman's verdicts in the learner's words: a task, its solutions, the table.
+TEST(TaskCheck, ExecutorVerdicts) {
+    LUM_REQUIRE_CHROMIUM();
+    struct Solution {
+        const char* name;
+        const char* program;
+    };
+    struct Case {
+        const char* task;
+        std::string start;  // the lines every solution opens with
+        std::vector<Solution> solutions;
+        const char* table;
+    };
+    const std::string robot = "подключить исполнителя Робот\n";
+    const std::string draftsman = "подключить исполнителя Чертёжник\nопустить перо\n";
+    const Case cases[] = {
+        {"задача: Р\nусловие: У\nвремя: 1\nтест:\nполе:\n  робот 1 1\n  +-+-+-+-+\n  |  . .  |\n  + + + + +\n  |       |\n  +-+-+-+-+\n",
+         robot,
+         {{"верно", "вправо\nзакрасить\nвправо()\nзакрасить()\n"},
+          {"не_все", "вправо\n"},
+          {"лишняя", "повторить 3 раза\n  вправо\n  закрасить\nконец\n"},
+          {"стена", "вправо\nвправо\nвправо\nвправо\n"},
+          {"вечно", "пока справа свободно или справа стена делать\nконец\n"}},
+         "Решение      Тест 1\n"
+         "верно.лумс   пройден\n"
+         "вечно.лумс   слишком долго\n"
+         "лишняя.лумс  закрашена лишняя клетка\n"
+         "не_все.лумс  не закрашены 2 клетки\n"
+         "стена.лумс   робот разбился о стену на строке 5\n"},
+        {"задача: Ч\nусловие: У\nвремя: 1\nтест:\nфигура: 0 0, 2 0, 2 1\n",
+         draftsman,
+         {{"верно", "сместиться в точку(2, 0)\nсместиться на вектор(0, 1)\n"},
+          {"лишний", "сместиться в точку(2, 0)\nсместиться в точку(2, 2)\n"},
+          {"не_весь", "сместиться в точку(2, 0)\n"}},
+         "Решение       Тест 1\n"
+         "верно.лумс    пройден\n"
+         "лишний.лумс   нарисован лишний отрезок\n"
+         "не_весь.лумс  не нарисован отрезок\n"},
+    };
+    for (const Case& c : cases) {
+        TempFolder folder;
+        writeFile(folder / "т.задача", c.task);
+        for (const Solution& s : c.solutions) writeFile(folder / (std::string(s.name) + ".лумс"), c.start + s.program);
+        ProcessOptions options;
+        options.timeoutSeconds = 120;
+        const ProcessResult r = runLum({"--check", folder / "т.задача", folder.path()}, options);
+        EXPECT_EQ(r.exitCode, 1) << r.out;
+        EXPECT_EQ(table(r.out), c.table) << r.out;
+    }
 }

@@ -85,7 +85,7 @@ TEST(TaskFile, ErrorLineNamesFileAndLine) {
 }
 
 TEST(TaskFile, ExampleTasksRead) {
-    for (const char* name : {"сумма", "таблица", "делители"}) {
+    for (const char* name : {"сумма", "таблица", "делители", "робот_вдоль_стены"}) {
         const TaskRead read = readTaskFile(std::string(LUM_SOURCE_DIR) + "/examples/задачи/" + name + ".задача");
         EXPECT_TRUE(read.ok) << name << ": " << read.line << ": " << read.message;
     }
@@ -111,10 +111,23 @@ TEST(TaskFile, FieldsAndFigures) {
         {"тест:\nфигура: 0 0\n", 4},
         {"тест:\nфигура: 0 0, 1 а\n", 4},
         {"тест:\nввод: 1\n", 3},                                   // neither output, field nor figure
+        {"тест:\nполе: шаблон, 0 полей, зерно 1\n", 4},
+        {"тест:\nполе: шаблон, 2 поля\n", 4},
+        {"тест:\nполе: шаблон, 2 поля, зерно 1\n  робот 1 1\n  растянуть столбец 2 от 1 до 2\n  +-+\n  | |\n  +-+\n", 6},
     };
     for (const auto& m : mistakes) {
         const TaskRead read = parseTask(head + m.text);
         EXPECT_FALSE(read.ok) << m.text;
         EXPECT_EQ(read.line, m.line) << m.text << read.message;
+    }
+    // A template becomes as many tests as it asks for, each with the test's input and visibility.
+    const TaskRead made = parseTask(head + "тест:\nвывод: 1\nтест: скрытый\nввод: 4\nполе: шаблон, 3 поля, зерно 7\n"
+                                           "  растянуть столбец 1 от 2 до 5\n  робот 1 1\n  +-+\n  |.|\n  +-+\n");
+    ASSERT_TRUE(made.ok) << made.message;
+    ASSERT_EQ(made.task.tests.size(), 4u);
+    for (std::size_t i = 1; i < 4; ++i) {
+        EXPECT_TRUE(made.task.tests[i].hidden && made.task.tests[i].hasField);
+        EXPECT_EQ(made.task.tests[i].answers, std::vector<std::string>{"4"});
+        EXPECT_GE(made.task.tests[i].field.width, 2);
     }
 }
