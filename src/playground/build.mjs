@@ -1,6 +1,6 @@
 // Assembles playground.html: the page template with its style, the bundled editor (esbuild over
 // main.js and CodeMirror), the worker (lum.js from the browser build, then worker.js), the
-// examples with their libraries, the default rules and the bundled packages' licences, all inline.
+// examples with their libraries and fields, the default rules and the bundled packages' licences, all inline.
 //
 //   node build.mjs --wasm <lum.js> --modules <node_modules> --step <step.js> --out <playground.html>
 import fs from 'node:fs';
@@ -45,9 +45,15 @@ const examplesFolder = path.join(root, 'examples');
 const sources = (folder) => fs.readdirSync(folder).filter((name) => /\.лумс?$/.test(name)).sort();
 const examples = {
   examples: sources(examplesFolder).map((name) => [name, read(path.join(examplesFolder, name))]),
-  libraries: sources(path.join(examplesFolder, 'библиотеки')).map((name) => [
-    `библиотеки/${name}`, read(path.join(examplesFolder, 'библиотеки', name)),
-  ]),
+  libraries: [
+    ...sources(path.join(examplesFolder, 'библиотеки')).map((name) => [
+      `библиотеки/${name}`, read(path.join(examplesFolder, 'библиотеки', name)),
+    ]),
+    // The Robot's fields the examples ask for, beside them as in examples/.
+    ...fs.readdirSync(path.join(examplesFolder, 'поля')).filter((name) => name.endsWith('.поле')).sort().map((name) => [
+      `поля/${name}`, read(path.join(examplesFolder, 'поля', name)),
+    ]),
+  ],
 };
 
 const pieces = {

@@ -32,7 +32,7 @@ function cString(pointer) {
 const bytesOf = (text) => (typeof text === 'string' ? encoder.encode(text) : text);
 
 const handlers = {
-  // Library files beside the program: [[path, text], ...], path "библиотеки/имя.лумс".
+  // Library and field files beside the program: [[path, text], ...], path "библиотеки/имя.лумс" or "поля/имя.поле".
   files(message) {
     for (const [path, text] of message.files)
       withBytes(encoder.encode(path), (name) => withBytes(bytesOf(text), (p, n) => lum._lum_put_file(name, p, n)));
