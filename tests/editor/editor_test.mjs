@@ -119,7 +119,7 @@ test("problem matchers: each of lum's warning lines in exactly one, at its line"
   const source = '${fileDirname}/ошибки.лумс', odd = '${fileDirname}/игра [2]: ]x.лумс';
   assert.deepEqual(found.slice(8), found.slice(1, 8).map(([name, file, ...rest]) => [name, odd, ...rest]));
   assert.deepEqual(found.slice(0, 8), [
-    ['lum-rules', path.join(path.dirname(lum), 'keywords.csv'), '131', "флаги 'G' (нужн"],
+    ['lum-rules', path.join(path.dirname(lum), 'keywords.csv'), String(projectRules.split('\n').length), "флаги 'G' (нужн"],
     ['lum-warning', source, '5', 'незакрытая кавы'],
     ['lum-warning', source, '1', 'библиотека «нет'],
     ['lum-warning-file', source, '-', 'не хватает 1 за'],
