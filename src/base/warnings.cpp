@@ -1,8 +1,6 @@
 // Findings as the terminal shows them: one "kind [file]: text" line per entry, and the place a finding's text opens with.
-// Tests: tests/diagnostics/checks_test.cpp, tests/frontend/report_test.cpp.
+// Tests: tests/frontend/report_test.cpp.
 #include "base/warnings.h"
-
-#include <cstdio>
 
 namespace base {
 
@@ -13,16 +11,6 @@ std::vector<std::string> formatNotes(const char* kind, const std::string& path, 
     lines.reserve(entries.size());
     for (const Finding& f : entries) lines.push_back(std::string(kind) + " [" + name + "]: " + f.text);
     return lines;
-}
-
-void printWarnings(const std::string& path, const WarningList& warnings) { printNotes("ПРЕДУПРЕЖДЕНИЕ", path, warnings); }
-
-void printNotes(const char* kind, const std::string& path, const WarningList& entries) {
-    for (std::string line : formatNotes(kind, path, entries)) {
-        // Written as bytes, so no length limit and no cut at a NUL.
-        line += '\n';
-        std::fwrite(line.data(), 1, line.size(), stdout);
-    }
 }
 
 Said onLine(std::uint32_t line, const std::string& message) {

@@ -1,5 +1,5 @@
 // A finding as a value (what it is about, where, what it says, what edit it proposes), the
-// warning list every step of a compile appends to, and how findings are printed.
+// warning list every step of a compile appends to, and the lines the terminal shows for them.
 // Tests: tests/diagnostics/checks_test.cpp, tests/frontend/report_test.cpp, tests/services/problems_test.cpp.
 #pragma once
 
@@ -61,12 +61,8 @@ inline bool operator==(const Finding& a, const Finding& b) { return a.text == b.
 // Ordered findings; no limit, no de-duplication.
 using WarningList = std::vector<Finding>;
 
-// "ПРЕДУПРЕЖДЕНИЕ [name]: text" per entry, name being the path's last component.
-void printWarnings(const std::string& path, const WarningList& warnings);
-// "kind [name]: text" per entry, as printWarnings does under its own kind.
-void printNotes(const char* kind, const std::string& path, const WarningList& entries);
-// The lines a print of `entries` under `kind` ("ПРЕДУПРЕЖДЕНИЕ", "ПОДСКАЗКА") writes, each
-// "kind [name]: text" without its line feed.
+// The lines the terminal shows for `entries` under `kind` ("ПРЕДУПРЕЖДЕНИЕ", "ПОДСКАЗКА"), each
+// "kind [name]: text" without its line feed, name being the path's last component.
 std::vector<std::string> formatNotes(const char* kind, const std::string& path, const WarningList& entries);
 
 // The line that follows "Ошибка: не могу записать файл: <path>" when the file is protected from

@@ -73,7 +73,7 @@ Analysis analyse(base::CodePoints source, const AnalysisRequest& request) {
                                    request.language.vocabulary);
 
     const base::CodePoints learnerText = working.chars;
-    translator::RuleSet ownRules{request.rules.table, request.rules.trace, {}};
+    translator::RuleSet ownRules{request.rules.table, request.rules.trace, {}, request.rules.traceLine};
     for (const translator::ExecutorDirective& d : a.executorDirectives) ownRules.executors.push_back(d.executor);
     translator::applyRules(working, ownRules);
     // A «пока» whose body cannot end it is told at its head, among the hints in line order.

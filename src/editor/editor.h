@@ -46,8 +46,16 @@ std::vector<ExtensionFile> extensionFiles(const std::vector<rules::Rule>& table,
 // The files as a .vsix: a zip of stored entries under "extension/" with the package manifest.
 std::string vsixPackage(const std::vector<ExtensionFile>& files);
 
+// What `lum --editor` came to: whether everything was written, and the lines that tell what was
+// written or what failed (without their line feeds).
+struct ExtensionWrite {
+    bool written = false;
+    std::vector<std::string> lines;
+};
+
 // `lum --editor [folder]`: writes the extension folder and its .vsix into `folder` (made when
-// missing) from the loaded rule table; prints what it wrote or what failed; the exit code.
-int writeEditorExtension(const std::string& folder, const std::string& rulesPath, const std::vector<rules::Rule>& table);
+// missing) from the loaded rule table.
+ExtensionWrite writeEditorExtension(const std::string& folder, const std::string& rulesPath,
+                                    const std::vector<rules::Rule>& table);
 
 }  // namespace editor

@@ -1,8 +1,9 @@
 // The extension's manifest, tasks and problem matchers, snippets and README, and `lum --editor`.
 // Tests: tests/editor/editor_test.mjs, tests/e2e/cli_test.cpp.
 #include <algorithm>
-#include <cstdio>
 #include <map>
+#include <string>
+#include <utility>
 
 #include "base/paths.h"
 #include "base/warnings.h"
@@ -216,7 +217,8 @@ std::vector<ExtensionFile> extensionFiles(const std::vector<rules::Rule>& table,
             {"README.md", readme(table, lumPath)}};
 }
 
-int writeEditorExtension(const std::string& folder, const std::string& rulesPath, const std::vector<rules::Rule>& table) {
+ExtensionWrite writeEditorExtension(const std::string& folder, const std::string& rulesPath,
+                                    const std::vector<rules::Rule>& table) {
     const std::string sep(1, platform::separator());
     const std::string root = folder + sep + extensionPublisher + "." + extensionName + "-" + extensionVersion;
     // The rules warnings name "keywords.csv"; they point into the folder this lum read it from, or,
@@ -235,16 +237,12 @@ int writeEditorExtension(const std::string& folder, const std::string& rulesPath
     const std::vector<std::string> own = {root, root + sep + "syntaxes", root + sep + "snippets"};
     for (const std::string& dir : own) {
         if (!platform::isLink(dir)) continue;
-        std::printf("Ошибка: %s — ссылка на другое место, а не папка; lum не пишет через ссылки. Удалите её и "
-                    "запустите lum --editor снова\n", dir.c_str());
-        return 1;
+        return {false, {"Ошибка: " + dir + " — ссылка на другое место, а не папка; lum не пишет через ссылки. Удалите её и "
+                               "запустите lum --editor снова"}};
     }
     for (const std::string& dir : {folder, own[0], own[1], own[2]}) {
         if (platform::pathKind(dir) == platform::PathKind::Folder) continue;
-        if (!platform::makeFolder(dir)) {
-            std::printf("Ошибка: не могу создать папку: %s\n", dir.c_str());
-            return 1;
-        }
+        if (!platform::makeFolder(dir)) return {false, {"Ошибка: не могу создать папку: " + dir}};
     }
     const std::string vsixName = std::string(extensionName) + "-" + extensionVersion + ".vsix";
     const std::string vsix = folder + sep + vsixName;
@@ -256,24 +254,28 @@ int writeEditorExtension(const std::string& folder, const std::string& rulesPath
     }
     for (const auto& [dir, names] : written) platform::removeStaleTemporaries(dir, names);
 
+    // The lines that tell a file could not be written, none when it was.
     auto write = [](const std::string& path, const std::string& bytes) {
-        if (platform::writeFileAtomically(path, bytes)) return true;
-        std::printf("Ошибка: не могу записать файл: %s\n", path.c_str());
-        if (platform::writeProtected(path)) std::printf("%s\n", base::protectedFileNote(path).c_str());
-        return false;
+        std::vector<std::string> failure;
+        if (platform::writeFileAtomically(path, bytes)) return failure;
+        failure.push_back("Ошибка: не могу записать файл: " + path);
+        if (platform::writeProtected(path)) failure.push_back(base::protectedFileNote(path));
+        return failure;
     };
     for (const ExtensionFile& file : files) {
         std::string path = root + sep + file.path;
         std::replace(path.begin() + static_cast<std::ptrdiff_t>(root.size()), path.end(), '/', platform::separator());
-        if (!write(path, file.bytes)) return 1;
+        std::vector<std::string> failure = write(path, file.bytes);
+        if (!failure.empty()) return {false, std::move(failure)};
     }
-    if (!write(vsix, vsixPackage(files))) return 1;
-    std::printf("Расширение для VS Code по словарю %s (правил: %d):\n", rulesPath.c_str(),
-                static_cast<int>(table.size()));
-    std::printf("  %s — установите его: code --install-extension %s --force\n", vsix.c_str(), vsix.c_str());
-    std::printf("  %s — или скопируйте эту папку в папку расширений VS Code (%s)\n", root.c_str(),
-                platform::separator() == '\\' ? "%USERPROFILE%\\.vscode\\extensions" : "~/.vscode/extensions");
-    return 0;
+    std::vector<std::string> failure = write(vsix, vsixPackage(files));
+    if (!failure.empty()) return {false, std::move(failure)};
+    const std::string extensions =
+        platform::separator() == '\\' ? "%USERPROFILE%\\.vscode\\extensions" : "~/.vscode/extensions";
+    return {true,
+            {"Расширение для VS Code по словарю " + rulesPath + " (правил: " + std::to_string(table.size()) + "):",
+             "  " + vsix + " — установите его: code --install-extension " + vsix + " --force",
+             "  " + root + " — или скопируйте эту папку в папку расширений VS Code (" + extensions + ")"}};
 }
 
 }  // namespace editor

@@ -172,8 +172,10 @@ int run(const std::vector<std::string>& args) {
                         tool.c_str(), tool == "--editor" ? "расширение" : "песочницу", path.c_str());
             return 1;
         }
-        return tool == "--editor" ? editor::writeEditorExtension(toolFolder, start.rulesPath, start.rules)
-                                  : writePlayground(toolFolder, start);
+        if (tool != "--editor") return writePlayground(toolFolder, start);
+        const editor::ExtensionWrite extension = editor::writeEditorExtension(toolFolder, start.rulesPath, start.rules);
+        printLines(extension.lines);
+        return extension.written ? 0 : 1;
     }
     if (classMode) {
         if (positional.empty() || !checkTask.empty() || !taskPath.empty()) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "diagnostics/slips.h"
+#include "frontend/report.h"
 #include "output/compile.h"
 #include "rules/rulesfile.h"
 
@@ -24,7 +25,7 @@ struct StartUp {
     std::vector<diagnostics::OtherWord> otherWords = diagnostics::builtinOtherWords();
 
     output::CompileContext context() const {
-        return output::CompileContext{translator::RuleSet{rules, trace}, otherWords};
+        return output::CompileContext{translator::RuleSet{rules, trace, {}, writeTraceLine}, otherWords};
     }
 };
 

@@ -165,139 +165,174 @@ Json initializeResult() {
             {"serverInfo", {{"name", "lum"}, {"version", "2.7"}}}};
 }
 
+Json didOpen(LspState& state, const Json& params, std::int64_t now, std::vector<std::string>& out) {
+    const Json& doc = params.at("textDocument");
+    openOrChange(state, doc.at("uri").get<std::string>(), doc.at("text").get<std::string>(), doc.value("version", 0LL), now);
+    if (state.documents[doc.at("uri").get<std::string>()].bytes.size() > maxDocumentBytes)
+        out.push_back(showMessage(2, "Файл больше " + std::to_string(maxDocumentBytes >> 20) +
+                                         " МБ: подсказки для него выключены, компилируйте его командой lum."));
+    return nullptr;
+}
+
+Json didChange(LspState& state, const Json& params, std::int64_t now, std::vector<std::string>&) {
+    Document& d = documentOf(state, params);
+    const Json& changes = params.at("contentChanges");
+    if (!changes.is_array() || changes.empty()) return nullptr;
+    // The server asks for whole texts; a client that sends ranges anyway gets them applied in order.
+    std::string bytes = d.bytes;
+    for (const Json& change : changes) {
+        if (!change.contains("range")) {
+            bytes = change.at("text").get<std::string>();
+            continue;
+        }
+        const services::Text text = services::makeText(bytes);
+        const std::size_t from = text.offset(placeOf(text, change.at("range").at("start")));
+        const std::size_t to = std::max(from, text.offset(placeOf(text, change.at("range").at("end"))));
+        base::CodePoints chars(text.chars.begin(), text.chars.begin() + static_cast<std::ptrdiff_t>(from));
+        const base::CodePoints inserted = base::decodeBytes(change.at("text").get<std::string>());
+        chars.insert(chars.end(), inserted.begin(), inserted.end());
+        chars.insert(chars.end(), text.chars.begin() + static_cast<std::ptrdiff_t>(to), text.chars.end());
+        bytes = base::encodeUtf8(chars);
+    }
+    openOrChange(state, d.uri, std::move(bytes), params.at("textDocument").value("version", d.version), now + state.debounceMs);
+    return nullptr;
+}
+
+Json didClose(LspState& state, const Json& params, std::int64_t, std::vector<std::string>& out) {
+    const std::string uri = params.at("textDocument").at("uri").get<std::string>();
+    state.documents.erase(uri);
+    state.due.erase(uri);
+    out.push_back(notification("textDocument/publishDiagnostics", {{"uri", uri}, {"diagnostics", Json::array()}}));
+    return nullptr;
+}
+
+Json filesChanged(LspState& state, const Json&, std::int64_t now, std::vector<std::string>& out) {
+    refreshFiles(state, now, out);
+    return nullptr;
+}
+
+Json hover(LspState& state, const Json& params, std::int64_t, std::vector<std::string>&) {
+    Document* d = readyDocument(state, params);
+    const auto hover = services::hoverAt(d->text, placeOf(d->text, params.at("position")), *state.language, d->names);
+    if (!hover) return nullptr;
+    return {{"contents", {{"kind", "markdown"}, {"value", hover->markdown}}}, {"range", range(d->text, hover->range)}};
+}
+
+Json completion(LspState& state, const Json& params, std::int64_t, std::vector<std::string>&) {
+    Document* d = readyDocument(state, params);
+    Json items = Json::array();
+    state.completionDocs.clear();
+    const services::Place at = placeOf(d->text, params.at("position"));
+    // Only the items that start with the word's first letter: the list is asked for again
+    // when another first letter is typed (isIncomplete), and stays small on the wire.
+    const std::size_t wordFrom = d->text.offset(services::wordAt(d->text, at).from), atOffset = d->text.offset(at);
+    const bool typed = wordFrom < atOffset;
+    const std::uint32_t first = typed ? base::toUpper(d->text.chars[wordFrom]) : 0;
+    for (const services::Completion& c : services::completionsAt(d->text, at, *state.language, d->names)) {
+        if (typed) {
+            const base::CodePoints label = base::decodeBytes(c.label);
+            if (label.empty() || base::toUpper(label[0]) != first) continue;
+        }
+        items.push_back(completionItem(c, state.completionDocs.size()));
+        state.completionDocs.push_back(c.documentation);
+    }
+    return {{"isIncomplete", typed}, {"items", std::move(items)}};
+}
+
+Json resolveCompletion(LspState& state, const Json& params, std::int64_t, std::vector<std::string>&) {
+    Json item = params;
+    if (params.contains("data") && params["data"].is_number_unsigned() && params["data"].get<std::size_t>() < state.completionDocs.size())
+        item["documentation"] = {{"kind", "markdown"}, {"value", state.completionDocs[params["data"].get<std::size_t>()]}};
+    return item;
+}
+
+Json signatureHelp(LspState& state, const Json& params, std::int64_t, std::vector<std::string>&) {
+    Document* d = readyDocument(state, params);
+    const auto s = services::signatureAt(d->text, placeOf(d->text, params.at("position")), *state.language, d->names);
+    if (!s) return nullptr;
+    Json parameters = Json::array();
+    for (const std::string& p : s->parameters) parameters.push_back({{"label", p}});
+    return {{"signatures", {{{"label", s->label}, {"documentation", s->documentation}, {"parameters", parameters}}}},
+            {"activeSignature", 0},
+            {"activeParameter", s->active}};
+}
+
+Json definition(LspState& state, const Json& params, std::int64_t, std::vector<std::string>&) {
+    Document* d = readyDocument(state, params);
+    const services::Place at = services::wordAt(d->text, placeOf(d->text, params.at("position"))).from;
+    if (const auto r = services::definitionAt(d->text, placeOf(d->text, params.at("position")), d->names))
+        return {{"uri", d->uri}, {"range", range(d->text, *r)}};
+    // A function of an included library file: where that file defines it.
+    const services::Range word = services::wordAt(d->text, at);
+    const std::size_t from = d->text.offset(word.from), to = d->text.offset(word.to);
+    const std::string name = base::encodeUtf8(d->text.chars.data() + from, to - from);
+    for (const auto& [file, time] : d->libraryTimes) {
+        std::string bytes;
+        if (name.empty() || !platform::readWholeFile(file, bytes)) continue;
+        base::dropByteOrderMark(bytes);
+        const services::Text library = services::makeText(bytes);
+        for (const services::ProgramName& n : services::programNames(library, *state.language))
+            if (n.name == name) return {{"uri", uriOfPath(file)}, {"range", range(library, n.at)}};
+    }
+    return nullptr;
+}
+
+Json documentSymbol(LspState& state, const Json& params, std::int64_t, std::vector<std::string>&) {
+    Document* d = readyDocument(state, params);
+    Json symbols = Json::array();
+    for (const services::ProgramName& n : d->names) {
+        if (n.kind == services::NameKind::Parameter || n.kind == services::NameKind::Key) continue;
+        symbols.push_back({{"name", n.name}, {"detail", services::nameKindTitle(n.kind)}, {"kind", symbolKind(n.kind)},
+                           {"range", range(d->text, n.at)}, {"selectionRange", range(d->text, n.at)}});
+    }
+    return symbols;
+}
+
+Json codeAction(LspState& state, const Json& params, std::int64_t, std::vector<std::string>&) {
+    Document* d = readyDocument(state, params);
+    const services::Place from = placeOf(d->text, params.at("range").at("start")), to = placeOf(d->text, params.at("range").at("end"));
+    auto before = [](services::Place a, services::Place b) { return a.line != b.line ? a.line < b.line : a.column < b.column; };
+    Json actions = Json::array();
+    for (const services::Problem& p : d->analysis.problems) {
+        if (!p.hasFix || before(p.range.to, from) || before(to, p.range.from)) continue;
+        Json edit{{"range", range(d->text, p.fixRange)}, {"newText", p.fix}};
+        actions.push_back({{"title", p.fixTitle},
+                           {"kind", "quickfix"},
+                           {"isPreferred", true},
+                           {"diagnostics", Json::array({{{"range", range(d->text, p.range)}, {"severity", static_cast<int>(p.severity)},
+                                                         {"code", p.code}, {"source", "lum"}, {"message", p.message}}})},
+                           {"edit", {{"changes", {{d->uri, Json::array({edit})}}}}}});
+    }
+    return actions;
+}
+
+// The methods the server answers, each with its handler: a request's answer, or a notification
+// handled (Json of null kind then).
+using MethodHandler = Json (*)(LspState& state, const Json& params, std::int64_t now, std::vector<std::string>& out);
+struct Method {
+    const char* name;
+    MethodHandler handle;
+};
+constexpr Method methods[] = {
+    {"textDocument/didOpen", didOpen},
+    {"textDocument/didChange", didChange},
+    {"textDocument/didClose", didClose},
+    {"textDocument/didSave", filesChanged},
+    {"workspace/didChangeWatchedFiles", filesChanged},
+    {"textDocument/hover", hover},
+    {"textDocument/completion", completion},
+    {"completionItem/resolve", resolveCompletion},
+    {"textDocument/signatureHelp", signatureHelp},
+    {"textDocument/definition", definition},
+    {"textDocument/documentSymbol", documentSymbol},
+    {"textDocument/codeAction", codeAction},
+};
+
 // A request's answer, or a notification handled (Json of null kind then).
 Json answer(LspState& state, const std::string& method, const Json& params, std::int64_t now, std::vector<std::string>& out,
             int& errorCode, std::string& errorText) {
-    if (method == "textDocument/didOpen") {
-        const Json& doc = params.at("textDocument");
-        openOrChange(state, doc.at("uri").get<std::string>(), doc.at("text").get<std::string>(), doc.value("version", 0LL), now);
-        if (state.documents[doc.at("uri").get<std::string>()].bytes.size() > maxDocumentBytes)
-            out.push_back(showMessage(2, "Файл больше " + std::to_string(maxDocumentBytes >> 20) +
-                                             " МБ: подсказки для него выключены, компилируйте его командой lum."));
-        return nullptr;
-    }
-    if (method == "textDocument/didChange") {
-        Document& d = documentOf(state, params);
-        const Json& changes = params.at("contentChanges");
-        if (!changes.is_array() || changes.empty()) return nullptr;
-        // The server asks for whole texts; a client that sends ranges anyway gets them applied in order.
-        std::string bytes = d.bytes;
-        for (const Json& change : changes) {
-            if (!change.contains("range")) {
-                bytes = change.at("text").get<std::string>();
-                continue;
-            }
-            const services::Text text = services::makeText(bytes);
-            const std::size_t from = text.offset(placeOf(text, change.at("range").at("start")));
-            const std::size_t to = std::max(from, text.offset(placeOf(text, change.at("range").at("end"))));
-            base::CodePoints chars(text.chars.begin(), text.chars.begin() + static_cast<std::ptrdiff_t>(from));
-            const base::CodePoints inserted = base::decodeBytes(change.at("text").get<std::string>());
-            chars.insert(chars.end(), inserted.begin(), inserted.end());
-            chars.insert(chars.end(), text.chars.begin() + static_cast<std::ptrdiff_t>(to), text.chars.end());
-            bytes = base::encodeUtf8(chars);
-        }
-        openOrChange(state, d.uri, std::move(bytes), params.at("textDocument").value("version", d.version), now + state.debounceMs);
-        return nullptr;
-    }
-    if (method == "textDocument/didClose") {
-        const std::string uri = params.at("textDocument").at("uri").get<std::string>();
-        state.documents.erase(uri);
-        state.due.erase(uri);
-        out.push_back(notification("textDocument/publishDiagnostics", {{"uri", uri}, {"diagnostics", Json::array()}}));
-        return nullptr;
-    }
-    if (method == "textDocument/didSave" || method == "workspace/didChangeWatchedFiles") {
-        refreshFiles(state, now, out);
-        return nullptr;
-    }
-    if (method == "textDocument/hover") {
-        Document* d = readyDocument(state, params);
-        const auto hover = services::hoverAt(d->text, placeOf(d->text, params.at("position")), *state.language, d->names);
-        if (!hover) return nullptr;
-        return {{"contents", {{"kind", "markdown"}, {"value", hover->markdown}}}, {"range", range(d->text, hover->range)}};
-    }
-    if (method == "textDocument/completion") {
-        Document* d = readyDocument(state, params);
-        Json items = Json::array();
-        state.completionDocs.clear();
-        const services::Place at = placeOf(d->text, params.at("position"));
-        // Only the items that start with the word's first letter: the list is asked for again
-        // when another first letter is typed (isIncomplete), and stays small on the wire.
-        const std::size_t wordFrom = d->text.offset(services::wordAt(d->text, at).from), atOffset = d->text.offset(at);
-        const bool typed = wordFrom < atOffset;
-        const std::uint32_t first = typed ? base::toUpper(d->text.chars[wordFrom]) : 0;
-        for (const services::Completion& c : services::completionsAt(d->text, at, *state.language, d->names)) {
-            if (typed) {
-                const base::CodePoints label = base::decodeBytes(c.label);
-                if (label.empty() || base::toUpper(label[0]) != first) continue;
-            }
-            items.push_back(completionItem(c, state.completionDocs.size()));
-            state.completionDocs.push_back(c.documentation);
-        }
-        return {{"isIncomplete", typed}, {"items", std::move(items)}};
-    }
-    if (method == "completionItem/resolve") {
-        Json item = params;
-        if (params.contains("data") && params["data"].is_number_unsigned() && params["data"].get<std::size_t>() < state.completionDocs.size())
-            item["documentation"] = {{"kind", "markdown"}, {"value", state.completionDocs[params["data"].get<std::size_t>()]}};
-        return item;
-    }
-    if (method == "textDocument/signatureHelp") {
-        Document* d = readyDocument(state, params);
-        const auto s = services::signatureAt(d->text, placeOf(d->text, params.at("position")), *state.language, d->names);
-        if (!s) return nullptr;
-        Json parameters = Json::array();
-        for (const std::string& p : s->parameters) parameters.push_back({{"label", p}});
-        return {{"signatures", {{{"label", s->label}, {"documentation", s->documentation}, {"parameters", parameters}}}},
-                {"activeSignature", 0},
-                {"activeParameter", s->active}};
-    }
-    if (method == "textDocument/definition") {
-        Document* d = readyDocument(state, params);
-        const services::Place at = services::wordAt(d->text, placeOf(d->text, params.at("position"))).from;
-        if (const auto r = services::definitionAt(d->text, placeOf(d->text, params.at("position")), d->names))
-            return {{"uri", d->uri}, {"range", range(d->text, *r)}};
-        // A function of an included library file: where that file defines it.
-        const services::Range word = services::wordAt(d->text, at);
-        const std::size_t from = d->text.offset(word.from), to = d->text.offset(word.to);
-        const std::string name = base::encodeUtf8(d->text.chars.data() + from, to - from);
-        for (const auto& [file, time] : d->libraryTimes) {
-            std::string bytes;
-            if (name.empty() || !platform::readWholeFile(file, bytes)) continue;
-            base::dropByteOrderMark(bytes);
-            const services::Text library = services::makeText(bytes);
-            for (const services::ProgramName& n : services::programNames(library, *state.language))
-                if (n.name == name) return {{"uri", uriOfPath(file)}, {"range", range(library, n.at)}};
-        }
-        return nullptr;
-    }
-    if (method == "textDocument/documentSymbol") {
-        Document* d = readyDocument(state, params);
-        Json symbols = Json::array();
-        for (const services::ProgramName& n : d->names) {
-            if (n.kind == services::NameKind::Parameter || n.kind == services::NameKind::Key) continue;
-            symbols.push_back({{"name", n.name}, {"detail", services::nameKindTitle(n.kind)}, {"kind", symbolKind(n.kind)},
-                               {"range", range(d->text, n.at)}, {"selectionRange", range(d->text, n.at)}});
-        }
-        return symbols;
-    }
-    if (method == "textDocument/codeAction") {
-        Document* d = readyDocument(state, params);
-        const services::Place from = placeOf(d->text, params.at("range").at("start")), to = placeOf(d->text, params.at("range").at("end"));
-        auto before = [](services::Place a, services::Place b) { return a.line != b.line ? a.line < b.line : a.column < b.column; };
-        Json actions = Json::array();
-        for (const services::Problem& p : d->analysis.problems) {
-            if (!p.hasFix || before(p.range.to, from) || before(to, p.range.from)) continue;
-            Json edit{{"range", range(d->text, p.fixRange)}, {"newText", p.fix}};
-            actions.push_back({{"title", p.fixTitle},
-                               {"kind", "quickfix"},
-                               {"isPreferred", true},
-                               {"diagnostics", Json::array({{{"range", range(d->text, p.range)}, {"severity", static_cast<int>(p.severity)},
-                                                             {"code", p.code}, {"source", "lum"}, {"message", p.message}}})},
-                               {"edit", {{"changes", {{d->uri, Json::array({edit})}}}}}});
-        }
-        return actions;
-    }
+    for (const Method& m : methods)
+        if (method == m.name) return m.handle(state, params, now, out);
     errorCode = methodNotFound;
     errorText = "неизвестный метод: " + method;
     return nullptr;

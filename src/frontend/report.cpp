@@ -67,15 +67,25 @@ std::string outcomeLine(const output::CompileReport& report) {
     return "Ошибка: не хватает памяти, чтобы скомпилировать " + report.sourcePath;
 }
 
-void printReport(const output::CompileReport& report) {
-    std::vector<std::string> lines = noteLines(report);
-    lines.push_back(outcomeLine(report));
-    if (report.writeProtected) lines.push_back(base::protectedFileNote(report.outputPath));
-    for (std::string& line : lines) {
+void printLines(const std::vector<std::string>& lines) {
+    for (std::string line : lines) {
         // Written as bytes, so no length limit and no cut at a NUL.
         line += '\n';
         std::fwrite(line.data(), 1, line.size(), stdout);
     }
+}
+
+void printWarnings(const std::string& path, const base::WarningList& warnings) {
+    printLines(base::formatNotes("ПРЕДУПРЕЖДЕНИЕ", path, warnings));
+}
+
+void writeTraceLine(const std::string& line) { std::fwrite(line.data(), 1, line.size(), stderr); }
+
+void printReport(const output::CompileReport& report) {
+    std::vector<std::string> lines = noteLines(report);
+    lines.push_back(outcomeLine(report));
+    if (report.writeProtected) lines.push_back(base::protectedFileNote(report.outputPath));
+    printLines(lines);
 }
 
 // {"status", "outputName", "js", "encoding", "rules", "warnings": [texts], "warningLines": [line or 0],

@@ -29,6 +29,14 @@ std::string reportJson(const output::CompileReport& report, const std::string& o
 editor::Json warningLines(const base::WarningList& warnings);
 editor::Json warningTexts(const base::WarningList& warnings);
 
+// Prints each line and a line feed after it on standard output, as bytes (no length limit, no
+// cut at a NUL).
+void printLines(const std::vector<std::string>& lines);
+// "ПРЕДУПРЕЖДЕНИЕ [name]: text" per entry, name being the path's last component.
+void printWarnings(const std::string& path, const base::WarningList& warnings);
+// Writes one trace line of the translator (LUM_TRACE) on standard error as it is.
+void writeTraceLine(const std::string& line);
+
 // Prints the note lines and the outcome line on standard output.
 void printReport(const output::CompileReport& report);
 

@@ -117,7 +117,7 @@ void recompile(ServedState& served, const std::string& source, const output::Com
             if (rules::loadRules(rulesPath, start.rules, warnings)) {
                 start.otherWords = loadOtherWords(rulesPath);
                 std::printf("перечитаны правила: %s (%d шт.)\n", rulesPath.c_str(), static_cast<int>(start.rules.size()));
-                base::printWarnings(rulesPath, warnings);
+                printWarnings(rulesPath, warnings);
                 changed = true;
             } else {
                 // The loader kept the previous table; only a change of the source itself

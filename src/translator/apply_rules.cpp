@@ -124,7 +124,7 @@ void applyRules(base::CodeText& text, const RuleSet& rules) {
         const translator::StartFilter filter = translator::makeStartFilter(rule);
         work.matches.clear();
         translator::scanRule(rule, filter, work.chars.data(), work.chars.size(), work.matches, work.scratch,
-                             rules.trace);
+                             rules.trace ? rules.traceLine : nullptr);
         if (!work.matches.empty()) work.rebuild(rule.replacement);
     }
     const std::size_t n = work.chars.size();

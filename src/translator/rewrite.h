@@ -11,14 +11,16 @@
 
 namespace translator {
 
-// The rules a translation applies, and whether every accepted match is traced on standard error
-// (LUM_TRACE was set at start-up). Made once per compile by its caller; nothing here is global.
+// The rules a translation applies, and whether every accepted match is traced (LUM_TRACE was set
+// at start-up) and to what: the front end's writer of trace lines. Made once per compile by its
+// caller; nothing here is global.
 struct RuleSet {
     const std::vector<rules::Rule>& table;
     bool trace = false;
     // The executors the program asked for by its directives: only their rules apply of those that
     // name an executor.
     std::vector<std::string> executors = {};
+    void (*traceLine)(const std::string& line) = nullptr;
 };
 
 // Whether a rule applies to a program that asked for these executors.

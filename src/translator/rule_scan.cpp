@@ -276,7 +276,7 @@ StartFilter makeStartFilter(const rules::Rule& rule) {
 }
 
 void scanRule(const rules::Rule& rule, const StartFilter& filter, const std::uint32_t* text, std::size_t n,
-              std::vector<Match>& matches, ScanScratch& scratch, bool trace) {
+              std::vector<Match>& matches, ScanScratch& scratch, TraceSink trace) {
     if (filter.kind == StartFilter::never) return;
     std::string tracedPattern;
     if (trace) tracedPattern = base::encodeUtf8(rule.pattern);
@@ -310,9 +310,13 @@ void scanRule(const rules::Rule& rule, const StartFilter& filter, const std::uin
             continue;
         }
         const std::size_t e = static_cast<std::size_t>(end);
-        if (trace)
-            std::fprintf(stderr, "[trace] match: len=%d pos=%zu pat='%.40s'\n", static_cast<int>(e - p), p,
-                         tracedPattern.c_str());
+        if (trace) {
+            std::string line(96 + tracedPattern.size(), '\0');
+            const int size = std::snprintf(line.data(), line.size(), "[trace] match: len=%d pos=%zu pat='%.40s'\n",
+                                           static_cast<int>(e - p), p, tracedPattern.c_str());
+            line.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+            trace(line);
+        }
         matches.push_back({static_cast<std::uint32_t>(p), static_cast<std::uint32_t>(e)});
         p = e;
     }

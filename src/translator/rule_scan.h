@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "rules/rulesfile.h"
@@ -39,9 +40,11 @@ StartFilter makeStartFilter(const rules::Rule& rule);
 
 // The accepted matches of `rule` over text[0, n), appended in order to `matches`: the same ones
 // the straightforward scan finds by trying the matcher at every position outside the string
-// literals. Writes the trace line of each accepted match on standard error when `trace` is set.
+// literals. Hands the trace line of each accepted match (with its line feed) to `trace` when one
+// is given.
+using TraceSink = void (*)(const std::string& line);
 void scanRule(const rules::Rule& rule, const StartFilter& filter, const std::uint32_t* text, std::size_t n,
-              std::vector<Match>& matches, ScanScratch& scratch, bool trace);
+              std::vector<Match>& matches, ScanScratch& scratch, TraceSink trace);
 
 // Searches shared with the other passes that skip literals. Each returns the first position
 // >= from (and < n) that qualifies, or n.

@@ -1,4 +1,4 @@
-// Warning printing and the quote and bracket checks, their edge cases and their line numbers.
+// The quote and bracket checks, their edge cases and their line numbers.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -110,35 +110,3 @@ TEST(CheckBrackets, MinimumLineIsThatOfTheCloserWhereTheLowestDepthWasReached) {
     EXPECT_EQ(w, WarningList{"строка 20" + extraParen});
 }
 
-TEST(PrintWarnings, LabelsEveryEntryWithTheLastPathComponent) {
-    const struct {
-        std::string path, label;
-    } cases[] = {
-        {"keywords.csv", "keywords.csv"},
-        {"/home/u/lum/keywords.csv", "keywords.csv"},
-        {"C:\\работа\\игра.лумс", "игра.лумс"},
-        {"папка/под\\массив.лум", "массив.лум"},
-        {"папка/", ""},
-    };
-    for (const auto& c : cases) {
-        testing::internal::CaptureStdout();
-        printWarnings(c.path, {"первое", "второе"});
-        std::fflush(stdout);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(),
-                  "ПРЕДУПРЕЖДЕНИЕ [" + c.label + "]: первое\nПРЕДУПРЕЖДЕНИЕ [" + c.label + "]: второе\n")
-            << c.path;
-    }
-}
-
-TEST(PrintWarnings, PrintsNothingForAnEmptyListAndLongEntriesWhole) {
-    testing::internal::CaptureStdout();
-    printWarnings("a.лумс", {});
-    std::fflush(stdout);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-
-    const std::string longEntry(100000, 'x');
-    testing::internal::CaptureStdout();
-    printWarnings("a.лумс", {longEntry});
-    std::fflush(stdout);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ПРЕДУПРЕЖДЕНИЕ [a.лумс]: " + longEntry + "\n");
-}

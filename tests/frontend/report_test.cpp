@@ -1,5 +1,5 @@
 // A compile report in the terminal's words: the notes (warnings, then hints) and the outcome line
-// for every status, and the hints as data with their lines and kinds.
+// for every status, the hints as data with their lines and kinds, and warning lines as printed.
 #include "frontend/report.h"
 
 #include <gtest/gtest.h>
@@ -137,3 +137,36 @@ TEST(Analysis, APlantedKindReachesEveryFrontDoor) {
 }
 
 }  // namespace
+
+TEST(PrintWarnings, LabelsEveryEntryWithTheLastPathComponent) {
+    const struct {
+        std::string path, label;
+    } cases[] = {
+        {"keywords.csv", "keywords.csv"},
+        {"/home/u/lum/keywords.csv", "keywords.csv"},
+        {"C:\\работа\\игра.лумс", "игра.лумс"},
+        {"папка/под\\массив.лум", "массив.лум"},
+        {"папка/", ""},
+    };
+    for (const auto& c : cases) {
+        testing::internal::CaptureStdout();
+        frontend::printWarnings(c.path, {"первое", "второе"});
+        std::fflush(stdout);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "ПРЕДУПРЕЖДЕНИЕ [" + c.label + "]: первое\nПРЕДУПРЕЖДЕНИЕ [" + c.label + "]: второе\n")
+            << c.path;
+    }
+}
+
+TEST(PrintWarnings, PrintsNothingForAnEmptyListAndLongEntriesWhole) {
+    testing::internal::CaptureStdout();
+    frontend::printWarnings("a.лумс", {});
+    std::fflush(stdout);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+
+    const std::string longEntry(100000, 'x');
+    testing::internal::CaptureStdout();
+    frontend::printWarnings("a.лумс", {longEntry});
+    std::fflush(stdout);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ПРЕДУПРЕЖДЕНИЕ [a.лумс]: " + longEntry + "\n");
+}

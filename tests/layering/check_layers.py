@@ -15,6 +15,10 @@ there is any, 0 otherwise.
 Also kept: the "(not ...)" clauses of the document's "may include" column (a layer that may not
 include a layer beside it), and every "Tests:" line of a file's opening comment names files that
 exist (paths from the folder above the source root).
+
+Only the front end prints: a write to the console (std::cout, std::cerr, printf, puts, fputs or
+fwrite to stdout or stderr, the console calls of Windows) outside src/frontend and src/platform
+is a fault too.
 """
 import os
 import re
@@ -37,6 +41,11 @@ RANKS = {
 SYSTEM_ONLY_IN_PLATFORM = re.compile(
     r"^(windows\.h|winsock2\.h|ws2tcpip\.h|shellapi\.h|unistd\.h|fcntl\.h|dirent\.h|poll\.h|signal\.h|"
     r"netinet/.*|arpa/.*|sys/.*|emscripten.*|pthread\.h|spawn\.h|iconv\.h)$")
+# A write to the terminal; the front end and the platform layer are the only ones that print.
+PRINT = re.compile(
+    r"\bstd::(cout|cerr|clog)\b|\b(printf|puts|putchar|vprintf)\s*\(|"
+    r"\b(fprintf|fputs|fputc|fwrite|putc|vfprintf)\s*\([^;]*\b(stdout|stderr)\b|\bWriteConsole[AW]?\b")
+PRINTS_ALLOWED = {"frontend", "platform"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^">]+)[">]')
 
 
@@ -115,6 +124,8 @@ def main():
             edges = graph.setdefault(rel, [])
             with open(full, encoding="utf-8") as f:
                 for number, line in enumerate(f, 1):
+                    if own not in PRINTS_ALLOWED and PRINT.search(line.split("//", 1)[0]):
+                        faults.append(f"src/{rel}:{number}: {own}/ prints; only the front end prints")
                     m = INCLUDE.match(line)
                     if not m:
                         continue

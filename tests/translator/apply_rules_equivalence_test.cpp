@@ -172,7 +172,7 @@ std::string scanned(const Rule& rule, const CodeText& text, std::size_t memoAfte
     translator::ScanScratch scratch;
     scratch.memoAfter = memoAfter;
     translator::scanRule(rule, translator::makeStartFilter(rule), text.chars.data(), text.chars.size(), matches,
-                         scratch, false);
+                         scratch, nullptr);
     std::string found;
     for (const translator::Match& m : matches) found += reference_apply::traceLine(m.end - m.start, m.start, rule.pattern);
     return found;

@@ -1,6 +1,7 @@
 // Rule application: literal protection, rule order, line numbers, the trace and the post-steps.
 #include <gtest/gtest.h>
 
+#include "frontend/report.h"
 #include "translator/rewrite.h"
 #include "translator/translator_helpers.h"
 
@@ -97,7 +98,7 @@ TEST(ApplyRules, TraceNamesEachAcceptedMatchInRuleAndPositionOrder) {
     const std::vector<Rule> rules{makeRule("b", "B"), makeRule(longPattern, "_"), makeRule("\\b", "")};
     testing::internal::CaptureStderr();
     CodeText text = textOf("ab'b'b" + longPattern);
-    applyRules(text, {rules, true});
+    applyRules(text, {rules, true, {}, frontend::writeTraceLine});
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(err,
               "[trace] match: len=1 pos=1 pat='b'\n"

@@ -23,6 +23,7 @@
 #define LUM_FILENO fileno
 #endif
 
+#include "frontend/report.h"
 #include "base/text.h"
 #include "rules/pattern.h"
 #include "rules/rulesfile.h"
@@ -256,7 +257,7 @@ inline std::string productTrace(CodeText& text, const std::vector<Rule>& rules) 
     if (capture == nullptr) return "(no temporary file for the trace)";
     const int saved = LUM_DUP(LUM_FILENO(stderr));
     LUM_DUP2(LUM_FILENO(capture), LUM_FILENO(stderr));
-    applyRules(text, {rules, true});
+    applyRules(text, {rules, true, {}, frontend::writeTraceLine});
     std::fflush(stderr);
     LUM_DUP2(saved, LUM_FILENO(stderr));
     LUM_CLOSE(saved);
