@@ -119,6 +119,14 @@ bool givesNewValue(const rules::RuleWords& r) {
     return false;
 }
 
+// Methods that change the value they are called on.
+bool changesValue(const rules::RuleWords& r) {
+    static const char* const names[] = {"pop", "shift", "sort", "reverse", "push", "unshift", "splice", "fill"};
+    for (const char* name : names)
+        if (produces(r, name)) return true;
+    return false;
+}
+
 bool isOperator(std::uint32_t m) {
     return m == '+' || m == '-' || m == '*' || m == '/' || m == '%' || m == '=' || m == '<' || m == '>' ||
            m == '&' || m == '|' || m == '(' || m == '[' || m == ',' || m == '.' || m == '?' || m == ':' || m == '!';
@@ -154,6 +162,21 @@ void droppedValue(const std::uint32_t* c, const std::vector<Line>& lines, std::s
                                 "«" + shown + "» вычисляет значение и никуда его не кладёт: «" + name +
                                     "» не меняется; чтобы изменить, пишите «" + set + shown + "»",
                                 c, ts[0].from, ts[0].from, &set),
+                             {shown}));
+        return;
+    }
+    if (ts.size() >= 3 && ts[1].mark == '.' && ts.back().mark == 0) {
+        // «числа.сортировать» alone: a method named but never called.
+        const rules::RuleWords* method = ruleAt(c, ts, 2, v);
+        if (!method || 2 + method->words.size() != ts.size() || method->role != rules::WordRole::Method ||
+            !(givesNewValue(*method) || changesValue(*method)))
+            return;
+        const std::string shown = textOf(c, ts[0].from, ts.back().to);
+        static const std::string brackets = "()";
+        out.push_back(naming(at(line, HintKind::DroppedValue,
+                                "«" + shown + "» без скобок только называет действие и не выполняет его; чтобы выполнить, пишите «" +
+                                    shown + "()»",
+                                c, ts.back().to, ts.back().to, &brackets),
                              {shown}));
         return;
     }
@@ -286,6 +309,35 @@ void programChecks(const DetectorInput& input, std::vector<Hint>& out) {
                                             "» пишется «" + sign + "»",
                                         c, t.from, ts[i + 1].to, &sign),
                                      {written}));
+            }
+        }
+
+        // «если день равно 6 или 7 то»: the number after «или» is compared with nothing and is true.
+        if (opensHeader(c, ts, v)) {
+            for (std::size_t i = 2; i + 1 < ts.size(); ++i) {
+                const rules::RuleWords* either = ruleAt(c, ts, i, v);
+                if (!either || either->role != rules::WordRole::Logic ||
+                    input.language.table[either->rule].replacement != base::decodeBytes("||"))
+                    continue;
+                const Token& value = ts[i + either->words.size() < ts.size() ? i + either->words.size() : i];
+                const bool truthy = (isDigits(c, value) && c[value.from] != '0') || (value.mark == literal && value.to - value.from > 2);
+                const std::size_t after = i + either->words.size() + 1;
+                const rules::RuleWords* next = after < ts.size() ? ruleAt(c, ts, after, v) : nullptr;
+                const bool ends = after == ts.size() || ts[after].mark == ')' ||
+                                  (next && (next->role == rules::WordRole::HeaderClose || next->role == rules::WordRole::Logic));
+                // What stands before «или» must be a comparison: a comparison word two tokens back.
+                const rules::RuleWords* compared = i >= 2 ? ruleAt(c, ts, i - 2, v) : nullptr;
+                if (!truthy || !ends || !compared || compared->role != rules::WordRole::Comparison || i < 3 ||
+                    ts[i - 3].mark != 0)
+                    continue;
+                const std::string word = textOf(c, ts[i].from, ts[i].to);
+                const std::string shown = textOf(c, value.from, value.to);
+                out.push_back(naming(at(line, HintKind::DroppedValue,
+                                        "«" + word + " " + shown + "» ни с чем не сравнивает «" + shown + "»: оно само считается истиной, и условие верно всегда; повторите сравнение: «" +
+                                            word + " " + textOf(c, ts[i - 3].from, ts[i - 3].to) + " " + compared->phrase + " " + shown + "»",
+                                        c, ts[i].from, value.to),
+                                     {word}));
+                break;
             }
         }
 
