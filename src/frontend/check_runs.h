@@ -1,5 +1,5 @@
 // The checking page's browser run as a call other modes make (task_modes.cpp holds it): a page
-// built with a mark, every run's output, error or overrun. Tests: tests/browser/class_test.cpp,
+// built with a mark, every run's output, error or overrun. Tests: tests/browser/class_test.mjs,
 // tests/browser/task_check_test.cpp.
 #pragma once
 

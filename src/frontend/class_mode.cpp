@@ -2,7 +2,7 @@
 // files of «Сдать» and plain sources "ученик - задача.лумс") checked in one headless browser
 // run; the table in the terminal and класс.html in the folder, with marks by the teacher's
 // settings (класс.txt), common mistakes, who has not handed in, possible copies and every file
-// that could not count. Tests: tests/browser/class_test.cpp, tests/e2e/class_mode_test.cpp.
+// that could not count. Tests: tests/browser/class_test.mjs, tests/e2e/class_mode_test.cpp.
 #include <algorithm>
 #include <cstdio>
 #include <map>

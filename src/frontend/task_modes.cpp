@@ -1,7 +1,7 @@
 // The two task modes: `--task задача` writes the learner's task page instead of the ordinary one;
 // `--check задача папка` runs every solution in a folder against every test in one headless
 // browser run, prints the table, writes the HTML report and exits with 0 only when all pass.
-// Tests: tests/e2e/task_check_test.cpp, tests/browser/task_check_test.cpp, tests/browser/class_test.cpp.
+// Tests: tests/e2e/task_check_test.cpp, tests/browser/task_check_test.cpp, tests/browser/class_test.mjs.
 #include <algorithm>
 #include <cstdio>
 #include <optional>

@@ -1,5 +1,5 @@
 // The class table, класс.html and the class checking page.
-// Tests: tests/output/class_page_test.cpp, tests/browser/class_test.cpp.
+// Tests: tests/output/class_page_test.cpp, tests/browser/class_test.mjs.
 #include "output/class_page.h"
 
 #include "base/json_text.h"

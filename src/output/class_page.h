@@ -2,7 +2,7 @@
 // as класс.html (a coloured grid, a bar per task, common mistakes, who has not handed in,
 // possible copies side by side, files that are not solutions; one A4 page in print, no network),
 // and the page that checks a whole class in one browser run. Every text a pupil controls is
-// escaped. Tests: tests/output/class_page_test.cpp, tests/browser/class_test.cpp.
+// escaped. Tests: tests/output/class_page_test.cpp, tests/browser/class_test.mjs.
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,5 @@
 // The executors' script for a page or a JavaScript file, and the field a directive names.
-// Tests: tests/output/executors_test.cpp.
+// Tests: tests/browser/executors_test.cpp.
 #include "output/executors.h"
 
 #include "embedded/runtimeExecutors.h"

@@ -1,5 +1,5 @@
 // The executors a program asked for, made into the page's script: the run-time layer of the Robot
-// and the Draftsman and the call that hands it the field. Tests: tests/output/executors_test.cpp.
+// and the Draftsman and the call that hands it the field. Tests: tests/browser/executors_test.cpp.
 #pragma once
 
 #include <string>
