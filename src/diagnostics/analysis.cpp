@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "diagnostics/checks.h"
+#include "diagnostics/program_checks.h"
 #include "translator/libraries_on_disk.h"
 #include "translator/source_regions.h"
 
@@ -29,7 +30,7 @@ void readHints(const DetectorInput& input, std::vector<Hint>& out) {
 }  // namespace
 
 const std::vector<Detector>& detectors() {
-    static const std::vector<Detector> table = {readHints};
+    static const std::vector<Detector> table = {readHints, programChecks};
     return table;
 }
 
@@ -64,10 +65,9 @@ Analysis analyse(base::CodePoints source, const AnalysisRequest& request) {
     // The hints read the source as the learner wrote it, before the rules rewrite it.
     const DetectorInput input{working, request.language, a.translated.chars};
     for (const Detector detect : detectors()) detect(input, a.hints);
-    if (request.extraDetectors) {
+    if (request.extraDetectors)
         for (const Detector detect : *request.extraDetectors) detect(input, a.hints);
-        std::stable_sort(a.hints.begin(), a.hints.end(), [](const Hint& x, const Hint& y) { return x.line < y.line; });
-    }
+    std::stable_sort(a.hints.begin(), a.hints.end(), [](const Hint& x, const Hint& y) { return x.line < y.line; });
     if (request.forPage)
         a.facts = readProgramFacts(working, translator::scanRegions(working.chars.data(), working.chars.size()),
                                    request.language.vocabulary);

@@ -25,6 +25,12 @@ enum class HintKind : std::uint8_t {
     ComparisonGivesValue = 9,  // «x равно 5» as a statement: the comparison word where "=" was meant
     LoopWord = 10,          // «для каждого x в …»: a word of the learner's for the loop's own
     EndlessLoop = 11,       // a «пока» whose body changes nothing its condition reads and never leaves it
+    DroppedValue = 12,      // «шаги + 1», «имя.заглавными()» as a statement: a value made and thrown away
+    NeverRuns = 13,         // a line after «вернуть» in the same block
+    SwappedComparison = 14, // "=>" or "=<" where ">=" or "<=" was meant
+    CaretPower = 15,        // "^" where a power was meant
+    EmptyCondition = 16,    // «если(…);»: a ";" that ends the condition before its block
+    PlainQuotesTemplate = 17,  // "${…}" inside ordinary quotes, where it is only letters
 };
 
 // The kind's row: its name where hints travel as data ("unclosed-block", "unfinished-header", …),

@@ -418,6 +418,12 @@ const base::FindingKind& hintKindRow(HintKind kind) {
         {"comparison-gives-value", Severity::Warning, false},
         {"loop-word", Severity::Information, false},
         {"endless-loop", Severity::Warning, false},
+        {"dropped-value", Severity::Warning, false},
+        {"never-runs", Severity::Warning, false},
+        {"swapped-comparison", Severity::Warning, false},
+        {"caret-power", Severity::Warning, false},
+        {"empty-condition", Severity::Warning, false},
+        {"plain-quotes-template", Severity::Information, false},
     };
     const auto at = static_cast<std::size_t>(kind) - 1;
     return rows[at < std::size(rows) ? at : std::size(rows) - 1];
