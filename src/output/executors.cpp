@@ -43,9 +43,14 @@ ExecutorChoice chooseExecutors(const std::vector<translator::ExecutorDirective>&
 
 tasks::Field loadDirectiveField(const ExecutorChoice& choice, const std::string& folder, base::WarningList& warnings) {
     if (choice.fieldName.empty()) return defaultField();
-    const std::string prefix = "строка " + std::to_string(choice.fieldLine) + ": поле «" + choice.fieldName + "»: ";
+    // Each warning names the directive's line as a value, for the editors to place it.
+    const auto warn = [&](const std::string& what) {
+        base::Finding f{choice.fieldLine, base::onLine(choice.fieldLine, "поле «" + choice.fieldName + "»: " + what)};
+        f.named = {choice.fieldName};
+        warnings.push_back(std::move(f));
+    };
     if (choice.fieldName.find('\0') != std::string::npos) {
-        warnings.push_back(prefix + "такого файла нет — взято пустое поле 7×7");
+        warn("такого файла нет — взято пустое поле 7×7");
         return defaultField();
     }
     const std::string sep(1, platform::separator());
@@ -55,13 +60,13 @@ tasks::Field loadDirectiveField(const ExecutorChoice& choice, const std::string&
         if (found.empty() && platform::pathKind(candidate) == platform::PathKind::File) found = candidate;
     std::string bytes;
     if (found.empty() || !platform::readWholeFile(found, bytes)) {
-        warnings.push_back(prefix + "файл " + file + " не найден рядом с программой и в папке «поля» — взято пустое поле 7×7");
+        warn("файл " + file + " не найден рядом с программой и в папке «поля» — взято пустое поле 7×7");
         return defaultField();
     }
     base::dropByteOrderMark(bytes);
     tasks::FieldRead read = tasks::readField(bytes);
     if (!read.ok) {
-        warnings.push_back(prefix + "строка " + std::to_string(read.line) + " файла: " + read.message + " — взято пустое поле 7×7");
+        warn("строка " + std::to_string(read.line) + " файла: " + read.message + " — взято пустое поле 7×7");
         return defaultField();
     }
     return std::move(read.field);

@@ -96,8 +96,9 @@ void collectExecutorDirectives(base::CodeText& text, const std::vector<rules::Ru
         if (!executor) {
             std::string list;
             for (const std::string& k : known) list += (list.empty() ? "«" : ", «") + k + "»";
-            warnings.push_back("строка " + std::to_string(line) + ": исполнителя «" + name + "» нет (есть " + list +
-                               ") — строка удалена");
+            base::Finding f{line, base::onLine(line, "исполнителя «" + name + "» нет (есть " + list + ") — строка удалена")};
+            f.named = {name};
+            warnings.push_back(std::move(f));
         } else {
             bool again = false;
             for (const ExecutorDirective& d : found) again = again || d.executor == *executor;
