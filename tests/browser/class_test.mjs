@@ -3,7 +3,7 @@
 // folder with known verdicts, a pupil of the list who handed nothing in, a broken file, a foreign
 // one, a badly named source and a planted copy prints exactly the expected table and writes a
 // класс.html where nothing a pupil wrote becomes markup (nor drives the terminal).
-import { test, before, after } from 'node:test';
+import { test, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -16,24 +16,32 @@ const samples = path.join(root, 'tests', 'tasks', 'samples');
 const lum = path.resolve(process.env.LUM_EXE || path.join(root, 'build', 'lum'));
 const work = tempFolder('lum-class-work-');
 const folder = tempFolder('lum-class-');
-let browser;
+const profile = tempFolder('lum-class-chromium-');  // one profile: the pupil's name stays stored
 
-before(async () => {
-  browser = await launchBrowser();
-});
-after(async () => {
-  await browser?.close();
+after(() => {
   fs.rmSync(work, { recursive: true, force: true });
   fs.rmSync(folder, { recursive: true, force: true });
+  fs.rmSync(profile, { recursive: true, force: true });
 });
+
+// A page in a browser of its own on the one profile: a headless browser left open between the
+// steps was sometimes gone by the next one, so each step starts one and closes it.
+async function withPage(use) {
+  const browser = await launchBrowser(profile);
+  try {
+    const page = await browser.context.newPage();
+    return await use(page);
+  } finally {
+    await browser.close();
+  }
+}
 
 // The learner's page of a sample solution; «Сдать» pressed, the file saved into the class folder.
 async function handIn(sample, name) {
   fs.copyFileSync(path.join(samples, sample), path.join(work, sample));
   const compiled = spawnSync(lum, [path.join(work, sample), '--task', path.join(samples, 'сумма.задача')], { encoding: 'utf8' });
   assert.equal(compiled.status, 0, compiled.stdout);
-  const page = await browser.context.newPage();
-  try {
+  return withPage(async (page) => {
     await page.goto(pathToFileURL(path.join(work, sample.replace('.лумс', '.html'))).href);
     if (name) await page.fill('#task-pupil', name);
     else assert.equal(await page.inputValue('#task-pupil'), 'Иванова Анна', 'the name typed before is remembered');
@@ -42,9 +50,7 @@ async function handIn(sample, name) {
     await download.saveAs(file);
     assert.match(await page.textContent('#task-hand-in-note'), /Сохранён файл/);
     return JSON.parse(fs.readFileSync(file, 'utf8'));
-  } finally {
-    await page.close();
-  }
+  });
 }
 
 test('hand-ins twice, then the class table', async () => {
@@ -100,8 +106,7 @@ test('hand-ins twice, then the class table', async () => {
   const html = fs.readFileSync(path.join(folder, 'класс.html'), 'utf8');
   assert.ok(!html.includes('<script') && !html.includes('<img'), 'nothing a pupil wrote is markup');
   assert.ok(html.includes('&lt;script&gt;alert(1)&lt;/script&gt;'));
-  const page = await browser.context.newPage();
-  try {
+  await withPage(async (page) => {
     await page.goto(pathToFileURL(path.join(folder, 'класс.html')).href);
     const cells = await page.$$eval('#grid tr:nth-child(2) td', (tds) => tds.map((td) => td.className));
     assert.deepEqual(cells, ['who', 'm5', 'm5', 'm5']);
@@ -109,7 +114,5 @@ test('hand-ins twice, then the class table', async () => {
     const pdf = await page.pdf({ format: 'A4' });
     assert.equal((pdf.toString('latin1').match(/\/Type\s*\/Page[^s]/g) || []).length, 1);
     if (process.env.LUM_CLASS_SCREENSHOT) await page.screenshot({ path: process.env.LUM_CLASS_SCREENSHOT, fullPage: true });
-  } finally {
-    await page.close();
-  }
+  });
 });

@@ -85,8 +85,9 @@ export async function stopWatch(watch) {
   await gone;
 }
 
-export async function launchBrowser() {
-  const profile = tempFolder('lum-chromium-');
+// `profile`, when given, is the caller's to keep and remove (what a page stored survives a relaunch).
+export async function launchBrowser(kept) {
+  const profile = kept ?? tempFolder('lum-chromium-');
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: chromiumPath,
     headless: true,
@@ -96,7 +97,7 @@ export async function launchBrowser() {
     context,
     async close() {
       await context.close();
-      fs.rmSync(profile, { recursive: true, force: true });
+      if (!kept) fs.rmSync(profile, { recursive: true, force: true });
     },
   };
 }
