@@ -31,6 +31,12 @@ enum class HintKind : std::uint8_t {
     CaretPower = 15,        // "^" where a power was meant
     EmptyCondition = 16,    // «если(…);»: a ";" that ends the condition before its block
     PlainQuotesTemplate = 17,  // "${…}" inside ordinary quotes, where it is only letters
+    LostValue = 18,         // a value overwritten before it is read: a swap without a third name, a list shared, not copied
+    LoopFlow = 19,          // a loop that cannot do its job: a total reset each round, a flag reset, «вернуть» on the first round
+    BranchFlow = 20,        // a branch that never runs, two «если» that both run, «не» of a name, a position as a truth value
+    FunctionFlow = 21,      // a function's result dropped, a parameter never read or overwritten before it is read
+    TextAnswer = 22,        // an answer of «спросить» (text) compared strictly with a number or with another answer
+    NameShape = 23,         // a name with a space inside or a digit first
 };
 
 // The kind's row: its name where hints travel as data ("unclosed-block", "unfinished-header", …),

@@ -424,6 +424,12 @@ const base::FindingKind& hintKindRow(HintKind kind) {
         {"caret-power", Severity::Warning, false},
         {"empty-condition", Severity::Warning, false},
         {"plain-quotes-template", Severity::Information, false},
+        {"lost-value", Severity::Warning, false},
+        {"loop-flow", Severity::Warning, false},
+        {"branch-flow", Severity::Warning, false},
+        {"function-flow", Severity::Warning, false},
+        {"text-answer", Severity::Warning, false},
+        {"name-shape", Severity::Warning, true},
     };
     const auto at = static_cast<std::size_t>(kind) - 1;
     return rows[at < std::size(rows) ? at : std::size(rows) - 1];

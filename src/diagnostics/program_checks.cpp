@@ -227,6 +227,689 @@ bool opensHeader(const std::uint32_t* c, const std::vector<Token>& ts, const Tab
 
 }  // namespace
 
+
+// ---- Checks over the statements: one statement a line, blocks opened and closed by the table's
+// words. A program with braces for blocks is left to the checks above. ----
+namespace {
+
+enum class StmtKind : std::uint8_t { If, ElseIf, Else, Loop, Function, End, Other };
+
+struct Stmt {
+    std::size_t line = 0;  // index in the code lines
+    StmtKind kind = StmtKind::Other;
+    int parent = -1;       // the header whose block holds it; a branch's parent is its chain's
+    int chain = -1;        // a branch: the «если» that opened its chain
+    bool closed = false;   // a header whose block ends on its own line
+    std::size_t condFrom = 0, condTo = 0;  // a header's condition tokens
+    std::string target;    // «[пусть] имя = …»: the name set
+    std::size_t valueFrom = 0;             // the first token of the value after "="
+};
+
+// The table's one-word end of a block («конец»).
+std::string blockEnd(const Table& v) {
+    for (const rules::RuleWords& r : v.v.rules)
+        if (r.role == rules::WordRole::BlockClose && r.words.size() == 1 && r.opensBrace == 0) return r.phrase;
+    return "";
+}
+
+struct Program {
+    const std::uint32_t* c;
+    const std::vector<Line>& lines;
+    const Table& v;
+    const std::vector<rules::Rule>& table;
+    std::vector<Stmt> stmts;
+    std::string ifWord, elseWord, functionWord, returnWord, breakWord, trueWord, falseWord;
+    std::string endWord = blockEnd(v);
+};
+
+std::string keywordOf(const Table& v, const char* js) {
+    for (const auto& [k, learner] : v.v.keywords)
+        if (k == js) return learner;
+    return "";
+}
+// The learner's word for a value of JavaScript ("true" -> «истина»).
+std::string valueWord(const Table& v, const std::vector<rules::Rule>& table, const char* js) {
+    for (const rules::RuleWords& r : v.v.rules)
+        if (r.role == rules::WordRole::Value && table[r.rule].replacement == base::decodeBytes(js)) return r.phrase;
+    return keywordOf(v, js);
+}
+std::string reverseOf(const Table& v, const char* js) {
+    for (const auto& [k, learner] : v.v.reverse)
+        if (k == js) return learner;
+    return "";
+}
+
+const std::vector<Token>& tokensOf(const Program& p, const Stmt& s) { return p.lines[s.line].tokens; }
+std::string word(const Program& p, const Token& t) { return textOf(p.c, t.from, t.to); }
+bool isWord(const Program& p, const Token& t, const std::string& w) { return t.mark == 0 && !w.empty() && word(p, t) == w; }
+std::uint32_t lineOf(const Program& p, const Stmt& s) { return p.lines[s.line].number; }
+bool endsBlock(const Program& p, const std::vector<Token>& ts) {
+    const rules::RuleWords* r = ts.empty() ? nullptr : ruleAt(p.c, ts, ts.size() - 1, p.v);
+    return r && r->role == rules::WordRole::BlockClose && r->words.size() == 1;
+}
+
+// A line with a word that ends a header and opens its block («делать», «то», «раз»).
+bool opensBlock(const Program& p, const std::vector<Token>& ts) {
+    for (std::size_t i = 1; i < ts.size(); ++i) {
+        const rules::RuleWords* r = ruleAt(p.c, ts, i, p.v);
+        if (r && r->role == rules::WordRole::HeaderClose) return true;
+    }
+    return false;
+}
+
+// Reads the statements; false when the blocks are not the table's words alone.
+bool readStatements(Program& p) {
+    std::vector<int> open;
+    for (std::size_t li = 0; li < p.lines.size(); ++li) {
+        const std::vector<Token>& ts = p.lines[li].tokens;
+        for (const Token& t : ts)
+            if (t.mark == '{' || t.mark == '}') return false;
+        Stmt s;
+        s.line = li;
+        s.parent = open.empty() ? -1 : open.back();
+        const rules::RuleWords* first = ruleAt(p.c, ts, 0, p.v);
+        std::size_t head = first ? first->words.size() : 0;
+        if (isWord(p, ts[0], p.elseWord)) {
+            s.kind = ts.size() > 1 && isWord(p, ts[1], p.ifWord) ? StmtKind::ElseIf : StmtKind::Else;
+            head = s.kind == StmtKind::ElseIf ? 2 : 1;
+        } else if (first && first->phrase == p.ifWord) {
+            s.kind = StmtKind::If;
+        } else if (first && first->role != rules::WordRole::BlockClose && opensBlock(p, ts)) {
+            s.kind = StmtKind::Loop;  // «пока», «для каждого», «повторить»: a header the table's word ends
+        } else if (first && first->phrase == p.functionWord) {
+            s.kind = StmtKind::Function;
+        } else if (first && first->role == rules::WordRole::BlockClose) {
+            s.kind = StmtKind::End;
+        }
+        if (s.kind == StmtKind::If || s.kind == StmtKind::ElseIf || s.kind == StmtKind::Loop) {
+            s.condFrom = head;
+            s.condTo = ts.size();
+            for (std::size_t i = head; i < ts.size(); ++i) {
+                const rules::RuleWords* r = ruleAt(p.c, ts, i, p.v);
+                if (r && r->role == rules::WordRole::HeaderClose) {
+                    s.condTo = i;
+                    break;
+                }
+            }
+            s.closed = s.condTo + 1 < ts.size() && endsBlock(p, ts);
+        }
+        if (s.kind == StmtKind::Else) s.closed = ts.size() > 1 && endsBlock(p, ts);
+        if (s.kind == StmtKind::Other) {
+            std::size_t i = 0;
+            if (first && first->role == rules::WordRole::Declaration && !first->declares.empty()) i = first->words.size();
+            if (i + 2 < ts.size() && isPlainName(p.c, ts[i], p.v, ts, i) && ts[i + 1].mark == '=' && ts[i + 2].mark != '=') {
+                s.target = word(p, ts[i]);
+                s.valueFrom = i + 2;
+            }
+        }
+        const int self = static_cast<int>(p.stmts.size());
+        if (s.kind == StmtKind::ElseIf || s.kind == StmtKind::Else) {
+            if (open.empty()) return false;
+            const Stmt& branch = p.stmts[open.back()];
+            if (branch.kind != StmtKind::If && branch.kind != StmtKind::ElseIf) return false;
+            s.chain = branch.chain >= 0 ? branch.chain : open.back();
+            s.parent = branch.parent;
+            open.back() = self;
+            if (s.closed) open.pop_back();
+        } else if (s.kind == StmtKind::End) {
+            if (open.empty()) return false;
+            open.pop_back();
+        } else if ((s.kind == StmtKind::If || s.kind == StmtKind::Loop || s.kind == StmtKind::Function) && !s.closed) {
+            open.push_back(self);
+        }
+        p.stmts.push_back(s);
+    }
+    return open.empty();
+}
+
+// The header whose block holds statement i directly (a branch counts as its own block).
+int holder(const Program& p, int i) {
+    for (int k = i - 1; k >= 0; --k) {
+        const Stmt& h = p.stmts[k];
+        if (h.closed || (h.kind != StmtKind::If && h.kind != StmtKind::ElseIf && h.kind != StmtKind::Else &&
+                         h.kind != StmtKind::Loop && h.kind != StmtKind::Function))
+            continue;
+        // h holds i when i comes before h's block ends.
+        int depth = 0;
+        bool ended = false;
+        for (int j = k + 1; j < i && !ended; ++j) {
+            const Stmt& s = p.stmts[j];
+            if ((s.kind == StmtKind::If || s.kind == StmtKind::Loop || s.kind == StmtKind::Function) && !s.closed) ++depth;
+            else if (s.kind == StmtKind::End) ended = depth-- == 0;
+            else if ((s.kind == StmtKind::ElseIf || s.kind == StmtKind::Else) && depth == 0) ended = true;
+            else if (s.kind == StmtKind::Else && s.closed && depth > 0) --depth;
+        }
+        if (!ended) return k;
+    }
+    return -1;
+}
+
+// Statements directly in the block of header h (its own branch only), in order.
+std::vector<int> body(const Program& p, const std::vector<int>& holders, int h) {
+    std::vector<int> out;
+    for (int i = h + 1; i < static_cast<int>(p.stmts.size()); ++i)
+        if (holders[i] == h && p.stmts[i].kind != StmtKind::End && p.stmts[i].kind != StmtKind::Else &&
+            p.stmts[i].kind != StmtKind::ElseIf)
+            out.push_back(i);
+    return out;
+}
+bool within(const std::vector<int>& holders, const Program& p, int i, int h) {
+    for (int k = holders[i]; k >= 0; k = holders[k]) {
+        if (k == h) return true;
+        if (p.stmts[k].chain == h) return true;
+    }
+    return false;
+}
+
+bool enclosingFunction(const Program& p, const std::vector<int>& holders, int i) {
+    for (int k = holders[i]; k >= 0; k = holders[k])
+        if (p.stmts[k].kind == StmtKind::Function) return true;
+    return false;
+}
+
+bool readsAt(const Program& p, const std::vector<Token>& ts, std::size_t i, const std::string& name) {
+    return isWord(p, ts[i], name) && !(i > 0 && ts[i - 1].mark == '.');
+}
+// Whether the statement reads `name` (the name it sets is not read; its value and index are).
+bool reads(const Program& p, const Stmt& s, const std::string& name) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    for (std::size_t i = s.target.empty() ? 0 : s.valueFrom; i < ts.size(); ++i)
+        if (readsAt(p, ts, i, name)) return true;
+    return false;
+}
+
+std::string shown(const Program& p, const Stmt& s, std::size_t from, std::size_t to) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    return from < to && to <= ts.size() ? textOf(p.c, ts[from].from, ts[to - 1].to) : "";
+}
+std::string lineText(const Program& p, const Stmt& s) { return shown(p, s, 0, tokensOf(p, s).size()); }
+
+void add(const Program& p, const Stmt& s, HintKind kind, const std::string& message, std::vector<std::string> named,
+         std::vector<Hint>& out) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    out.push_back(naming(at(lineOf(p, s), kind, message, p.c, ts.front().from, ts.back().to), std::move(named)));
+}
+std::string num(std::uint32_t n) { return std::to_string(n); }
+
+// The sign a comparison word or signs write at token i ("==", ">", "<=", "==="…) and the tokens it takes.
+std::string signAt(const Program& p, const std::vector<Token>& ts, std::size_t i, std::size_t& taken) {
+    const rules::RuleWords* r = ruleAt(p.c, ts, i, p.v);
+    if (r && r->role == rules::WordRole::Comparison) {
+        taken = r->words.size();
+        return base::encodeUtf8(p.table[r->rule].replacement.data(), p.table[r->rule].replacement.size());
+    }
+    std::string sign;
+    taken = 0;
+    for (std::size_t k = i; k < ts.size() && (ts[k].mark == '=' || ts[k].mark == '<' || ts[k].mark == '>' || ts[k].mark == '!'); ++k) {
+        if (k > i && ts[k].from != ts[k - 1].to) break;
+        sign += static_cast<char>(ts[k].mark);
+        ++taken;
+    }
+    return sign;
+}
+
+// A condition «имя ЗНАК число» as the numbers it lets through.
+struct Range {
+    bool valid = false;
+    std::string name;
+    double lo = -1e300, hi = 1e300;
+    bool loIn = false, hiIn = false;
+};
+
+bool number(const Program& p, const std::vector<Token>& ts, std::size_t i, std::size_t end, double& value) {
+    bool minus = false;
+    if (i < end && ts[i].mark == '-') minus = true, ++i;
+    if (i + 1 != end || !isDigits(p.c, ts[i])) return false;
+    value = std::stod(word(p, ts[i])) * (minus ? -1 : 1);
+    return true;
+}
+
+Range rangeOf(const Program& p, const Stmt& s) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    Range r;
+    const std::size_t i = s.condFrom;
+    if (s.condTo < i + 3 || !isPlainName(p.c, ts[i], p.v, ts, i)) return r;
+    std::size_t taken = 0;
+    const std::string sign = signAt(p, ts, i + 1, taken);
+    double value = 0;
+    if (!taken || !number(p, ts, i + 1 + taken, s.condTo, value)) return r;
+    r.name = word(p, ts[i]);
+    if (sign == ">" || sign == ">=") r.lo = value, r.loIn = sign == ">=";
+    else if (sign == "<" || sign == "<=") r.hi = value, r.hiIn = sign == "<=";
+    else if (sign == "==" || sign == "===") r.lo = r.hi = value, r.loIn = r.hiIn = true;
+    else return r;
+    r.valid = true;
+    return r;
+}
+// Every number `a` lets through, `b` lets through too.
+bool within(const Range& a, const Range& b) {
+    const bool lo = a.lo > b.lo || (a.lo == b.lo && (b.loIn || !a.loIn));
+    const bool hi = a.hi < b.hi || (a.hi == b.hi && (b.hiIn || !a.hiIn));
+    return a.valid && b.valid && a.name == b.name && lo && hi;
+}
+bool lets(const Range& r, double x) {
+    return (x > r.lo || (x == r.lo && r.loIn)) && (x < r.hi || (x == r.hi && r.hiIn));
+}
+
+bool setsAnywhere(const Program& p, const std::string& name, int except) {
+    for (int k = 0; k < static_cast<int>(p.stmts.size()); ++k)
+        if (k != except && p.stmts[k].target == name) return true;
+    return false;
+}
+bool hasWord(const Program& p, const Stmt& s, const std::string& w) {
+    for (const Token& t : tokensOf(p, s))
+        if (isWord(p, t, w)) return true;
+    return false;
+}
+bool hasRole(const Program& p, const Stmt& s, rules::WordRole role) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    for (std::size_t i = 0; i < ts.size(); ++i) {
+        const rules::RuleWords* r = ruleAt(p.c, ts, i, p.v);
+        if (r && r->role == role) return true;
+    }
+    return false;
+}
+
+void statementChecks(Program& p, std::vector<Hint>& out) {
+    const int n = static_cast<int>(p.stmts.size());
+    std::vector<int> holders(n);
+    for (int i = 0; i < n; ++i)
+        holders[i] = p.stmts[i].chain >= 0 ? holders[p.stmts[i].chain] : holder(p, i);  // a branch sits where its «если» does
+    const std::string askWord = reverseOf(p.v, "prompt"), askNumber = reverseOf(p.v, "__LUM__.askNumber"),
+                      indexOf = reverseOf(p.v, "indexOf"), includes = reverseOf(p.v, "includes"),
+                      slice = reverseOf(p.v, "slice");
+    // Functions: name -> header statement, and the names they take.
+    struct Function {
+        int at = -1;
+        std::string name;
+        std::vector<std::string> params;
+    };
+    std::vector<Function> functions;
+    for (int i = 0; i < n; ++i) {
+        const Stmt& s = p.stmts[i];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        if (s.kind != StmtKind::Function || ts.size() < 3 || ts[2].mark != '(') continue;
+        Function f{i, word(p, ts[1]), {}};
+        for (std::size_t k = 3; k < ts.size() && ts[k].mark != ')'; ++k)
+            if (ts[k].mark == 0) f.params.push_back(word(p, ts[k]));
+        functions.push_back(f);
+    }
+
+    for (int i = 0; i < n; ++i) {
+        const Stmt& s = p.stmts[i];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        const std::uint32_t line = lineOf(p, s);
+
+        // «а = б» then «б = а»: the second puts back what is already there; «а»'s value is lost.
+        if (i + 1 < n && !s.target.empty() && holders[i + 1] == holders[i]) {
+            const Stmt& t = p.stmts[i + 1];
+            const std::vector<Token>& tt = tokensOf(p, t);
+            if (ts.size() == s.valueFrom + 1 && tt.size() == t.valueFrom + 1 && !t.target.empty() &&
+                word(p, ts[s.valueFrom]) == t.target && word(p, tt[t.valueFrom]) == s.target && s.target != t.target)
+                add(p, s, HintKind::LostValue,
+                    "здесь в «" + s.target + "» кладётся значение «" + t.target + "», и прежнее значение «" + s.target +
+                        "» пропадает: строка " + num(lineOf(p, t)) + " «" + lineText(p, t) + "» кладёт в «" + t.target +
+                        "» его же значение. Чтобы обменять значения, сначала сохраните одно во временной (третьей) переменной",
+                    {s.target}, out);
+        }
+
+        // «пусть копия = оценки» of a list, then «копия.добавить(…)», then «оценки» read: one list, two names.
+        if (!s.target.empty() && ts.size() == s.valueFrom + 1 && isPlainName(p.c, ts[s.valueFrom], p.v, ts, s.valueFrom)) {
+            const std::string from = word(p, ts[s.valueFrom]);
+            bool list = false;
+            for (int k = 0; k < i; ++k)
+                if (p.stmts[k].target == from) {
+                    const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+                    list = kt[p.stmts[k].valueFrom].mark == '[';
+                }
+            int changed = -1, readAfter = -1;
+            for (int k = i + 1; k < n && list; ++k) {
+                const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+                if (changed < 0 && kt.size() > 2 && isWord(p, kt[0], s.target) && kt[1].mark == '.') {
+                    const rules::RuleWords* m = ruleAt(p.c, kt, 2, p.v);
+                    if (m && changesValue(*m)) changed = k;
+                } else if (changed >= 0 && reads(p, p.stmts[k], from)) {
+                    readAfter = k;
+                    break;
+                }
+                if (p.stmts[k].target == s.target || p.stmts[k].target == from) break;
+            }
+            if (readAfter >= 0 && !slice.empty())
+                add(p, s, HintKind::LostValue,
+                    "«" + lineText(p, s) + "» не копирует массив: «" + s.target + "» и «" + from +
+                        "» — один и тот же массив, и строка " + num(lineOf(p, p.stmts[changed])) + " меняет его и для «" + from +
+                        "» (строка " + num(lineOf(p, p.stmts[readAfter])) + "). Копия массива — " + from + "." + slice + "()",
+                    {s.target}, out);
+        }
+
+        // «если x.позиция(…) то»: the position is 0 at the start and -1 when not found.
+        if ((s.kind == StmtKind::If || s.kind == StmtKind::ElseIf || s.kind == StmtKind::Loop) && !indexOf.empty()) {
+            std::size_t k = s.condFrom;
+            const rules::RuleWords* neg = ruleAt(p.c, ts, k, p.v);
+            if (neg && neg->role == rules::WordRole::Logic && neg->words.size() == 1) ++k;
+            if (k + 4 < s.condTo + 1 && ts[k].mark == 0 && ts[k + 1].mark == '.' && isWord(p, ts[k + 2], indexOf) &&
+                k + 3 < s.condTo && ts[k + 3].mark == '(' && ts[s.condTo - 1].mark == ')') {
+                int depth = 0;
+                bool whole = true;
+                for (std::size_t j = k + 3; j < s.condTo; ++j) {
+                    if (ts[j].mark == '(') ++depth;
+                    if (ts[j].mark == ')' && --depth == 0 && j + 1 != s.condTo) whole = false;
+                }
+                if (whole) {
+                    const std::string call = shown(p, s, k, s.condTo);
+                    const std::string fix = includes.empty() ? "" : "; чтобы спросить, есть ли оно, пишите «" +
+                                                                         shown(p, s, k, k + 2) + includes + shown(p, s, k + 3, s.condTo) + "»";
+                    out.push_back(naming(at(line, HintKind::BranchFlow,
+                                            "«" + call + "» даёт номер, а не да или нет: -1, когда не найдено (и это считается истиной), и 0, когда найдено в самом начале (это ложь)" +
+                                                fix + " или сравните номер с -1",
+                                            p.c, ts[k + 2].from, ts[k + 2].to, includes.empty() ? nullptr : &includes),
+                                         {indexOf}));
+                }
+            }
+        }
+
+        // «не x равно 5»: «не» takes «x» alone, then the result is compared.
+        if ((s.kind == StmtKind::If || s.kind == StmtKind::ElseIf || s.kind == StmtKind::Loop) && s.condTo >= s.condFrom + 4) {
+            const rules::RuleWords* neg = ruleAt(p.c, ts, s.condFrom, p.v);
+            std::size_t taken = 0;
+            if (neg && neg->role == rules::WordRole::Logic && neg->words.size() == 1 &&
+                p.table[neg->rule].replacement == base::decodeBytes("!") &&
+                isPlainName(p.c, ts[s.condFrom + 1], p.v, ts, s.condFrom + 1) && !signAt(p, ts, s.condFrom + 2, taken).empty() &&
+                taken) {
+                const std::string rest = shown(p, s, s.condFrom + 1, s.condTo);
+                out.push_back(naming(at(line, HintKind::BranchFlow,
+                                        "«" + neg->phrase + "» здесь относится только к «" + word(p, ts[s.condFrom + 1]) +
+                                            "», а не ко всему сравнению: сравнивается уже «" + neg->phrase + " " +
+                                            word(p, ts[s.condFrom + 1]) + "» (истина или ложь). Возьмите сравнение в скобки: «" +
+                                            neg->phrase + " (" + rest + ")»",
+                                        p.c, ts[s.condFrom].from, ts[s.condTo - 1].to),
+                                     {neg->phrase}));
+            }
+        }
+
+        // An «иначе если» whose numbers all pass an earlier condition of its chain: it never runs.
+        if (s.kind == StmtKind::ElseIf) {
+            const Range mine = rangeOf(p, s);
+            for (int k = s.chain; k >= 0 && k < i && mine.valid; ++k) {
+                if (p.stmts[k].chain != s.chain && k != s.chain) continue;
+                const Range earlier = rangeOf(p, p.stmts[k]);
+                if (!within(mine, earlier)) continue;
+                add(p, s, HintKind::BranchFlow,
+                    "эта ветка никогда не выполнится: когда верно «" + shown(p, s, s.condFrom, s.condTo) + "», верно и «" +
+                        shown(p, p.stmts[k], p.stmts[k].condFrom, p.stmts[k].condTo) + "» на строке " + num(lineOf(p, p.stmts[k])) +
+                        ", и выполняется та ветка. Поставьте более строгое условие первым",
+                    {shown(p, s, s.condFrom, s.condTo)}, out);
+                break;
+            }
+        }
+
+        // Two «если» in a row, both printing, where the first's numbers all pass the second.
+        if (s.kind == StmtKind::If && s.chain < 0) {
+            int next = -1;
+            for (int k = i + 1; k < n; ++k)
+                if (holders[k] == holders[i] && p.stmts[k].kind != StmtKind::End) {
+                    next = k;
+                    break;
+                }
+            bool chained = false;
+            for (int k = i + 1; k < n; ++k) chained = chained || p.stmts[k].chain == i;
+            const Range a = rangeOf(p, s);
+            if (next >= 0 && !chained && p.stmts[next].kind == StmtKind::If && a.valid) {
+                bool nextChained = false;
+                for (int k = next + 1; k < n; ++k) nextChained = nextChained || p.stmts[k].chain == next;
+                const Range b = rangeOf(p, p.stmts[next]);
+                bool setsInBetween = false, prints = true;
+                for (int k = i; k < next; ++k) setsInBetween = setsInBetween || p.stmts[k].target == a.name;
+                prints = hasRole(p, s, rules::WordRole::Output) || !body(p, holders, i).empty();
+                bool firstPrints = hasRole(p, s, rules::WordRole::Output), secondPrints = hasRole(p, p.stmts[next], rules::WordRole::Output);
+                for (int k : body(p, holders, i)) firstPrints = firstPrints || hasRole(p, p.stmts[k], rules::WordRole::Output);
+                for (int k : body(p, holders, next)) secondPrints = secondPrints || hasRole(p, p.stmts[k], rules::WordRole::Output);
+                (void)prints;
+                if (!nextChained && within(a, b) && !setsInBetween && firstPrints && secondPrints)
+                    add(p, p.stmts[next], HintKind::BranchFlow,
+                        "когда верно «" + shown(p, s, s.condFrom, s.condTo) + "» (строка " + num(line) + "), верно и «" +
+                            shown(p, p.stmts[next], p.stmts[next].condFrom, p.stmts[next].condTo) +
+                            "»: выполнятся оба «" + p.ifWord + "», и выведутся оба ответа. Если нужен один, пишите «" +
+                            p.elseWord + " " + p.ifWord + "»",
+                        {p.ifWord}, out);
+            }
+        }
+
+        // A «пока» whose condition is false with the number its name got just before it.
+        if (s.kind == StmtKind::Loop && holders[i] < 0) {
+            const Range r = rangeOf(p, s);
+            for (int k = i - 1; k >= 0 && r.valid; --k) {
+                if (holders[k] != holders[i] && p.stmts[k].kind != StmtKind::End) continue;
+                if (p.stmts[k].kind != StmtKind::Other) break;
+                if (p.stmts[k].target != r.name) continue;
+                const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+                double value = 0;
+                if (number(p, kt, p.stmts[k].valueFrom, kt.size(), value) && !lets(r, value))
+                    add(p, s, HintKind::LoopFlow,
+                        "цикл не выполнится ни разу: перед ним «" + lineText(p, p.stmts[k]) + "» (строка " +
+                            num(lineOf(p, p.stmts[k])) + "), а условие «" + shown(p, s, s.condFrom, s.condTo) +
+                            "» при этом ложно",
+                        {r.name}, out);
+                break;
+            }
+        }
+
+        if (s.kind == StmtKind::Loop) {
+            const std::vector<int> inner = body(p, holders, i);
+            // «сумма = 0» then «сумма = сумма + …» in the same loop body: the total restarts every round.
+            for (std::size_t a = 0; a < inner.size(); ++a) {
+                const Stmt& reset = p.stmts[inner[a]];
+                const std::vector<Token>& rt = tokensOf(p, reset);
+                double value = 0;
+                const bool constant = !reset.target.empty() && rt.size() == reset.valueFrom + 1 &&
+                                      (isDigits(p.c, rt[reset.valueFrom]) || rt[reset.valueFrom].mark == literal) &&
+                                      (number(p, rt, reset.valueFrom, rt.size(), value) || rt[reset.valueFrom].mark == literal);
+                if (!constant || reset.valueFrom != 2) continue;
+                bool declaredBefore = false;
+                for (int k = 0; k < i; ++k) declaredBefore = declaredBefore || p.stmts[k].target == reset.target;
+                for (std::size_t b = a + 1; b < inner.size() && declaredBefore; ++b) {
+                    const Stmt& grow = p.stmts[inner[b]];
+                    const std::vector<Token>& gt = tokensOf(p, grow);
+                    if (grow.target == reset.target && gt.size() > grow.valueFrom + 2 && isWord(p, gt[grow.valueFrom], grow.target) &&
+                        (gt[grow.valueFrom + 1].mark == '+' || gt[grow.valueFrom + 1].mark == '*' || gt[grow.valueFrom + 1].mark == '-')) {
+                        add(p, reset, HintKind::LoopFlow,
+                            "«" + lineText(p, reset) + "» стоит внутри цикла и обнуляет «" + reset.target +
+                                "» на каждом круге, поэтому от прошлых кругов в ней ничего не остаётся. Поставьте эту строку перед циклом (строка " +
+                                num(line) + ")",
+                            {reset.target}, out);
+                        break;
+                    }
+                }
+            }
+            // In a loop, «если … то флаг = истина иначе флаг = ложь»: only the last element decides.
+            for (int h : inner) {
+                const Stmt& branch = p.stmts[h];
+                if (branch.kind != StmtKind::If) continue;
+                int other = -1;
+                for (int k = h + 1; k < n; ++k)
+                    if (p.stmts[k].chain == h) {
+                        if (other >= 0 || p.stmts[k].kind != StmtKind::Else) other = -2;
+                        else other = k;
+                    }
+                if (other < 0) continue;
+                const std::vector<int> yes = body(p, holders, h), no = body(p, holders, other);
+                if (yes.size() != 1 || no.size() != 1) continue;
+                const Stmt& y = p.stmts[yes[0]];
+                const Stmt& x = p.stmts[no[0]];
+                const std::vector<Token>& yt = tokensOf(p, y);
+                const std::vector<Token>& xt = tokensOf(p, x);
+                if (y.target.empty() || y.target != x.target || yt.size() != y.valueFrom + 1 || xt.size() != x.valueFrom + 1) continue;
+                const std::string yv = word(p, yt[y.valueFrom]), xv = word(p, xt[x.valueFrom]);
+                const bool flags = (yv == p.trueWord && xv == p.falseWord) || (yv == p.falseWord && xv == p.trueWord);
+                bool before = false;
+                for (int k = 0; k < i; ++k) before = before || p.stmts[k].target == x.target;
+                if (flags && before)
+                    add(p, x, HintKind::LoopFlow,
+                        "«" + lineText(p, x) + "» в «" + p.elseWord + "» выполняется для каждого неподходящего элемента, даже после того как нужный нашёлся: после цикла в «" +
+                            x.target + "» ответ только про последний элемент. Уберите «" + p.elseWord +
+                            "» с этой строкой: значение до цикла уже задано",
+                        {x.target, xv}, out);
+            }
+            // Every path through the body leaves the function: the loop never reaches its second round.
+            if (!inner.empty()) {
+                const Stmt& last = p.stmts[inner.back()];
+                auto leaves = [&](const Stmt& t) {
+                    const std::vector<Token>& tt = tokensOf(p, t);
+                    return isWord(p, tt[0], p.returnWord) || isWord(p, tt[0], p.breakWord);
+                };
+                int told = -1;
+                if (leaves(last) && inner.size() > 0 && enclosingFunction(p, holders, i)) told = inner.back();
+                if (last.kind == StmtKind::If) {
+                    const int h = inner.back();
+                    int other = -1;
+                    bool allLeave = true;
+                    std::vector<int> heads = {h};
+                    for (int k = h + 1; k < n; ++k)
+                        if (p.stmts[k].chain == h) heads.push_back(k), other = p.stmts[k].kind == StmtKind::Else ? k : other;
+                    for (int b : heads) {
+                        const std::vector<int> bb = body(p, holders, b);
+                        allLeave = allLeave && !bb.empty() && leaves(p.stmts[bb.back()]);
+                    }
+                    if (other >= 0 && allLeave) told = body(p, holders, other).back();
+                }
+                if (told >= 0) {
+                    const std::string w = word(p, tokensOf(p, p.stmts[told])[0]);
+                    add(p, p.stmts[told], HintKind::LoopFlow,
+                        "с этим «" + w + "» цикл (строка " + num(line) +
+                            ") выходит уже на первом круге: до второго элемента он не дойдёт. Если это ответ на случай «не нашли», перенесите его после «" + p.endWord + "» цикла",
+                        {w}, out);
+                }
+            }
+        }
+
+        // A call of a function of the program alone on its line, when the function only computes a value.
+        if (s.kind == StmtKind::Other && s.target.empty() && ts.size() >= 3 && ts[0].mark == 0 && ts[1].mark == '(' &&
+            ts.back().mark == ')') {
+            for (const Function& f : functions) {
+                if (f.name != word(p, ts[0])) continue;
+                bool gives = false, quiet = true;
+                for (int k = f.at + 1; k < n && within(holders, p, k, f.at); ++k) {
+                    const Stmt& t = p.stmts[k];
+                    const std::vector<Token>& tt = tokensOf(p, t);
+                    gives = gives || (isWord(p, tt[0], p.returnWord) && tt.size() > 1);
+                    quiet = quiet && !hasRole(p, t, rules::WordRole::Output) && !hasRole(p, t, rules::WordRole::Drawing) &&
+                            !hasRole(p, t, rules::WordRole::Function);
+                    for (std::size_t j = 0; j + 2 < tt.size(); ++j)
+                        if (tt[j + 1].mark == '.') {
+                            const rules::RuleWords* m = ruleAt(p.c, tt, j + 2, p.v);
+                            quiet = quiet && !(m && changesValue(*m));
+                        }
+                    if (!t.target.empty()) {
+                        bool own = std::find(f.params.begin(), f.params.end(), t.target) != f.params.end();
+                        for (int d = f.at + 1; d <= k; ++d)
+                            own = own || (p.stmts[d].target == t.target && tokensOf(p, p.stmts[d])[0].mark == 0 &&
+                                          ruleAt(p.c, tokensOf(p, p.stmts[d]), 0, p.v) != nullptr);
+                        quiet = quiet && own;
+                    }
+                    for (const Function& g : functions) quiet = quiet && !(g.name != f.name && hasWord(p, t, g.name));
+                }
+                if (gives && quiet)
+                    add(p, s, HintKind::FunctionFlow,
+                        "результат «" + lineText(p, s) + "» никуда не положен: функция «" + f.name + "» (строка " +
+                            num(lineOf(p, p.stmts[f.at])) + ") только вычисляет значение и отдаёт его словом «" + p.returnWord +
+                            "», а здесь оно теряется. Положите его в переменную (… = " + lineText(p, s) + ") или выведите",
+                        {f.name}, out);
+            }
+        }
+    }
+
+    // Parameters: never read while the body reads a name of the program; or overwritten before read.
+    for (const Function& f : functions) {
+        std::vector<int> inner;
+        for (int k = f.at + 1; k < n && within(holders, p, k, f.at); ++k) inner.push_back(k);
+        for (const std::string& param : f.params) {
+            int firstUse = -1;
+            for (int k : inner)
+                if (reads(p, p.stmts[k], param) || p.stmts[k].target == param) {
+                    firstUse = k;
+                    break;
+                }
+            if (firstUse >= 0 && p.stmts[firstUse].target == param && !reads(p, p.stmts[firstUse], param)) {
+                add(p, p.stmts[firstUse], HintKind::FunctionFlow,
+                    "параметр «" + param + "» получает значение при вызове «" + f.name + "», а эта строка сразу его заменяет: переданное в вызове значение не используется",
+                    {param}, out);
+                continue;
+            }
+            if (firstUse >= 0 || f.params.size() != 1) continue;
+            // The first line of the body that reads a name set outside every function.
+            for (int k : inner) {
+                std::string outer;
+                for (std::size_t j = 0; j < tokensOf(p, p.stmts[k]).size() && outer.empty(); ++j) {
+                    const Token& t = tokensOf(p, p.stmts[k])[j];
+                    if (t.mark != 0 || (j > 0 && tokensOf(p, p.stmts[k])[j - 1].mark == '.')) continue;
+                    const std::string w = word(p, t);
+                    for (int d = 0; d < n; ++d)
+                        if (p.stmts[d].target == w && !within(holders, p, d, f.at) && enclosingFunction(p, holders, d) == false &&
+                            (p.stmts[k].target.empty() || j >= p.stmts[k].valueFrom))
+                            outer = w;
+                }
+                if (outer.empty()) continue;
+                add(p, p.stmts[k], HintKind::FunctionFlow,
+                    "функция «" + f.name + "» не читает свой параметр «" + param + "» (строка " + num(lineOf(p, p.stmts[f.at])) +
+                        "), а берёт «" + outer + "» снаружи: что ни передай в вызове, результат тот же. Может быть, здесь нужно «" +
+                        param + "» вместо «" + outer + "»?",
+                    {param, outer}, out);
+                break;
+            }
+        }
+    }
+
+    // An answer of «спросить» is text: compared strictly with a number, or with another answer by size.
+    if (!askWord.empty()) {
+        std::vector<int> answers;
+        for (int i = 0; i < n; ++i) {
+            const Stmt& s = p.stmts[i];
+            const std::vector<Token>& ts = tokensOf(p, s);
+            if (!s.target.empty() && s.valueFrom + 1 < ts.size() && isWord(p, ts[s.valueFrom], askWord) &&
+                ts[s.valueFrom + 1].mark == '(' && ts.back().mark == ')' && !setsAnywhere(p, s.target, i))
+                answers.push_back(i);
+        }
+        auto answerOf = [&](const std::string& name) {
+            for (int a : answers)
+                if (p.stmts[a].target == name) return a;
+            return -1;
+        };
+        for (int i = 0; i < n; ++i) {
+            const Stmt& s = p.stmts[i];
+            if (s.kind != StmtKind::If && s.kind != StmtKind::ElseIf && s.kind != StmtKind::Loop) continue;
+            const std::vector<Token>& ts = tokensOf(p, s);
+            for (std::size_t j = s.condFrom; j + 2 < s.condTo + 1 && j < s.condTo; ++j) {
+                const int a = ts[j].mark == 0 ? answerOf(word(p, ts[j])) : -1;
+                if (a < 0) continue;
+                std::size_t taken = 0;
+                const std::string sign = signAt(p, ts, j + 1, taken);
+                if (!taken || j + 1 + taken >= s.condTo) continue;
+                const Token& other = ts[j + 1 + taken];
+                const std::string tail = askNumber.empty() ? "" : " Для чисел спрашивайте «" + askNumber + "»";
+                if ((sign == "===" || sign == "!==") && isDigits(p.c, other)) {
+                    add(p, p.stmts[a], HintKind::TextAnswer,
+                        "ответ «" + askWord + "» в «" + p.stmts[a].target + "» — текст, а «" + shown(p, s, j, j + 2 + taken) +
+                            "» на строке " + num(lineOf(p, s)) + " сравнивает строго: текст \"" + word(p, other) + "\" не равен числу " +
+                            word(p, other) + ", и условие " + (sign == "===" ? "всегда ложно." : "всегда истинно.") + tail,
+                        {p.stmts[a].target}, out);
+                    break;
+                }
+                const int b = other.mark == 0 ? answerOf(word(p, other)) : -1;
+                if ((sign == ">" || sign == "<" || sign == ">=" || sign == "<=") && b >= 0) {
+                    add(p, p.stmts[std::min(a, b)], HintKind::TextAnswer,
+                        "«" + p.stmts[a].target + "» и «" + p.stmts[b].target + "» — ответы «" + askWord +
+                            "», то есть текст, и «" + shown(p, s, j, j + 2) + "» на строке " + num(lineOf(p, s)) +
+                            " сравнит их как текст, по буквам: \"10\" окажется меньше \"9\"." + tail,
+                        {p.stmts[a].target}, out);
+                    break;
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+
 void programChecks(const DetectorInput& input, std::vector<Hint>& out) {
     const base::CodeText& text = input.source;
     const std::uint32_t* c = text.chars.data();
@@ -282,6 +965,33 @@ void programChecks(const DetectorInput& input, std::vector<Hint>& out) {
         // A line that starts with a keyword of the table is a command; a value alone is checked.
         if (!first) droppedValue(c, lines, li, v, out);
 
+        // «пусть моё имя = …»: a name of two words; «пусть 2место = …»: a name that starts with a digit.
+        if (first && first->role == rules::WordRole::Declaration && !first->declares.empty()) {
+            const std::size_t k = first->words.size();
+            if (k + 2 < ts.size() && isPlainName(c, ts[k], v, ts, k) && isPlainName(c, ts[k + 1], v, ts, k + 1) &&
+                ts[k + 2].mark == '=') {
+                const std::string two = textOf(c, ts[k].from, ts[k + 1].to);
+                static const std::string joined = "_";
+                out.push_back(naming(at(line, HintKind::NameShape,
+                                        "в имени не бывает пробела: «" + two + "» — это два слова; соедините их знаком «_»: «" +
+                                            textOf(c, ts[k].from, ts[k].to) + "_" + textOf(c, ts[k + 1].from, ts[k + 1].to) + "»",
+                                        c, ts[k].to, ts[k + 1].from, &joined),
+                                     {two}));
+            }
+        }
+        for (const Token& t : ts) {
+            if (t.mark != 0 || !(c[t.from] >= '0' && c[t.from] <= '9')) continue;
+            std::size_t d = t.from;
+            while (d < t.to && c[d] >= '0' && c[d] <= '9') ++d;
+            if (d == t.to || !(c[d] >= 0x0400 && c[d] <= 0x04FF)) continue;  // 2px, 1e5 and 0x1F are left alone
+            const std::string name = textOf(c, t.from, t.to);
+            out.push_back(naming(at(line, HintKind::NameShape,
+                                    "имя не может начинаться с цифры: «" + name + "»; начните его с буквы, а цифру поставьте в конец: «" +
+                                        textOf(c, d, t.to) + textOf(c, t.from, d) + "»",
+                                    c, t.from, t.to),
+                                 {name}));
+            break;
+        }
         for (std::size_t i = 0; i < ts.size(); ++i) {
             const Token& t = ts[i];
             if (t.mark == '^' && !(i > 0 && ts[i - 1].mark == '[' && ts[i - 1].to == t.from)) {  // not "[^…]" of a pattern
@@ -356,6 +1066,12 @@ void programChecks(const DetectorInput& input, std::vector<Hint>& out) {
             }
         }
     }
+
+    Program program{c, lines, v, input.language.table, {}, keywordOf(v, "if"), keywordOf(v, "else"),
+                    keywordOf(v, "function"), v.returnWord, keywordOf(v, "break"), valueWord(v, input.language.table, "true"),
+                    valueWord(v, input.language.table, "false")};
+    const bool ok = readStatements(program);
+    if (!program.ifWord.empty() && !program.elseWord.empty() && ok) statementChecks(program, out);
 }
 
 }  // namespace diagnostics
