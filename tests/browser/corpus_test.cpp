@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -21,7 +22,7 @@
 namespace {
 
 // What lum reaches on the corpus today: raise these as lum explains more.
-constexpr double explainedAtLeast = 0.76;  // 56 of 124 when the corpus was gathered, 86 of 125 before the whole-program checks, 97 of 125 now (less one whose line Chromium reports either way)
+constexpr double explainedAtLeast = 0.91;  // 56 of 124 when the corpus was gathered, 86 of 125 before the whole-program checks, 98 of 125 before the checks over statements, 115 of 125 now (less one whose line Chromium reports either way)
 constexpr int alarmsAtMost = 0;
 
 struct Case {
@@ -191,8 +192,10 @@ window.addEventListener('load', function () { setTimeout(function () {
 
 TEST(BrowserCorpus, MistakesAreExplainedAtTheirLineAndLookAlikesGetNothing) {
     LUM_REQUIRE_CHROMIUM();
-    const std::vector<Case> cases = readCorpus(std::string(LUM_SOURCE_DIR) + "/tests/corpus/mistakes");
-    ASSERT_GE(std::count_if(cases.begin(), cases.end(), [](const Case& c) { return c.mistake; }), 100);
+    // LUM_CORPUS names another folder of the same form, to measure a set kept out of the repository.
+    const char* other = std::getenv("LUM_CORPUS");
+    const std::vector<Case> cases = readCorpus(other ? other : std::string(LUM_SOURCE_DIR) + "/tests/corpus/mistakes");
+    ASSERT_GE(std::count_if(cases.begin(), cases.end(), [](const Case& c) { return c.mistake; }), other ? 1 : 100);
     TempFolder folder;
     std::vector<std::vector<Said>> said(cases.size());
     std::vector<std::string> pages;
