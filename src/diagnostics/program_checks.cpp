@@ -818,6 +818,73 @@ void statementChecks(Program& p, std::vector<Hint>& out) {
         }
     }
 
+    // Top level: «площадь = ширина * 3», then «ширина = 5» whose value nothing reads, then «площадь» read:
+    // the formula was worked out once, with the old value.
+    for (int k = 0; k < n; ++k) {
+        const Stmt& change = p.stmts[k];
+        if (change.target.empty() || holders[k] >= 0 || tokensOf(p, change)[0].mark != 0 ||
+            ruleAt(p.c, tokensOf(p, change), 0, p.v) != nullptr)
+            continue;
+        bool readLater = false, readInFunction = false;
+        for (int r = 0; r < n; ++r) {
+            if (r == k || !reads(p, p.stmts[r], change.target)) continue;
+            readLater = readLater || r > k;
+            readInFunction = readInFunction || enclosingFunction(p, holders, r);
+        }
+        if (readLater || readInFunction) continue;
+        for (int j = k - 1; j >= 0; --j) {
+            const Stmt& formula = p.stmts[j];
+            if (holders[j] >= 0 || formula.target.empty() || formula.target == change.target || !reads(p, formula, change.target) ||
+                tokensOf(p, formula).size() < formula.valueFrom + 3)
+                continue;
+            int use = -1;
+            for (int r = j + 1; r < n && use < 0; ++r) {
+                if (p.stmts[r].target == formula.target) break;
+                if (r > k && holders[r] < 0 && reads(p, p.stmts[r], formula.target)) use = r;
+                if (r < k && reads(p, p.stmts[r], formula.target)) break;  // read before the change: meant
+            }
+            if (use < 0) continue;
+            add(p, p.stmts[use], HintKind::LostValue,
+                "«" + formula.target + "» посчитана на строке " + num(lineOf(p, formula)) + " по старому значению «" + change.target +
+                    "»: формула не пересчитывается сама, а новое значение «" + change.target + "» со строки " +
+                    num(lineOf(p, change)) + " дальше нигде не используется. Посчитайте «" + formula.target +
+                    "» заново после строки " + num(lineOf(p, change)),
+                {formula.target}, out);
+            break;
+        }
+    }
+
+    // «i = 1» before «пока i меньше список.длина» that reads список[i]: the element number 0 is skipped.
+    const std::string length = reverseOf(p.v, "length");
+    for (int j = 0; j + 1 < n && !length.empty(); ++j) {
+        const Stmt& start = p.stmts[j];
+        const std::vector<Token>& st = tokensOf(p, start);
+        if (start.target.empty() || st.size() != start.valueFrom + 1 || word(p, st[start.valueFrom]) != "1") continue;
+        const Stmt& loop = p.stmts[j + 1];
+        const std::vector<Token>& lt = tokensOf(p, loop);
+        std::size_t taken = 0;
+        if (loop.kind != StmtKind::Loop || loop.condTo < loop.condFrom + 5 || !isWord(p, lt[loop.condFrom], start.target)) continue;
+        const std::string sign = signAt(p, lt, loop.condFrom + 1, taken);
+        const std::size_t l = loop.condFrom + 1 + taken;
+        if (sign != "<" || l + 3 != loop.condTo || lt[l + 1].mark != '.' || !isWord(p, lt[l + 2], length)) continue;
+        const std::string list = word(p, lt[l]);
+        bool indexed = false, other = false;
+        for (int k = j + 2; k < n && within(holders, p, k, j + 1); ++k) {
+            const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+            for (std::size_t t = 0; t + 1 < kt.size(); ++t) {
+                if (!isWord(p, kt[t], list) || kt[t + 1].mark != '[') continue;
+                // Only «список[i]»: «список[i - 1]» beside it means the start at 1 is meant.
+                if (t + 3 < kt.size() && isWord(p, kt[t + 2], start.target) && kt[t + 3].mark == ']') indexed = true;
+                else other = true;
+            }
+        }
+        if (indexed && !other)
+            add(p, start, HintKind::LoopFlow,
+                "номера элементов «" + list + "» начинаются с 0, а «" + start.target + "» начинается с 1: первый элемент " + list +
+                    "[0] цикл на строке " + num(lineOf(p, loop)) + " пропускает. Начните с «" + start.target + " = 0»",
+                {start.target}, out);
+    }
+
     // Parameters: never read while the body reads a name of the program; or overwritten before read.
     for (const Function& f : functions) {
         std::vector<int> inner;
