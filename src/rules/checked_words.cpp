@@ -42,7 +42,34 @@ const std::vector<CheckedWord>& checkedWords() {
          "выполнять функцию каждые столько-то миллисекунд; возвращает номер таймера", "пусть таймер = каждые(30, кадр)", ""},
         {"askNumber", "спросить_число", R::Output, {{"вопрос", "любое"}}, 1, R"(("Сколько тебе лет?"))",
          "вопрос в окне, ответ — число", R"(пусть лет = спросить_число("Сколько тебе лет?"))", ""},
-        // The executors' words with values: output/runtime/executors.js checks them.
+        // The executors' words: output/runtime/executors.js defines and checks them. A word that
+        // passes its method a fixed value is told by the call as its rule writes it.
+        {"robotStep(0)", "вверх", R::Other, {}, 0, "", "Робот идёт на клетку вверх", "вверх", "Робот"},
+        {"robotStep(1)", "вниз", R::Other, {}, 0, "", "Робот идёт на клетку вниз", "вниз()", "Робот"},
+        {"robotStep(2)", "влево", R::Other, {}, 0, "", "Робот идёт на клетку влево", "влево", "Робот"},
+        {"robotStep(3)", "вправо", R::Other, {}, 0, "", "Робот идёт на клетку вправо",
+         "пока справа свободно делать вправо конец", "Робот"},
+        {"robotPaint()", "закрасить", R::Other, {}, 0, "", "Робот закрашивает свою клетку", "закрасить", "Робот"},
+        {"robotFree(0)", "сверху свободно", R::Other, {}, 0, "", "над Роботом нет стены",
+         "если сверху свободно то вверх конец", "Робот"},
+        {"robotFree(1)", "снизу свободно", R::Other, {}, 0, "", "под Роботом нет стены",
+         "пока снизу свободно делать вниз конец", "Робот"},
+        {"robotFree(2)", "слева свободно", R::Other, {}, 0, "", "слева от Робота нет стены",
+         "пока слева свободно делать влево конец", "Робот"},
+        {"robotFree(3)", "справа свободно", R::Other, {}, 0, "", "справа от Робота нет стены",
+         "пока справа свободно делать вправо конец", "Робот"},
+        {"robotWall(0)", "сверху стена", R::Other, {}, 0, "", "над Роботом стена",
+         "пока сверху стена делать закрасить вправо конец", "Робот"},
+        {"robotWall(1)", "снизу стена", R::Other, {}, 0, "", "под Роботом стена", "если снизу стена то закрасить конец", "Робот"},
+        {"robotWall(2)", "слева стена", R::Other, {}, 0, "", "слева от Робота стена", "если слева стена то вправо конец", "Робот"},
+        {"robotWall(3)", "справа стена", R::Other, {}, 0, "", "справа от Робота стена", "если справа стена то вниз конец", "Робот"},
+        {"robotPainted()", "клетка закрашена", R::Other, {}, 0, "", "клетка Робота закрашена",
+         "если клетка закрашена то вправо конец", "Робот"},
+        {"robotClean()", "клетка чистая", R::Other, {}, 0, "", "клетка Робота не закрашена",
+         "если клетка чистая то закрасить конец", "Робот"},
+        {"penDown()", "опустить перо", R::Other, {}, 0, "", "Чертёжник опускает перо: дальше он рисует", "опустить перо",
+         "Чертёжник"},
+        {"penUp()", "поднять перо", R::Other, {}, 0, "", "Чертёжник поднимает перо", "поднять перо", "Чертёжник"},
         {"penTo", "сместиться в точку", R::Other, {{"x", "число"}, {"y", "число"}}, 0, "(2, 3)",
          "Чертёжник идёт в точку (x, y)", "сместиться в точку(2, 3)", "Чертёжник"},
         {"penBy", "сместиться на вектор", R::Other, {{"dx", "число"}, {"dy", "число"}}, 0, "(1, 0)",
@@ -55,6 +82,15 @@ const CheckedWord* checkedWord(std::string_view method) {
     for (const CheckedWord& w : checkedWords())
         if (w.method == method) return &w;
     return nullptr;
+}
+
+const CheckedWord* checkedWordWritten(std::string_view replacement) {
+    if (!replacement.empty() && replacement.front() == ';') replacement.remove_prefix(1);
+    const std::string head = std::string(runtimeObject) + ".";
+    if (replacement.substr(0, head.size()) != head) return nullptr;
+    replacement.remove_prefix(head.size());
+    if (const CheckedWord* w = checkedWord(replacement)) return w;
+    return !replacement.empty() && replacement.back() == '(' ? checkedWord(replacement.substr(0, replacement.size() - 1)) : nullptr;
 }
 
 std::vector<std::string> shownValues(const CheckedWord& word) {

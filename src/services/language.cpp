@@ -1,5 +1,6 @@
 // A rule table read for the editor: words with their roles, meanings and examples (the
-// reference's word tables, docs/язык.md, built in), snippets by role, the values of checked words.
+// reference's word tables, docs/язык.md, built in; a checked run-time word's from its own table,
+// rules/checked_words.cpp), snippets by role, the values of checked words.
 // Tests: tests/services/language_test.cpp.
 #include "services/language.h"
 
@@ -282,7 +283,9 @@ Language makeLanguage(std::vector<rules::Rule> table, std::vector<diagnostics::O
         word.meaning = row ? row->meaning : "";
         // A checked word says what it is from its own table; the reference's row agrees with it
         // (tests/rules/checked_words_test.cpp).
-        if (const rules::CheckedWord* c = rules::checkedWord(checkedMethod(word.javaScript))) {
+        const rules::CheckedWord* c = rules::checkedWordWritten(word.javaScript);
+        if (!c) c = rules::checkedWord(checkedMethod(word.javaScript));
+        if (c) {
             word.parameters = rules::shownValues(*c);
             word.meaning = std::string(c->meaning);
             word.example = letters(std::string(c->word)) == letters(w.phrase) ? "`" + std::string(c->shown) + "`" : "";
