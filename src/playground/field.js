@@ -79,12 +79,12 @@ export function fieldEditor({ ask, fields, save }) {
     const { width: w, height: h } = field;
     const room = board.getBoundingClientRect();
     const label = 22; // the column and row numbers
-    const cell = Math.max(6, Math.min(56, Math.floor(Math.min((room.width - label - 24) / w, (room.height - label - 24) / h))));
+    const cell = Math.max(6, Math.min(64, Math.floor(Math.min((room.width - label - 24) / w, (room.height - label - 24) / h))));
     const numbers = cell >= 14;
-    const left = (numbers ? label : 0) + 8, top = (numbers ? label : 0) + 8;
+    const left = (numbers ? label : 0) + 10, top = (numbers ? label : 0) + 10;
     geometry = { cell, left, top };
     Object.assign(canvas.dataset, geometry); // where the cells are, for the tests
-    const cssWidth = left + w * cell + 10, cssHeight = top + h * cell + 10;
+    const cssWidth = left + w * cell + 12, cssHeight = top + h * cell + 12;
     const scale = window.devicePixelRatio || 1;
     canvas.width = Math.round(cssWidth * scale);
     canvas.height = Math.round(cssHeight * scale);
@@ -98,14 +98,14 @@ export function fieldEditor({ ask, fields, save }) {
       g.font = `${Math.min(13, cell * 0.5)}px system-ui, sans-serif`;
       g.textAlign = 'center';
       g.textBaseline = 'middle';
-      for (let c = 0; c < w; c++) if (cell >= 20 || (c + 1) % 5 === 0 || c === 0) g.fillText(c + 1, left + (c + 0.5) * cell, top - 12);
+      for (let c = 0; c < w; c++) if (cell >= 20 || (c + 1) % 5 === 0 || c === 0) g.fillText(c + 1, left + (c + 0.5) * cell, top - 17);
       g.textAlign = 'right';
-      for (let r = 0; r < h; r++) if (cell >= 20 || (r + 1) % 5 === 0 || r === 0) g.fillText(r + 1, left - 6, top + (r + 0.5) * cell);
+      for (let r = 0; r < h; r++) if (cell >= 20 || (r + 1) % 5 === 0 || r === 0) g.fillText(r + 1, left - 11, top + (r + 0.5) * cell);
     }
     g.save();
     g.translate(left, top);
     g.fillStyle = '#2e8b57';
-    g.fillRect(-5, -5, w * cell + 10, h * cell + 10);
+    g.fillRect(-7, -7, w * cell + 14, h * cell + 14);
     for (let r = 0; r < h; r++)
       for (let c = 0; c < w; c++) {
         const bits = field.cells[r * w + c];
