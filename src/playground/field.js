@@ -36,8 +36,9 @@ function resized(field, width, height) {
   return next;
 }
 
-// A name the directive «с полем имя» finds as a file of the folder «поля»: no separator, no dot.
-export const fieldFileName = (name) => name.trim().replace(/\.поле$/i, '').replace(/[\\/:*?"<>|.]/g, '_');
+// A name the directive «с полем имя» finds as a file of the folder «поля»: no separator, no dot
+// (a dot would be read as the file's own extension), no «;» (the directive drops one at its end).
+export const fieldFileName = (name) => name.trim().replace(/\.поле$/i, '').replace(/[\\/:*?"<>|.;]/g, '_');
 
 // ask(question) puts a question to the worker's field reader and writer (compiler.ask with kind
 // 'field'); fields() lists [[path, text]...] kept beside the program; save(name, text) keeps and
