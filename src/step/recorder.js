@@ -229,12 +229,14 @@ export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter,
     later();
   }
 
-  // A call: its frame remembers its caller's frame and the step that made the call (the last one).
+  // A call: its frame remembers its caller's frame and the step that made the call (the last one);
+  // `byStep`: made by that step's statement, not by a timer or an event after the steps were
+  // flushed (a step's own calls come before its flush, which waits for a microtask).
   function enter(fn) {
     const frame = { index: r.frames.length };
     const caller = stack[stack.length - 1];
     append(stack, frame.index);
-    append(r.frames, { fn, vars: new Map(), seen: false, lastStep: -1, reader: null, point: -1, caller, callStep: r.count - 1 });
+    append(r.frames, { fn, vars: new Map(), seen: false, lastStep: -1, reader: null, point: -1, caller, callStep: r.count - 1, byStep: flushing });
     return frame;
   }
   // A function's end (by return or by an error): what its last step left.

@@ -191,7 +191,8 @@ export function makeView({ trace, source, functions, signatures = [], words, can
       if (runs[i]) ran[p.line] = 1;
     });
     rows.forEach((row, i) => {
-      const grey = has[i + 1] && !ran[i + 1];
+      // Past the recording limit the run went on unseen: nothing is greyed.
+      const grey = has[i + 1] && !ran[i + 1] && !trace.full;
       row.classList.toggle('лш-невыполнена', !!grey);
       row.title = grey ? `Строка ${i + 1} не выполнялась — щёлкните: почему?` : 'Строка ' + (i + 1);
     });

@@ -42,7 +42,7 @@ function callees(trace, s) {
   }
   const out = [];
   for (let i = low; i < frames.length && frames[i].callStep === s && out.length < 4; i++) {
-    if (frames[i].caller === trace.frame[s] && frames[i].lastStep >= 0) out.push(i);
+    if (frames[i].byStep && frames[i].caller === trace.frame[s] && frames[i].lastStep >= 0) out.push(i);
   }
   return out;
 }
@@ -81,8 +81,11 @@ export function why(trace, info, question) {
     title = `Почему ${q(words.name(question.name))} = ${v ? say(v.value) : words.undefined}?`;
     if (!v) return { title, summary: 'Записи об этом значении нет.', items: [], more: 0 };
     if (v.changed) visit(v.made, null);
-    else if (v.made >= 0 && question.frame > 0) visit(trace.frames[question.frame].callStep, { param: question.name, frame: question.frame });
-    else return { title, summary: `${q(words.name(question.name))} получила это значение до первого шага.`, items: [], more: 0 };
+    else if (v.made >= 0 && question.frame > 0 && trace.frames[question.frame].byStep) visit(trace.frames[question.frame].callStep, { param: question.name, frame: question.frame });
+    else {
+      const by = question.frame > 0 ? 'при вызове функции таймером или событием, а не строкой программы' : 'до первого шага';
+      return { title, summary: `${q(words.name(question.name))} получила это значение ${by}.`, items: [], more: 0 };
+    }
   } else {
     title = question.title || `Почему шаг ${question.step + 1} (строка ${trace.points[trace.point[question.step]].line}) сделал это?`;
     visit(question.step, null);
@@ -107,7 +110,7 @@ export function why(trace, info, question) {
       if (!v) continue;
       read.set(name, v.value);
       if (v.changed && v.made !== s) visit(v.made, null);
-      else if (!v.changed && frame > 0 && v.made >= 0) visit(trace.frames[frame].callStep, { param: name, frame });
+      else if (!v.changed && frame > 0 && v.made >= 0 && trace.frames[frame].byStep) visit(trace.frames[frame].callStep, { param: name, frame });
     }
     item.read = read;
     // Calls of the learner's functions: their results come from the callees' last steps.
@@ -230,6 +233,10 @@ export function whyNot(trace, info, line, runs = pointRuns(trace)) {
   trace.points.forEach((p, i) => p.line === line && ids.push(i));
   if (!ids.length || ids.some((i) => runs[i] > 0)) return null;
   const title = `Почему строка ${line} не выполнилась?`;
+  if (trace.full) {
+    return { title, summary: `Записаны только первые ${trace.count} шагов, дальше программа работала без записи: ` +
+      'выполнялась ли строка потом, не видно.', items: [], more: 0 };
+  }
   const items = [];
   const seenOf = (point, s, at) => {
     const p = trace.points[point];
