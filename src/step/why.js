@@ -14,6 +14,7 @@ import { short } from './values.js';
 
 const reach = 400; // steps visited at most per answer
 const shownItems = 12; // steps listed, newest first
+const near = 5000; // steps looked back for the test that let a branch run
 
 const isBad = (v) => v === undefined || (typeof v === 'number' && Number.isNaN(v));
 const q = (text) => '«' + text + '»';
@@ -58,15 +59,22 @@ export function why(trace, info, question) {
   const say = (kept) => short(kept, words, 30);
   const items = new Map(); // step -> item
   const order = [];
+  // A step met only as the call that gave a parameter its value: its own callees do not matter.
+  const paramOnly = (reason) => !!reason && reason.param !== undefined;
+  const sameReason = (a, b) => a.param === b.param && a.frame === b.frame && a.returned === b.returned && a.from === b.from && a.decided === b.decided;
   function visit(step, reason) {
     if (step < 0 || step >= trace.count) return;
     const known = items.get(step);
     if (known) {
-      if (reason) known.reasons.push(reason);
+      if (reason && !known.reasons.some((r) => sameReason(r, reason))) known.reasons.push(reason);
+      if (known.paramOnly && !paramOnly(reason)) {
+        known.paramOnly = false;
+        order.push(known); // followed again, now with its callees
+      }
       return;
     }
     if (items.size >= reach) return;
-    const item = { step, reasons: reason ? [reason] : [], values: [], text: '', bad: false, cause: '' };
+    const item = { step, reasons: reason ? [reason] : [], values: [], text: '', bad: false, cause: '', paramOnly: paramOnly(reason) };
     items.set(step, item);
     order.push(item);
   }
@@ -94,7 +102,7 @@ export function why(trace, info, question) {
   // First every step's reads and calls are followed (which may add reasons to steps already met),
   // then each step is described with all its reasons.
   for (let i = 0; i < order.length; i++) follow(order[i]);
-  order.forEach(describe);
+  items.forEach(describe);
 
   function follow(item) {
     const s = item.step;
@@ -113,8 +121,19 @@ export function why(trace, info, question) {
       else if (!v.changed && frame > 0 && v.made >= 0 && trace.frames[frame].byStep) visit(trace.frames[frame].callStep, { param: name, frame });
     }
     item.read = read;
+    // The test that let a branch run: the last step of its «если» before this one, in this frame
+    // (looked for among the last `near` steps only).
+    const u = point.under;
+    if (u && u.point >= 0 && (u.kind === 'if' || u.kind === 'else' || u.kind === 'case')) {
+      for (let k = s - 1; k >= 0 && k >= s - near; k--) {
+        if (trace.point[k] === u.point && trace.frame[k] === frame) {
+          visit(k, { decided: u.kind });
+          break;
+        }
+      }
+    }
     // Calls of the learner's functions: their results come from the callees' last steps.
-    for (const callee of callees(trace, s)) {
+    if (!item.paramOnly) for (const callee of callees(trace, s)) {
       const f = trace.frames[callee];
       const last = trace.points[trace.point[f.lastStep]];
       visit(f.lastStep, { returned: f.fn, from: s, fellOff: last.kind !== 'return' && f.lastStep !== trace.errorStep });
@@ -138,7 +157,9 @@ export function why(trace, info, question) {
       const v = valueAfter(trace, h, s);
       if (v && v.made === s && v.changed && !set.some((x) => x[0] === name)) set.push([name, v.value]);
     }
-    if (set.length) parts.push(set.map(([n, v]) => `${q(words.name(n))} стала ${say(v)}`).join(', '));
+    // A step met only for the parameter its call gave says just that (what it set came later).
+    if (item.paramOnly) set.length = 0;
+    if (item.paramOnly) { /* its parameter reasons below */ } else if (set.length) parts.push(set.map(([n, v]) => `${q(words.name(n))} стала ${say(v)}`).join(', '));
     else if (point.kind === 'print') parts.push('вывод');
     else if (point.kind === 'draw') parts.push('рисунок');
     else if (point.kind === 'return' && !item.reasons.some((r) => r.returned !== undefined)) parts.push(`${q(words.word('return', 'вернуть'))}: функция отдаёт значение`);
@@ -160,7 +181,8 @@ export function why(trace, info, question) {
           const n = lengthOf(read.get(list));
           const at = typeof index === 'number' ? index : read.get(index);
           if (n >= 0 && typeof at === 'number' && (at >= n || at < 0)) {
-            item.cause = `в ${q(words.name(list))} ${n} эл., их номера — с 0 до ${n - 1}, а номера ${at} нет: ` +
+            item.cause = (n ? `в ${q(words.name(list))} ${n} эл., их номера — с 0 до ${n - 1}, а номера ${at} нет: `
+              : `${q(words.name(list))} пуст, элементов в нём нет: `) +
               `${words.name(list)}[${typeof index === 'number' ? index : words.name(index)}] дал ${words.undefined}`;
             break;
           }
@@ -168,7 +190,10 @@ export function why(trace, info, question) {
       }
     }
     for (const reason of item.reasons) {
-      if (reason.param !== undefined) {
+      if (reason.decided) {
+        parts.length = 0;
+        parts.push(`условие ${reason.decided === 'else' ? `было ${q(words.false)}` : reason.decided === 'case' ? 'выбрало этот вариант' : `было ${q(words.true)}`}`);
+      } else if (reason.param !== undefined) {
         const f = trace.frames[reason.frame];
         const sig = signatures[f.fn];
         const name = functions[f.fn];
@@ -184,7 +209,7 @@ export function why(trace, info, question) {
         }
         // A parameter is named when its value is the question or is bad.
         if (v && isBad(v.value)) item.bad = true;
-        if ((v && isBad(v.value)) || (question.name === reason.param && question.frame === reason.frame)) parts.push(text);
+        if ((v && isBad(v.value)) || item.paramOnly || (question.name === reason.param && question.frame === reason.frame)) parts.push(text);
       } else if (reason.returned !== undefined) {
         const name = functions[reason.returned];
         if (reason.fellOff) {
@@ -202,7 +227,7 @@ export function why(trace, info, question) {
     item.text = parts.join('; ');
   }
 
-  const all = order.slice().sort((a, b) => b.step - a.step);
+  const all = [...items.values()].sort((a, b) => b.step - a.step);
   // The first bad value along the chain: where it was made is the line to look at.
   let summary = '';
   const bad = all.filter((x) => x.bad);
@@ -261,10 +286,14 @@ export function whyNot(trace, info, line, runs = pointRuns(trace)) {
     // Other statements of the same part ran: the part was entered, this line was not reached.
     const sibling = trace.points.findIndex((p, i) => p.under === under && runs[i] > 0 && !ids.includes(i));
     if (sibling >= 0 && under.kind !== 'each') {
-      const s = lastStepOf(trace, sibling);
-      said.push(`строки рядом с ней выполнялись (строка ${trace.points[sibling].line}, шаг ${s + 1}), а до этой выполнение не доходило` +
-        (trace.errorStep >= 0 ? `: программа остановилась с ошибкой на строке ${trace.points[trace.point[trace.errorStep]].line}` : ''));
-      items.push({ step: s, line: trace.points[sibling].line, text: 'последний выполненный шаг рядом', values: [] });
+      // The last step of the part: an error there, or «вернуть», ended it before this line.
+      let s = -1;
+      for (let k = trace.count - 1; k >= 0 && s < 0; k--) if (trace.points[trace.point[k]].under === under) s = k;
+      const p = trace.points[trace.point[s]];
+      if (s === trace.errorStep) said.push(`на строке ${p.line} (шаг ${s + 1}) программа остановилась с ошибкой, раньше этой строки`);
+      else if (p.kind === 'return') said.push(`перед ней сработало ${q(words.word('return', 'вернуть'))} на строке ${p.line}, и функция закончилась`);
+      else said.push(`строки рядом с ней выполнялись (последней — строка ${p.line}, шаг ${s + 1}), а до этой выполнение не доходило`);
+      items.push({ step: s, line: p.line, text: 'последний шаг рядом с ней', values: [] });
       break;
     }
     if (under.kind === 'fn') {
