@@ -33,7 +33,8 @@ z-index:2147483646;outline:none}
 #лш summary{cursor:pointer}
 #лш .лш-невыполнена .лш-текст{color:#a8a8a8}
 #лш .лш-спросить{font:12px Verdana,sans-serif;padding:0 5px;margin-left:auto;cursor:pointer;color:#1d5fa8;background:none;border:1px solid #b8c8dc;border-radius:8px}
-#лш .лш-почему{flex:0 1 auto;max-height:38%;overflow:auto;padding:6px 8px;background:#eef4fb;border-bottom:1px solid #c9d6e6}
+#лш .лш-исток .лш-номер{color:#fff;background:#c0392b;font-weight:bold}
+#лш .лш-почему{flex:0 0 auto;max-height:45%;overflow:auto;padding:6px 8px;background:#eef4fb;border-bottom:1px solid #c9d6e6}
 #лш .лш-почему:empty{display:none}
 #лш .лш-вопрос{display:flex;justify-content:space-between;gap:8px;font-weight:bold}
 #лш .лш-итог{margin:4px 0;color:#8a1c00}
@@ -137,12 +138,23 @@ export function makeView({ trace, source, functions, signatures = [], words, can
     if (got) showAnswer(got);
     return got;
   };
+  let marked = null;
   function showAnswer(got) {
     const head = element('div', 'лш-вопрос');
     const close = element('button', '', '×');
     close.type = 'button';
     close.title = 'Закрыть ответ';
-    close.onclick = () => answer.replaceChildren();
+    close.onclick = () => {
+      answer.replaceChildren();
+      marked?.classList.remove('лш-исток');
+    };
+    // The line where the answer says a bad value began: its number is marked in the source.
+    marked?.classList.remove('лш-исток');
+    marked = got.origin ? rows[got.origin - 1] : null;
+    if (marked) {
+      marked.classList.add('лш-исток');
+      marked.title = 'Здесь впервые получилось это значение';
+    }
     head.append(element('span', '', got.title), close);
     const parts = [head];
     if (got.summary) parts.push(element('div', 'лш-итог', got.summary));
@@ -229,6 +241,7 @@ export function makeView({ trace, source, functions, signatures = [], words, can
   if (canvas) {
     const pick = button('Почему? (фигура)', 'Почему здесь нарисовано это? Щёлкните фигуру на холсте', () => frame.classList.toggle('лш-выбор'));
     pick.classList.add('лш-фигура');
+    pick.hidden = true; // until something is drawn
   }
   let panelCopy = null;
   if (panel) {
@@ -330,6 +343,7 @@ export function makeView({ trace, source, functions, signatures = [], words, can
     showGrey();
     showVariables(k);
     showNews(k);
+    if (trace.canvasLog && trace.canvasLog.calls.length) root.querySelector('.лш-фигура')?.removeAttribute('hidden');
     if (context && trace.canvasLog) {
       trace.canvasLog.show(k, context);
       frame.style.width = canvas.offsetWidth + 'px';

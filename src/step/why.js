@@ -196,11 +196,11 @@ export function why(trace, info, question) {
       } else if (reason.param !== undefined) {
         const f = trace.frames[reason.frame];
         const sig = signatures[f.fn];
-        const name = functions[f.fn];
+        const name = words.name(functions[f.fn]);
         const h = f.vars.get(reason.param);
         const v = h && valueAfter(trace, h, f.callStep);
         const index = sig ? sig.params.indexOf(reason.param) : -1;
-        const call = point.calls.find(([n]) => n === name);
+        const call = point.calls.find(([n]) => n === functions[f.fn]);
         let text = `вызов ${q(name)} дал параметру ${q(words.name(reason.param))} значение ${v ? say(v.value) : words.undefined}`;
         if (v && v.value === undefined && call && index >= call[1]) {
           text = `вызов ${q(name)} передал ${call[1]} знач., а параметров у неё ${sig.params.length} (строка ${sig.line}): ` +
@@ -211,7 +211,7 @@ export function why(trace, info, question) {
         if (v && isBad(v.value)) item.bad = true;
         if ((v && isBad(v.value)) || item.paramOnly || (question.name === reason.param && question.frame === reason.frame)) parts.push(text);
       } else if (reason.returned !== undefined) {
-        const name = functions[reason.returned];
+        const name = words.name(functions[reason.returned]);
         if (reason.fellOff) {
           const text = `функция ${q(name)} дошла до ${q(words.end)} без ${q(words.word('return', 'вернуть'))}, и её вызов ` +
             `(строка ${trace.points[trace.point[reason.from]].line}) дал ${words.undefined}`;
@@ -236,7 +236,7 @@ export function why(trace, info, question) {
     summary = `Строка ${first.line} (шаг ${first.step + 1}): ` +
       (first.cause || `здесь впервые в этой цепочке получилось ${first.text.includes('«не число»') ? '«не число»' : words.undefined}: ${first.text}`) + '.';
   }
-  return { title, summary, items: all.slice(0, shownItems), more: Math.max(0, all.length - shownItems) + (items.size >= reach ? 1 : 0) };
+  return { title, summary, origin: first ? first.line : 0, items: all.slice(0, shownItems), more: Math.max(0, all.length - shownItems) + (items.size >= reach ? 1 : 0) };
 }
 
 // The steps at which each point ran, counted once per view.
@@ -299,10 +299,10 @@ export function whyNot(trace, info, line, runs = pointRuns(trace)) {
     if (under.kind === 'fn') {
       const called = trace.frames.some((f, i) => i > 0 && f.fn === under.fn);
       if (!called) {
-        said.push(`функция ${q(functions[under.fn])} ни разу не вызвана`);
+        said.push(`функция ${q(words.name(functions[under.fn]))} ни разу не вызвана`);
         break;
       }
-      said.push(`функция ${q(functions[under.fn])} вызывалась, но до этой строки не доходила`);
+      said.push(`функция ${q(words.name(functions[under.fn]))} вызывалась, но до этой строки не доходила`);
       break;
     }
     if (under.kind === 'each') {
