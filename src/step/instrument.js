@@ -165,7 +165,7 @@ function statementFacts(node) {
     case 'ExpressionStatement': return facts([node.expression], 'do');
     case 'VariableDeclaration': return facts(node.declarations, 'do');
     case 'ReturnStatement': return facts([node.argument], 'return');
-    case 'ThrowStatement': return facts([node.argument], 'do');
+    case 'ThrowStatement': return facts([node.argument], 'throw');
     case 'IfStatement': return facts([node.test], 'if');
     case 'SwitchStatement': return facts([node.discriminant], 'if');
     default: return facts([], 'other');

@@ -136,8 +136,25 @@ export function why(trace, info, question) {
     if (!item.paramOnly) for (const callee of callees(trace, s)) {
       const f = trace.frames[callee];
       const last = trace.points[trace.point[f.lastStep]];
-      visit(f.lastStep, { returned: f.fn, from: s, fellOff: last.kind !== 'return' && f.lastStep !== trace.errorStep });
+      visit(f.lastStep, { returned: f.fn, from: s, fellOff: last.kind !== 'return' && last.kind !== 'throw' && f.lastStep !== trace.errorStep });
     }
+  }
+  // What step s set: [[name, value]], its writes and the names it read that changed at it.
+  function setBy(s) {
+    const point = trace.points[trace.point[s]];
+    const frame = trace.frame[s];
+    const set = [];
+    for (const name of point.writes) {
+      const h = historyOf(trace, name, frame, point);
+      const v = h && valueAfter(trace, h, s);
+      if (v && v.made === s) set.push([name, v.value]);
+    }
+    for (const name of point.reads) {
+      const h = historyOf(trace, name, frame, point);
+      const v = h && valueAfter(trace, h, s);
+      if (v && v.made === s && v.changed && !set.some((x) => x[0] === name)) set.push([name, v.value]);
+    }
+    return set;
   }
   function describe(item) {
     const s = item.step;
@@ -145,18 +162,7 @@ export function why(trace, info, question) {
     const frame = trace.frame[s];
     const read = item.read;
     const parts = [];
-    // What the step set.
-    const set = [];
-    for (const name of point.writes) {
-      const h = historyOf(trace, name, frame, point);
-      const v = h && valueAfter(trace, h, s);
-      if (v && v.made === s) set.push([name, v.value]);
-    }
-    for (const [name, value] of read) {
-      const h = historyOf(trace, name, frame, point);
-      const v = valueAfter(trace, h, s);
-      if (v && v.made === s && v.changed && !set.some((x) => x[0] === name)) set.push([name, v.value]);
-    }
+    const set = setBy(s);
     // A step met only for the parameter its call gave says just that (what it set came later).
     if (item.paramOnly) set.length = 0;
     if (item.paramOnly) { /* its parameter reasons below */ } else if (set.length) parts.push(set.map(([n, v]) => `${q(words.name(n))} стала ${say(v)}`).join(', '));
@@ -216,8 +222,12 @@ export function why(trace, info, question) {
           const text = `функция ${q(name)} дошла до ${q(words.end)} без ${q(words.word('return', 'вернуть'))}, и её вызов ` +
             `(строка ${trace.points[trace.point[reason.from]].line}) дал ${words.undefined}`;
           parts.push(text);
-          item.cause = text;
-          item.bad = true;
+          // A cause only where the call's result is seen bad: set so, or printed.
+          const caller = trace.points[trace.point[reason.from]];
+          if (caller.kind === 'print' || setBy(reason.from).some(([, v]) => isBad(v))) {
+            item.cause = text;
+            item.bad = true;
+          }
         } else {
           parts.push(`функция ${q(name)} отдаёт результат вызову на строке ${trace.points[trace.point[reason.from]].line}`);
         }
