@@ -2,7 +2,14 @@
 // skipped): a value computed and dropped (a method named without its brackets, a number after
 // «или» compared with nothing), a line after «вернуть» that never runs, "=>" or "=<" written for a
 // comparison, "^" written for a power, a ";" that ends a condition before its block, and "${…}"
-// inside ordinary quotes. Each is told at the line to edit, with its fix where certain.
+// inside ordinary quotes. Then, over the statements (one a line, blocks by the table's words; a
+// program with braces for blocks is skipped): a value lost (a swap without a third name, a list
+// shared instead of copied, a formula worked out before its name changed), a loop that cannot do
+// its job (never starts, a total or a flag reset every round, «вернуть» on the first round, a walk
+// from number 1), a branch that never runs or two «если» that both print, «не» of a name, a
+// position used as yes or no, a function's result dropped, a parameter never read or overwritten,
+// an answer of «спросить» compared as text, a name with a space or a leading digit. Each is told
+// at the line to edit, with its fix where certain; one that may be meant says what it sees.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #pragma once
 
@@ -12,7 +19,9 @@
 
 namespace diagnostics {
 
-// The detector of the one analysis: appends the findings of every check above. Linear in the text.
+// The detector of the one analysis: appends the findings of every check above. Linear in the text
+// for the token checks; the statement checks look back over a block's statements (quadratic in the
+// number of statements at worst, which a learner's program keeps small).
 void programChecks(const DetectorInput& input, std::vector<Hint>& out);
 
 }  // namespace diagnostics
