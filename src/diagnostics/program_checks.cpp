@@ -362,28 +362,6 @@ bool readStatements(Program& p) {
     return open.empty();
 }
 
-// The header whose block holds statement i directly (a branch counts as its own block).
-int holder(const Program& p, int i) {
-    for (int k = i - 1; k >= 0; --k) {
-        const Stmt& h = p.stmts[k];
-        if (h.closed || (h.kind != StmtKind::If && h.kind != StmtKind::ElseIf && h.kind != StmtKind::Else &&
-                         h.kind != StmtKind::Loop && h.kind != StmtKind::Function))
-            continue;
-        // h holds i when i comes before h's block ends.
-        int depth = 0;
-        bool ended = false;
-        for (int j = k + 1; j < i && !ended; ++j) {
-            const Stmt& s = p.stmts[j];
-            if ((s.kind == StmtKind::If || s.kind == StmtKind::Loop || s.kind == StmtKind::Function) && !s.closed) ++depth;
-            else if (s.kind == StmtKind::End) ended = depth-- == 0;
-            else if ((s.kind == StmtKind::ElseIf || s.kind == StmtKind::Else) && depth == 0) ended = true;
-            else if (s.kind == StmtKind::Else && s.closed && depth > 0) --depth;
-        }
-        if (!ended) return k;
-    }
-    return -1;
-}
-
 // Statements directly in the block of header h (its own branch only), in order.
 std::vector<int> body(const Program& p, const std::vector<int>& holders, int h) {
     std::vector<int> out;
@@ -514,7 +492,7 @@ void statementChecks(Program& p, std::vector<Hint>& out) {
     const int n = static_cast<int>(p.stmts.size());
     std::vector<int> holders(n);
     for (int i = 0; i < n; ++i)
-        holders[i] = p.stmts[i].chain >= 0 ? holders[p.stmts[i].chain] : holder(p, i);  // a branch sits where its «если» does
+        holders[i] = p.stmts[i].parent;  // read with the blocks; a branch sits where its «если» does
     const std::string askWord = reverseOf(p.v, "prompt"), askNumber = reverseOf(p.v, "__LUM__.askNumber"),
                       indexOf = reverseOf(p.v, "indexOf"), includes = reverseOf(p.v, "includes"),
                       slice = reverseOf(p.v, "slice");
@@ -843,7 +821,7 @@ void statementChecks(Program& p, std::vector<Hint>& out) {
                 if (r > k && holders[r] < 0 && reads(p, p.stmts[r], formula.target)) use = r;
                 if (r < k && reads(p, p.stmts[r], formula.target)) break;  // read before the change: meant
             }
-            if (use < 0) continue;
+            if (use < 0) break;  // the nearest formula decides, so the look back stays short
             add(p, p.stmts[use], HintKind::LostValue,
                 "«" + formula.target + "» посчитана на строке " + num(lineOf(p, formula)) + " по старому значению «" + change.target +
                     "»: формула не пересчитывается сама, а новое значение «" + change.target + "» со строки " +
