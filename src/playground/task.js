@@ -43,3 +43,32 @@ export function taskControls(before, compiler, onChange) {
     },
   };
 }
+
+// The task pages the playground shows are marked: their check table links a test's first difference
+// to «Почему?», which the playground answers with whyPage.
+export function withWhy(page) {
+  return page.replace('<head>', '<head><script>window.__LUM_ПОЧЕМУ__ = true;</script>');
+}
+
+// The program page inside task page `taskPage`, made to run as test `тест` ran in the check (its
+// field, its answers) and to open the step view with «Почему?» of output line `строка`, for the
+// check table's message {лумПочему: {тест, строка}}. null for any other message, and for a hidden
+// test or one the page does not hold.
+export function whyPage(taskPage, message) {
+  const asked = message && message.лумПочему;
+  if (!asked || !Number.isInteger(asked.тест) || !Number.isInteger(asked.строка)) return null;
+  const found = /^window\.__LUM_ЗАДАЧА__ = (.*);$/m.exec(taskPage);
+  let task = null;
+  try {
+    task = found && JSON.parse(found[1]);
+  } catch {
+    return null;
+  }
+  const test = task && task.тесты[asked.тест];
+  if (!test || test.скрытый) return null;
+  const json = (value) => JSON.stringify(value).replace(/</g, '\\u003c');
+  // On the <head> line, as the task page sets the field, so that no program line moves.
+  const setup = '<script>' + (test.поле ? `window.__LUM_ПОЛЕ_ТЕСТА__ = ${json(test.поле)};` : '') +
+    `window.__ЛУМ_ШАГИ_ЗАПРОС__ = ${json({ ответы: test.ответы, строка: asked.строка })};</script>`;
+  return task.страница.replace('__LUM_CHECK__', 'null').replace('<head>', () => '<head>' + setup);
+}
