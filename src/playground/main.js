@@ -13,7 +13,7 @@ import { blockIndent, typingHelp } from './indent.js';
 import { problemMarks, setProblems } from './marks.js';
 import { programFromHash, programToHash } from './share.js';
 import { compileStatus, noteItems, rulesStatus } from './status.js';
-import { taskControls, whyPage, withWhy } from './task.js';
+import { taskControls, taskProgram, withWhy } from './task.js';
 
 const $ = (id) => document.getElementById(id);
 const data = (id) => JSON.parse($(id).textContent);
@@ -229,7 +229,8 @@ function run(stepping = false, page = null) {
   // Its own origin, so the program cannot reach the playground; modal dialogs for «спросить».
   frame.setAttribute('sandbox', 'allow-scripts allow-modals');
   frame.title = stepping ? 'Страница программы по шагам' : 'Страница программы';
-  const html = page || decoder.decode(lastPage.bytes);
+  let html = page || decoder.decode(lastPage.bytes);
+  if (stepping && !page && task.state.open) html = taskProgram(html) || html; // a task page's program steps
   frame.srcdoc = (stepping && stepPage(html)) || (task.state.open ? withWhy(html) : html);
   keep(keys.running, true);
   frame.addEventListener('load', () => keep(keys.running, null), { once: true });
@@ -388,7 +389,7 @@ $('step').onclick = () => {
 window.addEventListener('message', (event) => {
   const frame = $('output').querySelector('iframe');
   if (!frame || event.source !== frame.contentWindow || !lastPage || !task.state.open) return;
-  const page = whyPage(decoder.decode(lastPage.bytes), event.data);
+  const page = taskProgram(decoder.decode(lastPage.bytes), event.data);
   if (page) run(true, page);
 });
 

@@ -53,6 +53,8 @@ test('a task file opened in the playground checks the program in the editor', as
   assert.deepEqual(await answer.locator('li').evaluateAll((items) => items.map((li) => li.dataset.line)), ['3', '2', '1']);
   assert.match(await answer.locator('li').first().textContent(), /а = 10, б = -4/);
   assert.match(await frame.locator('#лш .лш-где').textContent(), /строка 3$/);
+  await page.click('#step'); // «По шагам» of a task steps its program, not the task page
+  await frame.locator('#лш .лш-где', { hasText: /^шаг 1 из/ }).waitFor(); // the first step of a new run
 
   await page.click('#task-close');
   await frame.locator('#result', { hasText: '1' }).waitFor();
