@@ -62,6 +62,7 @@ export function runNotes(trace, info) {
   // and the fixed values set in each loop (the innermost one).
   const headOf = new Map();
   const fixed = new Map(); // loop -> names
+  const fixedNames = new Set();
   const loopOf = (u) => {
     while (u && u.kind !== 'fn' && u.kind !== 'loop' && u.kind !== 'each') u = u.up;
     return u && u.kind !== 'fn' ? u : null;
@@ -70,13 +71,17 @@ export function runNotes(trace, info) {
     if (p.kind === 'each' && p.under && p.under.kind === 'each') headOf.set(i, p.under);
     for (let u = p.under; u && u.kind !== 'fn'; u = u.up) if (u.kind === 'loop' && u.point >= 0) headOf.set(u.point, u);
     const loop = p.constant && loopOf(p.under);
-    if (loop) fixed.set(loop, (fixed.get(loop) || new Set()).add(p.constant));
+    if (loop) {
+      fixed.set(loop, (fixed.get(loop) || new Set()).add(p.constant));
+      fixedNames.add(p.constant);
+    }
   });
-  const inside = (pointIndex, loop) => {
-    if (headOf.get(pointIndex) === loop) return true;
-    for (let u = points[pointIndex].under; u && u.kind !== 'fn'; u = u.up) if (u === loop) return true;
-    return false;
-  };
+  // Per point, the loops it stands in (as their head or in their body).
+  const loopsOf = points.map((p, i) => {
+    const out = headOf.has(i) ? [headOf.get(i)] : [];
+    for (let u = p.under; u && u.kind !== 'fn'; u = u.up) if ((u.kind === 'loop' || u.kind === 'each') && !out.includes(u)) out.push(u);
+    return out;
+  });
 
   const notes = new Map(); // line -> text
   const add = (line, text) => line > 0 && !notes.has(line) && notes.set(line, text);
@@ -90,7 +95,7 @@ export function runNotes(trace, info) {
     list.push(e);
     byLoop.set(e.loop, list);
     if (e.fixed) watched.splice(watched.indexOf(e), 1);
-    for (const w of e.wiped || []) if (!e.readWithin.has(w.h)) after.push(w);
+    if (e.wiped) for (const w of e.wiped.values()) if (!e.readWithin || !e.readWithin.has(w.h)) after.push(w);
   }
 
   for (let k = 0; k < trace.count; k++) {
@@ -98,12 +103,12 @@ export function runNotes(trace, info) {
     const f = trace.frame[k];
     const point = points[p];
     const stack = stacks[f] || (stacks[f] = []);
-    while (stack.length && !inside(p, stack[stack.length - 1].loop)) finish(stack.pop());
+    while (stack.length && !loopsOf[p].includes(stack[stack.length - 1].loop)) finish(stack.pop());
     const loop = headOf.get(p);
     let top = stack[stack.length - 1];
     if (loop) {
       if (!top || top.loop !== loop) {
-        top = { loop, frame: f, first: k, last: k, checks: 0, turns: 0, starts: [], inTurn: false, fixed: fixed.get(loop) || null, readWithin: new Set(), wiped: null };
+        top = { loop, frame: f, first: k, last: k, checks: 0, turns: 0, starts: [], inTurn: false, fixed: fixed.get(loop) || null, readWithin: null, wiped: null };
         stack.push(top);
         if (top.fixed) watched.push(top);
       }
@@ -121,11 +126,11 @@ export function runNotes(trace, info) {
     for (const e of stack) e.last = k;
 
     // Reads of the names loops set to fixed values: within a loop, and after it.
-    for (const name of point.reads) {
-      if (!watched.length && !after.length) break;
+    if (watched.length || after.length) for (const name of point.reads) {
+      if (!fixedNames.has(name)) continue;
       const h = historyOf(trace, name, f, point);
       if (!h) continue;
-      if (!point.writes.includes(name)) for (const e of watched) if (e.fixed.has(name)) e.readWithin.add(h);
+      if (!point.writes.includes(name)) for (const e of watched) if (e.fixed.has(name)) (e.readWithin || (e.readWithin = new Set())).add(h);
       const waiting = after.find((w) => w.h === h);
       if (waiting) {
         after = after.filter((w) => w.h !== h);
@@ -134,6 +139,7 @@ export function runNotes(trace, info) {
       }
     }
     if (after.length) for (const name of point.writes) {
+      if (!fixedNames.has(name)) continue;
       const h = historyOf(trace, name, f, point);
       if (h && !point.reads.includes(name)) after = after.filter((w) => w.h !== h);
     }
@@ -144,13 +150,12 @@ export function runNotes(trace, info) {
       const e = stack.findLast((x) => x.loop === loopOf(point.under));
       const name = point.constant;
       const h = e && e.starts.length > 1 && historyOf(trace, name, f, point);
-      const before = h && valueAfter(trace, h, k - 1);
-      const now = h && valueAfter(trace, h, k);
-      const start = h && valueAfter(trace, h, e.first - 1);
-      if (before && now && now.made === k && before.made >= e.first && before.made < e.starts[e.starts.length - 1] &&
-          !same(before.value, now.value) && !(start && same(start.value, before.value))) {
-        e.wiped = (e.wiped || []).filter((w) => w.h !== h);
-        e.wiped.push({ h, name, step: k, line: point.line, value: now.value, was: before.value,
+      const before = h ? valueAfter(trace, h, k - 1) : null;
+      const now = before && before.made >= e.first && before.made < e.starts[e.starts.length - 1] ? valueAfter(trace, h, k) : null;
+      const wipes = !!now && now.made === k && !same(before.value, now.value);
+      const start = wipes ? valueAfter(trace, h, e.first - 1) : null;
+      if (wipes && !(start && same(start.value, before.value))) {
+        (e.wiped || (e.wiped = new Map())).set(h, { h, name, step: k, line: point.line, value: now.value, was: before.value,
           wasLine: points[trace.point[before.made]].line, turn: e.starts.length, wasTurn: turnOf(e, before.made) });
       }
     }
