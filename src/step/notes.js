@@ -182,7 +182,7 @@ export function runNotes(trace, info) {
       if (test >= 0 && fromOutside(trace, asked, test, false)) return;
     }
     const name = q(words.name(w.name));
-    add(w.line, `на ${w.turn}-м обороте цикла эта строка снова сделала ${name} = ${say(w.value)} и стёрла ${say(w.was)}, ` +
+    add(w.line, `на ${w.turn}-м обороте цикла эта строка снова сделала ${name} = ${say(w.value)} и стёрла значение ${say(w.was)}, ` +
       `полученное на ${w.wasTurn}-м обороте (строка ${w.wasLine}). ${name} читается только после цикла, ` +
       `и там в ней лишь то, что дал последний оборот: ${say(final)}`);
   }
