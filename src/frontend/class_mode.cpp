@@ -349,7 +349,7 @@ int runClassMode(const std::string& folder, const std::vector<std::string>& task
                 report.problems.push_back({files[e], "сдано раньше, чем «" + report.cells[p][t].file + "»: считается более новая сдача"});
 
     // Possible copies, per task.
-    const rules::Vocabulary vocabulary = rules::deriveVocabulary(start.rules);
+    const rules::Vocabulary& vocabulary = start.loaded.vocabulary;
     std::vector<std::string> words = rules::vocabularyWords(vocabulary);
     words.insert(words.end(), vocabulary.libraryNames.begin(), vocabulary.libraryNames.end());
     const std::set<std::string> keywords = tasks::keywordSet(words);

@@ -111,8 +111,9 @@ int run(const std::vector<std::string>& args) {
         if (args.empty()) pauseBeforeExit();
         return 1;
     }
-    if (!loadRulesAtStartUp(start.rulesPath, start.rules)) return 1;
-    start.otherWords = loadOtherWords(start.rulesPath);
+    std::vector<rules::Rule> table;
+    if (!loadRulesAtStartUp(start.rulesPath, table)) return 1;
+    start.loaded = rules::loadedRules(std::move(table), loadOtherWords(start.rulesPath));
 
     output::CompileOptions options;
     std::string path;
@@ -173,7 +174,7 @@ int run(const std::vector<std::string>& args) {
             return 1;
         }
         if (tool != "--editor") return writePlayground(toolFolder, start);
-        const editor::ExtensionWrite extension = editor::writeEditorExtension(toolFolder, start.rulesPath, start.rules);
+        const editor::ExtensionWrite extension = editor::writeEditorExtension(toolFolder, start.rulesPath, start.loaded);
         printLines(extension.lines);
         return extension.written ? 0 : 1;
     }
@@ -230,13 +231,13 @@ RulesLoad loadRulesFile(const std::string& rulesPath, std::vector<rules::Rule>& 
     return load;
 }
 
-std::vector<diagnostics::OtherWord> loadOtherWords(const std::string& rulesPath) {
+std::vector<rules::OtherWord> loadOtherWords(const std::string& rulesPath) {
     const std::string path = base::folderOf(rulesPath) + platform::separator() + otherWordsName;
     std::string bytes;
     if (platform::pathKind(path) != platform::PathKind::File || !platform::readWholeFile(path, bytes))
-        return diagnostics::builtinOtherWords();
+        return rules::builtinOtherWords();
     base::dropByteOrderMark(bytes);
-    return diagnostics::parseOtherWords(base::encodeUtf8(base::decodeBytes(bytes)));
+    return rules::parseOtherWords(base::encodeUtf8(base::decodeBytes(bytes)));
 }
 
 bool loadRulesAtStartUp(const std::string& rulesPath, std::vector<rules::Rule>& table) {
