@@ -259,21 +259,14 @@ Json signatureHelp(LspState& state, const Json& params, std::int64_t, std::vecto
 
 Json definition(LspState& state, const Json& params, std::int64_t, std::vector<std::string>&) {
     Document* d = readyDocument(state, params);
-    const services::Place at = services::wordAt(d->text, placeOf(d->text, params.at("position"))).from;
     if (const auto r = services::definitionAt(d->text, placeOf(d->text, params.at("position")), d->names))
         return {{"uri", d->uri}, {"range", range(d->text, *r)}};
     // A function of an included library file: where that file defines it.
-    const services::Range word = services::wordAt(d->text, at);
-    const std::size_t from = d->text.offset(word.from), to = d->text.offset(word.to);
-    const std::string name = base::encodeUtf8(d->text.chars.data() + from, to - from);
-    for (const auto& [file, time] : d->libraryTimes) {
-        std::string bytes;
-        if (name.empty() || !platform::readWholeFile(file, bytes)) continue;
-        base::dropByteOrderMark(bytes);
-        const services::Text library = services::makeText(bytes);
-        for (const services::ProgramName& n : services::programNames(library, *state.language))
-            if (n.name == name) return {{"uri", uriOfPath(file)}, {"range", range(library, n.at)}};
-    }
+    std::vector<std::string> files;
+    for (const auto& [file, time] : d->libraryTimes) files.push_back(file);
+    if (const auto found = services::libraryDefinitionAt(d->text, placeOf(d->text, params.at("position")), files,
+                                                         *state.language, translator::diskLibraries()))
+        return {{"uri", uriOfPath(found->file)}, {"range", range(found->text, found->at)}};
     return nullptr;
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <set>
 
+#include "translator/executors.h"
 #include "translator/source_regions.h"
 
 namespace services {
@@ -60,12 +61,35 @@ std::vector<base::CodePoints> wordsOf(const std::string& phrase) {
     return out;
 }
 
+// The executors whose words the program may use: those its directives ask for. A word of any
+// other executor is the program's own name there, as it is when the page runs.
+struct Executors {
+    const Text& text;
+    const Language& language;
+    std::optional<std::vector<std::string>> asked = std::nullopt;  // read off the text when first needed
+
+    bool allow(const Word& w) {
+        if (w.executor.empty()) return true;
+        if (!asked) {
+            asked.emplace();
+            base::CodeText copy = base::makeText(text.chars);
+            std::vector<translator::ExecutorDirective> found;
+            base::WarningList warnings;
+            translator::collectExecutorDirectives(copy, language.loaded.table, found, warnings);
+            for (const translator::ExecutorDirective& d : found) asked->push_back(d.executor);
+        }
+        return std::any_of(asked->begin(), asked->end(),
+                           [&](const std::string& e) { return translator::sameExecutorName(e, w.executor); });
+    }
+};
+
 // The table's word standing at an offset: the longest phrase whose words cover it, one that
 // stands as its rule asks (a call word before "(", a method after ".") first.
 const Word* tableWordAt(const Text& text, std::uint32_t line, std::size_t at, const Language& language, Run& span) {
     const std::vector<Run> runs = runsOf(text, line);
     const Word* best = nullptr;
     std::size_t bestScore = 0;
+    Executors executors{text, language};
     for (const Word& w : language.words) {
         const std::vector<base::CodePoints> words = wordsOf(w.phrase);
         if (words.empty()) continue;
@@ -80,7 +104,7 @@ const Word* tableWordAt(const Text& text, std::uint32_t line, std::size_t at, co
             const bool bracket = last.to < text.chars.size() && text.chars[last.to] == '(';
             const bool fits = (w.role == rules::WordRole::Method) == dot && (!w.call || bracket);
             const std::size_t score = words.size() * 2 + (fits ? 100 : 0);
-            if (score > bestScore) {
+            if (score > bestScore && executors.allow(w)) {
                 best = &w;
                 bestScore = score;
                 span = {first.from, last.to};
@@ -108,8 +132,13 @@ std::string joined(const std::vector<std::string>& parts) {
     return out;
 }
 
+// What a word is, in the learner's words: its role, or whose word it is for an executor's.
+std::string wordTitle(const Word& w) {
+    return w.executor.empty() ? std::string(roleTitle(w.role)) : "слово исполнителя «" + w.executor + "»";
+}
+
 std::string wordMarkdown(const Word& w) {
-    std::string md = "**" + w.phrase + "** — " + roleTitle(w.role);
+    std::string md = "**" + w.phrase + "** — " + wordTitle(w);
     if (!w.parameters.empty() || (w.call && w.role == rules::WordRole::Drawing)) md += "\n\n`" + w.phrase + "(" + joined(w.parameters) + ")`";
     if (!w.meaning.empty()) md += "\n\n" + w.meaning;
     if (!w.example.empty()) md += "\n\nПример: " + w.example;
@@ -184,15 +213,16 @@ std::vector<Completion> completionsAt(const Text& text, Place p, const Language&
     const bool afterDot = from > 0 && text.chars[from - 1] == '.';
     std::set<std::string> labels;
     // A phrase once: as the word of its role rather than a bracketed form of it («иначе {»).
+    Executors executors{text, language};
     std::vector<const Word*> words;
     for (const Word& w : language.words)
-        if (w.role != rules::WordRole::Other) words.push_back(&w);
+        if (w.role != rules::WordRole::Other && executors.allow(w)) words.push_back(&w);
     for (const Word& w : language.words)
-        if (w.role == rules::WordRole::Other) words.push_back(&w);
+        if (w.role == rules::WordRole::Other && executors.allow(w)) words.push_back(&w);
     for (const Word* word : words) {
         const Word& w = *word;
         if ((w.role == rules::WordRole::Method) != afterDot || !labels.insert(w.phrase).second) continue;
-        Completion c{w.phrase, completionKind(w.role), roleTitle(w.role), wordMarkdown(w), w.phrase, false};
+        Completion c{w.phrase, completionKind(w.role), wordTitle(w), wordMarkdown(w), w.phrase, false};
         if (w.call) {
             c.snippet = true;
             std::string args;
@@ -244,10 +274,12 @@ std::optional<Signature> signatureAt(const Text& text, Place p, const Language& 
     const std::string name = base::encodeUtf8(text.chars.data() + from, open - from);
     Signature s;
     std::string title;
+    Executors executors{text, language};
     for (const Word& w : language.words) {
         const std::vector<base::CodePoints> words = wordsOf(w.phrase);
         // A call word that draws, or a word whose values are checked («написать», «сместиться в точку»).
         if (words.empty() || (w.parameters.empty() && !(w.call && w.role == rules::WordRole::Drawing))) continue;
+        if (!executors.allow(w)) continue;
         // The phrase's words end at the bracket, each after the one before it and blanks.
         std::size_t start = open;
         bool same = true;
@@ -291,6 +323,23 @@ std::optional<Range> definitionAt(const Text& text, Place p, const std::vector<P
     const std::size_t from = text.offset(word.from), to = text.offset(word.to);
     if (from == to) return std::nullopt;
     if (const ProgramName* n = nameCalled(names, base::encodeUtf8(text.chars.data() + from, to - from))) return n->at;
+    return std::nullopt;
+}
+
+std::optional<LibraryDefinition> libraryDefinitionAt(const Text& text, Place p, const std::vector<std::string>& files,
+                                                     const Language& language, const translator::LibraryReader& reader) {
+    const Range word = wordAt(text, p);
+    const std::size_t from = text.offset(word.from), to = text.offset(word.to);
+    if (from == to) return std::nullopt;
+    const std::string name = base::encodeUtf8(text.chars.data() + from, to - from);
+    for (const std::string& file : files) {
+        std::string bytes;
+        if (!reader.read(file, bytes)) continue;
+        base::dropByteOrderMark(bytes);
+        Text library = makeText(bytes);
+        for (const ProgramName& n : programNames(library, language))
+            if (n.name == name) return LibraryDefinition{file, std::move(library), n.at};
+    }
     return std::nullopt;
 }
 

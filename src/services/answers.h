@@ -10,6 +10,7 @@
 
 #include "services/language.h"
 #include "services/program.h"
+#include "translator/libraries_on_disk.h"
 
 namespace services {
 
@@ -45,5 +46,15 @@ std::optional<Signature> signatureAt(const Text& text, Place p, const Language& 
 
 // The definition of the name at a place, when the program defines it.
 std::optional<Range> definitionAt(const Text& text, Place p, const std::vector<ProgramName>& names);
+
+// Where an included library defines the name at a place: the first of `files` (read through
+// `reader`; an unreadable one is passed over) whose names hold it, its text and the name's range.
+struct LibraryDefinition {
+    std::string file;
+    Text text;
+    Range at;
+};
+std::optional<LibraryDefinition> libraryDefinitionAt(const Text& text, Place p, const std::vector<std::string>& files,
+                                                     const Language& language, const translator::LibraryReader& reader);
 
 }  // namespace services

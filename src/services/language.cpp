@@ -268,6 +268,7 @@ Language makeLanguage(rules::LoadedRules loaded) {
         word.role = w.role;
         word.ignoreCase = w.ignoreCase;
         word.call = call;
+        word.executor = rule.executor;
         if (w.role != rules::WordRole::Library) word.javaScript = utf8(rule.replacement);
         const ReferenceRow* row = nullptr;
         for (const ReferenceRow& r : ref.words) {

@@ -24,6 +24,7 @@ struct Word {
     bool ignoreCase = false;
     bool call = false;        // the pattern ends with "(": written straight before its bracket
     std::vector<std::string> parameters;  // of a checked word or a library function, in order
+    std::string executor;     // «Робот» for an executor's word: a word only where its directive asks for it
 };
 
 // A snippet made from the table's words: «если ${1:условие} то …».

@@ -65,24 +65,51 @@ TEST(Words, ATeachersWordHasItsSnippetForExample) {
 }
 
 TEST(Signatures, OfCheckedWordsWrittenWithOrWithoutTheirBracketOfOneWordOrMany) {
-    const services::Language l = services::makeLanguage(builtInTable(), {});
+    const services::Language l = services::makeLanguage(rules::loadedRules(builtInTable(), {}));
+    const std::string draftsman = "подключить исполнителя Чертёжник\n";
     struct Row {
-        std::string line, label;  // the place is the line's end; "" when there is no signature
+        std::string text, label;  // the place is the text's end; "" when there is no signature
         std::uint32_t active;
     };
     const Row rows[] = {
         {"круг(1, 2, ", "круг(x, y, радиус)", 2},
         {"написать(\"а\", ", "написать(текст, x, y, [ширина])", 1},
-        {"сместиться  в точку(2, ", "сместиться  в точку(x, y)", 1},
-        {"Сместиться на вектор(", "Сместиться на вектор(dx, dy)", 0},
-        {"в точку(2, ", "", 0},
+        {draftsman + "сместиться  в точку(2, ", "сместиться  в точку(x, y)", 1},
+        {draftsman + "Сместиться на вектор(", "Сместиться на вектор(dx, dy)", 0},
+        {"сместиться в точку(2, ", "", 0},  // no directive: the program's own name
+        {draftsman + "в точку(2, ", "", 0},
         {"вниз(", "", 0},
     };
     for (const Row& row : rows) {
-        const services::Text text = services::makeText(row.line);
+        const services::Text text = services::makeText(row.text);
         const auto s = services::signatureAt(text, text.place(text.chars.size()), l, {});
-        EXPECT_EQ(s ? s->label : "", row.label) << row.line;
-        if (s) EXPECT_EQ(s->active, row.active) << row.line;
+        EXPECT_EQ(s ? s->label : "", row.label) << row.text;
+        if (s) EXPECT_EQ(s->active, row.active) << row.text;
+    }
+}
+
+// An executor's words are words only in a program whose directive asks for that executor.
+TEST(ExecutorWords, AreOfferedAndExplainedOnlyWhereTheDirectiveAsksForThem) {
+    const services::Language l = services::makeLanguage(rules::loadedRules(builtInTable(), {}));
+    struct Row {
+        std::string program;
+        bool robot;  // «вправо» is the Robot's word here
+    };
+    const Row rows[] = {
+        {"подключить исполнителя Робот\nвправо", true},
+        {"ПИ робот\nвправо", true},
+        {"подключить исполнителя Чертёжник\nвправо", false},
+        {"пусть вправо = 1\nвправо", false},
+    };
+    for (const Row& row : rows) {
+        const services::Text text = services::makeText(row.program);
+        const services::Place end = text.place(text.chars.size());
+        const auto hover = services::hoverAt(text, {end.line, 1}, l, services::programNames(text, l));
+        EXPECT_EQ(hover && hover->markdown.find("исполнителя «Робот»") != std::string::npos, row.robot) << row.program;
+        bool offered = false;
+        for (const services::Completion& c : services::completionsAt(text, end, l, {}))
+            offered = offered || c.label == "вправо";
+        EXPECT_EQ(offered, row.robot) << row.program;
     }
 }
 
