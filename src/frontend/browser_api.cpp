@@ -13,6 +13,7 @@
 #include "base/warnings.h"
 #include "base/json.h"
 #include "editor/vocabulary_json.h"
+#include "frontend/field_edit.h"
 #include "frontend/frontend.h"
 #include "frontend/report.h"
 #include "output/compile.h"
@@ -47,6 +48,7 @@ struct Session {
     std::string answer;  // JSON of the last language call
     std::optional<tasks::Task> task;  // the task file opened, for compiles that ask for its page
     std::string taskReport;           // JSON of the last task load
+    std::string fieldAnswer;          // JSON or text of the last field editor call
 };
 
 Session& session() {
@@ -265,6 +267,22 @@ const char* lum_complete(int line, int character) {
     word.to = at;
     s.answer = base::printJson(base::jsonObject({{"range", rangeJson(s.program, word)}, {"items", base::jsonArray(std::move(items))}}));
     return s.answer.c_str();
+}
+
+// The field editor (frontend/field_edit.h): the bytes of a ".поле" file as the editor's JSON.
+const char* lum_field_read(const char* bytes, std::size_t size) {
+    Session& s = session();
+    s.fieldAnswer = fieldEditJson(std::string(bytes, size));
+    return s.fieldAnswer.c_str();
+}
+
+// The editor's field as the file's text: `cells` one hexadecimal digit a cell, `notes` one a
+// line, finishColumn -1 for no finish; "" when that is no field.
+const char* lum_field_write(int width, int height, int robotColumn, int robotRow, int finishColumn, int finishRow,
+                            const char* cells, const char* notes) {
+    Session& s = session();
+    s.fieldAnswer = fieldEditText({width, height, robotColumn, robotRow, finishColumn, finishRow, cells, notes});
+    return s.fieldAnswer.c_str();
 }
 
 }  // extern "C"

@@ -71,23 +71,32 @@ export class Compiler {
       task: request.task });
   }
 
-  // A question to lum's language services ({what, source, line, character}): its answer, or null
-  // when the worker broke or started again meanwhile.
-  ask(question) {
+  // A question to lum's language services ({what, source, line, character}) or, with kind
+  // 'field', to the field editor's reader and writer: its answer, or null when the worker broke or
+  // started again meanwhile.
+  ask(question, kind = 'language') {
     const id = this.nextId++;
     return new Promise((resolve) => {
       this.asked.set(id, resolve);
-      this.worker.postMessage({ kind: 'language', id, ...question });
+      this.worker.postMessage({ kind, id, ...question });
     });
+  }
+
+  // Files beside the program ([[path, text]...]), added to or replacing those of the same path,
+  // and given again to a new worker.
+  putFiles(files) {
+    const paths = new Set(files.map(([path]) => path));
+    this.files = [...this.files.filter(([path]) => !paths.has(path)), ...files];
+    this.worker.postMessage({ kind: 'files', id: 0, files });
   }
 
   answer(message) {
     if (message.kind === 'broken') return this.broke(message.reason);
     this.failures = 0;
-    if (message.kind === 'language') {
+    if (message.kind === 'language' || message.kind === 'field') {
       const resolve = this.asked.get(message.id);
       this.asked.delete(message.id);
-      return resolve && resolve(message.answer);
+      return resolve && resolve(message.kind === 'field' ? message : message.answer);
     }
     if (message.kind === 'rules') this.handlers.onRules(message);
     if (message.kind === 'task' && this.handlers.onTask) this.handlers.onTask(message);

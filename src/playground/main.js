@@ -14,6 +14,7 @@ import { problemMarks, setProblems } from './marks.js';
 import { programFromHash, programToHash } from './share.js';
 import { compileStatus, noteItems, rulesStatus } from './status.js';
 import { taskControls } from './task.js';
+import { fieldEditor, fieldFileName } from './field.js';
 
 const $ = (id) => document.getElementById(id);
 const data = (id) => JSON.parse($(id).textContent);
@@ -33,7 +34,7 @@ const newProgram = 'Новая программа';
 // page, so what it holds is only ever shown, never run by itself.
 const keys = {
   program: 'lum-playground.program', rules: 'lum-playground.rules', running: 'lum-playground.running',
-  previous: 'lum-playground.previous',
+  previous: 'lum-playground.previous', fields: 'lum-playground.fields',
 };
 function recall(key) {
   try {
@@ -57,6 +58,10 @@ const storedProgram = (value) => (value && typeof value.text === 'string' ? { na
 
 const savedProgram = storedProgram(recall(keys.program));
 const savedRules = recall(keys.rules);
+// The Robot's fields saved in the field editor: {name: text}, beside the program as "поля/name.поле".
+const storedFields = (value = recall(keys.fields)) => (value && typeof value === 'object' && !Array.isArray(value) ? value : {});
+const savedFields = Object.entries(storedFields()).filter(
+  ([name, text]) => typeof text === 'string' && name === fieldFileName(name) && name !== '');
 // A teacher's copy with other default rules does not take over edits made to another copy's.
 const initialRules = savedRules && savedRules.base === defaultRules && typeof savedRules.text === 'string'
   ? savedRules.text : defaultRules;
@@ -313,7 +318,10 @@ function onExamples({ good }) {
   openFirst = null;
 }
 
-const compiler = new Compiler($('lum-worker').textContent, libraries, {
+const compiler = new Compiler($('lum-worker').textContent, [
+  ...libraries.filter(([path]) => !savedFields.some(([name]) => path === `поля/${name}.поле`)),
+  ...savedFields.map(([name, text]) => [`поля/${name}.поле`, text]),
+], {
   onCompiled, onRules, onBroken, onExamples, onTask: (m) => task.onTask(m),
 });
 const task = taskControls($('save'), compiler, () => compile());
@@ -415,12 +423,26 @@ $('rules-reset').onclick = () => {
 };
 $('rules-save').onclick = () => download('keywords.csv', rules.state.doc.toString(), 'text/csv;charset=utf-8');
 
-for (const [tab, pane] of [['tab-program', 'program-pane'], ['tab-rules', 'rules-pane']]) {
+// The field editor: a saved field goes to the downloads, beside the program and into storage, and
+// the program compiles again with it.
+const fieldPane = fieldEditor({
+  ask: (question) => compiler.ask(question, 'field'),
+  fields: () => compiler.files.filter(([path]) => /^поля\/.+\.поле$/.test(path)),
+  save(name, text) {
+    download(`${name}.поле`, text, 'text/plain;charset=utf-8');
+    compiler.putFiles([[`поля/${name}.поле`, text]]);
+    keep(keys.fields, { ...storedFields(), [name]: text });
+    compile();
+  },
+});
+
+const panes = { 'tab-program': 'program-pane', 'tab-rules': 'rules-pane', 'tab-field': 'field-pane' };
+for (const [tab, pane] of Object.entries(panes)) {
   $(tab).onclick = () => {
     for (const other of document.querySelectorAll('.tab')) other.classList.toggle('active', other.id === tab);
-    $('program-pane').hidden = pane !== 'program-pane';
-    $('rules-pane').hidden = pane !== 'rules-pane';
-    (pane === 'rules-pane' ? rules : program).requestMeasure();
+    for (const each of Object.values(panes)) $(each).hidden = each !== pane;
+    if (pane === 'field-pane') fieldPane.redraw();
+    else (pane === 'rules-pane' ? rules : program).requestMeasure();
   };
 }
 

@@ -1,6 +1,6 @@
 // The playground's compiler thread: lum's own C++ core (lum.js, which the build puts in front of
 // this file) behind its C API. Messages in: {kind: 'files'|'rules'|'task'|'compile'|'examples'|
-// 'language', ...}; every answer echoes the kind and the id of its request and carries lum's report
+// 'language'|'field', ...}; every answer echoes the kind and the id of its request and carries lum's report
 // of it as data.
 'use strict';
 
@@ -50,6 +50,19 @@ const handlers = {
       : message.what === 'hover' ? lum._lum_hover(message.line, message.character)
         : lum._lum_complete(message.line, message.character);
     return { answer: JSON.parse(cString(text)) };
+  },
+  // The field editor: {what: 'read', text (bytes of a field file)} -> {answer: the editor's JSON or
+  // the line of the file's mistake}; {what: 'write', field: {width, height, robot, finish, cells,
+  // notes}} -> {text: the file's text, '' when that is no field}.
+  field(message) {
+    if (message.what === 'read')
+      return { answer: JSON.parse(cString(withBytes(bytesOf(message.text), (p, n) => lum._lum_field_read(p, n)))) };
+    const f = message.field;
+    const finish = f.finish || [-1, -1];
+    return {
+      text: withBytes(encoder.encode(f.cells), (cells) => withBytes(encoder.encode(f.notes), (notes) =>
+        cString(lum._lum_field_write(f.width, f.height, f.robot[0], f.robot[1], finish[0], finish[1], cells, notes)))),
+    };
   },
   // A task file's name and text: kept for compiles with message.task.
   task(message) {

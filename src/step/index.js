@@ -113,7 +113,7 @@ function start() {
   run(done.code, offset, done.prologue);
   trace.flush();
   const recorded = performance.now() - started;
-  view = makeView({ trace, source, functions: done.functions, words, canvas: canvasElement, panel, message: '' });
+  view = makeView({ trace, source, functions: done.functions, signatures: done.signatures, words, canvas: canvasElement, panel, message: '' });
   shownCount = trace.count;
   view.go(trace.errorStep >= 0 ? trace.errorStep : 0);
   window.__ЛУМ_ШАГИ__ = { trace, view, recordedMs: recorded };

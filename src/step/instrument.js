@@ -89,6 +89,89 @@ function lexicalNames(statements) {
   return out;
 }
 
+// What a step reads and sets, found in its own expressions (not in the functions they hold nor in
+// nested statements): reads, writes and calls by name, computed element reads [object, index]
+// (index a name, a number or null), and its kind. Kept per point, so recording costs nothing more.
+const printers = new Set(['log', 'error', 'warn', 'info']);
+function facts(parts, kind) {
+  const f = { kind, reads: [], writes: [], calls: [], items: [] };
+  const add = (list, name) => {
+    if (!hidden(name) && !list.includes(name)) list.push(name);
+  };
+  const root = (n) => {
+    while (n && n.type === 'MemberExpression') n = n.object;
+    return n && n.type === 'Identifier' ? n.name : '';
+  };
+  function look(n) {
+    if (!n || typeof n.type !== 'string') return;
+    switch (n.type) {
+      case 'Identifier': return add(f.reads, n.name);
+      case 'FunctionExpression': case 'ArrowFunctionExpression': case 'ClassExpression': return;
+      case 'MemberExpression':
+        look(n.object);
+        if (n.computed) {
+          look(n.property);
+          if (n.object.type === 'Identifier' && !hidden(n.object.name)) {
+            const p = n.property;
+            f.items.push([n.object.name, p.type === 'Identifier' ? p.name : p.type === 'Literal' && typeof p.value === 'number' ? p.value : null]);
+          }
+        }
+        return;
+      case 'Property':
+        if (n.computed) look(n.key);
+        return look(n.value);
+      case 'VariableDeclarator':
+        patternNames(n.id).forEach((name) => add(f.writes, name));
+        return look(n.init);
+      case 'AssignmentExpression': {
+        const name = root(n.left);
+        if (name) add(f.writes, name);
+        if (n.left.type === 'MemberExpression') {
+          look(n.left.object); // the object read and changed, not an element read
+          if (n.left.computed) look(n.left.property);
+        } else if (n.left.type !== 'Identifier') patternNames(n.left).forEach((x) => add(f.writes, x));
+        else if (n.operator !== '=') look(n.left);
+        return look(n.right);
+      }
+      case 'UpdateExpression':
+        if (root(n.argument)) add(f.writes, root(n.argument));
+        return look(n.argument);
+      case 'CallExpression': case 'NewExpression': {
+        const c = n.callee;
+        if (c.type === 'Identifier') f.calls.push([c.name, n.arguments.length]);
+        else {
+          look(c);
+          if (c.type === 'MemberExpression' && !c.computed && c.object.type === 'Identifier') {
+            if (c.object.name === 'console' && printers.has(c.property.name)) f.kind = 'print';
+            else if (c.object.name === '__LUM__' && f.kind === 'do') f.kind = 'draw';
+          }
+        }
+        return n.arguments.forEach(look);
+      }
+      default:
+        for (const key of Object.keys(n)) {
+          const v = n[key];
+          if (Array.isArray(v)) v.forEach(look);
+          else if (v && typeof v.type === 'string') look(v);
+        }
+    }
+  }
+  parts.forEach(look);
+  if (kind === 'do' && f.writes.length) f.kind = 'set';
+  return f;
+}
+function statementFacts(node) {
+  switch (node.type) {
+    case 'ExpressionStatement': return facts([node.expression], 'do');
+    case 'VariableDeclaration': return facts(node.declarations, 'do');
+    case 'ReturnStatement': return facts([node.argument], 'return');
+    case 'ThrowStatement': return facts([node.argument], 'throw');
+    case 'IfStatement': return facts([node.test], 'if');
+    case 'SwitchStatement': return facts([node.discriminant], 'if');
+    default: return facts([], 'other');
+  }
+}
+
 // source: the translated script; lineOf(line, column) -> the learner's line, 0 for library code.
 // Returns {code, points, functions, globals} or {error: {line, column}} when it cannot be read.
 export function instrument(source, lineOf) {
@@ -105,6 +188,7 @@ export function instrument(source, lineOf) {
 
   const points = []; // {line, fn, names}
   const functions = ['']; // index 0: the program itself
+  const signatures = [null]; // per function: {params, line} of the learner's own ones, else null
   const globalNames = new Set();
   const declaredAnywhere = new Set();
   const assigned = new Set();
@@ -132,12 +216,14 @@ export function instrument(source, lineOf) {
     return out;
   }
   // head: the names a loop sets before its step (its variable, its counter).
-  function stepCall(node, ctx, lineNode = node, head = null) {
+  // what: the step's facts; ctx.under: what decides whether it runs (see `under` below).
+  function stepCall(node, ctx, lineNode = node, head = null, what = facts([], 'other')) {
     const line = lineAt(lineNode);
     if (!line) return null;
     const locals = visible(ctx.scopes, node.start);
     const id = points.length;
-    points.push({ line, fn: ctx.fn, names: locals.map((l) => l[0]), head: head && head.length ? head : null });
+    ctx.made = id;
+    points.push({ line, fn: ctx.fn, names: locals.map((l) => l[0]), head: head && head.length ? head : null, ...what, under: ctx.under });
     let reader = '';
     if (locals.length) {
       reader = ',()=>{var r=[];' + locals.map(([name, lexical]) =>
@@ -147,7 +233,7 @@ export function instrument(source, lineOf) {
   }
   // A step before the statement `node`, standing in a statement list.
   function stepBefore(node, ctx) {
-    const call = stepCall(node, ctx);
+    const call = stepCall(node, ctx, node, null, statementFacts(node));
     if (call) open(node.start, `;${call};`);
   }
   function needsStep(node) {
@@ -158,9 +244,9 @@ export function instrument(source, lineOf) {
     return true;
   }
   // A step at the start of each turn of a loop, in its body.
-  function stepInBody(loop, ctx, head) {
+  function stepInBody(loop, ctx, head, what) {
     const body = loop.body;
-    const call = stepCall(body, ctx, loop, head);
+    const call = stepCall(body, ctx, loop, head, what);
     if (!call) return;
     if (body.type === 'BlockStatement') open(body.start + 1, `;${call};`);
     else {
@@ -169,23 +255,35 @@ export function instrument(source, lineOf) {
     }
   }
 
-  function statements(list, ctx, blockScope) {
+  // ctx.own: the step point of the statement being walked (-1: none); ctx.previous: the last one
+  // made before it in its list.
+  function statements(list, ctx) {
+    let previous = ctx.previous ?? -1;
     for (const s of list) {
+      ctx.made = -1;
       if (needsStep(s)) stepBefore(s, ctx);
-      statement(s, ctx, blockScope);
+      const own = ctx.made;
+      statement(s, { ...ctx, own, previous });
+      if (own >= 0) previous = own;
     }
+  }
+  // What decides whether the statements of a part run: {kind: 'if'|'else'|'loop'|'case'|'each'|'fn'|
+  // 'catch', point: the deciding step's point or -1, up: the enclosing one}; null at the top.
+  function under(ctx, kind, point, more = {}) {
+    return { ...ctx, under: { kind, point, up: ctx.under, ...more } };
   }
   // A statement that stands alone (the body of if, of a loop, of a label).
   function single(node, ctx) {
     if (node.type === 'BlockStatement') return statement(node, ctx);
+    ctx.made = -1;
     if (needsStep(node)) {
-      const call = stepCall(node, ctx);
+      const call = stepCall(node, ctx, node, null, statementFacts(node));
       if (call) {
         open(node.start, `{;${call};`);
         close(node.end, '}');
       }
     }
-    statement(node, ctx);
+    statement(node, { ...ctx, own: ctx.made });
   }
   function withScope(ctx, scope) {
     return { ...ctx, scopes: ctx.scopes.concat([scope]) };
@@ -193,7 +291,7 @@ export function instrument(source, lineOf) {
   function block(list, ctx) {
     const scope = { names: lexicalNames(list).map(([n, start]) => [n, start, true]) };
     scope.names.forEach(([n]) => declaredAnywhere.add(n));
-    statements(list, withScope(ctx, scope), scope);
+    statements(list, withScope(ctx, scope));
   }
 
   function statement(node, ctx) {
@@ -202,19 +300,21 @@ export function instrument(source, lineOf) {
       case 'StaticBlock': return block(node.body, ctx);
       case 'IfStatement':
         expression(node.test, ctx);
-        single(node.consequent, ctx);
-        if (node.alternate) single(node.alternate, ctx);
+        single(node.consequent, under(ctx, 'if', ctx.own ?? -1));
+        if (node.alternate) single(node.alternate, under(ctx, 'else', ctx.own ?? -1));
         return;
       case 'LabeledStatement': return statement(node.body, ctx);
       case 'WhileStatement':
       case 'DoWhileStatement': {
-        const call = stepCall(node.test, ctx, node.type === 'WhileStatement' ? node : node.test);
+        ctx.made = -1;
+        const call = stepCall(node.test, ctx, node.type === 'WhileStatement' ? node : node.test, null, facts([node.test], 'loop'));
         if (call) {
           open(node.test.start, `(${call},`);
           close(node.test.end, ')');
         }
+        const test = ctx.made;
         expression(node.test, ctx);
-        return single(node.body, ctx);
+        return single(node.body, node.type === 'WhileStatement' ? under(ctx, 'loop', test) : ctx);
       }
       case 'ForStatement': {
         if (isGuardWrapper(node)) return statement(node.body, ctx);
@@ -231,18 +331,21 @@ export function instrument(source, lineOf) {
           if (n.type === 'AssignmentExpression' && n.left.type === 'Identifier') head.push(n.left.name);
           if (n.type === 'SequenceExpression') n.expressions.forEach(assigns);
         })(node.update);
+        let body = inner;
         if (node.test) {
-          const call = stepCall(node.test, inner, node, head);
+          inner.made = -1;
+          const call = stepCall(node.test, inner, node, head, facts([node.test, node.update], 'loop'));
           if (call) {
             open(node.test.start, `(${call},`);
             close(node.test.end, ')');
           }
+          body = under(inner, 'loop', inner.made);
           expression(node.test, inner);
         } else {
-          stepInBody(node, inner, head);
+          stepInBody(node, inner, head, facts([node.update], 'loop'));
         }
         if (node.update) expression(node.update, inner);
-        return single(node.body, inner);
+        return single(node.body, body);
       }
       case 'ForInStatement':
       case 'ForOfStatement': {
@@ -254,17 +357,22 @@ export function instrument(source, lineOf) {
         }
         if (node.left.type === 'VariableDeclaration') declaration(node.left, inner);
         expression(node.right, ctx);
-        stepInBody(node, inner, patternNames(node.left.type === 'VariableDeclaration' ? node.left.declarations[0].id : node.left));
-        return single(node.body, inner);
+        const left = patternNames(node.left.type === 'VariableDeclaration' ? node.left.declarations[0].id : node.left);
+        const turns = under(inner, 'each', -1, { previous: ctx.previous ?? -1, list: node.right.type === 'Identifier' ? node.right.name : '' });
+        const what = facts([node.right], 'each');
+        left.forEach((n) => hidden(n) || what.writes.push(n));
+        stepInBody(node, turns, left, what);
+        return single(node.body, turns);
       }
       case 'SwitchStatement': {
         expression(node.discriminant, ctx);
         const all = node.cases.flatMap((c) => c.consequent);
         const scope = { names: lexicalNames(all).map(([n, start]) => [n, start, true]) };
         const inner = withScope(ctx, scope);
+        const cases = under(inner, 'case', ctx.own ?? -1);
         for (const c of node.cases) {
           if (c.test) expression(c.test, inner);
-          statements(c.consequent, inner, scope);
+          statements(c.consequent, cases);
         }
         return;
       }
@@ -272,7 +380,7 @@ export function instrument(source, lineOf) {
         statement(node.block, ctx);
         if (node.handler) {
           const scope = { names: patternNames(node.handler.param).map((n) => [n, -1, true]) };
-          statement(node.handler.body, withScope(ctx, scope));
+          statement(node.handler.body, under(withScope(ctx, scope), 'catch', -1));
         }
         if (node.finalizer) statement(node.finalizer, ctx);
         return;
@@ -319,7 +427,9 @@ export function instrument(source, lineOf) {
       names: [...params, ...vars.filter((v) => !params.includes(v))].map((n) => [n, -1, false]),
       isFunction: true,
     };
-    const inner = { fn: own ? index : ctx.fn, scopes: ctx.scopes.concat([scope]) };
+    const inner = { fn: own ? index : ctx.fn, scopes: ctx.scopes.concat([scope]),
+      under: own ? { kind: 'fn', point: -1, fn: index, up: null } : ctx.under };
+    signatures.push(own ? { params, line: lineAt(node) } : null);
     if (own) {
       // The frame goes after the body's directives ("use strict" must stay first).
       let at = node.body.start + 1;
@@ -375,11 +485,8 @@ export function instrument(source, lineOf) {
     if (s.type === 'FunctionDeclaration' && s.id) declaredAnywhere.add(s.id.name);
     if (s.type === 'VariableDeclaration' && lineAt(s)) s.declarations.forEach((d) => patternNames(d.id).forEach((n) => declaredAnywhere.add(n)));
   }
-  const ctx = { fn: 0, scopes: [topScope] };
-  for (const s of ast.body) {
-    if (needsStep(s)) stepBefore(s, ctx);
-    statement(s, ctx);
-  }
+  const ctx = { fn: 0, scopes: [topScope], under: null };
+  statements(ast.body, ctx);
   for (const n of assigned) if (!declaredAnywhere.has(n)) globalNames.add(n);
   const globals = [...globalNames].filter((n) => !hidden(n));
 
@@ -393,5 +500,5 @@ export function instrument(source, lineOf) {
   code += source.slice(from);
   const reader = `${names.globals}(function(r){` +
     globals.map((n, i) => `try{r[${i}]=${n}}catch(e){r[${i}]=${names.missing}}`).join('') + '});';
-  return { code, prologue: reader, points, functions, globals };
+  return { code, prologue: reader, points, functions, globals, signatures };
 }

@@ -229,10 +229,14 @@ export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter,
     later();
   }
 
+  // A call: its frame remembers its caller's frame and the step that made the call (the last one);
+  // `byStep`: made by that step's statement, not by a timer or an event after the steps were
+  // flushed (a step's own calls come before its flush, which waits for a microtask).
   function enter(fn) {
     const frame = { index: r.frames.length };
+    const caller = stack[stack.length - 1];
     append(stack, frame.index);
-    append(r.frames, { fn, vars: new Map(), seen: false, lastStep: -1, reader: null, point: -1 });
+    append(r.frames, { fn, vars: new Map(), seen: false, lastStep: -1, reader: null, point: -1, caller, callStep: r.count - 1, byStep: flushing });
     return frame;
   }
   // A function's end (by return or by an error): what its last step left.
@@ -517,14 +521,17 @@ export function recordPanel(panel) {
     observer.disconnect();
   };
   log.finalState = (step) => take(step, true);
-  // The panel's content and style as step k left them.
-  log.at = (k) => {
+  // The panel's content and style as step k left them; `marked`: each appended part in an element
+  // that names its step (display: contents, so that nothing moves).
+  log.at = (k, marked = false) => {
     const end = lastAtOrBefore(log.steps, k);
     if (end < 0) return initial;
     let start = end;
     while (start >= 0 && log.kinds[start] !== 'full') start--;
     let html = start < 0 ? initial.html : '';
-    for (let i = Math.max(start, 0); i <= end; i++) html += log.texts[i];
+    for (let i = Math.max(start, 0); i <= end; i++) {
+      html += marked && log.kinds[i] === 'append' ? `<span data-step="${log.steps[i]}" style="display:contents">${log.texts[i]}</span>` : log.texts[i];
+    }
     return { html, style: log.styles[end] };
   };
   return log;

@@ -135,6 +135,9 @@ export function wordsFrom(dictionary) {
     function: word('function', 'функция'),
     // A name of the program, in the learner's spelling where the rules rewrote it (счётчик).
     name: (js) => (typeof names[js] === 'string' && !js.includes('.') ? names[js] : js),
+    // A word of the language (return -> вернуть), and the word that ends a block.
+    word: (js, fallback) => word(js, fallback),
+    end: (dictionary && Array.isArray(dictionary.концы) && dictionary.концы[0]) || 'конец',
   };
 }
 

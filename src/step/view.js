@@ -4,6 +4,7 @@
 // ones, so the running program is never disturbed).
 import { lastAtOrBefore } from './recorder.js';
 import { short, valueNode } from './values.js';
+import { shapeAt, why, whyNot } from './why.js';
 
 const style = `
 #лш{position:fixed;top:0;right:0;bottom:0;width:min(46vw,640px);min-width:340px;box-sizing:border-box;display:flex;
@@ -30,6 +31,20 @@ z-index:2147483646;outline:none}
 #лш .лш-изменена{background:#ffe08a}
 #лш .лш-вложено{padding-left:16px}
 #лш summary{cursor:pointer}
+#лш .лш-невыполнена .лш-текст{color:#a8a8a8}
+#лш .лш-спросить{font:12px Verdana,sans-serif;padding:0 5px;margin-left:auto;cursor:pointer;color:#1d5fa8;background:none;border:1px solid #b8c8dc;border-radius:8px}
+#лш .лш-исток .лш-номер{color:#fff;background:#c0392b;font-weight:bold}
+#лш .лш-почему{flex:0 0 auto;max-height:45%;overflow:auto;padding:6px 8px;background:#eef4fb;border-bottom:1px solid #c9d6e6}
+#лш .лш-почему:empty{display:none}
+#лш .лш-вопрос{display:flex;justify-content:space-between;gap:8px;font-weight:bold}
+#лш .лш-итог{margin:4px 0;color:#8a1c00}
+#лш .лш-почему ol{margin:4px 0;padding-left:22px}
+#лш .лш-почему li{margin:3px 0}
+#лш .лш-почему code{background:#fff;padding:0 3px}
+#лш .лш-значения{color:#1d5fa8;font-family:monospace}
+#лш .лш-почему li.лш-плохое::marker{color:#b00000;font-weight:bold}
+#лш-панель [data-step]{cursor:help}
+.лш-выбор{pointer-events:auto !important;cursor:crosshair}
 .лш-кадр{position:absolute;left:0;top:0;pointer-events:none;background:#fff;overflow:hidden}
 `;
 
@@ -41,7 +56,7 @@ function element(tag, className, text) {
 }
 
 // trace: the recorder; source: the learner's lines; functions: names by index; words: value words.
-export function makeView({ trace, source, functions, words, canvas, panel, message }) {
+export function makeView({ trace, source, functions, signatures = [], words, canvas, panel, message }) {
   const sheet = element('style');
   sheet.textContent = style;
   document.head.append(sheet);
@@ -86,9 +101,11 @@ export function makeView({ trace, source, functions, words, canvas, panel, messa
   slider.style.width = '100%';
   slider.oninput = () => view.go(Number(slider.value));
   const news = element('div', 'лш-весть');
+  const answer = element('div', 'лш-почему');
+  answer.setAttribute('aria-live', 'polite');
   const code = element('div', 'лш-код');
   const variables = element('div', 'лш-переменные');
-  root.append(bar, slider, where, news, code, variables);
+  root.append(bar, slider, where, news, answer, code, variables);
   document.body.append(root);
 
   const rows = source.map((text, i) => {
@@ -108,7 +125,90 @@ export function makeView({ trace, source, functions, words, canvas, panel, messa
       const k = (view.at + j) % n;
       if (trace.points[trace.point[k]].line === line) return view.go(k);
     }
+    const not = whyNot(trace, info, line, countRuns());
+    if (not) showAnswer(not);
   });
+
+  // «Почему?»: the answer stays until another question or its ×; its steps are links.
+  const info = { source, functions, signatures, words };
+  view.ask = (question) => {
+    const started = performance.now();
+    const got = question.line !== undefined ? whyNot(trace, info, question.line, countRuns()) : why(trace, info, question);
+    view.answerMs = performance.now() - started;
+    if (got) showAnswer(got);
+    return got;
+  };
+  let marked = null;
+  function showAnswer(got) {
+    const head = element('div', 'лш-вопрос');
+    const close = element('button', '', '×');
+    close.type = 'button';
+    close.title = 'Закрыть ответ';
+    close.onclick = () => {
+      answer.replaceChildren();
+      marked?.classList.remove('лш-исток');
+    };
+    // The line where the answer says a bad value began: its number is marked in the source.
+    marked?.classList.remove('лш-исток');
+    marked = got.origin ? rows[got.origin - 1] : null;
+    if (marked) {
+      marked.classList.add('лш-исток');
+      marked.title = 'Здесь впервые получилось это значение';
+    }
+    head.append(element('span', '', got.title), close);
+    const parts = [head];
+    if (got.summary) parts.push(element('div', 'лш-итог', got.summary));
+    const list = element('ol');
+    for (const item of got.items) {
+      const li = element('li', item.bad ? 'лш-плохое' : '');
+      li.dataset.line = String(item.line);
+      const link = element('a', '', `шаг ${item.step + 1} · строка ${item.line}`);
+      link.href = '#';
+      link.onclick = (event) => {
+        event.preventDefault();
+        view.go(item.step);
+      };
+      li.append(link, ' ', element('code', '', (source[item.line - 1] || '').trim()), ' — ' + item.text);
+      if (item.values.length) {
+        li.append(element('br'), element('span', 'лш-значения',
+          item.values.map(([name, value]) => words.name(name) + ' = ' + short(value, words, 30)).join(', ')));
+      }
+      list.append(li);
+    }
+    if (got.items.length) parts.push(list);
+    if (got.more) parts.push(element('div', '', `… и ещё шаги раньше (${got.more})`));
+    answer.replaceChildren(...parts);
+  }
+  // How many times each point ran, counted on as the trace grows; lines that never ran are grey.
+  let runs = new Int32Array(trace.points.length);
+  let counted = 0;
+  function countRuns() {
+    if (counted > trace.count) {
+      runs = new Int32Array(trace.points.length);
+      counted = 0;
+    }
+    for (; counted < trace.count; counted++) runs[trace.point[counted]]++;
+    return runs;
+  }
+  let greyAt = -1;
+  function showGrey() {
+    if (greyAt === trace.count) return;
+    greyAt = trace.count;
+    countRuns();
+    const ran = new Uint8Array(rows.length + 1);
+    const has = new Uint8Array(rows.length + 1);
+    trace.points.forEach((p, i) => {
+      if (p.line > rows.length) return;
+      has[p.line] = 1;
+      if (runs[i]) ran[p.line] = 1;
+    });
+    rows.forEach((row, i) => {
+      // Past the recording limit the run went on unseen: nothing is greyed.
+      const grey = has[i + 1] && !ran[i + 1] && !trace.full;
+      row.classList.toggle('лш-невыполнена', !!grey);
+      row.title = grey ? `Строка ${i + 1} не выполнялась — щёлкните: почему?` : 'Строка ' + (i + 1);
+    });
+  }
 
   // The page's canvas and panel as the step left them, over the live ones.
   let frame = null;
@@ -123,6 +223,25 @@ export function makeView({ trace, source, functions, words, canvas, panel, messa
     shown.id = 'лш-холст';
     frame.append(shown);
     holder.append(frame);
+    frame.addEventListener('click', (event) => {
+      frame.classList.remove('лш-выбор');
+      const box = shown.getBoundingClientRect();
+      const x = (event.clientX - box.left) * (shown.width / (box.width || 1));
+      const y = (event.clientY - box.top) * (shown.height / (box.height || 1));
+      view.askShape(x, y);
+    });
+  }
+  view.askShape = (x, y) => {
+    const s = shapeAt(trace.canvasLog, view.at, x, y);
+    if (s >= 0) return view.ask({ step: s, title: `Почему здесь, в точке (${Math.round(x)}, ${Math.round(y)}), так нарисовано?` });
+    showAnswer({ title: 'Почему здесь так нарисовано?', summary: `В точке (${Math.round(x)}, ${Math.round(y)}) до этого шага ничего не нарисовано.`, items: [], more: 0 });
+    return null;
+  };
+  // A shape of the canvas: the next click on the canvas asks about it.
+  if (canvas) {
+    const pick = button('Почему? (фигура)', 'Почему здесь нарисовано это? Щёлкните фигуру на холсте', () => frame.classList.toggle('лш-выбор'));
+    pick.classList.add('лш-фигура');
+    pick.hidden = true; // until something is drawn
   }
   let panelCopy = null;
   if (panel) {
@@ -130,13 +249,25 @@ export function makeView({ trace, source, functions, words, canvas, panel, messa
     sheet.textContent += '#result{display:none !important}';
     panelCopy = element('div');
     panelCopy.id = 'лш-панель';
+    panelCopy.title = 'Щёлкните строку вывода: почему она такая?';
     panel.parentNode.insertBefore(panelCopy, panel.nextSibling);
+    panelCopy.addEventListener('click', (event) => {
+      const made = event.target.closest && event.target.closest('[data-step]');
+      if (!made) return;
+      const text = (made.innerText || made.textContent).trim().split('\n')[0];
+      view.ask({ step: Number(made.dataset.step), title: `Почему выведено «${text.length > 40 ? text.slice(0, 40) + '…' : text}»?` });
+    });
   }
   const context = shown ? shown.getContext('2d') : null;
 
-  function valuesRow(name, at, changed) {
+  function valuesRow(name, at, changed, frameIndex) {
     const row = element('div', 'лш-пер' + (changed ? ' лш-изменена' : ''));
-    row.append(element('span', 'лш-имя', words.name(name)), valueNode(at, words));
+    const ask = element('button', 'лш-спросить', 'Почему?');
+    ask.type = 'button';
+    ask.title = `Откуда это значение ${words.name(name)}?`;
+    const k = view.at;
+    ask.onclick = () => view.ask({ step: k, name, frame: frameIndex });
+    row.append(element('span', 'лш-имя', words.name(name)), valueNode(at, words), ask);
     if (changed) row.title = 'Изменилась на этом шаге';
     return row;
   }
@@ -147,14 +278,14 @@ export function makeView({ trace, source, functions, words, canvas, panel, messa
     const program = [];
     trace.globals.forEach((name, i) => {
       const v = trace.valueAt(trace.globalHistory[i], k);
-      if (v) program.push(valuesRow(name, v[0], v[1]));
+      if (v) program.push(valuesRow(name, v[0], v[1], frameIndex));
     });
     const locals = [];
     const vars = trace.frames[frameIndex].vars;
     for (const name of point.names) {
       const h = vars.get(name);
       const v = h && trace.valueAt(h, k);
-      if (v) locals.push(valuesRow(name, v[0], v[1]));
+      if (v) locals.push(valuesRow(name, v[0], v[1], frameIndex));
     }
     if (frameIndex === 0) program.push(...locals);
     parts.push(element('div', 'лш-группа', 'Программа'), ...(program.length ? program : [element('div', '', 'переменных пока нет')]));
@@ -209,8 +340,10 @@ export function makeView({ trace, source, functions, words, canvas, panel, messa
       if (top < code.scrollTop || top > code.scrollTop + code.clientHeight - lit.offsetHeight) code.scrollTop = top - code.clientHeight / 3;
     }
     showMargins(k);
+    showGrey();
     showVariables(k);
     showNews(k);
+    if (trace.canvasLog && trace.canvasLog.calls.length) root.querySelector('.лш-фигура')?.removeAttribute('hidden');
     if (context && trace.canvasLog) {
       trace.canvasLog.show(k, context);
       frame.style.width = canvas.offsetWidth + 'px';
@@ -218,7 +351,7 @@ export function makeView({ trace, source, functions, words, canvas, panel, messa
     }
     if (trace.executorLog && window.__LUM__ && window.__LUM__.показатьШаг) window.__LUM__.показатьШаг(trace.executorLog.at(k));
     if (panelCopy && trace.panelLog) {
-      const state = trace.panelLog.at(k);
+      const state = trace.panelLog.at(k, true);
       panelCopy.setAttribute('style', state.style);
       panelCopy.innerHTML = state.html;
     }

@@ -319,3 +319,50 @@ test('timers and keys keep adding steps; keys pressed in the view move it and re
     await page.close();
   });
 });
+
+// «Почему?» asked through the view, as a learner asks it: of an output line (its place), of a
+// variable's value, of a shape (canvas point), of a line that did not run. Expected: the answer's
+// steps as their lines, newest first, and what its summary must say.
+const questions = [
+  ['NaN from a missing parameter', 'функция площадь(ширина, высота):\n  вернуть ширина * высота\nконец\nпусть п = площадь(5)\nвывести(п)\n',
+    { output: 0 }, '5 2 4', /Строка 4 .*«площадь» передал 1 знач.*параметров у неё 2 .*«высота» остался без значения/],
+  ['неопределено from a function without «вернуть»', 'функция удвоить(ч):\n  пусть р = ч * 2\nконец\nпусть х = удвоить(4)\nвывести(х)\n',
+    { variable: 'х' }, '2 4', /«удвоить» дошла до «конец» без «вернуть»/],
+  ['an element past the end', 'пусть м = [3, 4, 5]\nпусть н = 3\nпусть э = м[н]\nвывести(э + 1)\n',
+    { output: 0 }, '4 3 2 1', /Строка 3 .*в «м» 3 эл\., их номера — с 0 до 2, а номера 3 нет/],
+  ['a line not run: the condition was false', 'пусть возраст = 12\nесли возраст больше 18 то\n  вывести("взрослый")\nконец\nвывести("всё")\n',
+    { line: 3 }, '2', /условие на строке 2 было «ложь»/],
+  ['a shape\'s coordinates', 'ПБ расширенной работы с холстом\nразмеры_холста(200, 120)\nпусть x = 10\nпусть шаг = 40\nx = x + шаг\nкруг(x, 60, 12)\nкруг(150, 60, 12)\n',
+    { shape: [50, 60] }, '6 5 4 3', null],
+  ['a value set in a branch', 'пусть балл = 3\nпусть оценка = 0\nесли балл больше 4 то\n  оценка = 5\nиначе\n  оценка = 2\nконец\nвывести(оценка)\n',
+    { variable: 'оценка' }, '6 3 1', null],
+  ['a function never called', 'функция привет():\n  вывести("привет")\nконец\nвывести("пока")\n', { line: 2 }, '', /функция «привет» ни разу не вызвана/],
+];
+
+test('«Почему?» answers with the chain of steps a value came from', async () => {
+  for (const [what, program, question, lines, summary] of questions) {
+    await serving('п.лумс', program, async (watch) => {
+      const page = await open(watch.url + 'step');
+      await recorded(page);
+      await page.evaluate(() => window.__ЛУМ_ШАГИ__.view.go(window.__ЛУМ_ШАГИ__.trace.count - 1));
+      if (question.output !== undefined) await page.locator('#лш-панель [data-step]').nth(question.output).click();
+      if (question.variable) await page.locator('#лш .лш-пер', { hasText: question.variable }).getByRole('button', { name: 'Почему?' }).click();
+      if (question.line) {
+        assert.ok(await page.locator('#лш .лш-строка').nth(question.line - 1).evaluate((r) => r.classList.contains('лш-невыполнена')), `${what}: grey`);
+        await page.locator('#лш .лш-строка').nth(question.line - 1).click();
+      }
+      if (question.shape) {
+        await page.click('#лш .лш-фигура');
+        const box = await page.locator('#лш-холст').boundingBox();
+        await page.mouse.click(box.x + question.shape[0], box.y + question.shape[1]);
+      }
+      const got = await page.evaluate(() => ({
+        lines: [...document.querySelectorAll('#лш .лш-почему li')].map((li) => li.dataset.line).join(' '),
+        summary: document.querySelector('#лш .лш-итог')?.textContent ?? '',
+      }));
+      assert.equal(got.lines, lines, `${what}: ${got.summary}`);
+      if (summary) assert.match(got.summary, summary, what);
+      await page.close();
+    });
+  }
+});
