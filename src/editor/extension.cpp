@@ -5,10 +5,10 @@
 #include <string>
 #include <utility>
 
+#include "base/json.h"
 #include "base/paths.h"
 #include "base/warnings.h"
 #include "editor/editor.h"
-#include "base/json.h"
 #include "embedded/editorExtensionScript.h"
 #include "platform/files.h"
 #include "platform/platform.h"
@@ -16,6 +16,16 @@
 #include "services/language.h"
 
 namespace editor {
+
+// The editor files are JSON values written by the one writer.
+using base::Json;
+using base::jsonArray;
+using base::jsonBool;
+using base::jsonNumber;
+using base::jsonObject;
+using base::jsonString;
+using base::jsonStrings;
+using base::printJson;
 
 namespace {
 
@@ -38,35 +48,35 @@ constexpr const char* noLineNumber = "(?!.*\\]: строка [1-9][0-9]*: )";
 
 // Watch mode prints a line before each recompile's warnings ("перекомпилировано: …" after the
 // previous one, "Страница: …" after the first) and ends each compile with "OK: " or "Ошибка: ".
-base::Json background() {
-    return base::jsonObject({{"activeBegins", base::jsonBool(true)},
-                       {"beginsPattern", base::jsonString("^(?:перекомпилировано: |Страница: )")},
-                       {"endsPattern", base::jsonString("^(?:OK: |Ошибка: )")}});
+Json background() {
+    return jsonObject({{"activeBegins", jsonBool(true)},
+                       {"beginsPattern", jsonString("^(?:перекомпилировано: |Страница: )")},
+                       {"endsPattern", jsonString("^(?:OK: |Ошибка: )")}});
 }
 
-base::Json matcher(const std::string& name, bool watch, const std::string& folder, const char* severity, base::Json pattern) {
-    base::Json j = base::jsonObject({{"name", base::jsonString(watch ? "lum-watch-" + name : "lum-" + name)},
-                         {"owner", base::jsonString("lum")},
-                         {"source", base::jsonString("lum")},
-                         {"fileLocation", base::jsonStrings({"relative", folder})},
-                         {"severity", base::jsonString(severity)},
+Json matcher(const std::string& name, bool watch, const std::string& folder, const char* severity, Json pattern) {
+    Json j = jsonObject({{"name", jsonString(watch ? "lum-watch-" + name : "lum-" + name)},
+                         {"owner", jsonString("lum")},
+                         {"source", jsonString("lum")},
+                         {"fileLocation", jsonStrings({"relative", folder})},
+                         {"severity", jsonString(severity)},
                          {"pattern", std::move(pattern)}});
     if (watch) j.members.push_back({"background", background()});
     return j;
 }
 
 // A pattern whose groups are, in order, the file, the line when `withLine`, and the message.
-base::Json pattern(const std::string& regex, bool withLine) {
-    base::Json j = base::jsonObject({{"regexp", base::jsonString(regex)}});
-    if (!withLine) j.members.push_back({"kind", base::jsonString("file")});
-    j.members.push_back({"file", base::jsonNumber(1)});
-    if (withLine) j.members.push_back({"line", base::jsonNumber(2)});
-    j.members.push_back({"message", base::jsonNumber(withLine ? 3 : 2)});
+Json pattern(const std::string& regex, bool withLine) {
+    Json j = jsonObject({{"regexp", jsonString(regex)}});
+    if (!withLine) j.members.push_back({"kind", jsonString("file")});
+    j.members.push_back({"file", jsonNumber(1)});
+    if (withLine) j.members.push_back({"line", jsonNumber(2)});
+    j.members.push_back({"message", jsonNumber(withLine ? 3 : 2)});
     return j;
 }
 
-base::Json problemMatchers(const std::string& rulesFolder) {
-    base::Json all = base::jsonArray({});
+Json problemMatchers(const std::string& rulesFolder) {
+    Json all = jsonArray({});
     for (const bool watch : {false, true}) {
         for (const LineKind& k : lineKinds) {
             const std::string start = std::string("^") + k.kind + " ";
@@ -82,66 +92,66 @@ base::Json problemMatchers(const std::string& rulesFolder) {
     return all;
 }
 
-base::Json command(const char* id, const char* title, const char* icon) {
-    return base::jsonObject({{"command", base::jsonString(id)},
-                       {"title", base::jsonString(title)},
-                       {"category", base::jsonString("ЛУМ")},
-                       {"icon", base::jsonString(icon)}});
+Json command(const char* id, const char* title, const char* icon) {
+    return jsonObject({{"command", jsonString(id)},
+                       {"title", jsonString(title)},
+                       {"category", jsonString("ЛУМ")},
+                       {"icon", jsonString(icon)}});
 }
 
-base::Json menuItem(const char* id, const char* when) {
-    return base::jsonObject({{"command", base::jsonString(id)}, {"when", base::jsonString(when)}});
+Json menuItem(const char* id, const char* when) {
+    return jsonObject({{"command", jsonString(id)}, {"when", jsonString(when)}});
 }
 
 std::string packageJson(const std::string& lumPath, const std::string& rulesFolder) {
-    const base::Json language = base::jsonObject({{"id", base::jsonString("lum")},
-                                      {"aliases", base::jsonStrings({"ЛУМ скрипт", "lum"})},
-                                      {"extensions", base::jsonStrings({".лумс", ".лум"})},
-                                      {"configuration", base::jsonString("./language-configuration.json")}});
-    const base::Json watchProperty = base::jsonObject({{"type", base::jsonString("boolean")},
-                                           {"description", base::jsonString("режим наблюдения: lum -w")}});
-    const base::Json serverSetting = base::jsonObject(
-        {{"type", base::jsonString("boolean")},
-         {"default", base::jsonBool(true)},
-         {"description", base::jsonString("Подсказки при наборе: языковой сервер lum --lsp (проблемы, описание слов, дополнение, исправления).")}});
-    const base::Json lumSetting = base::jsonObject(
-        {{"type", base::jsonString("string")},
-         {"default", base::jsonString(lumPath)},
-         {"description", base::jsonString("Программа lum, которую запускают задачи ЛУМ (пусто — lum из PATH).")}});
-    return base::printJson(base::jsonObject(
-        {{"name", base::jsonString(extensionName)},
-         {"displayName", base::jsonString("ЛУМ скрипт")},
-         {"description", base::jsonString("Подсветка, отступы, заготовки и задачи для ЛУМ скрипта по словарю keywords.csv")},
-         {"version", base::jsonString(extensionVersion)},
-         {"publisher", base::jsonString(extensionPublisher)},
-         {"engines", base::jsonObject({{"vscode", base::jsonString("^1.75.0")}})},
-         {"categories", base::jsonStrings({"Programming Languages", "Snippets"})},
-         {"main", base::jsonString("./extension.js")},
-         {"activationEvents", base::jsonStrings({"onLanguage:lum", "workspaceContains:**/*.лумс", "workspaceContains:**/*.лум",
+    const Json language = jsonObject({{"id", jsonString("lum")},
+                                      {"aliases", jsonStrings({"ЛУМ скрипт", "lum"})},
+                                      {"extensions", jsonStrings({".лумс", ".лум"})},
+                                      {"configuration", jsonString("./language-configuration.json")}});
+    const Json watchProperty = jsonObject({{"type", jsonString("boolean")},
+                                           {"description", jsonString("режим наблюдения: lum -w")}});
+    const Json serverSetting = jsonObject(
+        {{"type", jsonString("boolean")},
+         {"default", jsonBool(true)},
+         {"description", jsonString("Подсказки при наборе: языковой сервер lum --lsp (проблемы, описание слов, дополнение, исправления).")}});
+    const Json lumSetting = jsonObject(
+        {{"type", jsonString("string")},
+         {"default", jsonString(lumPath)},
+         {"description", jsonString("Программа lum, которую запускают задачи ЛУМ (пусто — lum из PATH).")}});
+    return printJson(jsonObject(
+        {{"name", jsonString(extensionName)},
+         {"displayName", jsonString("ЛУМ скрипт")},
+         {"description", jsonString("Подсветка, отступы, заготовки и задачи для ЛУМ скрипта по словарю keywords.csv")},
+         {"version", jsonString(extensionVersion)},
+         {"publisher", jsonString(extensionPublisher)},
+         {"engines", jsonObject({{"vscode", jsonString("^1.75.0")}})},
+         {"categories", jsonStrings({"Programming Languages", "Snippets"})},
+         {"main", jsonString("./extension.js")},
+         {"activationEvents", jsonStrings({"onLanguage:lum", "workspaceContains:**/*.лумс", "workspaceContains:**/*.лум",
                                            "onCommand:workbench.action.tasks.runTask"})},
          {"contributes",
-          base::jsonObject(
-              {{"languages", base::jsonArray({language})},
-               {"grammars", base::jsonArray({base::jsonObject({{"language", base::jsonString("lum")},
-                                                   {"scopeName", base::jsonString("source.lum")},
-                                                   {"path", base::jsonString("./syntaxes/lum.tmLanguage.json")}})})},
-               {"snippets", base::jsonArray({base::jsonObject({{"language", base::jsonString("lum")},
-                                                   {"path", base::jsonString("./snippets/lum.json")}})})},
+          jsonObject(
+              {{"languages", jsonArray({language})},
+               {"grammars", jsonArray({jsonObject({{"language", jsonString("lum")},
+                                                   {"scopeName", jsonString("source.lum")},
+                                                   {"path", jsonString("./syntaxes/lum.tmLanguage.json")}})})},
+               {"snippets", jsonArray({jsonObject({{"language", jsonString("lum")},
+                                                   {"path", jsonString("./snippets/lum.json")}})})},
                {"taskDefinitions",
-                base::jsonArray({base::jsonObject({{"type", base::jsonString("lum")},
-                                       {"properties", base::jsonObject({{"watch", watchProperty}})}})})},
+                jsonArray({jsonObject({{"type", jsonString("lum")},
+                                       {"properties", jsonObject({{"watch", watchProperty}})}})})},
                {"problemMatchers", problemMatchers(rulesFolder)},
-               {"commands", base::jsonArray({command("lum.compile", "скомпилировать файл", "$(play)"),
+               {"commands", jsonArray({command("lum.compile", "скомпилировать файл", "$(play)"),
                                        command("lum.watch", "режим наблюдения", "$(eye)")})},
-               {"menus", base::jsonObject({{"editor/title/run", base::jsonArray({menuItem("lum.compile", "resourceLangId == lum"),
+               {"menus", jsonObject({{"editor/title/run", jsonArray({menuItem("lum.compile", "resourceLangId == lum"),
                                                                      menuItem("lum.watch", "resourceLangId == lum")})},
-                                     {"commandPalette", base::jsonArray({menuItem("lum.compile", "editorLangId == lum"),
+                                     {"commandPalette", jsonArray({menuItem("lum.compile", "editorLangId == lum"),
                                                                    menuItem("lum.watch", "editorLangId == lum")})}})},
-               {"keybindings", base::jsonArray({base::jsonObject({{"command", base::jsonString("lum.compile")},
-                                                      {"key", base::jsonString("ctrl+shift+b")},
-                                                      {"when", base::jsonString("editorLangId == lum")}})})},
-               {"configuration", base::jsonObject({{"title", base::jsonString("ЛУМ скрипт")},
-                                             {"properties", base::jsonObject({{"lum.path", lumSetting}, {"lum.languageServer", serverSetting}})}})}})}}));
+               {"keybindings", jsonArray({jsonObject({{"command", jsonString("lum.compile")},
+                                                      {"key", jsonString("ctrl+shift+b")},
+                                                      {"when", jsonString("editorLangId == lum")}})})},
+               {"configuration", jsonObject({{"title", jsonString("ЛУМ скрипт")},
+                                             {"properties", jsonObject({{"lum.path", lumSetting}, {"lum.languageServer", serverSetting}})}})}})}}));
 }
 
 // The README's table: the phrases under the role they are coloured by.
@@ -191,7 +201,7 @@ std::string readme(const std::vector<rules::Rule>& table, const std::string& lum
 }  // namespace
 
 std::string snippetsJson(const std::vector<rules::Rule>& table) {
-    base::Json all = base::jsonObject({});
+    Json all = jsonObject({});
     for (const services::Snippet& s : services::snippetsOf(table)) {
         std::vector<std::string> lines;
         for (std::size_t from = 0; from <= s.body.size();) {
@@ -200,11 +210,11 @@ std::string snippetsJson(const std::vector<rules::Rule>& table) {
             lines.push_back(s.body.substr(from, end - from));
             from = end + 1;
         }
-        all.members.push_back({s.title, base::jsonObject({{"prefix", base::jsonString(s.prefix)},
-                                                      {"body", base::jsonStrings(lines)},
-                                                      {"description", base::jsonString(s.description)}})});
+        all.members.push_back({s.title, jsonObject({{"prefix", jsonString(s.prefix)},
+                                                      {"body", jsonStrings(lines)},
+                                                      {"description", jsonString(s.description)}})});
     }
-    return base::printJson(all);
+    return printJson(all);
 }
 
 std::vector<ExtensionFile> extensionFiles(const std::vector<rules::Rule>& table, const std::string& lumPath,

@@ -4,12 +4,20 @@
 #include <map>
 #include <set>
 
-#include "editor/editor.h"
 #include "base/json.h"
+#include "editor/editor.h"
 #include "rules/pattern_regex.h"
 #include "rules/vocabulary.h"
 
 namespace editor {
+
+// The editor files are JSON values written by the one writer.
+using base::Json;
+using base::jsonArray;
+using base::jsonObject;
+using base::jsonString;
+using base::jsonStrings;
+using base::printJson;
 
 namespace {
 
@@ -87,52 +95,52 @@ std::string nameCharClass() {
     return c;
 }
 
-base::Json named(const std::string& scope) { return base::jsonObject({{"name", base::jsonString(scope)}}); }
-base::Json include(const std::string& what) { return base::jsonObject({{"include", base::jsonString(what)}}); }
+Json named(const std::string& scope) { return jsonObject({{"name", jsonString(scope)}}); }
+Json include(const std::string& what) { return jsonObject({{"include", jsonString(what)}}); }
 
 // A string as rule application sees it: from a quote to the next same quote, anywhere later,
 // with no escapes, across lines. (A quote with no partner at all is ordinary text to lum, but a
 // grammar reads one line at a time and cannot know; it then colours the rest of the file, the
 // same quote lum warns about.)
-base::Json multiLineString(const std::string& quote, const std::string& kind) {
-    return base::jsonObject({{"name", base::jsonString("string.quoted." + kind + ".lum")},
-                       {"begin", base::jsonString(quote)},
-                       {"end", base::jsonString(quote)},
-                       {"beginCaptures", base::jsonObject({{"0", named("punctuation.definition.string.begin.lum")}})},
-                       {"endCaptures", base::jsonObject({{"0", named("punctuation.definition.string.end.lum")}})}});
+Json multiLineString(const std::string& quote, const std::string& kind) {
+    return jsonObject({{"name", jsonString("string.quoted." + kind + ".lum")},
+                       {"begin", jsonString(quote)},
+                       {"end", jsonString(quote)},
+                       {"beginCaptures", jsonObject({{"0", named("punctuation.definition.string.begin.lum")}})},
+                       {"endCaptures", jsonObject({{"0", named("punctuation.definition.string.end.lum")}})}});
 }
 
 // A string closed on the same line, inside a line comment.
-base::Json oneLineString(const std::string& quote, const std::string& kind) {
-    return base::jsonObject({{"name", base::jsonString("string.quoted." + kind + ".lum")},
-                       {"match", base::jsonString(quote + "[^" + quote + "]*" + quote)}});
+Json oneLineString(const std::string& quote, const std::string& kind) {
+    return jsonObject({{"name", jsonString("string.quoted." + kind + ".lum")},
+                       {"match", jsonString(quote + "[^" + quote + "]*" + quote)}});
 }
 
-base::Json wordPatterns(const rules::Vocabulary& v, const std::vector<rules::Rule>& table) {
+Json wordPatterns(const rules::Vocabulary& v, const std::vector<rules::Rule>& table) {
     const PhraseRoles phrases = phraseRoles(v);
-    base::Json patterns = base::jsonArray({});
+    Json patterns = jsonArray({});
     for (const rules::RuleWords& rule : v.rules) {
         const std::string regex = rules::patternRegex(table[rule.rule].nodes, table[rule.rule].ignoreCase, true);
         if (regex.empty()) continue;
         const std::vector<rules::WordRole> roles = shownRoles(phrases, rule);
-        base::Json captures = base::jsonObject({});
+        Json captures = jsonObject({});
         for (std::size_t i = 0; i < roles.size(); ++i)
             captures.members.push_back({std::to_string(i + 1), named(scopeOf(roles[i]))});
-        patterns.items.push_back(base::jsonObject({{"match", base::jsonString(regex)}, {"captures", std::move(captures)}}));
+        patterns.items.push_back(jsonObject({{"match", jsonString(regex)}, {"captures", std::move(captures)}}));
     }
     return patterns;
 }
 
-base::Json libraryPatterns(const rules::Vocabulary& v) {
-    if (v.libraryNames.empty()) return base::jsonArray({});
+Json libraryPatterns(const rules::Vocabulary& v) {
+    if (v.libraryNames.empty()) return jsonArray({});
     const std::string name = nameCharClass();
     std::string names;
     for (const std::string& n : v.libraryNames) {
         if (!names.empty()) names += '|';
         for (const char c : n) names += c == '$' ? std::string("\\$") : std::string(1, c);
     }
-    return base::jsonArray({base::jsonObject({{"name", base::jsonString("support.function.library.lum")},
-                                  {"match", base::jsonString("(?<!" + name + ")(?:" + names + ")(?!" + name + ")")}})});
+    return jsonArray({jsonObject({{"name", jsonString("support.function.library.lum")},
+                                  {"match", jsonString("(?<!" + name + ")(?:" + names + ")(?!" + name + ")")}})});
 }
 
 }  // namespace
@@ -151,32 +159,32 @@ std::string grammarJson(const std::vector<rules::Rule>& table) {
     const rules::Vocabulary v = rules::deriveVocabulary(table);
     // A line comment ends at the line's end, or just before a quote whose partner is not on this
     // line: that quote opens a string that goes on past the comment, as lum reads it.
-    const base::Json lineComment = base::jsonObject(
-        {{"name", base::jsonString("comment.line.double-slash.lum")},
-         {"begin", base::jsonString("//")},
-         {"end", base::jsonString("$|(?=\"[^\"]*$)|(?='[^']*$)")},
-         {"beginCaptures", base::jsonObject({{"0", named("punctuation.definition.comment.lum")}})},
-         {"patterns", base::jsonArray({oneLineString("\"", "double"), oneLineString("'", "single")})}});
-    const base::Json blockComment = base::jsonObject({{"name", base::jsonString("comment.block.lum")},
-                                          {"begin", base::jsonString("/\\*")},
-                                          {"end", base::jsonString("\\*/")},
-                                          {"patterns", base::jsonArray({include("#strings")})}});
+    const Json lineComment = jsonObject(
+        {{"name", jsonString("comment.line.double-slash.lum")},
+         {"begin", jsonString("//")},
+         {"end", jsonString("$|(?=\"[^\"]*$)|(?='[^']*$)")},
+         {"beginCaptures", jsonObject({{"0", named("punctuation.definition.comment.lum")}})},
+         {"patterns", jsonArray({oneLineString("\"", "double"), oneLineString("'", "single")})}});
+    const Json blockComment = jsonObject({{"name", jsonString("comment.block.lum")},
+                                          {"begin", jsonString("/\\*")},
+                                          {"end", jsonString("\\*/")},
+                                          {"patterns", jsonArray({include("#strings")})}});
     const std::string name = nameCharClass();
-    const base::Json number = base::jsonObject({{"name", base::jsonString("constant.numeric.lum")},
-                                    {"match", base::jsonString("(?<!" + name + ")[0-9]+(?:\\.[0-9]+)?(?!" + name + ")")}});
-    return base::printJson(base::jsonObject(
-        {{"name", base::jsonString("ЛУМ скрипт")},
-         {"scopeName", base::jsonString("source.lum")},
-         {"fileTypes", base::jsonStrings({"лумс", "лум"})},
-         {"patterns", base::jsonArray({include("#comments"), include("#strings"), include("#words"), include("#library"),
+    const Json number = jsonObject({{"name", jsonString("constant.numeric.lum")},
+                                    {"match", jsonString("(?<!" + name + ")[0-9]+(?:\\.[0-9]+)?(?!" + name + ")")}});
+    return printJson(jsonObject(
+        {{"name", jsonString("ЛУМ скрипт")},
+         {"scopeName", jsonString("source.lum")},
+         {"fileTypes", jsonStrings({"лумс", "лум"})},
+         {"patterns", jsonArray({include("#comments"), include("#strings"), include("#words"), include("#library"),
                                  include("#numbers")})},
          {"repository",
-          base::jsonObject({{"comments", base::jsonObject({{"patterns", base::jsonArray({lineComment, blockComment})}})},
-                      {"strings", base::jsonObject({{"patterns", base::jsonArray({multiLineString("\"", "double"),
+          jsonObject({{"comments", jsonObject({{"patterns", jsonArray({lineComment, blockComment})}})},
+                      {"strings", jsonObject({{"patterns", jsonArray({multiLineString("\"", "double"),
                                                                       multiLineString("'", "single")})}})},
-                      {"words", base::jsonObject({{"patterns", wordPatterns(v, table)}})},
-                      {"library", base::jsonObject({{"patterns", libraryPatterns(v)}})},
-                      {"numbers", base::jsonObject({{"patterns", base::jsonArray({number})}})}})}}));
+                      {"words", jsonObject({{"patterns", wordPatterns(v, table)}})},
+                      {"library", jsonObject({{"patterns", libraryPatterns(v)}})},
+                      {"numbers", jsonObject({{"patterns", jsonArray({number})}})}})}}));
 }
 
 std::vector<std::pair<std::string, rules::WordRole>> shownPhrases(const std::vector<rules::Rule>& table) {
@@ -206,25 +214,25 @@ std::string languageConfigurationJson(const std::vector<rules::Rule>& table) {
     // when it starts with a closer; «иначе» does both and so folds with the whole «если».
     const std::string endsOpen = ".*" + opener + "\\s*(?://.*)?$";
     const std::string startsClosed = "^\\s*" + closer;
-    auto pair = [](const char* open, const char* close) { return base::jsonStrings({open, close}); };
+    auto pair = [](const char* open, const char* close) { return jsonStrings({open, close}); };
     auto autoClose = [](const char* open, const char* close, std::vector<std::string> notIn) {
-        base::Json j = base::jsonObject({{"open", base::jsonString(open)}, {"close", base::jsonString(close)}});
-        if (!notIn.empty()) j.members.push_back({"notIn", base::jsonStrings(notIn)});
+        Json j = jsonObject({{"open", jsonString(open)}, {"close", jsonString(close)}});
+        if (!notIn.empty()) j.members.push_back({"notIn", jsonStrings(notIn)});
         return j;
     };
-    return base::printJson(base::jsonObject(
-        {{"comments", base::jsonObject({{"lineComment", base::jsonString("//")}, {"blockComment", pair("/*", "*/")}})},
-         {"brackets", base::jsonArray({pair("{", "}"), pair("[", "]"), pair("(", ")")})},
-         {"autoClosingPairs", base::jsonArray({autoClose("{", "}", {}), autoClose("[", "]", {}), autoClose("(", ")", {}),
+    return printJson(jsonObject(
+        {{"comments", jsonObject({{"lineComment", jsonString("//")}, {"blockComment", pair("/*", "*/")}})},
+         {"brackets", jsonArray({pair("{", "}"), pair("[", "]"), pair("(", ")")})},
+         {"autoClosingPairs", jsonArray({autoClose("{", "}", {}), autoClose("[", "]", {}), autoClose("(", ")", {}),
                                          autoClose("\"", "\"", {"string"}),
                                          autoClose("'", "'", {"string", "comment"})})},
-         {"surroundingPairs", base::jsonArray({pair("{", "}"), pair("[", "]"), pair("(", ")"), pair("\"", "\""),
+         {"surroundingPairs", jsonArray({pair("{", "}"), pair("[", "]"), pair("(", ")"), pair("\"", "\""),
                                          pair("'", "'")})},
-         {"wordPattern", base::jsonString("-?[0-9]+(?:\\.[0-9]+)?|" + nameCharClass() + "+")},
-         {"indentationRules", base::jsonObject({{"increaseIndentPattern", base::jsonString("^" + endsOpen)},
-                                          {"decreaseIndentPattern", base::jsonString(startsClosed)}})},
-         {"folding", base::jsonObject({{"markers", base::jsonObject({{"start", base::jsonString("^(?!\\s*" + closer + ")" + endsOpen)},
-                                                         {"end", base::jsonString("^(?!" + endsOpen + ")\\s*" + closer)}})}})}}));
+         {"wordPattern", jsonString("-?[0-9]+(?:\\.[0-9]+)?|" + nameCharClass() + "+")},
+         {"indentationRules", jsonObject({{"increaseIndentPattern", jsonString("^" + endsOpen)},
+                                          {"decreaseIndentPattern", jsonString(startsClosed)}})},
+         {"folding", jsonObject({{"markers", jsonObject({{"start", jsonString("^(?!\\s*" + closer + ")" + endsOpen)},
+                                                         {"end", jsonString("^(?!" + endsOpen + ")\\s*" + closer)}})}})}}));
 }
 
 }  // namespace editor
