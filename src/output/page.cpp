@@ -12,8 +12,8 @@
 #include "embedded/runtimePanel.h"
 #include "embedded/runtimePoll.h"
 #include "embedded/runtimeStepButton.h"
-#include "embedded/runtimeWordsJs.h"
 #include "output/error_messages.h"
+#include "output/runtime_words.h"
 
 namespace output {
 
@@ -84,10 +84,11 @@ std::string buildPage(const PageParts& parts) {
     const std::string escapedTitle = escapeHtml(std::string(parts.title));
     const std::string escapedSource = escapeHtml(std::string(parts.sourceText));
     const std::string_view scriptBody = parts.scriptBody, lineMap = parts.lineMap, runtimeWords = parts.runtimeWords;
+    const std::string wordsScript = runtimeWordsScript();
     std::string page;
     page.reserve(scriptBody.size() + escapedSource.size() + lineMap.size() + escapedTitle.size() +
                  runtimePageOutput.size() + runtimePanel.size() + 4096 + runtimePoll.size() + runtimeNotes.size() +
-                 runtimeStepButton.size() + runtimeWords.size() + runtimeWordsJs.size() + runtimeMistakes.size() + runtimeOrigin.size() + 1024);
+                 runtimeStepButton.size() + runtimeWords.size() + wordsScript.size() + runtimeMistakes.size() + runtimeOrigin.size() + 1024);
 
     page += "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n";
     page += "<meta charset=\"utf-8\">\n";
@@ -113,7 +114,7 @@ std::string buildPage(const PageParts& parts) {
 
     page += "<script>\n";
     const std::size_t runtimeStart = page.size();
-    page += runtimeWordsJs;
+    page += wordsScript;
     page += runtimePageOutput;
     page += runtimePanel;
     page += pageErrorHandler();

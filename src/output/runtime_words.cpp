@@ -5,6 +5,9 @@
 
 #include <algorithm>
 
+#include "embedded/runtimeWordsJs.h"
+#include "rules/checked_words.h"
+
 namespace output {
 
 namespace {
@@ -43,7 +46,35 @@ void addOnce(std::vector<std::string>& items, const std::string& item) {
     if (std::find(items.begin(), items.end(), item) == items.end()) items.push_back(item);
 }
 
+// Where words.js leaves the table of checks empty.
+constexpr std::string_view checksPlace = "{/*проверенные слова*/}";
+
 }  // namespace
+
+std::string runtimeWordsScript() {
+    std::string table = "{";
+    for (const rules::CheckedWord& w : rules::checkedWords()) {
+        if (!w.executor.empty()) continue;
+        if (table.size() > 1) table += ',';
+        base::appendJsonString(table, w.method);
+        table += ":[[";
+        for (std::size_t k = 0; k < w.values.size(); ++k) {
+            table += k ? ",[" : "[";
+            base::appendJsonString(table, w.values[k].name);
+            table += ',';
+            base::appendJsonString(table, w.values[k].kind);
+            table += ']';
+        }
+        table += "]," + std::to_string(w.optional) + ",";
+        base::appendJsonString(table, w.example);
+        table += ']';
+    }
+    table += '}';
+    std::string script(runtimeWordsJs);
+    const std::size_t at = script.find(checksPlace);
+    if (at != std::string::npos) script.replace(at, checksPlace.size(), table);
+    return script;
+}
 
 std::uint32_t lastCodeLine(const base::CodePoints& source) {
     std::uint32_t line = 1, last = 0;

@@ -21,6 +21,12 @@ namespace output {
 std::string runtimeWordsLine(const rules::Vocabulary& vocabulary, const std::vector<std::string>& programNames,
                              std::uint32_t lastLine);
 
+// The run-time layer's script of words and checks (output/runtime/words.js) with the table of the
+// checked words (rules/checked_words.h, the executors' rows aside: their script checks them)
+// written in where the script leaves it empty: "имя":[[["имя значения","вид"],...],необязательных,"пример"].
+// The same text for every output; no "<" in the table.
+std::string runtimeWordsScript();
+
 // The last line of the source that holds anything but spaces, tabs and line breaks; 0 when none.
 std::uint32_t lastCodeLine(const base::CodePoints& source);
 

@@ -6,8 +6,8 @@
 #include "embedded/runtimeMistakes.h"
 #include "embedded/runtimeOrigin.h"
 #include "embedded/runtimePanel.h"
-#include "embedded/runtimeWordsJs.h"
 #include "output/error_messages.h"
+#include "output/runtime_words.h"
 #include "output/page.h"
 
 namespace output {
@@ -38,9 +38,10 @@ std::string oneLine(const std::string& name) {
 
 std::string buildScriptFile(const std::string& fileName, const std::string& lineMap,
                             const std::string& scriptBody, const std::string& runtimeWords) {
+    const std::string wordsScript = runtimeWordsScript();
     std::string file;
     file.reserve(scriptBody.size() + lineMap.size() + fileName.size() + runtimeFileOutput.size() +
-                 runtimePanel.size() + 4096 + runtimeWordsJs.size() + runtimeWords.size() + 512);
+                 runtimePanel.size() + 4096 + wordsScript.size() + runtimeWords.size() + 512);
     file += "// ";
     file += oneLine(fileName);
     file += " — скомпилировано ЛУМ скрипт (ЛУМ2.7)\n";
@@ -48,7 +49,7 @@ std::string buildScriptFile(const std::string& fileName, const std::string& line
     file += lineMap;
     file += ";\nvar __LUM_OFFSET__ = 0; // сколько строк вашего html выше этого файла — поправьте "
             "для точных номеров строк\n";
-    file += runtimeWordsJs;
+    file += wordsScript;
     file += runtimeFileOutput;
     file += runtimePanel;
     const std::size_t handlerStart = file.size();

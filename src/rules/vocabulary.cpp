@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "rules/checked_words.h"
 #include "rules/libraries.h"
 #include "rules/pattern.h"
 
@@ -197,13 +198,12 @@ bool mentions(const std::vector<std::vector<std::string>>& paths, std::string_vi
     return false;
 }
 
-// Whether a path names one of `methods` of the run-time object.
-bool callsRuntime(const std::vector<std::vector<std::string>>& paths, std::initializer_list<std::string_view> methods) {
+// The checked word of the first path that names a method of the run-time object in the table.
+const CheckedWord* checkedWordCalled(const std::vector<std::vector<std::string>>& paths) {
     for (const auto& path : paths)
-        if (path.size() == 2 && path.front() == runtimeObject &&
-            std::find(methods.begin(), methods.end(), path.back()) != methods.end())
-            return true;
-    return false;
+        if (path.size() == 2 && path.front() == runtimeObject)
+            if (const CheckedWord* w = checkedWord(path.back())) return w;
+    return nullptr;
 }
 
 WordRole judge(const Rule& rule, const RuleWords& words, const std::string& replacement,
@@ -230,11 +230,8 @@ WordRole judge(const Rule& rule, const RuleWords& words, const std::string& repl
         if (bare == value) return WordRole::Value;
     for (const char* io : {"console", "consolelog", "consoleclear", "alert", "prompt", "confirm"})
         if (mentions(paths, io)) return WordRole::Output;
-    if (callsRuntime(paths, {"askNumber"})) return WordRole::Output;
-    if (mentions(paths, "ctx") ||
-        callsRuntime(paths, {"fillStyle", "strokeStyle", "lineWidth", "font", "fillRect", "strokeRect", "circle",
-                             "ring", "arc", "line", "fillText", "clearCanvas"}))
-        return WordRole::Drawing;
+    if (const CheckedWord* checked = checkedWordCalled(paths)) return checked->role;
+    if (mentions(paths, "ctx")) return WordRole::Drawing;
     if (!rule.nodes.empty() && !rule.nodes.front().isSet && !rule.nodes.front().isBoundary &&
         rule.nodes.front().ch == '.')
         return WordRole::Method;

@@ -19,7 +19,8 @@ namespace rules {
 // The part a rule's replacement plays, judged from the brackets it leaves open or closes (net of
 // the brackets its own pattern consumes) and from the JavaScript it writes, in this order of
 // precedence: library, header open, header close, block middle, block open, block close,
-// comparison, logic, declaration, control, value, output, drawing, method, function, other.
+// comparison, logic, declaration, control, value, output, the role a checked word of the run-time
+// object has in its table (rules/checked_words.h), drawing, method, function, other.
 enum class WordRole : std::uint8_t {
     Other,        // nothing the rules tell
     Library,      // inserts a built-in library
@@ -82,8 +83,8 @@ struct Vocabulary {
 };
 
 // The run-time object that the table's checked words call ("__LUM__.circle(") and whose
-// methods the run-time layer defines; its drawing methods make drawing words, its asking
-// method an output word.
+// methods the run-time layer defines; a rule that calls one of the checked words
+// (rules/checked_words.h) takes that word's role.
 extern const char* const runtimeObject;
 
 Vocabulary deriveVocabulary(const std::vector<Rule>& table);

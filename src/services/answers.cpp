@@ -241,18 +241,30 @@ std::optional<Signature> signatureAt(const Text& text, Place p, const Language& 
     std::size_t from = open;
     while (from > 0 && translator::isWordCode(text.chars[from - 1])) --from;
     if (from == open) return std::nullopt;
-    const base::CodePoints called(text.chars.begin() + static_cast<std::ptrdiff_t>(from), text.chars.begin() + static_cast<std::ptrdiff_t>(open));
-    const std::string name = base::encodeUtf8(called);
+    const std::string name = base::encodeUtf8(text.chars.data() + from, open - from);
     Signature s;
     std::string title;
     for (const Word& w : language.words) {
         const std::vector<base::CodePoints> words = wordsOf(w.phrase);
-        if (!w.call || words.size() != 1 || (w.parameters.empty() && w.role != rules::WordRole::Drawing)) continue;
-        bool same = words[0].size() == called.size();
-        for (std::size_t k = 0; same && k < called.size(); ++k)
-            same = w.ignoreCase ? base::toUpper(words[0][k]) == base::toUpper(called[k]) : words[0][k] == called[k];
+        // A call word that draws, or a word whose values are checked («написать», «сместиться в точку»).
+        if (words.empty() || (w.parameters.empty() && !(w.call && w.role == rules::WordRole::Drawing))) continue;
+        // The phrase's words end at the bracket, each after the one before it and blanks.
+        std::size_t start = open;
+        bool same = true;
+        for (std::size_t k = words.size(); same && k-- > 0;) {
+            std::size_t end = start;
+            if (k + 1 < words.size()) {
+                while (end > 0 && (text.chars[end - 1] == ' ' || text.chars[end - 1] == '\t')) --end;
+                same = end < start;
+            }
+            start = end;
+            while (start > 0 && translator::isWordCode(text.chars[start - 1])) --start;
+            same = same && end - start == words[k].size();
+            for (std::size_t i = 0; same && i < words[k].size(); ++i)
+                same = w.ignoreCase ? base::toUpper(words[k][i]) == base::toUpper(text.chars[start + i]) : words[k][i] == text.chars[start + i];
+        }
         if (!same) continue;
-        title = name;
+        title = base::encodeUtf8(text.chars.data() + start, open - start);
         s.parameters = w.parameters;
         s.documentation = w.meaning;
         break;

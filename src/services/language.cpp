@@ -1,5 +1,6 @@
 // A rule table read for the editor: words with their roles, meanings and examples (the
-// reference's word tables, docs/язык.md, built in), snippets by role, the values of checked words.
+// reference's word tables, docs/язык.md, built in; a checked run-time word's from its own table,
+// rules/checked_words.cpp), snippets by role, the values of checked words.
 // Tests: tests/services/language_test.cpp.
 #include "services/language.h"
 
@@ -12,40 +13,13 @@
 
 #include "base/text.h"
 #include "embedded/referenceText.h"
+#include "rules/checked_words.h"
 #include "rules/libraries.h"
 #include "translator/source_regions.h"
 
 namespace services {
 
 namespace {
-
-// The values the run-time layer checks for each of its checked words (output/runtime/words.js,
-// its function `проверить`); a value in brackets may be left out.
-struct Checked {
-    const char* method;
-    std::vector<std::string> parameters;
-};
-const std::vector<Checked>& checkedWords() {
-    static const std::vector<Checked> all = {
-        {"fillStyle", {"цвет"}},
-        {"strokeStyle", {"цвет"}},
-        {"lineWidth", {"толщина"}},
-        {"font", {"шрифт"}},
-        {"fillRect", {"x", "y", "ширина", "высота"}},
-        {"strokeRect", {"x", "y", "ширина", "высота"}},
-        {"circle", {"x", "y", "радиус"}},
-        {"ring", {"x", "y", "радиус"}},
-        {"arc", {"x", "y", "радиус", "от угла", "до угла"}},
-        {"line", {"x1", "y1", "x2", "y2"}},
-        {"fillText", {"текст", "x", "y", "[ширина]"}},
-        {"clearCanvas", {}},
-        {"randomInt", {"от", "до"}},
-        {"after", {"миллисекунды", "функция"}},
-        {"every", {"миллисекунды", "функция"}},
-        {"askNumber", {"[вопрос]"}},
-    };
-    return all;
-}
 
 std::string trim(std::string_view s) {
     const std::size_t from = s.find_first_not_of(" \t");
@@ -264,13 +238,14 @@ std::vector<Snippet> snippetsOf(const std::vector<rules::Rule>& table) {
     }
     for (const rules::RuleWords& w : v.rules) {
         const std::string method = checkedMethod(utf8(table[w.rule].replacement));
-        for (const Checked& c : checkedWords()) {
-            if (method != c.method || w.role == rules::WordRole::Method) continue;
-            std::string body = w.phrase + "(";
-            for (std::size_t k = 0; k < c.parameters.size(); ++k)
-                body += (k ? ", ${" : "${") + std::to_string(k + 1) + ":" + c.parameters[k] + "}";
-            add({w.phrase + "(" + std::to_string(c.parameters.size()) + ")", w.words[0], body + ")$0", "команда с проверкой значений"});
-        }
+        const rules::CheckedWord* c = rules::checkedWord(method);
+        // An executor's words are offered by its own directive's program, not by every program's snippets.
+        if (!c || !c->executor.empty() || w.role == rules::WordRole::Method) continue;
+        const std::vector<std::string> parameters = rules::shownValues(*c);
+        std::string body = w.phrase + "(";
+        for (std::size_t k = 0; k < parameters.size(); ++k)
+            body += (k ? ", ${" : "${") + std::to_string(k + 1) + ":" + parameters[k] + "}";
+        add({w.phrase + "(" + std::to_string(parameters.size()) + ")", w.words[0], body + ")$0", "команда с проверкой значений"});
     }
     return out;
 }
@@ -306,9 +281,15 @@ Language makeLanguage(std::vector<rules::Rule> table, std::vector<diagnostics::O
             }
         }
         word.meaning = row ? row->meaning : "";
-        const std::string method = checkedMethod(word.javaScript);
-        for (const Checked& c : checkedWords())
-            if (!method.empty() && method == c.method) word.parameters = c.parameters;
+        // A checked word says what it is from its own table; the reference's row agrees with it
+        // (tests/rules/checked_words_test.cpp).
+        const rules::CheckedWord* c = rules::checkedWordWritten(word.javaScript);
+        if (!c) c = rules::checkedWord(checkedMethod(word.javaScript));
+        if (c) {
+            word.parameters = rules::shownValues(*c);
+            word.meaning = std::string(c->meaning);
+            word.example = letters(std::string(c->word)) == letters(w.phrase) ? "`" + std::string(c->shown) + "`" : "";
+        }
         l.words.push_back(std::move(word));
     }
     // A teacher's word the reference does not show: its snippet, placeholders written as their names.

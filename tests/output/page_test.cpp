@@ -8,7 +8,7 @@
 #include "embedded/runtimePoll.h"
 #include "embedded/runtimeMistakes.h"
 #include "embedded/runtimeOrigin.h"
-#include "embedded/runtimeWordsJs.h"
+#include "output/runtime_words.h"
 #include "output/error_messages.h"
 #include "output/page.h"
 
@@ -71,7 +71,7 @@ TEST(EscapeHtml, WritesOnlyAmpersandAndAngleBracketsAsEntities) {
 TEST(Page, IsTheFourteenPiecesInOrder) {
     const std::string words = "__LUM__.словарь({});\n";
     const std::string page = buildPage({"console.log(1);", "[1]", "игра", "вывести 1", false, words});
-    std::string runtime = std::string(runtimeWordsJs) + std::string(runtimePageOutput) + std::string(runtimePanel) +
+    std::string runtime = output::runtimeWordsScript() + std::string(runtimePageOutput) + std::string(runtimePanel) +
                           pageErrorHandler() + std::string(runtimeOrigin) + std::string(runtimeMistakes);
     const std::string upToRuntime = head + "игра" + afterTitle + "вывести 1" + "\n</div>\n" + "<script>\n";
     const std::size_t offset =

@@ -7,7 +7,7 @@
 #include "embedded/runtimePanel.h"
 #include "embedded/runtimeMistakes.h"
 #include "embedded/runtimeOrigin.h"
-#include "embedded/runtimeWordsJs.h"
+#include "output/runtime_words.h"
 #include "output/error_messages.h"
 #include "output/page.h"
 
@@ -30,7 +30,7 @@ TEST(ScriptFile, IsTheNinePiecesInOrder) {
     const std::string words = "__LUM__.словарь({});\n";
     const std::string file = buildScriptFile("массив.лумс", "[1,2]", "a();\nb();", words);
     const std::string top = "// массив.лумс — скомпилировано ЛУМ скрипт (ЛУМ2.7)\n"
-                            "var __LUM_LINES__ = [1,2];\n" + offsetLine + std::string(runtimeWordsJs) +
+                            "var __LUM_LINES__ = [1,2];\n" + offsetLine + output::runtimeWordsScript() +
                             std::string(runtimeFileOutput) + std::string(runtimePanel);
     std::string handler(fileErrorHandler());
     const std::size_t own = countLines(top) + countLines(handler) + countLines(std::string(runtimeOrigin)) +

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "rules/rulesfile.h"
+#include "services/answers.h"
 
 namespace {
 
@@ -61,6 +62,28 @@ TEST(Words, ATeachersWordHasItsSnippetForExample) {
     for (const services::Word& w : l.words) examples[w.phrase] = w.example;
     EXPECT_EQ(examples["когда"], "`когда условие вот`");
     EXPECT_EQ(examples["шар"], "`шар(x, y, радиус)`");
+}
+
+TEST(Signatures, OfCheckedWordsWrittenWithOrWithoutTheirBracketOfOneWordOrMany) {
+    const services::Language l = services::makeLanguage(builtInTable(), {});
+    struct Row {
+        std::string line, label;  // the place is the line's end; "" when there is no signature
+        std::uint32_t active;
+    };
+    const Row rows[] = {
+        {"круг(1, 2, ", "круг(x, y, радиус)", 2},
+        {"написать(\"а\", ", "написать(текст, x, y, [ширина])", 1},
+        {"сместиться  в точку(2, ", "сместиться  в точку(x, y)", 1},
+        {"Сместиться на вектор(", "Сместиться на вектор(dx, dy)", 0},
+        {"в точку(2, ", "", 0},
+        {"вниз(", "", 0},
+    };
+    for (const Row& row : rows) {
+        const services::Text text = services::makeText(row.line);
+        const auto s = services::signatureAt(text, text.place(text.chars.size()), l, {});
+        EXPECT_EQ(s ? s->label : "", row.label) << row.line;
+        if (s) EXPECT_EQ(s->active, row.active) << row.line;
+    }
 }
 
 }  // namespace

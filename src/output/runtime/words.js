@@ -144,6 +144,10 @@ var __LUM__ = (function () {
   }
 
   // Проверенные команды. Вид значения: число, неотрицательное, положительное, цвет, текст, функция, любое.
+  // Их таблица: имя команды в __LUM__ -> [[[имя значения, вид], ...], сколько последних можно не писать,
+  // пример значений]. Компилятор пишет её одной строкой на место пустой ниже из своей таблицы
+  // (rules/checked_words.cpp).
+  var проверки = {/*проверенные слова*/};
   var числовые = { 'число': 1, 'неотрицательное': 1, 'положительное': 1 };
   function сколько(n, формы) {
     var д = n % 100, е = n % 10;
@@ -184,8 +188,9 @@ var __LUM__ = (function () {
     if (isFinite(ч) && вид === 'положительное') return ' (нужно больше нуля)';
     return '';
   }
-  // имя: имя команды в __LUM__; что: [[имя значения, вид], ...]; необязательных: сколько последних можно не писать.
-  function проверить(имя, что, необязательных, значения, пример, подсказка) {
+  // имя: имя команды в __LUM__, её строка в таблице проверок; подсказка — вместо примера.
+  function проверить(имя, значения, подсказка) {
+    var строка = проверки[имя], что = строка[0], необязательных = строка[1], пример = строка[2];
     var команда = слово('__LUM__.' + имя);
     var всеЧисла = что.every(function (п) { return числовые[п[1]]; });
     var меньше = что.length - (необязательных || 0);
@@ -209,26 +214,22 @@ var __LUM__ = (function () {
     return отказ('«' + слово('__LUM__.' + имя) + '» рисует на холсте, а холст не подключён',
                  библиотека ? 'добавьте в начало программы строку «' + библиотека + '».' : '');
   }
-  var точка = [['x', 'число'], ['y', 'число']];
-  var круг = точка.concat([['радиус', 'неотрицательное']]);
-  var прямоугольник = точка.concat([['ширина', 'число'], ['высота', 'число']]);
-  function рисовать(имя, что, значения, пример, рисунок) {
+  function рисовать(имя, значения, рисунок) {
     var к = холст(имя);
-    проверить(имя, что, 0, значения, пример);
+    проверить(имя, значения);
     рисунок(к, Array.prototype.map.call(значения, какЧисло));
   }
-  function свойство(имя, что, пример) {
+  function свойство(имя) {
     return function (значение) {
       var к = холст(имя);
-      проверить(имя, что, 0, arguments, пример);
+      проверить(имя, arguments);
       к[имя] = значение;
       return значение;
     };
   }
   function снять(номер) { if (таймеры) таймеры.delete(номер); }
-  function таймер(имя, значения, пример, запуск) {
-    проверить(имя, [['миллисекунды', 'число'], ['функция', 'функция']], 0, значения, пример,
-              'имя функции пишется без скобок, пример — ' + слово('__LUM__.' + имя) + пример);
+  function таймер(имя, значения, запуск) {
+    проверить(имя, значения, 'имя функции пишется без скобок, пример — ' + слово('__LUM__.' + имя) + проверки[имя][2]);
     if (остановлено) return 0;
     var номер = запуск(значения[1], какЧисло(значения[0]));
     if (таймеры) таймеры.add(номер);
@@ -736,66 +737,65 @@ var __LUM__ = (function () {
     countLoop: function (сторож) { return проверкаЦикла(сторож, 'countLoop'); },
 
     // Рисование.
-    fillStyle: свойство('fillStyle', [['цвет', 'цвет']], '("red")'),
-    strokeStyle: свойство('strokeStyle', [['цвет', 'цвет']], '("blue")'),
-    lineWidth: свойство('lineWidth', [['толщина', 'положительное']], '(3)'),
-    font: свойство('font', [['шрифт', 'текст']], '("20px sans-serif")'),
+    fillStyle: свойство('fillStyle'),
+    strokeStyle: свойство('strokeStyle'),
+    lineWidth: свойство('lineWidth'),
+    font: свойство('font'),
     fillRect: function () {
-      рисовать('fillRect', прямоугольник, arguments, '(10, 10, 100, 50)', function (к, ч) { к.fillRect(ч[0], ч[1], ч[2], ч[3]); });
+      рисовать('fillRect', arguments, function (к, ч) { к.fillRect(ч[0], ч[1], ч[2], ч[3]); });
     },
     strokeRect: function () {
-      рисовать('strokeRect', прямоугольник, arguments, '(10, 10, 100, 50)', function (к, ч) { к.strokeRect(ч[0], ч[1], ч[2], ч[3]); });
+      рисовать('strokeRect', arguments, function (к, ч) { к.strokeRect(ч[0], ч[1], ч[2], ч[3]); });
     },
     circle: function () {
-      рисовать('circle', круг, arguments, '(150, 75, 40)', function (к, ч) {
+      рисовать('circle', arguments, function (к, ч) {
         к.beginPath(); к.arc(ч[0], ч[1], ч[2], 0, 2 * Math.PI); к.fill();
       });
     },
     ring: function () {
-      рисовать('ring', круг, arguments, '(150, 75, 40)', function (к, ч) {
+      рисовать('ring', arguments, function (к, ч) {
         к.beginPath(); к.arc(ч[0], ч[1], ч[2], 0, 2 * Math.PI); к.stroke();
       });
     },
     arc: function () {
-      рисовать('arc', круг.concat([['от угла', 'число'], ['до угла', 'число']]), arguments, '(150, 75, 40, 0, 180)',
+      рисовать('arc', arguments,
         function (к, ч) { к.beginPath(); к.arc(ч[0], ч[1], ч[2], ч[3] * Math.PI / 180, ч[4] * Math.PI / 180); к.stroke(); });
     },
     line: function () {
-      рисовать('line', [['x1', 'число'], ['y1', 'число'], ['x2', 'число'], ['y2', 'число']], arguments, '(0, 0, 300, 150)',
+      рисовать('line', arguments,
         function (к, ч) { к.beginPath(); к.moveTo(ч[0], ч[1]); к.lineTo(ч[2], ч[3]); к.stroke(); });
     },
     fillText: function (текст) {
       var к = холст('fillText');
-      проверить('fillText', [['текст', 'любое'], ['x', 'число'], ['y', 'число'], ['ширина', 'число']], 1, arguments,
-                '("Очки: 5", 10, 30)');
+      проверить('fillText', arguments);
       if (arguments.length > 3) к.fillText(текст, какЧисло(arguments[1]), какЧисло(arguments[2]), какЧисло(arguments[3]));
       else к.fillText(текст, какЧисло(arguments[1]), какЧисло(arguments[2]));
     },
     clearCanvas: function () {
       var к = холст('clearCanvas');
-      проверить('clearCanvas', [], 0, arguments, '()');
+      проверить('clearCanvas', arguments);
       к.clearRect(0, 0, к.canvas.width, к.canvas.height);
     },
 
     // Числа, время и ввод.
     randomInt: function () {
-      проверить('randomInt', [['от', 'число'], ['до', 'число']], 0, arguments, '(1, 6)');
+      проверить('randomInt', arguments);
       var а = какЧисло(arguments[0]), б = какЧисло(arguments[1]);
       if (а > б) { var в = а; а = б; б = в; }
       return Math.floor(Math.random() * (б - а + 1)) + а;
     },
     after: function () {
-      return таймер('after', arguments, '(1000, привет)', function (f, t) {
+      return таймер('after', arguments, function (f, t) {
         var номер = setTimeout(function () { снять(номер); f(); }, t);
         return номер;
       });
     },
     every: function () {
-      return таймер('every', arguments, '(30, кадр)', function (f, t) { return setInterval(f, t); });
+      return таймер('every', arguments, function (f, t) { return setInterval(f, t); });
     },
     // Ответ не числом спрашивается снова с объяснением; дробь с запятой (3,5) — число; отмена — как прежде.
     askNumber: function (вопрос) {
-      проверить('askNumber', [['вопрос', 'любое']], 1, arguments, '("Сколько тебе лет?")');
+      проверить('askNumber', arguments);
       var ответ = arguments.length ? prompt(вопрос) : prompt();
       for (var раз = 0; ответ !== null && ответ !== undefined && раз < 20; раз++) {
         var текст = String(ответ).trim().replace(/^([+-]?\d+),(\d+)$/, '$1.$2');
