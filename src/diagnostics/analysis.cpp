@@ -6,7 +6,6 @@
 
 #include "diagnostics/checks.h"
 #include "diagnostics/program_checks.h"
-#include "translator/libraries_on_disk.h"
 #include "translator/source_regions.h"
 
 namespace diagnostics {
@@ -51,10 +50,10 @@ Analysis analyse(base::CodePoints source, const AnalysisRequest& request) {
 
     std::vector<std::string> libraryPaths;
     std::vector<std::uint32_t> libraryLines;
-    translator::collectLibraryDirectives(working, request.folder, libraryPaths, libraryLines, a.warnings);
+    translator::collectLibraryDirectives(working, request.folder, request.libraries, libraryPaths, libraryLines, a.warnings);
     // The executors the program asks for switch on their words for its own text.
     translator::collectExecutorDirectives(working, request.rules.table, a.executorDirectives, a.warnings);
-    translator::Inclusion inclusion{request.rules, a.warnings, {}};
+    translator::Inclusion inclusion{{request.rules.table, request.trace, {}, request.traceLine}, request.libraries, a.warnings, {}};
     for (std::size_t i = 0; i < libraryPaths.size(); ++i) {
         base::CodeText library;
         if (translator::includeLibrary(inclusion, libraryPaths[i], 1, {}, libraryLines[i], library))
@@ -63,22 +62,22 @@ Analysis analyse(base::CodePoints source, const AnalysisRequest& request) {
     a.includedFiles = std::move(inclusion.includedFiles);
 
     // The hints read the source as the learner wrote it, before the rules rewrite it.
-    const DetectorInput input{working, request.language, a.translated.chars};
+    const DetectorInput input{working, request.rules, a.translated.chars};
     for (const Detector detect : detectors()) detect(input, a.hints);
     if (request.extraDetectors)
         for (const Detector detect : *request.extraDetectors) detect(input, a.hints);
     std::stable_sort(a.hints.begin(), a.hints.end(), [](const Hint& x, const Hint& y) { return x.line < y.line; });
     if (request.forPage)
         a.facts = readProgramFacts(working, translator::scanRegions(working.chars.data(), working.chars.size()),
-                                   request.language.vocabulary);
+                                   request.rules.vocabulary);
 
     const base::CodePoints learnerText = working.chars;
-    translator::RuleSet ownRules{request.rules.table, request.rules.trace, {}, request.rules.traceLine};
+    translator::RuleSet ownRules{request.rules.table, request.trace, {}, request.traceLine};
     for (const translator::ExecutorDirective& d : a.executorDirectives) ownRules.executors.push_back(d.executor);
     translator::applyRules(working, ownRules);
     // A «пока» whose body cannot end it is told at its head, among the hints in line order.
-    a.whileLoops = readWhileLoops(working, learnerText, request.language.vocabulary);
-    for (Hint& hint : endlessLoopHints(a.whileLoops, request.language.vocabulary)) {
+    a.whileLoops = readWhileLoops(working, learnerText, request.rules.vocabulary);
+    for (Hint& hint : endlessLoopHints(a.whileLoops, request.rules.vocabulary)) {
         const auto after = std::upper_bound(a.hints.begin(), a.hints.end(), hint.line,
                                             [](std::uint32_t line, const Hint& h) { return line < h.line; });
         a.hints.insert(after, std::move(hint));

@@ -1,7 +1,9 @@
 // The one analysis of a program: every pass that finds something, in their one order, from the
 // decoded source to its findings and its translated text. A compile is read → analyse → assemble
-// → write; the language services are analyse → place on words. Nothing here prints or writes.
-// Tests: tests/frontend/report_test.cpp (a planted kind at every front door), tests/services/problems_test.cpp.
+// → write; the language services are analyse → place on words. Nothing here prints or writes, and
+// library files come only through the reader the caller hands in.
+// Tests: tests/diagnostics/analysis_test.cpp, tests/frontend/report_test.cpp (a planted kind at every
+// front door), tests/services/problems_test.cpp.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +16,9 @@
 #include "diagnostics/hint.h"
 #include "diagnostics/hints.h"
 #include "diagnostics/slips.h"
+#include "rules/loaded_rules.h"
 #include "translator/executors.h"
+#include "translator/libraries_on_disk.h"
 #include "translator/rewrite.h"
 
 namespace diagnostics {
@@ -23,7 +27,7 @@ namespace diagnostics {
 // the language, and the translated libraries it includes.
 struct DetectorInput {
     const base::CodeText& source;
-    const Language& language;
+    const rules::LoadedRules& language;
     const base::CodePoints& libraries;
 };
 // A detector appends its hints (any order); the analysis puts every hint in line order.
@@ -35,8 +39,10 @@ const std::vector<Detector>& detectors();
 
 struct AnalysisRequest {
     std::string folder;       // where library directives look first ("." for a text with no file)
-    translator::RuleSet rules;
-    Language language;
+    const rules::LoadedRules& rules;
+    const translator::LibraryReader& libraries;  // every library file is found and read through it
+    bool trace = false;       // every accepted match of the program's own text goes to traceLine
+    void (*traceLine)(const std::string& line) = nullptr;
     bool forPage = false;     // also read the program facts the page's run-time layer explains errors with
     const std::vector<Detector>* extraDetectors = nullptr;  // run after detectors()
 };

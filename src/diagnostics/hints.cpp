@@ -352,7 +352,7 @@ void wordHints(const WordReading& reading, WordTable& names, std::vector<Hint>& 
 
 }  // namespace
 
-std::vector<Hint> findHints(const base::CodeText& source, const Language& language, const base::CodePoints& libraries) {
+std::vector<Hint> findHints(const base::CodeText& source, const rules::LoadedRules& language, const base::CodePoints& libraries) {
     const std::vector<rules::Rule>& table = language.table;
     const rules::Vocabulary& vocabulary = language.vocabulary;
     const std::uint32_t* chars = source.chars.data();

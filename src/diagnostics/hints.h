@@ -8,24 +8,15 @@
 #include "base/text.h"
 #include "diagnostics/hint.h"
 #include "diagnostics/slips.h"
-#include "rules/rulesfile.h"
-#include "rules/vocabulary.h"
+#include "rules/loaded_rules.h"
 
 namespace diagnostics {
-
-// The language a program is read in: the rule table, its vocabulary, and the words learners
-// bring from other languages with the table's words for them.
-struct Language {
-    const std::vector<rules::Rule>& table;
-    const rules::Vocabulary& vocabulary;
-    const std::vector<OtherWord>& otherWords;
-};
 
 // The hints for one program, in source-line order (by kind within a line). `source` is the main
 // text with its library directives taken out (source line numbers kept); `libraries` the
 // translated included libraries, read only for the names they define. Every word a hint uses
 // comes from the language: a table that tells nothing about a kind of mistake gives no hint of
 // that kind. Linear in the size of the text for a given table.
-std::vector<Hint> findHints(const base::CodeText& source, const Language& language, const base::CodePoints& libraries);
+std::vector<Hint> findHints(const base::CodeText& source, const rules::LoadedRules& language, const base::CodePoints& libraries);
 
 }  // namespace diagnostics

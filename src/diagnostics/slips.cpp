@@ -7,7 +7,6 @@
 #include <unordered_set>
 
 #include "diagnostics/hint_structure.h"
-#include "embedded/otherWordsCsv.h"
 
 namespace diagnostics {
 
@@ -209,29 +208,6 @@ Words wordsOf(const rules::Vocabulary& v) {
 }
 
 }  // namespace
-
-std::vector<OtherWord> parseOtherWords(const std::string& csv) {
-    std::vector<OtherWord> out;
-    std::size_t start = 0;
-    bool heading = true;
-    while (start < csv.size()) {
-        std::size_t end = csv.find('\n', start);
-        if (end == std::string::npos) end = csv.size();
-        std::string line = csv.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        const std::size_t comma = line.find(',');
-        if (heading) {
-            heading = false;
-            continue;
-        }
-        if (comma == std::string::npos || comma == 0 || comma + 1 == line.size()) continue;
-        out.push_back({line.substr(0, comma), line.substr(comma + 1)});
-    }
-    return out;
-}
-
-std::vector<OtherWord> builtinOtherWords() { return parseOtherWords(std::string(otherWordsCsv)); }
 
 ProgramFacts readProgramFacts(const base::CodeText& source, const translator::SourceRegions& regions,
                               const rules::Vocabulary& vocabulary) {

@@ -12,21 +12,14 @@
 
 #include "base/text.h"
 #include "diagnostics/hint.h"
+#include "rules/loaded_rules.h"
 #include "rules/vocabulary.h"
 #include "translator/source_regions.h"
 
 namespace diagnostics {
 
-// A word a learner brings from another language, or a slip of their own («в» for «из»), and the
-// table's word to write instead. lum has the list of src/other_words.csv built in; a teacher's
-// other_words.csv beside the rules file takes its place (frontend::StartUp loads it).
-struct OtherWord {
-    std::string word, ours;  // UTF-8
-};
-std::vector<OtherWord> builtinOtherWords();
-// The rows of a file in that format ("слово,по-нашему" heading, one pair a line; blank lines
-// and lines without a comma are left out).
-std::vector<OtherWord> parseOtherWords(const std::string& csv);
+// A word of another language and the table's word for it (rules/loaded_rules.h).
+using OtherWord = rules::OtherWord;
 
 struct ProgramFacts {
     // Names written after a declaring word («пусть», «функция», «для каждого»…), each with the

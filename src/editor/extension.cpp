@@ -155,8 +155,8 @@ std::string packageJson(const std::string& lumPath, const std::string& rulesFold
 }
 
 // The README's table: the phrases under the role they are coloured by.
-std::string wordsByRole(const std::vector<rules::Rule>& table) {
-    const auto phrases = shownPhrases(table);
+std::string wordsByRole(const rules::LoadedRules& loaded) {
+    const auto phrases = shownPhrases(loaded);
     std::string out = "| Роль | Слова |\n|---|---|\n";
     for (int r = 0; r <= static_cast<int>(rules::WordRole::Function); ++r) {
         std::string row;
@@ -167,13 +167,13 @@ std::string wordsByRole(const std::vector<rules::Rule>& table) {
     return out;
 }
 
-std::string readme(const std::vector<rules::Rule>& table, const std::string& lumPath) {
+std::string readme(const rules::LoadedRules& loaded, const std::string& lumPath) {
     const std::string folder = std::string(extensionPublisher) + "." + extensionName + "-" + extensionVersion;
     const std::string vsix = std::string(extensionName) + "-" + extensionVersion + ".vsix";
     return "# ЛУМ скрипт для VS Code\n\n"
            "Подсветка слов ЛУМ скрипта, отступы и сворачивание блоков, заготовки и задачи для компилятора `lum`.\n"
            "Расширение сделано командой `lum --editor` из словаря keywords.csv (правил: " +
-           std::to_string(table.size()) +
+           std::to_string(loaded.table.size()) +
            "). Когда словарь меняется, сделайте расширение заново той же командой и установите еще раз.\n\n"
            "## Установка\n\n"
            "- Файл `" + vsix + "`: в VS Code «Расширения» → «…» → «Установить из VSIX…», или в терминале\n"
@@ -195,14 +195,14 @@ std::string readme(const std::vector<rules::Rule>& table, const std::string& lum
            "«ЛУМ: режим наблюдения» запускает `lum -w`: страница обновляется при каждом сохранении.\n"
            "Обе задачи есть и в «Терминал» → «Запустить задачу…» → «lum». Программа — настройка `lum.path`\n"
            "(сейчас `" + lumPath + "`; если ее нет, берется `lum` из PATH).\n\n"
-           "## Слова этого словаря\n\n" + wordsByRole(table);
+           "## Слова этого словаря\n\n" + wordsByRole(loaded);
 }
 
 }  // namespace
 
-std::string snippetsJson(const std::vector<rules::Rule>& table) {
+std::string snippetsJson(const rules::LoadedRules& loaded) {
     Json all = jsonObject({});
-    for (const services::Snippet& s : services::snippetsOf(table)) {
+    for (const services::Snippet& s : services::snippetsOf(loaded.table, loaded.vocabulary)) {
         std::vector<std::string> lines;
         for (std::size_t from = 0; from <= s.body.size();) {
             std::size_t end = s.body.find('\n', from);
@@ -217,18 +217,18 @@ std::string snippetsJson(const std::vector<rules::Rule>& table) {
     return printJson(all);
 }
 
-std::vector<ExtensionFile> extensionFiles(const std::vector<rules::Rule>& table, const std::string& lumPath,
+std::vector<ExtensionFile> extensionFiles(const rules::LoadedRules& loaded, const std::string& lumPath,
                                           const std::string& rulesFolder) {
     return {{"package.json", packageJson(lumPath, rulesFolder)},
             {"extension.js", std::string(editorExtensionScript)},
-            {"syntaxes/lum.tmLanguage.json", grammarJson(table)},
-            {"language-configuration.json", languageConfigurationJson(table)},
-            {"snippets/lum.json", snippetsJson(table)},
-            {"README.md", readme(table, lumPath)}};
+            {"syntaxes/lum.tmLanguage.json", grammarJson(loaded)},
+            {"language-configuration.json", languageConfigurationJson(loaded)},
+            {"snippets/lum.json", snippetsJson(loaded)},
+            {"README.md", readme(loaded, lumPath)}};
 }
 
 ExtensionWrite writeEditorExtension(const std::string& folder, const std::string& rulesPath,
-                                    const std::vector<rules::Rule>& table) {
+                                    const rules::LoadedRules& loaded) {
     const std::string sep(1, platform::separator());
     const std::string root = folder + sep + extensionPublisher + "." + extensionName + "-" + extensionVersion;
     // The rules warnings name "keywords.csv"; they point into the folder this lum read it from, or,
@@ -240,7 +240,7 @@ ExtensionWrite writeEditorExtension(const std::string& folder, const std::string
         !relative ? rulesAt : (rulesAt == "." ? std::string("${fileDirname}") : "${fileDirname}/" + rulesAt);
     std::string lumPath = platform::executablePath();
     if (lumPath.empty()) lumPath = "lum";
-    const std::vector<ExtensionFile> files = extensionFiles(table, lumPath, rulesFolder);
+    const std::vector<ExtensionFile> files = extensionFiles(loaded, lumPath, rulesFolder);
 
     // The folders lum makes inside `folder` are its own: one that is a link (planted there, or left
     // by something else) would take the files somewhere else, so lum stops instead.
@@ -283,7 +283,7 @@ ExtensionWrite writeEditorExtension(const std::string& folder, const std::string
     const std::string extensions =
         platform::separator() == '\\' ? "%USERPROFILE%\\.vscode\\extensions" : "~/.vscode/extensions";
     return {true,
-            {"Расширение для VS Code по словарю " + rulesPath + " (правил: " + std::to_string(table.size()) + "):",
+            {"Расширение для VS Code по словарю " + rulesPath + " (правил: " + std::to_string(loaded.table.size()) + "):",
              "  " + vsix + " — установите его: code --install-extension " + vsix + " --force",
              "  " + root + " — или скопируйте эту папку в папку расширений VS Code (" + extensions + ")"}};
 }

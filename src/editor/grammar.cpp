@@ -155,8 +155,9 @@ std::string blockRegex(const rules::Vocabulary& v, const std::vector<rules::Rule
     return "(?:" + out + ")";
 }
 
-std::string grammarJson(const std::vector<rules::Rule>& table) {
-    const rules::Vocabulary v = rules::deriveVocabulary(table);
+std::string grammarJson(const rules::LoadedRules& loaded) {
+    const std::vector<rules::Rule>& table = loaded.table;
+    const rules::Vocabulary& v = loaded.vocabulary;
     // A line comment ends at the line's end, or just before a quote whose partner is not on this
     // line: that quote opens a string that goes on past the comment, as lum reads it.
     const Json lineComment = jsonObject(
@@ -187,8 +188,8 @@ std::string grammarJson(const std::vector<rules::Rule>& table) {
                       {"numbers", jsonObject({{"patterns", jsonArray({number})}})}})}}));
 }
 
-std::vector<std::pair<std::string, rules::WordRole>> shownPhrases(const std::vector<rules::Rule>& table) {
-    const rules::Vocabulary v = rules::deriveVocabulary(table);
+std::vector<std::pair<std::string, rules::WordRole>> shownPhrases(const rules::LoadedRules& loaded) {
+    const rules::Vocabulary& v = loaded.vocabulary;
     const PhraseRoles phrases = phraseRoles(v);
     std::vector<std::pair<std::string, rules::WordRole>> out;
     std::set<std::pair<std::string, rules::WordRole>> seen;
@@ -206,8 +207,9 @@ std::vector<std::pair<std::string, rules::WordRole>> shownPhrases(const std::vec
     return out;
 }
 
-std::string languageConfigurationJson(const std::vector<rules::Rule>& table) {
-    const rules::Vocabulary v = rules::deriveVocabulary(table);
+std::string languageConfigurationJson(const rules::LoadedRules& loaded) {
+    const std::vector<rules::Rule>& table = loaded.table;
+    const rules::Vocabulary& v = loaded.vocabulary;
     const std::string opener = blockRegex(v, table, true);
     const std::string closer = blockRegex(v, table, false);
     // A line opens a block when it ends with an opener (a comment may follow), and closes one

@@ -33,8 +33,9 @@ namespace {
 // What one call hands back stays here until the next call of the same kind; the worker copies it
 // out at once. The module has one caller, the worker's one thread.
 struct Session {
-    std::vector<rules::Rule> rules;  // the table loaded, as start-up would load it
-    std::vector<diagnostics::OtherWord> otherWords = diagnostics::builtinOtherWords();
+    // The rules loaded, as start-up would load them (the built-in other languages' words), made
+    // again at each load that gives a table.
+    rules::LoadedRules loaded = rules::loadedRules({});
     std::string output;
     std::string report;       // JSON of the last compile
     std::string rulesReport;  // JSON of the last rules load
@@ -82,7 +83,7 @@ std::string refusedJson(const std::string& outcome) {
 }
 
 const services::Language& languageOf(Session& s) {
-    if (!s.language) s.language = std::make_shared<const services::Language>(services::makeLanguage(s.rules, s.otherWords));
+    if (!s.language) s.language = std::make_shared<const services::Language>(services::makeLanguage(s.loaded));
     return *s.language;
 }
 
@@ -107,12 +108,14 @@ int lum_load_rules(const char* bytes, std::size_t size) {
     Session& s = session();
     const std::string path = "keywords.csv";
     RulesLoad load;
+    std::vector<rules::Rule> table;
     if (!writeBytes(path, bytes, size))
         load.lines.push_back("Ошибка: не могу записать файл: " + path);
     else
-        load = loadRulesFile(path, s.rules);
+        load = loadRulesFile(path, table);
+    if (load.loaded) s.loaded = rules::loadedRules(std::move(table), std::move(s.loaded.otherWords));
     s.rulesReport = base::printJson(base::jsonObject({{"loaded", base::jsonBool(load.loaded)},
-                                          {"rules", base::jsonNumber(static_cast<long>(s.rules.size()))},
+                                          {"rules", base::jsonNumber(static_cast<long>(s.loaded.table.size()))},
                                           {"warnings", warningTexts(load.warnings)},
                                           {"warningLines", warningLines(load.warnings)},
                                           {"lines", base::jsonStrings(load.lines)}}));
@@ -120,7 +123,7 @@ int lum_load_rules(const char* bytes, std::size_t size) {
     s.language.reset();
     s.programBytes.clear();
     s.program = services::makeText("");
-    return static_cast<int>(s.rules.size());
+    return static_cast<int>(s.loaded.table.size());
 }
 
 // JSON of the last rules load: {"loaded", "rules", "warnings": [texts], "warningLines": [line or 0],
@@ -159,7 +162,7 @@ int lum_compile(const char* name, const char* bytes, std::size_t size, int flags
     output::CompileOptions options;
     options.js = (flags & 1) != 0;
     options.sourceMap = (flags & 2) != 0;
-    const output::CompileContext context{translator::RuleSet{s.rules, false}, s.otherWords};
+    const output::CompileContext context{s.loaded};
     // Bit 2: the task page of the task opened (lum_load_task) instead of the ordinary page.
     const bool withTask = (flags & 4) != 0 && !options.js && s.task;
     const output::CompileReport report =
@@ -201,7 +204,7 @@ const char* lum_task_report() { return session().taskReport.c_str(); }
 // The vocabulary of the rules loaded, as JSON (see vocabularyJson).
 const char* lum_vocabulary() {
     Session& s = session();
-    if (s.vocabulary.empty()) s.vocabulary = editor::vocabularyJson(rules::deriveVocabulary(s.rules), s.rules);
+    if (s.vocabulary.empty()) s.vocabulary = editor::vocabularyJson(s.loaded.vocabulary, s.loaded.table);
     return s.vocabulary.c_str();
 }
 

@@ -365,7 +365,7 @@ void scoreClass(ClassCheck& c) {
 
 // Possible copies, per task.
 void findCopies(ClassCheck& c, const StartUp& start) {
-    const rules::Vocabulary vocabulary = rules::deriveVocabulary(start.rules);
+    const rules::Vocabulary& vocabulary = start.loaded.vocabulary;
     std::vector<std::string> words = rules::vocabularyWords(vocabulary);
     words.insert(words.end(), vocabulary.libraryNames.begin(), vocabulary.libraryNames.end());
     const std::set<std::string> keywords = tasks::keywordSet(words);

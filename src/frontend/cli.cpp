@@ -125,7 +125,7 @@ bool refuseCompileBeside(const Invocation& call, const char* flag, const char* w
 
 int editorMode(const Invocation& call, StartUp& start) {
     if (refuseCompileBeside(call, "--editor", "расширение")) return 1;
-    const editor::ExtensionWrite extension = editor::writeEditorExtension(call.toolFolder, start.rulesPath, start.rules);
+    const editor::ExtensionWrite extension = editor::writeEditorExtension(call.toolFolder, start.rulesPath, start.loaded);
     printLines(extension.lines);
     return extension.written ? 0 : 1;
 }
@@ -328,8 +328,9 @@ int run(const std::vector<std::string>& args) {
         if (args.empty()) pauseBeforeExit();
         return 1;
     }
-    if (!loadRulesAtStartUp(start.rulesPath, start.rules)) return 1;
-    start.otherWords = loadOtherWords(start.rulesPath);
+    std::vector<rules::Rule> table;
+    if (!loadRulesAtStartUp(start.rulesPath, table)) return 1;
+    start.loaded = rules::loadedRules(std::move(table), loadOtherWords(start.rulesPath));
 
     Invocation call;
     if (!readArguments(args, call)) return 1;
@@ -355,13 +356,13 @@ RulesLoad loadRulesFile(const std::string& rulesPath, std::vector<rules::Rule>& 
     return load;
 }
 
-std::vector<diagnostics::OtherWord> loadOtherWords(const std::string& rulesPath) {
+std::vector<rules::OtherWord> loadOtherWords(const std::string& rulesPath) {
     const std::string path = base::folderOf(rulesPath) + platform::separator() + otherWordsName;
     std::string bytes;
     if (platform::pathKind(path) != platform::PathKind::File || !platform::readWholeFile(path, bytes))
-        return diagnostics::builtinOtherWords();
+        return rules::builtinOtherWords();
     base::dropByteOrderMark(bytes);
-    return diagnostics::parseOtherWords(base::encodeUtf8(base::decodeBytes(bytes)));
+    return rules::parseOtherWords(base::encodeUtf8(base::decodeBytes(bytes)));
 }
 
 bool loadRulesAtStartUp(const std::string& rulesPath, std::vector<rules::Rule>& table) {

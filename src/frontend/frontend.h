@@ -8,31 +8,29 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics/slips.h"
 #include "frontend/report.h"
 #include "output/compile.h"
+#include "rules/loaded_rules.h"
 #include "rules/rulesfile.h"
 
 namespace frontend {
 
-// What start-up found and loaded, handed to every mode: the rules file and its table (watch mode
-// loads it again when it changes) and whether LUM_TRACE was set.
+// What start-up found and loaded, handed to every mode: the rules file, the rules as loaded from
+// it (the table, its vocabulary, and the words of other languages: other_words.csv beside the
+// rules file, else the built-in list; watch mode loads them again when the file changes) and
+// whether LUM_TRACE was set.
 struct StartUp {
     std::string rulesPath;
-    std::vector<rules::Rule> rules;
+    rules::LoadedRules loaded;
     bool trace = false;
-    // The words of other languages: other_words.csv beside the rules file, else the built-in list.
-    std::vector<diagnostics::OtherWord> otherWords = diagnostics::builtinOtherWords();
 
-    output::CompileContext context() const {
-        return output::CompileContext{translator::RuleSet{rules, trace, {}, writeTraceLine}, otherWords};
-    }
+    output::CompileContext context() const { return output::CompileContext{loaded, trace, writeTraceLine}; }
 };
 
 // The name of a teacher's list of other languages' words, looked for beside the rules file.
 constexpr const char* otherWordsName = "other_words.csv";
 // other_words.csv from the rules file's folder when it is there and readable, else the built-in list.
-std::vector<diagnostics::OtherWord> loadOtherWords(const std::string& rulesPath);
+std::vector<rules::OtherWord> loadOtherWords(const std::string& rulesPath);
 
 // What a load of the rules file said: whether it gave a table, the loader's warnings, and the
 // lines start-up prints for it (the warnings and the banner, or the error alone).

@@ -521,8 +521,9 @@ std::vector<std::string> loadLanguage(LspState& state) {
                 if (line.rfind("ПРЕДУПРЕЖДЕНИЕ", 0) == 0) told.push_back(line);
         }
     }
-    std::vector<diagnostics::OtherWord> other = s.rulesPath.empty() ? diagnostics::builtinOtherWords() : loadOtherWords(s.rulesPath);
-    state.language = std::make_shared<const services::Language>(services::makeLanguage(std::move(table), std::move(other)));
+    std::vector<rules::OtherWord> other = s.rulesPath.empty() ? rules::builtinOtherWords() : loadOtherWords(s.rulesPath);
+    state.language = std::make_shared<const services::Language>(
+        services::makeLanguage(rules::loadedRules(std::move(table), std::move(other))));
     for (auto& [uri, d] : state.documents) d.analysed = false;
     return told;
 }

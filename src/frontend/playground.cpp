@@ -70,7 +70,7 @@ int writePlayground(const std::string& folder, const StartUp& start) {
         return 1;
     }
     std::printf("OK: %s -> %s  (песочница, правила: %s, правил: %d)\n", source.c_str(), target.c_str(),
-                rulesPath.c_str(), static_cast<int>(start.rules.size()));
+                rulesPath.c_str(), static_cast<int>(start.loaded.table.size()));
     return 0;
 }
 

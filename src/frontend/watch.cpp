@@ -114,9 +114,10 @@ void recompile(ServedState& served, const std::string& source, const output::Com
         }
         if (rulesChanged) {
             base::WarningList warnings;
-            if (rules::loadRules(rulesPath, start.rules, warnings)) {
-                start.otherWords = loadOtherWords(rulesPath);
-                std::printf("перечитаны правила: %s (%d шт.)\n", rulesPath.c_str(), static_cast<int>(start.rules.size()));
+            std::vector<rules::Rule> table;
+            if (rules::loadRules(rulesPath, table, warnings)) {
+                start.loaded = rules::loadedRules(std::move(table), loadOtherWords(rulesPath));
+                std::printf("перечитаны правила: %s (%d шт.)\n", rulesPath.c_str(), static_cast<int>(start.loaded.table.size()));
                 printWarnings(rulesPath, warnings);
                 changed = true;
             } else {

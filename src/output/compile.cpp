@@ -18,7 +18,6 @@
 #include "output/runtime_words.h"
 #include "platform/files.h"
 #include "platform/platform.h"
-#include "rules/vocabulary.h"
 #include "tasks/compare.h"
 #include "translator/executors.h"
 
@@ -84,17 +83,18 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
     const std::vector<rules::Rule>& table = context.rules.table;
     // What the run-time layer needs to speak the learner's words: the loaded rules' vocabulary
     // and the names this program defines.
-    const rules::Vocabulary vocabulary = rules::deriveVocabulary(table);
+    const rules::Vocabulary& vocabulary = context.rules.vocabulary;
     std::string runtimeWords =
         runtimeWordsLine(vocabulary, diagnostics::definedNames(source, vocabulary), lastCodeLine(source));
 
+    const translator::LibraryReader libraries = translator::diskLibraries();
     diagnostics::Analysis analysis = diagnostics::analyse(
-        std::move(source), {base::folderOf(sourcePath), context.rules, {table, vocabulary, context.otherWords}, true, nullptr});
+        std::move(source), {base::folderOf(sourcePath), context.rules, libraries, context.trace, context.traceLine, true, nullptr});
     report.warnings = std::move(analysis.warnings);
     report.includedFiles = std::move(analysis.includedFiles);
     report.hints = std::move(analysis.hints);
     // The run-time layer explains the program's errors with its facts and the hints about its blocks.
-    runtimeWords += repairWordsLine(vocabulary, table, analysis.facts, report.hints, context.otherWords);
+    runtimeWords += repairWordsLine(vocabulary, table, analysis.facts, report.hints, context.rules.otherWords);
     base::CodeText finalText = std::move(analysis.translated);
     // The guard is told each «пока» loop's condition; the loops were read off the program's own text.
     for (diagnostics::WhileLoop& loop : analysis.whileLoops) loop.checkArguments += analysis.ownStart;
@@ -103,7 +103,7 @@ void compileWhole(const std::string& sourcePath, const CompileOptions& options, 
     // The executors the program asked for: their run-time part, and the Robot's field.
     const ExecutorChoice executors = chooseExecutors(analysis.executorDirectives, table);
     const std::string executorsJs = executorScript(
-        executors, executors.robot ? loadDirectiveField(executors, base::folderOf(sourcePath), report.warnings) : tasks::Field());
+        executors, executors.robot ? loadDirectiveField(executors, base::folderOf(sourcePath), libraries, report.warnings) : tasks::Field());
     report.checked = true;
 
     std::string body = escapeScriptBody(base::encodeUtf8(finalText.chars));

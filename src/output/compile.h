@@ -11,9 +11,8 @@
 #include "base/text.h"
 #include "base/warnings.h"
 #include "diagnostics/hint.h"
-#include "diagnostics/slips.h"
+#include "rules/loaded_rules.h"
 #include "tasks/task.h"
-#include "translator/rewrite.h"
 
 namespace output {
 
@@ -28,11 +27,13 @@ struct CompileOptions {
     const tasks::Task* task = nullptr;
 };
 
-// What a compile reads besides its source and options: the loaded rules (and the trace switch).
-// The front end makes it from what it loaded at start-up; nothing of it is global.
+// What a compile reads besides its source and options: the rules as loaded (table, vocabulary,
+// other languages' words) and the trace switch with its writer. The front end makes it from what
+// it loaded at start-up; nothing of it is global.
 struct CompileContext {
-    translator::RuleSet rules;
-    const std::vector<diagnostics::OtherWord>& otherWords;  // words of other languages and ours for them
+    const rules::LoadedRules& rules;
+    bool trace = false;  // every accepted match of the program's own text goes to traceLine
+    void (*traceLine)(const std::string& line) = nullptr;
 };
 
 enum class CompileStatus {

@@ -4,7 +4,6 @@
 
 #include "base/json.h"
 #include "embedded/runtimeExecutors.h"
-#include "platform/files.h"
 #include "platform/platform.h"
 
 namespace output {
@@ -42,7 +41,8 @@ ExecutorChoice chooseExecutors(const std::vector<translator::ExecutorDirective>&
     return choice;
 }
 
-tasks::Field loadDirectiveField(const ExecutorChoice& choice, const std::string& folder, base::WarningList& warnings) {
+tasks::Field loadDirectiveField(const ExecutorChoice& choice, const std::string& folder, const translator::LibraryReader& files,
+                                base::WarningList& warnings) {
     if (choice.fieldName.empty()) return defaultField();
     // Each warning names the directive's line as a value, for the editors to place it.
     const auto warn = [&](const std::string& what) {
@@ -58,9 +58,9 @@ tasks::Field loadDirectiveField(const ExecutorChoice& choice, const std::string&
     const std::string file = hasExtension(choice.fieldName) ? choice.fieldName : choice.fieldName + ".поле";
     std::string found;
     for (const std::string& candidate : {folder + sep + file, folder + sep + "поля" + sep + file})
-        if (found.empty() && platform::pathKind(candidate) == platform::PathKind::File) found = candidate;
+        if (found.empty() && files.isFile(candidate)) found = candidate;
     std::string bytes;
-    if (found.empty() || !platform::readWholeFile(found, bytes)) {
+    if (found.empty() || !files.read(found, bytes)) {
         warn("файл " + file + " не найден рядом с программой и в папке «поля» — взято пустое поле 7×7");
         return defaultField();
     }

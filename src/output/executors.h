@@ -9,6 +9,7 @@
 #include "rules/rulesfile.h"
 #include "tasks/field.h"
 #include "translator/executors.h"
+#include "translator/libraries_on_disk.h"
 
 namespace output {
 
@@ -26,9 +27,11 @@ ExecutorChoice chooseExecutors(const std::vector<translator::ExecutorDirective>&
                                const std::vector<rules::Rule>& table);
 
 // Reads the field file the directive names, next to the program (`folder`), with ".поле" added
-// when the name has no extension, then in the folder "поля"; a missing or wrong file warns
-// ("строка 2: поле «коридор»: …") and gives the default field.
-tasks::Field loadDirectiveField(const ExecutorChoice& choice, const std::string& folder, base::WarningList& warnings);
+// when the name has no extension, then in the folder "поля", through `files` (the reader the
+// program's libraries came through); a missing or wrong file warns ("строка 2: поле «коридор»: …")
+// and gives the default field.
+tasks::Field loadDirectiveField(const ExecutorChoice& choice, const std::string& folder, const translator::LibraryReader& files,
+                                base::WarningList& warnings);
 
 // The run-time layer of the executors and the call with their start state; "" when none is asked.
 std::string executorScript(const ExecutorChoice& choice, const tasks::Field& field);

@@ -13,7 +13,7 @@ import { blockIndent, typingHelp } from './indent.js';
 import { problemMarks, setProblems } from './marks.js';
 import { programFromHash, programToHash } from './share.js';
 import { compileStatus, noteItems, rulesStatus } from './status.js';
-import { taskControls } from './task.js';
+import { taskControls, taskProgram, withWhy } from './task.js';
 import { fieldEditor, fieldFileName } from './field.js';
 
 const $ = (id) => document.getElementById(id);
@@ -224,7 +224,8 @@ function stop() {
   keep(keys.running, null);
 }
 
-function run(stepping = false) {
+// page: the page to run instead of the last one made (a task's test, from its check table).
+function run(stepping = false, page = null) {
   stop();
   if (!lastPage) return;
   autorunBlocked = false;
@@ -233,8 +234,9 @@ function run(stepping = false) {
   // Its own origin, so the program cannot reach the playground; modal dialogs for «спросить».
   frame.setAttribute('sandbox', 'allow-scripts allow-modals');
   frame.title = stepping ? 'Страница программы по шагам' : 'Страница программы';
-  const html = decoder.decode(lastPage.bytes);
-  frame.srcdoc = (stepping && stepPage(html)) || html;
+  let html = page || decoder.decode(lastPage.bytes);
+  if (stepping && !page && task.state.open) html = taskProgram(html) || html; // a task page's program steps
+  frame.srcdoc = (stepping && stepPage(html)) || (task.state.open ? withWhy(html) : html);
   keep(keys.running, true);
   frame.addEventListener('load', () => keep(keys.running, null), { once: true });
   $('output').append(frame);
@@ -390,6 +392,14 @@ $('step').onclick = () => {
   programEdited.cancel();
   programChanged();
 };
+
+// «Почему?» in a task's check table: the program runs step by step as on that test.
+window.addEventListener('message', (event) => {
+  const frame = $('output').querySelector('iframe');
+  if (!frame || event.source !== frame.contentWindow || !lastPage || !task.state.open) return;
+  const page = taskProgram(decoder.decode(lastPage.bytes), event.data);
+  if (page) run(true, page);
+});
 
 // «Поделиться»: the program goes into a link; whoever opens it gets the program, which waits for ▶.
 $('share').onclick = async () => {

@@ -178,8 +178,7 @@ const char* roleTitle(rules::WordRole role) {
     return "другие слова";
 }
 
-std::vector<Snippet> snippetsOf(const std::vector<rules::Rule>& table) {
-    const rules::Vocabulary v = rules::deriveVocabulary(table);
+std::vector<Snippet> snippetsOf(const std::vector<rules::Rule>& table, const rules::Vocabulary& v) {
     std::vector<Snippet> out;
     std::set<std::string> titles;
     auto add = [&](Snippet s) {
@@ -250,18 +249,18 @@ std::vector<Snippet> snippetsOf(const std::vector<rules::Rule>& table) {
     return out;
 }
 
-Language makeLanguage(std::vector<rules::Rule> table, std::vector<diagnostics::OtherWord> otherWords) {
+Language makeLanguage(rules::LoadedRules loaded) {
     Language l;
-    l.table = std::move(table);
-    l.otherWords = std::move(otherWords);
-    l.vocabulary = rules::deriveVocabulary(l.table);
-    l.snippets = snippetsOf(l.table);
-    l.headerMark = headerMarkOf(l.table, l.vocabulary);
+    l.loaded = std::move(loaded);
+    const std::vector<rules::Rule>& table = l.loaded.table;
+    const rules::Vocabulary& vocabulary = l.loaded.vocabulary;
+    l.snippets = snippetsOf(table, vocabulary);
+    l.headerMark = headerMarkOf(table, vocabulary);
     const Reference& ref = reference();
     std::set<std::string> seen;
-    for (const rules::RuleWords& w : l.vocabulary.rules) {
+    for (const rules::RuleWords& w : vocabulary.rules) {
         if (l.blockClose.empty() && w.role == rules::WordRole::BlockClose) l.blockClose = w.phrase;
-        const rules::Rule& rule = l.table[w.rule];
+        const rules::Rule& rule = table[w.rule];
         const bool call = endsWithBracket(rule.pattern);
         if (!seen.insert(letters(w.phrase) + (call ? "(" : "") + (w.role == rules::WordRole::Method ? "." : "")).second) continue;
         Word word;
@@ -314,10 +313,10 @@ Language makeLanguage(std::vector<rules::Rule> table, std::vector<diagnostics::O
         }
     }
     for (const LibraryName& name : ref.libraryNames) {
-        if (std::find(l.vocabulary.libraryNames.begin(), l.vocabulary.libraryNames.end(), name.name) == l.vocabulary.libraryNames.end())
+        if (std::find(vocabulary.libraryNames.begin(), vocabulary.libraryNames.end(), name.name) == vocabulary.libraryNames.end())
             continue;
         LibraryName n = name;
-        for (const auto& [defined, phrase] : l.vocabulary.libraryDirectives)
+        for (const auto& [defined, phrase] : vocabulary.libraryDirectives)
             if (defined == name.name) n.directive = phrase;
         l.libraryNames.push_back(std::move(n));
     }

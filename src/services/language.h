@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics/hints.h"
-#include "diagnostics/slips.h"
+#include "rules/loaded_rules.h"
 #include "rules/rulesfile.h"
 #include "rules/vocabulary.h"
 
@@ -41,22 +40,20 @@ struct LibraryName {
     std::vector<std::string> parameters;
 };
 
+// The loaded rules with what an editor adds to them; made once per load of the rules.
 struct Language {
-    std::vector<rules::Rule> table;
-    rules::Vocabulary vocabulary;
-    std::vector<diagnostics::OtherWord> otherWords;
+    rules::LoadedRules loaded;          // the table, its vocabulary, the other languages' words
     std::vector<Word> words;            // each phrase once, in table order
     std::vector<Snippet> snippets;
     std::vector<LibraryName> libraryNames;  // of the libraries the table inserts
     std::string blockClose, headerMark;     // «конец», ":" (the mark that ends a function header)
-
-    diagnostics::Language hintLanguage() const { return {table, vocabulary, otherWords}; }
 };
 
-Language makeLanguage(std::vector<rules::Rule> table, std::vector<diagnostics::OtherWord> otherWords);
+Language makeLanguage(rules::LoadedRules loaded);
 
-// The snippets the table's roles make (conditions, loops, functions, handlers, checked words).
-std::vector<Snippet> snippetsOf(const std::vector<rules::Rule>& table);
+// The snippets the table's roles make (conditions, loops, functions, handlers, checked words);
+// `vocabulary` is the table's.
+std::vector<Snippet> snippetsOf(const std::vector<rules::Rule>& table, const rules::Vocabulary& vocabulary);
 
 // A role in the learner's words: "начало условия или цикла", "рисование"…
 const char* roleTitle(rules::WordRole role);

@@ -70,8 +70,8 @@ Problem placeFinding(const Text& text, const base::Finding& f) {
 }
 
 Analysis analyse(const Text& text, const std::string& folder, const Language& language) {
-    diagnostics::Analysis found = diagnostics::analyse(
-        text.chars, {folder, translator::RuleSet{language.table, false}, language.hintLanguage(), false, nullptr});
+    const translator::LibraryReader libraries = translator::diskLibraries();
+    diagnostics::Analysis found = diagnostics::analyse(text.chars, {folder, language.loaded, libraries, false, nullptr, false, nullptr});
     Analysis analysis;
     analysis.includedFiles = std::move(found.includedFiles);
     found.translated = base::CodeText();

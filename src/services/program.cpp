@@ -120,8 +120,8 @@ std::vector<ProgramName> programNames(const Text& text, const Language& language
     const std::vector<diagnostics::NameToken> tokens = diagnostics::nameTokens(c, n, regions);
     diagnostics::WordTable table;
     table.text = c;
-    const std::vector<diagnostics::NameSpan> spans = diagnostics::defineNames(c, n, tokens, language.vocabulary, table);
-    const std::vector<Declaring> declaring = declaringPhrases(language.vocabulary);
+    const std::vector<diagnostics::NameSpan> spans = diagnostics::defineNames(c, n, tokens, language.loaded.vocabulary, table);
+    const std::vector<Declaring> declaring = declaringPhrases(language.loaded.vocabulary);
 
     std::vector<ProgramName> out;
     std::size_t j = 0;  // the token of the span, found moving forward

@@ -2,10 +2,13 @@
 // id="js" data-lum-offset="N">`, made so by the watch server's /step and by the playground): reads
 // the body, instruments it, runs it under the recorder and opens the step view beside the page.
 // A body the parser cannot read runs as it is, with a message saying why there are no steps.
+// A page made for a task's test (by the playground's check table) sets `__ЛУМ_ШАГИ_ЗАПРОС__` =
+// {ответы, строка} before this runs: the run answers as the test's run did, and the view opens at
+// the step that printed output line `строка`, with its «Почему?».
 // Covered by tests/step/step_test.mjs; measured by bench/step_bench.mjs.
 import { instrument } from './instrument.js';
 import { linesOf } from './lines.js';
-import { makeRecorder, recordCanvas, recordExecutors, recordPanel } from './recorder.js';
+import { makeRecorder, outputLine, recordCanvas, recordExecutors, recordPanel } from './recorder.js';
 import { wordsFrom } from './values.js';
 import { makeView } from './view.js';
 
@@ -87,6 +90,14 @@ function start() {
       (executors.итогИсполнителей().робот || executors.итогИсполнителей().отрезки))
     trace.executorLog = recordExecutors(executors);
 
+  // A test's run: its answers in order, then none; messages unseen, confirmations yes (as checked).
+  const request = window.__ЛУМ_ШАГИ_ЗАПРОС__ || null;
+  if (request && Array.isArray(request.ответы)) {
+    const answers = request.ответы.slice();
+    window.prompt = () => (answers.length ? String(answers.shift()) : null);
+    window.alert = () => {};
+    window.confirm = () => true;
+  }
   // Questions and messages are asked for real; their answers stay with their step.
   for (const [name, kind] of [['prompt', 'Вопрос'], ['alert', 'Сообщение'], ['confirm', 'Вопрос']]) {
     const asked = window[name];
@@ -117,6 +128,20 @@ function start() {
   shownCount = trace.count;
   view.go(trace.errorStep >= 0 ? trace.errorStep : 0);
   window.__ЛУМ_ШАГИ__ = { trace, view, recordedMs: recorded };
+  if (request && request.строка > 0 && trace.panelLog && trace.count) askOutputLine(view, trace, request.строка);
+}
+
+// «Почему?» of output line n, as the run so far left it; a line the output does not reach asks of
+// the last line printed.
+function askOutputLine(view, trace, n) {
+  const found = outputLine(trace.panelLog, trace.count - 1, n);
+  if (found.step < 0) return;
+  const text = found.text.length > 40 ? found.text.slice(0, 40) + '…' : found.text;
+  view.go(found.step);
+  view.ask({
+    step: found.step,
+    title: found.missing ? `Строки ${n} в выводе нет. Почему последним выведено «${text}»?` : `Почему в строке ${n} вывода «${text}»?`,
+  });
 }
 
 start();

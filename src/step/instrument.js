@@ -93,8 +93,10 @@ function lexicalNames(statements) {
 // nested statements): reads, writes and calls by name, computed element reads [object, index]
 // (index a name, a number or null), and its kind. Kept per point, so recording costs nothing more.
 const printers = new Set(['log', 'error', 'warn', 'info']);
+// Calls whose value comes from outside the program: an answer or a random number (f.outside).
+const outsideCalls = new Set(['prompt', 'confirm', 'Math.random', '__LUM__.askNumber', '__LUM__.randomInt', 'crypto.getRandomValues']);
 function facts(parts, kind) {
-  const f = { kind, reads: [], writes: [], calls: [], items: [] };
+  const f = { kind, reads: [], writes: [], calls: [], items: [], outside: false };
   const add = (list, name) => {
     if (!hidden(name) && !list.includes(name)) list.push(name);
   };
@@ -138,6 +140,9 @@ function facts(parts, kind) {
         return look(n.argument);
       case 'CallExpression': case 'NewExpression': {
         const c = n.callee;
+        const callee = c.type === 'Identifier' ? c.name
+          : c.type === 'MemberExpression' && !c.computed && c.object.type === 'Identifier' ? c.object.name + '.' + c.property.name : '';
+        if (outsideCalls.has(callee)) f.outside = true;
         if (c.type === 'Identifier') f.calls.push([c.name, n.arguments.length]);
         else {
           look(c);
@@ -160,15 +165,50 @@ function facts(parts, kind) {
   if (kind === 'do' && f.writes.length) f.kind = 'set';
   return f;
 }
+// `x = 0`, `x = ложь`, `x = []`: a name given a value that does not depend on anything.
+function constantSet(node) {
+  if (node.type !== 'AssignmentExpression' || node.operator !== '=' || node.left.type !== 'Identifier' || hidden(node.left.name)) return '';
+  const r = node.right;
+  const constant = (r.type === 'Literal' && !r.regex) || (r.type === 'ArrayExpression' && !r.elements.length) ||
+    (r.type === 'UnaryExpression' && r.operator === '-' && r.argument.type === 'Literal' && typeof r.argument.value === 'number');
+  return constant ? node.left.name : '';
+}
 function statementFacts(node) {
   switch (node.type) {
-    case 'ExpressionStatement': return facts([node.expression], 'do');
+    case 'ExpressionStatement': {
+      const f = facts([node.expression], 'do');
+      const name = constantSet(node.expression);
+      if (name) f.constant = name;
+      return f;
+    }
+    case 'BreakStatement': return facts([], 'break');
     case 'VariableDeclaration': return facts(node.declarations, 'do');
     case 'ReturnStatement': return facts([node.argument], 'return');
     case 'ThrowStatement': return facts([node.argument], 'throw');
     case 'IfStatement': return facts([node.test], 'if');
     case 'SwitchStatement': return facts([node.discriminant], 'if');
     default: return facts([], 'other');
+  }
+}
+
+// The statements by which a loop's body leaves the loop in its first turn on every path through
+// it («вернуть» or «прервать» in both branches), or null when some path reaches the next turn.
+function leavesAlways(node) {
+  switch (node.type) {
+    case 'ReturnStatement': return [node];
+    case 'BreakStatement': return node.label ? null : [node];
+    case 'BlockStatement':
+      for (const s of node.body) {
+        const found = leavesAlways(s);
+        if (found) return found;
+      }
+      return null;
+    case 'IfStatement': {
+      const a = node.alternate && leavesAlways(node.consequent);
+      const b = a && leavesAlways(node.alternate);
+      return b ? a.concat(b) : null;
+    }
+    default: return null;
   }
 }
 
@@ -268,9 +308,15 @@ export function instrument(source, lineOf) {
     }
   }
   // What decides whether the statements of a part run: {kind: 'if'|'else'|'loop'|'case'|'each'|'fn'|
-  // 'catch', point: the deciding step's point or -1, up: the enclosing one}; null at the top.
+  // 'catch', point: the deciding step's point or -1, up: the enclosing one, and for a loop whose
+  // body always leaves it, leaves: those statements' lines}; null at the top.
   function under(ctx, kind, point, more = {}) {
     return { ...ctx, under: { kind, point, up: ctx.under, ...more } };
+  }
+  // leaves: the lines of the statements by which a loop's body always leaves it, if it does.
+  function leaving(body) {
+    const found = leavesAlways(body);
+    return found ? { leaves: found.map(lineAt).filter((line) => line > 0) } : {};
   }
   // A statement that stands alone (the body of if, of a loop, of a label).
   function single(node, ctx) {
@@ -314,7 +360,7 @@ export function instrument(source, lineOf) {
         }
         const test = ctx.made;
         expression(node.test, ctx);
-        return single(node.body, node.type === 'WhileStatement' ? under(ctx, 'loop', test) : ctx);
+        return single(node.body, node.type === 'WhileStatement' ? under(ctx, 'loop', test, leaving(node.body)) : ctx);
       }
       case 'ForStatement': {
         if (isGuardWrapper(node)) return statement(node.body, ctx);
@@ -339,7 +385,7 @@ export function instrument(source, lineOf) {
             open(node.test.start, `(${call},`);
             close(node.test.end, ')');
           }
-          body = under(inner, 'loop', inner.made);
+          body = under(inner, 'loop', inner.made, leaving(node.body));
           expression(node.test, inner);
         } else {
           stepInBody(node, inner, head, facts([node.update], 'loop'));
@@ -358,7 +404,7 @@ export function instrument(source, lineOf) {
         if (node.left.type === 'VariableDeclaration') declaration(node.left, inner);
         expression(node.right, ctx);
         const left = patternNames(node.left.type === 'VariableDeclaration' ? node.left.declarations[0].id : node.left);
-        const turns = under(inner, 'each', -1, { previous: ctx.previous ?? -1, list: node.right.type === 'Identifier' ? node.right.name : '' });
+        const turns = under(inner, 'each', -1, { previous: ctx.previous ?? -1, list: node.right.type === 'Identifier' ? node.right.name : '', ...leaving(node.body) });
         const what = facts([node.right], 'each');
         left.forEach((n) => hidden(n) || what.writes.push(n));
         stepInBody(node, turns, left, what);

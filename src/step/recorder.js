@@ -537,6 +537,50 @@ export function recordPanel(panel) {
   return log;
 }
 
+// Line `n` (from 1) of the output as step k left the panel, read as a task's check reads it: text
+// outside the red error lines and their pink hints, without the blank the panel starts with, and
+// without trailing blanks. Returns {step, text, missing}: the last step that wrote visible text on
+// that line (for an empty line, the one that ended it), or, when the output has fewer lines, the
+// last step that wrote any (missing: true). step is -1 when no output is found, or the line came
+// from a rewrite of the whole panel (whose parts name no step).
+export function outputLine(log, k, n) {
+  const box = document.createElement('div');
+  box.innerHTML = log.at(k, true).html;
+  let line = 1;
+  let text = '';
+  let writer = -1; // last step with visible text on the current line
+  const last = { step: -1, text: '' };
+  let found = null;
+  function end(step) {
+    const shown = text.replace(/[ \t\r]+$/, '');
+    if (writer >= 0) Object.assign(last, { step: writer, text: shown });
+    if (line === n && !found) found = { step: writer >= 0 ? writer : step, text: shown, missing: false };
+    line++;
+    text = '';
+    writer = -1;
+  }
+  function walk(node, step) {
+    for (const child of node.childNodes) {
+      if (found) return;
+      if (child.nodeType === 1) {
+        if (child.tagName === 'SPAN' && (child.style.color === 'red' || child.style.color === 'pink')) continue;
+        walk(child, child.dataset && child.dataset.step !== undefined ? Number(child.dataset.step) : step);
+      } else if (child.nodeType === 3 && !(child === box.firstChild && child.data === ' ')) {
+        for (const c of child.data) {
+          if (c === '\n') end(step);
+          else {
+            text += c;
+            if (c !== ' ' && c !== '\t' && c !== '\r') writer = step;
+          }
+        }
+      }
+    }
+  }
+  walk(box, -1);
+  if (!found && writer >= 0) end(-1);
+  return found || { step: last.step, text: last.text, missing: true };
+}
+
 // The executors' journal, step by step: how many of the Robot's or the Draftsman's moves the
 // program had made when each step ended (the run-time layer redraws the field after any number).
 export function recordExecutors(executors) {

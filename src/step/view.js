@@ -4,6 +4,7 @@
 // ones, so the running program is never disturbed).
 import { lastAtOrBefore } from './recorder.js';
 import { short, valueNode } from './values.js';
+import { runNotes } from './notes.js';
 import { shapeAt, why, whyNot } from './why.js';
 
 const style = `
@@ -43,6 +44,7 @@ z-index:2147483646;outline:none}
 #лш .лш-почему code{background:#fff;padding:0 3px}
 #лш .лш-значения{color:#1d5fa8;font-family:monospace}
 #лш .лш-почему li.лш-плохое::marker{color:#b00000;font-weight:bold}
+#лш .лш-заметка{margin:1px 0 3px 3.5em;padding:1px 8px;font:12px/1.35 Verdana,sans-serif;color:#6b4200;background:#fff4dc;border-left:3px solid #e0a030;white-space:normal}
 #лш-панель [data-step]{cursor:help}
 .лш-выбор{pointer-events:auto !important;cursor:crosshair}
 .лш-кадр{position:absolute;left:0;top:0;pointer-events:none;background:#fff;overflow:hidden}
@@ -210,6 +212,30 @@ export function makeView({ trace, source, functions, signatures = [], words, can
     });
   }
 
+  // Notes of the run, each under its line: made once the run has stopped adding steps (timers and
+  // events add more later: then again, a moment after the last one).
+  let notesAt = -1;
+  let noteRows = [];
+  let notesTimer = 0;
+  function showNotes() {
+    if (notesAt === trace.count) return;
+    clearTimeout(notesTimer);
+    if (notesAt < 0) placeNotes();
+    else notesTimer = setTimeout(placeNotes, 300);
+  }
+  function placeNotes() {
+    notesAt = trace.count;
+    noteRows.forEach((n) => n.remove());
+    view.notes = runNotes(trace, info);
+    noteRows = view.notes.filter((n) => rows[n.line - 1]).map(({ line, text }) => {
+      const note = element('div', 'лш-заметка', text);
+      note.dataset.line = String(line);
+      note.title = 'Заметка о запуске: что показал этот запуск на строке ' + line;
+      rows[line - 1].after(note);
+      return note;
+    });
+  }
+
   // The page's canvas and panel as the step left them, over the live ones.
   let frame = null;
   let shown = null;
@@ -341,6 +367,7 @@ export function makeView({ trace, source, functions, signatures = [], words, can
     }
     showMargins(k);
     showGrey();
+    showNotes();
     showVariables(k);
     showNews(k);
     if (trace.canvasLog && trace.canvasLog.calls.length) root.querySelector('.лш-фигура')?.removeAttribute('hidden');

@@ -20,13 +20,13 @@ const isBad = (v) => v === undefined || (typeof v === 'number' && Number.isNaN(v
 const q = (text) => '«' + text + '»';
 
 // The history that a step in frame `frame` at point `point` reads for `name`, or null.
-function historyOf(trace, name, frame, point) {
+export function historyOf(trace, name, frame, point) {
   if (point.names.includes(name)) return trace.frames[frame].vars.get(name) || null;
   const g = trace.globals.indexOf(name);
   return g >= 0 ? trace.globalHistory[g] : null;
 }
 // The value of history `h` after step `at`: {value, made (its step), changed} or null.
-function valueAfter(trace, h, at) {
+export function valueAfter(trace, h, at) {
   const i = lastAtOrBefore(h.steps, at);
   if (i < 0 || h.values[i] === trace.missing) return null;
   return { value: h.values[i], made: h.steps[i], changed: h.changed[i] };
@@ -47,7 +47,7 @@ function callees(trace, s) {
   }
   return out;
 }
-function lengthOf(kept) {
+export function lengthOf(kept) {
   return kept && kept.__kept && kept.kind === 'list' ? kept.items.length + kept.more : -1;
 }
 

@@ -1,8 +1,7 @@
-// Library directives: found outside string literals, looked up on disk, removed from the text.
+// Library directives: found outside string literals, looked up through the library reader, removed from the text.
 // Tests: tests/translator/directives_test.cpp.
 #include <string>
 
-#include "platform/home.h"
 #include "platform/platform.h"
 #include "translator/libraries_on_disk.h"
 #include "translator/quotes.h"
@@ -54,16 +53,16 @@ bool isBuiltinName(const std::uint32_t* name, std::size_t length) {
 }
 
 // The first candidate that is a file: folders in search order, extensions within each.
-std::string findLibrary(const std::string& folder, const std::string& name) {
+std::string findLibrary(const std::string& folder, const std::string& name, const LibraryReader& reader) {
     // The system would read a path only up to a NUL, so such a name could reach some other file.
     if (name.find('\0') != std::string::npos) return {};
     const std::string sep(1, platform::separator());
-    const std::string home = platform::homeFolder();
+    const std::string& home = reader.home;
     const std::string folders[] = {folder + sep + libraryFolderName, folder, home + sep + libraryFolderName, home};
     for (const std::string& place : folders) {
         for (const char* extension : candidateExtensions) {
             const std::string candidate = place + sep + name + extension;
-            if (platform::pathKind(candidate) == platform::PathKind::File) return candidate;
+            if (reader.isFile(candidate)) return candidate;
         }
     }
     return {};
@@ -78,7 +77,8 @@ base::Finding notFoundWarning(std::uint32_t line, const std::string& name) {
 
 }  // namespace
 
-void collectLibraryDirectives(base::CodeText& text, const std::string& folder, std::vector<std::string>& paths,
+void collectLibraryDirectives(base::CodeText& text, const std::string& folder, const LibraryReader& reader,
+                              std::vector<std::string>& paths,
                               std::vector<std::uint32_t>& lines, base::WarningList& warnings) {
     const std::uint32_t* chars = text.chars.data();
     const std::size_t n = text.chars.size();
@@ -111,7 +111,7 @@ void collectLibraryDirectives(base::CodeText& text, const std::string& folder, s
         }
 
         const std::string name = base::encodeUtf8(chars + R, Q - R);
-        const std::string found = findLibrary(folder, name);
+        const std::string found = findLibrary(folder, name, reader);
         if (found.empty()) {
             warnings.push_back(notFoundWarning(text.lines[L], name));
         } else {

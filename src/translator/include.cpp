@@ -3,6 +3,8 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/home.h"
+#include "platform/platform.h"
 #include "translator/libraries_on_disk.h"
 #include "translator/rewrite.h"
 
@@ -33,6 +35,12 @@ bool isJavaScriptPath(const std::string& path) {
 
 }  // namespace
 
+LibraryReader diskLibraries() {
+    return {[](const std::string& path) { return platform::pathKind(path) == platform::PathKind::File; },
+            [](const std::string& path, std::string& bytes) { return platform::readWholeFile(path, bytes); },
+            platform::homeFolder()};
+}
+
 bool includeLibrary(Inclusion& inclusion, const std::string& path, int depth, const std::vector<std::string>& chain,
                     std::uint32_t directiveLine, base::CodeText& out) {
     base::WarningList& warnings = inclusion.warnings;
@@ -47,7 +55,7 @@ bool includeLibrary(Inclusion& inclusion, const std::string& path, int depth, co
         return true;
     }
     std::string bytes;
-    if (!platform::readWholeFile(path, bytes)) {
+    if (!inclusion.reader.read(path, bytes)) {
         warnings.push_back("не могу прочитать библиотеку: " + path);
         return false;
     }
@@ -71,7 +79,7 @@ bool includeLibrary(Inclusion& inclusion, const std::string& path, int depth, co
     const std::string folder = cut == std::string::npos ? std::string(".") : path.substr(0, cut);
     std::vector<std::string> nestedPaths;
     std::vector<std::uint32_t> nestedLines;
-    collectLibraryDirectives(text, folder, nestedPaths, nestedLines, warnings);
+    collectLibraryDirectives(text, folder, inclusion.reader, nestedPaths, nestedLines, warnings);
     std::vector<std::string> innerChain = chain;
     innerChain.push_back(path);
     for (std::size_t i = 0; i < nestedPaths.size(); ++i) {

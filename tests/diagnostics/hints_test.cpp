@@ -40,7 +40,7 @@ const char* const english = "\\bwhen\\b,if (,gi\n\\bthen\\b,) {,gi\n\\bdone\\b,}
 // The hints for `source`, one per line.
 std::string hintsOf(const std::string& source, const std::vector<Rule>& rules = projectRules()) {
     std::string out;
-    for (const Hint& h : findHints(makeText(decodeBytes(source)), {rules, deriveVocabulary(rules), builtinOtherWords()}, {}))
+    for (const Hint& h : findHints(makeText(decodeBytes(source)), loadedRules(rules), {}))
         out += (out.empty() ? "" : "\n") + h.text;
     return out;
 }

@@ -23,9 +23,7 @@ const std::vector<Rule>& projectRules() {
 
 // Every finding's text, one a line.
 std::string checked(const std::string& source) {
-    const Vocabulary vocabulary = deriveVocabulary(projectRules());
-    const std::vector<OtherWord> others;
-    const Language language{projectRules(), vocabulary, others};
+    const LoadedRules language = loadedRules(projectRules(), {});
     const CodeText text = textOf(source);
     const CodePoints libraries;
     std::vector<Hint> hints;

@@ -30,10 +30,10 @@ std::vector<Rule> projectRules() {
 }
 
 TEST(Report, HintsComeAfterTheWarningsAndAsData) {
-    const std::vector<Rule> rules = projectRules();
+    const LoadedRules rules = loadedRules(projectRules());
     TempFolder folder;
     writeFile(folder / "п.лумс", "вывести(есле)\nконец\n");
-    const CompileReport report = compileFile(folder / "п.лумс", {true, false, false}, {RuleSet{rules, false}, builtinOtherWords()});
+    const CompileReport report = compileFile(folder / "п.лумс", {true, false, false}, {rules});
     ASSERT_EQ(report.status, CompileStatus::Written);
     EXPECT_EQ(noteLines(report), (std::vector<std::string>{
         "ПРЕДУПРЕЖДЕНИЕ [п.лумс]: строка 2: лишняя } (больше закрывающих, чем открытых)",
@@ -103,13 +103,12 @@ TEST(Analysis, APlantedKindReachesEveryFrontDoor) {
     std::vector<Rule> table;
     WarningList loaded;
     loadRules(std::string(LUM_SOURCE_DIR) + "/src/keywords.csv", table, loaded);
-    const Vocabulary vocabulary = deriveVocabulary(table);
-    const std::vector<OtherWord> others = builtinOtherWords();
+    const LoadedRules language = loadedRules(std::move(table));
+    const LibraryReader disk = diskLibraries();
     const std::string source = "вывести(1)\n  стоп\nвывести(2)\n";
     const std::vector<Detector> planted = {plantedDetector};
     for (const bool plant : {false, true}) {
-        Analysis a = analyse(decodeBytes(source), {".", RuleSet{table, false}, {table, vocabulary, others}, true,
-                                                   plant ? &planted : nullptr});
+        Analysis a = analyse(decodeBytes(source), {".", language, disk, false, nullptr, true, plant ? &planted : nullptr});
         CompileReport r;
         r.sourcePath = "p.лумс";
         r.status = CompileStatus::Written;
@@ -118,7 +117,7 @@ TEST(Analysis, APlantedKindReachesEveryFrontDoor) {
         const std::string note = "ПОДСКАЗКА [p.лумс]: строка 2: посаженная находка «стоп»";
         const std::vector<std::string> notes = noteLines(r);
         EXPECT_EQ(std::count(notes.begin(), notes.end(), note), plant ? 1 : 0);
-        const std::string page = repairWordsLine(vocabulary, table, a.facts, a.hints, others);
+        const std::string page = repairWordsLine(language.vocabulary, language.table, a.facts, a.hints, language.otherWords);
         EXPECT_EQ(page.find("[2,\"строка 2: посаженная находка «стоп»\"]") != std::string::npos, plant) << page;
         const std::string json = reportJson(r, "p.html");
         EXPECT_EQ(json.find("\"kind\": \"planted-kind\"") != std::string::npos, plant) << json;

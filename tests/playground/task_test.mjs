@@ -42,8 +42,19 @@ test('a task file opened in the playground checks the program in the editor', as
   await frame.locator('#task-check').click();
   await frame.locator('#task-summary[data-ms]').waitFor({ timeout: 30000 });
   assert.equal(await frame.locator('#task-test-1').textContent(),
-    'Тест 1 из 5: не пройден — ввод: 2, 3; ожидалось: 5; получено: 6; первое отличие — строка 1');
+    'Тест 1 из 5: не пройден — ввод: 2, 3; ожидалось: 5; получено: 6; первое отличие — строка 1 Почему?');
   assert.equal(await frame.locator('#task-test-4').textContent(), 'Тест 4 из 5 (скрытый): не пройден');
+
+  // «Почему?» of the first difference: the program steps as on test 2 (answers 10, -4) and the
+  // answer about its first output line comes from the line that printed it, back to the answers.
+  await frame.locator('#task-test-2 .task-why').click();
+  const answer = frame.locator('#лш .лш-почему');
+  await answer.locator('.лш-вопрос', { hasText: 'Почему в строке 1 вывода «7»?' }).waitFor();
+  assert.deepEqual(await answer.locator('li').evaluateAll((items) => items.map((li) => li.dataset.line)), ['3', '2', '1']);
+  assert.match(await answer.locator('li').first().textContent(), /а = 10, б = -4/);
+  assert.match(await frame.locator('#лш .лш-где').textContent(), /строка 3$/);
+  await page.click('#step'); // «По шагам» of a task steps its program, not the task page
+  await frame.locator('#лш .лш-где', { hasText: /^шаг 1 из/ }).waitFor(); // the first step of a new run
 
   await page.click('#task-close');
   await frame.locator('#result', { hasText: '1' }).waitFor();

@@ -44,7 +44,7 @@ TEST(Snippets, ComeFromTheTablesRoles) {
         {tableOf("pattern,replacement,flags\n\\bкогда\\b,if (,gi\n"), {}},  // no closing words: no snippet
     };
     for (const Row& row : rows) {
-        const std::vector<services::Snippet> got = services::snippetsOf(row.table);
+        const std::vector<services::Snippet> got = services::snippetsOf(row.table, rules::deriveVocabulary(row.table));
         for (const auto& [title, body] : row.expected) {
             const auto found = std::find_if(got.begin(), got.end(), [&](const services::Snippet& s) { return s.title == title; });
             ASSERT_NE(found, got.end()) << title;
@@ -56,8 +56,8 @@ TEST(Snippets, ComeFromTheTablesRoles) {
 
 // A teacher's word that the reference does not know is shown with its snippet as the example.
 TEST(Words, ATeachersWordHasItsSnippetForExample) {
-    const services::Language l = services::makeLanguage(
-        tableOf("pattern,replacement,flags\n\\bкогда\\b,if (,gi\n\\bвот\\b,) {,gi\n\\bвсё\\b,},gi\n\\bшар\\(,__LUM__.circle(,gi\n"), {});
+    const services::Language l = services::makeLanguage(rules::loadedRules(
+        tableOf("pattern,replacement,flags\n\\bкогда\\b,if (,gi\n\\bвот\\b,) {,gi\n\\bвсё\\b,},gi\n\\bшар\\(,__LUM__.circle(,gi\n"), {}));
     std::map<std::string, std::string> examples;
     for (const services::Word& w : l.words) examples[w.phrase] = w.example;
     EXPECT_EQ(examples["когда"], "`когда условие вот`");

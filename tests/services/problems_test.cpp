@@ -16,7 +16,7 @@ const services::Language& builtIn() {
         std::vector<rules::Rule> table;
         base::WarningList warnings;
         rules::loadRules(std::string(LUM_SOURCE_DIR) + "/src/keywords.csv", table, warnings);
-        return services::makeLanguage(std::move(table), diagnostics::builtinOtherWords());
+        return services::makeLanguage(rules::loadedRules(std::move(table)));
     }();
     return language;
 }
@@ -34,7 +34,7 @@ TEST(Problems, SayWhatACompileSays) {
     for (const char* source : sources) {
         writeFile(folder / "p.лумс", source);
         const output::CompileReport report = output::compileFile(
-            folder / "p.лумс", {}, {translator::RuleSet{builtIn().table, false}, builtIn().otherWords});
+            folder / "p.лумс", {}, {builtIn().loaded});
         std::vector<std::string> expected;
         for (const base::Finding& w : report.warnings) expected.push_back(w.text);
         for (const diagnostics::Hint& h : report.hints) expected.push_back(h.text);

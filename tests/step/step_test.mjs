@@ -216,9 +216,11 @@ test('every example and every program here gives the same output and drawing in 
       const last = await stepped.evaluate(() => {
         const { trace, view } = window.__ЛУМ_ШАГИ__;
         view.go(trace.count - 1);
-        return { full: trace.full, panel: document.getElementById('лш-панель').textContent, canvas: document.getElementById('лш-холст').toDataURL() };
+        return { full: trace.full, panel: document.getElementById('лш-панель').textContent, canvas: document.getElementById('лш-холст').toDataURL(),
+          notes: view.notes.map((n) => n.line + ': ' + n.text) };
       });
       if (!last.full) assert.deepEqual({ panel: last.panel, canvas: last.canvas }, expected, `${name}: last step`);
+      assert.deepEqual(last.notes, [], `${name}: a correct program gets no note of its run`);
       await stepped.close();
     });
   }
@@ -362,6 +364,56 @@ test('«Почему?» answers with the chain of steps a value came from', asyn
       }));
       assert.equal(got.lines, lines, `${what}: ${got.summary}`);
       if (summary) assert.match(got.summary, summary, what);
+      await page.close();
+    });
+  }
+});
+
+// Notes of a run, under their lines once it has ended: what the run showed that its author would
+// not expect (line -> fragment), and correct look-alikes with none.
+const runNotes = [
+  ['a «пока» that made no turn', 'пусть i = 0\nпока i больше 5 делать\n  вывести(i)\n  i = i + 1\nконец\n',
+    { 2: /ни одного оборота: условие было «ложь» уже при первой проверке, когда i = 0/ }],
+  ['«вернуть» in both branches of a loop', 'функция есть_чётное(список):\n  для каждого ч из список делать\n    если ч % 2 равно 0 то\n' +
+    '      вернуть истина\n    иначе\n      вернуть ложь\n    конец\n  конец\nконец\nвывести(есть_чётное([1, 2, 3]))\n',
+    { 6: /только один оборот из 3 .*здесь сработало «вернуть».*\(строки 4, 6\)/ }],
+  ['a sum set to 0 in each turn', 'пусть сумма = 0\nдля каждого ч из [1, 2, 3] делать\n  сумма = 0\n  сумма = сумма + ч\nконец\nвывести(сумма)\n',
+    { 3: /на 3-м обороте .*«сумма» = 0 и стёрла значение 2, полученное на 2-м обороте \(строка 4\).*последний оборот: 3$/ }],
+  ['a flag set back in «иначе»', 'пусть нашли = ложь\nдля каждого имя из ["Аня", "Боря", "Вика"] делать\n  если имя равно "Боря" то\n' +
+    '    нашли = истина\n  иначе\n    нашли = ложь\n  конец\nконец\nвывести(нашли)\n',
+    { 6: /«нашли» = ложь и стёрла значение истина, полученное на 2-м обороте \(строка 4\).*: ложь$/ }],
+  ['look-alike: a «пока» that turns', 'пусть i = 0\nпока i меньше 5 делать\n  вывести(i)\n  i = i + 1\nконец\n', {}],
+  ['look-alike: «вернуть» after the loop', 'функция есть_чётное(список):\n  для каждого ч из список делать\n    если ч % 2 равно 0 то\n' +
+    '      вернуть истина\n    конец\n  конец\n  вернуть ложь\nконец\nвывести(есть_чётное([1, 2, 3]))\nвывести(есть_чётное([2, 3]))\n', {}],
+  ['look-alike: both branches leave, one element', 'функция первое_чётное(список):\n  для каждого ч из список делать\n' +
+    '    если ч % 2 равно 0 то\n      вернуть истина\n    иначе\n      вернуть ложь\n    конец\n  конец\nконец\nвывести(первое_чётное([4]))\n', {}],
+  ['look-alike: the sum set to 0 before the loop', 'пусть сумма = 5\nсумма = 0\nдля каждого ч из [1, 2, 3] делать\n  сумма = сумма + ч\nконец\nвывести(сумма)\n', {}],
+  ['look-alike: a flag never set back', 'пусть нашли = ложь\nдля каждого имя из ["Аня", "Боря", "Вика"] делать\n  если имя равно "Боря" то\n' +
+    '    нашли = истина\n  конец\nконец\nвывести(нашли)\n', {}],
+  ['look-alike: the flag set last', 'пусть нашли = ложь\nдля каждого имя из ["Аня", "Вика", "Боря"] делать\n  если имя равно "Боря" то\n' +
+    '    нашли = истина\n  иначе\n    нашли = ложь\n  конец\nконец\nвывести(нашли)\n', {}],
+  ['look-alike: a row sum set to 0 per row and printed in it', 'пусть сумма = 0\nдля каждого ряд из [[1, 2], [3]] делать\n  сумма = 0\n' +
+    '  для каждого ч из ряд делать\n    сумма = сумма + ч\n  конец\n  вывести(сумма)\nконец\nвывести(сумма)\n', {}],
+  ['look-alike: a loop asking again that was answered at once', 'пусть ответ = спросить("Имя?")\nпока ответ не равно "Вася" делать\n' +
+    '  ответ = спросить("Ещё раз")\nконец\n', {}],
+  ['look-alike: a loop in a function not turning for its argument', 'функция сумма_до(н):\n  пусть с = 0\n  пусть i = 1\n' +
+    '  пока i меньше или равно н делать\n    с = с + i\n    i = i + 1\n  конец\n  вернуть с\nконец\nвывести(сумма_до(0))\n', {}],
+  ['look-alike: a last answer kept, chosen by answers', 'пусть согласен = ложь\nдля каждого н из [1, 2] делать\n  если спросить("Да?") равно "Вася" и н равно 1 то\n' +
+    '    согласен = истина\n  иначе\n    согласен = ложь\n  конец\nконец\nвывести(согласен)\n', {}],
+];
+
+test('a run\'s notes stand under their lines, and correct look-alikes get none', async () => {
+  for (const [what, program, expected] of runNotes) {
+    await serving('п.лумс', program, async (watch) => {
+      const page = await open(watch.url + 'step');
+      await recorded(page);
+      const got = await page.evaluate(() => [...document.querySelectorAll('#лш .лш-заметка')].map((n) =>
+        [Number(n.dataset.line), n.textContent, n.previousElementSibling.querySelector('.лш-номер').textContent]));
+      assert.deepEqual(got.map(([line]) => line), Object.keys(expected).map(Number), `${what}: ${got.map((n) => n[1]).join(' | ')}`);
+      for (const [line, text, beside] of got) {
+        assert.match(text, expected[line], what);
+        assert.equal(beside, String(line), `${what}: under its line`);
+      }
       await page.close();
     });
   }

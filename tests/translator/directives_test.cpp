@@ -26,7 +26,7 @@ protected:
     Collected collect(const std::string& source) {
         CodeText text = textOf(source);
         Collected c;
-        collectLibraryDirectives(text, folder.path(), c.paths, c.directiveLines, c.warnings);
+        collectLibraryDirectives(text, folder.path(), diskLibraries(), c.paths, c.directiveLines, c.warnings);
         EXPECT_EQ(text.chars.size(), text.lines.size());
         c.text = utf8Of(text);
         c.lines = linesOf(text);
@@ -121,7 +121,7 @@ TEST_F(Directives, NameWithANulIsNeverLookedUp) {
     std::vector<std::string> paths;
     std::vector<std::uint32_t> lines;
     WarningList warnings;
-    collectLibraryDirectives(text, folder.path(), paths, lines, warnings);
+    collectLibraryDirectives(text, folder.path(), diskLibraries(), paths, lines, warnings);
     EXPECT_TRUE(paths.empty());
     EXPECT_EQ(warnings.size(), 1u);
 }

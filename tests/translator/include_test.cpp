@@ -40,7 +40,8 @@ protected:
     Result include(const std::string& path, int depth = 1, const std::vector<std::string>& chain = {},
                    std::uint32_t line = 5) {
         Result r;
-        Inclusion inclusion{RuleSet{table, false}, r.warnings, {}};
+        const LibraryReader reader = diskLibraries();
+        Inclusion inclusion{RuleSet{table, false}, reader, r.warnings, {}};
         r.ok = includeLibrary(inclusion, path, depth, chain, line, r.out);
         includedFiles = inclusion.includedFiles;
         EXPECT_EQ(r.out.chars.size(), r.out.lines.size());
@@ -182,8 +183,8 @@ TEST(IncludedFiles, CompileListsEveryLibraryReadInReadingOrder) {
     writeFile(at("библиотеки/b.js"), "b");
     writeFile(at("lib.лум"), "lib");
     writeFile(inHome("missing.js"), "m");
-    const std::vector<Rule> noRules;
-    const CompileReport report = compileFile(at("main.лумс"), CompileOptions{}, {RuleSet{noRules, false}, diagnostics::builtinOtherWords()});
+    const LoadedRules noRules = loadedRules({});
+    const CompileReport report = compileFile(at("main.лумс"), CompileOptions{}, {noRules});
     EXPECT_EQ(report.status, CompileStatus::Written);
     const std::string a = at("библиотеки/a.лумс"), b = at("библиотеки/b.js");
     EXPECT_EQ(report.includedFiles, (std::vector<std::string>{a, b, inHome("missing.js"), at("lib.лум"), a, b,
