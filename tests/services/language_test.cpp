@@ -65,7 +65,7 @@ TEST(Words, ATeachersWordHasItsSnippetForExample) {
 }
 
 TEST(Signatures, OfCheckedWordsWrittenWithOrWithoutTheirBracketOfOneWordOrMany) {
-    const services::Language l = services::makeLanguage(builtInTable(), {});
+    const services::Language l = services::makeLanguage(rules::loadedRules(builtInTable(), {}));
     struct Row {
         std::string line, label;  // the place is the line's end; "" when there is no signature
         std::uint32_t active;
