@@ -1,5 +1,6 @@
-// The one writer of JSON string literals, for every JSON lum writes (the page's dictionary line,
-// the watch server's notes, the editor files, the playground's reports). Tests: tests/base/json_text_test.cpp.
+// The one writer of JSON string literals: base/json.h writes every string of a JSON value with it,
+// and the run-time tables of the page (its dictionary line, messages) that are JavaScript rather
+// than JSON data use it directly. Tests: tests/base/json_text_test.cpp.
 #pragma once
 
 #include <string>

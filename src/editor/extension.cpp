@@ -5,10 +5,10 @@
 #include <string>
 #include <utility>
 
+#include "base/json.h"
 #include "base/paths.h"
 #include "base/warnings.h"
 #include "editor/editor.h"
-#include "editor/json.h"
 #include "embedded/editorExtensionScript.h"
 #include "platform/files.h"
 #include "platform/platform.h"
@@ -16,6 +16,16 @@
 #include "services/language.h"
 
 namespace editor {
+
+// The editor files are JSON values written by the one writer.
+using base::Json;
+using base::jsonArray;
+using base::jsonBool;
+using base::jsonNumber;
+using base::jsonObject;
+using base::jsonString;
+using base::jsonStrings;
+using base::printJson;
 
 namespace {
 

@@ -4,12 +4,20 @@
 #include <map>
 #include <set>
 
+#include "base/json.h"
 #include "editor/editor.h"
-#include "editor/json.h"
 #include "rules/pattern_regex.h"
 #include "rules/vocabulary.h"
 
 namespace editor {
+
+// The editor files are JSON values written by the one writer.
+using base::Json;
+using base::jsonArray;
+using base::jsonObject;
+using base::jsonString;
+using base::jsonStrings;
+using base::printJson;
 
 namespace {
 

@@ -2,49 +2,31 @@
 // Tests: tests/playground/playground_test.mjs.
 #include "editor/vocabulary_json.h"
 
-#include "base/json_text.h"
+#include "base/json.h"
 #include "editor/editor.h"
 #include "rules/pattern_regex.h"
 
 namespace editor {
 
 std::string vocabularyJson(const rules::Vocabulary& vocabulary, const std::vector<rules::Rule>& table) {
-    std::string out = "{\"words\":[";
-    for (std::size_t i = 0; i < vocabulary.rules.size(); ++i) {
-        const rules::RuleWords& w = vocabulary.rules[i];
-        if (i > 0) out += ',';
-        out += "{\"rule\":" + std::to_string(w.rule) + ",\"phrase\":";
-        base::appendJsonString(out, w.phrase);
-        out += ",\"words\":[";
-        for (std::size_t j = 0; j < w.words.size(); ++j) {
-            if (j > 0) out += ',';
-            base::appendJsonString(out, w.words[j]);
-        }
-        out += "],\"role\":";
-        base::appendJsonString(out, rules::roleName(w.role));
-        out += ",\"regex\":";
-        base::appendJsonString(out, rules::patternRegex(table[w.rule].nodes, table[w.rule].ignoreCase));
-        out += w.equality ? ",\"equality\":true}" : ",\"equality\":false}";
-    }
-    out += "],\"library\":[";
-    for (std::size_t i = 0; i < vocabulary.libraryNames.size(); ++i) {
-        if (i > 0) out += ',';
-        base::appendJsonString(out, vocabulary.libraryNames[i]);
-    }
-    out += "],\"reverse\":{";
-    for (std::size_t i = 0; i < vocabulary.reverse.size(); ++i) {
-        if (i > 0) out += ',';
-        base::appendJsonString(out, vocabulary.reverse[i].first);
-        out += ':';
-        base::appendJsonString(out, vocabulary.reverse[i].second);
-    }
-    // What opens and closes a block, for the editor's indentation.
-    out += "},\"opens\":";
-    base::appendJsonString(out, blockRegex(vocabulary, table, true));
-    out += ",\"closes\":";
-    base::appendJsonString(out, blockRegex(vocabulary, table, false));
-    out += "}";
-    return out;
+    std::vector<base::Json> words;
+    for (const rules::RuleWords& w : vocabulary.rules)
+        words.push_back(base::jsonObject({{"rule", base::jsonNumber(static_cast<long long>(w.rule))},
+                                          {"phrase", base::jsonString(w.phrase)},
+                                          {"words", base::jsonStrings(w.words)},
+                                          {"role", base::jsonString(rules::roleName(w.role))},
+                                          {"regex", base::jsonString(rules::patternRegex(table[w.rule].nodes, table[w.rule].ignoreCase))},
+                                          {"equality", base::jsonBool(w.equality)}}));
+    std::vector<base::JsonMember> reverse;
+    for (const auto& [js, word] : vocabulary.reverse) reverse.push_back({js, base::jsonString(word)});
+    return base::compactJson(base::jsonObject({
+        {"words", base::jsonArray(std::move(words))},
+        {"library", base::jsonStrings(vocabulary.libraryNames)},
+        {"reverse", base::jsonObject(std::move(reverse))},
+        // What opens and closes a block, for the editor's indentation.
+        {"opens", base::jsonString(blockRegex(vocabulary, table, true))},
+        {"closes", base::jsonString(blockRegex(vocabulary, table, false))},
+    }));
 }
 
 }  // namespace editor

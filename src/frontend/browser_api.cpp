@@ -11,7 +11,7 @@
 
 #include "base/paths.h"
 #include "base/warnings.h"
-#include "editor/json.h"
+#include "base/json.h"
 #include "editor/vocabulary_json.h"
 #include "frontend/field_edit.h"
 #include "frontend/frontend.h"
@@ -75,11 +75,11 @@ bool isPlainName(const std::string& name) {
 
 // A compile refused before it began, in the same shape.
 std::string refusedJson(const std::string& outcome) {
-    return editor::printJson(editor::jsonObject({{"status", editor::jsonString("refused")}, {"outputName", editor::jsonString("")},
-                                 {"js", editor::jsonBool(false)}, {"encoding", editor::jsonString("")}, {"rules", editor::jsonNumber(0)},
-                                 {"warnings", editor::jsonArray({})}, {"warningLines", editor::jsonArray({})},
-                                 {"hints", editor::jsonArray({})}, {"notes", editor::jsonArray({})},
-                                 {"outcome", editor::jsonString(outcome)}}));
+    return base::printJson(base::jsonObject({{"status", base::jsonString("refused")}, {"outputName", base::jsonString("")},
+                                 {"js", base::jsonBool(false)}, {"encoding", base::jsonString("")}, {"rules", base::jsonNumber(0)},
+                                 {"warnings", base::jsonArray({})}, {"warningLines", base::jsonArray({})},
+                                 {"hints", base::jsonArray({})}, {"notes", base::jsonArray({})},
+                                 {"outcome", base::jsonString(outcome)}}));
 }
 
 const services::Language& languageOf(Session& s) {
@@ -88,13 +88,13 @@ const services::Language& languageOf(Session& s) {
 }
 
 // {"line", "character"} with the character in UTF-16 units, as the editor counts.
-editor::Json placeJson(const services::Text& text, services::Place p) {
-    return editor::jsonObject({{"line", editor::jsonNumber(static_cast<long>(p.line))},
-                               {"character", editor::jsonNumber(static_cast<long>(services::utf16Column(text, p)))}});
+base::Json placeJson(const services::Text& text, services::Place p) {
+    return base::jsonObject({{"line", base::jsonNumber(static_cast<long>(p.line))},
+                               {"character", base::jsonNumber(static_cast<long>(services::utf16Column(text, p)))}});
 }
 
-editor::Json rangeJson(const services::Text& text, const services::Range& r) {
-    return editor::jsonObject({{"from", placeJson(text, r.from)}, {"to", placeJson(text, r.to)}});
+base::Json rangeJson(const services::Text& text, const services::Range& r) {
+    return base::jsonObject({{"from", placeJson(text, r.from)}, {"to", placeJson(text, r.to)}});
 }
 
 }  // namespace
@@ -114,11 +114,11 @@ int lum_load_rules(const char* bytes, std::size_t size) {
     else
         load = loadRulesFile(path, table);
     if (load.loaded) s.loaded = rules::loadedRules(std::move(table), std::move(s.loaded.otherWords));
-    s.rulesReport = editor::printJson(editor::jsonObject({{"loaded", editor::jsonBool(load.loaded)},
-                                          {"rules", editor::jsonNumber(static_cast<long>(s.loaded.table.size()))},
+    s.rulesReport = base::printJson(base::jsonObject({{"loaded", base::jsonBool(load.loaded)},
+                                          {"rules", base::jsonNumber(static_cast<long>(s.loaded.table.size()))},
                                           {"warnings", warningTexts(load.warnings)},
                                           {"warningLines", warningLines(load.warnings)},
-                                          {"lines", editor::jsonStrings(load.lines)}}));
+                                          {"lines", base::jsonStrings(load.lines)}}));
     s.vocabulary.clear();
     s.language.reset();
     s.programBytes.clear();
@@ -193,10 +193,10 @@ int lum_load_task(const char* name, const char* bytes, std::size_t size) {
     tasks::TaskRead read = tasks::parseTask(std::string(bytes, size));
     if (read.ok) s.task = std::move(read.task);
     else s.task.reset();
-    s.taskReport = editor::printJson(editor::jsonObject({
-        {"ok", editor::jsonBool(read.ok)},
-        {"title", editor::jsonString(read.ok ? s.task->title : std::string())},
-        {"outcome", editor::jsonString(read.ok ? std::string() : tasks::taskErrorLine(name, read))}}));
+    s.taskReport = base::printJson(base::jsonObject({
+        {"ok", base::jsonBool(read.ok)},
+        {"title", base::jsonString(read.ok ? s.task->title : std::string())},
+        {"outcome", base::jsonString(read.ok ? std::string() : tasks::taskErrorLine(name, read))}}));
     return read.ok ? 1 : 0;
 }
 const char* lum_task_report() { return session().taskReport.c_str(); }
@@ -222,19 +222,19 @@ void lum_edit(const char* bytes, std::size_t size) {
 // for the program of lum_edit, as a compile finds them.
 const char* lum_problems() {
     Session& s = session();
-    std::vector<editor::Json> list;
+    std::vector<base::Json> list;
     for (const services::Problem& p : services::analyse(s.program, ".", languageOf(s)).problems) {
-        editor::Json item = editor::jsonObject({{"range", rangeJson(s.program, p.range)},
-                                                {"severity", editor::jsonNumber(static_cast<long>(p.severity))},
-                                                {"code", editor::jsonString(p.code)},
-                                                {"message", editor::jsonString(p.message)}});
+        base::Json item = base::jsonObject({{"range", rangeJson(s.program, p.range)},
+                                                {"severity", base::jsonNumber(static_cast<long>(p.severity))},
+                                                {"code", base::jsonString(p.code)},
+                                                {"message", base::jsonString(p.message)}});
         if (p.hasFix)
-            item.members.push_back({"fix", editor::jsonObject({{"range", rangeJson(s.program, p.fixRange)},
-                                                               {"text", editor::jsonString(p.fix)},
-                                                               {"title", editor::jsonString(p.fixTitle)}})});
+            item.members.push_back({"fix", base::jsonObject({{"range", rangeJson(s.program, p.fixRange)},
+                                                               {"text", base::jsonString(p.fix)},
+                                                               {"title", base::jsonString(p.fixTitle)}})});
         list.push_back(std::move(item));
     }
-    s.answer = editor::printJson(editor::jsonArray(std::move(list)));
+    s.answer = base::printJson(base::jsonArray(std::move(list)));
     return s.answer.c_str();
 }
 
@@ -244,8 +244,8 @@ const char* lum_hover(int line, int character) {
     const auto hover = services::hoverAt(s.program, services::placeOfUtf16(s.program, static_cast<std::uint32_t>(line < 0 ? 0 : line),
                                                                            static_cast<std::uint64_t>(character < 0 ? 0 : character)),
                                          languageOf(s), s.names);
-    s.answer = hover ? editor::printJson(editor::jsonObject({{"range", rangeJson(s.program, hover->range)},
-                                                             {"markdown", editor::jsonString(hover->markdown)}}))
+    s.answer = hover ? base::printJson(base::jsonObject({{"range", rangeJson(s.program, hover->range)},
+                                                             {"markdown", base::jsonString(hover->markdown)}}))
                      : "null";
     return s.answer.c_str();
 }
@@ -258,17 +258,17 @@ const char* lum_complete(int line, int character) {
     // CodeMirror's completion types, by services::CompletionKind.
     static const char* const kinds[] = {"keyword", "function", "method", "constant", "text", "variable", "constant",
                                         "variable", "class"};
-    std::vector<editor::Json> items;
+    std::vector<base::Json> items;
     for (const services::Completion& c : services::completionsAt(s.program, at, languageOf(s), s.names))
-        items.push_back(editor::jsonObject({{"label", editor::jsonString(c.label)},
-                                            {"kind", editor::jsonString(kinds[static_cast<int>(c.kind)])},
-                                            {"detail", editor::jsonString(c.detail)},
-                                            {"documentation", editor::jsonString(c.documentation)},
-                                            {"insert", editor::jsonString(c.insertText)},
-                                            {"snippet", editor::jsonBool(c.snippet)}}));
+        items.push_back(base::jsonObject({{"label", base::jsonString(c.label)},
+                                            {"kind", base::jsonString(kinds[static_cast<int>(c.kind)])},
+                                            {"detail", base::jsonString(c.detail)},
+                                            {"documentation", base::jsonString(c.documentation)},
+                                            {"insert", base::jsonString(c.insertText)},
+                                            {"snippet", base::jsonBool(c.snippet)}}));
     services::Range word = services::wordAt(s.program, at);
     word.to = at;
-    s.answer = editor::printJson(editor::jsonObject({{"range", rangeJson(s.program, word)}, {"items", editor::jsonArray(std::move(items))}}));
+    s.answer = base::printJson(base::jsonObject({{"range", rangeJson(s.program, word)}, {"items", base::jsonArray(std::move(items))}}));
     return s.answer.c_str();
 }
 

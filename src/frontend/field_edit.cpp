@@ -3,7 +3,7 @@
 // Tests: tests/frontend/field_edit_test.cpp.
 #include "frontend/field_edit.h"
 
-#include "base/json_text.h"
+#include "base/json.h"
 #include "base/text.h"
 #include "tasks/field.h"
 
@@ -13,13 +13,12 @@ std::string fieldEditJson(std::string bytes) {
     base::dropByteOrderMark(bytes);
     const tasks::FieldRead read = tasks::readField(bytes);
     if (!read.ok)
-        return "{\"ok\":false,\"line\":" + std::to_string(read.line) + ",\"message\":" + base::jsonLiteral(read.message) + "}";
-    std::string out = "{\"ok\":true,\"field\":" + tasks::fieldJson(read.field) + ",\"notes\":[";
-    for (std::size_t i = 0; i < read.field.notes.size(); ++i) {
-        if (i) out += ',';
-        base::appendJsonString(out, read.field.notes[i]);
-    }
-    return out + "]}";
+        return base::compactJson(base::jsonObject({{"ok", base::jsonBool(false)},
+                                                   {"line", base::jsonNumber(static_cast<long long>(read.line))},
+                                                   {"message", base::jsonString(read.message)}}));
+    return base::compactJson(base::jsonObject({{"ok", base::jsonBool(true)},
+                                               {"field", tasks::fieldJson(read.field)},
+                                               {"notes", base::jsonStrings(read.field.notes)}}));
 }
 
 std::string fieldEditText(const FieldEdit& edit) {

@@ -1,6 +1,6 @@
 // Request reading, routing, the Host check and the reply texts of the watch server.
 // Tests: tests/frontend/http_test.cpp.
-#include "base/json_text.h"
+#include "base/json.h"
 #include "frontend/http.h"
 
 #include <cstdio>
@@ -157,18 +157,12 @@ std::string scriptReplyHeader(std::size_t size) {
 
 std::string notesReply(const std::string& build, const std::string& fileName, const std::vector<std::string>& notes,
                        const std::vector<std::uint32_t>& lines) {
-    std::string body = "{\"build\":";
-    base::appendJsonString(body, build);
-    body += ",\"file\":";
-    base::appendJsonString(body, fileName);
-    body += ",\"notes\":[";
-    for (std::size_t i = 0; i < notes.size(); ++i) {
-        if (i) body += ',';
-        base::appendJsonString(body, notes[i]);
-    }
-    body += "],\"lines\":[";
-    for (std::size_t i = 0; i < lines.size(); ++i) body += (i ? "," : "") + std::to_string(lines[i]);
-    body += "]}";
+    std::vector<base::Json> lineNumbers;
+    for (const std::uint32_t line : lines) lineNumbers.push_back(base::jsonNumber(line));
+    const std::string body = base::compactJson(base::jsonObject({{"build", base::jsonString(build)},
+                                                                 {"file", base::jsonString(fileName)},
+                                                                 {"notes", base::jsonStrings(notes)},
+                                                                 {"lines", base::jsonArray(std::move(lineNumbers))}}));
     return "HTTP/1.1 200 OK\r\nContent-Type: application/json; charset=utf-8\r\nCache-Control: no-store\r\n"
            "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }

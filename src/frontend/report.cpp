@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "base/warnings.h"
-#include "editor/json.h"
+#include "base/json.h"
 #include "platform/platform.h"
 
 namespace frontend {
@@ -24,16 +24,16 @@ const char* statusName(output::CompileStatus status) {
 
 }  // namespace
 
-editor::Json warningLines(const base::WarningList& warnings) {
-    std::vector<editor::Json> lines;
-    for (const base::Finding& f : warnings) lines.push_back(editor::jsonNumber(static_cast<long>(f.line)));
-    return editor::jsonArray(std::move(lines));
+base::Json warningLines(const base::WarningList& warnings) {
+    std::vector<base::Json> lines;
+    for (const base::Finding& f : warnings) lines.push_back(base::jsonNumber(static_cast<long>(f.line)));
+    return base::jsonArray(std::move(lines));
 }
 
-editor::Json warningTexts(const base::WarningList& warnings) {
-    std::vector<editor::Json> texts;
-    for (const base::Finding& f : warnings) texts.push_back(editor::jsonString(f.text));
-    return editor::jsonArray(std::move(texts));
+base::Json warningTexts(const base::WarningList& warnings) {
+    std::vector<base::Json> texts;
+    for (const base::Finding& f : warnings) texts.push_back(base::jsonString(f.text));
+    return base::jsonArray(std::move(texts));
 }
 
 std::vector<std::string> noteLines(const output::CompileReport& report) {
@@ -92,22 +92,22 @@ void printReport(const output::CompileReport& report) {
 // "hints": [{"line", "kind", "text"}], "notes": [lines as printed], "outcome": the line that says what
 // came of it}.
 std::string reportJson(const output::CompileReport& report, const std::string& outputName) {
-    std::vector<editor::Json> hints;
+    std::vector<base::Json> hints;
     for (const diagnostics::Hint& hint : report.hints)
-        hints.push_back(editor::jsonObject({{"line", editor::jsonNumber(static_cast<long>(hint.line))},
-                                    {"kind", editor::jsonString(hint.what->name)},
-                                    {"text", editor::jsonString(hint.text)}}));
-    return editor::printJson(editor::jsonObject({
-        {"status", editor::jsonString(statusName(report.status))},
-        {"outputName", editor::jsonString(outputName)},
-        {"js", editor::jsonBool(report.js)},
-        {"encoding", editor::jsonString(report.encoding)},
-        {"rules", editor::jsonNumber(static_cast<long>(report.ruleCount))},
+        hints.push_back(base::jsonObject({{"line", base::jsonNumber(static_cast<long>(hint.line))},
+                                    {"kind", base::jsonString(hint.what->name)},
+                                    {"text", base::jsonString(hint.text)}}));
+    return base::printJson(base::jsonObject({
+        {"status", base::jsonString(statusName(report.status))},
+        {"outputName", base::jsonString(outputName)},
+        {"js", base::jsonBool(report.js)},
+        {"encoding", base::jsonString(report.encoding)},
+        {"rules", base::jsonNumber(static_cast<long>(report.ruleCount))},
         {"warnings", warningTexts(report.checked ? report.warnings : base::WarningList())},
         {"warningLines", warningLines(report.checked ? report.warnings : base::WarningList())},
-        {"hints", editor::jsonArray(report.checked ? std::move(hints) : std::vector<editor::Json>())},
-        {"notes", editor::jsonStrings(noteLines(report))},
-        {"outcome", editor::jsonString(outcomeLine(report))},
+        {"hints", base::jsonArray(report.checked ? std::move(hints) : std::vector<base::Json>())},
+        {"notes", base::jsonStrings(noteLines(report))},
+        {"outcome", base::jsonString(outcomeLine(report))},
     }));
 }
 

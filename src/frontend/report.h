@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/json.h"
+#include "base/json.h"
 #include "output/compile.h"
 
 namespace frontend {
@@ -26,8 +26,8 @@ std::string outcomeLine(const output::CompileReport& report);
 // "notes": [lines as printed], "outcome"} (frontend/browser_api.cpp).
 std::string reportJson(const output::CompileReport& report, const std::string& outputName);
 // The lines each warning names (0 for none) and the warnings' texts, as JSON arrays.
-editor::Json warningLines(const base::WarningList& warnings);
-editor::Json warningTexts(const base::WarningList& warnings);
+base::Json warningLines(const base::WarningList& warnings);
+base::Json warningTexts(const base::WarningList& warnings);
 
 // Prints each line and a line feed after it on standard output, as bytes (no length limit, no
 // cut at a NUL).

@@ -349,6 +349,89 @@ std::string reportPage(const tasks::Task& task, const std::string& taskPath, con
     return page + "</body>\n</html>\n";
 }
 
+// Every solution compiled as a page of the task; the written pages also in `pages`, in order.
+std::vector<Solution> compileSolutions(const std::vector<std::string>& paths, const std::string& folder, const tasks::Task& task,
+                                       const StartUp& start, std::vector<std::string>& pages) {
+    std::vector<Solution> solutions;
+    for (const std::string& path : paths) {
+        Solution s;
+        s.path = path;
+        s.name = path.substr(folder.size() + 1);
+        output::CompileOptions options;
+        options.task = &task;
+        output::CompileReport report = output::compileFile(path, options, start.context());
+        if (report.status == output::CompileStatus::Written) {
+            s.page = std::move(report.output);
+            s.wordRule = report.wordRule;
+            pages.push_back(s.page);
+        } else {
+            s.problem = outcomeLine(report);
+        }
+        s.runs.resize(task.tests.size());
+        solutions.push_back(std::move(s));
+    }
+    return solutions;
+}
+
+// The verdicts, compared here with the task's own expectations, hidden ones included: the table
+// (a header, then a row per solution) and how many solutions passed everything. A solution that
+// did not compile gets its problem as each run's error.
+std::size_t verdictTable(const tasks::Task& task, std::vector<Solution>& solutions, std::vector<std::vector<std::string>>& table) {
+    std::vector<std::string> header = {"Решение"};
+    for (std::size_t t = 0; t < task.tests.size(); ++t)
+        header.push_back("Тест " + std::to_string(t + 1) + (task.tests[t].hidden ? " (скрытый)" : ""));
+    const bool wordRules = !task.mustUse.empty() || !task.mustNotUse.empty();
+    if (wordRules) header.push_back("Слова");
+    table.push_back(header);
+    std::size_t allPassed = 0;
+    for (Solution& s : solutions) {
+        std::vector<std::string> row = {s.name};
+        bool passed = s.wordRule.empty() && !s.page.empty();
+        for (std::size_t t = 0; t < task.tests.size(); ++t) {
+            Run& run = s.runs[t];
+            if (s.page.empty()) run.error = s.problem;
+            passed = passed && run.verdict == Verdict::Passed;
+            row.push_back(run.executor.empty() ? verdictText(run.verdict) : run.executor);
+        }
+        if (wordRules) row.push_back(s.page.empty() ? "ошибка" : s.wordRule.empty() ? "пройден" : "не пройден");
+        allPassed += passed;
+        table.push_back(row);
+    }
+    return allPassed;
+}
+
+// The terminal's account of a check: the task, the table, each solution's problems, the summary.
+void printCheck(const tasks::Task& task, const std::vector<Solution>& solutions, const std::vector<std::vector<std::string>>& table,
+                std::size_t allPassed) {
+    printLine("Задача «" + task.title + "»: решений " + std::to_string(solutions.size()) + ", тестов " +
+              std::to_string(task.tests.size()) + " (предел " + tasks::secondsText(task.seconds) + " с на тест)");
+    std::vector<std::size_t> widths(table[0].size(), 0);
+    for (const auto& row : table)
+        for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], width(row[c]));
+    for (const auto& row : table) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c) line += (c ? "  " : "") + (c + 1 < row.size() ? padded(row[c], widths[c]) : row[c]);
+        printLine(line);
+    }
+    for (const Solution& s : solutions) {
+        if (!s.problem.empty()) printLine(s.name + ": " + s.problem);
+        if (!s.wordRule.empty()) printLine(s.name + ": " + s.wordRule);
+        for (std::size_t t = 0; t < s.runs.size(); ++t)
+            if (s.runs[t].cut) printLine(s.name + ": тест " + std::to_string(t + 1) + ": " + differenceCell(s.runs[t]));
+    }
+    printLine(allPassed == solutions.size() ? "Все решения прошли все тесты."
+                                            : "Прошли все тесты: " + std::to_string(allPassed) + " из " +
+                                                  std::to_string(solutions.size()) + " решений.");
+}
+
+// отчёт_<task file's stem>.html in the solutions' folder.
+std::string reportPathFor(const std::string& folder, const std::string& taskPath) {
+    std::string stem = base::fileNameOf(taskPath);
+    const std::size_t dot = stem.rfind('.');
+    if (dot != std::string::npos && dot > 0) stem.resize(dot);
+    return folder + platform::separator() + "отчёт_" + stem + ".html";
+}
+
 }  // namespace
 
 int compileWithTask(const std::string& sourcePath, const std::string& taskPath, const StartUp& start) {
@@ -383,30 +466,12 @@ int runCheckMode(const std::string& taskPath, const std::string& folder, const s
         return 1;
     }
 
-    std::vector<Solution> solutions;
     std::vector<std::string> pages;
-    for (const std::string& path : paths) {
-        Solution s;
-        s.path = path;
-        s.name = path.substr(folder.size() + 1);
-        output::CompileOptions options;
-        options.task = &task;
-        output::CompileReport report = output::compileFile(path, options, start.context());
-        if (report.status == output::CompileStatus::Written) {
-            s.page = std::move(report.output);
-            s.wordRule = report.wordRule;
-            pages.push_back(s.page);
-        } else {
-            s.problem = outcomeLine(report);
-        }
-        s.runs.resize(task.tests.size());
-        solutions.push_back(std::move(s));
-    }
+    std::vector<Solution> solutions = compileSolutions(paths, folder, task, start, pages);
     std::vector<Run*> runs;
     for (Solution& s : solutions)
         if (!s.page.empty())
             for (Run& run : s.runs) runs.push_back(&run);
-
     if (!runs.empty()) {
         const std::string failure = runPage(
             browser, [&](const std::string& mark) { return output::buildCheckPage(task, pages, mark); }, task, runs, start.trace);
@@ -416,52 +481,10 @@ int runCheckMode(const std::string& taskPath, const std::string& folder, const s
         }
     }
 
-    // The verdicts, compared here with the task's own expectations, hidden ones included.
     std::vector<std::vector<std::string>> table;
-    std::vector<std::string> header = {"Решение"};
-    for (std::size_t t = 0; t < task.tests.size(); ++t)
-        header.push_back("Тест " + std::to_string(t + 1) + (task.tests[t].hidden ? " (скрытый)" : ""));
-    const bool wordRules = !task.mustUse.empty() || !task.mustNotUse.empty();
-    if (wordRules) header.push_back("Слова");
-    table.push_back(header);
-    std::size_t allPassed = 0;
-    for (Solution& s : solutions) {
-        std::vector<std::string> row = {s.name};
-        bool passed = s.wordRule.empty() && !s.page.empty();
-        for (std::size_t t = 0; t < task.tests.size(); ++t) {
-            Run& run = s.runs[t];
-            if (s.page.empty()) run.error = s.problem;
-            passed = passed && run.verdict == Verdict::Passed;
-            row.push_back(run.executor.empty() ? verdictText(run.verdict) : run.executor);
-        }
-        if (wordRules) row.push_back(s.page.empty() ? "ошибка" : s.wordRule.empty() ? "пройден" : "не пройден");
-        allPassed += passed;
-        table.push_back(row);
-    }
-
-    printLine("Задача «" + task.title + "»: решений " + std::to_string(solutions.size()) + ", тестов " +
-              std::to_string(task.tests.size()) + " (предел " + tasks::secondsText(task.seconds) + " с на тест)");
-    std::vector<std::size_t> widths(header.size(), 0);
-    for (const auto& row : table)
-        for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], width(row[c]));
-    for (const auto& row : table) {
-        std::string line;
-        for (std::size_t c = 0; c < row.size(); ++c) line += (c ? "  " : "") + (c + 1 < row.size() ? padded(row[c], widths[c]) : row[c]);
-        printLine(line);
-    }
-    for (const Solution& s : solutions) {
-        if (!s.problem.empty()) printLine(s.name + ": " + s.problem);
-        if (!s.wordRule.empty()) printLine(s.name + ": " + s.wordRule);
-        for (std::size_t t = 0; t < s.runs.size(); ++t)
-            if (s.runs[t].cut) printLine(s.name + ": тест " + std::to_string(t + 1) + ": " + differenceCell(s.runs[t]));
-    }
-    printLine(allPassed == solutions.size() ? "Все решения прошли все тесты."
-                                            : "Прошли все тесты: " + std::to_string(allPassed) + " из " +
-                                                  std::to_string(solutions.size()) + " решений.");
-    std::string stem = base::fileNameOf(taskPath);
-    const std::size_t dot = stem.rfind('.');
-    if (dot != std::string::npos && dot > 0) stem.resize(dot);
-    const std::string reportPath = folder + platform::separator() + "отчёт_" + stem + ".html";
+    const std::size_t allPassed = verdictTable(task, solutions, table);
+    printCheck(task, solutions, table, allPassed);
+    const std::string reportPath = reportPathFor(folder, taskPath);
     if (!platform::writeFileAtomically(reportPath, reportPage(task, taskPath, solutions, table))) {
         printLine("Ошибка: не могу записать отчёт: " + reportPath);
         return 1;  // the teacher asked for the report: a check without it did not end well

@@ -2,7 +2,7 @@
 // Tests: tests/output/class_page_test.cpp, tests/browser/class_test.mjs.
 #include "output/class_page.h"
 
-#include "base/json_text.h"
+#include "base/json.h"
 #include "base/paths.h"
 #include "embedded/runtimeClassCheck.h"
 #include "embedded/runtimeTaskRun.h"
@@ -180,31 +180,20 @@ std::string buildClassPage(const ClassReport& r) {
 
 std::string buildClassCheckPage(const std::vector<tasks::Task>& checked, const std::vector<std::string>& programPages,
                                 const std::vector<ClassRun>& runs, const std::string& mark) {
-    std::string json = "{\"метка\":" + base::jsonLiteral(mark) + ",\"задачи\":[";
-    for (std::size_t t = 0; t < checked.size(); ++t) {
-        json += t ? ",{" : "{";
-        json += "\"предел\":" + std::to_string(static_cast<long long>(checked[t].seconds * 1000 + 0.5)) + ",\"ответы\":[";
-        for (std::size_t k = 0; k < checked[t].tests.size(); ++k) {
-            json += k ? ",[" : "[";
-            const std::vector<std::string>& answers = checked[t].tests[k].answers;
-            for (std::size_t a = 0; a < answers.size(); ++a) {
-                if (a) json += ',';
-                base::appendJsonString(json, answers[a]);
-            }
-            json += "]";
-        }
-        json += "]}";
+    std::vector<base::Json> tasksJson, runsJson;
+    for (const tasks::Task& task : checked) {
+        std::vector<base::Json> answers;
+        for (const tasks::Test& test : task.tests) answers.push_back(base::jsonStrings(test.answers));
+        tasksJson.push_back(base::jsonObject({{"предел", base::jsonNumber(static_cast<long long>(task.seconds * 1000 + 0.5))},
+                                              {"ответы", base::jsonArray(std::move(answers))}}));
     }
-    json += "],\"решения\":[";
-    for (std::size_t i = 0; i < programPages.size(); ++i) {
-        if (i) json += ',';
-        base::appendJsonString(json, programPages[i]);
-    }
-    json += "],\"запуски\":[";
-    for (std::size_t i = 0; i < runs.size(); ++i)
-        json += (i ? ",[" : "[") + std::to_string(runs[i].solution) + "," + std::to_string(runs[i].task) + "," +
-                std::to_string(runs[i].test) + "]";
-    json += "]}";
+    for (const ClassRun& run : runs)
+        runsJson.push_back(base::jsonArray({base::jsonNumber(static_cast<long long>(run.solution)), base::jsonNumber(static_cast<long long>(run.task)),
+                                            base::jsonNumber(static_cast<long long>(run.test))}));
+    const std::string json = base::compactJson(base::jsonObject({{"метка", base::jsonString(mark)},
+                                                                 {"задачи", base::jsonArray(std::move(tasksJson))},
+                                                                 {"решения", base::jsonStrings(programPages)},
+                                                                 {"запуски", base::jsonArray(std::move(runsJson))}}));
     std::string page = "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n<title>Проверка класса</title>\n"
                        "</head>\n<body>\n<div id=\"runs\"></div>\n";
     page += "<script>\nwindow.__LUM_КЛАСС__ = " + json + ";\n</script>\n<script>\n";

@@ -2,6 +2,7 @@
 // Tests: tests/browser/executors_test.cpp.
 #include "output/executors.h"
 
+#include "base/json.h"
 #include "embedded/runtimeExecutors.h"
 #include "platform/platform.h"
 
@@ -75,11 +76,10 @@ tasks::Field loadDirectiveField(const ExecutorChoice& choice, const std::string&
 std::string executorScript(const ExecutorChoice& choice, const tasks::Field& field) {
     if (!choice.robot && !choice.pen) return {};
     std::string script(runtimeExecutors);
-    script += "__LUM__.исполнители({\"робот\":";
-    script += choice.robot ? tasks::fieldJson(field) : "null";
-    script += ",\"чертёжник\":";
-    script += choice.pen ? "true" : "false";
-    script += "});\n";
+    script += "__LUM__.исполнители(";
+    base::appendCompactJson(script, base::jsonObject({{"робот", choice.robot ? tasks::fieldJson(field) : base::jsonNull()},
+                                                      {"чертёжник", base::jsonBool(choice.pen)}}));
+    script += ");\n";
     return script;
 }
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "base/json_text.h"
+#include "base/json.h"
 #include "rules/libraries.h"
 
 namespace output {
@@ -111,16 +111,12 @@ std::string sourceMapJson(const SourceMapInput& input) {
         column += c >= 0x10000 ? 2 : 1;
         if (c == '<' && i + 1 < n && text.chars[i + 1] == '/') ++column;  // written "<\/"
     }
-    std::string json = "{\"version\":3,\"file\":";
-    json += base::jsonLiteral(input.fileName);
-    json += ",\"sources\":[";
-    json += base::jsonLiteral(input.sourceName);
-    json += "],\"sourcesContent\":[";
-    json += base::jsonLiteral(input.sourceText);
-    json += "],\"names\":[],\"mappings\":\"";
-    json += mappings;
-    json += "\"}";
-    return json;
+    return base::compactJson(base::jsonObject({{"version", base::jsonNumber(3)},
+                                               {"file", base::jsonString(input.fileName)},
+                                               {"sources", base::jsonStrings({input.sourceName})},
+                                               {"sourcesContent", base::jsonStrings({input.sourceText})},
+                                               {"names", base::jsonArray({})},
+                                               {"mappings", base::jsonString(std::move(mappings))}}));
 }
 
 std::string sourceMapComment(const std::string& json) {

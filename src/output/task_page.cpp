@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "base/json_text.h"
+#include "base/json.h"
 #include "embedded/runtimeCheckPage.h"
 #include "embedded/runtimeTaskPage.h"
 #include "embedded/runtimeTaskRun.h"
@@ -16,63 +16,51 @@ namespace output {
 
 namespace {
 
-std::string number(double value) {
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.17g", value);
-    return buffer;
+base::Json reals(const std::vector<double>& values) {
+    std::vector<base::Json> items;
+    for (const double v : values) items.push_back(base::jsonReal(v));
+    return base::jsonArray(std::move(items));
 }
 
-std::string stringArray(const std::vector<std::string>& items) {
-    std::string json = "[";
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (i) json += ',';
-        base::appendJsonString(json, items[i]);
-    }
-    return json + "]";
-}
+base::Json limitMs(const tasks::Task& task) { return base::jsonNumber(static_cast<long long>(task.seconds * 1000 + 0.5)); }
 
-std::string limitMs(const tasks::Task& task) { return std::to_string(static_cast<long long>(task.seconds * 1000 + 0.5)); }
-
-// What a test asks of the executors: ",\"поле\":{…}", ",\"фигура\":[…]" and ",\"безВывода\":true" when
-// it expects no output; "" for a test of output only.
-std::string executorJson(const tasks::Test& test) {
-    std::string json;
-    if (test.hasField) json += ",\"поле\":" + tasks::fieldJson(test.field);
-    if (test.hasFigure) {
-        json += ",\"фигура\":[";
-        for (std::size_t i = 0; i < test.figure.size(); ++i) json += (i ? "," : "") + number(test.figure[i]);
-        json += "]";
-    }
-    if ((test.hasField || test.hasFigure) && test.expected.empty()) json += ",\"безВывода\":true";
-    return json;
+// What a test asks of the executors: "поле", "фигура" and "безВывода" (true) when it expects no
+// output; none for a test of output only.
+std::vector<base::JsonMember> executorMembers(const tasks::Test& test) {
+    std::vector<base::JsonMember> members;
+    if (test.hasField) members.push_back({"поле", tasks::fieldJson(test.field)});
+    if (test.hasFigure) members.push_back({"фигура", reals(test.figure)});
+    if ((test.hasField || test.hasFigure) && test.expected.empty()) members.push_back({"безВывода", base::jsonBool(true)});
+    return members;
 }
 
 std::string taskJson(const tasks::Task& task, const std::string& programPage, const std::string& wordRule) {
     const tasks::Comparison& how = task.comparison;
-    std::string json = "{\"название\":" + base::jsonLiteral(task.title) + ",\"предел\":" + limitMs(task) +
-                       ",\"секунды\":" + base::jsonLiteral(tasks::secondsText(task.seconds)) +
-                       ",\"как\":{\"регистр\":" + (how.ignoreCase ? "true" : "false") +
-                       ",\"порядок\":" + (how.anyOrder ? "true" : "false") + ",\"точность\":" + number(how.tolerance) +
-                       "},\"соль\":" + base::jsonLiteral(task.salt) + ",\"слова\":" + base::jsonLiteral(wordRule) +
-                       ",\"тесты\":[";
-    for (std::size_t i = 0; i < task.tests.size(); ++i) {
-        const tasks::Test& test = task.tests[i];
-        json += i ? ",{" : "{";
-        json += "\"ответы\":" + stringArray(test.answers) + ",\"скрытый\":" + (test.hidden ? "true" : "false");
-        json += executorJson(test);
+    std::vector<base::Json> tests;
+    for (const tasks::Test& test : task.tests) {
+        std::vector<base::JsonMember> members = {{"ответы", base::jsonStrings(test.answers)}, {"скрытый", base::jsonBool(test.hidden)}};
+        for (base::JsonMember& m : executorMembers(test)) members.push_back(std::move(m));
         if (test.hidden) {
             const tasks::HiddenExpectation hidden = tasks::hiddenExpectation(test.expected, how, task.salt);
-            json += ",\"отпечаток\":\"" + hidden.digest + "\",\"смещения\":[";
-            for (std::size_t k = 0; k < hidden.offsets.size(); ++k) json += (k ? "," : "") + number(hidden.offsets[k]);
-            json += "]";
+            members.push_back({"отпечаток", base::jsonString(hidden.digest)});
+            members.push_back({"смещения", reals(hidden.offsets)});
         } else {
-            json += ",\"ожидалось\":" + stringArray(test.expected);
+            members.push_back({"ожидалось", base::jsonStrings(test.expected)});
         }
-        json += "}";
+        tests.push_back(base::jsonObject(std::move(members)));
     }
-    json += "],\"страница\":";
-    base::appendJsonString(json, programPage);
-    return json + "}";
+    return base::compactJson(base::jsonObject({
+        {"название", base::jsonString(task.title)},
+        {"предел", limitMs(task)},
+        {"секунды", base::jsonString(tasks::secondsText(task.seconds))},
+        {"как", base::jsonObject({{"регистр", base::jsonBool(how.ignoreCase)},
+                                  {"порядок", base::jsonBool(how.anyOrder)},
+                                  {"точность", base::jsonReal(how.tolerance)}})},
+        {"соль", base::jsonString(task.salt)},
+        {"слова", base::jsonString(wordRule)},
+        {"тесты", base::jsonArray(std::move(tests))},
+        {"страница", base::jsonString(programPage)},
+    }));
 }
 
 constexpr const char* style =
@@ -124,15 +112,16 @@ CompileReport compileTaskPage(const std::string& sourcePath, const tasks::Task& 
 }
 
 std::string buildCheckPage(const tasks::Task& task, const std::vector<std::string>& programPages, const std::string& mark) {
-    std::vector<std::vector<std::string>> answers;
-    std::string json = "{\"метка\":" + base::jsonLiteral(mark) + ",\"предел\":" + limitMs(task) + ",\"ответы\":[";
-    for (std::size_t i = 0; i < task.tests.size(); ++i) json += (i ? "," : "") + stringArray(task.tests[i].answers);
-    json += "],\"исполнители\":[";
-    for (std::size_t i = 0; i < task.tests.size(); ++i) {
-        const std::string asked = executorJson(task.tests[i]);  // ",…" or ""
-        json += (i ? ",{" : "{") + (asked.empty() ? asked : asked.substr(1)) + "}";
+    std::vector<base::Json> answers, executors;
+    for (const tasks::Test& test : task.tests) {
+        answers.push_back(base::jsonStrings(test.answers));
+        executors.push_back(base::jsonObject(executorMembers(test)));
     }
-    json += "],\"решения\":" + stringArray(programPages) + "}";
+    const std::string json = base::compactJson(base::jsonObject({{"метка", base::jsonString(mark)},
+                                                                 {"предел", limitMs(task)},
+                                                                 {"ответы", base::jsonArray(std::move(answers))},
+                                                                 {"исполнители", base::jsonArray(std::move(executors))},
+                                                                 {"решения", base::jsonStrings(programPages)}}));
     std::string page = "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n<title>Проверка: " +
                        escapeHtml(task.title) + "</title>\n</head>\n<body>\n<div id=\"runs\"></div>\n";
     page += "<script>\nwindow.__LUM_ПРОВЕРКА__ = " + json + ";\n</script>\n<script>\n";

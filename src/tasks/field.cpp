@@ -195,14 +195,15 @@ std::string writeField(const Field& field) {
     return out;
 }
 
-std::string fieldJson(const Field& field) {
-    std::string out = "{\"ш\":" + std::to_string(field.width) + ",\"в\":" + std::to_string(field.height) + ",\"р\":[" +
-                      std::to_string(field.robotColumn) + "," + std::to_string(field.robotRow) + "],\"ф\":";
-    out += field.hasFinish ? "[" + std::to_string(field.finishColumn) + "," + std::to_string(field.finishRow) + "]" : "null";
-    out += ",\"к\":\"";
-    for (const std::uint8_t bits : field.cells) out += "0123456789abcdef"[bits & 15];
-    out += "\"}";
-    return out;
+base::Json fieldJson(const Field& field) {
+    const auto place = [](long long column, long long row) { return base::jsonArray({base::jsonNumber(column), base::jsonNumber(row)}); };
+    std::string cells;
+    for (const std::uint8_t bits : field.cells) cells += "0123456789abcdef"[bits & 15];
+    return base::jsonObject({{"ш", base::jsonNumber(field.width)},
+                             {"в", base::jsonNumber(field.height)},
+                             {"р", place(field.robotColumn, field.robotRow)},
+                             {"ф", field.hasFinish ? place(field.finishColumn, field.finishRow) : base::jsonNull()},
+                             {"к", base::jsonString(std::move(cells))}});
 }
 
 }  // namespace tasks

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/json.h"
+
 namespace tasks {
 
 // What a cell holds, as bits.
@@ -51,6 +53,6 @@ std::string writeField(const Field& field);
 Field emptyField(int width, int height);
 // {"ш":W,"в":H,"р":[column,row],"ф":[column,row] or null,"к":"..."}: "к" holds one character per
 // cell, row by row, the digit or letter of its bits (0-9, a-f).
-std::string fieldJson(const Field& field);
+base::Json fieldJson(const Field& field);
 
 }  // namespace tasks

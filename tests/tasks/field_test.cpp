@@ -32,7 +32,7 @@ TEST(Field, CellsWallsAndPlaces) {
     EXPECT_EQ(f.at(2, 0), cellPainted | cellWallRight);
     EXPECT_EQ(f.at(0, 1), cellMarked | cellPainted | cellWallDown);
     EXPECT_EQ(f.at(2, 1), cellWallRight | cellWallDown);
-    EXPECT_EQ(fieldJson(f), "{\"ш\":3,\"в\":2,\"р\":[1,0],\"ф\":[2,1],\"к\":\"2e5b9c\"}");
+    EXPECT_EQ(base::compactJson(fieldJson(f)), "{\"ш\":3,\"в\":2,\"р\":[1,0],\"ф\":[2,1],\"к\":\"2e5b9c\"}");
     EXPECT_EQ(writeField(emptyField(2, 1)), "робот 1 1\n+-+-+\n|   |\n+-+-+\n");
 }
 

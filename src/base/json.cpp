@@ -1,11 +1,12 @@
-// Builds and prints the JSON of the editor files.
-// Tests: tests/editor/editor_test.mjs.
-#include "editor/json.h"
+// Builds JSON values and writes them, indented or compact.
+// Tests: tests/base/json_text_test.cpp, tests/editor/editor_test.mjs.
+#include "base/json.h"
+
+#include <cstdio>
 
 #include "base/json_text.h"
-#include "rules/vocabulary.h"
 
-namespace editor {
+namespace base {
 
 Json jsonString(std::string text) {
     Json j;
@@ -20,11 +21,21 @@ Json jsonBool(bool value) {
     return j;
 }
 
-Json jsonNumber(long value) {
+Json jsonNumber(long long value) {
     Json j;
     j.text = std::to_string(value);
     return j;
 }
+
+Json jsonReal(double value) {
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.17g", value);
+    Json j;
+    j.text = buffer;
+    return j;
+}
+
+Json jsonNull() { return Json(); }
 
 Json jsonArray(std::vector<Json> items) {
     Json j;
@@ -60,7 +71,7 @@ bool printFlat(const Json& value, std::string& out) {
     for (std::size_t i = 0; i < value.members.size(); ++i) {
         const Json& member = value.members[i].second;
         if (i > 0) line += ", ";
-        base::appendJsonString(line, value.members[i].first);
+        appendJsonString(line, value.members[i].first);
         line += ": ";
         if (scalar(member)) print(member, 0, line);
         else if (!printFlat(member, line)) return false;
@@ -81,7 +92,7 @@ void print(const Json& value, int depth, std::string& out) {
         out += value.text;
         return;
     case Json::Kind::String:
-        base::appendJsonString(out, value.text);
+        appendJsonString(out, value.text);
         return;
     case Json::Kind::Array: {
         bool flat = true;
@@ -102,7 +113,7 @@ void print(const Json& value, int depth, std::string& out) {
         for (std::size_t i = 0; i < value.members.size(); ++i) {
             out += i > 0 ? ",\n" : "\n";
             out += indent;
-            base::appendJsonString(out, value.members[i].first);
+            appendJsonString(out, value.members[i].first);
             out += ": ";
             print(value.members[i].second, depth + 1, out);
         }
@@ -114,6 +125,41 @@ void print(const Json& value, int depth, std::string& out) {
 
 }  // namespace
 
+void appendCompactJson(std::string& out, const Json& value) {
+    switch (value.kind) {
+    case Json::Kind::Literal:
+        out += value.text;
+        return;
+    case Json::Kind::String:
+        appendJsonString(out, value.text);
+        return;
+    case Json::Kind::Array:
+        out += '[';
+        for (std::size_t i = 0; i < value.items.size(); ++i) {
+            if (i > 0) out += ',';
+            appendCompactJson(out, value.items[i]);
+        }
+        out += ']';
+        return;
+    case Json::Kind::Object:
+        out += '{';
+        for (std::size_t i = 0; i < value.members.size(); ++i) {
+            if (i > 0) out += ',';
+            appendJsonString(out, value.members[i].first);
+            out += ':';
+            appendCompactJson(out, value.members[i].second);
+        }
+        out += '}';
+        return;
+    }
+}
+
+std::string compactJson(const Json& value) {
+    std::string out;
+    appendCompactJson(out, value);
+    return out;
+}
+
 std::string printJson(const Json& value) {
     std::string out;
     print(value, 0, out);
@@ -121,4 +167,4 @@ std::string printJson(const Json& value) {
     return out;
 }
 
-}  // namespace editor
+}  // namespace base

@@ -1,12 +1,14 @@
-// JSON values built in memory and printed with two-space indentation, for the editor files.
-// Tests: tests/editor/editor_test.mjs.
+// JSON values built in memory and written out: the one writer of the JSON lum makes (the editor
+// files, the playground's reports, the watch server's notes, the data of the task and check pages,
+// source maps), its strings by base::appendJsonString. Reading JSON is another job (nlohmann).
+// Tests: tests/base/json_text_test.cpp, tests/editor/editor_test.mjs.
 #pragma once
 
 #include <string>
 #include <utility>
 #include <vector>
 
-namespace editor {
+namespace base {
 
 struct JsonMember;
 
@@ -27,13 +29,20 @@ struct JsonMember {
 
 Json jsonString(std::string text);
 Json jsonBool(bool value);
-Json jsonNumber(long value);
+Json jsonNumber(long long value);
+// A number as C's "%.17g" writes it: every double read back the same.
+Json jsonReal(double value);
+Json jsonNull();
 Json jsonArray(std::vector<Json> items);
 Json jsonObject(std::vector<JsonMember> members);
 // An array of strings.
 Json jsonStrings(const std::vector<std::string>& texts);
 
-// The value as JSON text ending in a line feed; strings keep their UTF-8 as it is.
+// The value as JSON text ending in a line feed, indented by two spaces (small objects and arrays
+// of scalars on one line); strings keep their UTF-8 as it is.
 std::string printJson(const Json& value);
+// The value as JSON text on one line with no spaces, as data inside a page or a reply.
+std::string compactJson(const Json& value);
+void appendCompactJson(std::string& out, const Json& value);
 
-}  // namespace editor
+}  // namespace base
