@@ -21,7 +21,7 @@ const stats = (values) => {
   return `median ${sorted[sorted.length >> 1].toFixed(2)}, min ${sorted[0].toFixed(2)}, max ${sorted.at(-1).toFixed(2)}`;
 };
 
-console.log(`playground.html: ${fs.statSync(file).size} bytes (limit ${2 * 1024 * 1024})`);
+console.log(`playground.html: ${fs.statSync(file).size} bytes (limit ${2.5 * 1024 * 1024})`);
 const browser = await launchBrowser();
 try {
   const page = await browser.context.newPage();
