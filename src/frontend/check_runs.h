@@ -22,8 +22,8 @@ struct CheckRun {
 std::string runCheckingPage(const std::string& browser, const std::function<std::string(const std::string&)>& build,
                             double seconds, std::vector<CheckRun>& runs, bool trace);
 
-// The browser the checks run in: `given` when it is a file, else the first one found; "" with
-// `message` set when there is none.
-std::string checkingBrowser(const std::string& given, std::string& message);
+// The browser the checks run in: `given` when it is a file, else the first one found; "" after
+// printing the error line when there is none.
+std::string checkingBrowser(const std::string& given);
 
 }  // namespace frontend

@@ -441,12 +441,8 @@ int runClassMode(const std::string& folder, const std::vector<std::string>& task
         for (const output::FileProblem& f : c.report.problems) printLine(f.file + ": " + f.what);
         return 1;
     }
-    std::string message;
-    const std::string browser = checkingBrowser(browserPath, message);
-    if (browser.empty()) {
-        printLine("Ошибка: " + message);
-        return 1;
-    }
+    const std::string browser = checkingBrowser(browserPath);
+    if (browser.empty()) return 1;
     const std::string temporary = platform::makeTemporaryFolder();
     if (temporary.empty()) {
         printLine("Ошибка: не удалось создать временную папку для проверки");

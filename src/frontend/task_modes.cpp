@@ -451,12 +451,8 @@ int runCheckMode(const std::string& taskPath, const std::string& folder, const s
         printLine("Ошибка: нет такой папки с решениями: " + folder);
         return 1;
     }
-    std::string message;
-    const std::string browser = checkingBrowser(browserPath, message);
-    if (browser.empty()) {
-        printLine("Ошибка: " + message);
-        return 1;
-    }
+    const std::string browser = checkingBrowser(browserPath);
+    if (browser.empty()) return 1;
     std::vector<std::string> paths;
     listFolder(folder, "*.лумс", paths);
     listFolder(folder, "*.лум", paths);
@@ -497,16 +493,16 @@ int runCheckMode(const std::string& taskPath, const std::string& folder, const s
 
 namespace frontend {
 
-std::string checkingBrowser(const std::string& given, std::string& message) {
+std::string checkingBrowser(const std::string& given) {
     if (given.empty()) {
         const std::string found = platform::findBrowser();
         if (found.empty())
-            message = "для проверки нужен браузер Chromium, Google Chrome или Microsoft Edge, а он не найден. "
-                      "Установите один из них или укажите его файл: --browser путь";
+            printLine("Ошибка: для проверки нужен браузер Chromium, Google Chrome или Microsoft Edge, а он не найден. "
+                      "Установите один из них или укажите его файл: --browser путь");
         return found;
     }
     if (platform::pathKind(given) != platform::PathKind::File) {
-        message = "браузер не найден: " + given;
+        printLine("Ошибка: браузер не найден: " + given);
         return "";
     }
     return given;
