@@ -52,10 +52,6 @@ function history() {
   return { steps: [], values: [], changed: [], last: undefined, known: false };
 }
 
-function pathCall(name) {
-  return /^(moveTo|lineTo|arc|arcTo|rect|roundRect|ellipse|quadraticCurveTo|bezierCurveTo|closePath|beginPath|setTransform|resetTransform|transform|translate|rotate|scale)$/.test(name);
-}
-
 export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter, onNewSteps }) {
   const r = {
     points,
@@ -315,99 +311,97 @@ export function makeRecorder({ points, globals, canvas, panel, limit, stopAfter,
   return r;
 }
 
-// The canvas's drawing calls, step by step, with pixel checkpoints; `show(k, context)` draws the
-// canvas as step k left it onto another canvas's context.
-export function recordCanvas(canvas, recorder) {
-  const log = { steps: [], calls: [], checkpoints: [], bytes: 0, every: checkpointEvery };
-  let current = -1;
-  let recording = true;
-  let saveDepth = 0;
-  let clipped = false;
-  let path = []; // calls since the last beginPath, with the transform at its start
-  let pathTransform = null;
-  let since = 0;
-  const context = canvas.getContext('2d');
-  const proto = CanvasRenderingContext2D.prototype;
-  const properties = [];
-  const originals = {};
+// The canvas's recording, one plain object that its steps below share: the log (what the step view
+// reads), the step being made (current), whether it still records, and what a checkpoint must
+// know besides the pixels: the save depth, whether a clip is set, the path since beginPath with the
+// transform at its start. originals: the context's methods as they were; properties: the names of
+// its settable properties.
+function canvasRecording(canvas) {
+  return {
+    canvas, context: canvas.getContext('2d'),
+    log: { steps: [], calls: [], checkpoints: [], bytes: 0, every: checkpointEvery },
+    current: -1, recording: true, saveDepth: 0, clipped: false, path: [], pathTransform: null, since: 0,
+    properties: [], originals: {},
+  };
+}
 
-  function stateOf() {
-    const state = {};
-    for (const name of properties) {
-      try {
-        state[name] = context[name];
-      } catch {
-        // a property this browser only half knows
-      }
-    }
-    state.transform = context.getTransform();
-    state.dash = context.getLineDash();
-    return state;
+// What a recorded call changes of that state; a call not in the table changes none of it. The
+// path keeps the calls that make it or move it (beginPath starts it again).
+function restart(c) {
+  c.saveDepth = 0;
+  c.clipped = false;
+  c.path = [];
+  c.pathTransform = null;
+}
+const pathCalls = ['moveTo', 'lineTo', 'arc', 'arcTo', 'rect', 'roundRect', 'ellipse', 'quadraticCurveTo', 'bezierCurveTo',
+  'closePath', 'setTransform', 'resetTransform', 'transform', 'translate', 'rotate', 'scale'];
+const canvasEffects = { __proto__: null };
+for (const name of pathCalls) canvasEffects[name] = (c, args) => c.path.push([name, args]);
+Object.assign(canvasEffects, {
+  save: (c) => c.saveDepth++,
+  restore: (c) => (c.saveDepth = Math.max(0, c.saveDepth - 1)),
+  clip: (c) => (c.clipped = true),
+  reset: restart,
+  width: restart, // setting a canvas's size clears it and its context
+  height: restart,
+  beginPath: (c) => {
+    c.path = [];
+    c.pathTransform = c.context.getTransform();
+  },
+});
+
+function record(c, name, args) {
+  c.log.steps.push(c.current);
+  c.log.calls.push([name, args]);
+  c.since++;
+  const effect = canvasEffects[name];
+  if (effect) effect(c, args);
+}
+// The arguments as they were at the call (image data is copied: the program may change it later).
+function copyArgs(args) {
+  const out = Array.prototype.slice.call(args);
+  for (let i = 0; i < out.length; i++) {
+    if (typeof ImageData !== 'undefined' && out[i] instanceof ImageData) out[i] = new ImageData(new Uint8ClampedArray(out[i].data), out[i].width, out[i].height);
   }
-  function checkpoint(step) {
-    const width = canvas.width;
-    const height = canvas.height;
-    const image = width * height > 0 ? originals.getImageData.call(context, 0, 0, width, height) : null;
-    log.checkpoints.push({ step, call: log.calls.length, width, height, image, state: stateOf(), path: path.slice(), pathTransform });
-    log.bytes += width * height * 4;
-    since = 0;
-    if (log.bytes > checkpointBytes) {
-      // Every other checkpoint goes (never the first); the gap between them doubles.
-      log.checkpoints = log.checkpoints.filter((c, i) => i === 0 || i % 2 === 1 || i === log.checkpoints.length - 1);
-      log.bytes = log.checkpoints.reduce((sum, c) => sum + c.width * c.height * 4, 0);
-      log.every *= 2;
-    }
-  }
-  function record(name, args) {
-    log.steps.push(current);
-    log.calls.push([name, args]);
-    since++;
-    if (name === 'save') saveDepth++;
-    else if (name === 'restore') saveDepth = Math.max(0, saveDepth - 1);
-    else if (name === 'clip') clipped = true;
-    else if (name === 'reset' || name === 'width' || name === 'height') {
-      saveDepth = 0;
-      clipped = false;
-      path = [];
-      pathTransform = null;
-    }
-    if (name === 'beginPath') {
-      path = [];
-      pathTransform = context.getTransform();
-    } else if (pathCall(name)) {
-      path.push([name, args]);
-    }
-  }
-  function copyArgs(args) {
-    const out = Array.prototype.slice.call(args);
-    for (let i = 0; i < out.length; i++) {
-      if (typeof ImageData !== 'undefined' && out[i] instanceof ImageData) out[i] = new ImageData(new Uint8ClampedArray(out[i].data), out[i].width, out[i].height);
-    }
-    return out;
-  }
+  return out;
+}
+
+// How a member of the 2D context's prototype is recorded: 'call' (a drawing call, logged with its
+// arguments), 'read' (a method that reads or makes things: kept, not logged), 'set' (a property
+// whose setting is logged as '=name'), '' (left alone).
+function memberKind(name, d) {
+  if (typeof d.value === 'function') return name === 'constructor' || /^(get|is|measure|create)/.test(name) ? 'read' : 'call';
+  return d.set && name !== 'canvas' ? 'set' : '';
+}
+// The context's prototype with its drawing calls and property setters logged (for this context only).
+function wrapContext(c) {
+  const proto = CanvasRenderingContext2D.prototype;
   for (const name of Object.getOwnPropertyNames(proto)) {
     const d = Object.getOwnPropertyDescriptor(proto, name);
-    if (typeof d.value === 'function') {
-      originals[name] = d.value;
-      if (name === 'constructor' || /^(get|is|measure|create)/.test(name)) continue;
+    const kind = memberKind(name, d);
+    if (kind === 'read' || kind === 'call') c.originals[name] = d.value;
+    if (kind === 'call') {
       const original = d.value;
       proto[name] = function () {
-        if (recording && this === context) record(name, copyArgs(arguments));
+        if (c.recording && this === c.context) record(c, name, copyArgs(arguments));
         return original.apply(this, arguments);
       };
-    } else if (d.set && name !== 'canvas') {
-      properties.push(name);
+    } else if (kind === 'set') {
+      c.properties.push(name);
       Object.defineProperty(proto, name, {
         configurable: true,
         enumerable: d.enumerable,
         get: d.get,
         set(value) {
-          if (recording && this === context) record('=' + name, [value]);
+          if (c.recording && this === c.context) record(c, '=' + name, [value]);
           d.set.call(this, value);
         },
       });
     }
   }
+}
+// The canvas's size, set by the program, logged as a call 'width' or 'height'.
+function wrapSize(c) {
   for (const name of ['width', 'height']) {
     const d = Object.getOwnPropertyDescriptor(HTMLCanvasElement.prototype, name);
     Object.defineProperty(HTMLCanvasElement.prototype, name, {
@@ -415,61 +409,102 @@ export function recordCanvas(canvas, recorder) {
       enumerable: d.enumerable,
       get: d.get,
       set(value) {
-        if (recording && this === canvas) record(name, [value]);
+        if (c.recording && this === c.canvas) record(c, name, [value]);
         d.set.call(this, value);
       },
     });
   }
-  checkpoint(-1);
+}
 
-  log.boundary = (step) => {
-    current = step + 1;
-    if (since >= log.every && saveDepth === 0 && !clipped) checkpoint(step);
-  };
-  log.stop = () => {
-    recording = false;
-  };
-  log.finalState = (step) => {
-    current = step;
-    checkpoint(step);
-  };
-
-  function apply(target, call) {
-    const [name, args] = call;
+function stateOf(c) {
+  const state = {};
+  for (const name of c.properties) {
     try {
-      if (name[0] === '=') target[name.slice(1)] = args[0];
-      else if (name === 'width' || name === 'height') target.canvas[name] = args[0];
-      else originals[name].apply(target, args);
+      state[name] = c.context[name];
     } catch {
-      // the call failed in the run as well
+      // a property this browser only half knows
     }
   }
-  // Draws the canvas as step k left it onto `target` (a 2D context of another canvas).
-  log.show = (k, target) => {
-    let c = log.checkpoints[0];
-    for (let i = log.checkpoints.length - 1; i >= 0; i--) {
-      if (log.checkpoints[i].step <= k) {
-        c = log.checkpoints[i];
-        break;
-      }
+  state.transform = c.context.getTransform();
+  state.dash = c.context.getLineDash();
+  return state;
+}
+function checkpoint(c, step) {
+  const log = c.log;
+  const width = c.canvas.width;
+  const height = c.canvas.height;
+  const image = width * height > 0 ? c.originals.getImageData.call(c.context, 0, 0, width, height) : null;
+  log.checkpoints.push({ step, call: log.calls.length, width, height, image, state: stateOf(c), path: c.path.slice(), pathTransform: c.pathTransform });
+  log.bytes += width * height * 4;
+  c.since = 0;
+  if (log.bytes > checkpointBytes) {
+    // Every other checkpoint goes (never the first); the gap between them doubles.
+    log.checkpoints = log.checkpoints.filter((p, i) => i === 0 || i % 2 === 1 || i === log.checkpoints.length - 1);
+    log.bytes = log.checkpoints.reduce((sum, p) => sum + p.width * p.height * 4, 0);
+    log.every *= 2;
+  }
+}
+
+// One logged call made again on `target` (a 2D context of another canvas).
+function replay(c, target, call) {
+  const [name, args] = call;
+  try {
+    if (name[0] === '=') target[name.slice(1)] = args[0];
+    else if (name === 'width' || name === 'height') target.canvas[name] = args[0];
+    else c.originals[name].apply(target, args);
+  } catch {
+    // the call failed in the run as well
+  }
+}
+// Draws the canvas as step k left it onto `target`: the last checkpoint at or before k, its path
+// and state, then the calls logged since, up to step k.
+function show(c, k, target) {
+  const log = c.log;
+  let p = log.checkpoints[0];
+  for (let i = log.checkpoints.length - 1; i >= 0; i--) {
+    if (log.checkpoints[i].step <= k) {
+      p = log.checkpoints[i];
+      break;
     }
-    target.canvas.width = c.width;
-    target.canvas.height = c.height;
-    if (c.image) target.putImageData(c.image, 0, 0);
-    if (c.pathTransform) target.setTransform(c.pathTransform);
-    for (const call of c.path) apply(target, call);
-    for (const name of properties) {
-      try {
-        target[name] = c.state[name];
-      } catch {
-        // as in stateOf
-      }
+  }
+  target.canvas.width = p.width;
+  target.canvas.height = p.height;
+  if (p.image) target.putImageData(p.image, 0, 0);
+  if (p.pathTransform) target.setTransform(p.pathTransform);
+  for (const call of p.path) replay(c, target, call);
+  for (const name of c.properties) {
+    try {
+      target[name] = p.state[name];
+    } catch {
+      // as in stateOf
     }
-    target.setTransform(c.state.transform);
-    target.setLineDash(c.state.dash);
-    const end = lastAtOrBefore(log.steps, k);
-    for (let i = c.call; i <= end; i++) apply(target, log.calls[i]);
+  }
+  target.setTransform(p.state.transform);
+  target.setLineDash(p.state.dash);
+  const end = lastAtOrBefore(log.steps, k);
+  for (let i = p.call; i <= end; i++) replay(c, target, log.calls[i]);
+}
+
+// The canvas's drawing calls, step by step, with pixel checkpoints; `show(k, context)` draws the
+// canvas as step k left it onto another canvas's context.
+export function recordCanvas(canvas, recorder) {
+  const c = canvasRecording(canvas);
+  const log = c.log;
+  wrapContext(c);
+  wrapSize(c);
+  checkpoint(c, -1);
+  log.boundary = (step) => {
+    c.current = step + 1;
+    if (c.since >= log.every && c.saveDepth === 0 && !c.clipped) checkpoint(c, step);
   };
+  log.stop = () => {
+    c.recording = false;
+  };
+  log.finalState = (step) => {
+    c.current = step;
+    checkpoint(c, step);
+  };
+  log.show = (k, target) => show(c, k, target);
   return log;
 }
 
