@@ -1116,7 +1116,12 @@ void programChecks(const DetectorInput& input, std::vector<Hint>& out) {
                     keywordOf(v, "function"), v.returnWord, keywordOf(v, "break"), valueWord(v, input.language.table, "true"),
                     valueWord(v, input.language.table, "false")};
     const bool ok = readStatements(program);
-    if (!program.ifWord.empty() && !program.elseWord.empty() && ok) statementChecks(program, out);
+    // The statement checks look back and ahead over the statements, quadratic at worst: a program
+    // longer than any learner writes (a generated one, a megabyte benchmark) goes without them
+    // rather than wait seconds for them.
+    constexpr std::size_t maxCheckedStatements = 2000;
+    if (!program.ifWord.empty() && !program.elseWord.empty() && ok && program.stmts.size() <= maxCheckedStatements)
+        statementChecks(program, out);
 }
 
 }  // namespace diagnostics

@@ -21,7 +21,7 @@ namespace diagnostics {
 
 // The detector of the one analysis: appends the findings of every check above. Linear in the text
 // for the token checks; the statement checks look back over a block's statements (quadratic in the
-// number of statements at worst, which a learner's program keeps small).
+// number of statements at worst), so they run only on programs of at most 2000 statements.
 void programChecks(const DetectorInput& input, std::vector<Hint>& out);
 
 }  // namespace diagnostics
