@@ -488,316 +488,391 @@ bool hasRole(const Program& p, const Stmt& s, rules::WordRole role) {
     return false;
 }
 
-void statementChecks(Program& p, std::vector<Hint>& out) {
-    const int n = static_cast<int>(p.stmts.size());
-    std::vector<int> holders(n);
-    for (int i = 0; i < n; ++i)
-        holders[i] = p.stmts[i].parent;  // read with the blocks; a branch sits where its «если» does
-    const std::string askWord = reverseOf(p.v, "prompt"), askNumber = reverseOf(p.v, "__LUM__.askNumber"),
-                      indexOf = reverseOf(p.v, "indexOf"), includes = reverseOf(p.v, "includes"),
-                      slice = reverseOf(p.v, "slice");
-    // Functions: name -> header statement, and the names they take.
-    struct Function {
-        int at = -1;
-        std::string name;
-        std::vector<std::string> params;
-    };
+// Functions of the program: the header statement, the name, and the names it takes.
+struct Function {
+    int at = -1;
+    std::string name;
+    std::vector<std::string> params;
+};
+
+// What every statement check reads, gathered once per program.
+struct Facts {
+    int n = 0;                  // the number of statements
+    std::vector<int> holders;   // the block each statement sits in, -1 at the top
+    std::string askWord, askNumber, indexOf, includes, slice;  // learner's words; empty when the table lacks one
     std::vector<Function> functions;
-    for (int i = 0; i < n; ++i) {
+};
+
+Facts factsOf(const Program& p) {
+    Facts f;
+    f.n = static_cast<int>(p.stmts.size());
+    f.holders.resize(f.n);
+    for (int i = 0; i < f.n; ++i)
+        f.holders[i] = p.stmts[i].parent;  // read with the blocks; a branch sits where its «если» does
+    f.askWord = reverseOf(p.v, "prompt");
+    f.askNumber = reverseOf(p.v, "__LUM__.askNumber");
+    f.indexOf = reverseOf(p.v, "indexOf");
+    f.includes = reverseOf(p.v, "includes");
+    f.slice = reverseOf(p.v, "slice");
+    for (int i = 0; i < f.n; ++i) {
         const Stmt& s = p.stmts[i];
         const std::vector<Token>& ts = tokensOf(p, s);
         if (s.kind != StmtKind::Function || ts.size() < 3 || ts[2].mark != '(') continue;
-        Function f{i, word(p, ts[1]), {}};
+        Function fn{i, word(p, ts[1]), {}};
         for (std::size_t k = 3; k < ts.size() && ts[k].mark != ')'; ++k)
-            if (ts[k].mark == 0) f.params.push_back(word(p, ts[k]));
-        functions.push_back(f);
+            if (ts[k].mark == 0) fn.params.push_back(word(p, ts[k]));
+        f.functions.push_back(fn);
     }
+    return f;
+}
 
-    for (int i = 0; i < n; ++i) {
-        const Stmt& s = p.stmts[i];
-        const std::vector<Token>& ts = tokensOf(p, s);
-        const std::uint32_t line = lineOf(p, s);
+// «а = б» then «б = а»: the second puts back what is already there; «а»'s value is lost.
+void swapLosesValue(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const int n = facts.n;
+    const std::vector<int>& holders = facts.holders;
+    if (i + 1 < n && !s.target.empty() && holders[i + 1] == holders[i]) {
+        const Stmt& t = p.stmts[i + 1];
+        const std::vector<Token>& tt = tokensOf(p, t);
+        if (ts.size() == s.valueFrom + 1 && tt.size() == t.valueFrom + 1 && !t.target.empty() &&
+            word(p, ts[s.valueFrom]) == t.target && word(p, tt[t.valueFrom]) == s.target && s.target != t.target)
+            add(p, s, HintKind::LostValue,
+                "здесь в «" + s.target + "» кладётся значение «" + t.target + "», и прежнее значение «" + s.target +
+                    "» пропадает: строка " + num(lineOf(p, t)) + " «" + lineText(p, t) + "» кладёт в «" + t.target +
+                    "» его же значение. Чтобы обменять значения, сначала сохраните одно во временной (третьей) переменной",
+                {s.target}, out);
+    }
+}
 
-        // «а = б» then «б = а»: the second puts back what is already there; «а»'s value is lost.
-        if (i + 1 < n && !s.target.empty() && holders[i + 1] == holders[i]) {
-            const Stmt& t = p.stmts[i + 1];
-            const std::vector<Token>& tt = tokensOf(p, t);
-            if (ts.size() == s.valueFrom + 1 && tt.size() == t.valueFrom + 1 && !t.target.empty() &&
-                word(p, ts[s.valueFrom]) == t.target && word(p, tt[t.valueFrom]) == s.target && s.target != t.target)
-                add(p, s, HintKind::LostValue,
-                    "здесь в «" + s.target + "» кладётся значение «" + t.target + "», и прежнее значение «" + s.target +
-                        "» пропадает: строка " + num(lineOf(p, t)) + " «" + lineText(p, t) + "» кладёт в «" + t.target +
-                        "» его же значение. Чтобы обменять значения, сначала сохраните одно во временной (третьей) переменной",
-                    {s.target}, out);
-        }
-
-        // «пусть копия = оценки» of a list, then «копия.добавить(…)», then «оценки» read: one list, two names.
-        if (!s.target.empty() && ts.size() == s.valueFrom + 1 && isPlainName(p.c, ts[s.valueFrom], p.v, ts, s.valueFrom)) {
-            const std::string from = word(p, ts[s.valueFrom]);
-            bool list = false;
-            for (int k = 0; k < i; ++k)
-                if (p.stmts[k].target == from) {
-                    const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
-                    list = kt[p.stmts[k].valueFrom].mark == '[';
-                }
-            int changed = -1, readAfter = -1;
-            for (int k = i + 1; k < n && list; ++k) {
+// «пусть копия = оценки» of a list, then «копия.добавить(…)», then «оценки» read: one list, two names.
+void copyIsSameList(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const int n = facts.n;
+    const std::string& slice = facts.slice;
+    if (!s.target.empty() && ts.size() == s.valueFrom + 1 && isPlainName(p.c, ts[s.valueFrom], p.v, ts, s.valueFrom)) {
+        const std::string from = word(p, ts[s.valueFrom]);
+        bool list = false;
+        for (int k = 0; k < i; ++k)
+            if (p.stmts[k].target == from) {
                 const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
-                if (changed < 0 && kt.size() > 2 && isWord(p, kt[0], s.target) && kt[1].mark == '.') {
-                    const rules::RuleWords* m = ruleAt(p.c, kt, 2, p.v);
-                    if (m && changesValue(*m)) changed = k;
-                } else if (changed >= 0 && reads(p, p.stmts[k], from)) {
-                    readAfter = k;
-                    break;
-                }
-                if (p.stmts[k].target == s.target || p.stmts[k].target == from) break;
+                list = kt[p.stmts[k].valueFrom].mark == '[';
             }
-            if (readAfter >= 0 && !slice.empty())
-                add(p, s, HintKind::LostValue,
-                    "«" + lineText(p, s) + "» не копирует массив: «" + s.target + "» и «" + from +
-                        "» — один и тот же массив, и строка " + num(lineOf(p, p.stmts[changed])) + " меняет его и для «" + from +
-                        "» (строка " + num(lineOf(p, p.stmts[readAfter])) + "). Копия массива — " + from + "." + slice + "()",
-                    {s.target}, out);
-        }
-
-        // «если x.позиция(…) то»: the position is 0 at the start and -1 when not found.
-        if ((s.kind == StmtKind::If || s.kind == StmtKind::ElseIf || s.kind == StmtKind::Loop) && !indexOf.empty()) {
-            std::size_t k = s.condFrom;
-            const rules::RuleWords* neg = ruleAt(p.c, ts, k, p.v);
-            if (neg && neg->role == rules::WordRole::Logic && neg->words.size() == 1) ++k;
-            if (k + 4 < s.condTo + 1 && ts[k].mark == 0 && ts[k + 1].mark == '.' && isWord(p, ts[k + 2], indexOf) &&
-                k + 3 < s.condTo && ts[k + 3].mark == '(' && ts[s.condTo - 1].mark == ')') {
-                int depth = 0;
-                bool whole = true;
-                for (std::size_t j = k + 3; j < s.condTo; ++j) {
-                    if (ts[j].mark == '(') ++depth;
-                    if (ts[j].mark == ')' && --depth == 0 && j + 1 != s.condTo) whole = false;
-                }
-                if (whole) {
-                    const std::string call = shown(p, s, k, s.condTo);
-                    const std::string fix = includes.empty() ? "" : "; чтобы спросить, есть ли оно, пишите «" +
-                                                                         shown(p, s, k, k + 2) + includes + shown(p, s, k + 3, s.condTo) + "»";
-                    out.push_back(naming(at(line, HintKind::BranchFlow,
-                                            "«" + call + "» даёт номер, а не да или нет: -1, когда не найдено (и это считается истиной), и 0, когда найдено в самом начале (это ложь)" +
-                                                fix + " или сравните номер с -1",
-                                            p.c, ts[k + 2].from, ts[k + 2].to, includes.empty() ? nullptr : &includes),
-                                         {indexOf}));
-                }
+        int changed = -1, readAfter = -1;
+        for (int k = i + 1; k < n && list; ++k) {
+            const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+            if (changed < 0 && kt.size() > 2 && isWord(p, kt[0], s.target) && kt[1].mark == '.') {
+                const rules::RuleWords* m = ruleAt(p.c, kt, 2, p.v);
+                if (m && changesValue(*m)) changed = k;
+            } else if (changed >= 0 && reads(p, p.stmts[k], from)) {
+                readAfter = k;
+                break;
             }
+            if (p.stmts[k].target == s.target || p.stmts[k].target == from) break;
         }
+        if (readAfter >= 0 && !slice.empty())
+            add(p, s, HintKind::LostValue,
+                "«" + lineText(p, s) + "» не копирует массив: «" + s.target + "» и «" + from +
+                    "» — один и тот же массив, и строка " + num(lineOf(p, p.stmts[changed])) + " меняет его и для «" + from +
+                    "» (строка " + num(lineOf(p, p.stmts[readAfter])) + "). Копия массива — " + from + "." + slice + "()",
+                {s.target}, out);
+    }
+}
 
-        // «не x равно 5»: «не» takes «x» alone, then the result is compared.
-        if ((s.kind == StmtKind::If || s.kind == StmtKind::ElseIf || s.kind == StmtKind::Loop) && s.condTo >= s.condFrom + 4) {
-            const rules::RuleWords* neg = ruleAt(p.c, ts, s.condFrom, p.v);
-            std::size_t taken = 0;
-            if (neg && neg->role == rules::WordRole::Logic && neg->words.size() == 1 &&
-                p.table[neg->rule].replacement == base::decodeBytes("!") &&
-                isPlainName(p.c, ts[s.condFrom + 1], p.v, ts, s.condFrom + 1) && !signAt(p, ts, s.condFrom + 2, taken).empty() &&
-                taken) {
-                const std::string rest = shown(p, s, s.condFrom + 1, s.condTo);
+// «если x.позиция(…) то»: the position is 0 at the start and -1 when not found.
+void positionAsCondition(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const std::uint32_t line = lineOf(p, s);
+    const std::string& indexOf = facts.indexOf;
+    const std::string& includes = facts.includes;
+    if ((s.kind == StmtKind::If || s.kind == StmtKind::ElseIf || s.kind == StmtKind::Loop) && !indexOf.empty()) {
+        std::size_t k = s.condFrom;
+        const rules::RuleWords* neg = ruleAt(p.c, ts, k, p.v);
+        if (neg && neg->role == rules::WordRole::Logic && neg->words.size() == 1) ++k;
+        if (k + 4 < s.condTo + 1 && ts[k].mark == 0 && ts[k + 1].mark == '.' && isWord(p, ts[k + 2], indexOf) &&
+            k + 3 < s.condTo && ts[k + 3].mark == '(' && ts[s.condTo - 1].mark == ')') {
+            int depth = 0;
+            bool whole = true;
+            for (std::size_t j = k + 3; j < s.condTo; ++j) {
+                if (ts[j].mark == '(') ++depth;
+                if (ts[j].mark == ')' && --depth == 0 && j + 1 != s.condTo) whole = false;
+            }
+            if (whole) {
+                const std::string call = shown(p, s, k, s.condTo);
+                const std::string fix = includes.empty() ? "" : "; чтобы спросить, есть ли оно, пишите «" +
+                                                                     shown(p, s, k, k + 2) + includes + shown(p, s, k + 3, s.condTo) + "»";
                 out.push_back(naming(at(line, HintKind::BranchFlow,
-                                        "«" + neg->phrase + "» здесь относится только к «" + word(p, ts[s.condFrom + 1]) +
-                                            "», а не ко всему сравнению: сравнивается уже «" + neg->phrase + " " +
-                                            word(p, ts[s.condFrom + 1]) + "» (истина или ложь). Возьмите сравнение в скобки: «" +
-                                            neg->phrase + " (" + rest + ")»",
-                                        p.c, ts[s.condFrom].from, ts[s.condTo - 1].to),
-                                     {neg->phrase}));
-            }
-        }
-
-        // An «иначе если» whose numbers all pass an earlier condition of its chain: it never runs.
-        if (s.kind == StmtKind::ElseIf) {
-            const Range mine = rangeOf(p, s);
-            for (int k = s.chain; k >= 0 && k < i && mine.valid; ++k) {
-                if (p.stmts[k].chain != s.chain && k != s.chain) continue;
-                const Range earlier = rangeOf(p, p.stmts[k]);
-                if (!within(mine, earlier)) continue;
-                add(p, s, HintKind::BranchFlow,
-                    "эта ветка никогда не выполнится: когда верно «" + shown(p, s, s.condFrom, s.condTo) + "», верно и «" +
-                        shown(p, p.stmts[k], p.stmts[k].condFrom, p.stmts[k].condTo) + "» на строке " + num(lineOf(p, p.stmts[k])) +
-                        ", и выполняется та ветка. Поставьте более строгое условие первым",
-                    {shown(p, s, s.condFrom, s.condTo)}, out);
-                break;
-            }
-        }
-
-        // Two «если» in a row, both printing, where the first's numbers all pass the second.
-        if (s.kind == StmtKind::If && s.chain < 0) {
-            int next = -1;
-            for (int k = i + 1; k < n; ++k)
-                if (holders[k] == holders[i] && p.stmts[k].kind != StmtKind::End) {
-                    next = k;
-                    break;
-                }
-            bool chained = false;
-            for (int k = i + 1; k < n; ++k) chained = chained || p.stmts[k].chain == i;
-            const Range a = rangeOf(p, s);
-            if (next >= 0 && !chained && p.stmts[next].kind == StmtKind::If && a.valid) {
-                bool nextChained = false;
-                for (int k = next + 1; k < n; ++k) nextChained = nextChained || p.stmts[k].chain == next;
-                const Range b = rangeOf(p, p.stmts[next]);
-                bool setsInBetween = false, prints = true;
-                for (int k = i; k < next; ++k) setsInBetween = setsInBetween || p.stmts[k].target == a.name;
-                prints = hasRole(p, s, rules::WordRole::Output) || !body(p, holders, i).empty();
-                bool firstPrints = hasRole(p, s, rules::WordRole::Output), secondPrints = hasRole(p, p.stmts[next], rules::WordRole::Output);
-                for (int k : body(p, holders, i)) firstPrints = firstPrints || hasRole(p, p.stmts[k], rules::WordRole::Output);
-                for (int k : body(p, holders, next)) secondPrints = secondPrints || hasRole(p, p.stmts[k], rules::WordRole::Output);
-                (void)prints;
-                if (!nextChained && within(a, b) && !setsInBetween && firstPrints && secondPrints)
-                    add(p, p.stmts[next], HintKind::BranchFlow,
-                        "когда верно «" + shown(p, s, s.condFrom, s.condTo) + "» (строка " + num(line) + "), верно и «" +
-                            shown(p, p.stmts[next], p.stmts[next].condFrom, p.stmts[next].condTo) +
-                            "»: выполнятся оба «" + p.ifWord + "», и выведутся оба ответа. Если нужен один, пишите «" +
-                            p.elseWord + " " + p.ifWord + "»",
-                        {p.ifWord}, out);
-            }
-        }
-
-        // A «пока» whose condition is false with the number its name got just before it.
-        if (s.kind == StmtKind::Loop && holders[i] < 0) {
-            const Range r = rangeOf(p, s);
-            for (int k = i - 1; k >= 0 && r.valid; --k) {
-                if (holders[k] != holders[i] && p.stmts[k].kind != StmtKind::End) continue;
-                if (p.stmts[k].kind != StmtKind::Other) break;
-                if (p.stmts[k].target != r.name) continue;
-                const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
-                double value = 0;
-                if (number(p, kt, p.stmts[k].valueFrom, kt.size(), value) && !lets(r, value))
-                    add(p, s, HintKind::LoopFlow,
-                        "цикл не выполнится ни разу: перед ним «" + lineText(p, p.stmts[k]) + "» (строка " +
-                            num(lineOf(p, p.stmts[k])) + "), а условие «" + shown(p, s, s.condFrom, s.condTo) +
-                            "» при этом ложно",
-                        {r.name}, out);
-                break;
-            }
-        }
-
-        if (s.kind == StmtKind::Loop) {
-            const std::vector<int> inner = body(p, holders, i);
-            // «сумма = 0» then «сумма = сумма + …» in the same loop body: the total restarts every round.
-            for (std::size_t a = 0; a < inner.size(); ++a) {
-                const Stmt& reset = p.stmts[inner[a]];
-                const std::vector<Token>& rt = tokensOf(p, reset);
-                double value = 0;
-                const bool constant = !reset.target.empty() && rt.size() == reset.valueFrom + 1 &&
-                                      (isDigits(p.c, rt[reset.valueFrom]) || rt[reset.valueFrom].mark == literal) &&
-                                      (number(p, rt, reset.valueFrom, rt.size(), value) || rt[reset.valueFrom].mark == literal);
-                if (!constant || reset.valueFrom != 2) continue;
-                bool declaredBefore = false;
-                for (int k = 0; k < i; ++k) declaredBefore = declaredBefore || p.stmts[k].target == reset.target;
-                for (std::size_t b = a + 1; b < inner.size() && declaredBefore; ++b) {
-                    const Stmt& grow = p.stmts[inner[b]];
-                    const std::vector<Token>& gt = tokensOf(p, grow);
-                    if (grow.target == reset.target && gt.size() > grow.valueFrom + 2 && isWord(p, gt[grow.valueFrom], grow.target) &&
-                        (gt[grow.valueFrom + 1].mark == '+' || gt[grow.valueFrom + 1].mark == '*' || gt[grow.valueFrom + 1].mark == '-')) {
-                        add(p, reset, HintKind::LoopFlow,
-                            "«" + lineText(p, reset) + "» стоит внутри цикла и обнуляет «" + reset.target +
-                                "» на каждом круге, поэтому от прошлых кругов в ней ничего не остаётся. Поставьте эту строку перед циклом (строка " +
-                                num(line) + ")",
-                            {reset.target}, out);
-                        break;
-                    }
-                }
-            }
-            // In a loop, «если … то флаг = истина иначе флаг = ложь»: only the last element decides.
-            for (int h : inner) {
-                const Stmt& branch = p.stmts[h];
-                if (branch.kind != StmtKind::If) continue;
-                int other = -1;
-                for (int k = h + 1; k < n; ++k)
-                    if (p.stmts[k].chain == h) {
-                        if (other >= 0 || p.stmts[k].kind != StmtKind::Else) other = -2;
-                        else other = k;
-                    }
-                if (other < 0) continue;
-                const std::vector<int> yes = body(p, holders, h), no = body(p, holders, other);
-                if (yes.size() != 1 || no.size() != 1) continue;
-                const Stmt& y = p.stmts[yes[0]];
-                const Stmt& x = p.stmts[no[0]];
-                const std::vector<Token>& yt = tokensOf(p, y);
-                const std::vector<Token>& xt = tokensOf(p, x);
-                if (y.target.empty() || y.target != x.target || yt.size() != y.valueFrom + 1 || xt.size() != x.valueFrom + 1) continue;
-                const std::string yv = word(p, yt[y.valueFrom]), xv = word(p, xt[x.valueFrom]);
-                const bool flags = (yv == p.trueWord && xv == p.falseWord) || (yv == p.falseWord && xv == p.trueWord);
-                bool before = false;
-                for (int k = 0; k < i; ++k) before = before || p.stmts[k].target == x.target;
-                if (flags && before)
-                    add(p, x, HintKind::LoopFlow,
-                        "«" + lineText(p, x) + "» в «" + p.elseWord + "» выполняется для каждого неподходящего элемента, даже после того как нужный нашёлся: после цикла в «" +
-                            x.target + "» ответ только про последний элемент. Уберите «" + p.elseWord +
-                            "» с этой строкой: значение до цикла уже задано",
-                        {x.target, xv}, out);
-            }
-            // Every path through the body leaves the function: the loop never reaches its second round.
-            if (!inner.empty()) {
-                const Stmt& last = p.stmts[inner.back()];
-                auto leaves = [&](const Stmt& t) {
-                    const std::vector<Token>& tt = tokensOf(p, t);
-                    return isWord(p, tt[0], p.returnWord) || isWord(p, tt[0], p.breakWord);
-                };
-                int told = -1;
-                if (leaves(last) && inner.size() > 0 && enclosingFunction(p, holders, i)) told = inner.back();
-                if (last.kind == StmtKind::If) {
-                    const int h = inner.back();
-                    int other = -1;
-                    bool allLeave = true;
-                    std::vector<int> heads = {h};
-                    for (int k = h + 1; k < n; ++k)
-                        if (p.stmts[k].chain == h) heads.push_back(k), other = p.stmts[k].kind == StmtKind::Else ? k : other;
-                    for (int b : heads) {
-                        const std::vector<int> bb = body(p, holders, b);
-                        allLeave = allLeave && !bb.empty() && leaves(p.stmts[bb.back()]);
-                    }
-                    if (other >= 0 && allLeave) told = body(p, holders, other).back();
-                }
-                if (told >= 0) {
-                    const std::string w = word(p, tokensOf(p, p.stmts[told])[0]);
-                    add(p, p.stmts[told], HintKind::LoopFlow,
-                        "с этим «" + w + "» цикл (строка " + num(line) +
-                            ") выходит уже на первом круге: до второго элемента он не дойдёт. Если это ответ на случай «не нашли», перенесите его после «" + p.endWord + "» цикла",
-                        {w}, out);
-                }
-            }
-        }
-
-        // A call of a function of the program alone on its line, when the function only computes a value.
-        if (s.kind == StmtKind::Other && s.target.empty() && ts.size() >= 3 && ts[0].mark == 0 && ts[1].mark == '(' &&
-            ts.back().mark == ')') {
-            for (const Function& f : functions) {
-                if (f.name != word(p, ts[0])) continue;
-                bool gives = false, quiet = true;
-                for (int k = f.at + 1; k < n && within(holders, p, k, f.at); ++k) {
-                    const Stmt& t = p.stmts[k];
-                    const std::vector<Token>& tt = tokensOf(p, t);
-                    gives = gives || (isWord(p, tt[0], p.returnWord) && tt.size() > 1);
-                    quiet = quiet && !hasRole(p, t, rules::WordRole::Output) && !hasRole(p, t, rules::WordRole::Drawing) &&
-                            !hasRole(p, t, rules::WordRole::Function);
-                    for (std::size_t j = 0; j + 2 < tt.size(); ++j)
-                        if (tt[j + 1].mark == '.') {
-                            const rules::RuleWords* m = ruleAt(p.c, tt, j + 2, p.v);
-                            quiet = quiet && !(m && changesValue(*m));
-                        }
-                    if (!t.target.empty()) {
-                        bool own = std::find(f.params.begin(), f.params.end(), t.target) != f.params.end();
-                        for (int d = f.at + 1; d <= k; ++d)
-                            own = own || (p.stmts[d].target == t.target && tokensOf(p, p.stmts[d])[0].mark == 0 &&
-                                          ruleAt(p.c, tokensOf(p, p.stmts[d]), 0, p.v) != nullptr);
-                        quiet = quiet && own;
-                    }
-                    for (const Function& g : functions) quiet = quiet && !(g.name != f.name && hasWord(p, t, g.name));
-                }
-                if (gives && quiet)
-                    add(p, s, HintKind::FunctionFlow,
-                        "результат «" + lineText(p, s) + "» никуда не положен: функция «" + f.name + "» (строка " +
-                            num(lineOf(p, p.stmts[f.at])) + ") только вычисляет значение и отдаёт его словом «" + p.returnWord +
-                            "», а здесь оно теряется. Положите его в переменную (… = " + lineText(p, s) + ") или выведите",
-                        {f.name}, out);
+                                        "«" + call + "» даёт номер, а не да или нет: -1, когда не найдено (и это считается истиной), и 0, когда найдено в самом начале (это ложь)" +
+                                            fix + " или сравните номер с -1",
+                                        p.c, ts[k + 2].from, ts[k + 2].to, includes.empty() ? nullptr : &includes),
+                                     {indexOf}));
             }
         }
     }
+}
 
-    // Top level: «площадь = ширина * 3», then «ширина = 5» whose value nothing reads, then «площадь» read:
-    // the formula was worked out once, with the old value.
+// «не x равно 5»: «не» takes «x» alone, then the result is compared.
+void notTakesNameAlone(const Program& p, const Facts&, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const std::uint32_t line = lineOf(p, s);
+    if ((s.kind == StmtKind::If || s.kind == StmtKind::ElseIf || s.kind == StmtKind::Loop) && s.condTo >= s.condFrom + 4) {
+        const rules::RuleWords* neg = ruleAt(p.c, ts, s.condFrom, p.v);
+        std::size_t taken = 0;
+        if (neg && neg->role == rules::WordRole::Logic && neg->words.size() == 1 &&
+            p.table[neg->rule].replacement == base::decodeBytes("!") &&
+            isPlainName(p.c, ts[s.condFrom + 1], p.v, ts, s.condFrom + 1) && !signAt(p, ts, s.condFrom + 2, taken).empty() &&
+            taken) {
+            const std::string rest = shown(p, s, s.condFrom + 1, s.condTo);
+            out.push_back(naming(at(line, HintKind::BranchFlow,
+                                    "«" + neg->phrase + "» здесь относится только к «" + word(p, ts[s.condFrom + 1]) +
+                                        "», а не ко всему сравнению: сравнивается уже «" + neg->phrase + " " +
+                                        word(p, ts[s.condFrom + 1]) + "» (истина или ложь). Возьмите сравнение в скобки: «" +
+                                        neg->phrase + " (" + rest + ")»",
+                                    p.c, ts[s.condFrom].from, ts[s.condTo - 1].to),
+                                 {neg->phrase}));
+        }
+    }
+}
+
+// An «иначе если» whose numbers all pass an earlier condition of its chain: it never runs.
+void elseIfNeverRuns(const Program& p, const Facts&, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind == StmtKind::ElseIf) {
+        const Range mine = rangeOf(p, s);
+        for (int k = s.chain; k >= 0 && k < i && mine.valid; ++k) {
+            if (p.stmts[k].chain != s.chain && k != s.chain) continue;
+            const Range earlier = rangeOf(p, p.stmts[k]);
+            if (!within(mine, earlier)) continue;
+            add(p, s, HintKind::BranchFlow,
+                "эта ветка никогда не выполнится: когда верно «" + shown(p, s, s.condFrom, s.condTo) + "», верно и «" +
+                    shown(p, p.stmts[k], p.stmts[k].condFrom, p.stmts[k].condTo) + "» на строке " + num(lineOf(p, p.stmts[k])) +
+                    ", и выполняется та ветка. Поставьте более строгое условие первым",
+                {shown(p, s, s.condFrom, s.condTo)}, out);
+            break;
+        }
+    }
+}
+
+// Two «если» in a row, both printing, where the first's numbers all pass the second.
+void twoIfsBothRun(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::uint32_t line = lineOf(p, s);
+    const int n = facts.n;
+    const std::vector<int>& holders = facts.holders;
+    if (s.kind == StmtKind::If && s.chain < 0) {
+        int next = -1;
+        for (int k = i + 1; k < n; ++k)
+            if (holders[k] == holders[i] && p.stmts[k].kind != StmtKind::End) {
+                next = k;
+                break;
+            }
+        bool chained = false;
+        for (int k = i + 1; k < n; ++k) chained = chained || p.stmts[k].chain == i;
+        const Range a = rangeOf(p, s);
+        if (next >= 0 && !chained && p.stmts[next].kind == StmtKind::If && a.valid) {
+            bool nextChained = false;
+            for (int k = next + 1; k < n; ++k) nextChained = nextChained || p.stmts[k].chain == next;
+            const Range b = rangeOf(p, p.stmts[next]);
+            bool setsInBetween = false, prints = true;
+            for (int k = i; k < next; ++k) setsInBetween = setsInBetween || p.stmts[k].target == a.name;
+            prints = hasRole(p, s, rules::WordRole::Output) || !body(p, holders, i).empty();
+            bool firstPrints = hasRole(p, s, rules::WordRole::Output), secondPrints = hasRole(p, p.stmts[next], rules::WordRole::Output);
+            for (int k : body(p, holders, i)) firstPrints = firstPrints || hasRole(p, p.stmts[k], rules::WordRole::Output);
+            for (int k : body(p, holders, next)) secondPrints = secondPrints || hasRole(p, p.stmts[k], rules::WordRole::Output);
+            (void)prints;
+            if (!nextChained && within(a, b) && !setsInBetween && firstPrints && secondPrints)
+                add(p, p.stmts[next], HintKind::BranchFlow,
+                    "когда верно «" + shown(p, s, s.condFrom, s.condTo) + "» (строка " + num(line) + "), верно и «" +
+                        shown(p, p.stmts[next], p.stmts[next].condFrom, p.stmts[next].condTo) +
+                        "»: выполнятся оба «" + p.ifWord + "», и выведутся оба ответа. Если нужен один, пишите «" +
+                        p.elseWord + " " + p.ifWord + "»",
+                    {p.ifWord}, out);
+        }
+    }
+}
+
+// A «пока» whose condition is false with the number its name got just before it.
+void loopNeverRuns(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<int>& holders = facts.holders;
+    if (s.kind == StmtKind::Loop && holders[i] < 0) {
+        const Range r = rangeOf(p, s);
+        for (int k = i - 1; k >= 0 && r.valid; --k) {
+            if (holders[k] != holders[i] && p.stmts[k].kind != StmtKind::End) continue;
+            if (p.stmts[k].kind != StmtKind::Other) break;
+            if (p.stmts[k].target != r.name) continue;
+            const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+            double value = 0;
+            if (number(p, kt, p.stmts[k].valueFrom, kt.size(), value) && !lets(r, value))
+                add(p, s, HintKind::LoopFlow,
+                    "цикл не выполнится ни разу: перед ним «" + lineText(p, p.stmts[k]) + "» (строка " +
+                        num(lineOf(p, p.stmts[k])) + "), а условие «" + shown(p, s, s.condFrom, s.condTo) +
+                        "» при этом ложно",
+                    {r.name}, out);
+            break;
+        }
+    }
+}
+
+// «сумма = 0» then «сумма = сумма + …» in the same loop body: the total restarts every round.
+void totalResetInLoop(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::uint32_t line = lineOf(p, s);
+    const std::vector<int>& holders = facts.holders;
+    if (s.kind != StmtKind::Loop) return;
+    const std::vector<int> inner = body(p, holders, i);
+    for (std::size_t a = 0; a < inner.size(); ++a) {
+        const Stmt& reset = p.stmts[inner[a]];
+        const std::vector<Token>& rt = tokensOf(p, reset);
+        double value = 0;
+        const bool constant = !reset.target.empty() && rt.size() == reset.valueFrom + 1 &&
+                              (isDigits(p.c, rt[reset.valueFrom]) || rt[reset.valueFrom].mark == literal) &&
+                              (number(p, rt, reset.valueFrom, rt.size(), value) || rt[reset.valueFrom].mark == literal);
+        if (!constant || reset.valueFrom != 2) continue;
+        bool declaredBefore = false;
+        for (int k = 0; k < i; ++k) declaredBefore = declaredBefore || p.stmts[k].target == reset.target;
+        for (std::size_t b = a + 1; b < inner.size() && declaredBefore; ++b) {
+            const Stmt& grow = p.stmts[inner[b]];
+            const std::vector<Token>& gt = tokensOf(p, grow);
+            if (grow.target == reset.target && gt.size() > grow.valueFrom + 2 && isWord(p, gt[grow.valueFrom], grow.target) &&
+                (gt[grow.valueFrom + 1].mark == '+' || gt[grow.valueFrom + 1].mark == '*' || gt[grow.valueFrom + 1].mark == '-')) {
+                add(p, reset, HintKind::LoopFlow,
+                    "«" + lineText(p, reset) + "» стоит внутри цикла и обнуляет «" + reset.target +
+                        "» на каждом круге, поэтому от прошлых кругов в ней ничего не остаётся. Поставьте эту строку перед циклом (строка " +
+                        num(line) + ")",
+                    {reset.target}, out);
+                break;
+            }
+        }
+    }
+}
+
+// In a loop, «если … то флаг = истина иначе флаг = ложь»: only the last element decides.
+void flagSetInElse(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const int n = facts.n;
+    const std::vector<int>& holders = facts.holders;
+    if (s.kind != StmtKind::Loop) return;
+    const std::vector<int> inner = body(p, holders, i);
+    for (int h : inner) {
+        const Stmt& branch = p.stmts[h];
+        if (branch.kind != StmtKind::If) continue;
+        int other = -1;
+        for (int k = h + 1; k < n; ++k)
+            if (p.stmts[k].chain == h) {
+                if (other >= 0 || p.stmts[k].kind != StmtKind::Else) other = -2;
+                else other = k;
+            }
+        if (other < 0) continue;
+        const std::vector<int> yes = body(p, holders, h), no = body(p, holders, other);
+        if (yes.size() != 1 || no.size() != 1) continue;
+        const Stmt& y = p.stmts[yes[0]];
+        const Stmt& x = p.stmts[no[0]];
+        const std::vector<Token>& yt = tokensOf(p, y);
+        const std::vector<Token>& xt = tokensOf(p, x);
+        if (y.target.empty() || y.target != x.target || yt.size() != y.valueFrom + 1 || xt.size() != x.valueFrom + 1) continue;
+        const std::string yv = word(p, yt[y.valueFrom]), xv = word(p, xt[x.valueFrom]);
+        const bool flags = (yv == p.trueWord && xv == p.falseWord) || (yv == p.falseWord && xv == p.trueWord);
+        bool before = false;
+        for (int k = 0; k < i; ++k) before = before || p.stmts[k].target == x.target;
+        if (flags && before)
+            add(p, x, HintKind::LoopFlow,
+                "«" + lineText(p, x) + "» в «" + p.elseWord + "» выполняется для каждого неподходящего элемента, даже после того как нужный нашёлся: после цикла в «" +
+                    x.target + "» ответ только про последний элемент. Уберите «" + p.elseWord +
+                    "» с этой строкой: значение до цикла уже задано",
+                {x.target, xv}, out);
+    }
+}
+
+// Every path through the body leaves the function: the loop never reaches its second round.
+void loopLeavesFirstRound(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::uint32_t line = lineOf(p, s);
+    const int n = facts.n;
+    const std::vector<int>& holders = facts.holders;
+    if (s.kind != StmtKind::Loop) return;
+    const std::vector<int> inner = body(p, holders, i);
+    if (!inner.empty()) {
+        const Stmt& last = p.stmts[inner.back()];
+        auto leaves = [&](const Stmt& t) {
+            const std::vector<Token>& tt = tokensOf(p, t);
+            return isWord(p, tt[0], p.returnWord) || isWord(p, tt[0], p.breakWord);
+        };
+        int told = -1;
+        if (leaves(last) && inner.size() > 0 && enclosingFunction(p, holders, i)) told = inner.back();
+        if (last.kind == StmtKind::If) {
+            const int h = inner.back();
+            int other = -1;
+            bool allLeave = true;
+            std::vector<int> heads = {h};
+            for (int k = h + 1; k < n; ++k)
+                if (p.stmts[k].chain == h) heads.push_back(k), other = p.stmts[k].kind == StmtKind::Else ? k : other;
+            for (int b : heads) {
+                const std::vector<int> bb = body(p, holders, b);
+                allLeave = allLeave && !bb.empty() && leaves(p.stmts[bb.back()]);
+            }
+            if (other >= 0 && allLeave) told = body(p, holders, other).back();
+        }
+        if (told >= 0) {
+            const std::string w = word(p, tokensOf(p, p.stmts[told])[0]);
+            add(p, p.stmts[told], HintKind::LoopFlow,
+                "с этим «" + w + "» цикл (строка " + num(line) +
+                    ") выходит уже на первом круге: до второго элемента он не дойдёт. Если это ответ на случай «не нашли», перенесите его после «" + p.endWord + "» цикла",
+                {w}, out);
+        }
+    }
+}
+
+// A call of a function of the program alone on its line, when the function only computes a value.
+void resultDropped(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const int n = facts.n;
+    const std::vector<int>& holders = facts.holders;
+    const std::vector<Function>& functions = facts.functions;
+    if (s.kind == StmtKind::Other && s.target.empty() && ts.size() >= 3 && ts[0].mark == 0 && ts[1].mark == '(' &&
+        ts.back().mark == ')') {
+        for (const Function& f : functions) {
+            if (f.name != word(p, ts[0])) continue;
+            bool gives = false, quiet = true;
+            for (int k = f.at + 1; k < n && within(holders, p, k, f.at); ++k) {
+                const Stmt& t = p.stmts[k];
+                const std::vector<Token>& tt = tokensOf(p, t);
+                gives = gives || (isWord(p, tt[0], p.returnWord) && tt.size() > 1);
+                quiet = quiet && !hasRole(p, t, rules::WordRole::Output) && !hasRole(p, t, rules::WordRole::Drawing) &&
+                        !hasRole(p, t, rules::WordRole::Function);
+                for (std::size_t j = 0; j + 2 < tt.size(); ++j)
+                    if (tt[j + 1].mark == '.') {
+                        const rules::RuleWords* m = ruleAt(p.c, tt, j + 2, p.v);
+                        quiet = quiet && !(m && changesValue(*m));
+                    }
+                if (!t.target.empty()) {
+                    bool own = std::find(f.params.begin(), f.params.end(), t.target) != f.params.end();
+                    for (int d = f.at + 1; d <= k; ++d)
+                        own = own || (p.stmts[d].target == t.target && tokensOf(p, p.stmts[d])[0].mark == 0 &&
+                                      ruleAt(p.c, tokensOf(p, p.stmts[d]), 0, p.v) != nullptr);
+                    quiet = quiet && own;
+                }
+                for (const Function& g : functions) quiet = quiet && !(g.name != f.name && hasWord(p, t, g.name));
+            }
+            if (gives && quiet)
+                add(p, s, HintKind::FunctionFlow,
+                    "результат «" + lineText(p, s) + "» никуда не положен: функция «" + f.name + "» (строка " +
+                        num(lineOf(p, p.stmts[f.at])) + ") только вычисляет значение и отдаёт его словом «" + p.returnWord +
+                        "», а здесь оно теряется. Положите его в переменную (… = " + lineText(p, s) + ") или выведите",
+                    {f.name}, out);
+        }
+    }
+}
+
+// Top level: «площадь = ширина * 3», then «ширина = 5» whose value nothing reads, then «площадь» read:
+// the formula was worked out once, with the old value.
+void staleFormula(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    const std::vector<int>& holders = facts.holders;
     for (int k = 0; k < n; ++k) {
         const Stmt& change = p.stmts[k];
         if (change.target.empty() || holders[k] >= 0 || tokensOf(p, change)[0].mark != 0 ||
@@ -831,8 +906,12 @@ void statementChecks(Program& p, std::vector<Hint>& out) {
             break;
         }
     }
+}
 
-    // «i = 1» before «пока i меньше список.длина» that reads список[i]: the element number 0 is skipped.
+// «i = 1» before «пока i меньше список.длина» that reads список[i]: the element number 0 is skipped.
+void loopStartsAtOne(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    const std::vector<int>& holders = facts.holders;
     const std::string length = reverseOf(p.v, "length");
     for (int j = 0; j + 1 < n && !length.empty(); ++j) {
         const Stmt& start = p.stmts[j];
@@ -862,8 +941,13 @@ void statementChecks(Program& p, std::vector<Hint>& out) {
                     "[0] цикл на строке " + num(lineOf(p, loop)) + " пропускает. Начните с «" + start.target + " = 0»",
                 {start.target}, out);
     }
+}
 
-    // Parameters: never read while the body reads a name of the program; or overwritten before read.
+// Parameters: never read while the body reads a name of the program; or overwritten before read.
+void unusedParameter(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    const std::vector<int>& holders = facts.holders;
+    const std::vector<Function>& functions = facts.functions;
     for (const Function& f : functions) {
         std::vector<int> inner;
         for (int k = f.at + 1; k < n && within(holders, p, k, f.at); ++k) inner.push_back(k);
@@ -903,8 +987,13 @@ void statementChecks(Program& p, std::vector<Hint>& out) {
             }
         }
     }
+}
 
-    // An answer of «спросить» is text: compared strictly with a number, or with another answer by size.
+// An answer of «спросить» is text: compared strictly with a number, or with another answer by size.
+void textAnswerCompared(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    const std::string& askWord = facts.askWord;
+    const std::string& askNumber = facts.askNumber;
     if (!askWord.empty()) {
         std::vector<int> answers;
         for (int i = 0; i < n; ++i) {
@@ -953,15 +1042,42 @@ void statementChecks(Program& p, std::vector<Hint>& out) {
     }
 }
 
-}  // namespace
+using StatementCheck = void (*)(const Program&, const Facts&, int, std::vector<Hint>&);
+using WholeCheck = void (*)(const Program&, const Facts&, std::vector<Hint>&);
 
-void programChecks(const DetectorInput& input, std::vector<Hint>& out) {
-    const base::CodeText& text = input.source;
+// Run on each statement in turn, in this order: the findings come out statement by statement.
+constexpr StatementCheck statementTable[] = {
+    swapLosesValue,  // «а = б» then «б = а»: a swap without a third name
+    copyIsSameList,  // «копия = оценки» of a list: one list, two names
+    positionAsCondition,  // «позиция(…)» used as yes or no
+    notTakesNameAlone,  // «не x равно 5»: «не» binds to «x» alone
+    elseIfNeverRuns,  // an «иначе если» shadowed by an earlier condition
+    twoIfsBothRun,  // two «если» in a row that both print
+    loopNeverRuns,  // a «пока» false from the start
+    totalResetInLoop,  // a total set to a constant inside the loop
+    flagSetInElse,  // a flag reset by «иначе» in a loop
+    loopLeavesFirstRound,  // a loop left on its first round
+    resultDropped,  // a computed result of a call thrown away
+};
+
+// Run once each over the whole program, after the statement checks.
+constexpr WholeCheck wholeTable[] = {
+    staleFormula,  // a formula worked out before its input changed
+    loopStartsAtOne,  // a loop over a list that starts at 1
+    unusedParameter,  // a parameter never read or overwritten at once
+    textAnswerCompared,  // an answer of «спросить» compared as a number
+};
+
+void statementChecks(const Program& p, std::vector<Hint>& out) {
+    const Facts facts = factsOf(p);
+    for (int i = 0; i < facts.n; ++i)
+        for (StatementCheck check : statementTable) check(p, facts, i, out);
+    for (WholeCheck check : wholeTable) check(p, facts, out);
+}
+
+// "${…}" in ordinary quotes stays letters.
+void plainQuotesTemplate(const base::CodeText& text, const translator::SourceRegions& regions, std::vector<Hint>& out) {
     const std::uint32_t* c = text.chars.data();
-    const Table v = tableOf(input.language.vocabulary);
-    const translator::SourceRegions regions = translator::scanRegions(c, text.chars.size());
-
-    // "${…}" in ordinary quotes stays letters.
     for (const translator::Stretch& st : regions.stretches) {
         if (st.region != translator::Region::Literal || (c[st.from] != '"' && c[st.from] != '\'')) continue;
         for (std::size_t p = st.from + 1; p + 2 < st.to; ++p) {
@@ -979,138 +1095,223 @@ void programChecks(const DetectorInput& input, std::vector<Hint>& out) {
             break;
         }
     }
+}
 
-    const std::vector<Line> lines = codeLines(text, regions);
-    std::uint32_t returnLine = 0;  // the line of a «вернуть» whose block has not closed yet
-    std::string returnWord;
-    for (std::size_t li = 0; li < lines.size(); ++li) {
-        const std::vector<Token>& ts = lines[li].tokens;
-        const std::uint32_t line = lines[li].number;
-        const rules::RuleWords* first = ruleAt(c, ts, 0, v);
+// One line of code, with what every line check reads.
+struct LineView {
+    const std::uint32_t* c;
+    const std::vector<Line>& lines;
+    std::size_t li;  // the index of this line in lines
+    const Table& v;
+    const std::vector<rules::Rule>& table;
+    const std::vector<Token>& ts;  // lines[li].tokens
+    std::uint32_t line;            // lines[li].number
+    const rules::RuleWords* first;  // the rule the line starts with, or nullptr
+};
 
-        if (returnLine != 0 && !closesBlock(c, ts, v))
-            out.push_back(naming(at(line, HintKind::NeverRuns,
-                                    "эта строка никогда не выполнится: «" + returnWord + "» на строке " + std::to_string(returnLine) +
-                                        " уже вышел из функции",
-                                    c, ts.front().from, ts.back().to),
-                                 {returnWord}));
-        returnLine = 0;
-        if (first && !v.returnWord.empty() && first->phrase == v.returnWord) {
-            int depth = 0;
-            for (const Token& t : ts) {
-                if (t.mark == '(' || t.mark == '[' || t.mark == '{') ++depth;
-                if (t.mark == ')' || t.mark == ']' || t.mark == '}') --depth;
-            }
-            const std::uint32_t last = ts.back().mark;
-            if (depth == 0 && !isOperator(last)) {
-                returnLine = line;
-                returnWord = first->phrase;
-            }
-        }
-        // A line that starts with a keyword of the table is a command; a value alone is checked.
-        if (!first) droppedValue(c, lines, li, v, out);
+// A «вернуть» whose block has not closed yet: the line after it never runs.
+struct ReturnSeen {
+    std::uint32_t line = 0;  // 0: none pending
+    std::string word;
+};
 
-        // «пусть моё имя = …»: a name of two words; «пусть 2место = …»: a name that starts with a digit.
-        if (first && first->role == rules::WordRole::Declaration && !first->declares.empty()) {
-            const std::size_t k = first->words.size();
-            if (k + 2 < ts.size() && isPlainName(c, ts[k], v, ts, k) && isPlainName(c, ts[k + 1], v, ts, k + 1) &&
-                ts[k + 2].mark == '=') {
-                const std::string two = textOf(c, ts[k].from, ts[k + 1].to);
-                static const std::string joined = "_";
-                out.push_back(naming(at(line, HintKind::NameShape,
-                                        "в имени не бывает пробела: «" + two + "» — это два слова; соедините их знаком «_»: «" +
-                                            textOf(c, ts[k].from, ts[k].to) + "_" + textOf(c, ts[k + 1].from, ts[k + 1].to) + "»",
-                                        c, ts[k].to, ts[k + 1].from, &joined),
-                                     {two}));
-            }
-        }
+// A line after a «вернуть» that left the function, before its block closes.
+void neverRunsAfterReturn(const LineView& x, ReturnSeen& seen, std::vector<Hint>& out) {
+    const std::uint32_t* c = x.c;
+    const Table& v = x.v;
+    const std::vector<Token>& ts = x.ts;
+    const std::uint32_t line = x.line;
+    const rules::RuleWords* first = x.first;
+    if (seen.line != 0 && !closesBlock(c, ts, v))
+        out.push_back(naming(at(line, HintKind::NeverRuns,
+                                "эта строка никогда не выполнится: «" + seen.word + "» на строке " + std::to_string(seen.line) +
+                                    " уже вышел из функции",
+                                c, ts.front().from, ts.back().to),
+                             {seen.word}));
+    seen.line = 0;
+    if (first && !v.returnWord.empty() && first->phrase == v.returnWord) {
+        int depth = 0;
         for (const Token& t : ts) {
-            if (t.mark != 0 || !(c[t.from] >= '0' && c[t.from] <= '9')) continue;
-            std::size_t d = t.from;
-            while (d < t.to && c[d] >= '0' && c[d] <= '9') ++d;
-            if (d == t.to || !(c[d] >= 0x0400 && c[d] <= 0x04FF)) continue;  // 2px, 1e5 and 0x1F are left alone
-            const std::string name = textOf(c, t.from, t.to);
-            out.push_back(naming(at(line, HintKind::NameShape,
-                                    "имя не может начинаться с цифры: «" + name + "»; начните его с буквы, а цифру поставьте в конец: «" +
-                                        textOf(c, d, t.to) + textOf(c, t.from, d) + "»",
-                                    c, t.from, t.to),
-                                 {name}));
-            break;
+            if (t.mark == '(' || t.mark == '[' || t.mark == '{') ++depth;
+            if (t.mark == ')' || t.mark == ']' || t.mark == '}') --depth;
         }
-        for (std::size_t i = 0; i < ts.size(); ++i) {
-            const Token& t = ts[i];
-            if (t.mark == '^' && !(i > 0 && ts[i - 1].mark == '[' && ts[i - 1].to == t.from)) {  // not "[^…]" of a pattern
-                static const std::string power = "**";
-                out.push_back(naming(at(line, HintKind::CaretPower,
-                                        "«^» здесь не степень, а действие над битами числа; степень пишется «**»", c, t.from,
-                                        t.to, &power),
-                                     {"^"}));
-            }
-            // "=>" or "=<", the "=" first: the learner's order of "больше или равно" in signs.
-            if (t.mark == '=' && i + 1 < ts.size() && ts[i + 1].from == t.to &&
-                (ts[i + 1].mark == '>' || ts[i + 1].mark == '<') &&
-                !(i > 0 && ts[i - 1].to == t.from &&
-                  (ts[i - 1].mark == '=' || ts[i - 1].mark == '!' || ts[i - 1].mark == '<' || ts[i - 1].mark == '>')) &&
-                !(i + 2 < ts.size() && ts[i + 2].from == ts[i + 1].to && ts[i + 2].mark == '=')) {
-                const bool greater = ts[i + 1].mark == '>';
-                // An arrow "x => …" is a function; a number or text after it is a comparison.
-                const bool compared = i + 2 < ts.size() && (isDigits(c, ts[i + 2]) || ts[i + 2].mark == literal ||
-                                                            ts[i + 2].mark == '-');
-                if (greater && !compared) continue;
-                const std::string sign = greater ? ">=" : "<=";
-                const std::string written = greater ? "=>" : "=<";
-                out.push_back(naming(at(line, HintKind::SwappedComparison,
-                                        "«" + written + "» не сравнивает; «" + (greater ? "больше или равно" : "меньше или равно") +
-                                            "» пишется «" + sign + "»",
-                                        c, t.from, ts[i + 1].to, &sign),
-                                     {written}));
-            }
-        }
-
-        // «если день равно 6 или 7 то»: the number after «или» is compared with nothing and is true.
-        if (opensHeader(c, ts, v)) {
-            for (std::size_t i = 2; i + 1 < ts.size(); ++i) {
-                const rules::RuleWords* either = ruleAt(c, ts, i, v);
-                if (!either || either->role != rules::WordRole::Logic ||
-                    input.language.table[either->rule].replacement != base::decodeBytes("||"))
-                    continue;
-                const Token& value = ts[i + either->words.size() < ts.size() ? i + either->words.size() : i];
-                const bool truthy = (isDigits(c, value) && c[value.from] != '0') || (value.mark == literal && value.to - value.from > 2);
-                const std::size_t after = i + either->words.size() + 1;
-                const rules::RuleWords* next = after < ts.size() ? ruleAt(c, ts, after, v) : nullptr;
-                const bool ends = after == ts.size() || ts[after].mark == ')' ||
-                                  (next && (next->role == rules::WordRole::HeaderClose || next->role == rules::WordRole::Logic));
-                // What stands before «или» must be a comparison: a comparison word two tokens back.
-                const rules::RuleWords* compared = i >= 2 ? ruleAt(c, ts, i - 2, v) : nullptr;
-                if (!truthy || !ends || !compared || compared->role != rules::WordRole::Comparison || i < 3 ||
-                    ts[i - 3].mark != 0)
-                    continue;
-                const std::string word = textOf(c, ts[i].from, ts[i].to);
-                const std::string shown = textOf(c, value.from, value.to);
-                out.push_back(naming(at(line, HintKind::DroppedValue,
-                                        "«" + word + " " + shown + "» ни с чем не сравнивает «" + shown + "»: оно само считается истиной, и условие верно всегда; повторите сравнение: «" +
-                                            word + " " + textOf(c, ts[i - 3].from, ts[i - 3].to) + " " + compared->phrase + " " + shown + "»",
-                                        c, ts[i].from, value.to),
-                                     {word}));
-                break;
-            }
-        }
-
-        // «если(x > 0); {»: the ";" ends the condition, and the block after it runs every time.
-        if (opensHeader(c, ts, v)) {
-            for (std::size_t i = 1; i < ts.size(); ++i) {
-                if (ts[i].mark != ';' || ts[i - 1].mark != ')') continue;
-                if (!(i + 1 == ts.size() || ts[i + 1].mark == '{')) continue;
-                static const std::string none;
-                out.push_back(naming(at(line, HintKind::EmptyCondition,
-                                        "«;» сразу после условия заканчивает «" + textOf(c, ts[0].from, ts[0].to) +
-                                            "»: блок после него выполнится в любом случае; уберите «;»",
-                                        c, ts[i].from, ts[i].to, &none),
-                                     {";"}));
-                break;
-            }
+        const std::uint32_t last = ts.back().mark;
+        if (depth == 0 && !isOperator(last)) {
+            seen.line = line;
+            seen.word = first->phrase;
         }
     }
+}
+
+// A line that starts with a keyword of the table is a command; a value alone is checked.
+void valueAlone(const LineView& x, std::vector<Hint>& out) {
+    if (!x.first) droppedValue(x.c, x.lines, x.li, x.v, out);
+}
+
+// «пусть моё имя = …»: a name of two words.
+void twoWordName(const LineView& x, std::vector<Hint>& out) {
+    const std::uint32_t* c = x.c;
+    const Table& v = x.v;
+    const std::vector<Token>& ts = x.ts;
+    const std::uint32_t line = x.line;
+    const rules::RuleWords* first = x.first;
+    if (first && first->role == rules::WordRole::Declaration && !first->declares.empty()) {
+        const std::size_t k = first->words.size();
+        if (k + 2 < ts.size() && isPlainName(c, ts[k], v, ts, k) && isPlainName(c, ts[k + 1], v, ts, k + 1) &&
+            ts[k + 2].mark == '=') {
+            const std::string two = textOf(c, ts[k].from, ts[k + 1].to);
+            static const std::string joined = "_";
+            out.push_back(naming(at(line, HintKind::NameShape,
+                                    "в имени не бывает пробела: «" + two + "» — это два слова; соедините их знаком «_»: «" +
+                                        textOf(c, ts[k].from, ts[k].to) + "_" + textOf(c, ts[k + 1].from, ts[k + 1].to) + "»",
+                                    c, ts[k].to, ts[k + 1].from, &joined),
+                                 {two}));
+        }
+    }
+}
+
+// «пусть 2место = …»: a name that starts with a digit.
+void digitFirstName(const LineView& x, std::vector<Hint>& out) {
+    const std::uint32_t* c = x.c;
+    const std::vector<Token>& ts = x.ts;
+    const std::uint32_t line = x.line;
+    for (const Token& t : ts) {
+        if (t.mark != 0 || !(c[t.from] >= '0' && c[t.from] <= '9')) continue;
+        std::size_t d = t.from;
+        while (d < t.to && c[d] >= '0' && c[d] <= '9') ++d;
+        if (d == t.to || !(c[d] >= 0x0400 && c[d] <= 0x04FF)) continue;  // 2px, 1e5 and 0x1F are left alone
+        const std::string name = textOf(c, t.from, t.to);
+        out.push_back(naming(at(line, HintKind::NameShape,
+                                "имя не может начинаться с цифры: «" + name + "»; начните его с буквы, а цифру поставьте в конец: «" +
+                                    textOf(c, d, t.to) + textOf(c, t.from, d) + "»",
+                                c, t.from, t.to),
+                             {name}));
+        break;
+    }
+}
+
+// "^" taken for a power, and "=>" or "=<" for a comparison; token by token, so both keep their order.
+void signMistakes(const LineView& x, std::vector<Hint>& out) {
+    const std::uint32_t* c = x.c;
+    const std::vector<Token>& ts = x.ts;
+    const std::uint32_t line = x.line;
+    for (std::size_t i = 0; i < ts.size(); ++i) {
+        const Token& t = ts[i];
+        if (t.mark == '^' && !(i > 0 && ts[i - 1].mark == '[' && ts[i - 1].to == t.from)) {  // not "[^…]" of a pattern
+            static const std::string power = "**";
+            out.push_back(naming(at(line, HintKind::CaretPower,
+                                    "«^» здесь не степень, а действие над битами числа; степень пишется «**»", c, t.from,
+                                    t.to, &power),
+                                 {"^"}));
+        }
+        // "=>" or "=<", the "=" first: the learner's order of "больше или равно" in signs.
+        if (t.mark == '=' && i + 1 < ts.size() && ts[i + 1].from == t.to &&
+            (ts[i + 1].mark == '>' || ts[i + 1].mark == '<') &&
+            !(i > 0 && ts[i - 1].to == t.from &&
+              (ts[i - 1].mark == '=' || ts[i - 1].mark == '!' || ts[i - 1].mark == '<' || ts[i - 1].mark == '>')) &&
+            !(i + 2 < ts.size() && ts[i + 2].from == ts[i + 1].to && ts[i + 2].mark == '=')) {
+            const bool greater = ts[i + 1].mark == '>';
+            // An arrow "x => …" is a function; a number or text after it is a comparison.
+            const bool compared = i + 2 < ts.size() && (isDigits(c, ts[i + 2]) || ts[i + 2].mark == literal ||
+                                                        ts[i + 2].mark == '-');
+            if (greater && !compared) continue;
+            const std::string sign = greater ? ">=" : "<=";
+            const std::string written = greater ? "=>" : "=<";
+            out.push_back(naming(at(line, HintKind::SwappedComparison,
+                                    "«" + written + "» не сравнивает; «" + (greater ? "больше или равно" : "меньше или равно") +
+                                        "» пишется «" + sign + "»",
+                                    c, t.from, ts[i + 1].to, &sign),
+                                 {written}));
+        }
+    }
+}
+
+// «если день равно 6 или 7 то»: the number after «или» is compared with nothing and is true.
+void orNumberAlone(const LineView& x, std::vector<Hint>& out) {
+    const std::uint32_t* c = x.c;
+    const Table& v = x.v;
+    const std::vector<Token>& ts = x.ts;
+    const std::uint32_t line = x.line;
+    if (opensHeader(c, ts, v)) {
+        for (std::size_t i = 2; i + 1 < ts.size(); ++i) {
+            const rules::RuleWords* either = ruleAt(c, ts, i, v);
+            if (!either || either->role != rules::WordRole::Logic ||
+                x.table[either->rule].replacement != base::decodeBytes("||"))
+                continue;
+            const Token& value = ts[i + either->words.size() < ts.size() ? i + either->words.size() : i];
+            const bool truthy = (isDigits(c, value) && c[value.from] != '0') || (value.mark == literal && value.to - value.from > 2);
+            const std::size_t after = i + either->words.size() + 1;
+            const rules::RuleWords* next = after < ts.size() ? ruleAt(c, ts, after, v) : nullptr;
+            const bool ends = after == ts.size() || ts[after].mark == ')' ||
+                              (next && (next->role == rules::WordRole::HeaderClose || next->role == rules::WordRole::Logic));
+            // What stands before «или» must be a comparison: a comparison word two tokens back.
+            const rules::RuleWords* compared = i >= 2 ? ruleAt(c, ts, i - 2, v) : nullptr;
+            if (!truthy || !ends || !compared || compared->role != rules::WordRole::Comparison || i < 3 ||
+                ts[i - 3].mark != 0)
+                continue;
+            const std::string word = textOf(c, ts[i].from, ts[i].to);
+            const std::string shown = textOf(c, value.from, value.to);
+            out.push_back(naming(at(line, HintKind::DroppedValue,
+                                    "«" + word + " " + shown + "» ни с чем не сравнивает «" + shown + "»: оно само считается истиной, и условие верно всегда; повторите сравнение: «" +
+                                        word + " " + textOf(c, ts[i - 3].from, ts[i - 3].to) + " " + compared->phrase + " " + shown + "»",
+                                    c, ts[i].from, value.to),
+                                 {word}));
+            break;
+        }
+    }
+}
+
+// «если(x > 0); {»: the ";" ends the condition, and the block after it runs every time.
+void semicolonAfterCondition(const LineView& x, std::vector<Hint>& out) {
+    const std::uint32_t* c = x.c;
+    const Table& v = x.v;
+    const std::vector<Token>& ts = x.ts;
+    const std::uint32_t line = x.line;
+    if (opensHeader(c, ts, v)) {
+        for (std::size_t i = 1; i < ts.size(); ++i) {
+            if (ts[i].mark != ';' || ts[i - 1].mark != ')') continue;
+            if (!(i + 1 == ts.size() || ts[i + 1].mark == '{')) continue;
+            static const std::string none;
+            out.push_back(naming(at(line, HintKind::EmptyCondition,
+                                    "«;» сразу после условия заканчивает «" + textOf(c, ts[0].from, ts[0].to) +
+                                        "»: блок после него выполнится в любом случае; уберите «;»",
+                                    c, ts[i].from, ts[i].to, &none),
+                                 {";"}));
+            break;
+        }
+    }
+}
+
+using LineCheck = void (*)(const LineView&, std::vector<Hint>&);
+
+// Run on each line in turn, in this order, after neverRunsAfterReturn.
+constexpr LineCheck lineTable[] = {
+    valueAlone,               // a value computed and dropped
+    twoWordName,              // a name of two words
+    digitFirstName,           // a name that starts with a digit
+    signMistakes,             // "^" for a power, "=>" for ">="
+    orNumberAlone,            // «или 7» compared with nothing
+    semicolonAfterCondition,  // «если(…);» with an empty body
+};
+
+}  // namespace
+
+void programChecks(const DetectorInput& input, std::vector<Hint>& out) {
+    const base::CodeText& text = input.source;
+    const std::uint32_t* c = text.chars.data();
+    const Table v = tableOf(input.language.vocabulary);
+    const translator::SourceRegions regions = translator::scanRegions(c, text.chars.size());
+    plainQuotesTemplate(text, regions, out);
+
+    const std::vector<Line> lines = codeLines(text, regions);
+    ReturnSeen seen;
+    for (std::size_t li = 0; li < lines.size(); ++li) {
+        const LineView x{c, lines, li, v, input.language.table, lines[li].tokens, lines[li].number,
+                         ruleAt(c, lines[li].tokens, 0, v)};
+        neverRunsAfterReturn(x, seen, out);
+        for (LineCheck check : lineTable) check(x, out);
+    }
+
 
     Program program{c, lines, v, input.language.table, {}, keywordOf(v, "if"), keywordOf(v, "else"),
                     keywordOf(v, "function"), v.returnWord, keywordOf(v, "break"), valueWord(v, input.language.table, "true"),
