@@ -9,6 +9,8 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "platform/files.h"
+
 using namespace frontend;
 
 namespace {
@@ -26,13 +28,15 @@ FieldEdit editOf(const nlohmann::json& answer) {
 
 TEST(FieldEdit, ExampleFieldsComeBackIdentically) {
     int count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(LUM_SOURCE_DIR "/examples/поля")) {
-        std::ifstream file(entry.path(), std::ios::binary);
-        std::stringstream bytes;
-        bytes << file.rdbuf();
-        const nlohmann::json answer = nlohmann::json::parse(fieldEditJson("\xEF\xBB\xBF" + bytes.str()));
+    // The folder's name is UTF-8, which a narrow path on Windows would read in the ANSI code page.
+    const std::string folder = LUM_SOURCE_DIR "/examples/поля";
+    for (const auto& entry : std::filesystem::directory_iterator(std::u8string(folder.begin(), folder.end()))) {
+        const std::u8string name = entry.path().u8string();
+        std::string text;
+        ASSERT_TRUE(platform::readWholeFile(std::string(name.begin(), name.end()), text));
+        const nlohmann::json answer = nlohmann::json::parse(fieldEditJson("\xEF\xBB\xBF" + text));
         ASSERT_TRUE(answer["ok"].get<bool>()) << entry.path() << answer.dump();
-        EXPECT_EQ(fieldEditText(editOf(answer)), bytes.str()) << entry.path();
+        EXPECT_EQ(fieldEditText(editOf(answer)), text) << entry.path();
         ++count;
     }
     EXPECT_GT(count, 0);

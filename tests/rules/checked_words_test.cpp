@@ -11,12 +11,13 @@
 #include <sstream>
 
 #include "output/runtime_words.h"
+#include "platform/files.h"
 
 namespace {
 
 TEST(CheckedWords, TheReferenceSaysWhatTheTableSays) {
-    std::ifstream in(std::string(LUM_SOURCE_DIR) + "/docs/язык.md", std::ios::binary);
-    const std::string reference{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string reference;  // through the platform's reader: the name is UTF-8 on Windows too
+    ASSERT_TRUE(platform::readWholeFile(std::string(LUM_SOURCE_DIR) + "/docs/язык.md", reference));
     // Rows whose JavaScript calls the run-time object: method -> "word | meaning | example".
     std::map<std::string, std::vector<std::string>> rows;
     const std::regex row(R"(^\| `([^`]+?)\(?` \| `;?__LUM__\.(\w+(?:\(\d*\))?)\(?` \| (.*) \| (.*) \|$)");
