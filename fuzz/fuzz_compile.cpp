@@ -14,11 +14,11 @@
 #include "fuzz_support.h"
 #include "output/compile.h"
 #include "output/page.h"
+#include "rules/loaded_rules.h"
 #include "rules/rulesfile.h"
 
 using namespace base;
 using namespace rules;
-using namespace translator;
 using namespace output;
 using namespace frontend;
 
@@ -79,7 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::ofstream file(sourcePath, std::ios::binary | std::ios::trunc);
         file.write(source.data(), static_cast<std::streamsize>(source.size()));
     }
-    const CompileReport report = compileFile(sourcePath, options, {RuleSet{projectTable, false}, diagnostics::builtinOtherWords()});
+    static const rules::LoadedRules project = rules::loadedRules(projectTable);
+    const CompileReport report = compileFile(sourcePath, options, {project, false});
     const std::string output = report.status == CompileStatus::Written ? report.outputPath : std::string();
     const std::string expectedPath = root + "/исходник" + (options.js ? ".js" : ".html");
     FUZZ_REQUIRE(output == expectedPath, "compile gave '%s'", output.c_str());

@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::string> paths;
     std::vector<std::uint32_t> lines;
     WarningList warnings;
-    collectLibraryDirectives(text, root, paths, lines, warnings);
+    static const LibraryReader reader = diskLibraries();
+    collectLibraryDirectives(text, root, reader, paths, lines, warnings);
 
     FUZZ_REQUIRE(text.chars.size() == text.lines.size());
     FUZZ_REQUIRE(paths.size() == lines.size());

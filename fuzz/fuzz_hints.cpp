@@ -34,12 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         WarningList warnings;
         own = parseRules(in.until(0), warnings);
     }
-    static const Vocabulary projectVocabulary = deriveVocabulary(projectRules());
-    const std::vector<Rule>& rules = ownRules ? own : projectRules();
+    static const rules::LoadedRules project = rules::loadedRules(projectRules());
     const CodeText text = makeText(decodeBytes(in.rest()));
-    const Vocabulary vocabulary = ownRules ? deriveVocabulary(rules) : projectVocabulary;
-    static const std::vector<OtherWord> otherWords = builtinOtherWords();
-    const std::vector<Hint> hints = findHints(text, {rules, vocabulary, otherWords}, {});
+    const rules::LoadedRules loaded = ownRules ? rules::loadedRules(own) : rules::LoadedRules{};
+    const rules::LoadedRules& language = ownRules ? loaded : project;
+    const std::vector<Hint> hints = findHints(text, language, {});
     const long long lastLine = text.lines.empty() ? 1 : text.lines.back();
     long long previous = 0;
     for (const Hint& h : hints) {
@@ -49,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_REQUIRE(line >= previous, "'%s' out of line order", h.text.c_str());
         previous = line;
     }
-    const std::vector<Hint> again = findHints(text, {rules, vocabulary, otherWords}, {});
+    const std::vector<Hint> again = findHints(text, language, {});
     FUZZ_REQUIRE(again.size() == hints.size());
     for (std::size_t i = 0; i < hints.size(); ++i)
         FUZZ_REQUIRE(again[i].text == hints[i].text && again[i].kind == hints[i].kind);
