@@ -13,16 +13,6 @@ using namespace diagnostics;
 
 namespace {
 
-const std::vector<Rule>& projectRules() {
-    static const std::vector<Rule> rules = [] {
-        std::string bytes;
-        platform::readWholeFile(LUM_SOURCE_DIR "/src/keywords.csv", bytes);
-        WarningList warnings;
-        return parseRules(bytes, warnings);
-    }();
-    return rules;
-}
-
 struct Read {
     std::vector<WhileLoop> loops;
     std::string hints;

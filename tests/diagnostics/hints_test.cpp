@@ -24,16 +24,6 @@ std::vector<Rule> rulesFrom(const std::string& csv) {
     return parseRules("pattern,replacement,flags\n" + csv, warnings);
 }
 
-const std::vector<Rule>& projectRules() {
-    static const std::vector<Rule> rules = [] {
-        std::string bytes;
-        readWholeFile(LUM_SOURCE_DIR "/src/keywords.csv", bytes);
-        WarningList warnings;
-        return parseRules(bytes, warnings);
-    }();
-    return rules;
-}
-
 const char* const english = "\\bwhen\\b,if (,gi\n\\bthen\\b,) {,gi\n\\bdone\\b,},gi\n\\bis\\b,==,gi\n"
                             "\\bsay\\b,console.log,gi\n\\bmake\\b,let,gi\n\\bloop\\b,while (,gi\n\\bdo\\b,) {,gi\n";
 

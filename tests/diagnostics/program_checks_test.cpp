@@ -11,16 +11,6 @@ using namespace diagnostics;
 
 namespace {
 
-const std::vector<Rule>& projectRules() {
-    static const std::vector<Rule> rules = [] {
-        std::string bytes;
-        platform::readWholeFile(LUM_SOURCE_DIR "/src/keywords.csv", bytes);
-        WarningList warnings;
-        return parseRules(bytes, warnings);
-    }();
-    return rules;
-}
-
 // Every finding's text, one a line.
 std::string checked(const std::string& source) {
     const LoadedRules language = loadedRules(projectRules(), {});

@@ -8,12 +8,24 @@
 #include <vector>
 
 #include "base/text.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "rules/pattern.h"
 #include "rules/rulesfile.h"
 
 using namespace base;
 using namespace rules;
+
+// The project's own rule table (src/keywords.csv), read once.
+inline const std::vector<Rule>& projectRules() {
+    static const std::vector<Rule> rules = [] {
+        std::string bytes;
+        platform::readWholeFile(LUM_SOURCE_DIR "/src/keywords.csv", bytes);
+        WarningList warnings;
+        return parseRules(bytes, warnings);
+    }();
+    return rules;
+}
 
 inline CodeText textOf(const std::string& utf8) { return makeText(decodeBytes(utf8)); }
 inline std::string utf8Of(const CodeText& text) { return encodeUtf8(text.chars); }
