@@ -676,13 +676,11 @@ void twoIfsBothRun(const Program& p, const Facts& facts, int i, std::vector<Hint
             bool nextChained = false;
             for (int k = next + 1; k < n; ++k) nextChained = nextChained || p.stmts[k].chain == next;
             const Range b = rangeOf(p, p.stmts[next]);
-            bool setsInBetween = false, prints = true;
+            bool setsInBetween = false;
             for (int k = i; k < next; ++k) setsInBetween = setsInBetween || p.stmts[k].target == a.name;
-            prints = hasRole(p, s, rules::WordRole::Output) || !body(p, holders, i).empty();
             bool firstPrints = hasRole(p, s, rules::WordRole::Output), secondPrints = hasRole(p, p.stmts[next], rules::WordRole::Output);
             for (int k : body(p, holders, i)) firstPrints = firstPrints || hasRole(p, p.stmts[k], rules::WordRole::Output);
             for (int k : body(p, holders, next)) secondPrints = secondPrints || hasRole(p, p.stmts[k], rules::WordRole::Output);
-            (void)prints;
             if (!nextChained && within(a, b) && !setsInBetween && firstPrints && secondPrints)
                 add(p, p.stmts[next], HintKind::BranchFlow,
                     "когда верно «" + shown(p, s, s.condFrom, s.condTo) + "» (строка " + num(line) + "), верно и «" +
