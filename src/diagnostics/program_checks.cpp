@@ -884,6 +884,36 @@ void decidedCondition(const Program& p, const Facts&, int i, std::vector<Hint>& 
         }
 }
 
+// «если … то A иначе A конец»: both branches the same lines, so the condition changes nothing.
+// Only an «если» with one «иначе» and blocks on lines of their own; the lines are compared token by token.
+void sameBranches(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::If || s.closed) return;
+    int other = -1, end = -1;
+    for (int k = i + 1; k < facts.n && (p.stmts[k].chain == i || within(facts.holders, p, k, i)); ++k) {
+        if (p.stmts[k].chain == i) {
+            if (other >= 0 || p.stmts[k].kind != StmtKind::Else || p.stmts[k].closed) return;
+            other = k;
+        }
+        end = k;
+    }
+    if (other < 0 || end < 0 || p.stmts[end].kind != StmtKind::End || other - i != end - other || other == i + 1) return;
+    for (int k = 1; k < other - i; ++k) {
+        const std::vector<Token>& a = tokensOf(p, p.stmts[i + k]);
+        const std::vector<Token>& b = tokensOf(p, p.stmts[other + k]);
+        if (a.size() != b.size()) return;
+        for (std::size_t t = 0; t < a.size(); ++t)
+            if (a[t].mark != b[t].mark || word(p, a[t]) != word(p, b[t])) return;
+    }
+    const std::string lines = other - i == 2 ? "«" + lineText(p, p.stmts[i + 1]) + "»"
+                                             : "строки " + num(lineOf(p, p.stmts[i + 1])) + "–" + num(lineOf(p, p.stmts[other - 1]));
+    add(p, s, HintKind::BranchFlow,
+        "у этого «" + p.ifWord + "» обе ветки одинаковые: и когда «" + shown(p, s, s.condFrom, s.condTo) + "» верно, и когда нет («" +
+            p.elseWord + "» на строке " + num(lineOf(p, p.stmts[other])) + "), выполняется одно и то же — " + lines +
+            "; условие ничего не меняет",
+        {p.ifWord}, out);
+}
+
 // Two «если» in a row, both printing, where the first's numbers all pass the second.
 void twoIfsBothRun(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
@@ -1279,6 +1309,7 @@ constexpr StatementCheck statementTable[] = {
     notTakesNameAlone,  // «не x равно 5»: «не» binds to «x» alone
     elseIfNeverRuns,  // an «иначе если» shadowed by an earlier condition
     decidedCondition,  // a condition its own constants make always true or always false
+    sameBranches,  // an «если» whose «иначе» does the same lines
     twoIfsBothRun,  // two «если» in a row that both print
     loopNeverRuns,  // a «пока» false from the start
     totalResetInLoop,  // a total set to a constant inside the loop

@@ -147,6 +147,20 @@ TEST(ProgramChecks, ConditionsTheirConstantsDecide) {
     }
     EXPECT_NE(checked("пусть i = 0\nпока i меньше i делать\n  i = i + 1\nконец\n").find("строка 2: условие «i меньше i» сравнивает «i» с самим собой и всегда ложно"),
               std::string::npos);
+    // Both branches of an «если» the same lines; the look-alikes differ in one word or in nesting.
+    const std::pair<const char*, const char*> branches[] = {
+        {"пусть x = 3\nесли x больше 5 то\n  вывести(\"да\")\nиначе\n  вывести(\"да\")\nконец\n",
+         "строка 2: у этого «если» обе ветки одинаковые: и когда «x больше 5» верно, и когда нет («иначе» на строке 4), выполняется одно и то же — «вывести(\"да\")»"},
+        {"пусть x = 3\nесли x больше 5 то\n  x = 1\n  вывести(x)\nиначе\n  x = 1\n  вывести(x)\nконец\n", "строка 2: у этого «если» обе ветки одинаковые"},
+        {"пусть x = 3\nесли x больше 5 то\n  вывести(\"да\")\nиначе\n  вывести(\"нет\")\nконец\n", ""},
+        {"пусть x = 3\nесли x больше 5 то\n  x = 1\n  вывести(x)\nиначе\n  вывести(x)\n  x = 1\nконец\n", ""},
+        {"пусть x = 3\nесли x больше 5 то\n  вывести(1)\nиначе если x больше 1 то\n  вывести(2)\nиначе\n  вывести(1)\nконец\n", ""},
+    };
+    for (const auto& [source, expected] : branches) {
+        const std::string found = checked(source);
+        if (std::string(expected).empty()) EXPECT_EQ(found, "") << source;
+        else EXPECT_NE(found.find(expected), std::string::npos) << source << "\n→ " << found;
+    }
     EXPECT_EQ(checked("пусть i = 0\nпока 1 равно 1 делать\n  i = i + 1\n  если i больше 5 то прервать конец\nконец\n"), "");
 }
 
