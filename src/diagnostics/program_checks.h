@@ -6,7 +6,8 @@
 // program with braces for blocks is skipped): a value lost (a swap without a third name, a list
 // shared instead of copied, a formula worked out before its name changed), a loop that cannot do
 // its job (never starts, a total or a flag reset every round, «вернуть» on the first round, a walk
-// from number 1), a branch that never runs or two «если» that both print, «не» of a name, a
+// from number 1), a branch that never runs or two «если» that both print, a condition its own
+// constants decide («x не равно 1 или x не равно 2», «x равно x», «5 больше 3»), «не» of a name, a
 // position used as yes or no, a function's result dropped, a parameter never read or overwritten,
 // a function never called, a call with its parameters' names in another order, a used result
 // given only inside an «если» or a loop, an answer of «спросить» compared as text, a name with a space or a leading digit. Each is told

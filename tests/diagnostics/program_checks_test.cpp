@@ -139,4 +139,58 @@ TEST(ProgramChecks, FunctionChecksAtTheLineToEditAndSilentWhereMeant) {
     }
 }
 
+// Conditions their own constants decide, each in an «если» at line 2 unless the program says
+// otherwise; the look-alikes let some numbers through and some not, or are read as meant.
+TEST(ProgramChecks, ConditionsTheirConstantsDecide) {
+    const auto inIf = [](const std::string& condition) {
+        return "пусть x = 3\nесли " + condition + " то\n  вывести(1)\nконец\n";
+    };
+    const std::pair<std::string, const char*> cases[] = {
+        {"x не равно 1 или x не равно 2", "строка 2: условие «x не равно 1 или x не равно 2» всегда истинно: x всегда не равно 1 или не равно 2, ведь равно обоим сразу оно быть не может. Чтобы x не было равно ни одному из них, соедините сравнения словом «и»: «x не равно 1 и x не равно 2»"},
+        {"x равно 1 и x равно 2", "строка 2: условие «x равно 1 и x равно 2» всегда ложно: x не может быть равно 1 и равно 2 сразу. Если подходит любое из них, соедините сравнения словом «или»"},
+        {"(x != 1) || (x != 2)", "соедините сравнения словом «&&»: «x != 1 && x != 2»"},
+        {"x больше 10 и x меньше 5", "строка 2: условие «x больше 10 и x меньше 5» всегда ложно: нет числа, для которого верно и «x больше 10», и «x меньше 5»"},
+        {"x больше 2.5 и x меньше или равно 2.5", "всегда ложно: нет числа"},
+        {"x меньше 5 или x больше 3", "строка 2: условие «x меньше 5 или x больше 3» всегда истинно: для любого числа в «x» верно «x меньше 5» или «x больше 3»"},
+        {"x больше или равно 5 или x меньше 5 или y", "всегда истинно: для любого числа в «x»"},
+        {"x равно 1 или x не равно 1", "всегда истинно"},
+        {"x равно x", "строка 2: условие «x равно x» сравнивает «x» с самим собой и всегда истинно"},
+        {"x > 0 и x < x", "строка 2: в условии «x > 0 и x < x» «x < x» сравнивает «x» с самим собой и всегда ложно"},
+        {"5 больше 3", "строка 2: условие «5 больше 3» сравнивает два числа и всегда истинно"},
+        {"x не равно 1 и x не равно 2", ""},
+        {"x больше 5 и x меньше 10", ""},
+        {"x меньше 5 или x больше 10", ""},
+        {"x меньше 5 или x больше 5", ""},  // 5 itself is let through by neither
+        {"x больше или равно 5 и x меньше или равно 5", ""},
+        {"x равно 1 и x равно 1", ""},
+        {"x не равно 1 или y не равно 2", ""},
+        {"x равно 1 и x равно 2 или x равно 3", ""},  // «и» and «или» together: not read
+        {"не (x равно 1) или x не равно 2", ""},
+        {"x не равно x", ""},  // true only for a value that is not a number: meant
+        {"x больше 1" + std::string(400, '0'), ""},  // a number past a double's range
+    };
+    for (const auto& [condition, expected] : cases) {
+        const std::string found = checked(inIf(condition));
+        if (std::string(expected).empty()) EXPECT_EQ(found, "") << condition;
+        else EXPECT_NE(found.find(expected), std::string::npos) << condition << "\n→ " << found;
+    }
+    EXPECT_NE(checked("пусть i = 0\nпока i меньше i делать\n  i = i + 1\nконец\n").find("строка 2: условие «i меньше i» сравнивает «i» с самим собой и всегда ложно"),
+              std::string::npos);
+    // Both branches of an «если» the same lines; the look-alikes differ in one word or in nesting.
+    const std::pair<const char*, const char*> branches[] = {
+        {"пусть x = 3\nесли x больше 5 то\n  вывести(\"да\")\nиначе\n  вывести(\"да\")\nконец\n",
+         "строка 2: у этого «если» обе ветки одинаковые: и когда «x больше 5» верно, и когда нет («иначе» на строке 4), выполняется одно и то же — «вывести(\"да\")»"},
+        {"пусть x = 3\nесли x больше 5 то\n  x = 1\n  вывести(x)\nиначе\n  x = 1\n  вывести(x)\nконец\n", "строка 2: у этого «если» обе ветки одинаковые"},
+        {"пусть x = 3\nесли x больше 5 то\n  вывести(\"да\")\nиначе\n  вывести(\"нет\")\nконец\n", ""},
+        {"пусть x = 3\nесли x больше 5 то\n  x = 1\n  вывести(x)\nиначе\n  вывести(x)\n  x = 1\nконец\n", ""},
+        {"пусть x = 3\nесли x больше 5 то\n  вывести(1)\nиначе если x больше 1 то\n  вывести(2)\nиначе\n  вывести(1)\nконец\n", ""},
+    };
+    for (const auto& [source, expected] : branches) {
+        const std::string found = checked(source);
+        if (std::string(expected).empty()) EXPECT_EQ(found, "") << source;
+        else EXPECT_NE(found.find(expected), std::string::npos) << source << "\n→ " << found;
+    }
+    EXPECT_EQ(checked("пусть i = 0\nпока 1 равно 1 делать\n  i = i + 1\n  если i больше 5 то прервать конец\nконец\n"), "");
+}
+
 }  // namespace
