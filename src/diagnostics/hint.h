@@ -37,6 +37,7 @@ enum class HintKind : std::uint8_t {
     FunctionFlow = 21,      // a function's result dropped, a parameter never read or overwritten before it is read
     TextAnswer = 22,        // an answer of «спросить» (text) compared strictly with a number or with another answer
     NameShape = 23,         // a name with a space inside or a digit first
+    ElementBrackets = 24,   // «цены(1)» of a list: round brackets where an element's number was meant
 };
 
 // The kind's row: its name where hints travel as data ("unclosed-block", "unfinished-header", …),
