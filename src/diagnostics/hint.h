@@ -38,6 +38,7 @@ enum class HintKind : std::uint8_t {
                             // a function never called, arguments in another order, a value on one path only
     TextAnswer = 22,        // an answer of «спросить» (text) compared strictly with a number or with another answer
     NameShape = 23,         // a name with a space inside or a digit first
+    ElementBrackets = 24,   // «цены(1)» of a list: round brackets where an element's number was meant
 };
 
 // The kind's row: its name where hints travel as data ("unclosed-block", "unfinished-header", …),

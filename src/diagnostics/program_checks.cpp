@@ -1087,6 +1087,338 @@ void loopLeavesFirstRound(const Program& p, const Facts& facts, int i, std::vect
     }
 }
 
+// ---- Loops over input and lists: the value that ends the input taken as data, a minimum or a
+// maximum that starts where the numbers never reach, round brackets for an element's number. ----
+
+// Whether the statement's value asks the user: «спросить(…)», «спросить_число(…)», «число(спросить(…))».
+bool asksUser(const Program& p, const Facts& facts, const Stmt& s) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    for (std::size_t k = s.target.empty() ? ts.size() : s.valueFrom; k + 1 < ts.size(); ++k)
+        if ((isWord(p, ts[k], facts.askWord) || isWord(p, ts[k], facts.askNumber)) && ts[k + 1].mark == '(') return true;
+    return false;
+}
+
+// The value of `s` is exactly the tokens `a`, `sign`, `b` (names or a number) in this order.
+bool valueIs(const Program& p, const Stmt& s, const std::string& a, std::uint32_t sign, const std::string& b) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    return !s.target.empty() && ts.size() == s.valueFrom + 3 && ts[s.valueFrom].mark == 0 && word(p, ts[s.valueFrom]) == a &&
+           ts[s.valueFrom + 1].mark == sign && ts[s.valueFrom + 2].mark == 0 && word(p, ts[s.valueFrom + 2]) == b;
+}
+
+// The last statement inside the block of header h.
+int lastInBlock(const Program& p, const Facts& facts, int h) {
+    int last = h;
+    for (int k = h + 1; k < facts.n && within(facts.holders, p, k, h); ++k) last = k;
+    return last;
+}
+
+// «если x меньше мин то мин = x конец» (or «мин больше x», «x больше макс»…) with no other branch:
+// the name kept as an extreme of `value` (tokens [from, to) of the «если»'s own line), or "".
+// `smaller` tells whether it keeps the least value.
+std::string keptExtreme(const Program& p, const Facts& facts, int h, const std::string& value, bool& smaller) {
+    const Stmt& s = p.stmts[h];
+    if (s.kind != StmtKind::If || s.closed) return "";
+    for (int k = h + 1; k < facts.n; ++k)
+        if (p.stmts[k].chain == h) return "";
+    const std::vector<Token>& ts = tokensOf(p, s);
+    // The condition: the value, a sign, a name; or a name, a sign, the value.
+    std::size_t taken = 0;
+    std::string kept, sign;
+    for (std::size_t split = s.condFrom + 1; split + 1 < s.condTo && kept.empty(); ++split) {
+        sign = signAt(p, ts, split, taken);
+        if (!taken || split + taken >= s.condTo) continue;
+        const std::string left = shown(p, s, s.condFrom, split), right = shown(p, s, split + taken, s.condTo);
+        if (left == value && split + taken + 1 == s.condTo && isPlainName(p.c, ts[split + taken], p.v, ts, split + taken)) {
+            kept = right;
+            smaller = sign == "<" || sign == "<=";
+        } else if (right == value && split == s.condFrom + 1 && isPlainName(p.c, ts[s.condFrom], p.v, ts, s.condFrom)) {
+            kept = left;
+            smaller = sign == ">" || sign == ">=";
+        }
+    }
+    if (kept.empty() || (sign != "<" && sign != "<=" && sign != ">" && sign != ">=")) return "";
+    const std::vector<int> inner = body(p, facts.holders, h);
+    if (inner.size() != 1) return "";
+    const Stmt& set = p.stmts[inner[0]];
+    const std::vector<Token>& st = tokensOf(p, set);
+    if (set.target != kept || shown(p, set, set.valueFrom, st.size()) != value) return "";
+    return kept;
+}
+
+// «пока x не равно 0 делать», whose body reads x anew and then, in the same round and with no test
+// of x between, adds x to a total, counts it or compares it for an extreme: the number that ends
+// the input is taken as data too. Told only where that number changes the answer: adding 0 or
+// multiplying by 1 changes nothing, a 0 that ends the input spoils a minimum and not a maximum of
+// ordinary (positive) numbers, and a counter only with a total beside it (a count of tries in
+// a guessing game includes the last try rightly). A fix after the loop («количество - 1») is left alone.
+void endMarkerCounted(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::Loop || s.closed) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const rules::RuleWords* head = ruleAt(p.c, ts, 0, p.v);
+    if (!head || !produces(*head, "__LUM__.whileLoop")) return;
+    const std::size_t k = s.condFrom;
+    std::size_t taken = 0;
+    if (s.condTo < k + 3 || !isPlainName(p.c, ts[k], p.v, ts, k)) return;
+    const std::string sign = signAt(p, ts, k + 1, taken);
+    double marker = 0;
+    if (!taken || (sign != "!=" && sign != "!==") || !number(p, ts, k + 1 + taken, s.condTo, marker)) return;
+    const std::string x = word(p, ts[k]);
+    const std::string end = shown(p, s, k + 1 + taken, s.condTo);
+    const std::vector<int> inner = body(p, facts.holders, i);
+    // The read: a statement of the body itself, before any branch, that sets x from an answer.
+    std::vector<std::string> answers;
+    std::size_t r = 0;
+    for (; r < inner.size(); ++r) {
+        const Stmt& t = p.stmts[inner[r]];
+        if (t.kind != StmtKind::Other || hasRole(p, t, rules::WordRole::Control)) return;
+        if (t.target.empty()) continue;
+        bool fresh = asksUser(p, facts, t);
+        for (const std::string& a : answers) fresh = fresh || reads(p, t, a);
+        if (t.target == x) {
+            if (!fresh || ruleAt(p.c, tokensOf(p, t), 0, p.v)) return;  // «пусть x = …» here is another x
+            break;
+        }
+        if (fresh) answers.push_back(t.target);
+    }
+    if (r + 1 >= inner.size()) return;  // no read, or the read ends the round: the right order
+    const int last = lastInBlock(p, facts, i);
+    // The name's value just before the loop is the number 0.
+    auto startsAtZero = [&](const std::string& name) {
+        for (int d = i - 1; d >= 0; --d)
+            if (p.stmts[d].target == name) {
+                const std::vector<Token>& dt = tokensOf(p, p.stmts[d]);
+                return dt.size() == p.stmts[d].valueFrom + 1 && word(p, dt[p.stmts[d].valueFrom]) == "0";
+            }
+        return false;
+    };
+    // After the loop, «количество - 1» or a new value: the extra round may be taken back.
+    auto mended = [&](const std::string& name) {
+        for (int d = last + 1; d < facts.n; ++d) {
+            const std::vector<Token>& dt = tokensOf(p, p.stmts[d]);
+            if (p.stmts[d].target == name) return true;
+            for (std::size_t j = 0; j + 2 < dt.size(); ++j)
+                if (readsAt(p, dt, j, name) && (dt[j + 1].mark == '-' || dt[j + 1].mark == '+') && isDigits(p.c, dt[j + 2]))
+                    return true;
+        }
+        return false;
+    };
+    const std::string move = " Прочитайте «" + x + "» перед циклом и ещё раз в конце оборота: перенесите строку " +
+                             num(lineOf(p, p.stmts[inner[r]])) + " в конец цикла, перед «" + p.endWord + "»";
+    const std::string why = ", которым кончается ввод: «" + head->phrase + "» проверяет «" + shown(p, s, k, s.condTo) +
+                            "» только в начале следующего оборота.";
+    int counted = -1;
+    bool totalled = false;
+    for (std::size_t u = r + 1; u < inner.size(); ++u) {
+        const Stmt& t = p.stmts[inner[u]];
+        if (hasRole(p, t, rules::WordRole::Control) || t.target == x) return;
+        if (t.kind == StmtKind::If) {
+            bool smaller = false;
+            const std::string kept = keptExtreme(p, facts, inner[u], x, smaller);
+            if (kept.empty()) return;  // a test of x: it may keep the end out
+            if (smaller ? marker <= 0 : marker > 0) {
+                add(p, t, HintKind::LoopFlow,
+                    "с «" + kept + "» сравнивается и " + end + why + " Так " + end + " может стать " +
+                        (smaller ? "минимумом" : "максимумом") + "." + move,
+                    {kept}, out);
+                return;
+            }
+            continue;
+        }
+        if (t.kind != StmtKind::Other) return;
+        const std::string& total = t.target;
+        if (total.empty()) continue;
+        const bool adds = valueIs(p, t, total, '+', x) || valueIs(p, t, x, '+', total);
+        const bool times = valueIs(p, t, total, '*', x) || valueIs(p, t, x, '*', total);
+        if (adds || times) totalled = true;
+        if (((adds && marker != 0) || (times && marker != 1)) && !mended(total)) {
+            add(p, t, HintKind::LoopFlow,
+                std::string(adds ? "к «" + total + "» прибавляется" : "«" + total + "» умножается") + " и " + (adds ? "" : "на ") +
+                    end + why + move,
+                {total}, out);
+            return;
+        }
+        if (counted < 0 && valueIs(p, t, total, '+', "1") && startsAtZero(total) && !mended(total)) counted = inner[u];
+    }
+    if (counted >= 0 && totalled) {
+        const Stmt& t = p.stmts[counted];
+        add(p, t, HintKind::LoopFlow,
+            "в «" + t.target + "» засчитывается и " + end + why + move, {t.target}, out);
+    }
+}
+
+// The numbers of a list written out, «[3, -5, 2.5]» from token `from` of `ts` on; false when an
+// element is anything else or the list does not close on the line.
+bool listedNumbers(const Program& p, const std::vector<Token>& ts, std::size_t from, std::vector<double>& values) {
+    if (from >= ts.size() || ts[from].mark != '[') return false;
+    std::size_t k = from + 1;
+    while (k < ts.size() && ts[k].mark != ']') {
+        std::size_t e = k;
+        while (e < ts.size() && ts[e].mark != ',' && ts[e].mark != ']') ++e;
+        double value = 0;
+        // "2.5" is three tokens: the digits, the point and the digits.
+        std::size_t to = e;
+        std::string fraction;
+        if (to >= k + 3 && ts[to - 2].mark == '.' && isDigits(p.c, ts[to - 1]) && ts[to - 2].from == ts[to - 3].to)
+            fraction = "0." + word(p, ts[to - 1]), to -= 2;
+        if (!number(p, ts, k, to, value)) return false;
+        if (!fraction.empty()) value += (value < 0 ? -1 : 1) * std::stod(fraction);
+        values.push_back(value);
+        k = e < ts.size() && ts[e].mark == ',' ? e + 1 : e;
+    }
+    return k < ts.size() && k + 1 == ts.size();
+}
+
+// The numbers a name of a list holds for the whole program: set once to a written-out list and
+// never changed by a command or an element written to; false when unknown.
+bool fixedList(const Program& p, const Facts& facts, const std::string& name, std::vector<double>& values) {
+    int sets = 0;
+    for (int d = 0; d < facts.n; ++d) {
+        const Stmt& t = p.stmts[d];
+        const std::vector<Token>& dt = tokensOf(p, t);
+        if (t.target == name && (++sets > 1 || !listedNumbers(p, dt, t.valueFrom, values))) return false;
+        for (std::size_t j = 0; j + 2 < dt.size(); ++j) {
+            if (!readsAt(p, dt, j, name)) continue;
+            const rules::RuleWords* m = dt[j + 1].mark == '.' ? ruleAt(p.c, dt, j + 2, p.v) : nullptr;
+            if (m && changesValue(*m)) return false;
+            if (dt[j + 1].mark == '[')
+                for (std::size_t e = j + 2; e + 1 < dt.size(); ++e)
+                    if (dt[e].mark == ']' && dt[e + 1].mark == '=' && !(e + 2 < dt.size() && dt[e + 2].mark == '=')) return false;
+        }
+    }
+    return sets == 1;
+}
+
+// «пусть мин = 0» before a loop that keeps the least element in «мин»: for positive numbers it
+// stays 0. A maximum from 0 is told only when every number it meets is known to be negative: over
+// input or other numbers it is a right program.
+void extremeStartsAtZero(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::Loop || s.closed) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const int last = lastInBlock(p, facts, i);
+    // What the loop walks: «для каждого э из список» or «… из [числа]»; «список[i]» is read below.
+    const rules::RuleWords* head = ruleAt(p.c, ts, 0, p.v);
+    const std::string of = keywordOf(p.v, "of");
+    std::string element, list;
+    std::vector<double> values;
+    bool known = false;
+    if (head && !head->declares.empty() && head->words.size() + 2 < s.condTo && isWord(p, ts[head->words.size() + 1], of)) {
+        const std::size_t from = head->words.size() + 2;
+        element = word(p, ts[head->words.size()]);
+        if (from + 1 == s.condTo && isPlainName(p.c, ts[from], p.v, ts, from)) list = word(p, ts[from]);
+        else if (ts[from].mark == '[' && ts[s.condTo - 1].mark == ']') {
+            std::vector<Token> written(ts.begin() + static_cast<std::ptrdiff_t>(from), ts.begin() + static_cast<std::ptrdiff_t>(s.condTo));
+            known = listedNumbers(p, written, 0, values);
+        }
+    }
+    // The values the loop meets: its element, and the names it sets from the user's answers.
+    std::vector<std::string> met;
+    if (!element.empty()) met.push_back(element);
+    for (int h = i + 1; h <= last; ++h)
+        if (asksUser(p, facts, p.stmts[h])) met.push_back(p.stmts[h].target);
+    for (int h = i + 1; h <= last; ++h) {
+        const Stmt& branch = p.stmts[h];
+        if (branch.kind != StmtKind::If) continue;
+        const std::vector<Token>& bt = tokensOf(p, branch);
+        // The compared value: one the loop meets, or «список[номер]».
+        std::string value, walked = list;
+        for (std::size_t j = branch.condFrom; j < branch.condTo && value.empty(); ++j) {
+            if (bt[j].mark == 0 && std::find(met.begin(), met.end(), word(p, bt[j])) != met.end()) value = word(p, bt[j]);
+            else if (j + 3 < branch.condTo && bt[j].mark == 0 && bt[j + 1].mark == '[' && bt[j + 2].mark == 0 && bt[j + 3].mark == ']' &&
+                     isPlainName(p.c, bt[j], p.v, bt, j))
+                value = shown(p, branch, j, j + 4), walked = word(p, bt[j]);
+        }
+        bool smaller = false;
+        const std::string kept = value.empty() ? "" : keptExtreme(p, facts, h, value, smaller);
+        if (kept.empty()) continue;
+        // Every value «мин» gets in the loop is the compared value under such a test.
+        bool only = true;
+        for (int d = i + 1; d <= last && only; ++d) {
+            if (p.stmts[d].target != kept) continue;
+            bool ignored = false;
+            const std::string other = p.stmts[d].parent >= 0 ? keptExtreme(p, facts, p.stmts[d].parent, value, ignored) : "";
+            only = other == kept && ignored == smaller;
+        }
+        int start = -1;
+        for (int d = i - 1; d >= 0 && start < 0; --d)
+            if (p.stmts[d].target == kept) start = d;
+        if (!only || start < 0 || (facts.holders[start] >= 0 && !within(facts.holders, p, i, facts.holders[start]))) continue;
+        const std::vector<Token>& st = tokensOf(p, p.stmts[start]);
+        if (st.size() != p.stmts[start].valueFrom + 1 || word(p, st[p.stmts[start].valueFrom]) != "0") continue;
+        std::vector<double> listed = values;
+        const bool fixed = known || (!walked.empty() && fixedList(p, facts, walked, listed));
+        if (fixed && listed.empty()) return;  // a list with no numbers: the loop never runs
+        const bool anyNotPositive = std::any_of(listed.begin(), listed.end(), [](double v) { return v <= 0; });
+        const bool allNegative = !listed.empty() && std::all_of(listed.begin(), listed.end(), [](double v) { return v < 0; });
+        const std::string first = walked.empty() ? "первого числа" : "первого элемента: «" + kept + " = " + walked + "[0]»";
+        const std::string test = shown(p, branch, branch.condFrom, branch.condTo);
+        if (smaller && !(fixed && anyNotPositive))
+            add(p, p.stmts[start], HintKind::LoopFlow,
+                "«" + kept + "» начинается с 0, а «" + test + "» (строка " + num(lineOf(p, branch)) +
+                    ") верно только для чисел меньше 0: для положительных чисел минимум так и останется 0. Начните с " + first +
+                    " или с очень большого числа",
+                {kept}, out);
+        else if (!smaller && fixed && allNegative)
+            add(p, p.stmts[start], HintKind::LoopFlow,
+                "«" + kept + "» начинается с 0, а все числа здесь отрицательные: «" + test + "» (строка " +
+                    num(lineOf(p, branch)) + ") не будет верно ни разу, и максимум так и останется 0. Начните с " + first,
+                {kept}, out);
+        return;
+    }
+}
+
+// «цены(1)» where «цены» is a list: the element's number is written in square brackets.
+void roundBracketsForElement(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    // Names that hold a list wherever they are set, and are neither functions, parameters nor loop names.
+    std::vector<std::string> lists, others;
+    for (const Function& f : facts.functions) {
+        others.push_back(f.name);
+        others.insert(others.end(), f.params.begin(), f.params.end());
+    }
+    for (int d = 0; d < facts.n; ++d) {
+        const Stmt& t = p.stmts[d];
+        const std::vector<Token>& dt = tokensOf(p, t);
+        const rules::RuleWords* head = ruleAt(p.c, dt, 0, p.v);
+        if (t.kind == StmtKind::Loop && head && !head->declares.empty() && head->words.size() < dt.size())
+            others.push_back(word(p, dt[head->words.size()]));
+        if (t.kind == StmtKind::Function && dt.size() > 1) others.push_back(word(p, dt[1]));
+        if (t.target.empty()) continue;
+        (dt[t.valueFrom].mark == '[' ? lists : others).push_back(t.target);
+    }
+    for (int d = 0; d < facts.n; ++d) {
+        const Stmt& t = p.stmts[d];
+        if (t.kind == StmtKind::Function) continue;
+        const std::vector<Token>& dt = tokensOf(p, t);
+        for (std::size_t j = 0; j + 2 < dt.size(); ++j) {
+            if (dt[j + 1].mark != '(' || dt[j].mark != 0 || (j > 0 && dt[j - 1].mark == '.')) continue;
+            const std::string name = word(p, dt[j]);
+            if (std::find(lists.begin(), lists.end(), name) == lists.end() ||
+                std::find(others.begin(), others.end(), name) != others.end())
+                continue;
+            // One number inside: no "," at the top, and the bracket closes on the line.
+            std::size_t close = j + 1;
+            int depth = 0;
+            bool comma = false;
+            for (; close < dt.size(); ++close) {
+                if (dt[close].mark == '(' || dt[close].mark == '[' || dt[close].mark == '{') ++depth;
+                if (dt[close].mark == ')' || dt[close].mark == ']' || dt[close].mark == '}') --depth;
+                if (dt[close].mark == ',' && depth == 1) comma = true;
+                if (depth == 0) break;
+            }
+            if (close >= dt.size() || close == j + 2 || comma || dt[close].mark != ')') continue;
+            const std::string inner = textOf(p.c, dt[j + 2].from, dt[close - 1].to);
+            const std::string fix = "[" + inner + "]";
+            out.push_back(naming(at(lineOf(p, t), HintKind::ElementBrackets,
+                                    "«" + name + "» — список, а не функция: элемент по номеру пишут в квадратных скобках: «" + name +
+                                        fix + "»",
+                                    p.c, dt[j + 1].from, dt[close].to, &fix),
+                                 {name}));
+            break;
+        }
+    }
+}
+
 // A call of a function of the program alone on its line, when the function only computes a value.
 void resultDropped(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
@@ -1552,6 +1884,8 @@ constexpr StatementCheck statementTable[] = {
     totalResetInLoop,  // a total set to a constant inside the loop
     flagSetInElse,  // a flag reset by «иначе» in a loop
     loopLeavesFirstRound,  // a loop left on its first round
+    endMarkerCounted,  // the number that ends the input taken as data
+    extremeStartsAtZero,  // a minimum (or a maximum of negatives) that starts at 0
     resultDropped,  // a computed result of a call thrown away
 };
 
@@ -1564,6 +1898,7 @@ constexpr WholeCheck wholeTable[] = {
     argumentsSwapped,  // a call with its parameters' own names in another order
     valueOnOnePath,  // a used result given only inside an «если» or a loop
     textAnswerCompared,  // an answer of «спросить» compared as a number
+    roundBracketsForElement,  // «цены(1)» of a list, for «цены[1]»
 };
 
 void statementChecks(const Program& p, std::vector<Hint>& out) {

@@ -110,6 +110,58 @@ TEST(ProgramChecks, StatementChecksAtTheLineToEditAndSilentWhereMeant) {
     }
 }
 
+// Loops over input and lists: the number that ends the input taken as data, a minimum from 0 (a
+// maximum from 0 only over known negatives), round brackets for an element's number.
+TEST(ProgramChecks, InputAndListLoopsToldOnlyWhereTheAnswerIsWrong) {
+    const std::string ask = "  x = спросить_число(\"?\")\n";
+    const std::string sentinel = "пусть с = 0\nпусть к = 0\nпусть x = 1\nпока x не равно 0 делать\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {(sentinel + ask + "  с = с + x\n  к = к + 1\nконец\nвывести(с / к)\n"),
+         "строка 7: в «к» засчитывается и 0, которым кончается ввод: «пока» проверяет «x не равно 0»"},
+        {"пусть с = 0\nпусть x = 1\nпока x не равно -1 делать\n  x = число(спросить(\"?\"))\n  с = с + x\nконец\n",
+         "строка 5: к «с» прибавляется и -1, которым кончается ввод"},
+        {"пусть м = 100\nпусть x = 1\nпока x не равно 0 делать\n  x = спросить_число(\"?\")\n  если x < м то\n    м = x\n  конец\nконец\n",
+         "строка 5: с «м» сравнивается и 0"},
+        {(sentinel + ask + "  с = с + x\nконец\nвывести(с)\n"), ""},  // adding the 0 changes nothing
+        {(sentinel + ask + "  к = к + 1\nконец\nвывести(к)\n"), ""},  // tries of a guess: the last counts
+        {(sentinel + ask + "  с = с + x\n  к = к + 1\nконец\nвывести(с / (к - 1))\n"), ""},
+        {(sentinel + ask + "  если x не равно 0 то\n    с = с + x\n    к = к + 1\n  конец\nконец\nвывести(с / к)\n"), ""},
+        {("пусть с = 0\nпусть к = 0\nпусть x = спросить_число(\"?\")\nпока x не равно 0 делать\n  с = с + x\n  к = к + 1\n" + ask +
+          "конец\nвывести(с / к)\n"), ""},
+        {"пусть м = 0\nпусть x = 1\nпока x не равно 0 делать\n  x = спросить_число(\"?\")\n  если x > м то\n    м = x\n  конец\nконец\n", ""},
+        {"пусть р = [5, 3]\nпусть мин = 0\nдля каждого ч из р делать\n  если ч меньше мин то\n    мин = ч\n  конец\nконец\n",
+         "строка 2: «мин» начинается с 0, а «ч меньше мин» (строка 4) верно только для чисел меньше 0"},
+        {"пусть мин = 0\nпусть н = 0\nпока н < 3 делать\n  пусть ч = спросить_число(\"?\")\n  если мин > ч то\n    мин = ч\n  конец\n  н = н + 1\nконец\n",
+         "строка 1: «мин» начинается с 0"},
+        {"пусть р = [-5, -3]\nпусть м = 0\nпусть i = 0\nпока i < р.длина делать\n  если р[i] > м то\n    м = р[i]\n  конец\n  i = i + 1\nконец\n",
+         "строка 2: «м» начинается с 0, а все числа здесь отрицательные"},
+        {"пусть р = [5, 3]\nпусть мин = р[0]\nдля каждого ч из р делать\n  если ч меньше мин то\n    мин = ч\n  конец\nконец\n", ""},
+        {"пусть мин = 1000000\nдля каждого ч из [5, 3] делать\n  если ч меньше мин то\n    мин = ч\n  конец\nконец\n", ""},
+        {"пусть мин = 0\nдля каждого ч из [5, -3] делать\n  если ч меньше мин то\n    мин = ч\n  конец\nконец\n", ""},
+        {"пусть м = 0\nдля каждого ч из [-5, 3] делать\n  если ч > м то\n    м = ч\n  конец\nконец\n", ""},
+        {"пусть м = 0\nпусть н = 0\nпока н < 3 делать\n  пусть ч = спросить_число(\"?\")\n  если ч > м то\n    м = ч\n  конец\n  н = н + 1\nконец\n", ""},
+        {"пусть р = [-5, -3]\nр.добавить(4)\nпусть м = 0\nдля каждого ч из р делать\n  если ч > м то\n    м = ч\n  конец\nконец\n", ""},
+        {"пусть цены = [10, 20]\nвывести(цены(i + 1))\n", "строка 2: «цены» — список, а не функция: элемент по номеру пишут в квадратных скобках: «цены[i + 1]»"},
+        {"пусть цены = [10, 20]\nфункция цена(н):\n  вернуть цены[н]\nконец\nвывести(цена(1), цены[1])\n", ""},
+        {"пусть ф = [1]\nф = Math.abs\nвывести(ф(-1))\n", ""},  // set to a function too
+    };
+    for (const auto& [source, expected] : cases) {
+        const std::string found = checked(source);
+        if (expected.empty()) EXPECT_EQ(found, "") << source;
+        else EXPECT_NE(found.find(expected), std::string::npos) << source << "\n→ " << found;
+    }
+    // The quick fix puts square brackets round the same number: «(1)» is columns 12 to 15 of «вывести(цены(1))».
+    const LoadedRules language = loadedRules(projectRules(), {});
+    const CodeText text = textOf("пусть цены = [10, 20]\nвывести(цены(1))\n");
+    std::vector<Hint> hints;
+    programChecks({text, language, CodePoints{}}, hints);
+    ASSERT_EQ(hints.size(), 1u);
+    EXPECT_TRUE(hints[0].hasFix);
+    EXPECT_EQ(hints[0].fix, "[1]");
+    EXPECT_EQ(hints[0].from, 12u);
+    EXPECT_EQ(hints[0].to, 15u);
+}
+
 // The checks on functions as a whole: one never named again, arguments in their parameters' names
 // swapped, a used value given on one path only; and the programs that mean it silent.
 TEST(ProgramChecks, FunctionChecksAtTheLineToEditAndSilentWhereMeant) {
