@@ -93,6 +93,9 @@ test('a typed program runs beside the editor and survives a reload, where it wai
   const page = await open(playground);
   await type(page, 'вывести("набрано в песочнице")\n');
   await panel(page, 'набрано в песочнице');
+  // The program is kept a moment after the last key; the reload comes after that.
+  await page.waitForFunction((text) => (JSON.parse(localStorage.getItem('lum-playground.program')) || {}).text === text,
+    'вывести("набрано в песочнице")\n');
   await page.reload();
   await page.locator('#status.ok').waitFor();
   assert.equal(await editorText(page), 'вывести("набрано в песочнице")\n');
