@@ -147,6 +147,8 @@ TEST(ProgramChecks, ValuesAndNamesToldWhereCertain) {
         if (std::string(c.expected).empty()) EXPECT_EQ(found, "") << c.source;
         else EXPECT_NE(found.find(c.expected), std::string::npos) << c.source << "\n→ " << found;
     }
+    // The number set before the inner loop is its count's start, not a total to move out of the loop.
+    EXPECT_EQ(checked(cases[5].source).find("обнуляет"), std::string::npos) << checked(cases[5].source);
 }
 
 }  // namespace
