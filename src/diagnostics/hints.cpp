@@ -431,6 +431,7 @@ const base::FindingKind& hintKindRow(HintKind kind) {
         {"text-answer", Severity::Warning, false},
         {"name-shape", Severity::Warning, true},
         {"element-brackets", Severity::Warning, false},
+        {"computation", Severity::Warning, false},
     };
     const auto at = static_cast<std::size_t>(kind) - 1;
     return rows[at < std::size(rows) ? at : std::size(rows) - 1];

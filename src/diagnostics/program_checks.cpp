@@ -293,12 +293,23 @@ bool endsBlock(const Program& p, const std::vector<Token>& ts) {
     return r && r->role == rules::WordRole::BlockClose && r->words.size() == 1;
 }
 
+// Whether a rule that ends a header starts at token i. Not only the first rule of those words:
+// «раз» has one rule before a "{" (which leaves the header open) and one that ends the header.
+bool headerCloseAt(const Program& p, const std::vector<Token>& ts, std::size_t i) {
+    for (std::size_t r = 0; r < p.v.v.rules.size(); ++r) {
+        const std::vector<base::CodePoints>& words = p.v.words[r];
+        if (p.v.v.rules[r].role != rules::WordRole::HeaderClose || words.empty() || i + words.size() > ts.size()) continue;
+        bool all = true;
+        for (std::size_t k = 0; k < words.size() && all; ++k) all = sameWord(p.c, ts[i + k], words[k], p.v.v.rules[r].ignoreCase);
+        if (all) return true;
+    }
+    return false;
+}
+
 // A line with a word that ends a header and opens its block («делать», «то», «раз»).
 bool opensBlock(const Program& p, const std::vector<Token>& ts) {
-    for (std::size_t i = 1; i < ts.size(); ++i) {
-        const rules::RuleWords* r = ruleAt(p.c, ts, i, p.v);
-        if (r && r->role == rules::WordRole::HeaderClose) return true;
-    }
+    for (std::size_t i = 1; i < ts.size(); ++i)
+        if (headerCloseAt(p, ts, i)) return true;
     return false;
 }
 
@@ -329,13 +340,11 @@ bool readStatements(Program& p) {
         if (s.kind == StmtKind::If || s.kind == StmtKind::ElseIf || s.kind == StmtKind::Loop) {
             s.condFrom = head;
             s.condTo = ts.size();
-            for (std::size_t i = head; i < ts.size(); ++i) {
-                const rules::RuleWords* r = ruleAt(p.c, ts, i, p.v);
-                if (r && r->role == rules::WordRole::HeaderClose) {
+            for (std::size_t i = head; i < ts.size(); ++i)
+                if (headerCloseAt(p, ts, i)) {
                     s.condTo = i;
                     break;
                 }
-            }
             s.closed = s.condTo + 1 < ts.size() && endsBlock(p, ts);
         }
         if (s.kind == StmtKind::Else) s.closed = ts.size() > 1 && endsBlock(p, ts);
@@ -997,6 +1006,8 @@ void totalResetInLoop(const Program& p, const Facts& facts, int i, std::vector<H
         for (int k = 0; k < i; ++k) declaredBefore = declaredBefore || p.stmts[k].target == reset.target;
         for (std::size_t b = a + 1; b < inner.size() && declaredBefore; ++b) {
             const Stmt& grow = p.stmts[inner[b]];
+            // A loop inside that counts with the name: the number is that loop's start, not a total.
+            if (grow.kind == StmtKind::Loop && reads(p, grow, reset.target)) break;
             const std::vector<Token>& gt = tokensOf(p, grow);
             if (grow.target == reset.target && gt.size() > grow.valueFrom + 2 && isWord(p, gt[grow.valueFrom], grow.target) &&
                 (gt[grow.valueFrom + 1].mark == '+' || gt[grow.valueFrom + 1].mark == '*' || gt[grow.valueFrom + 1].mark == '-')) {
@@ -1867,6 +1878,287 @@ void textAnswerCompared(const Program& p, const Facts& facts, std::vector<Hint>&
     }
 }
 
+// ---- Values and names: a name printed in quotes, one counter for two nested loops, a parameter
+// changed for nobody, the digits of a number taken with plain division, an average with one pair
+// of brackets missing. ----
+
+// Whether statement s changes `name` itself: «name = …», «name += …», «name++».
+bool changesName(const Program& p, const Stmt& s, const std::string& name) {
+    if (s.target == name) return true;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    if (ts.size() < 3 || !isWord(p, ts[0], name) || ts[2].from != ts[1].to) return false;
+    const std::uint32_t m = ts[1].mark;
+    return ((m == '+' || m == '-' || m == '*' || m == '/' || m == '%') && ts[2].mark == '=') ||
+           ((m == '+' || m == '-') && ts[2].mark == m);
+}
+
+// The block header nearest around statement i of the given kind, stopping at a function; -1 when none.
+int nearestAround(const Program& p, const std::vector<int>& holders, int i, StmtKind kind) {
+    for (int k = holders[i]; k >= 0; k = holders[k]) {
+        if (p.stmts[k].kind == kind) return k;
+        if (p.stmts[k].kind == StmtKind::Function) return -1;
+    }
+    return -1;
+}
+
+// The name a header's condition starts with when a comparison follows it and no «и», «или», «не»
+// joins another condition: «i меньше 5» gives «i»; "" for any other condition.
+std::string comparedName(const Program& p, const Stmt& s) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    if (s.condTo < s.condFrom + 3 || s.condTo > ts.size() || !isPlainName(p.c, ts[s.condFrom], p.v, ts, s.condFrom))
+        return "";
+    std::size_t taken = 0;
+    if (signAt(p, ts, s.condFrom + 1, taken).empty() || taken == 0) return "";
+    for (std::size_t i = s.condFrom; i < s.condTo; ++i) {
+        const rules::RuleWords* r = ruleAt(p.c, ts, i, p.v);
+        if (r && r->role == rules::WordRole::Logic) return "";
+        if (ts[i].mark == '&' || ts[i].mark == '|' || ts[i].mark == '!') return "";
+    }
+    return word(p, ts[s.condFrom]);
+}
+
+// «вывести("сумма")» where «сумма» already holds a value and the next statement does not print it:
+// the five letters are printed, not the value.
+void quotedName(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    for (int i = 0; i < n; ++i) {
+        const Stmt& s = p.stmts[i];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        const rules::RuleWords* print = ruleAt(p.c, ts, 0, p.v);
+        if (s.kind != StmtKind::Other || !print || print->role != rules::WordRole::Output ||
+            !(produces(*print, "console.log") || produces(*print, "alert") || produces(*print, "consolelog")))
+            continue;
+        const std::size_t w = print->words.size();
+        if (ts.size() != w + 3 || ts[w].mark != '(' || ts[w + 1].mark != literal || ts[w + 2].mark != ')') continue;
+        const Token& text = ts[w + 1];
+        if (text.to < text.from + 3 || p.c[text.to - 1] != p.c[text.from]) continue;
+        if (!std::all_of(p.c + text.from + 1, p.c + text.to - 1, [](std::uint32_t v) { return translator::isWordCode(v); }) ||
+            (p.c[text.from + 1] >= '0' && p.c[text.from + 1] <= '9'))
+            continue;
+        const std::string name = textOf(p.c, text.from + 1, text.to - 1);
+        // Where «сумма» got its value: a statement before this one, or a parameter of the function around it.
+        int set = -1;
+        for (int k = 0; k < i && set < 0; ++k) {
+            const int around = nearestAround(p, facts.holders, k, StmtKind::Function);  // seen only inside it
+            if (p.stmts[k].target == name && (around < 0 || within(facts.holders, p, i, around))) set = k;
+        }
+        for (const Function& f : facts.functions)
+            if (set < 0 && within(facts.holders, p, i, f.at) && std::find(f.params.begin(), f.params.end(), name) != f.params.end())
+                set = f.at;
+        if (set < 0) continue;
+        // «вывести("сумма")» then «вывести(сумма)»: a label before the value.
+        if (i + 1 < n && reads(p, p.stmts[i + 1], name)) continue;
+        out.push_back(naming(at(lineOf(p, s), HintKind::PlainQuotesTemplate,
+                                "выводится слово «" + name + "», а не значение переменной «" + name + "» (строка " +
+                                    num(lineOf(p, p.stmts[set])) + "): в кавычках имя — просто буквы; уберите кавычки: «" +
+                                    shown(p, s, 0, w) + "(" + name + ")»",
+                                p.c, text.from, text.to, &name),
+                             {name}));
+    }
+}
+
+// A loop inside a loop counting with the outer one's name: «пока i <= 3» around «i = 1» and
+// «пока i <= 5 … i = i + 1». And «счетчик» read after a «повторить» nested in another: one name
+// counts both, so it holds the inner loop's last number there.
+void nestedSameCounter(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    const std::vector<int>& holders = facts.holders;
+    for (int o = 0; o < n; ++o) {
+        if (p.stmts[o].kind != StmtKind::Loop || p.stmts[o].closed) continue;
+        const std::string counter = comparedName(p, p.stmts[o]);
+        if (counter.empty()) continue;
+        for (int q = o + 1; q < n && within(holders, p, q, o); ++q) {
+            if (p.stmts[q].kind != StmtKind::Loop || comparedName(p, p.stmts[q]) != counter) continue;
+            bool counts = false;
+            for (int k = q + 1; k < n && within(holders, p, k, q); ++k) counts = counts || changesName(p, p.stmts[k], counter);
+            // The inner loop starts its count from a number set just before it, or every number the
+            // outer loop goes on with keeps the inner one going: either way the outer count is lost.
+            bool restarts = false;
+            for (int r = o + 1; r < q; ++r) {
+                const std::vector<Token>& rt = tokensOf(p, p.stmts[r]);
+                double value = 0;
+                restarts = restarts || (holders[r] == holders[q] && p.stmts[r].target == counter &&
+                                        number(p, rt, p.stmts[r].valueFrom, rt.size(), value));
+            }
+            if (!counts || !(restarts || within(rangeOf(p, p.stmts[o]), rangeOf(p, p.stmts[q])))) continue;
+            const std::string other = counter == "i" ? "j" : counter == "j" ? "k" : counter + "2";
+            add(p, p.stmts[q], HintKind::LoopFlow,
+                "внутренний цикл считает тем же «" + counter + "», что и внешний цикл на строке " + num(lineOf(p, p.stmts[o])) +
+                    ", и меняет его счётчик: после внутреннего цикла внешний продолжает не с того «" + counter +
+                    "», и кругов у него выходит не столько, сколько задумано. Дайте внутреннему циклу свой счётчик, например «" +
+                    other + "»",
+                {counter}, out);
+            break;
+        }
+    }
+    // The counter of «повторить … раз» is one name for every such loop (translator/counted_loops.cpp).
+    static const std::string countName = "счетчик";
+    const std::string countWord = reverseOf(p.v, countName.c_str());
+    auto counted = [&](int k) {
+        if (p.stmts[k].kind != StmtKind::Loop) return false;
+        // Every rule of the first words: «повторить» is also a method of text, first in the table.
+        const std::vector<Token>& ts = tokensOf(p, p.stmts[k]);
+        for (std::size_t r = 0; r < p.v.v.rules.size(); ++r) {
+            const std::vector<base::CodePoints>& words = p.v.words[r];
+            bool all = !words.empty() && words.size() <= ts.size();
+            for (std::size_t w = 0; w < words.size() && all; ++w) all = sameWord(p.c, ts[w], words[w], p.v.v.rules[r].ignoreCase);
+            if (all && produces(p.v.v.rules[r], "__LUM__.countLoop")) return true;
+        }
+        return false;
+    };
+    for (int o = 0; o < n; ++o) {
+        if (!counted(o) || p.stmts[o].closed) continue;
+        int inner = -1;
+        for (int k = o + 1; k < n && within(holders, p, k, o); ++k) {
+            if (inner < 0 && counted(k)) inner = k;
+            if (inner < 0 || k == inner || within(holders, p, k, inner)) continue;
+            bool own = true;  // no other counted loop between the statement and the outer one
+            for (int h = holders[k]; h >= 0 && h != o; h = holders[h]) own = own && !counted(h);
+            const Stmt& s = p.stmts[k];
+            const std::vector<Token>& ts = tokensOf(p, s);
+            std::string seen;
+            for (std::size_t t = s.target.empty() ? 0 : s.valueFrom; t < ts.size() && seen.empty(); ++t)
+                if (readsAt(p, ts, t, countName) || readsAt(p, ts, t, countWord)) seen = word(p, ts[t]);
+            if (!own || seen.empty()) continue;
+            add(p, s, HintKind::LoopFlow,
+                "здесь «" + seen + "» — уже не номер круга цикла на строке " + num(lineOf(p, p.stmts[o])) +
+                    ": вложенный цикл на строке " + num(lineOf(p, p.stmts[inner])) + " считает тем же «" + seen +
+                    "», и после него в «" + seen + "» всегда его последний номер. Для внешнего цикла заведите свой счётчик: «пусть круг = 0» перед ним и «круг = круг + 1» в конце его тела",
+                {seen}, out);
+            break;
+        }
+    }
+}
+
+// «функция увеличить(x)» … «x = x + 1» … with no «вернуть» of a value and «x» read nowhere after:
+// the new value stays inside the function, and the caller's name keeps its old one.
+void parameterChangedForNobody(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    const std::vector<int>& holders = facts.holders;
+    for (const Function& f : facts.functions) {
+        std::vector<int> inner;
+        bool gives = false;
+        for (int k = f.at + 1; k < n && within(holders, p, k, f.at); ++k) {
+            inner.push_back(k);
+            const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+            gives = gives || (isWord(p, kt[0], p.returnWord) && kt.size() > 1);
+        }
+        if (gives) continue;
+        for (const std::string& param : f.params) {
+            int change = -1;
+            for (int k : inner) {
+                const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+                const rules::RuleWords* first = ruleAt(p.c, kt, 0, p.v);
+                if (first && first->role == rules::WordRole::Declaration && p.stmts[k].target == param) break;  // its own name from here
+                if (changesName(p, p.stmts[k], param)) change = k;
+            }
+            // The change reads the old value, in the function's own block and in no loop (a loop reads
+            // it again on its next round); nothing after it reads the new one.
+            if (change < 0 || nearestAround(p, holders, change, StmtKind::Loop) >= 0 || holders[change] != f.at) continue;
+            const Stmt& s = p.stmts[change];
+            if (s.target == param && !reads(p, s, param)) continue;  // overwritten: told by unusedParameter
+            bool readAfter = false;
+            for (int k : inner) readAfter = readAfter || (k > change && (reads(p, p.stmts[k], param) || hasWord(p, p.stmts[k], param)));
+            if (readAfter) continue;
+            // A call alone on its line with one name for the parameter: «увеличить(y)».
+            std::string call = "… = " + f.name + "(…)";
+            for (int k = 0; k < n; ++k) {
+                const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+                if (f.params.size() == 1 && kt.size() == 4 && isWord(p, kt[0], f.name) && kt[1].mark == '(' &&
+                    isPlainName(p.c, kt[2], p.v, kt, 2) && kt[3].mark == ')') {
+                    call = word(p, kt[2]) + " = " + f.name + "(" + word(p, kt[2]) + ")";
+                    break;
+                }
+            }
+            add(p, s, HintKind::FunctionFlow,
+                "«" + lineText(p, s) + "» меняет только параметр «" + param + "» внутри функции «" + f.name +
+                    "»: функция ничего не возвращает, новое значение «" + param +
+                    "» дальше не читается, и переменная, переданная при вызове, не изменится. Верните его — «" +
+                    p.returnWord + " " + param + "» в конце функции — и положите результат вызова на место: «" + call + "»",
+                {param}, out);
+        }
+    }
+}
+
+// In a loop, «цифра = n % 10» and «n = n / 10»: "/" keeps the fraction, so «n» never becomes whole
+// and the remainders after the first are not digits. Silent where a condition reads «n % 10»
+// (dropping the zeros at the end divides exactly).
+void digitsByPlainDivision(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    const std::vector<int>& holders = facts.holders;
+    const std::string floorWord = reverseOf(p.v, "Math.floor");
+    for (int k = 0; k < n; ++k) {
+        const Stmt& s = p.stmts[k];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        if (s.target.empty() || ts.size() != s.valueFrom + 3 || !isWord(p, ts[s.valueFrom], s.target) ||
+            ts[s.valueFrom + 1].mark != '/' || !isDigits(p.c, ts[s.valueFrom + 2]) || ts[s.valueFrom + 2].to - ts[s.valueFrom + 2].from > 6 ||
+            std::stoi(word(p, ts[s.valueFrom + 2])) < 2)
+            continue;
+        const int loop = nearestAround(p, holders, k, StmtKind::Loop);
+        if (loop < 0) continue;
+        const std::string d = word(p, ts[s.valueFrom + 2]);
+        auto remainder = [&](int m) {
+            const std::vector<Token>& mt = tokensOf(p, p.stmts[m]);
+            for (std::size_t t = 0; t + 2 < mt.size(); ++t)
+                if (readsAt(p, mt, t, s.target) && mt[t + 1].mark == '%' && isDigits(p.c, mt[t + 2]) && word(p, mt[t + 2]) == d)
+                    return true;
+            return false;
+        };
+        int digit = -1;
+        bool tested = remainder(loop);
+        for (int m = loop + 1; m < n && within(holders, p, m, loop); ++m) {
+            if (!remainder(m)) continue;
+            if (p.stmts[m].kind != StmtKind::Other) tested = true;
+            else if (digit < 0) digit = m;
+        }
+        if (digit < 0 || tested) continue;
+        const std::string whole = floorWord.empty() ? "(" + s.target + " - " + s.target + " % " + d + ") / " + d
+                                                    : floorWord + "(" + s.target + " / " + d + ")";
+        const std::string example = d == "10" ? " (125 / 10 — это 12.5, а не 12)" : "";
+        out.push_back(naming(at(lineOf(p, s), HintKind::Computation,
+                                "«/» делит с дробью" + example + ": «" + s.target + "» так и не становится целым числом, и «" +
+                                    s.target + " % " + d + "» на строке " + num(lineOf(p, p.stmts[digit])) +
+                                    " на следующих кругах даёт не цифры, а дроби. Чтобы отбросить последнюю цифру, пишите «" +
+                                    s.target + " = " + whole + "»",
+                                p.c, ts[s.valueFrom].from, ts.back().to, &whole),
+                             {s.target + " / " + d}));
+    }
+}
+
+// «пусть среднее = а + б / 2»: division comes before addition, so only the last term is halved.
+void averageWithoutBrackets(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    for (int k = 0; k < facts.n; ++k) {
+        const Stmt& s = p.stmts[k];
+        if (s.target.empty()) continue;
+        const base::CodePoints name = base::decodeBytes(s.target), stem = base::decodeBytes("СРЕД");
+        bool average = false;
+        for (std::size_t i = 0; i + stem.size() <= name.size() && !average; ++i)
+            average = std::equal(stem.begin(), stem.end(), name.begin() + i, [](std::uint32_t a, std::uint32_t b) {
+                return a == base::toUpper(b);
+            });
+        const std::vector<Token>& ts = tokensOf(p, s);
+        // Terms joined by "+", then "/" and the number of the terms: «а + б + в / 3».
+        std::size_t terms = 0, t = s.valueFrom;
+        while (average && t < ts.size() && (isDigits(p.c, ts[t]) || isPlainName(p.c, ts[t], p.v, ts, t)) &&
+               !(t + 1 < ts.size() && (ts[t + 1].mark == '(' || ts[t + 1].mark == '[' || ts[t + 1].mark == '.'))) {
+            ++terms;
+            if (t + 1 >= ts.size() || ts[t + 1].mark != '+') break;
+            t += 2;
+        }
+        if (terms < 2 || t + 3 != ts.size() || ts[t + 1].mark != '/' || !isDigits(p.c, ts[t + 2]) ||
+            word(p, ts[t + 2]) != std::to_string(terms))
+            continue;
+        const std::string sum = shown(p, s, s.valueFrom, t + 1), last = word(p, ts[t]), d = word(p, ts[t + 2]);
+        const std::string fix = "(" + sum + ") / " + d;
+        out.push_back(naming(at(lineOf(p, s), HintKind::Computation,
+                                "на " + d + " здесь делится только «" + last + "»: деление выполняется раньше сложения, и «" +
+                                    s.target + "» получает " + shown(p, s, s.valueFrom, t) + " (" + last + " / " + d +
+                                    "). Возьмите сумму в скобки: «" + fix + "»",
+                                p.c, ts[s.valueFrom].from, ts.back().to, &fix),
+                             {last + " / " + d}));
+    }
+}
+
 using StatementCheck = void (*)(const Program&, const Facts&, int, std::vector<Hint>&);
 using WholeCheck = void (*)(const Program&, const Facts&, std::vector<Hint>&);
 
@@ -1899,6 +2191,11 @@ constexpr WholeCheck wholeTable[] = {
     valueOnOnePath,  // a used result given only inside an «если» or a loop
     textAnswerCompared,  // an answer of «спросить» compared as a number
     roundBracketsForElement,  // «цены(1)» of a list, for «цены[1]»
+    quotedName,  // «вывести("сумма")»: the name's letters printed, not its value
+    nestedSameCounter,  // a nested loop counting with the outer loop's name
+    parameterChangedForNobody,  // a parameter changed in a function that gives nothing back
+    digitsByPlainDivision,  // «n = n / 10» beside «n % 10»: the fraction stays
+    averageWithoutBrackets,  // «среднее = а + б / 2»: only «б» is divided
 };
 
 void statementChecks(const Program& p, std::vector<Hint>& out) {

@@ -12,7 +12,9 @@
 // 2», «x равно x», «5 больше 3»), «не» of a name, a position used as yes or no, a function's result
 // dropped, a parameter never read or overwritten, a function never called, a call with its
 // parameters' names in another order, a used result given only inside an «если» or a loop, an
-// answer of «спросить» compared as text, a name with a space or a leading digit. Each is told
+// answer of «спросить» compared as text, a name with a space or a leading digit, a name printed in quotes, a nested loop counting
+// with the outer one's name, a parameter changed in a function that gives nothing back, digits
+// taken with "/", an average with its brackets missing. Each is told
 // at the line to edit, with its fix where certain; one that may be meant says what it sees.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #pragma once
