@@ -886,8 +886,14 @@ void decidedCondition(const Program& p, const Facts&, int i, std::vector<Hint>& 
                 }
             } else if (both) {
                 message += "нет числа, для которого верно и «" + first + "», и «" + second + "»";
+                if (pair)
+                    message += ". Если достаточно, чтобы было верно одно из них, соедините сравнения словом «" + swapped +
+                               "»: «" + first + " " + swapped + " " + second + "»";
             } else {
                 message += "для любого числа в «" + x.name + "» верно «" + first + "» или «" + second + "»";
+                if (pair)
+                    message += ". Если нужно, чтобы были верны оба, соедините сравнения словом «" + swapped + "»: «" + first +
+                               " " + swapped + " " + second + "»";
             }
             const Token& at0 = ts[j.jointFrom];
             const Token& at1 = ts[j.jointTo - 1];
