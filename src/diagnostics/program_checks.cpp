@@ -4,6 +4,7 @@
 #include "diagnostics/program_checks.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <string>
 
@@ -1162,6 +1163,33 @@ std::string keptExtreme(const Program& p, const Facts& facts, int h, const std::
     return kept;
 }
 
+// Whether «если» s, read with `x` at `value`, is certainly true: «x знак число» or «x % число знак
+// число»; any other condition is not read, and counts as not true.
+bool trueWith(const Program& p, const Stmt& s, const std::string& x, double value) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    std::size_t k = s.condFrom;
+    if (k + 2 >= s.condTo || word(p, ts[k]) != x || !isPlainName(p.c, ts[k], p.v, ts, k)) return false;
+    double left = value;
+    ++k;
+    if (ts[k].mark == '%' && k + 1 < s.condTo && isDigits(p.c, ts[k + 1])) {
+        double by = 0;
+        if (!number(p, ts, k + 1, k + 2, by) || by == 0) return false;
+        left = std::fmod(value, by);
+        k += 2;
+    }
+    std::size_t taken = 0;
+    const std::string sign = signAt(p, ts, k, taken);
+    double right = 0;
+    if (!taken || !number(p, ts, k + taken, s.condTo, right)) return false;
+    if (sign == "==" || sign == "===") return left == right;
+    if (sign == "!=" || sign == "!==") return left != right;
+    if (sign == "<") return left < right;
+    if (sign == "<=") return left <= right;
+    if (sign == ">") return left > right;
+    if (sign == ">=") return left >= right;
+    return false;
+}
+
 // «пока x не равно 0 делать», whose body reads x anew and then, in the same round and with no test
 // of x between, adds x to a total, counts it or compares it for an extreme: the number that ends
 // the input is taken as data too. Told only where that number changes the answer: adding 0 or
@@ -1232,7 +1260,22 @@ void endMarkerCounted(const Program& p, const Facts& facts, int i, std::vector<H
         if (t.kind == StmtKind::If) {
             bool smaller = false;
             const std::string kept = keptExtreme(p, facts, inner[u], x, smaller);
-            if (kept.empty()) return;  // a test of x: it may keep the end out
+            if (kept.empty()) {
+                // A test of x keeps the end out unless the end itself passes it (0 % 3 равно 0).
+                if (!trueWith(p, t, x, marker)) return;
+                for (const int b : body(p, facts.holders, inner[u])) {
+                    const Stmt& c = p.stmts[b];
+                    if (c.kind != StmtKind::Other || c.target.empty()) continue;
+                    if (!(valueIs(p, c, c.target, '+', "1") && startsAtZero(c.target)) || mended(c.target)) continue;
+                    add(p, t, HintKind::LoopFlow,
+                        "условие «" + shown(p, t, t.condFrom, t.condTo) + "» верно и при " + x + " = " + end + why +
+                            " Так «" + c.target + "» на строке " + num(lineOf(p, c)) + " считает и " + end +
+                            ". Добавьте к условию «" + logicWord(p, "&&") + " " + x + " " + shown(p, s, k + 1, s.condTo) + "»",
+                        {c.target}, out);
+                    return;
+                }
+                return;
+            }
             if (smaller ? marker <= 0 : marker > 0) {
                 add(p, t, HintKind::LoopFlow,
                     "с «" + kept + "» сравнивается и " + end + why + " Так " + end + " может стать " +

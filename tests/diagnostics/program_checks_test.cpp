@@ -123,6 +123,8 @@ TEST(ProgramChecks, InputAndListLoopsToldOnlyWhereTheAnswerIsWrong) {
         {"пусть м = 100\nпусть x = 1\nпока x не равно 0 делать\n  x = спросить_число(\"?\")\n  если x < м то\n    м = x\n  конец\nконец\n",
          "строка 5: с «м» сравнивается и 0"},
         {(sentinel + ask + "  с = с + x\nконец\nвывести(с)\n"), ""},  // adding the 0 changes nothing
+        {(sentinel + ask + "  если x % 3 равно 0 то\n    к = к + 1\n  конец\nконец\n"), "строка 6: условие «x % 3 равно 0» верно и при x = 0"},
+        {(sentinel + ask + "  если x % 3 равно 1 то\n    к = к + 1\n  конец\nконец\n"), ""},  // the end fails the test
         {(sentinel + ask + "  к = к + 1\nконец\nвывести(к)\n"), ""},  // tries of a guess: the last counts
         {(sentinel + ask + "  с = с + x\n  к = к + 1\nконец\nвывести(с / (к - 1))\n"), ""},
         {(sentinel + ask + "  если x не равно 0 то\n    с = с + x\n    к = к + 1\n  конец\nконец\nвывести(с / к)\n"), ""},
