@@ -1164,7 +1164,8 @@ void remainderAsCondition(const Program& p, const Facts& facts, int i, std::vect
         return false;
     };
     if (saysNot(s)) return;
-    for (int t = i + 1; t < facts.n && (within(facts.holders, p, t, i) || p.stmts[t].chain == s.chain || p.stmts[t].chain == i); ++t)
+    const int chain = s.chain >= 0 ? s.chain : i;  // every branch of the chain, «иначе» too
+    for (int t = chain + 1; t < facts.n && (within(facts.holders, p, t, chain) || p.stmts[t].chain == chain); ++t)
         if (saysNot(p.stmts[t])) return;
     const std::string rem = shown(p, s, a, a + 3), x = word(p, ts[a]), by = word(p, k);
     const std::string fix = rem + " " + equalityWord(p) + " 0";
@@ -1207,11 +1208,13 @@ void quotedTruthWord(const Program& p, const Facts& facts, std::vector<Hint>& ou
         const Token& quoted = st[set.valueFrom];
         const std::string inner = textOf(p.c, quoted.from + 1, quoted.to - 1);
         if (inner != p.trueWord && inner != p.falseWord) continue;
-        // Every value it gets is a text, so the condition reads a text whatever happens.
+        // Every value it gets is a text that is not empty, so the condition is true whatever happens.
         bool texts = true;
         for (int k = 0; k < facts.n && texts; ++k) {
             const Stmt& t = p.stmts[k];
-            texts = t.target != set.target || (tokensOf(p, t).size() == t.valueFrom + 1 && tokensOf(p, t)[t.valueFrom].mark == literal);
+            const std::vector<Token>& tt = tokensOf(p, t);
+            texts = t.target != set.target ||
+                    (tt.size() == t.valueFrom + 1 && tt[t.valueFrom].mark == literal && tt[t.valueFrom].to - tt[t.valueFrom].from > 2);
         }
         int use = -1;
         bool negated = false;
