@@ -4,6 +4,7 @@
 #include "diagnostics/program_checks.h"
 
 #include <algorithm>
+#include <map>
 #include <string>
 
 #include "translator/source_regions.h"
@@ -260,6 +261,10 @@ struct Program {
     std::vector<Stmt> stmts;
     std::string ifWord, elseWord, functionWord, returnWord, breakWord, trueWord, falseWord;
     std::string endWord = blockEnd(v);
+    // The whole text with its regions and the libraries it includes: where a name may stand
+    // besides the code lines (in text, in a template, in a library's code).
+    const DetectorInput* input = nullptr;
+    const translator::SourceRegions* regions = nullptr;
 };
 
 std::string keywordOf(const Table& v, const char* js) {
@@ -987,6 +992,238 @@ void unusedParameter(const Program& p, const Facts& facts, std::vector<Hint>& ou
     }
 }
 
+// ---- Functions as a whole: one never called, a call that gives its parameters' own names in
+// another order, a value given on one path only. ----
+
+// The «функция» header around statement i, the nearest one, or -1.
+int ownerOf(const Program& p, const std::vector<int>& holders, int i) {
+    for (int k = holders[i]; k >= 0; k = holders[k])
+        if (p.stmts[k].kind == StmtKind::Function) return k;
+    return -1;
+}
+
+// The token that closes the bracket at `open`, or ts.size() when the line does not close it.
+std::size_t closingOf(const std::vector<Token>& ts, std::size_t open) {
+    int depth = 0;
+    for (std::size_t k = open; k < ts.size(); ++k) {
+        if (ts[k].mark == '(' || ts[k].mark == '[' || ts[k].mark == '{') ++depth;
+        if ((ts[k].mark == ')' || ts[k].mark == ']' || ts[k].mark == '}') && --depth == 0) return k;
+    }
+    return ts.size();
+}
+
+// A call «имя(…)» of a function of the program: the statement, the name's token, its ")".
+struct Call {
+    int stmt = 0;
+    std::size_t name = 0, close = 0;  // close: tokens.size() when the call runs past its line
+    const Function* function = nullptr;
+};
+
+// Every call of a function defined once in the program, in text order; the headers are not calls.
+std::vector<Call> callsOf(const Program& p, const Facts& facts) {
+    std::map<std::string, const Function*> byName;
+    for (const Function& f : facts.functions) {
+        const auto [slot, fresh] = byName.emplace(f.name, &f);
+        if (!fresh) slot->second = nullptr;  // defined twice: which one a call reaches is left alone
+    }
+    std::vector<Call> calls;
+    for (int i = 0; i < facts.n && !byName.empty(); ++i) {
+        const std::vector<Token>& ts = tokensOf(p, p.stmts[i]);
+        for (std::size_t j = 0; j + 1 < ts.size(); ++j) {
+            if (ts[j].mark != 0 || ts[j + 1].mark != '(' || (j > 0 && ts[j - 1].mark == '.') ||
+                (j == 1 && p.stmts[i].kind == StmtKind::Function))
+                continue;
+            const auto f = byName.find(word(p, ts[j]));
+            if (f != byName.end() && f->second) calls.push_back({i, j, closingOf(ts, j + 1), f->second});
+        }
+    }
+    return calls;
+}
+
+// Adds to `counts` each time one of its names stands as a whole word in chars [0, n); with
+// regions, comments are left out (a commented-out call is no call), text and templates are read.
+void countWords(const std::uint32_t* c, std::size_t n, const translator::SourceRegions* regions,
+                std::map<std::string, int>& counts) {
+    std::size_t s = 0;
+    for (std::size_t q = 0; q < n;) {
+        while (regions && s < regions->stretches.size() && regions->stretches[s].to <= q) ++s;
+        if (regions && s < regions->stretches.size() && regions->stretches[s].from <= q &&
+            regions->stretches[s].region == translator::Region::Comment) {
+            q = regions->stretches[s].to;
+            continue;
+        }
+        if (!translator::isWordCode(c[q])) {
+            ++q;
+            continue;
+        }
+        std::size_t e = q + 1;
+        while (e < n && translator::isWordCode(c[e])) ++e;
+        const auto found = counts.find(textOf(c, q, e));
+        if (found != counts.end()) ++found->second;
+        q = e;
+    }
+}
+
+// A function whose name stands nowhere but in its header: not called, not handed on, not in text,
+// a template or a library. Told only when the program does something besides defining functions
+// and names: a file of functions alone is a library, called from elsewhere.
+void uncalledFunction(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    if (facts.functions.empty() || !p.input || !p.regions) return;
+    bool runs = false;
+    for (int i = 0; i < facts.n && !runs; ++i) {
+        const Stmt& s = p.stmts[i];
+        if (facts.holders[i] >= 0 || s.kind == StmtKind::Function) continue;
+        const rules::RuleWords* first = ruleAt(p.c, tokensOf(p, s), 0, p.v);
+        runs = !(first && first->role == rules::WordRole::Declaration);
+    }
+    if (!runs) return;
+    std::map<std::string, int> counts;
+    for (const Function& f : facts.functions) counts[f.name] = 0;
+    const base::CodeText& text = p.input->source;
+    countWords(text.chars.data(), text.chars.size(), p.regions, counts);
+    countWords(p.input->libraries.data(), p.input->libraries.size(), nullptr, counts);
+    for (const Function& f : facts.functions) {
+        if (counts[f.name] != 1) continue;
+        const Stmt& header = p.stmts[f.at];
+        const Token& name = tokensOf(p, header)[1];
+        const std::string call = f.name + (f.params.empty() ? "()" : "(…)");
+        out.push_back(naming(at(lineOf(p, header), HintKind::FunctionFlow,
+                                "функция «" + f.name + "» нигде не вызвана: её команды не выполнятся. Вызовите её: «" + call + "»",
+                                p.c, name.from, name.to),
+                             {f.name}));
+    }
+}
+
+// «площадь(высота, ширина)» for «функция площадь(ширина, высота)»: the arguments are the
+// parameters' own names in another order, and the values go by their places. Left alone inside
+// the function itself and inside a function that takes the same names: a swap there is its work.
+void argumentsSwapped(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    for (const Call& call : callsOf(p, facts)) {
+        const Function& f = *call.function;
+        const std::vector<Token>& ts = tokensOf(p, p.stmts[call.stmt]);
+        if (f.params.size() < 2 || call.close == ts.size()) continue;
+        std::vector<std::string> args;
+        bool plain = true;
+        for (std::size_t k = call.name + 2; k < call.close && plain; k += 2) {
+            plain = isPlainName(p.c, ts[k], p.v, ts, k) && (ts[k + 1].mark == ',' || k + 1 == call.close);
+            args.push_back(word(p, ts[k]));
+        }
+        if (!plain || args == f.params || !std::is_permutation(args.begin(), args.end(), f.params.begin(), f.params.end()))
+            continue;
+        std::vector<std::string> distinct = f.params;
+        std::sort(distinct.begin(), distinct.end());
+        if (std::adjacent_find(distinct.begin(), distinct.end()) != distinct.end()) continue;
+        const int owner = ownerOf(p, facts.holders, call.stmt);
+        bool same = owner == f.at;
+        for (const Function& g : facts.functions)
+            if (g.at == owner && owner >= 0)
+                same = same || std::all_of(args.begin(), args.end(), [&](const std::string& a) {
+                           return std::find(g.params.begin(), g.params.end(), a) != g.params.end();
+                       });
+        if (same) continue;
+        std::string moves, meant;
+        for (std::size_t k = 0; k < args.size(); ++k) {
+            meant += (k ? ", " : "") + f.params[k];
+            if (args[k] != f.params[k]) moves += std::string(moves.empty() ? "" : ", ") + "«" + args[k] + "» попадёт в параметр «" + f.params[k] + "»";
+        }
+        const std::string shownCall = textOf(p.c, ts[call.name].from, ts[call.close].to);
+        out.push_back(naming(at(lineOf(p, p.stmts[call.stmt]), HintKind::FunctionFlow,
+                                "в вызове «" + shownCall + "» значения попадают в параметры по порядку, а не по именам: " + moves +
+                                    " (функция «" + f.name + "», строка " + num(lineOf(p, p.stmts[f.at])) +
+                                    "). Если значения должны попасть в одноимённые параметры, пишите «" + f.name + "(" + meant + ")»",
+                                p.c, ts[call.name].from, ts[call.close].to),
+                             {f.name}));
+    }
+}
+
+// Whether some number passes none of the branches' conditions: each «имя ЗНАК число» of one name,
+// tried at every bound, between bounds and beyond them. A condition of another shape: false.
+bool missesSome(const Program& p, const std::vector<int>& branches) {
+    std::vector<Range> ranges;
+    std::vector<double> bounds;
+    for (int b : branches) {
+        ranges.push_back(rangeOf(p, p.stmts[b]));
+        const Range& r = ranges.back();
+        if (!r.valid || r.name != ranges.front().name) return false;
+        for (const double x : {r.lo, r.hi})
+            if (x > -1e300 && x < 1e300) bounds.push_back(x);
+    }
+    std::sort(bounds.begin(), bounds.end());
+    std::vector<double> tried = {bounds.empty() ? 0 : bounds.front() - 1, bounds.empty() ? 0 : bounds.back() + 1};
+    for (std::size_t k = 0; k < bounds.size(); ++k) {
+        tried.push_back(bounds[k]);
+        if (k + 1 < bounds.size()) tried.push_back((bounds[k] + bounds[k + 1]) / 2);
+    }
+    for (const double x : tried)
+        if (std::none_of(ranges.begin(), ranges.end(), [&](const Range& r) { return lets(r, x); })) return true;
+    return false;
+}
+
+// A function whose result is used while its «вернуть» all stand inside «если» branches (never
+// in «иначе») or inside one loop: on the other path it runs to its «конец» and gives nothing.
+// Told at that «конец», where the missing «вернуть» goes. Any shape not read for certain (a bare
+// «вернуть», a one-line «если … иначе», a loop on «истина», a «вернуть» in «иначе», conditions
+// that may together cover every number) is left alone.
+void valueOnOnePath(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const std::string nothing = valueWord(p.v, p.table, "undefined");
+    if (nothing.empty() || p.returnWord.empty() || p.endWord.empty()) return;
+    const std::vector<int>& holders = facts.holders;
+    std::vector<const Function*> used;  // a call outside the function whose value goes somewhere
+    for (const Call& call : callsOf(p, facts)) {
+        const Stmt& s = p.stmts[call.stmt];
+        const bool alone = call.name == 0 && call.close + 1 == tokensOf(p, s).size() && s.kind == StmtKind::Other;
+        if (!alone && call.close < tokensOf(p, s).size() && !within(holders, p, call.stmt, call.function->at))
+            used.push_back(call.function);
+    }
+    for (const Function& f : facts.functions) {
+        if (std::find(used.begin(), used.end(), &f) == used.end()) continue;
+        int end = -1, loop = -1;
+        std::vector<int> branches;  // the «если» and «иначе если» lines that hold a «вернуть»
+        bool certain = true, direct = false, gives = false;
+        for (int k = f.at + 1; k < facts.n && within(holders, p, k, f.at) && certain; ++k) {
+            const Stmt& s = p.stmts[k];
+            if (s.kind == StmtKind::End && holders[k] == f.at) end = k;
+            if (ownerOf(p, holders, k) != f.at) continue;
+            const std::vector<Token>& ts = tokensOf(p, s);
+            if (hasWord(p, s, "throw") ||
+                (s.kind == StmtKind::Loop && s.condTo == s.condFrom + 1 && isWord(p, ts[s.condFrom], p.trueWord)))
+                certain = false;
+            if (!hasWord(p, s, p.returnWord)) continue;
+            const bool returns = isWord(p, ts[0], p.returnWord);
+            if ((returns && ts.size() == 1) || (!returns && (!s.closed || hasWord(p, s, p.elseWord)))) certain = false;
+            gives = true;
+            int top = returns ? holders[k] : k;
+            if (top == f.at) direct = true;
+            while (top >= 0 && top != f.at && holders[top] != f.at) top = holders[top];
+            if (top < 0 || top == f.at) continue;
+            const StmtKind kind = p.stmts[top].kind;
+            if (kind == StmtKind::Loop && (loop < 0 || loop == top)) loop = top;
+            else if ((kind == StmtKind::If || kind == StmtKind::ElseIf) &&
+                     std::find(branches.begin(), branches.end(), top) == branches.end())
+                branches.push_back(top);
+            else certain = false;  // in «иначе», or in a second loop
+        }
+        if (!certain || direct || !gives || end < 0 || (loop >= 0) == !branches.empty()) continue;
+        if (branches.size() > 1 && !missesSome(p, branches)) continue;  // «x > 0» and «x <= 0» leave no other path
+        std::string where;
+        if (loop >= 0) {
+            where = "только изнутри цикла на строке " + num(lineOf(p, p.stmts[loop])) + "; если цикл закончится, не дойдя до «" +
+                    p.returnWord + "»,";
+        } else {
+            std::sort(branches.begin(), branches.end());
+            std::string lines;
+            for (std::size_t b = 0; b < branches.size(); ++b)
+                lines += (b == 0 ? "" : b + 1 == branches.size() ? " и " : ", ") + num(lineOf(p, p.stmts[branches[b]]));
+            where = branches.size() == 1 ? "только когда условие на строке " + lines + " верно; иначе"
+                                         : "только когда верно одно из условий на строках " + lines + "; иначе";
+        }
+        add(p, p.stmts[end], HintKind::FunctionFlow,
+            "функция «" + f.name + "» отдаёт значение " + where + " она вернёт «" + nothing + "». Допишите «" + p.returnWord +
+                "» со значением перед этим «" + p.endWord + "»",
+            {p.returnWord}, out);
+    }
+}
+
 // An answer of «спросить» is text: compared strictly with a number, or with another answer by size.
 void textAnswerCompared(const Program& p, const Facts& facts, std::vector<Hint>& out) {
     const int n = facts.n;
@@ -1377,6 +1614,9 @@ constexpr WholeCheck wholeTable[] = {
     staleFormula,  // a formula worked out before its input changed
     loopStartsAtOne,  // a loop over a list that starts at 1
     unusedParameter,  // a parameter never read or overwritten at once
+    uncalledFunction,  // a function never called nor named anywhere else
+    argumentsSwapped,  // a call with its parameters' own names in another order
+    valueOnOnePath,  // a used result given only inside an «если» or a loop
     textAnswerCompared,  // an answer of «спросить» compared as a number
     // Arithmetic checks:
     productStartsAtZero,  // a product that starts at 0 and only multiplies
@@ -1633,6 +1873,8 @@ void programChecks(const DetectorInput& input, std::vector<Hint>& out) {
     Program program{c, lines, v, input.language.table, {}, keywordOf(v, "if"), keywordOf(v, "else"),
                     keywordOf(v, "function"), v.returnWord, keywordOf(v, "break"), valueWord(v, input.language.table, "true"),
                     valueWord(v, input.language.table, "false")};
+    program.input = &input;
+    program.regions = &regions;
     const bool ok = readStatements(program);
     // The statement checks look back and ahead over the statements, quadratic at worst: a program
     // longer than any learner writes (a generated one, a megabyte benchmark) goes without them

@@ -8,7 +8,8 @@
 // its job (never starts, a total or a flag reset every round, «вернуть» on the first round, a walk
 // from number 1), a branch that never runs or two «если» that both print, «не» of a name, a
 // position used as yes or no, a function's result dropped, a parameter never read or overwritten,
-// an answer of «спросить» compared as text, a name with a space or a leading digit. Each is told
+// a function never called, a call with its parameters' names in another order, a used result
+// given only inside an «если» or a loop, an answer of «спросить» compared as text, a name with a space or a leading digit. Each is told
 // at the line to edit, with its fix where certain; one that may be meant says what it sees.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #pragma once
