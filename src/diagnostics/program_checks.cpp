@@ -1294,16 +1294,6 @@ bool equalsAt(const Program& p, const std::vector<Token>& ts, std::size_t i, std
     return taken && (sign == "==" || sign == "===");
 }
 
-// The closing bracket of the one opened at token `open`, or ts.size().
-std::size_t closingOf(const std::vector<Token>& ts, std::size_t open) {
-    int depth = 0;
-    for (std::size_t k = open; k < ts.size(); ++k) {
-        if (ts[k].mark == '(' || ts[k].mark == '[') ++depth;
-        if ((ts[k].mark == ')' || ts[k].mark == ']') && --depth == 0) return k;
-    }
-    return ts.size();
-}
-
 // Whether `name` changes other than by a statement «name = …»: "+=", "++", a parameter of that
 // name, or the name a loop's header declares («для каждого name из …»).
 bool changedOtherwise(const Program& p, const Facts& facts, const std::string& name) {

@@ -11,6 +11,9 @@
 // a function never called, a call with its parameters' names in another order, a used result
 // given only inside an «если» or a loop, an answer of «спросить» compared as text, a name with a space or a leading digit. Each is told
 // at the line to edit, with its fix where certain; one that may be meant says what it sees.
+// Arithmetic: a product that starts at 0, a bare remainder or a quotient compared with 0 taken for
+// divisibility, «"ложь"» in quotes used as a condition, «список = список.добавить(x)», a divisor
+// search from 1, and "/" beside "%" of the same numbers where the whole part is meant.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #pragma once
 
