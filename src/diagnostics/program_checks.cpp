@@ -1567,7 +1567,7 @@ void wholeDivisionKept(const Program& p, const Facts& facts, std::vector<Hint>& 
             const std::string division = shown(p, s, s.valueFrom, ts.size());
             const std::string fix = floorWord + "(" + division + ")";
             out.push_back(naming(at(lineOf(p, s), HintKind::LostValue,
-                                    "«" + division + "» делит с дробной частью (90 / 60 = 1.5), а «" + shown(p, p.stmts[b], p.stmts[b].valueFrom, tokensOf(p, p.stmts[b]).size()) +
+                                    "«" + division + "» делит с дробной частью (например, 7 / 2 = 3.5), а «" + shown(p, p.stmts[b], p.stmts[b].valueFrom, tokensOf(p, p.stmts[b]).size()) +
                                         "» на строке " + num(lineOf(p, p.stmts[b])) + " берёт остаток, значит в «" + s.target +
                                         "» нужна целая часть. Целую часть даёт «" + fix + "»",
                                     p.c, ts[s.valueFrom].from, ts.back().to, &fix),
