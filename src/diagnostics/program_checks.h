@@ -16,6 +16,9 @@
 // with the outer one's name, a parameter changed in a function that gives nothing back, digits
 // taken with "/", an average with its brackets missing. Each is told
 // at the line to edit, with its fix where certain; one that may be meant says what it sees.
+// Arithmetic: a product that starts at 0, a bare remainder or a quotient compared with 0 taken for
+// divisibility, «"ложь"» in quotes used as a condition, «список = список.добавить(x)», a divisor
+// search from 1, and "/" beside "%" of the same numbers where the whole part is meant.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #pragma once
 
