@@ -1966,8 +1966,8 @@ std::string comparedName(const Program& p, const Stmt& s) {
     return word(p, ts[s.condFrom]);
 }
 
-// «вывести("сумма")» where «сумма» already holds a value and the next statement does not print it:
-// the five letters are printed, not the value.
+// «вывести("сумма")» where «сумма» already holds a value that nothing else reads: the five letters
+// are printed, not the value.
 void quotedName(const Program& p, const Facts& facts, std::vector<Hint>& out) {
     const int n = facts.n;
     for (int i = 0; i < n; ++i) {
@@ -1995,8 +1995,12 @@ void quotedName(const Program& p, const Facts& facts, std::vector<Hint>& out) {
             if (set < 0 && within(facts.holders, p, i, f.at) && std::find(f.params.begin(), f.params.end(), name) != f.params.end())
                 set = f.at;
         if (set < 0) continue;
-        // «вывести("сумма")» then «вывести(сумма)»: a label before the value.
-        if (i + 1 < n && reads(p, p.stmts[i + 1], name)) continue;
+        // The value is read nowhere but in its own updates: else the word may be a message
+        // («вывести("готово")» beside «если готово то»), or a label before the value.
+        bool readElsewhere = false;
+        for (int k = 0; k < n && !readElsewhere; ++k)
+            readElsewhere = k != i && p.stmts[k].target != name && reads(p, p.stmts[k], name);
+        if (readElsewhere) continue;
         out.push_back(naming(at(lineOf(p, s), HintKind::PlainQuotesTemplate,
                                 "выводится слово «" + name + "», а не значение переменной «" + name + "» (строка " +
                                     num(lineOf(p, p.stmts[set])) + "): в кавычках имя — просто буквы; уберите кавычки: «" +
