@@ -1040,6 +1040,244 @@ void textAnswerCompared(const Program& p, const Facts& facts, std::vector<Hint>&
     }
 }
 
+// ---- Values lost or never changed: overwritten before read, a total never read, a «пусть» that
+// hides the name outside its block, «а = б» before a line that needs both, the element of «для
+// каждого» or a letter of a text set. ----
+
+bool declares(const Program& p, const Stmt& s) {
+    const rules::RuleWords* r = ruleAt(p.c, tokensOf(p, s), 0, p.v);
+    return r && r->role == rules::WordRole::Declaration && !r->declares.empty();
+}
+
+// Whether the statement reads `name`, itself or through a call of a function of the program whose
+// body reads it.
+bool readsWithCalls(const Program& p, const Facts& facts, int i, const std::string& name) {
+    if (reads(p, p.stmts[i], name)) return true;
+    for (const Function& f : facts.functions) {
+        if (!hasWord(p, p.stmts[i], f.name)) continue;
+        for (int k = f.at; k < facts.n && (k == f.at || within(facts.holders, p, k, f.at)); ++k)
+            if (reads(p, p.stmts[k], name)) return true;
+    }
+    return false;
+}
+
+// The first statement after the block of header h, in the block that holds h; -1 when none.
+int afterBlock(const Program& p, const Facts& facts, int h) {
+    for (int k = h + 1; k < facts.n; ++k)
+        if (facts.holders[k] == facts.holders[h] && p.stmts[k].kind != StmtKind::End) return k;
+    return -1;
+}
+
+bool chained(const Facts& facts, const Program& p, int h) {
+    for (int k = h + 1; k < facts.n; ++k)
+        if (p.stmts[k].chain == h) return true;
+    return false;
+}
+
+// The statement's text with each read of `name` written as `with`.
+std::string replacedName(const Program& p, const Stmt& s, const std::string& name, const std::string& with) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    std::string out;
+    for (std::size_t i = 0; i < ts.size(); ++i) {
+        if (i > 0) out += textOf(p.c, ts[i - 1].to, ts[i].from);
+        out += readsAt(p, ts, i, name) ? with : word(p, ts[i]);
+    }
+    return out;
+}
+
+// «если … то y = 1 конец» then «y = 2» at once: the value set in the block is replaced before
+// anything reads it (an «иначе» forgotten).
+void setInIfThenReplaced(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::If || s.closed || chained(facts, p, i)) return;
+    const std::vector<int> inner = body(p, facts.holders, i);
+    if (inner.empty()) return;
+    const Stmt& set = p.stmts[inner.back()];
+    const int next = afterBlock(p, facts, i);
+    if (set.target.empty() || declares(p, set) || next < 0) return;
+    const Stmt& again = p.stmts[next];
+    if (again.target != set.target || declares(p, again) || readsWithCalls(p, facts, next, set.target)) return;
+    add(p, set, HintKind::LostValue,
+        "значение «" + set.target + "» со строки " + num(lineOf(p, set)) + " не успевает пригодиться: на строке " +
+            num(lineOf(p, again)) + " оно сразу заменяется («" + lineText(p, again) + "» выполняется всегда). Если «" +
+            lineText(p, again) + "» нужно, только когда «" + shown(p, s, s.condFrom, s.condTo) +
+            "» неверно, поставьте эту строку в «" + p.elseWord + "»",
+        {set.target}, out);
+}
+
+// «пусть x = число(спросить())», then a loop whose first line asks again into «x»: the first answer is lost.
+void answerReplacedInLoop(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.target.empty()) return;
+    bool asks = false;
+    for (std::size_t k = s.valueFrom; k < tokensOf(p, s).size(); ++k)
+        asks = asks || isWord(p, tokensOf(p, s)[k], facts.askWord) || isWord(p, tokensOf(p, s)[k], facts.askNumber);
+    // The loop after it in the same block, past statements that neither read nor set the name.
+    int l = i + 1;
+    while (l < facts.n && facts.holders[l] == facts.holders[i] && p.stmts[l].kind == StmtKind::Other &&
+           p.stmts[l].target != s.target && !readsWithCalls(p, facts, l, s.target))
+        ++l;
+    if (!asks || l >= facts.n || facts.holders[l] != facts.holders[i]) return;
+    const Stmt& loop = p.stmts[l];
+    if (loop.kind != StmtKind::Loop || loop.closed || reads(p, loop, s.target)) return;
+    const std::vector<int> inner = body(p, facts.holders, l);
+    if (inner.empty()) return;
+    const Stmt& again = p.stmts[inner.front()];
+    if (again.target != s.target || declares(p, again) || readsWithCalls(p, facts, inner.front(), s.target)) return;
+    for (int k = l + 1; k < facts.n; ++k)  // read after the loop: the first answer is kept when the loop never runs
+        if (!within(facts.holders, p, k, l) && readsWithCalls(p, facts, k, s.target)) return;
+    add(p, s, HintKind::LostValue,
+        "значение «" + s.target + "» со строки " + num(lineOf(p, s)) + " не успевает пригодиться: на строке " +
+            num(lineOf(p, again)) + " в цикле оно сразу заменяется, и первый ответ пропадает. Спрашивайте в одном месте: здесь или в цикле",
+        {s.target}, out);
+}
+
+// «а = б» then «б = а + б»: «а» already holds «б», and its old value is gone.
+void setThenBothRead(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    if (s.target.empty() || declares(p, s) || ts.size() != s.valueFrom + 1 ||
+        !isPlainName(p.c, ts[s.valueFrom], p.v, ts, s.valueFrom) || i + 1 >= facts.n || facts.holders[i + 1] != facts.holders[i])
+        return;
+    const std::string from = word(p, ts[s.valueFrom]);
+    const Stmt& t = p.stmts[i + 1];
+    if (from == s.target || t.target != from || tokensOf(p, t).size() <= t.valueFrom + 1 || !reads(p, t, s.target) ||
+        !reads(p, t, from) || !setsAnywhere(p, s.target, i))
+        return;
+    const std::string keep = s.target == "т" ? "т2" : "т";
+    add(p, s, HintKind::LostValue,
+        "после «" + lineText(p, s) + "» на строке " + num(lineOf(p, s)) + " в «" + s.target + "» уже лежит значение «" + from +
+            "», и строка " + num(lineOf(p, t)) + " «" + lineText(p, t) + "» берёт «" + from + "» дважды: прежнее значение «" +
+            s.target + "» пропало. Сохраните его перед этой строкой в третьей переменной («пусть " + keep + " = " + s.target +
+            "») и на строке " + num(lineOf(p, t)) + " пишите «" + replacedName(p, t, s.target, keep) + "»",
+        {s.target, from}, out);
+}
+
+// «для каждого ц из цены делать ц = ц * 2»: the element's name is set, the list stays as it was.
+void eachElementSet(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const std::string of = keywordOf(p.v, "of"), length = reverseOf(p.v, "length");
+    if (s.kind != StmtKind::Loop || s.closed || of.empty() || s.condFrom + 2 >= s.condTo ||
+        !isPlainName(p.c, ts[s.condFrom], p.v, ts, s.condFrom) || !isWord(p, ts[s.condFrom + 1], of))
+        return;
+    const std::string name = word(p, ts[s.condFrom]);
+    const std::string list = shown(p, s, s.condFrom + 2, s.condTo);
+    const bool plain = s.condFrom + 3 == s.condTo && isPlainName(p.c, ts[s.condFrom + 2], p.v, ts, s.condFrom + 2);
+    for (int k = i + 1; k < facts.n && within(facts.holders, p, k, i); ++k) {
+        const Stmt& set = p.stmts[k];
+        if (set.target != name || declares(p, set)) continue;
+        const std::string way = plain && !length.empty()
+                                    ? "«" + replacedName(p, set, name, list + "[i]") + "» в цикле по номерам «пока i < " + list + "." +
+                                          length + "»"
+                                    : "«" + list + "[i] = …» в цикле по номерам элементов";
+        add(p, set, HintKind::LostValue,
+            "«" + lineText(p, set) + "» не меняет «" + list + "»: «" + name + "» в «" + shown(p, s, 0, s.condTo) + "» (строка " + num(lineOf(p, s)) +
+                ") — только значение элемента, и менять её нельзя. Элемент меняют по его номеру: " + way,
+            {name}, out);
+        return;
+    }
+}
+
+// «пусть x = …» inside a block at the top level when an «x» is declared before the block and read
+// after it: the line makes a second «x» that lives until the block's end.
+void declaredAgainInBlock(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const int h = facts.holders[i];
+    if (s.target.empty() || h < 0 || !declares(p, s) || reads(p, s, s.target) || enclosingFunction(p, facts.holders, i))
+        return;
+    int outer = -1;
+    for (int k = 0; k < i && outer < 0; ++k)
+        if (facts.holders[k] < 0 && p.stmts[k].target == s.target && declares(p, p.stmts[k])) outer = k;
+    if (outer < 0) return;
+    for (int k = i + 1; k < facts.n; ++k) {
+        const Stmt& t = p.stmts[k];
+        if (t.target == s.target && !within(facts.holders, p, k, h)) return;  // the outer one set again first
+        if (facts.holders[k] >= 0 || t.kind == StmtKind::End || t.kind == StmtKind::Else || t.kind == StmtKind::ElseIf) continue;
+        if (readsWithCalls(p, facts, k, s.target)) {
+            add(p, s, HintKind::LostValue,
+                "«" + lineText(p, s) + "» внутри «" + word(p, tokensOf(p, p.stmts[h])[0]) + "» (строка " +
+                    num(lineOf(p, p.stmts[h])) + ") делает новую «" + s.target + "», которая живёт только до «" + p.endWord +
+                    "»; «" + s.target + "» со строки " + num(lineOf(p, p.stmts[outer])) + " не меняется, и строка " +
+                    num(lineOf(p, t)) + " возьмёт её прежнее значение. Чтобы изменить её, уберите «" +
+                    word(p, tokensOf(p, s)[0]) + "»",
+                {s.target}, out);
+            return;
+        }
+    }
+}
+
+// «имя[0] = "Б"» where «имя» holds text: the letters of a text are not changed this way.
+void letterOfTextSet(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    if (s.kind != StmtKind::Other || ts.size() < 6 || !isPlainName(p.c, ts[0], p.v, ts, 0) || ts[1].mark != '[') return;
+    std::size_t close = 2;
+    int depth = 1;
+    for (; close < ts.size(); ++close) {
+        if (ts[close].mark == '[') ++depth;
+        if (ts[close].mark == ']' && --depth == 0) break;
+    }
+    if (close + 2 >= ts.size() || close == 2 || ts[close + 1].mark != '=' || ts[close + 2].mark == '=') return;
+    const std::string name = word(p, ts[0]);
+    int text = -1;
+    for (int k = 0; k < facts.n; ++k) {
+        const Stmt& d = p.stmts[k];
+        if (d.target != name) continue;
+        const std::vector<Token>& dt = tokensOf(p, d);
+        const bool literalText = dt.size() == d.valueFrom + 1 && dt[d.valueFrom].mark == literal && p.c[dt[d.valueFrom].from] != '`';
+        const bool asked = d.valueFrom + 1 < dt.size() && isWord(p, dt[d.valueFrom], facts.askWord) &&
+                           dt[d.valueFrom + 1].mark == '(' && dt.back().mark == ')';
+        if (!literalText && !asked) return;  // set to something else somewhere: not certain
+        if (text < 0 && k < i) text = k;
+    }
+    for (const Function& f : facts.functions)
+        if (std::find(f.params.begin(), f.params.end(), name) != f.params.end()) return;
+    if (text < 0 || facts.slice.empty()) return;
+    const std::string index = shown(p, s, 2, close), value = shown(p, s, close + 2, ts.size());
+    const std::string rebuilt = index == "0" ? value + " + " + name + "." + facts.slice + "(1)"
+                                             : name + "." + facts.slice + "(0, " + index + ") + " + value + " + " + name + "." +
+                                                   facts.slice + "(" + index + " + 1)";
+    add(p, s, HintKind::LostValue,
+        "«" + lineText(p, s) + "» ничего не меняет: «" + name + "» — текст (строка " + num(lineOf(p, p.stmts[text])) +
+            "), а буквы в тексте не заменяются. Соберите новый текст: «" + name + " = " + rebuilt + "»",
+        {name}, out);
+}
+
+// «сумма = сумма + цифра» in a loop, and «сумма» read nowhere but in its own changes.
+void totalNeverRead(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    std::vector<std::string> told;
+    for (int i = 0; i < facts.n; ++i) {
+        const Stmt& s = p.stmts[i];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        if (s.target.empty() || declares(p, s) || ts.size() < s.valueFrom + 3 || !isWord(p, ts[s.valueFrom], s.target) ||
+            !(ts[s.valueFrom + 1].mark == '+' || ts[s.valueFrom + 1].mark == '-' || ts[s.valueFrom + 1].mark == '*'))
+            continue;
+        int loop = -1;
+        for (int k = facts.holders[i]; k >= 0 && loop < 0; k = facts.holders[k])
+            if (p.stmts[k].kind == StmtKind::Loop) loop = k;
+        if (loop < 0 || std::find(told.begin(), told.end(), s.target) != told.end()) continue;
+        bool declared = false, read = false;
+        for (int k = 0; k < facts.n && !read; ++k) {
+            const Stmt& t = p.stmts[k];
+            declared = declared || (t.target == s.target && declares(p, t) && k < i);
+            read = t.target != s.target && reads(p, t, s.target);
+            for (const Token& tok : tokensOf(p, t))  // a name inside text, a template's among them: left alone
+                read = read || (tok.mark == literal && textOf(p.c, tok.from, tok.to).find(s.target) != std::string::npos);
+        }
+        int shownAt = -1;
+        for (int k = loop + 1; k < facts.n && shownAt < 0; ++k)
+            if (!within(facts.holders, p, k, loop) && hasRole(p, p.stmts[k], rules::WordRole::Output)) shownAt = k;
+        if (!declared || read || shownAt < 0) continue;
+        told.push_back(s.target);
+        add(p, s, HintKind::LostValue,
+            "«" + s.target + "» считается на строке " + num(lineOf(p, s)) + ", но её значение нигде не читается, кроме её же изменения. Если ответ — «" +
+                s.target + "», выведите её: строка " + num(lineOf(p, p.stmts[shownAt])) + " «" + lineText(p, p.stmts[shownAt]) +
+                "» выводит другое",
+            {s.target}, out);
+    }
+}
+
 using StatementCheck = void (*)(const Program&, const Facts&, int, std::vector<Hint>&);
 using WholeCheck = void (*)(const Program&, const Facts&, std::vector<Hint>&);
 
@@ -1056,6 +1294,13 @@ constexpr StatementCheck statementTable[] = {
     flagSetInElse,  // a flag reset by «иначе» in a loop
     loopLeavesFirstRound,  // a loop left on its first round
     resultDropped,  // a computed result of a call thrown away
+    // Values lost or never changed:
+    setInIfThenReplaced,  // «если … то y = 1 конец» then «y = 2»
+    answerReplacedInLoop,  // an answer asked again before it is read
+    setThenBothRead,  // «а = б» then «б = а + б»
+    eachElementSet,  // the name of «для каждого» set
+    declaredAgainInBlock,  // «пусть x» inside a block hiding the x outside
+    letterOfTextSet,  // «имя[0] = "Б"» of a text
 };
 
 // Run once each over the whole program, after the statement checks.
@@ -1064,6 +1309,8 @@ constexpr WholeCheck wholeTable[] = {
     loopStartsAtOne,  // a loop over a list that starts at 1
     unusedParameter,  // a parameter never read or overwritten at once
     textAnswerCompared,  // an answer of «спросить» compared as a number
+    // Values lost or never changed:
+    totalNeverRead,  // a total counted and never read
 };
 
 void statementChecks(const Program& p, std::vector<Hint>& out) {
