@@ -34,7 +34,8 @@ enum class HintKind : std::uint8_t {
     LostValue = 18,         // a value overwritten before it is read: a swap without a third name, a list shared, not copied
     LoopFlow = 19,          // a loop that cannot do its job: a total reset each round, a flag reset, «вернуть» on the first round
     BranchFlow = 20,        // a branch that never runs, two «если» that both run, «не» of a name, a position as a truth value
-    FunctionFlow = 21,      // a function's result dropped, a parameter never read or overwritten before it is read
+    FunctionFlow = 21,      // a function's result dropped, a parameter never read or overwritten before it is read,
+                            // a function never called, arguments in another order, a value on one path only
     TextAnswer = 22,        // an answer of «спросить» (text) compared strictly with a number or with another answer
     NameShape = 23,         // a name with a space inside or a digit first
 };

@@ -4,6 +4,7 @@
 #include "diagnostics/program_checks.h"
 
 #include <algorithm>
+#include <map>
 #include <string>
 
 #include "translator/source_regions.h"
@@ -260,6 +261,10 @@ struct Program {
     std::vector<Stmt> stmts;
     std::string ifWord, elseWord, functionWord, returnWord, breakWord, trueWord, falseWord;
     std::string endWord = blockEnd(v);
+    // The whole text with its regions and the libraries it includes: where a name may stand
+    // besides the code lines (in text, in a template, in a library's code).
+    const DetectorInput* input = nullptr;
+    const translator::SourceRegions* regions = nullptr;
 };
 
 std::string keywordOf(const Table& v, const char* js) {
@@ -434,31 +439,57 @@ struct Range {
     bool loIn = false, hiIn = false;
 };
 
+// The tokens a number written at i takes ("5", "-3", "2.5"), 0 when none is written there.
+std::size_t numberAt(const Program& p, const std::vector<Token>& ts, std::size_t i, std::size_t end, double& value) {
+    const std::size_t start = i;
+    const bool minus = i < end && ts[i].mark == '-';
+    if (minus) ++i;
+    if (i >= end || !isDigits(p.c, ts[i])) return 0;
+    std::string digits = word(p, ts[i++]);
+    // "2.5": the point and the digits after it written close, not «x.длина» or "2 . 5".
+    if (i + 1 < end && ts[i].mark == '.' && ts[i].from == ts[i - 1].to && ts[i + 1].from == ts[i].to && isDigits(p.c, ts[i + 1]))
+        digits += "." + word(p, ts[i + 1]), i += 2;
+    if (digits.size() > 100) return 0;  // far beyond a learner's numbers; stod throws out of a double's range
+    value = std::stod(digits) * (minus ? -1 : 1);
+    return i - start;
+}
 bool number(const Program& p, const std::vector<Token>& ts, std::size_t i, std::size_t end, double& value) {
-    bool minus = false;
-    if (i < end && ts[i].mark == '-') minus = true, ++i;
-    if (i + 1 != end || !isDigits(p.c, ts[i])) return false;
-    value = std::stod(word(p, ts[i])) * (minus ? -1 : 1);
-    return true;
+    const std::size_t taken = numberAt(p, ts, i, end, value);
+    return taken && i + taken == end;
 }
 
-Range rangeOf(const Program& p, const Stmt& s) {
-    const std::vector<Token>& ts = tokensOf(p, s);
-    Range r;
-    const std::size_t i = s.condFrom;
-    if (s.condTo < i + 3 || !isPlainName(p.c, ts[i], p.v, ts, i)) return r;
-    std::size_t taken = 0;
-    const std::string sign = signAt(p, ts, i + 1, taken);
+// A comparison «имя ЗНАК число» in tokens [from, to): the name, the sign it writes, the number.
+struct Compared {
+    bool valid = false;
+    std::string name, sign;
     double value = 0;
-    if (!taken || !number(p, ts, i + 1 + taken, s.condTo, value)) return r;
-    r.name = word(p, ts[i]);
-    if (sign == ">" || sign == ">=") r.lo = value, r.loIn = sign == ">=";
-    else if (sign == "<" || sign == "<=") r.hi = value, r.hiIn = sign == "<=";
-    else if (sign == "==" || sign == "===") r.lo = r.hi = value, r.loIn = r.hiIn = true;
+};
+
+Compared comparedIn(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to) {
+    Compared k;
+    if (to < from + 3 || !isPlainName(p.c, ts[from], p.v, ts, from)) return k;
+    std::size_t taken = 0;
+    k.sign = signAt(p, ts, from + 1, taken);
+    if (!taken || !number(p, ts, from + 1 + taken, to, k.value)) return k;
+    k.name = word(p, ts[from]);
+    k.valid = true;
+    return k;
+}
+
+// The numbers a comparison lets through; invalid for "!=" (all but one) and for signs it cannot read.
+Range rangeFrom(const Compared& k) {
+    Range r;
+    if (!k.valid) return r;
+    r.name = k.name;
+    if (k.sign == ">" || k.sign == ">=") r.lo = k.value, r.loIn = k.sign == ">=";
+    else if (k.sign == "<" || k.sign == "<=") r.hi = k.value, r.hiIn = k.sign == "<=";
+    else if (k.sign == "==" || k.sign == "===") r.lo = r.hi = k.value, r.loIn = r.hiIn = true;
     else return r;
     r.valid = true;
     return r;
 }
+
+Range rangeOf(const Program& p, const Stmt& s) { return rangeFrom(comparedIn(p, tokensOf(p, s), s.condFrom, s.condTo)); }
 // Every number `a` lets through, `b` lets through too.
 bool within(const Range& a, const Range& b) {
     const bool lo = a.lo > b.lo || (a.lo == b.lo && (b.loIn || !a.loIn));
@@ -654,6 +685,238 @@ void elseIfNeverRuns(const Program& p, const Facts&, int i, std::vector<Hint>& o
             break;
         }
     }
+}
+
+// ---- A condition true or false whatever the program's values: its own constants decide it. ----
+
+// Tokens [from, to) without the brackets that hold them whole.
+void unwrap(const std::vector<Token>& ts, std::size_t& from, std::size_t& to) {
+    while (to >= from + 2 && ts[from].mark == '(' && ts[to - 1].mark == ')') {
+        int depth = 0;
+        for (std::size_t k = from; k < to; ++k) {
+            if (ts[k].mark == '(') ++depth;
+            if (ts[k].mark == ')' && --depth == 0 && k + 1 != to) return;
+        }
+        ++from, --to;
+    }
+}
+
+// A condition cut at its «и» or its «или» outside brackets. Both kinds in one condition leave it
+// uncut (which binds first is not read here); a comparison's own words («больше или равно») never cut.
+struct Joined {
+    std::string joint;                                   // "&&" or "||"; "" with one part
+    std::vector<std::pair<std::size_t, std::size_t>> parts;  // token spans, brackets around each taken off
+    std::size_t jointFrom = 0, jointTo = 0;              // the first joining word or signs
+};
+
+Joined joinedIn(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to) {
+    Joined j;
+    unwrap(ts, from, to);
+    std::size_t start = from;
+    int depth = 0;
+    for (std::size_t i = from; i < to;) {
+        const std::uint32_t m = ts[i].mark;
+        if (m == '(' || m == '[') ++depth;
+        if (m == ')' || m == ']') --depth;
+        std::string joint;
+        std::size_t width = 0;
+        const rules::RuleWords* r = m == 0 ? ruleAt(p.c, ts, i, p.v) : nullptr;
+        if (r && r->role == rules::WordRole::Logic) {
+            joint = base::encodeUtf8(p.table[r->rule].replacement.data(), p.table[r->rule].replacement.size());
+            width = r->words.size();
+        } else if ((m == '&' || m == '|') && i + 1 < to && ts[i + 1].mark == m && ts[i + 1].from == ts[i].to) {
+            joint = m == '&' ? "&&" : "||";
+            width = 2;
+        }
+        if (depth != 0 || (joint != "&&" && joint != "||")) {
+            i += r ? r->words.size() : 1;
+            continue;
+        }
+        if (!j.joint.empty() && j.joint != joint) return {};
+        if (j.joint.empty()) j.jointFrom = i, j.jointTo = i + width;
+        j.joint = joint;
+        j.parts.push_back({start, i});
+        i += width;
+        start = i;
+    }
+    j.parts.push_back({start, to});
+    for (auto& [a, b] : j.parts) {
+        if (a >= b) return {};
+        unwrap(ts, a, b);
+    }
+    return j;
+}
+
+bool isNotEqual(const std::string& sign) { return sign == "!=" || sign == "!=="; }
+
+// No number passes both comparisons of one name.
+bool neverBoth(const Compared& a, const Compared& b) {
+    if (isNotEqual(a.sign) && isNotEqual(b.sign)) return false;
+    if (isNotEqual(a.sign) || isNotEqual(b.sign)) {
+        // «x равно 1 и x не равно 1»: the one number the other lets through is the one it refuses.
+        const Compared& other = isNotEqual(a.sign) ? b : a;
+        const Range r = rangeFrom(other);
+        return r.valid && r.lo == r.hi && (isNotEqual(a.sign) ? a.value : b.value) == r.lo;
+    }
+    const Range x = rangeFrom(a), y = rangeFrom(b);
+    if (!x.valid || !y.valid) return false;
+    const double lo = std::max(x.lo, y.lo), hi = std::min(x.hi, y.hi);
+    const bool loIn = (x.lo != lo || x.loIn) && (y.lo != lo || y.loIn);
+    const bool hiIn = (x.hi != hi || x.hiIn) && (y.hi != hi || y.hiIn);
+    return lo > hi || (lo == hi && !(loIn && hiIn));
+}
+
+// Every number passes one of two comparisons of one name.
+bool alwaysOne(const Compared& a, const Compared& b) {
+    if (isNotEqual(a.sign) && isNotEqual(b.sign)) return a.value != b.value;
+    if (isNotEqual(a.sign) || isNotEqual(b.sign)) {
+        const Range r = rangeFrom(isNotEqual(a.sign) ? b : a);
+        return r.valid && lets(r, isNotEqual(a.sign) ? a.value : b.value);
+    }
+    const Range x = rangeFrom(a), y = rangeFrom(b);
+    if (!x.valid || !y.valid) return false;
+    const Range& below = x.lo == Range{}.lo ? x : y;  // «меньше …»: open downwards
+    const Range& above = &below == &x ? y : x;          // «больше …»: open upwards
+    if (below.lo != Range{}.lo || above.hi != Range{}.hi) return false;
+    return above.lo < below.hi || (above.lo == below.hi && (below.hiIn || above.loIn));
+}
+
+// The learner's word for "&&" or "||".
+std::string logicWord(const Program& p, const char* js) {
+    for (const rules::RuleWords& r : p.v.v.rules)
+        if (r.role == rules::WordRole::Logic && p.table[r.rule].replacement == base::decodeBytes(js)) return r.phrase;
+    return "";
+}
+
+std::string spanText(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to) {
+    return textOf(p.c, ts[from].from, ts[to - 1].to);
+}
+
+// One part of a condition that its own constants decide: a name compared with itself
+// («x равно x»), or two numbers («5 больше 3»). Says which, or "" when the part is neither.
+// «x не равно x» is left alone: it is how a "not a number" value is told.
+std::string decidedPart(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to, bool loop) {
+    std::size_t taken = 0;
+    double left = 0, right = 0;
+    if (to >= from + 3 && isPlainName(p.c, ts[from], p.v, ts, from)) {
+        const std::string sign = signAt(p, ts, from + 1, taken);
+        const std::size_t k = from + 1 + taken;
+        if (!taken || k + 1 != to || !isWord(p, ts[k], word(p, ts[from]))) return "";
+        const std::string shownPart = "«" + spanText(p, ts, from, to) + "» сравнивает «" + word(p, ts[from]) + "» с самим собой";
+        if (sign == "==" || sign == "===" || sign == "<=" || sign == ">=") return shownPart + " и всегда истинно";
+        if (sign == "<" || sign == ">") return shownPart + " и всегда ложно";
+        return "";
+    }
+    const std::size_t l = numberAt(p, ts, from, to, left);
+    if (!l) return "";
+    const std::string sign = signAt(p, ts, from + l, taken);
+    if (!taken || !number(p, ts, from + l + taken, to, right)) return "";
+    bool yes = false;
+    if (sign == "==" || sign == "===") yes = left == right;
+    else if (sign == "!=" || sign == "!==") yes = left != right;
+    else if (sign == "<") yes = left < right;
+    else if (sign == ">") yes = left > right;
+    else if (sign == "<=") yes = left <= right;
+    else if (sign == ">=") yes = left >= right;
+    else return "";
+    if (yes && loop) return "";  // «пока 1 равно 1»: a loop meant to run until «прервать»
+    return "«" + spanText(p, ts, from, to) + "» сравнивает два числа и " + (yes ? "всегда истинно" : "всегда ложно") +
+           ": от значений программы оно не зависит";
+}
+
+// «x не равно 1 или x не равно 2», «x больше 10 и x меньше 5», «x равно x», «5 больше 3»: a
+// condition of an «если», «иначе если» or «пока» that its constants decide. Two parts of one
+// name and a number each are read as the numbers they let through, all joined by «и» or all by
+// «или»; the other parts, whatever they are, do not change the answer.
+void decidedCondition(const Program& p, const Facts&, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::If && s.kind != StmtKind::ElseIf && s.kind != StmtKind::Loop) return;
+    if (s.condTo <= s.condFrom) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const Joined j = joinedIn(p, ts, s.condFrom, s.condTo);
+    const std::string whole = shown(p, s, s.condFrom, s.condTo);
+    for (const auto& [from, to] : j.parts) {
+        const std::string said = decidedPart(p, ts, from, to, s.kind == StmtKind::Loop);
+        if (said.empty()) continue;
+        add(p, s, HintKind::BranchFlow, (j.parts.size() > 1 ? "в условии «" + whole + "» " : "условие ") + said,
+            {spanText(p, ts, from, to)}, out);
+        return;
+    }
+    if (j.parts.size() < 2) return;
+    std::vector<Compared> read;
+    for (const auto& [from, to] : j.parts) read.push_back(comparedIn(p, ts, from, to));
+    const bool both = j.joint == "&&";
+    for (std::size_t a = 0; a < read.size(); ++a)
+        for (std::size_t b = a + 1; b < read.size(); ++b) {
+            const Compared& x = read[a];
+            const Compared& y = read[b];
+            if (!x.valid || !y.valid || x.name != y.name || !(both ? neverBoth(x, y) : alwaysOne(x, y))) continue;
+            const std::string first = spanText(p, ts, j.parts[a].first, j.parts[a].second);
+            const std::string second = spanText(p, ts, j.parts[b].first, j.parts[b].second);
+            const std::string firstTail = spanText(p, ts, j.parts[a].first + 1, j.parts[a].second);
+            const std::string secondTail = spanText(p, ts, j.parts[b].first + 1, j.parts[b].second);
+            const std::string written = spanText(p, ts, j.jointFrom, j.jointTo);
+            // The other joining word, in the form the learner wrote theirs: a word for a word, signs for signs.
+            const std::string swapped = ts[j.jointFrom].mark != 0 ? (both ? "||" : "&&") : logicWord(p, both ? "||" : "&&");
+            const bool pair = read.size() == 2 && !swapped.empty();
+            std::string message = "условие «" + whole + "» всегда " + (both ? "ложно" : "истинно") + ": ";
+            const std::string* fix = nullptr;
+            if (!both && isNotEqual(x.sign) && isNotEqual(y.sign)) {
+                message += x.name + " всегда " + firstTail + " или " + secondTail + ", ведь равно обоим сразу оно быть не может";
+                if (pair) {
+                    message += ". Чтобы " + x.name + " не было равно ни одному из них, соедините сравнения словом «" + swapped +
+                               "»: «" + first + " " + swapped + " " + second + "»";
+                    fix = &swapped;
+                }
+            } else if (both && x.sign.substr(0, 2) == "==" && y.sign.substr(0, 2) == "==") {
+                message += x.name + " не может быть " + firstTail + " и " + secondTail + " сразу";
+                if (pair) {
+                    message += ". Если подходит любое из них, соедините сравнения словом «" + swapped + "»: «" + first + " " +
+                               swapped + " " + second + "»";
+                    fix = &swapped;
+                }
+            } else if (both) {
+                message += "нет числа, для которого верно и «" + first + "», и «" + second + "»";
+            } else {
+                message += "для любого числа в «" + x.name + "» верно «" + first + "» или «" + second + "»";
+            }
+            const Token& at0 = ts[j.jointFrom];
+            const Token& at1 = ts[j.jointTo - 1];
+            out.push_back(naming(at(lineOf(p, s), HintKind::BranchFlow, message, p.c, fix ? at0.from : ts.front().from,
+                                    fix ? at1.to : ts.back().to, fix),
+                                 {written}));
+            return;
+        }
+}
+
+// «если … то A иначе A конец»: both branches the same lines, so the condition changes nothing.
+// Only an «если» with one «иначе» and blocks on lines of their own; the lines are compared token by token.
+void sameBranches(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::If || s.closed) return;
+    int other = -1, end = -1;
+    for (int k = i + 1; k < facts.n && (p.stmts[k].chain == i || within(facts.holders, p, k, i)); ++k) {
+        if (p.stmts[k].chain == i) {
+            if (other >= 0 || p.stmts[k].kind != StmtKind::Else || p.stmts[k].closed) return;
+            other = k;
+        }
+        end = k;
+    }
+    if (other < 0 || end < 0 || p.stmts[end].kind != StmtKind::End || other - i != end - other || other == i + 1) return;
+    for (int k = 1; k < other - i; ++k) {
+        const std::vector<Token>& a = tokensOf(p, p.stmts[i + k]);
+        const std::vector<Token>& b = tokensOf(p, p.stmts[other + k]);
+        if (a.size() != b.size()) return;
+        for (std::size_t t = 0; t < a.size(); ++t)
+            if (a[t].mark != b[t].mark || word(p, a[t]) != word(p, b[t])) return;
+    }
+    const std::string lines = other - i == 2 ? "«" + lineText(p, p.stmts[i + 1]) + "»"
+                                             : "строки " + num(lineOf(p, p.stmts[i + 1])) + "–" + num(lineOf(p, p.stmts[other - 1]));
+    add(p, s, HintKind::BranchFlow,
+        "у этого «" + p.ifWord + "» обе ветки одинаковые: и когда «" + shown(p, s, s.condFrom, s.condTo) + "» верно, и когда нет («" +
+            p.elseWord + "» на строке " + num(lineOf(p, p.stmts[other])) + "), выполняется одно и то же — " + lines +
+            "; условие ничего не меняет",
+        {p.ifWord}, out);
 }
 
 // Two «если» in a row, both printing, where the first's numbers all pass the second.
@@ -987,6 +1250,238 @@ void unusedParameter(const Program& p, const Facts& facts, std::vector<Hint>& ou
     }
 }
 
+// ---- Functions as a whole: one never called, a call that gives its parameters' own names in
+// another order, a value given on one path only. ----
+
+// The «функция» header around statement i, the nearest one, or -1.
+int ownerOf(const Program& p, const std::vector<int>& holders, int i) {
+    for (int k = holders[i]; k >= 0; k = holders[k])
+        if (p.stmts[k].kind == StmtKind::Function) return k;
+    return -1;
+}
+
+// The token that closes the bracket at `open`, or ts.size() when the line does not close it.
+std::size_t closingOf(const std::vector<Token>& ts, std::size_t open) {
+    int depth = 0;
+    for (std::size_t k = open; k < ts.size(); ++k) {
+        if (ts[k].mark == '(' || ts[k].mark == '[' || ts[k].mark == '{') ++depth;
+        if ((ts[k].mark == ')' || ts[k].mark == ']' || ts[k].mark == '}') && --depth == 0) return k;
+    }
+    return ts.size();
+}
+
+// A call «имя(…)» of a function of the program: the statement, the name's token, its ")".
+struct Call {
+    int stmt = 0;
+    std::size_t name = 0, close = 0;  // close: tokens.size() when the call runs past its line
+    const Function* function = nullptr;
+};
+
+// Every call of a function defined once in the program, in text order; the headers are not calls.
+std::vector<Call> callsOf(const Program& p, const Facts& facts) {
+    std::map<std::string, const Function*> byName;
+    for (const Function& f : facts.functions) {
+        const auto [slot, fresh] = byName.emplace(f.name, &f);
+        if (!fresh) slot->second = nullptr;  // defined twice: which one a call reaches is left alone
+    }
+    std::vector<Call> calls;
+    for (int i = 0; i < facts.n && !byName.empty(); ++i) {
+        const std::vector<Token>& ts = tokensOf(p, p.stmts[i]);
+        for (std::size_t j = 0; j + 1 < ts.size(); ++j) {
+            if (ts[j].mark != 0 || ts[j + 1].mark != '(' || (j > 0 && ts[j - 1].mark == '.') ||
+                (j == 1 && p.stmts[i].kind == StmtKind::Function))
+                continue;
+            const auto f = byName.find(word(p, ts[j]));
+            if (f != byName.end() && f->second) calls.push_back({i, j, closingOf(ts, j + 1), f->second});
+        }
+    }
+    return calls;
+}
+
+// Adds to `counts` each time one of its names stands as a whole word in chars [0, n); with
+// regions, comments are left out (a commented-out call is no call), text and templates are read.
+void countWords(const std::uint32_t* c, std::size_t n, const translator::SourceRegions* regions,
+                std::map<std::string, int>& counts) {
+    std::size_t s = 0;
+    for (std::size_t q = 0; q < n;) {
+        while (regions && s < regions->stretches.size() && regions->stretches[s].to <= q) ++s;
+        if (regions && s < regions->stretches.size() && regions->stretches[s].from <= q &&
+            regions->stretches[s].region == translator::Region::Comment) {
+            q = regions->stretches[s].to;
+            continue;
+        }
+        if (!translator::isWordCode(c[q])) {
+            ++q;
+            continue;
+        }
+        std::size_t e = q + 1;
+        while (e < n && translator::isWordCode(c[e])) ++e;
+        const auto found = counts.find(textOf(c, q, e));
+        if (found != counts.end()) ++found->second;
+        q = e;
+    }
+}
+
+// A function whose name stands nowhere but in its header: not called, not handed on, not in text,
+// a template or a library. Told only when the program does something besides defining functions
+// and names: a file of functions alone is a library, called from elsewhere.
+void uncalledFunction(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    if (facts.functions.empty() || !p.input || !p.regions) return;
+    bool runs = false;
+    for (int i = 0; i < facts.n && !runs; ++i) {
+        const Stmt& s = p.stmts[i];
+        if (facts.holders[i] >= 0 || s.kind == StmtKind::Function) continue;
+        const rules::RuleWords* first = ruleAt(p.c, tokensOf(p, s), 0, p.v);
+        runs = !(first && first->role == rules::WordRole::Declaration);
+    }
+    if (!runs) return;
+    std::map<std::string, int> counts;
+    for (const Function& f : facts.functions) counts[f.name] = 0;
+    const base::CodeText& text = p.input->source;
+    countWords(text.chars.data(), text.chars.size(), p.regions, counts);
+    countWords(p.input->libraries.data(), p.input->libraries.size(), nullptr, counts);
+    for (const Function& f : facts.functions) {
+        if (counts[f.name] != 1) continue;
+        const Stmt& header = p.stmts[f.at];
+        const Token& name = tokensOf(p, header)[1];
+        const std::string call = f.name + (f.params.empty() ? "()" : "(…)");
+        out.push_back(naming(at(lineOf(p, header), HintKind::FunctionFlow,
+                                "функция «" + f.name + "» нигде не вызвана: её команды не выполнятся. Вызовите её: «" + call + "»",
+                                p.c, name.from, name.to),
+                             {f.name}));
+    }
+}
+
+// «площадь(высота, ширина)» for «функция площадь(ширина, высота)»: the arguments are the
+// parameters' own names in another order, and the values go by their places. Left alone inside
+// the function itself and inside a function that takes the same names: a swap there is its work.
+void argumentsSwapped(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    for (const Call& call : callsOf(p, facts)) {
+        const Function& f = *call.function;
+        const std::vector<Token>& ts = tokensOf(p, p.stmts[call.stmt]);
+        if (f.params.size() < 2 || call.close == ts.size()) continue;
+        std::vector<std::string> args;
+        bool plain = true;
+        for (std::size_t k = call.name + 2; k < call.close && plain; k += 2) {
+            plain = isPlainName(p.c, ts[k], p.v, ts, k) && (ts[k + 1].mark == ',' || k + 1 == call.close);
+            args.push_back(word(p, ts[k]));
+        }
+        if (!plain || args == f.params || !std::is_permutation(args.begin(), args.end(), f.params.begin(), f.params.end()))
+            continue;
+        std::vector<std::string> distinct = f.params;
+        std::sort(distinct.begin(), distinct.end());
+        if (std::adjacent_find(distinct.begin(), distinct.end()) != distinct.end()) continue;
+        const int owner = ownerOf(p, facts.holders, call.stmt);
+        bool same = owner == f.at;
+        for (const Function& g : facts.functions)
+            if (g.at == owner && owner >= 0)
+                same = same || std::all_of(args.begin(), args.end(), [&](const std::string& a) {
+                           return std::find(g.params.begin(), g.params.end(), a) != g.params.end();
+                       });
+        if (same) continue;
+        std::string moves, meant;
+        for (std::size_t k = 0; k < args.size(); ++k) {
+            meant += (k ? ", " : "") + f.params[k];
+            if (args[k] != f.params[k]) moves += std::string(moves.empty() ? "" : ", ") + "«" + args[k] + "» попадёт в параметр «" + f.params[k] + "»";
+        }
+        const std::string shownCall = textOf(p.c, ts[call.name].from, ts[call.close].to);
+        out.push_back(naming(at(lineOf(p, p.stmts[call.stmt]), HintKind::FunctionFlow,
+                                "в вызове «" + shownCall + "» значения попадают в параметры по порядку, а не по именам: " + moves +
+                                    " (функция «" + f.name + "», строка " + num(lineOf(p, p.stmts[f.at])) +
+                                    "). Если значения должны попасть в одноимённые параметры, пишите «" + f.name + "(" + meant + ")»",
+                                p.c, ts[call.name].from, ts[call.close].to),
+                             {f.name}));
+    }
+}
+
+// Whether some number passes none of the branches' conditions: each «имя ЗНАК число» of one name,
+// tried at every bound, between bounds and beyond them. A condition of another shape: false.
+bool missesSome(const Program& p, const std::vector<int>& branches) {
+    std::vector<Range> ranges;
+    std::vector<double> bounds;
+    for (int b : branches) {
+        ranges.push_back(rangeOf(p, p.stmts[b]));
+        const Range& r = ranges.back();
+        if (!r.valid || r.name != ranges.front().name) return false;
+        for (const double x : {r.lo, r.hi})
+            if (x > -1e300 && x < 1e300) bounds.push_back(x);
+    }
+    std::sort(bounds.begin(), bounds.end());
+    std::vector<double> tried = {bounds.empty() ? 0 : bounds.front() - 1, bounds.empty() ? 0 : bounds.back() + 1};
+    for (std::size_t k = 0; k < bounds.size(); ++k) {
+        tried.push_back(bounds[k]);
+        if (k + 1 < bounds.size()) tried.push_back((bounds[k] + bounds[k + 1]) / 2);
+    }
+    for (const double x : tried)
+        if (std::none_of(ranges.begin(), ranges.end(), [&](const Range& r) { return lets(r, x); })) return true;
+    return false;
+}
+
+// A function whose result is used while its «вернуть» all stand inside «если» branches (never
+// in «иначе») or inside one loop: on the other path it runs to its «конец» and gives nothing.
+// Told at that «конец», where the missing «вернуть» goes. Any shape not read for certain (a bare
+// «вернуть», a one-line «если … иначе», a loop on «истина», a «вернуть» in «иначе», conditions
+// that may together cover every number) is left alone.
+void valueOnOnePath(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const std::string nothing = valueWord(p.v, p.table, "undefined");
+    if (nothing.empty() || p.returnWord.empty() || p.endWord.empty()) return;
+    const std::vector<int>& holders = facts.holders;
+    std::vector<const Function*> used;  // a call outside the function whose value goes somewhere
+    for (const Call& call : callsOf(p, facts)) {
+        const Stmt& s = p.stmts[call.stmt];
+        const bool alone = call.name == 0 && call.close + 1 == tokensOf(p, s).size() && s.kind == StmtKind::Other;
+        if (!alone && call.close < tokensOf(p, s).size() && !within(holders, p, call.stmt, call.function->at))
+            used.push_back(call.function);
+    }
+    for (const Function& f : facts.functions) {
+        if (std::find(used.begin(), used.end(), &f) == used.end()) continue;
+        int end = -1, loop = -1;
+        std::vector<int> branches;  // the «если» and «иначе если» lines that hold a «вернуть»
+        bool certain = true, direct = false, gives = false;
+        for (int k = f.at + 1; k < facts.n && within(holders, p, k, f.at) && certain; ++k) {
+            const Stmt& s = p.stmts[k];
+            if (s.kind == StmtKind::End && holders[k] == f.at) end = k;
+            if (ownerOf(p, holders, k) != f.at) continue;
+            const std::vector<Token>& ts = tokensOf(p, s);
+            if (hasWord(p, s, "throw") ||
+                (s.kind == StmtKind::Loop && s.condTo == s.condFrom + 1 && isWord(p, ts[s.condFrom], p.trueWord)))
+                certain = false;
+            if (!hasWord(p, s, p.returnWord)) continue;
+            const bool returns = isWord(p, ts[0], p.returnWord);
+            if ((returns && ts.size() == 1) || (!returns && (!s.closed || hasWord(p, s, p.elseWord)))) certain = false;
+            gives = true;
+            int top = returns ? holders[k] : k;
+            if (top == f.at) direct = true;
+            while (top >= 0 && top != f.at && holders[top] != f.at) top = holders[top];
+            if (top < 0 || top == f.at) continue;
+            const StmtKind kind = p.stmts[top].kind;
+            if (kind == StmtKind::Loop && (loop < 0 || loop == top)) loop = top;
+            else if ((kind == StmtKind::If || kind == StmtKind::ElseIf) &&
+                     std::find(branches.begin(), branches.end(), top) == branches.end())
+                branches.push_back(top);
+            else certain = false;  // in «иначе», or in a second loop
+        }
+        if (!certain || direct || !gives || end < 0 || (loop >= 0) == !branches.empty()) continue;
+        if (branches.size() > 1 && !missesSome(p, branches)) continue;  // «x > 0» and «x <= 0» leave no other path
+        std::string where;
+        if (loop >= 0) {
+            where = "только изнутри цикла на строке " + num(lineOf(p, p.stmts[loop])) + "; если цикл закончится, не дойдя до «" +
+                    p.returnWord + "»,";
+        } else {
+            std::sort(branches.begin(), branches.end());
+            std::string lines;
+            for (std::size_t b = 0; b < branches.size(); ++b)
+                lines += (b == 0 ? "" : b + 1 == branches.size() ? " и " : ", ") + num(lineOf(p, p.stmts[branches[b]]));
+            where = branches.size() == 1 ? "только когда условие на строке " + lines + " верно; иначе"
+                                         : "только когда верно одно из условий на строках " + lines + "; иначе";
+        }
+        add(p, p.stmts[end], HintKind::FunctionFlow,
+            "функция «" + f.name + "» отдаёт значение " + where + " она вернёт «" + nothing + "». Допишите «" + p.returnWord +
+                "» со значением перед этим «" + p.endWord + "»",
+            {p.returnWord}, out);
+    }
+}
+
 // An answer of «спросить» is text: compared strictly with a number, or with another answer by size.
 void textAnswerCompared(const Program& p, const Facts& facts, std::vector<Hint>& out) {
     const int n = facts.n;
@@ -1288,6 +1783,8 @@ constexpr StatementCheck statementTable[] = {
     positionAsCondition,  // «позиция(…)» used as yes or no
     notTakesNameAlone,  // «не x равно 5»: «не» binds to «x» alone
     elseIfNeverRuns,  // an «иначе если» shadowed by an earlier condition
+    decidedCondition,  // a condition its own constants make always true or always false
+    sameBranches,  // an «если» whose «иначе» does the same lines
     twoIfsBothRun,  // two «если» in a row that both print
     loopNeverRuns,  // a «пока» false from the start
     totalResetInLoop,  // a total set to a constant inside the loop
@@ -1308,6 +1805,9 @@ constexpr WholeCheck wholeTable[] = {
     staleFormula,  // a formula worked out before its input changed
     loopStartsAtOne,  // a loop over a list that starts at 1
     unusedParameter,  // a parameter never read or overwritten at once
+    uncalledFunction,  // a function never called nor named anywhere else
+    argumentsSwapped,  // a call with its parameters' own names in another order
+    valueOnOnePath,  // a used result given only inside an «если» or a loop
     textAnswerCompared,  // an answer of «спросить» compared as a number
     // Values lost or never changed:
     totalNeverRead,  // a total counted and never read
@@ -1561,6 +2061,8 @@ void programChecks(const DetectorInput& input, std::vector<Hint>& out) {
     Program program{c, lines, v, input.language.table, {}, keywordOf(v, "if"), keywordOf(v, "else"),
                     keywordOf(v, "function"), v.returnWord, keywordOf(v, "break"), valueWord(v, input.language.table, "true"),
                     valueWord(v, input.language.table, "false")};
+    program.input = &input;
+    program.regions = &regions;
     const bool ok = readStatements(program);
     // The statement checks look back and ahead over the statements, quadratic at worst: a program
     // longer than any learner writes (a generated one, a megabyte benchmark) goes without them

@@ -110,6 +110,141 @@ TEST(ProgramChecks, StatementChecksAtTheLineToEditAndSilentWhereMeant) {
     }
 }
 
+// Loops over input and lists: the number that ends the input taken as data, a minimum from 0 (a
+// maximum from 0 only over known negatives), round brackets for an element's number.
+TEST(ProgramChecks, InputAndListLoopsToldOnlyWhereTheAnswerIsWrong) {
+    const std::string ask = "  x = спросить_число(\"?\")\n";
+    const std::string sentinel = "пусть с = 0\nпусть к = 0\nпусть x = 1\nпока x не равно 0 делать\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {(sentinel + ask + "  с = с + x\n  к = к + 1\nконец\nвывести(с / к)\n"),
+         "строка 7: в «к» засчитывается и 0, которым кончается ввод: «пока» проверяет «x не равно 0»"},
+        {"пусть с = 0\nпусть x = 1\nпока x не равно -1 делать\n  x = число(спросить(\"?\"))\n  с = с + x\nконец\n",
+         "строка 5: к «с» прибавляется и -1, которым кончается ввод"},
+        {"пусть м = 100\nпусть x = 1\nпока x не равно 0 делать\n  x = спросить_число(\"?\")\n  если x < м то\n    м = x\n  конец\nконец\n",
+         "строка 5: с «м» сравнивается и 0"},
+        {(sentinel + ask + "  с = с + x\nконец\nвывести(с)\n"), ""},  // adding the 0 changes nothing
+        {(sentinel + ask + "  к = к + 1\nконец\nвывести(к)\n"), ""},  // tries of a guess: the last counts
+        {(sentinel + ask + "  с = с + x\n  к = к + 1\nконец\nвывести(с / (к - 1))\n"), ""},
+        {(sentinel + ask + "  если x не равно 0 то\n    с = с + x\n    к = к + 1\n  конец\nконец\nвывести(с / к)\n"), ""},
+        {("пусть с = 0\nпусть к = 0\nпусть x = спросить_число(\"?\")\nпока x не равно 0 делать\n  с = с + x\n  к = к + 1\n" + ask +
+          "конец\nвывести(с / к)\n"), ""},
+        {"пусть м = 0\nпусть x = 1\nпока x не равно 0 делать\n  x = спросить_число(\"?\")\n  если x > м то\n    м = x\n  конец\nконец\n", ""},
+        {"пусть р = [5, 3]\nпусть мин = 0\nдля каждого ч из р делать\n  если ч меньше мин то\n    мин = ч\n  конец\nконец\n",
+         "строка 2: «мин» начинается с 0, а «ч меньше мин» (строка 4) верно только для чисел меньше 0"},
+        {"пусть мин = 0\nпусть н = 0\nпока н < 3 делать\n  пусть ч = спросить_число(\"?\")\n  если мин > ч то\n    мин = ч\n  конец\n  н = н + 1\nконец\n",
+         "строка 1: «мин» начинается с 0"},
+        {"пусть р = [-5, -3]\nпусть м = 0\nпусть i = 0\nпока i < р.длина делать\n  если р[i] > м то\n    м = р[i]\n  конец\n  i = i + 1\nконец\n",
+         "строка 2: «м» начинается с 0, а все числа здесь отрицательные"},
+        {"пусть р = [5, 3]\nпусть мин = р[0]\nдля каждого ч из р делать\n  если ч меньше мин то\n    мин = ч\n  конец\nконец\n", ""},
+        {"пусть мин = 1000000\nдля каждого ч из [5, 3] делать\n  если ч меньше мин то\n    мин = ч\n  конец\nконец\n", ""},
+        {"пусть мин = 0\nдля каждого ч из [5, -3] делать\n  если ч меньше мин то\n    мин = ч\n  конец\nконец\n", ""},
+        {"пусть м = 0\nдля каждого ч из [-5, 3] делать\n  если ч > м то\n    м = ч\n  конец\nконец\n", ""},
+        {"пусть м = 0\nпусть н = 0\nпока н < 3 делать\n  пусть ч = спросить_число(\"?\")\n  если ч > м то\n    м = ч\n  конец\n  н = н + 1\nконец\n", ""},
+        {"пусть р = [-5, -3]\nр.добавить(4)\nпусть м = 0\nдля каждого ч из р делать\n  если ч > м то\n    м = ч\n  конец\nконец\n", ""},
+        {"пусть цены = [10, 20]\nвывести(цены(i + 1))\n", "строка 2: «цены» — список, а не функция: элемент по номеру пишут в квадратных скобках: «цены[i + 1]»"},
+        {"пусть цены = [10, 20]\nфункция цена(н):\n  вернуть цены[н]\nконец\nвывести(цена(1), цены[1])\n", ""},
+        {"пусть ф = [1]\nф = Math.abs\nвывести(ф(-1))\n", ""},  // set to a function too
+    };
+    for (const auto& [source, expected] : cases) {
+        const std::string found = checked(source);
+        if (expected.empty()) EXPECT_EQ(found, "") << source;
+        else EXPECT_NE(found.find(expected), std::string::npos) << source << "\n→ " << found;
+    }
+    // The quick fix puts square brackets round the same number: «(1)» is columns 12 to 15 of «вывести(цены(1))».
+    const LoadedRules language = loadedRules(projectRules(), {});
+    const CodeText text = textOf("пусть цены = [10, 20]\nвывести(цены(1))\n");
+    std::vector<Hint> hints;
+    programChecks({text, language, CodePoints{}}, hints);
+    ASSERT_EQ(hints.size(), 1u);
+    EXPECT_TRUE(hints[0].hasFix);
+    EXPECT_EQ(hints[0].fix, "[1]");
+    EXPECT_EQ(hints[0].from, 12u);
+    EXPECT_EQ(hints[0].to, 15u);
+}
+
+// The checks on functions as a whole: one never named again, arguments in their parameters' names
+// swapped, a used value given on one path only; and the programs that mean it silent.
+TEST(ProgramChecks, FunctionChecksAtTheLineToEditAndSilentWhereMeant) {
+    const Case cases[] = {
+        {"функция привет():\n  вывести(1)\nконец\n// привет()\nвывести(2)\n", "строка 1: функция «привет» нигде не вызвана: её команды не выполнятся. Вызовите её: «привет()»"},
+        {"функция а():\n  вывести(1)\nконец\nфункция б():\n  а()\nконец\nб()\n", ""},
+        {"функция кадр():\n  вывести(1)\nконец\nпусть т = каждые(30, кадр)\n", ""},
+        {"функция п():\n  вернуть 2\nконец\nвывести(`${п()}`)\n", ""},
+        {"функция п(а):\n  вернуть а\nконец\nпусть х = 1\n", ""},  // functions and names alone: a library
+        {"функция д(а, б):\n  вернуть а / б\nконец\nпусть а = 6\nпусть б = 2\nвывести(д(б, а))\n",
+         "строка 6: в вызове «д(б, а)» значения попадают в параметры по порядку, а не по именам: «б» попадёт в параметр «а», «а» попадёт в параметр «б» (функция «д», строка 1). Если значения должны попасть в одноимённые параметры, пишите «д(а, б)»"},
+        {"функция д(а, б):\n  вернуть а / б\nконец\nпусть а = 6\nпусть б = 2\nвывести(д(а, б), д(б, 1), д(а + б, а))\n", ""},
+        {"функция д(а, б):\n  вернуть а / б\nконец\nфункция н(а, б):\n  вернуть д(б, а)\nконец\nвывести(н(1, 2))\n", ""},
+        {"функция з(x):\n  если x > 0 то\n    вернуть 1\n  иначе если x < 0 то\n    вернуть -1\n  конец\nконец\nвывести(з(0))\n",
+         "строка 7: функция «з» отдаёт значение только когда верно одно из условий на строках 2 и 4; иначе она вернёт «неопределено». Допишите «вернуть» со значением перед этим «конец»"},
+        {"функция е(с):\n  для каждого ч из с делать\n    если ч > 1 то\n      вернуть ч\n    конец\n  конец\nконец\nпусть р = е([1])\n",
+         "строка 7: функция «е» отдаёт значение только изнутри цикла на строке 2; если цикл закончится, не дойдя до «вернуть», она вернёт «неопределено»"},
+        {"функция з(x):\n  если x > 0 то\n    вернуть 1\n  конец\n  вернуть 0\nконец\nвывести(з(0))\n", ""},
+        {"функция з(x):\n  если x >= 0 то\n    вернуть 1\n  конец\n  если x < 0 то\n    вернуть 0\n  конец\nконец\nвывести(з(0))\n", ""},
+        {"функция з(x):\n  если x > 0 то\n    вернуть 1\n  иначе\n    вернуть 0\n  конец\nконец\nвывести(з(0))\n", ""},
+        {"функция з(x):\n  пока истина делать\n    x = x + 1\n    если x > 5 то\n      вернуть x\n    конец\n  конец\nконец\nвывести(з(0))\n", ""},
+    };
+    for (const Case& c : cases) {
+        const std::string found = checked(c.source);
+        if (std::string(c.expected).empty()) EXPECT_EQ(found, "") << c.source;
+        else EXPECT_NE(found.find(c.expected), std::string::npos) << c.source << "\n→ " << found;
+    }
+}
+
+// Conditions their own constants decide, each in an «если» at line 2 unless the program says
+// otherwise; the look-alikes let some numbers through and some not, or are read as meant.
+TEST(ProgramChecks, ConditionsTheirConstantsDecide) {
+    const auto inIf = [](const std::string& condition) {
+        return "пусть x = 3\nесли " + condition + " то\n  вывести(1)\nконец\n";
+    };
+    const std::pair<std::string, const char*> cases[] = {
+        {"x не равно 1 или x не равно 2", "строка 2: условие «x не равно 1 или x не равно 2» всегда истинно: x всегда не равно 1 или не равно 2, ведь равно обоим сразу оно быть не может. Чтобы x не было равно ни одному из них, соедините сравнения словом «и»: «x не равно 1 и x не равно 2»"},
+        {"x равно 1 и x равно 2", "строка 2: условие «x равно 1 и x равно 2» всегда ложно: x не может быть равно 1 и равно 2 сразу. Если подходит любое из них, соедините сравнения словом «или»"},
+        {"(x != 1) || (x != 2)", "соедините сравнения словом «&&»: «x != 1 && x != 2»"},
+        {"x больше 10 и x меньше 5", "строка 2: условие «x больше 10 и x меньше 5» всегда ложно: нет числа, для которого верно и «x больше 10», и «x меньше 5»"},
+        {"x больше 2.5 и x меньше или равно 2.5", "всегда ложно: нет числа"},
+        {"x меньше 5 или x больше 3", "строка 2: условие «x меньше 5 или x больше 3» всегда истинно: для любого числа в «x» верно «x меньше 5» или «x больше 3»"},
+        {"x больше или равно 5 или x меньше 5 или y", "всегда истинно: для любого числа в «x»"},
+        {"x равно 1 или x не равно 1", "всегда истинно"},
+        {"x равно x", "строка 2: условие «x равно x» сравнивает «x» с самим собой и всегда истинно"},
+        {"x > 0 и x < x", "строка 2: в условии «x > 0 и x < x» «x < x» сравнивает «x» с самим собой и всегда ложно"},
+        {"5 больше 3", "строка 2: условие «5 больше 3» сравнивает два числа и всегда истинно"},
+        {"x не равно 1 и x не равно 2", ""},
+        {"x больше 5 и x меньше 10", ""},
+        {"x меньше 5 или x больше 10", ""},
+        {"x меньше 5 или x больше 5", ""},  // 5 itself is let through by neither
+        {"x больше или равно 5 и x меньше или равно 5", ""},
+        {"x равно 1 и x равно 1", ""},
+        {"x не равно 1 или y не равно 2", ""},
+        {"x равно 1 и x равно 2 или x равно 3", ""},  // «и» and «или» together: not read
+        {"не (x равно 1) или x не равно 2", ""},
+        {"x не равно x", ""},  // true only for a value that is not a number: meant
+        {"x больше 1" + std::string(400, '0'), ""},  // a number past a double's range
+    };
+    for (const auto& [condition, expected] : cases) {
+        const std::string found = checked(inIf(condition));
+        if (std::string(expected).empty()) EXPECT_EQ(found, "") << condition;
+        else EXPECT_NE(found.find(expected), std::string::npos) << condition << "\n→ " << found;
+    }
+    EXPECT_NE(checked("пусть i = 0\nпока i меньше i делать\n  i = i + 1\nконец\n").find("строка 2: условие «i меньше i» сравнивает «i» с самим собой и всегда ложно"),
+              std::string::npos);
+    // Both branches of an «если» the same lines; the look-alikes differ in one word or in nesting.
+    const std::pair<const char*, const char*> branches[] = {
+        {"пусть x = 3\nесли x больше 5 то\n  вывести(\"да\")\nиначе\n  вывести(\"да\")\nконец\n",
+         "строка 2: у этого «если» обе ветки одинаковые: и когда «x больше 5» верно, и когда нет («иначе» на строке 4), выполняется одно и то же — «вывести(\"да\")»"},
+        {"пусть x = 3\nесли x больше 5 то\n  x = 1\n  вывести(x)\nиначе\n  x = 1\n  вывести(x)\nконец\n", "строка 2: у этого «если» обе ветки одинаковые"},
+        {"пусть x = 3\nесли x больше 5 то\n  вывести(\"да\")\nиначе\n  вывести(\"нет\")\nконец\n", ""},
+        {"пусть x = 3\nесли x больше 5 то\n  x = 1\n  вывести(x)\nиначе\n  вывести(x)\n  x = 1\nконец\n", ""},
+        {"пусть x = 3\nесли x больше 5 то\n  вывести(1)\nиначе если x больше 1 то\n  вывести(2)\nиначе\n  вывести(1)\nконец\n", ""},
+    };
+    for (const auto& [source, expected] : branches) {
+        const std::string found = checked(source);
+        if (std::string(expected).empty()) EXPECT_EQ(found, "") << source;
+        else EXPECT_NE(found.find(expected), std::string::npos) << source << "\n→ " << found;
+    }
+    EXPECT_EQ(checked("пусть i = 0\nпока 1 равно 1 делать\n  i = i + 1\n  если i больше 5 то прервать конец\nконец\n"), "");
+}
+
 // Values overwritten before they are read, a total never read, a hidden name, an element or a
 // letter set where nothing changes; each beside the program that means it.
 TEST(ProgramChecks, ValuesLostOrNeverChangedAndLookAlikesSilent) {
