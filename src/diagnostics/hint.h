@@ -30,7 +30,7 @@ enum class HintKind : std::uint8_t {
     SwappedComparison = 14, // "=>" or "=<" where ">=" or "<=" was meant
     CaretPower = 15,        // "^" where a power was meant
     EmptyCondition = 16,    // «если(…);»: a ";" that ends the condition before its block
-    PlainQuotesTemplate = 17,  // "${…}" inside ordinary quotes, where it is only letters
+    PlainQuotesTemplate = 17,  // "${…}" or a name alone inside quotes, where it is only letters
     LostValue = 18,         // a value overwritten before it is read: a swap without a third name, a list shared, not copied
     LoopFlow = 19,          // a loop that cannot do its job: a total reset each round, a flag reset, «вернуть» on the first round
     BranchFlow = 20,        // a branch that never runs, two «если» that both run, «не» of a name, a position as a truth value
@@ -38,6 +38,8 @@ enum class HintKind : std::uint8_t {
                             // a function never called, arguments in another order, a value on one path only
     TextAnswer = 22,        // an answer of «спросить» (text) compared strictly with a number or with another answer
     NameShape = 23,         // a name with a space inside or a digit first
+    ElementBrackets = 24,   // «цены(1)» of a list: round brackets where an element's number was meant
+    Computation = 25,       // a formula that computes other than meant: an average with its brackets missing, digits by "/"
 };
 
 // The kind's row: its name where hints travel as data ("unclosed-block", "unfinished-header", …),

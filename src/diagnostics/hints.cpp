@@ -430,6 +430,8 @@ const base::FindingKind& hintKindRow(HintKind kind) {
         {"function-flow", Severity::Warning, false},
         {"text-answer", Severity::Warning, false},
         {"name-shape", Severity::Warning, true},
+        {"element-brackets", Severity::Warning, false},
+        {"computation", Severity::Warning, false},
     };
     const auto at = static_cast<std::size_t>(kind) - 1;
     return rows[at < std::size(rows) ? at : std::size(rows) - 1];

@@ -293,12 +293,23 @@ bool endsBlock(const Program& p, const std::vector<Token>& ts) {
     return r && r->role == rules::WordRole::BlockClose && r->words.size() == 1;
 }
 
+// Whether a rule that ends a header starts at token i. Not only the first rule of those words:
+// «раз» has one rule before a "{" (which leaves the header open) and one that ends the header.
+bool headerCloseAt(const Program& p, const std::vector<Token>& ts, std::size_t i) {
+    for (std::size_t r = 0; r < p.v.v.rules.size(); ++r) {
+        const std::vector<base::CodePoints>& words = p.v.words[r];
+        if (p.v.v.rules[r].role != rules::WordRole::HeaderClose || words.empty() || i + words.size() > ts.size()) continue;
+        bool all = true;
+        for (std::size_t k = 0; k < words.size() && all; ++k) all = sameWord(p.c, ts[i + k], words[k], p.v.v.rules[r].ignoreCase);
+        if (all) return true;
+    }
+    return false;
+}
+
 // A line with a word that ends a header and opens its block («делать», «то», «раз»).
 bool opensBlock(const Program& p, const std::vector<Token>& ts) {
-    for (std::size_t i = 1; i < ts.size(); ++i) {
-        const rules::RuleWords* r = ruleAt(p.c, ts, i, p.v);
-        if (r && r->role == rules::WordRole::HeaderClose) return true;
-    }
+    for (std::size_t i = 1; i < ts.size(); ++i)
+        if (headerCloseAt(p, ts, i)) return true;
     return false;
 }
 
@@ -329,13 +340,11 @@ bool readStatements(Program& p) {
         if (s.kind == StmtKind::If || s.kind == StmtKind::ElseIf || s.kind == StmtKind::Loop) {
             s.condFrom = head;
             s.condTo = ts.size();
-            for (std::size_t i = head; i < ts.size(); ++i) {
-                const rules::RuleWords* r = ruleAt(p.c, ts, i, p.v);
-                if (r && r->role == rules::WordRole::HeaderClose) {
+            for (std::size_t i = head; i < ts.size(); ++i)
+                if (headerCloseAt(p, ts, i)) {
                     s.condTo = i;
                     break;
                 }
-            }
             s.closed = s.condTo + 1 < ts.size() && endsBlock(p, ts);
         }
         if (s.kind == StmtKind::Else) s.closed = ts.size() > 1 && endsBlock(p, ts);
@@ -997,6 +1006,8 @@ void totalResetInLoop(const Program& p, const Facts& facts, int i, std::vector<H
         for (int k = 0; k < i; ++k) declaredBefore = declaredBefore || p.stmts[k].target == reset.target;
         for (std::size_t b = a + 1; b < inner.size() && declaredBefore; ++b) {
             const Stmt& grow = p.stmts[inner[b]];
+            // A loop inside that counts with the name: the number is that loop's start, not a total.
+            if (grow.kind == StmtKind::Loop && reads(p, grow, reset.target)) break;
             const std::vector<Token>& gt = tokensOf(p, grow);
             if (grow.target == reset.target && gt.size() > grow.valueFrom + 2 && isWord(p, gt[grow.valueFrom], grow.target) &&
                 (gt[grow.valueFrom + 1].mark == '+' || gt[grow.valueFrom + 1].mark == '*' || gt[grow.valueFrom + 1].mark == '-')) {
@@ -1083,6 +1094,338 @@ void loopLeavesFirstRound(const Program& p, const Facts& facts, int i, std::vect
                 "с этим «" + w + "» цикл (строка " + num(line) +
                     ") выходит уже на первом круге: до второго элемента он не дойдёт. Если это ответ на случай «не нашли», перенесите его после «" + p.endWord + "» цикла",
                 {w}, out);
+        }
+    }
+}
+
+// ---- Loops over input and lists: the value that ends the input taken as data, a minimum or a
+// maximum that starts where the numbers never reach, round brackets for an element's number. ----
+
+// Whether the statement's value asks the user: «спросить(…)», «спросить_число(…)», «число(спросить(…))».
+bool asksUser(const Program& p, const Facts& facts, const Stmt& s) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    for (std::size_t k = s.target.empty() ? ts.size() : s.valueFrom; k + 1 < ts.size(); ++k)
+        if ((isWord(p, ts[k], facts.askWord) || isWord(p, ts[k], facts.askNumber)) && ts[k + 1].mark == '(') return true;
+    return false;
+}
+
+// The value of `s` is exactly the tokens `a`, `sign`, `b` (names or a number) in this order.
+bool valueIs(const Program& p, const Stmt& s, const std::string& a, std::uint32_t sign, const std::string& b) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    return !s.target.empty() && ts.size() == s.valueFrom + 3 && ts[s.valueFrom].mark == 0 && word(p, ts[s.valueFrom]) == a &&
+           ts[s.valueFrom + 1].mark == sign && ts[s.valueFrom + 2].mark == 0 && word(p, ts[s.valueFrom + 2]) == b;
+}
+
+// The last statement inside the block of header h.
+int lastInBlock(const Program& p, const Facts& facts, int h) {
+    int last = h;
+    for (int k = h + 1; k < facts.n && within(facts.holders, p, k, h); ++k) last = k;
+    return last;
+}
+
+// «если x меньше мин то мин = x конец» (or «мин больше x», «x больше макс»…) with no other branch:
+// the name kept as an extreme of `value` (tokens [from, to) of the «если»'s own line), or "".
+// `smaller` tells whether it keeps the least value.
+std::string keptExtreme(const Program& p, const Facts& facts, int h, const std::string& value, bool& smaller) {
+    const Stmt& s = p.stmts[h];
+    if (s.kind != StmtKind::If || s.closed) return "";
+    for (int k = h + 1; k < facts.n; ++k)
+        if (p.stmts[k].chain == h) return "";
+    const std::vector<Token>& ts = tokensOf(p, s);
+    // The condition: the value, a sign, a name; or a name, a sign, the value.
+    std::size_t taken = 0;
+    std::string kept, sign;
+    for (std::size_t split = s.condFrom + 1; split + 1 < s.condTo && kept.empty(); ++split) {
+        sign = signAt(p, ts, split, taken);
+        if (!taken || split + taken >= s.condTo) continue;
+        const std::string left = shown(p, s, s.condFrom, split), right = shown(p, s, split + taken, s.condTo);
+        if (left == value && split + taken + 1 == s.condTo && isPlainName(p.c, ts[split + taken], p.v, ts, split + taken)) {
+            kept = right;
+            smaller = sign == "<" || sign == "<=";
+        } else if (right == value && split == s.condFrom + 1 && isPlainName(p.c, ts[s.condFrom], p.v, ts, s.condFrom)) {
+            kept = left;
+            smaller = sign == ">" || sign == ">=";
+        }
+    }
+    if (kept.empty() || (sign != "<" && sign != "<=" && sign != ">" && sign != ">=")) return "";
+    const std::vector<int> inner = body(p, facts.holders, h);
+    if (inner.size() != 1) return "";
+    const Stmt& set = p.stmts[inner[0]];
+    const std::vector<Token>& st = tokensOf(p, set);
+    if (set.target != kept || shown(p, set, set.valueFrom, st.size()) != value) return "";
+    return kept;
+}
+
+// «пока x не равно 0 делать», whose body reads x anew and then, in the same round and with no test
+// of x between, adds x to a total, counts it or compares it for an extreme: the number that ends
+// the input is taken as data too. Told only where that number changes the answer: adding 0 or
+// multiplying by 1 changes nothing, a 0 that ends the input spoils a minimum and not a maximum of
+// ordinary (positive) numbers, and a counter only with a total beside it (a count of tries in
+// a guessing game includes the last try rightly). A fix after the loop («количество - 1») is left alone.
+void endMarkerCounted(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::Loop || s.closed) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const rules::RuleWords* head = ruleAt(p.c, ts, 0, p.v);
+    if (!head || !produces(*head, "__LUM__.whileLoop")) return;
+    const std::size_t k = s.condFrom;
+    std::size_t taken = 0;
+    if (s.condTo < k + 3 || !isPlainName(p.c, ts[k], p.v, ts, k)) return;
+    const std::string sign = signAt(p, ts, k + 1, taken);
+    double marker = 0;
+    if (!taken || (sign != "!=" && sign != "!==") || !number(p, ts, k + 1 + taken, s.condTo, marker)) return;
+    const std::string x = word(p, ts[k]);
+    const std::string end = shown(p, s, k + 1 + taken, s.condTo);
+    const std::vector<int> inner = body(p, facts.holders, i);
+    // The read: a statement of the body itself, before any branch, that sets x from an answer.
+    std::vector<std::string> answers;
+    std::size_t r = 0;
+    for (; r < inner.size(); ++r) {
+        const Stmt& t = p.stmts[inner[r]];
+        if (t.kind != StmtKind::Other || hasRole(p, t, rules::WordRole::Control)) return;
+        if (t.target.empty()) continue;
+        bool fresh = asksUser(p, facts, t);
+        for (const std::string& a : answers) fresh = fresh || reads(p, t, a);
+        if (t.target == x) {
+            if (!fresh || ruleAt(p.c, tokensOf(p, t), 0, p.v)) return;  // «пусть x = …» here is another x
+            break;
+        }
+        if (fresh) answers.push_back(t.target);
+    }
+    if (r + 1 >= inner.size()) return;  // no read, or the read ends the round: the right order
+    const int last = lastInBlock(p, facts, i);
+    // The name's value just before the loop is the number 0.
+    auto startsAtZero = [&](const std::string& name) {
+        for (int d = i - 1; d >= 0; --d)
+            if (p.stmts[d].target == name) {
+                const std::vector<Token>& dt = tokensOf(p, p.stmts[d]);
+                return dt.size() == p.stmts[d].valueFrom + 1 && word(p, dt[p.stmts[d].valueFrom]) == "0";
+            }
+        return false;
+    };
+    // After the loop, «количество - 1» or a new value: the extra round may be taken back.
+    auto mended = [&](const std::string& name) {
+        for (int d = last + 1; d < facts.n; ++d) {
+            const std::vector<Token>& dt = tokensOf(p, p.stmts[d]);
+            if (p.stmts[d].target == name) return true;
+            for (std::size_t j = 0; j + 2 < dt.size(); ++j)
+                if (readsAt(p, dt, j, name) && (dt[j + 1].mark == '-' || dt[j + 1].mark == '+') && isDigits(p.c, dt[j + 2]))
+                    return true;
+        }
+        return false;
+    };
+    const std::string move = " Прочитайте «" + x + "» перед циклом и ещё раз в конце оборота: перенесите строку " +
+                             num(lineOf(p, p.stmts[inner[r]])) + " в конец цикла, перед «" + p.endWord + "»";
+    const std::string why = ", которым кончается ввод: «" + head->phrase + "» проверяет «" + shown(p, s, k, s.condTo) +
+                            "» только в начале следующего оборота.";
+    int counted = -1;
+    bool totalled = false;
+    for (std::size_t u = r + 1; u < inner.size(); ++u) {
+        const Stmt& t = p.stmts[inner[u]];
+        if (hasRole(p, t, rules::WordRole::Control) || t.target == x) return;
+        if (t.kind == StmtKind::If) {
+            bool smaller = false;
+            const std::string kept = keptExtreme(p, facts, inner[u], x, smaller);
+            if (kept.empty()) return;  // a test of x: it may keep the end out
+            if (smaller ? marker <= 0 : marker > 0) {
+                add(p, t, HintKind::LoopFlow,
+                    "с «" + kept + "» сравнивается и " + end + why + " Так " + end + " может стать " +
+                        (smaller ? "минимумом" : "максимумом") + "." + move,
+                    {kept}, out);
+                return;
+            }
+            continue;
+        }
+        if (t.kind != StmtKind::Other) return;
+        const std::string& total = t.target;
+        if (total.empty()) continue;
+        const bool adds = valueIs(p, t, total, '+', x) || valueIs(p, t, x, '+', total);
+        const bool times = valueIs(p, t, total, '*', x) || valueIs(p, t, x, '*', total);
+        if (adds || times) totalled = true;
+        if (((adds && marker != 0) || (times && marker != 1)) && !mended(total)) {
+            add(p, t, HintKind::LoopFlow,
+                std::string(adds ? "к «" + total + "» прибавляется" : "«" + total + "» умножается") + " и " + (adds ? "" : "на ") +
+                    end + why + move,
+                {total}, out);
+            return;
+        }
+        if (counted < 0 && valueIs(p, t, total, '+', "1") && startsAtZero(total) && !mended(total)) counted = inner[u];
+    }
+    if (counted >= 0 && totalled) {
+        const Stmt& t = p.stmts[counted];
+        add(p, t, HintKind::LoopFlow,
+            "в «" + t.target + "» засчитывается и " + end + why + move, {t.target}, out);
+    }
+}
+
+// The numbers of a list written out, «[3, -5, 2.5]» from token `from` of `ts` on; false when an
+// element is anything else or the list does not close on the line.
+bool listedNumbers(const Program& p, const std::vector<Token>& ts, std::size_t from, std::vector<double>& values) {
+    if (from >= ts.size() || ts[from].mark != '[') return false;
+    std::size_t k = from + 1;
+    while (k < ts.size() && ts[k].mark != ']') {
+        std::size_t e = k;
+        while (e < ts.size() && ts[e].mark != ',' && ts[e].mark != ']') ++e;
+        double value = 0;
+        // "2.5" is three tokens: the digits, the point and the digits.
+        std::size_t to = e;
+        std::string fraction;
+        if (to >= k + 3 && ts[to - 2].mark == '.' && isDigits(p.c, ts[to - 1]) && ts[to - 2].from == ts[to - 3].to)
+            fraction = "0." + word(p, ts[to - 1]), to -= 2;
+        if (!number(p, ts, k, to, value)) return false;
+        if (!fraction.empty()) value += (value < 0 ? -1 : 1) * std::stod(fraction);
+        values.push_back(value);
+        k = e < ts.size() && ts[e].mark == ',' ? e + 1 : e;
+    }
+    return k < ts.size() && k + 1 == ts.size();
+}
+
+// The numbers a name of a list holds for the whole program: set once to a written-out list and
+// never changed by a command or an element written to; false when unknown.
+bool fixedList(const Program& p, const Facts& facts, const std::string& name, std::vector<double>& values) {
+    int sets = 0;
+    for (int d = 0; d < facts.n; ++d) {
+        const Stmt& t = p.stmts[d];
+        const std::vector<Token>& dt = tokensOf(p, t);
+        if (t.target == name && (++sets > 1 || !listedNumbers(p, dt, t.valueFrom, values))) return false;
+        for (std::size_t j = 0; j + 2 < dt.size(); ++j) {
+            if (!readsAt(p, dt, j, name)) continue;
+            const rules::RuleWords* m = dt[j + 1].mark == '.' ? ruleAt(p.c, dt, j + 2, p.v) : nullptr;
+            if (m && changesValue(*m)) return false;
+            if (dt[j + 1].mark == '[')
+                for (std::size_t e = j + 2; e + 1 < dt.size(); ++e)
+                    if (dt[e].mark == ']' && dt[e + 1].mark == '=' && !(e + 2 < dt.size() && dt[e + 2].mark == '=')) return false;
+        }
+    }
+    return sets == 1;
+}
+
+// «пусть мин = 0» before a loop that keeps the least element in «мин»: for positive numbers it
+// stays 0. A maximum from 0 is told only when every number it meets is known to be negative: over
+// input or other numbers it is a right program.
+void extremeStartsAtZero(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::Loop || s.closed) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const int last = lastInBlock(p, facts, i);
+    // What the loop walks: «для каждого э из список» or «… из [числа]»; «список[i]» is read below.
+    const rules::RuleWords* head = ruleAt(p.c, ts, 0, p.v);
+    const std::string of = keywordOf(p.v, "of");
+    std::string element, list;
+    std::vector<double> values;
+    bool known = false;
+    if (head && !head->declares.empty() && head->words.size() + 2 < s.condTo && isWord(p, ts[head->words.size() + 1], of)) {
+        const std::size_t from = head->words.size() + 2;
+        element = word(p, ts[head->words.size()]);
+        if (from + 1 == s.condTo && isPlainName(p.c, ts[from], p.v, ts, from)) list = word(p, ts[from]);
+        else if (ts[from].mark == '[' && ts[s.condTo - 1].mark == ']') {
+            std::vector<Token> written(ts.begin() + static_cast<std::ptrdiff_t>(from), ts.begin() + static_cast<std::ptrdiff_t>(s.condTo));
+            known = listedNumbers(p, written, 0, values);
+        }
+    }
+    // The values the loop meets: its element, and the names it sets from the user's answers.
+    std::vector<std::string> met;
+    if (!element.empty()) met.push_back(element);
+    for (int h = i + 1; h <= last; ++h)
+        if (asksUser(p, facts, p.stmts[h])) met.push_back(p.stmts[h].target);
+    for (int h = i + 1; h <= last; ++h) {
+        const Stmt& branch = p.stmts[h];
+        if (branch.kind != StmtKind::If) continue;
+        const std::vector<Token>& bt = tokensOf(p, branch);
+        // The compared value: one the loop meets, or «список[номер]».
+        std::string value, walked = list;
+        for (std::size_t j = branch.condFrom; j < branch.condTo && value.empty(); ++j) {
+            if (bt[j].mark == 0 && std::find(met.begin(), met.end(), word(p, bt[j])) != met.end()) value = word(p, bt[j]);
+            else if (j + 3 < branch.condTo && bt[j].mark == 0 && bt[j + 1].mark == '[' && bt[j + 2].mark == 0 && bt[j + 3].mark == ']' &&
+                     isPlainName(p.c, bt[j], p.v, bt, j))
+                value = shown(p, branch, j, j + 4), walked = word(p, bt[j]);
+        }
+        bool smaller = false;
+        const std::string kept = value.empty() ? "" : keptExtreme(p, facts, h, value, smaller);
+        if (kept.empty()) continue;
+        // Every value «мин» gets in the loop is the compared value under such a test.
+        bool only = true;
+        for (int d = i + 1; d <= last && only; ++d) {
+            if (p.stmts[d].target != kept) continue;
+            bool ignored = false;
+            const std::string other = p.stmts[d].parent >= 0 ? keptExtreme(p, facts, p.stmts[d].parent, value, ignored) : "";
+            only = other == kept && ignored == smaller;
+        }
+        int start = -1;
+        for (int d = i - 1; d >= 0 && start < 0; --d)
+            if (p.stmts[d].target == kept) start = d;
+        if (!only || start < 0 || (facts.holders[start] >= 0 && !within(facts.holders, p, i, facts.holders[start]))) continue;
+        const std::vector<Token>& st = tokensOf(p, p.stmts[start]);
+        if (st.size() != p.stmts[start].valueFrom + 1 || word(p, st[p.stmts[start].valueFrom]) != "0") continue;
+        std::vector<double> listed = values;
+        const bool fixed = known || (!walked.empty() && fixedList(p, facts, walked, listed));
+        if (fixed && listed.empty()) return;  // a list with no numbers: the loop never runs
+        const bool anyNotPositive = std::any_of(listed.begin(), listed.end(), [](double v) { return v <= 0; });
+        const bool allNegative = !listed.empty() && std::all_of(listed.begin(), listed.end(), [](double v) { return v < 0; });
+        const std::string first = walked.empty() ? "первого числа" : "первого элемента: «" + kept + " = " + walked + "[0]»";
+        const std::string test = shown(p, branch, branch.condFrom, branch.condTo);
+        if (smaller && !(fixed && anyNotPositive))
+            add(p, p.stmts[start], HintKind::LoopFlow,
+                "«" + kept + "» начинается с 0, а «" + test + "» (строка " + num(lineOf(p, branch)) +
+                    ") верно только для чисел меньше 0: для положительных чисел минимум так и останется 0. Начните с " + first +
+                    " или с очень большого числа",
+                {kept}, out);
+        else if (!smaller && fixed && allNegative)
+            add(p, p.stmts[start], HintKind::LoopFlow,
+                "«" + kept + "» начинается с 0, а все числа здесь отрицательные: «" + test + "» (строка " +
+                    num(lineOf(p, branch)) + ") не будет верно ни разу, и максимум так и останется 0. Начните с " + first,
+                {kept}, out);
+        return;
+    }
+}
+
+// «цены(1)» where «цены» is a list: the element's number is written in square brackets.
+void roundBracketsForElement(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    // Names that hold a list wherever they are set, and are neither functions, parameters nor loop names.
+    std::vector<std::string> lists, others;
+    for (const Function& f : facts.functions) {
+        others.push_back(f.name);
+        others.insert(others.end(), f.params.begin(), f.params.end());
+    }
+    for (int d = 0; d < facts.n; ++d) {
+        const Stmt& t = p.stmts[d];
+        const std::vector<Token>& dt = tokensOf(p, t);
+        const rules::RuleWords* head = ruleAt(p.c, dt, 0, p.v);
+        if (t.kind == StmtKind::Loop && head && !head->declares.empty() && head->words.size() < dt.size())
+            others.push_back(word(p, dt[head->words.size()]));
+        if (t.kind == StmtKind::Function && dt.size() > 1) others.push_back(word(p, dt[1]));
+        if (t.target.empty()) continue;
+        (dt[t.valueFrom].mark == '[' ? lists : others).push_back(t.target);
+    }
+    for (int d = 0; d < facts.n; ++d) {
+        const Stmt& t = p.stmts[d];
+        if (t.kind == StmtKind::Function) continue;
+        const std::vector<Token>& dt = tokensOf(p, t);
+        for (std::size_t j = 0; j + 2 < dt.size(); ++j) {
+            if (dt[j + 1].mark != '(' || dt[j].mark != 0 || (j > 0 && dt[j - 1].mark == '.')) continue;
+            const std::string name = word(p, dt[j]);
+            if (std::find(lists.begin(), lists.end(), name) == lists.end() ||
+                std::find(others.begin(), others.end(), name) != others.end())
+                continue;
+            // One number inside: no "," at the top, and the bracket closes on the line.
+            std::size_t close = j + 1;
+            int depth = 0;
+            bool comma = false;
+            for (; close < dt.size(); ++close) {
+                if (dt[close].mark == '(' || dt[close].mark == '[' || dt[close].mark == '{') ++depth;
+                if (dt[close].mark == ')' || dt[close].mark == ']' || dt[close].mark == '}') --depth;
+                if (dt[close].mark == ',' && depth == 1) comma = true;
+                if (depth == 0) break;
+            }
+            if (close >= dt.size() || close == j + 2 || comma || dt[close].mark != ')') continue;
+            const std::string inner = textOf(p.c, dt[j + 2].from, dt[close - 1].to);
+            const std::string fix = "[" + inner + "]";
+            out.push_back(naming(at(lineOf(p, t), HintKind::ElementBrackets,
+                                    "«" + name + "» — список, а не функция: элемент по номеру пишут в квадратных скобках: «" + name +
+                                        fix + "»",
+                                    p.c, dt[j + 1].from, dt[close].to, &fix),
+                                 {name}));
+            break;
         }
     }
 }
@@ -1773,6 +2116,287 @@ void totalNeverRead(const Program& p, const Facts& facts, std::vector<Hint>& out
     }
 }
 
+// ---- Values and names: a name printed in quotes, one counter for two nested loops, a parameter
+// changed for nobody, the digits of a number taken with plain division, an average with one pair
+// of brackets missing. ----
+
+// Whether statement s changes `name` itself: «name = …», «name += …», «name++».
+bool changesName(const Program& p, const Stmt& s, const std::string& name) {
+    if (s.target == name) return true;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    if (ts.size() < 3 || !isWord(p, ts[0], name) || ts[2].from != ts[1].to) return false;
+    const std::uint32_t m = ts[1].mark;
+    return ((m == '+' || m == '-' || m == '*' || m == '/' || m == '%') && ts[2].mark == '=') ||
+           ((m == '+' || m == '-') && ts[2].mark == m);
+}
+
+// The block header nearest around statement i of the given kind, stopping at a function; -1 when none.
+int nearestAround(const Program& p, const std::vector<int>& holders, int i, StmtKind kind) {
+    for (int k = holders[i]; k >= 0; k = holders[k]) {
+        if (p.stmts[k].kind == kind) return k;
+        if (p.stmts[k].kind == StmtKind::Function) return -1;
+    }
+    return -1;
+}
+
+// The name a header's condition starts with when a comparison follows it and no «и», «или», «не»
+// joins another condition: «i меньше 5» gives «i»; "" for any other condition.
+std::string comparedName(const Program& p, const Stmt& s) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    if (s.condTo < s.condFrom + 3 || s.condTo > ts.size() || !isPlainName(p.c, ts[s.condFrom], p.v, ts, s.condFrom))
+        return "";
+    std::size_t taken = 0;
+    if (signAt(p, ts, s.condFrom + 1, taken).empty() || taken == 0) return "";
+    for (std::size_t i = s.condFrom; i < s.condTo; ++i) {
+        const rules::RuleWords* r = ruleAt(p.c, ts, i, p.v);
+        if (r && r->role == rules::WordRole::Logic) return "";
+        if (ts[i].mark == '&' || ts[i].mark == '|' || ts[i].mark == '!') return "";
+    }
+    return word(p, ts[s.condFrom]);
+}
+
+// «вывести("сумма")» where «сумма» already holds a value and the next statement does not print it:
+// the five letters are printed, not the value.
+void quotedName(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    for (int i = 0; i < n; ++i) {
+        const Stmt& s = p.stmts[i];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        const rules::RuleWords* print = ruleAt(p.c, ts, 0, p.v);
+        if (s.kind != StmtKind::Other || !print || print->role != rules::WordRole::Output ||
+            !(produces(*print, "console.log") || produces(*print, "alert") || produces(*print, "consolelog")))
+            continue;
+        const std::size_t w = print->words.size();
+        if (ts.size() != w + 3 || ts[w].mark != '(' || ts[w + 1].mark != literal || ts[w + 2].mark != ')') continue;
+        const Token& text = ts[w + 1];
+        if (text.to < text.from + 3 || p.c[text.to - 1] != p.c[text.from]) continue;
+        if (!std::all_of(p.c + text.from + 1, p.c + text.to - 1, [](std::uint32_t v) { return translator::isWordCode(v); }) ||
+            (p.c[text.from + 1] >= '0' && p.c[text.from + 1] <= '9'))
+            continue;
+        const std::string name = textOf(p.c, text.from + 1, text.to - 1);
+        // Where «сумма» got its value: a statement before this one, or a parameter of the function around it.
+        int set = -1;
+        for (int k = 0; k < i && set < 0; ++k) {
+            const int around = nearestAround(p, facts.holders, k, StmtKind::Function);  // seen only inside it
+            if (p.stmts[k].target == name && (around < 0 || within(facts.holders, p, i, around))) set = k;
+        }
+        for (const Function& f : facts.functions)
+            if (set < 0 && within(facts.holders, p, i, f.at) && std::find(f.params.begin(), f.params.end(), name) != f.params.end())
+                set = f.at;
+        if (set < 0) continue;
+        // «вывести("сумма")» then «вывести(сумма)»: a label before the value.
+        if (i + 1 < n && reads(p, p.stmts[i + 1], name)) continue;
+        out.push_back(naming(at(lineOf(p, s), HintKind::PlainQuotesTemplate,
+                                "выводится слово «" + name + "», а не значение переменной «" + name + "» (строка " +
+                                    num(lineOf(p, p.stmts[set])) + "): в кавычках имя — просто буквы; уберите кавычки: «" +
+                                    shown(p, s, 0, w) + "(" + name + ")»",
+                                p.c, text.from, text.to, &name),
+                             {name}));
+    }
+}
+
+// A loop inside a loop counting with the outer one's name: «пока i <= 3» around «i = 1» and
+// «пока i <= 5 … i = i + 1». And «счетчик» read after a «повторить» nested in another: one name
+// counts both, so it holds the inner loop's last number there.
+void nestedSameCounter(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    const std::vector<int>& holders = facts.holders;
+    for (int o = 0; o < n; ++o) {
+        if (p.stmts[o].kind != StmtKind::Loop || p.stmts[o].closed) continue;
+        const std::string counter = comparedName(p, p.stmts[o]);
+        if (counter.empty()) continue;
+        for (int q = o + 1; q < n && within(holders, p, q, o); ++q) {
+            if (p.stmts[q].kind != StmtKind::Loop || comparedName(p, p.stmts[q]) != counter) continue;
+            bool counts = false;
+            for (int k = q + 1; k < n && within(holders, p, k, q); ++k) counts = counts || changesName(p, p.stmts[k], counter);
+            // The inner loop starts its count from a number set just before it, or every number the
+            // outer loop goes on with keeps the inner one going: either way the outer count is lost.
+            bool restarts = false;
+            for (int r = o + 1; r < q; ++r) {
+                const std::vector<Token>& rt = tokensOf(p, p.stmts[r]);
+                double value = 0;
+                restarts = restarts || (holders[r] == holders[q] && p.stmts[r].target == counter &&
+                                        number(p, rt, p.stmts[r].valueFrom, rt.size(), value));
+            }
+            if (!counts || !(restarts || within(rangeOf(p, p.stmts[o]), rangeOf(p, p.stmts[q])))) continue;
+            const std::string other = counter == "i" ? "j" : counter == "j" ? "k" : counter + "2";
+            add(p, p.stmts[q], HintKind::LoopFlow,
+                "внутренний цикл считает тем же «" + counter + "», что и внешний цикл на строке " + num(lineOf(p, p.stmts[o])) +
+                    ", и меняет его счётчик: после внутреннего цикла внешний продолжает не с того «" + counter +
+                    "», и кругов у него выходит не столько, сколько задумано. Дайте внутреннему циклу свой счётчик, например «" +
+                    other + "»",
+                {counter}, out);
+            break;
+        }
+    }
+    // The counter of «повторить … раз» is one name for every such loop (translator/counted_loops.cpp).
+    static const std::string countName = "счетчик";
+    const std::string countWord = reverseOf(p.v, countName.c_str());
+    auto counted = [&](int k) {
+        if (p.stmts[k].kind != StmtKind::Loop) return false;
+        // Every rule of the first words: «повторить» is also a method of text, first in the table.
+        const std::vector<Token>& ts = tokensOf(p, p.stmts[k]);
+        for (std::size_t r = 0; r < p.v.v.rules.size(); ++r) {
+            const std::vector<base::CodePoints>& words = p.v.words[r];
+            bool all = !words.empty() && words.size() <= ts.size();
+            for (std::size_t w = 0; w < words.size() && all; ++w) all = sameWord(p.c, ts[w], words[w], p.v.v.rules[r].ignoreCase);
+            if (all && produces(p.v.v.rules[r], "__LUM__.countLoop")) return true;
+        }
+        return false;
+    };
+    for (int o = 0; o < n; ++o) {
+        if (!counted(o) || p.stmts[o].closed) continue;
+        int inner = -1;
+        for (int k = o + 1; k < n && within(holders, p, k, o); ++k) {
+            if (inner < 0 && counted(k)) inner = k;
+            if (inner < 0 || k == inner || within(holders, p, k, inner)) continue;
+            bool own = true;  // no other counted loop between the statement and the outer one
+            for (int h = holders[k]; h >= 0 && h != o; h = holders[h]) own = own && !counted(h);
+            const Stmt& s = p.stmts[k];
+            const std::vector<Token>& ts = tokensOf(p, s);
+            std::string seen;
+            for (std::size_t t = s.target.empty() ? 0 : s.valueFrom; t < ts.size() && seen.empty(); ++t)
+                if (readsAt(p, ts, t, countName) || readsAt(p, ts, t, countWord)) seen = word(p, ts[t]);
+            if (!own || seen.empty()) continue;
+            add(p, s, HintKind::LoopFlow,
+                "здесь «" + seen + "» — уже не номер круга цикла на строке " + num(lineOf(p, p.stmts[o])) +
+                    ": вложенный цикл на строке " + num(lineOf(p, p.stmts[inner])) + " считает тем же «" + seen +
+                    "», и после него в «" + seen + "» всегда его последний номер. Для внешнего цикла заведите свой счётчик: «пусть круг = 0» перед ним и «круг = круг + 1» в конце его тела",
+                {seen}, out);
+            break;
+        }
+    }
+}
+
+// «функция увеличить(x)» … «x = x + 1» … with no «вернуть» of a value and «x» read nowhere after:
+// the new value stays inside the function, and the caller's name keeps its old one.
+void parameterChangedForNobody(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    const std::vector<int>& holders = facts.holders;
+    for (const Function& f : facts.functions) {
+        std::vector<int> inner;
+        bool gives = false;
+        for (int k = f.at + 1; k < n && within(holders, p, k, f.at); ++k) {
+            inner.push_back(k);
+            const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+            gives = gives || (isWord(p, kt[0], p.returnWord) && kt.size() > 1);
+        }
+        if (gives) continue;
+        for (const std::string& param : f.params) {
+            int change = -1;
+            for (int k : inner) {
+                const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+                const rules::RuleWords* first = ruleAt(p.c, kt, 0, p.v);
+                if (first && first->role == rules::WordRole::Declaration && p.stmts[k].target == param) break;  // its own name from here
+                if (changesName(p, p.stmts[k], param)) change = k;
+            }
+            // The change reads the old value, in the function's own block and in no loop (a loop reads
+            // it again on its next round); nothing after it reads the new one.
+            if (change < 0 || nearestAround(p, holders, change, StmtKind::Loop) >= 0 || holders[change] != f.at) continue;
+            const Stmt& s = p.stmts[change];
+            if (s.target == param && !reads(p, s, param)) continue;  // overwritten: told by unusedParameter
+            bool readAfter = false;
+            for (int k : inner) readAfter = readAfter || (k > change && (reads(p, p.stmts[k], param) || hasWord(p, p.stmts[k], param)));
+            if (readAfter) continue;
+            // A call alone on its line with one name for the parameter: «увеличить(y)».
+            std::string call = "… = " + f.name + "(…)";
+            for (int k = 0; k < n; ++k) {
+                const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+                if (f.params.size() == 1 && kt.size() == 4 && isWord(p, kt[0], f.name) && kt[1].mark == '(' &&
+                    isPlainName(p.c, kt[2], p.v, kt, 2) && kt[3].mark == ')') {
+                    call = word(p, kt[2]) + " = " + f.name + "(" + word(p, kt[2]) + ")";
+                    break;
+                }
+            }
+            add(p, s, HintKind::FunctionFlow,
+                "«" + lineText(p, s) + "» меняет только параметр «" + param + "» внутри функции «" + f.name +
+                    "»: функция ничего не возвращает, новое значение «" + param +
+                    "» дальше не читается, и переменная, переданная при вызове, не изменится. Верните его — «" +
+                    p.returnWord + " " + param + "» в конце функции — и положите результат вызова на место: «" + call + "»",
+                {param}, out);
+        }
+    }
+}
+
+// In a loop, «цифра = n % 10» and «n = n / 10»: "/" keeps the fraction, so «n» never becomes whole
+// and the remainders after the first are not digits. Silent where a condition reads «n % 10»
+// (dropping the zeros at the end divides exactly).
+void digitsByPlainDivision(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    const std::vector<int>& holders = facts.holders;
+    const std::string floorWord = reverseOf(p.v, "Math.floor");
+    for (int k = 0; k < n; ++k) {
+        const Stmt& s = p.stmts[k];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        if (s.target.empty() || ts.size() != s.valueFrom + 3 || !isWord(p, ts[s.valueFrom], s.target) ||
+            ts[s.valueFrom + 1].mark != '/' || !isDigits(p.c, ts[s.valueFrom + 2]) || ts[s.valueFrom + 2].to - ts[s.valueFrom + 2].from > 6 ||
+            std::stoi(word(p, ts[s.valueFrom + 2])) < 2)
+            continue;
+        const int loop = nearestAround(p, holders, k, StmtKind::Loop);
+        if (loop < 0) continue;
+        const std::string d = word(p, ts[s.valueFrom + 2]);
+        auto remainder = [&](int m) {
+            const std::vector<Token>& mt = tokensOf(p, p.stmts[m]);
+            for (std::size_t t = 0; t + 2 < mt.size(); ++t)
+                if (readsAt(p, mt, t, s.target) && mt[t + 1].mark == '%' && isDigits(p.c, mt[t + 2]) && word(p, mt[t + 2]) == d)
+                    return true;
+            return false;
+        };
+        int digit = -1;
+        bool tested = remainder(loop);
+        for (int m = loop + 1; m < n && within(holders, p, m, loop); ++m) {
+            if (!remainder(m)) continue;
+            if (p.stmts[m].kind != StmtKind::Other) tested = true;
+            else if (digit < 0) digit = m;
+        }
+        if (digit < 0 || tested) continue;
+        const std::string whole = floorWord.empty() ? "(" + s.target + " - " + s.target + " % " + d + ") / " + d
+                                                    : floorWord + "(" + s.target + " / " + d + ")";
+        const std::string example = d == "10" ? " (125 / 10 — это 12.5, а не 12)" : "";
+        out.push_back(naming(at(lineOf(p, s), HintKind::Computation,
+                                "«/» делит с дробью" + example + ": «" + s.target + "» так и не становится целым числом, и «" +
+                                    s.target + " % " + d + "» на строке " + num(lineOf(p, p.stmts[digit])) +
+                                    " на следующих кругах даёт не цифры, а дроби. Чтобы отбросить последнюю цифру, пишите «" +
+                                    s.target + " = " + whole + "»",
+                                p.c, ts[s.valueFrom].from, ts.back().to, &whole),
+                             {s.target + " / " + d}));
+    }
+}
+
+// «пусть среднее = а + б / 2»: division comes before addition, so only the last term is halved.
+void averageWithoutBrackets(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    for (int k = 0; k < facts.n; ++k) {
+        const Stmt& s = p.stmts[k];
+        if (s.target.empty()) continue;
+        const base::CodePoints name = base::decodeBytes(s.target), stem = base::decodeBytes("СРЕД");
+        bool average = false;
+        for (std::size_t i = 0; i + stem.size() <= name.size() && !average; ++i)
+            average = std::equal(stem.begin(), stem.end(), name.begin() + i, [](std::uint32_t a, std::uint32_t b) {
+                return a == base::toUpper(b);
+            });
+        const std::vector<Token>& ts = tokensOf(p, s);
+        // Terms joined by "+", then "/" and the number of the terms: «а + б + в / 3».
+        std::size_t terms = 0, t = s.valueFrom;
+        while (average && t < ts.size() && (isDigits(p.c, ts[t]) || isPlainName(p.c, ts[t], p.v, ts, t)) &&
+               !(t + 1 < ts.size() && (ts[t + 1].mark == '(' || ts[t + 1].mark == '[' || ts[t + 1].mark == '.'))) {
+            ++terms;
+            if (t + 1 >= ts.size() || ts[t + 1].mark != '+') break;
+            t += 2;
+        }
+        if (terms < 2 || t + 3 != ts.size() || ts[t + 1].mark != '/' || !isDigits(p.c, ts[t + 2]) ||
+            word(p, ts[t + 2]) != std::to_string(terms))
+            continue;
+        const std::string sum = shown(p, s, s.valueFrom, t + 1), last = word(p, ts[t]), d = word(p, ts[t + 2]);
+        const std::string fix = "(" + sum + ") / " + d;
+        out.push_back(naming(at(lineOf(p, s), HintKind::Computation,
+                                "на " + d + " здесь делится только «" + last + "»: деление выполняется раньше сложения, и «" +
+                                    s.target + "» получает " + shown(p, s, s.valueFrom, t) + " (" + last + " / " + d +
+                                    "). Возьмите сумму в скобки: «" + fix + "»",
+                                p.c, ts[s.valueFrom].from, ts.back().to, &fix),
+                             {last + " / " + d}));
+    }
+}
+
 using StatementCheck = void (*)(const Program&, const Facts&, int, std::vector<Hint>&);
 using WholeCheck = void (*)(const Program&, const Facts&, std::vector<Hint>&);
 
@@ -1790,6 +2414,8 @@ constexpr StatementCheck statementTable[] = {
     totalResetInLoop,  // a total set to a constant inside the loop
     flagSetInElse,  // a flag reset by «иначе» in a loop
     loopLeavesFirstRound,  // a loop left on its first round
+    endMarkerCounted,  // the number that ends the input taken as data
+    extremeStartsAtZero,  // a minimum (or a maximum of negatives) that starts at 0
     resultDropped,  // a computed result of a call thrown away
     // Values lost or never changed:
     setInIfThenReplaced,  // «если … то y = 1 конец» then «y = 2»
@@ -1809,6 +2435,12 @@ constexpr WholeCheck wholeTable[] = {
     argumentsSwapped,  // a call with its parameters' own names in another order
     valueOnOnePath,  // a used result given only inside an «если» or a loop
     textAnswerCompared,  // an answer of «спросить» compared as a number
+    roundBracketsForElement,  // «цены(1)» of a list, for «цены[1]»
+    quotedName,  // «вывести("сумма")»: the name's letters printed, not its value
+    nestedSameCounter,  // a nested loop counting with the outer loop's name
+    parameterChangedForNobody,  // a parameter changed in a function that gives nothing back
+    digitsByPlainDivision,  // «n = n / 10» beside «n % 10»: the fraction stays
+    averageWithoutBrackets,  // «среднее = а + б / 2»: only «б» is divided
     // Values lost or never changed:
     totalNeverRead,  // a total counted and never read
 };
