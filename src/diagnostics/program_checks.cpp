@@ -2100,7 +2100,10 @@ void totalNeverRead(const Program& p, const Facts& facts, std::vector<Hint>& out
             const Stmt& t = p.stmts[k];
             declared = declared || (t.target == s.target && declares(p, t) && k < i);
             read = t.target != s.target && reads(p, t, s.target);
-            for (const Token& tok : tokensOf(p, t))  // a name inside text, a template's among them: left alone
+            // A name inside text or a template's "${…}" (left out of the tokens): read, to be safe.
+            const std::string raw = textOf(p.c, tokensOf(p, t).front().from, tokensOf(p, t).back().to);
+            read = read || (raw.find('`') != std::string::npos && raw.find(s.target) != std::string::npos);
+            for (const Token& tok : tokensOf(p, t))
                 read = read || (tok.mark == literal && textOf(p.c, tok.from, tok.to).find(s.target) != std::string::npos);
         }
         int shownAt = -1;
