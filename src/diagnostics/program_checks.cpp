@@ -2512,6 +2512,528 @@ void wholeDivisionKept(const Program& p, const Facts& facts, std::vector<Hint>& 
     }
 }
 
+// ---- Values lost or never changed: overwritten before read, a total never read, a «пусть» that
+// hides the name outside its block, «а = б» before a line that needs both, the element of «для
+// каждого» or a letter of a text set. ----
+
+bool declares(const Program& p, const Stmt& s) {
+    const rules::RuleWords* r = ruleAt(p.c, tokensOf(p, s), 0, p.v);
+    return r && r->role == rules::WordRole::Declaration && !r->declares.empty();
+}
+
+// Whether the statement reads `name`, itself or through a call of a function of the program whose
+// body reads it.
+bool readsWithCalls(const Program& p, const Facts& facts, int i, const std::string& name) {
+    if (reads(p, p.stmts[i], name)) return true;
+    for (const Function& f : facts.functions) {
+        if (!hasWord(p, p.stmts[i], f.name)) continue;
+        for (int k = f.at; k < facts.n && (k == f.at || within(facts.holders, p, k, f.at)); ++k)
+            if (reads(p, p.stmts[k], name)) return true;
+    }
+    return false;
+}
+
+// The first statement after the block of header h, in the block that holds h; -1 when none.
+int afterBlock(const Program& p, const Facts& facts, int h) {
+    for (int k = h + 1; k < facts.n; ++k)
+        if (facts.holders[k] == facts.holders[h] && p.stmts[k].kind != StmtKind::End) return k;
+    return -1;
+}
+
+bool chained(const Facts& facts, const Program& p, int h) {
+    for (int k = h + 1; k < facts.n; ++k)
+        if (p.stmts[k].chain == h) return true;
+    return false;
+}
+
+// The statement's text with each read of `name` written as `with`.
+std::string replacedName(const Program& p, const Stmt& s, const std::string& name, const std::string& with) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    std::string out;
+    for (std::size_t i = 0; i < ts.size(); ++i) {
+        if (i > 0) out += textOf(p.c, ts[i - 1].to, ts[i].from);
+        out += readsAt(p, ts, i, name) ? with : word(p, ts[i]);
+    }
+    return out;
+}
+
+// «если … то y = 1 конец» then «y = 2» at once: the value set in the block is replaced before
+// anything reads it (an «иначе» forgotten).
+void setInIfThenReplaced(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::If || s.closed || chained(facts, p, i)) return;
+    const std::vector<int> inner = body(p, facts.holders, i);
+    if (inner.empty()) return;
+    const Stmt& set = p.stmts[inner.back()];
+    const int next = afterBlock(p, facts, i);
+    if (set.target.empty() || declares(p, set) || next < 0) return;
+    const Stmt& again = p.stmts[next];
+    if (again.target != set.target || declares(p, again) || readsWithCalls(p, facts, next, set.target)) return;
+    add(p, set, HintKind::LostValue,
+        "значение «" + set.target + "» со строки " + num(lineOf(p, set)) + " не успевает пригодиться: на строке " +
+            num(lineOf(p, again)) + " оно сразу заменяется («" + lineText(p, again) + "» выполняется всегда). Если «" +
+            lineText(p, again) + "» нужно, только когда «" + shown(p, s, s.condFrom, s.condTo) +
+            "» неверно, поставьте эту строку в «" + p.elseWord + "»",
+        {set.target}, out);
+}
+
+// «пусть x = число(спросить())», then a loop whose first line asks again into «x»: the first answer is lost.
+void answerReplacedInLoop(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.target.empty()) return;
+    bool asks = false;
+    for (std::size_t k = s.valueFrom; k < tokensOf(p, s).size(); ++k)
+        asks = asks || isWord(p, tokensOf(p, s)[k], facts.askWord) || isWord(p, tokensOf(p, s)[k], facts.askNumber);
+    // The loop after it in the same block, past statements that neither read nor set the name.
+    int l = i + 1;
+    while (l < facts.n && facts.holders[l] == facts.holders[i] && p.stmts[l].kind == StmtKind::Other &&
+           p.stmts[l].target != s.target && !readsWithCalls(p, facts, l, s.target))
+        ++l;
+    if (!asks || l >= facts.n || facts.holders[l] != facts.holders[i]) return;
+    const Stmt& loop = p.stmts[l];
+    if (loop.kind != StmtKind::Loop || loop.closed || reads(p, loop, s.target)) return;
+    const std::vector<int> inner = body(p, facts.holders, l);
+    if (inner.empty()) return;
+    const Stmt& again = p.stmts[inner.front()];
+    if (again.target != s.target || declares(p, again) || readsWithCalls(p, facts, inner.front(), s.target)) return;
+    for (int k = l + 1; k < facts.n; ++k)  // read after the loop: the first answer is kept when the loop never runs
+        if (!within(facts.holders, p, k, l) && readsWithCalls(p, facts, k, s.target)) return;
+    add(p, s, HintKind::LostValue,
+        "значение «" + s.target + "» со строки " + num(lineOf(p, s)) + " не успевает пригодиться: на строке " +
+            num(lineOf(p, again)) + " в цикле оно сразу заменяется, и первый ответ пропадает. Спрашивайте в одном месте: здесь или в цикле",
+        {s.target}, out);
+}
+
+// «а = б» then «б = а + б»: «а» already holds «б», and its old value is gone.
+void setThenBothRead(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    if (s.target.empty() || declares(p, s) || ts.size() != s.valueFrom + 1 ||
+        !isPlainName(p.c, ts[s.valueFrom], p.v, ts, s.valueFrom) || i + 1 >= facts.n || facts.holders[i + 1] != facts.holders[i])
+        return;
+    const std::string from = word(p, ts[s.valueFrom]);
+    const Stmt& t = p.stmts[i + 1];
+    if (from == s.target || t.target != from || tokensOf(p, t).size() <= t.valueFrom + 1 || !reads(p, t, s.target) ||
+        !reads(p, t, from) || !setsAnywhere(p, s.target, i))
+        return;
+    const std::string keep = s.target == "т" ? "т2" : "т";
+    add(p, s, HintKind::LostValue,
+        "после «" + lineText(p, s) + "» на строке " + num(lineOf(p, s)) + " в «" + s.target + "» уже лежит значение «" + from +
+            "», и строка " + num(lineOf(p, t)) + " «" + lineText(p, t) + "» берёт «" + from + "» дважды: прежнее значение «" +
+            s.target + "» пропало. Сохраните его перед этой строкой в третьей переменной («пусть " + keep + " = " + s.target +
+            "») и на строке " + num(lineOf(p, t)) + " пишите «" + replacedName(p, t, s.target, keep) + "»",
+        {s.target, from}, out);
+}
+
+// «для каждого ц из цены делать ц = ц * 2»: the element's name is set, the list stays as it was.
+void eachElementSet(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const std::string of = keywordOf(p.v, "of"), length = reverseOf(p.v, "length");
+    if (s.kind != StmtKind::Loop || s.closed || of.empty() || s.condFrom + 2 >= s.condTo ||
+        !isPlainName(p.c, ts[s.condFrom], p.v, ts, s.condFrom) || !isWord(p, ts[s.condFrom + 1], of))
+        return;
+    const std::string name = word(p, ts[s.condFrom]);
+    const std::string list = shown(p, s, s.condFrom + 2, s.condTo);
+    const bool plain = s.condFrom + 3 == s.condTo && isPlainName(p.c, ts[s.condFrom + 2], p.v, ts, s.condFrom + 2);
+    for (int k = i + 1; k < facts.n && within(facts.holders, p, k, i); ++k) {
+        const Stmt& set = p.stmts[k];
+        if (set.target != name || declares(p, set)) continue;
+        const std::string way = plain && !length.empty()
+                                    ? "«" + replacedName(p, set, name, list + "[i]") + "» в цикле по номерам «пока i < " + list + "." +
+                                          length + "»"
+                                    : "«" + list + "[i] = …» в цикле по номерам элементов";
+        add(p, set, HintKind::LostValue,
+            "«" + lineText(p, set) + "» не меняет «" + list + "»: «" + name + "» в «" + shown(p, s, 0, s.condTo) + "» (строка " + num(lineOf(p, s)) +
+                ") — только значение элемента, и менять её нельзя. Элемент меняют по его номеру: " + way,
+            {name}, out);
+        return;
+    }
+}
+
+// «пусть x = …» inside a block at the top level when an «x» is declared before the block and read
+// after it: the line makes a second «x» that lives until the block's end.
+void declaredAgainInBlock(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const int h = facts.holders[i];
+    if (s.target.empty() || h < 0 || !declares(p, s) || reads(p, s, s.target) || enclosingFunction(p, facts.holders, i))
+        return;
+    int outer = -1;
+    for (int k = 0; k < i && outer < 0; ++k)
+        if (facts.holders[k] < 0 && p.stmts[k].target == s.target && declares(p, p.stmts[k])) outer = k;
+    if (outer < 0) return;
+    for (int k = i + 1; k < facts.n; ++k) {
+        const Stmt& t = p.stmts[k];
+        if (t.target == s.target && !within(facts.holders, p, k, h)) return;  // the outer one set again first
+        if (facts.holders[k] >= 0 || t.kind == StmtKind::End || t.kind == StmtKind::Else || t.kind == StmtKind::ElseIf) continue;
+        if (readsWithCalls(p, facts, k, s.target)) {
+            add(p, s, HintKind::LostValue,
+                "«" + lineText(p, s) + "» внутри «" + word(p, tokensOf(p, p.stmts[h])[0]) + "» (строка " +
+                    num(lineOf(p, p.stmts[h])) + ") делает новую «" + s.target + "», которая живёт только до «" + p.endWord +
+                    "»; «" + s.target + "» со строки " + num(lineOf(p, p.stmts[outer])) + " не меняется, и строка " +
+                    num(lineOf(p, t)) + " возьмёт её прежнее значение. Чтобы изменить её, уберите «" +
+                    word(p, tokensOf(p, s)[0]) + "»",
+                {s.target}, out);
+            return;
+        }
+    }
+}
+
+// «имя[0] = "Б"» where «имя» holds text: the letters of a text are not changed this way.
+void letterOfTextSet(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    if (s.kind != StmtKind::Other || ts.size() < 6 || !isPlainName(p.c, ts[0], p.v, ts, 0) || ts[1].mark != '[') return;
+    std::size_t close = 2;
+    int depth = 1;
+    for (; close < ts.size(); ++close) {
+        if (ts[close].mark == '[') ++depth;
+        if (ts[close].mark == ']' && --depth == 0) break;
+    }
+    if (close + 2 >= ts.size() || close == 2 || ts[close + 1].mark != '=' || ts[close + 2].mark == '=') return;
+    const std::string name = word(p, ts[0]);
+    int text = -1;
+    for (int k = 0; k < facts.n; ++k) {
+        const Stmt& d = p.stmts[k];
+        if (d.target != name) continue;
+        const std::vector<Token>& dt = tokensOf(p, d);
+        const bool literalText = dt.size() == d.valueFrom + 1 && dt[d.valueFrom].mark == literal && p.c[dt[d.valueFrom].from] != '`';
+        const bool asked = d.valueFrom + 1 < dt.size() && isWord(p, dt[d.valueFrom], facts.askWord) &&
+                           dt[d.valueFrom + 1].mark == '(' && dt.back().mark == ')';
+        if (!literalText && !asked) return;  // set to something else somewhere: not certain
+        if (text < 0 && k < i) text = k;
+    }
+    for (const Function& f : facts.functions)
+        if (std::find(f.params.begin(), f.params.end(), name) != f.params.end()) return;
+    if (text < 0 || facts.slice.empty()) return;
+    const std::string index = shown(p, s, 2, close), value = shown(p, s, close + 2, ts.size());
+    const std::string rebuilt = index == "0" ? value + " + " + name + "." + facts.slice + "(1)"
+                                             : name + "." + facts.slice + "(0, " + index + ") + " + value + " + " + name + "." +
+                                                   facts.slice + "(" + index + " + 1)";
+    add(p, s, HintKind::LostValue,
+        "«" + lineText(p, s) + "» ничего не меняет: «" + name + "» — текст (строка " + num(lineOf(p, p.stmts[text])) +
+            "), а буквы в тексте не заменяются. Соберите новый текст: «" + name + " = " + rebuilt + "»",
+        {name}, out);
+}
+
+// «сумма = сумма + цифра» in a loop, and «сумма» read nowhere but in its own changes.
+void totalNeverRead(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    std::vector<std::string> told;
+    for (int i = 0; i < facts.n; ++i) {
+        const Stmt& s = p.stmts[i];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        if (s.target.empty() || declares(p, s) || ts.size() < s.valueFrom + 3 || !isWord(p, ts[s.valueFrom], s.target) ||
+            !(ts[s.valueFrom + 1].mark == '+' || ts[s.valueFrom + 1].mark == '-' || ts[s.valueFrom + 1].mark == '*'))
+            continue;
+        int loop = -1;
+        for (int k = facts.holders[i]; k >= 0 && loop < 0; k = facts.holders[k])
+            if (p.stmts[k].kind == StmtKind::Loop) loop = k;
+        if (loop < 0 || std::find(told.begin(), told.end(), s.target) != told.end()) continue;
+        bool declared = false, read = false;
+        for (int k = 0; k < facts.n && !read; ++k) {
+            const Stmt& t = p.stmts[k];
+            declared = declared || (t.target == s.target && declares(p, t) && k < i);
+            read = t.target != s.target && reads(p, t, s.target);
+            // A name inside text or a template's "${…}" (left out of the tokens): read, to be safe.
+            const std::string raw = textOf(p.c, tokensOf(p, t).front().from, tokensOf(p, t).back().to);
+            read = read || (raw.find('`') != std::string::npos && raw.find(s.target) != std::string::npos);
+            for (const Token& tok : tokensOf(p, t))
+                read = read || (tok.mark == literal && textOf(p.c, tok.from, tok.to).find(s.target) != std::string::npos);
+        }
+        int shownAt = -1;
+        for (int k = loop + 1; k < facts.n && shownAt < 0; ++k)
+            if (!within(facts.holders, p, k, loop) && hasRole(p, p.stmts[k], rules::WordRole::Output)) shownAt = k;
+        if (!declared || read || shownAt < 0) continue;
+        told.push_back(s.target);
+        add(p, s, HintKind::LostValue,
+            "«" + s.target + "» считается на строке " + num(lineOf(p, s)) + ", но её значение нигде не читается, кроме её же изменения. Если ответ — «" +
+                s.target + "», выведите её: строка " + num(lineOf(p, p.stmts[shownAt])) + " «" + lineText(p, p.stmts[shownAt]) +
+                "» выводит другое",
+            {s.target}, out);
+    }
+}
+
+// ---- Values and names: a name printed in quotes, one counter for two nested loops, a parameter
+// changed for nobody, the digits of a number taken with plain division, an average with one pair
+// of brackets missing. ----
+
+// Whether statement s changes `name` itself: «name = …», «name += …», «name++».
+bool changesName(const Program& p, const Stmt& s, const std::string& name) {
+    if (s.target == name) return true;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    if (ts.size() < 3 || !isWord(p, ts[0], name) || ts[2].from != ts[1].to) return false;
+    const std::uint32_t m = ts[1].mark;
+    return ((m == '+' || m == '-' || m == '*' || m == '/' || m == '%') && ts[2].mark == '=') ||
+           ((m == '+' || m == '-') && ts[2].mark == m);
+}
+
+// The block header nearest around statement i of the given kind, stopping at a function; -1 when none.
+int nearestAround(const Program& p, const std::vector<int>& holders, int i, StmtKind kind) {
+    for (int k = holders[i]; k >= 0; k = holders[k]) {
+        if (p.stmts[k].kind == kind) return k;
+        if (p.stmts[k].kind == StmtKind::Function) return -1;
+    }
+    return -1;
+}
+
+// The name a header's condition starts with when a comparison follows it and no «и», «или», «не»
+// joins another condition: «i меньше 5» gives «i»; "" for any other condition.
+std::string comparedName(const Program& p, const Stmt& s) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    if (s.condTo < s.condFrom + 3 || s.condTo > ts.size() || !isPlainName(p.c, ts[s.condFrom], p.v, ts, s.condFrom))
+        return "";
+    std::size_t taken = 0;
+    if (signAt(p, ts, s.condFrom + 1, taken).empty() || taken == 0) return "";
+    for (std::size_t i = s.condFrom; i < s.condTo; ++i) {
+        const rules::RuleWords* r = ruleAt(p.c, ts, i, p.v);
+        if (r && r->role == rules::WordRole::Logic) return "";
+        if (ts[i].mark == '&' || ts[i].mark == '|' || ts[i].mark == '!') return "";
+    }
+    return word(p, ts[s.condFrom]);
+}
+
+// «вывести("сумма")» where «сумма» already holds a value and the next statement does not print it:
+// the five letters are printed, not the value.
+void quotedName(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    for (int i = 0; i < n; ++i) {
+        const Stmt& s = p.stmts[i];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        const rules::RuleWords* print = ruleAt(p.c, ts, 0, p.v);
+        if (s.kind != StmtKind::Other || !print || print->role != rules::WordRole::Output ||
+            !(produces(*print, "console.log") || produces(*print, "alert") || produces(*print, "consolelog")))
+            continue;
+        const std::size_t w = print->words.size();
+        if (ts.size() != w + 3 || ts[w].mark != '(' || ts[w + 1].mark != literal || ts[w + 2].mark != ')') continue;
+        const Token& text = ts[w + 1];
+        if (text.to < text.from + 3 || p.c[text.to - 1] != p.c[text.from]) continue;
+        if (!std::all_of(p.c + text.from + 1, p.c + text.to - 1, [](std::uint32_t v) { return translator::isWordCode(v); }) ||
+            (p.c[text.from + 1] >= '0' && p.c[text.from + 1] <= '9'))
+            continue;
+        const std::string name = textOf(p.c, text.from + 1, text.to - 1);
+        // Where «сумма» got its value: a statement before this one, or a parameter of the function around it.
+        int set = -1;
+        for (int k = 0; k < i && set < 0; ++k) {
+            const int around = nearestAround(p, facts.holders, k, StmtKind::Function);  // seen only inside it
+            if (p.stmts[k].target == name && (around < 0 || within(facts.holders, p, i, around))) set = k;
+        }
+        for (const Function& f : facts.functions)
+            if (set < 0 && within(facts.holders, p, i, f.at) && std::find(f.params.begin(), f.params.end(), name) != f.params.end())
+                set = f.at;
+        if (set < 0) continue;
+        // «вывести("сумма")» then «вывести(сумма)»: a label before the value.
+        if (i + 1 < n && reads(p, p.stmts[i + 1], name)) continue;
+        out.push_back(naming(at(lineOf(p, s), HintKind::PlainQuotesTemplate,
+                                "выводится слово «" + name + "», а не значение переменной «" + name + "» (строка " +
+                                    num(lineOf(p, p.stmts[set])) + "): в кавычках имя — просто буквы; уберите кавычки: «" +
+                                    shown(p, s, 0, w) + "(" + name + ")»",
+                                p.c, text.from, text.to, &name),
+                             {name}));
+    }
+}
+
+// A loop inside a loop counting with the outer one's name: «пока i <= 3» around «i = 1» and
+// «пока i <= 5 … i = i + 1». And «счетчик» read after a «повторить» nested in another: one name
+// counts both, so it holds the inner loop's last number there.
+void nestedSameCounter(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    const std::vector<int>& holders = facts.holders;
+    for (int o = 0; o < n; ++o) {
+        if (p.stmts[o].kind != StmtKind::Loop || p.stmts[o].closed) continue;
+        const std::string counter = comparedName(p, p.stmts[o]);
+        if (counter.empty()) continue;
+        for (int q = o + 1; q < n && within(holders, p, q, o); ++q) {
+            if (p.stmts[q].kind != StmtKind::Loop || comparedName(p, p.stmts[q]) != counter) continue;
+            bool counts = false;
+            for (int k = q + 1; k < n && within(holders, p, k, q); ++k) counts = counts || changesName(p, p.stmts[k], counter);
+            // The inner loop starts its count from a number set just before it, or every number the
+            // outer loop goes on with keeps the inner one going: either way the outer count is lost.
+            bool restarts = false;
+            for (int r = o + 1; r < q; ++r) {
+                const std::vector<Token>& rt = tokensOf(p, p.stmts[r]);
+                double value = 0;
+                restarts = restarts || (holders[r] == holders[q] && p.stmts[r].target == counter &&
+                                        number(p, rt, p.stmts[r].valueFrom, rt.size(), value));
+            }
+            if (!counts || !(restarts || within(rangeOf(p, p.stmts[o]), rangeOf(p, p.stmts[q])))) continue;
+            const std::string other = counter == "i" ? "j" : counter == "j" ? "k" : counter + "2";
+            add(p, p.stmts[q], HintKind::LoopFlow,
+                "внутренний цикл считает тем же «" + counter + "», что и внешний цикл на строке " + num(lineOf(p, p.stmts[o])) +
+                    ", и меняет его счётчик: после внутреннего цикла внешний продолжает не с того «" + counter +
+                    "», и кругов у него выходит не столько, сколько задумано. Дайте внутреннему циклу свой счётчик, например «" +
+                    other + "»",
+                {counter}, out);
+            break;
+        }
+    }
+    // The counter of «повторить … раз» is one name for every such loop (translator/counted_loops.cpp).
+    static const std::string countName = "счетчик";
+    const std::string countWord = reverseOf(p.v, countName.c_str());
+    auto counted = [&](int k) {
+        if (p.stmts[k].kind != StmtKind::Loop) return false;
+        // Every rule of the first words: «повторить» is also a method of text, first in the table.
+        const std::vector<Token>& ts = tokensOf(p, p.stmts[k]);
+        for (std::size_t r = 0; r < p.v.v.rules.size(); ++r) {
+            const std::vector<base::CodePoints>& words = p.v.words[r];
+            bool all = !words.empty() && words.size() <= ts.size();
+            for (std::size_t w = 0; w < words.size() && all; ++w) all = sameWord(p.c, ts[w], words[w], p.v.v.rules[r].ignoreCase);
+            if (all && produces(p.v.v.rules[r], "__LUM__.countLoop")) return true;
+        }
+        return false;
+    };
+    for (int o = 0; o < n; ++o) {
+        if (!counted(o) || p.stmts[o].closed) continue;
+        int inner = -1;
+        for (int k = o + 1; k < n && within(holders, p, k, o); ++k) {
+            if (inner < 0 && counted(k)) inner = k;
+            if (inner < 0 || k == inner || within(holders, p, k, inner)) continue;
+            bool own = true;  // no other counted loop between the statement and the outer one
+            for (int h = holders[k]; h >= 0 && h != o; h = holders[h]) own = own && !counted(h);
+            const Stmt& s = p.stmts[k];
+            const std::vector<Token>& ts = tokensOf(p, s);
+            std::string seen;
+            for (std::size_t t = s.target.empty() ? 0 : s.valueFrom; t < ts.size() && seen.empty(); ++t)
+                if (readsAt(p, ts, t, countName) || readsAt(p, ts, t, countWord)) seen = word(p, ts[t]);
+            if (!own || seen.empty()) continue;
+            add(p, s, HintKind::LoopFlow,
+                "здесь «" + seen + "» — уже не номер круга цикла на строке " + num(lineOf(p, p.stmts[o])) +
+                    ": вложенный цикл на строке " + num(lineOf(p, p.stmts[inner])) + " считает тем же «" + seen +
+                    "», и после него в «" + seen + "» всегда его последний номер. Для внешнего цикла заведите свой счётчик: «пусть круг = 0» перед ним и «круг = круг + 1» в конце его тела",
+                {seen}, out);
+            break;
+        }
+    }
+}
+
+// «функция увеличить(x)» … «x = x + 1» … with no «вернуть» of a value and «x» read nowhere after:
+// the new value stays inside the function, and the caller's name keeps its old one.
+void parameterChangedForNobody(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    const std::vector<int>& holders = facts.holders;
+    for (const Function& f : facts.functions) {
+        std::vector<int> inner;
+        bool gives = false;
+        for (int k = f.at + 1; k < n && within(holders, p, k, f.at); ++k) {
+            inner.push_back(k);
+            const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+            gives = gives || (isWord(p, kt[0], p.returnWord) && kt.size() > 1);
+        }
+        if (gives) continue;
+        for (const std::string& param : f.params) {
+            int change = -1;
+            for (int k : inner) {
+                const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+                const rules::RuleWords* first = ruleAt(p.c, kt, 0, p.v);
+                if (first && first->role == rules::WordRole::Declaration && p.stmts[k].target == param) break;  // its own name from here
+                if (changesName(p, p.stmts[k], param)) change = k;
+            }
+            // The change reads the old value, in the function's own block and in no loop (a loop reads
+            // it again on its next round); nothing after it reads the new one.
+            if (change < 0 || nearestAround(p, holders, change, StmtKind::Loop) >= 0 || holders[change] != f.at) continue;
+            const Stmt& s = p.stmts[change];
+            if (s.target == param && !reads(p, s, param)) continue;  // overwritten: told by unusedParameter
+            bool readAfter = false;
+            for (int k : inner) readAfter = readAfter || (k > change && (reads(p, p.stmts[k], param) || hasWord(p, p.stmts[k], param)));
+            if (readAfter) continue;
+            // A call alone on its line with one name for the parameter: «увеличить(y)».
+            std::string call = "… = " + f.name + "(…)";
+            for (int k = 0; k < n; ++k) {
+                const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+                if (f.params.size() == 1 && kt.size() == 4 && isWord(p, kt[0], f.name) && kt[1].mark == '(' &&
+                    isPlainName(p.c, kt[2], p.v, kt, 2) && kt[3].mark == ')') {
+                    call = word(p, kt[2]) + " = " + f.name + "(" + word(p, kt[2]) + ")";
+                    break;
+                }
+            }
+            add(p, s, HintKind::FunctionFlow,
+                "«" + lineText(p, s) + "» меняет только параметр «" + param + "» внутри функции «" + f.name +
+                    "»: функция ничего не возвращает, новое значение «" + param +
+                    "» дальше не читается, и переменная, переданная при вызове, не изменится. Верните его — «" +
+                    p.returnWord + " " + param + "» в конце функции — и положите результат вызова на место: «" + call + "»",
+                {param}, out);
+        }
+    }
+}
+
+// In a loop, «цифра = n % 10» and «n = n / 10»: "/" keeps the fraction, so «n» never becomes whole
+// and the remainders after the first are not digits. Silent where a condition reads «n % 10»
+// (dropping the zeros at the end divides exactly).
+void digitsByPlainDivision(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    const std::vector<int>& holders = facts.holders;
+    const std::string floorWord = reverseOf(p.v, "Math.floor");
+    for (int k = 0; k < n; ++k) {
+        const Stmt& s = p.stmts[k];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        if (s.target.empty() || ts.size() != s.valueFrom + 3 || !isWord(p, ts[s.valueFrom], s.target) ||
+            ts[s.valueFrom + 1].mark != '/' || !isDigits(p.c, ts[s.valueFrom + 2]) || ts[s.valueFrom + 2].to - ts[s.valueFrom + 2].from > 6 ||
+            std::stoi(word(p, ts[s.valueFrom + 2])) < 2)
+            continue;
+        const int loop = nearestAround(p, holders, k, StmtKind::Loop);
+        if (loop < 0) continue;
+        const std::string d = word(p, ts[s.valueFrom + 2]);
+        auto remainder = [&](int m) {
+            const std::vector<Token>& mt = tokensOf(p, p.stmts[m]);
+            for (std::size_t t = 0; t + 2 < mt.size(); ++t)
+                if (readsAt(p, mt, t, s.target) && mt[t + 1].mark == '%' && isDigits(p.c, mt[t + 2]) && word(p, mt[t + 2]) == d)
+                    return true;
+            return false;
+        };
+        int digit = -1;
+        bool tested = remainder(loop);
+        for (int m = loop + 1; m < n && within(holders, p, m, loop); ++m) {
+            if (!remainder(m)) continue;
+            if (p.stmts[m].kind != StmtKind::Other) tested = true;
+            else if (digit < 0) digit = m;
+        }
+        if (digit < 0 || tested) continue;
+        const std::string whole = floorWord.empty() ? "(" + s.target + " - " + s.target + " % " + d + ") / " + d
+                                                    : floorWord + "(" + s.target + " / " + d + ")";
+        const std::string example = d == "10" ? " (125 / 10 — это 12.5, а не 12)" : "";
+        out.push_back(naming(at(lineOf(p, s), HintKind::Computation,
+                                "«/» делит с дробью" + example + ": «" + s.target + "» так и не становится целым числом, и «" +
+                                    s.target + " % " + d + "» на строке " + num(lineOf(p, p.stmts[digit])) +
+                                    " на следующих кругах даёт не цифры, а дроби. Чтобы отбросить последнюю цифру, пишите «" +
+                                    s.target + " = " + whole + "»",
+                                p.c, ts[s.valueFrom].from, ts.back().to, &whole),
+                             {s.target + " / " + d}));
+    }
+}
+
+// «пусть среднее = а + б / 2»: division comes before addition, so only the last term is halved.
+void averageWithoutBrackets(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    for (int k = 0; k < facts.n; ++k) {
+        const Stmt& s = p.stmts[k];
+        if (s.target.empty()) continue;
+        const base::CodePoints name = base::decodeBytes(s.target), stem = base::decodeBytes("СРЕД");
+        bool average = false;
+        for (std::size_t i = 0; i + stem.size() <= name.size() && !average; ++i)
+            average = std::equal(stem.begin(), stem.end(), name.begin() + i, [](std::uint32_t a, std::uint32_t b) {
+                return a == base::toUpper(b);
+            });
+        const std::vector<Token>& ts = tokensOf(p, s);
+        // Terms joined by "+", then "/" and the number of the terms: «а + б + в / 3».
+        std::size_t terms = 0, t = s.valueFrom;
+        while (average && t < ts.size() && (isDigits(p.c, ts[t]) || isPlainName(p.c, ts[t], p.v, ts, t)) &&
+               !(t + 1 < ts.size() && (ts[t + 1].mark == '(' || ts[t + 1].mark == '[' || ts[t + 1].mark == '.'))) {
+            ++terms;
+            if (t + 1 >= ts.size() || ts[t + 1].mark != '+') break;
+            t += 2;
+        }
+        if (terms < 2 || t + 3 != ts.size() || ts[t + 1].mark != '/' || !isDigits(p.c, ts[t + 2]) ||
+            word(p, ts[t + 2]) != std::to_string(terms))
+            continue;
+        const std::string sum = shown(p, s, s.valueFrom, t + 1), last = word(p, ts[t]), d = word(p, ts[t + 2]);
+        const std::string fix = "(" + sum + ") / " + d;
+        out.push_back(naming(at(lineOf(p, s), HintKind::Computation,
+                                "на " + d + " здесь делится только «" + last + "»: деление выполняется раньше сложения, и «" +
+                                    s.target + "» получает " + shown(p, s, s.valueFrom, t) + " (" + last + " / " + d +
+                                    "). Возьмите сумму в скобки: «" + fix + "»",
+                                p.c, ts[s.valueFrom].from, ts.back().to, &fix),
+                             {last + " / " + d}));
+    }
+}
+
 using StatementCheck = void (*)(const Program&, const Facts&, int, std::vector<Hint>&);
 using WholeCheck = void (*)(const Program&, const Facts&, std::vector<Hint>&);
 
@@ -2536,6 +3058,13 @@ constexpr StatementCheck statementTable[] = {
     remainderAsCondition,  // «если x % 3 то»: true when x is not divisible
     divisionComparedWithZero,  // «x / 2 равно 0»: true only for 0
     pushReplacesList,  // «список = список.добавить(x)»: the list replaced by its length
+    // Values lost or never changed:
+    setInIfThenReplaced,  // «если … то y = 1 конец» then «y = 2»
+    answerReplacedInLoop,  // an answer asked again before it is read
+    setThenBothRead,  // «а = б» then «б = а + б»
+    eachElementSet,  // the name of «для каждого» set
+    declaredAgainInBlock,  // «пусть x» inside a block hiding the x outside
+    letterOfTextSet,  // «имя[0] = "Б"» of a text
 };
 
 // Run once each over the whole program, after the statement checks.
@@ -2558,6 +3087,8 @@ constexpr WholeCheck wholeTable[] = {
     quotedTruthWord,  // «"ложь"» in quotes used as a condition
     divisorFromOne,  // a divisor search from 1
     wholeDivisionKept,  // «минуты / 60» beside «минуты % 60»
+    // Values lost or never changed:
+    totalNeverRead,  // a total counted and never read
 };
 
 void statementChecks(const Program& p, std::vector<Hint>& out) {
