@@ -2699,7 +2699,7 @@ void letterOfTextSet(const Program& p, const Facts& facts, int i, std::vector<Hi
         const std::vector<Token>& dt = tokensOf(p, d);
         const bool literalText = dt.size() == d.valueFrom + 1 && dt[d.valueFrom].mark == literal && p.c[dt[d.valueFrom].from] != '`';
         const bool asked = d.valueFrom + 1 < dt.size() && isWord(p, dt[d.valueFrom], facts.askWord) &&
-                           dt[d.valueFrom + 1].mark == '(' && dt.back().mark == ')';
+                           dt[d.valueFrom + 1].mark == '(' && closingOf(dt, d.valueFrom + 1) + 1 == dt.size();
         if (!literalText && !asked) return;  // set to something else somewhere: not certain
         if (text < 0 && k < i) text = k;
     }
