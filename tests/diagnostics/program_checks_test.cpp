@@ -23,6 +23,14 @@ std::string checked(const std::string& source) {
     return all;
 }
 
+// The findings for `source` hold `expected` (with its line), or are none when it is empty; `shown`
+// names the case when it fails.
+void expectFound(const std::string& source, const std::string& expected, const std::string& shown) {
+    const std::string found = checked(source);
+    if (expected.empty()) EXPECT_EQ(found, "") << shown;
+    else EXPECT_NE(found.find(expected), std::string::npos) << shown << "\n→ " << found;
+}
+
 struct Case {
     const char* source;
     const char* expected;  // a piece of the findings' text with its line, or "" for none
@@ -53,11 +61,7 @@ TEST(ProgramChecks, MistakesAtTheirLineAndLookAlikesSilent) {
         {"пусть имя = \"Аня\"\nвывести(\"Привет, ${имя}\")\n", "строка 2: «${имя}» в кавычках не подставляет значение"},
         {"пусть имя = \"Аня\"\nвывести(`Привет, ${имя}`)\nвывести(\"Привет, \" + имя) // ${имя}\n", ""},
     };
-    for (const Case& c : cases) {
-        const std::string found = checked(c.source);
-        if (std::string(c.expected).empty()) EXPECT_EQ(found, "") << c.source;
-        else EXPECT_NE(found.find(c.expected), std::string::npos) << c.source << "\n→ " << found;
-    }
+    for (const Case& c : cases) expectFound(c.source, c.expected, c.source);
 }
 
 // The checks over statements: each mistake at the line to edit, and programs that mean it silent.
@@ -103,11 +107,7 @@ TEST(ProgramChecks, StatementChecksAtTheLineToEditAndSilentWhereMeant) {
         {"пусть место2 = 1\nвывести(\"2место\") // 2место\n", ""},
         {"пусть x = 1\nесли x > 0 {\n  x = 0\n  x = 0\n}\n", ""},  // braces: the statement checks stay out
     };
-    for (const Case& c : cases) {
-        const std::string found = checked(c.source);
-        if (std::string(c.expected).empty()) EXPECT_EQ(found, "") << c.source;
-        else EXPECT_NE(found.find(c.expected), std::string::npos) << c.source << "\n→ " << found;
-    }
+    for (const Case& c : cases) expectFound(c.source, c.expected, c.source);
 }
 
 // Loops over input and lists: the number that ends the input taken as data, a minimum from 0 (a
@@ -147,11 +147,7 @@ TEST(ProgramChecks, InputAndListLoopsToldOnlyWhereTheAnswerIsWrong) {
         {"пусть цены = [10, 20]\nфункция цена(н):\n  вернуть цены[н]\nконец\nвывести(цена(1), цены[1])\n", ""},
         {"пусть ф = [1]\nф = Math.abs\nвывести(ф(-1))\n", ""},  // set to a function too
     };
-    for (const auto& [source, expected] : cases) {
-        const std::string found = checked(source);
-        if (expected.empty()) EXPECT_EQ(found, "") << source;
-        else EXPECT_NE(found.find(expected), std::string::npos) << source << "\n→ " << found;
-    }
+    for (const auto& [source, expected] : cases) expectFound(source, expected, source);
     // The quick fix puts square brackets round the same number: «(1)» is columns 12 to 15 of «вывести(цены(1))».
     const LoadedRules language = loadedRules(projectRules(), {});
     const CodeText text = textOf("пусть цены = [10, 20]\nвывести(цены(1))\n");
@@ -186,11 +182,7 @@ TEST(ProgramChecks, FunctionChecksAtTheLineToEditAndSilentWhereMeant) {
         {"функция з(x):\n  если x > 0 то\n    вернуть 1\n  иначе\n    вернуть 0\n  конец\nконец\nвывести(з(0))\n", ""},
         {"функция з(x):\n  пока истина делать\n    x = x + 1\n    если x > 5 то\n      вернуть x\n    конец\n  конец\nконец\nвывести(з(0))\n", ""},
     };
-    for (const Case& c : cases) {
-        const std::string found = checked(c.source);
-        if (std::string(c.expected).empty()) EXPECT_EQ(found, "") << c.source;
-        else EXPECT_NE(found.find(c.expected), std::string::npos) << c.source << "\n→ " << found;
-    }
+    for (const Case& c : cases) expectFound(c.source, c.expected, c.source);
 }
 
 // Conditions their own constants decide, each in an «если» at line 2 unless the program says
@@ -223,11 +215,7 @@ TEST(ProgramChecks, ConditionsTheirConstantsDecide) {
         {"x не равно x", ""},  // true only for a value that is not a number: meant
         {"x больше 1" + std::string(400, '0'), ""},  // a number past a double's range
     };
-    for (const auto& [condition, expected] : cases) {
-        const std::string found = checked(inIf(condition));
-        if (std::string(expected).empty()) EXPECT_EQ(found, "") << condition;
-        else EXPECT_NE(found.find(expected), std::string::npos) << condition << "\n→ " << found;
-    }
+    for (const auto& [condition, expected] : cases) expectFound(inIf(condition), expected, condition);
     EXPECT_NE(checked("пусть i = 0\nпока i меньше i делать\n  i = i + 1\nконец\n").find("строка 2: условие «i меньше i» сравнивает «i» с самим собой и всегда ложно"),
               std::string::npos);
     // Both branches of an «если» the same lines; the look-alikes differ in one word or in nesting.
@@ -239,11 +227,7 @@ TEST(ProgramChecks, ConditionsTheirConstantsDecide) {
         {"пусть x = 3\nесли x больше 5 то\n  x = 1\n  вывести(x)\nиначе\n  вывести(x)\n  x = 1\nконец\n", ""},
         {"пусть x = 3\nесли x больше 5 то\n  вывести(1)\nиначе если x больше 1 то\n  вывести(2)\nиначе\n  вывести(1)\nконец\n", ""},
     };
-    for (const auto& [source, expected] : branches) {
-        const std::string found = checked(source);
-        if (std::string(expected).empty()) EXPECT_EQ(found, "") << source;
-        else EXPECT_NE(found.find(expected), std::string::npos) << source << "\n→ " << found;
-    }
+    for (const auto& [source, expected] : branches) expectFound(source, expected, source);
     EXPECT_EQ(checked("пусть i = 0\nпока 1 равно 1 делать\n  i = i + 1\n  если i больше 5 то прервать конец\nконец\n"), "");
 }
 
@@ -280,11 +264,7 @@ TEST(ProgramChecks, ValuesAndNamesToldWhereCertain) {
         {"пусть а = 4\nпусть б = 6\nпусть x = а + б / 2\n", ""},
         {"пусть а = 4\nпусть б = 6\nпусть среднее = а + б / 4\n", ""},
     };
-    for (const Case& c : cases) {
-        const std::string found = checked(c.source);
-        if (std::string(c.expected).empty()) EXPECT_EQ(found, "") << c.source;
-        else EXPECT_NE(found.find(c.expected), std::string::npos) << c.source << "\n→ " << found;
-    }
+    for (const Case& c : cases) expectFound(c.source, c.expected, c.source);
     // The number set before the inner loop is its count's start, not a total to move out of the loop.
     EXPECT_EQ(checked(cases[5].source).find("обнуляет"), std::string::npos) << checked(cases[5].source);
 }
@@ -313,11 +293,7 @@ TEST(ProgramChecks, ValuesLostOrNeverChangedAndLookAlikesSilent) {
         {"пусть имя = [\"В\", \"а\"]\nимя[0] = \"Б\"\nвывести(имя)\n", ""},
         {"пусть имя = спросить(\"?\").разделить(\"\")\nимя[0] = \"Б\"\nвывести(имя)\n", ""},  // the answer's letters: a list
     };
-    for (const Case& c : cases) {
-        const std::string found = checked(c.source);
-        if (std::string(c.expected).empty()) EXPECT_EQ(found, "") << c.source;
-        else EXPECT_NE(found.find(c.expected), std::string::npos) << c.source << "\n→ " << found;
-    }
+    for (const Case& c : cases) expectFound(c.source, c.expected, c.source);
 }
 
 }  // namespace
@@ -346,9 +322,5 @@ TEST(ProgramChecks, ArithmeticMistakesToldAndCorrectLookAlikesSilent) {
         {"пусть м = 135\nпусть ч = м / 60\nпусть о = м % 60\n", "строка 2: «м / 60» делит с дробной частью"},
         {"пусть н = 135\nпусть ц = 0\nпока н > 0 делать\n  ц = н % 10\n  пусть р = н / 10\n  н = р\nконец\n", ""},
     };
-    for (const Case& c : cases) {
-        const std::string found = checked(c.source);
-        if (std::string(c.expected).empty()) EXPECT_EQ(found, "") << c.source;
-        else EXPECT_NE(found.find(c.expected), std::string::npos) << c.source << "\n→ " << found;
-    }
+    for (const Case& c : cases) expectFound(c.source, c.expected, c.source);
 }
