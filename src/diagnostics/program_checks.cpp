@@ -1999,7 +1999,8 @@ void quotedName(const Program& p, const Facts& facts, std::vector<Hint>& out) {
         // («вывести("готово")» beside «если готово то»), or a label before the value.
         bool readElsewhere = false;
         for (int k = 0; k < n && !readElsewhere; ++k)
-            readElsewhere = k != i && p.stmts[k].target != name && reads(p, p.stmts[k], name);
+            readElsewhere = k != i && p.stmts[k].kind != StmtKind::Function && p.stmts[k].target != name &&
+                            reads(p, p.stmts[k], name);
         if (readElsewhere) continue;
         out.push_back(naming(at(lineOf(p, s), HintKind::PlainQuotesTemplate,
                                 "выводится слово «" + name + "», а не значение переменной «" + name + "» (строка " +
