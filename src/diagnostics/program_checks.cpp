@@ -79,14 +79,19 @@ struct Table {
     std::string returnWord;                            // the learner's word for leaving a function
 };
 
+std::string keywordOf(const Table& v, const char* js) {
+    for (const auto& [k, learner] : v.v.keywords)
+        if (k == js) return learner;
+    return "";
+}
+
 Table tableOf(const rules::Vocabulary& v) {
     Table t{v, {}, {}};
     for (const rules::RuleWords& r : v.rules) {
         t.words.emplace_back();
         for (const std::string& w : r.words) t.words.back().push_back(base::decodeBytes(w));
     }
-    for (const auto& [js, learner] : v.keywords)
-        if (js == "return" && t.returnWord.empty()) t.returnWord = learner;
+    t.returnWord = keywordOf(t, "return");
     return t;
 }
 
@@ -94,16 +99,23 @@ bool isDigits(const std::uint32_t* c, const Token& t) {
     return t.mark == 0 && std::all_of(c + t.from, c + t.to, [](std::uint32_t v) { return v >= '0' && v <= '9'; });
 }
 
-// The rule whose words start at token i of the line, or null.
-const rules::RuleWords* ruleAt(const std::uint32_t* c, const std::vector<Token>& ts, std::size_t i, const Table& table) {
+// The first rule whose words start at token i of the line and that `wanted` accepts, or null. Not
+// only the first rule of those words: «иначе», «раз» and «повторить» each have several.
+template <class Wanted>
+const rules::RuleWords* ruleAt(const std::uint32_t* c, const std::vector<Token>& ts, std::size_t i, const Table& table,
+                               Wanted wanted) {
     for (std::size_t r = 0; r < table.v.rules.size(); ++r) {
         const std::vector<base::CodePoints>& words = table.words[r];
         if (words.empty() || i + words.size() > ts.size()) continue;
         bool all = true;
         for (std::size_t k = 0; k < words.size() && all; ++k) all = sameWord(c, ts[i + k], words[k], table.v.rules[r].ignoreCase);
-        if (all) return &table.v.rules[r];
+        if (all && wanted(table.v.rules[r])) return &table.v.rules[r];
     }
     return nullptr;
+}
+// The rule whose words start at token i of the line, or null.
+const rules::RuleWords* ruleAt(const std::uint32_t* c, const std::vector<Token>& ts, std::size_t i, const Table& table) {
+    return ruleAt(c, ts, i, table, [](const rules::RuleWords&) { return true; });
 }
 
 bool produces(const rules::RuleWords& r, const char* name) {
@@ -127,6 +139,29 @@ bool changesValue(const rules::RuleWords& r) {
     for (const char* name : names)
         if (produces(r, name)) return true;
     return false;
+}
+
+// The token that closes the bracket at `open`, or ts.size() when the line does not close it; with
+// `commas`, whether a "," stands directly inside it.
+std::size_t closingOf(const std::vector<Token>& ts, std::size_t open, bool* commas = nullptr) {
+    int depth = 0;
+    for (std::size_t k = open; k < ts.size(); ++k) {
+        if (ts[k].mark == '(' || ts[k].mark == '[' || ts[k].mark == '{') ++depth;
+        if ((ts[k].mark == ')' || ts[k].mark == ']' || ts[k].mark == '}') && --depth == 0) return k;
+        if (commas && ts[k].mark == ',' && depth == 1) *commas = true;
+    }
+    return ts.size();
+}
+
+// No round bracket opened in tokens [from, to) closes before the last one: «f(a)» holds one call
+// whole, «f(a) + g(b)» and «(a)(b)» do not.
+bool wholeInBrackets(const std::vector<Token>& ts, std::size_t from, std::size_t to) {
+    int depth = 0;
+    for (std::size_t k = from; k < to; ++k) {
+        if (ts[k].mark == '(') ++depth;
+        if (ts[k].mark == ')' && --depth == 0 && k + 1 != to) return false;
+    }
+    return true;
 }
 
 bool isOperator(std::uint32_t m) {
@@ -186,11 +221,7 @@ void droppedValue(const std::uint32_t* c, const std::vector<Line>& lines, std::s
         const rules::RuleWords* method = ruleAt(c, ts, 2, v);
         if (!method || !givesNewValue(*method)) return;
         // The call's brackets close at the line's end and nowhere before it.
-        int depth = 0;
-        for (std::size_t k = 2; k < ts.size(); ++k) {
-            if (ts[k].mark == '(') ++depth;
-            if (ts[k].mark == ')' && --depth == 0 && k + 1 != ts.size()) return;
-        }
+        if (!wholeInBrackets(ts, 2, ts.size())) return;
         const std::string shown = textOf(c, ts[0].from, ts.back().to);
         out.push_back(naming(at(line, HintKind::DroppedValue,
                                 "«" + shown + "» даёт новое значение, а «" + name + "» оставляет как было; чтобы сохранить его, пишите «" +
@@ -201,20 +232,14 @@ void droppedValue(const std::uint32_t* c, const std::vector<Line>& lines, std::s
 }
 
 bool closesBlock(const std::uint32_t* c, const std::vector<Token>& ts, const Table& table) {
-    const rules::Vocabulary& v = table.v;
     if (ts.front().mark == '}') return true;
     // Any rule of the words there: «иначе» has one rule before a "{" and one that closes a block.
-    for (std::size_t r = 0; r < v.rules.size(); ++r) {
-        const std::vector<base::CodePoints>& words = table.words[r];
-        if (words.empty() || words.size() > ts.size()) continue;
-        bool all = true;
-        for (std::size_t k = 0; k < words.size() && all; ++k) all = sameWord(c, ts[k], words[k], v.rules[r].ignoreCase);
-        if (!all) continue;
-        if (v.rules[r].role == rules::WordRole::BlockClose || v.rules[r].role == rules::WordRole::BlockMiddle) return true;
-        for (const auto& [js, word] : v.keywords)
-            if ((js == "case" || js == "default" || js == "else") && word == v.rules[r].phrase) return true;
-    }
-    return false;
+    return ruleAt(c, ts, 0, table, [&](const rules::RuleWords& r) {
+               if (r.role == rules::WordRole::BlockClose || r.role == rules::WordRole::BlockMiddle) return true;
+               for (const auto& [js, word] : table.v.keywords)
+                   if ((js == "case" || js == "default" || js == "else") && word == r.phrase) return true;
+               return false;
+           }) != nullptr;
 }
 
 // A line that starts with the word of a condition or a loop («если», «пока», «для»).
@@ -268,16 +293,26 @@ struct Program {
     const translator::SourceRegions* regions = nullptr;
 };
 
-std::string keywordOf(const Table& v, const char* js) {
-    for (const auto& [k, learner] : v.v.keywords)
-        if (k == js) return learner;
+// The learner's word of the given role for JavaScript's `js` ("&&" -> «и»), "" when the table has none.
+std::string roleWord(const Table& v, const std::vector<rules::Rule>& table, rules::WordRole role, const char* js) {
+    for (const rules::RuleWords& r : v.v.rules)
+        if (r.role == role && table[r.rule].replacement == base::decodeBytes(js)) return r.phrase;
     return "";
 }
 // The learner's word for a value of JavaScript ("true" -> «истина»).
 std::string valueWord(const Table& v, const std::vector<rules::Rule>& table, const char* js) {
+    const std::string w = roleWord(v, table, rules::WordRole::Value, js);
+    return w.empty() ? keywordOf(v, js) : w;
+}
+// The table's comparison word for "==" («равно»), or "==" itself.
+std::string equalityWord(const Table& v) {
     for (const rules::RuleWords& r : v.v.rules)
-        if (r.role == rules::WordRole::Value && table[r.rule].replacement == base::decodeBytes(js)) return r.phrase;
-    return keywordOf(v, js);
+        if (r.equality) return r.phrase;
+    return "==";
+}
+// The JavaScript a rule writes ("&&", "==", "!").
+std::string replacementOf(const std::vector<rules::Rule>& table, const rules::RuleWords& r) {
+    return base::encodeUtf8(table[r.rule].replacement.data(), table[r.rule].replacement.size());
 }
 std::string reverseOf(const Table& v, const char* js) {
     for (const auto& [k, learner] : v.v.reverse)
@@ -297,14 +332,7 @@ bool endsBlock(const Program& p, const std::vector<Token>& ts) {
 // Whether a rule that ends a header starts at token i. Not only the first rule of those words:
 // «раз» has one rule before a "{" (which leaves the header open) and one that ends the header.
 bool headerCloseAt(const Program& p, const std::vector<Token>& ts, std::size_t i) {
-    for (std::size_t r = 0; r < p.v.v.rules.size(); ++r) {
-        const std::vector<base::CodePoints>& words = p.v.words[r];
-        if (p.v.v.rules[r].role != rules::WordRole::HeaderClose || words.empty() || i + words.size() > ts.size()) continue;
-        bool all = true;
-        for (std::size_t k = 0; k < words.size() && all; ++k) all = sameWord(p.c, ts[i + k], words[k], p.v.v.rules[r].ignoreCase);
-        if (all) return true;
-    }
-    return false;
+    return ruleAt(p.c, ts, i, p.v, [](const rules::RuleWords& r) { return r.role == rules::WordRole::HeaderClose; }) != nullptr;
 }
 
 // A line with a word that ends a header and opens its block («делать», «то», «раз»).
@@ -377,27 +405,105 @@ bool readStatements(Program& p) {
     return open.empty();
 }
 
+// Functions of the program: the header statement, the name, and the names it takes.
+struct Function {
+    int at = -1;
+    std::string name;
+    std::vector<std::string> params;
+    int last = -1;       // the last statement of its body: the body is statements at+1 … last
+    bool gives = false;  // a «вернуть» with a value somewhere in its body
+};
+
+// What every statement check reads, gathered once per program.
+struct Facts {
+    int n = 0;                  // the number of statements
+    std::vector<int> holders;   // the block each statement sits in, -1 at the top
+    std::string askWord, askNumber, indexOf, includes, slice;  // learner's words; empty when the table lacks one
+    std::vector<Function> functions;
+    std::vector<bool> chained;  // an «если» with an «иначе» or «иначе если» of its own
+    // Each name with the statements that set it («имя = …») and those that read it (as `reads`
+    // tells), in text order: a check asks here, not every statement again.
+    std::map<std::string, std::vector<int>> setters, readers;
+};
+
+// The statements that set `name`, or that read it, in text order.
+const std::vector<int>& settersOf(const Facts& facts, const std::string& name) {
+    static const std::vector<int> none;
+    const auto found = facts.setters.find(name);
+    return found == facts.setters.end() ? none : found->second;
+}
+const std::vector<int>& readersOf(const Facts& facts, const std::string& name) {
+    static const std::vector<int> none;
+    const auto found = facts.readers.find(name);
+    return found == facts.readers.end() ? none : found->second;
+}
+// Whether a statement other than `except` sets `name`.
+bool setsAnywhere(const Facts& facts, const std::string& name, int except) {
+    for (const int k : settersOf(facts, name))
+        if (k != except) return true;
+    return false;
+}
+// Whether a statement before i sets `name`.
+bool setBefore(const Facts& facts, const std::string& name, int i) {
+    const std::vector<int>& sets = settersOf(facts, name);
+    return !sets.empty() && sets.front() < i;
+}
+// The last statement before i that sets `name`, or -1.
+int lastSetBefore(const Facts& facts, const std::string& name, int i) {
+    int last = -1;
+    for (const int k : settersOf(facts, name))
+        if (k < i) last = k;
+    return last;
+}
+
 // Statements directly in the block of header h (its own branch only), in order.
-std::vector<int> body(const Program& p, const std::vector<int>& holders, int h) {
+std::vector<int> body(const Program& p, const Facts& facts, int h) {
     std::vector<int> out;
-    for (int i = h + 1; i < static_cast<int>(p.stmts.size()); ++i)
-        if (holders[i] == h && p.stmts[i].kind != StmtKind::End && p.stmts[i].kind != StmtKind::Else &&
+    for (int i = h + 1; i < facts.n; ++i)
+        if (facts.holders[i] == h && p.stmts[i].kind != StmtKind::End && p.stmts[i].kind != StmtKind::Else &&
             p.stmts[i].kind != StmtKind::ElseIf)
             out.push_back(i);
     return out;
 }
-bool within(const std::vector<int>& holders, const Program& p, int i, int h) {
-    for (int k = holders[i]; k >= 0; k = holders[k]) {
+// Whether statement i stands inside the block of header h, in any of its branches.
+bool within(const Program& p, const Facts& facts, int i, int h) {
+    for (int k = facts.holders[i]; k >= 0; k = facts.holders[k]) {
         if (k == h) return true;
         if (p.stmts[k].chain == h) return true;
     }
     return false;
 }
 
-bool enclosingFunction(const Program& p, const std::vector<int>& holders, int i) {
-    for (int k = holders[i]; k >= 0; k = holders[k])
-        if (p.stmts[k].kind == StmtKind::Function) return true;
-    return false;
+// The nearest header of the given kind around statement i, or -1.
+int ancestor(const Program& p, const Facts& facts, int i, StmtKind kind) {
+    for (int k = facts.holders[i]; k >= 0; k = facts.holders[k])
+        if (p.stmts[k].kind == kind) return k;
+    return -1;
+}
+
+// The block header nearest around statement i of the given kind, stopping at a function; -1 when none.
+int nearestAround(const Program& p, const Facts& facts, int i, StmtKind kind) {
+    for (int k = facts.holders[i]; k >= 0; k = facts.holders[k]) {
+        if (p.stmts[k].kind == kind) return k;
+        if (p.stmts[k].kind == StmtKind::Function) return -1;
+    }
+    return -1;
+}
+
+bool enclosingFunction(const Program& p, const Facts& facts, int i) { return ancestor(p, facts, i, StmtKind::Function) >= 0; }
+
+// The last statement inside the block of header h.
+int lastInBlock(const Program& p, const Facts& facts, int h) {
+    int last = h;
+    for (int k = h + 1; k < facts.n && within(p, facts, k, h); ++k) last = k;
+    return last;
+}
+
+// The first statement after the block of header h, in the block that holds h; -1 when none.
+int afterBlock(const Program& p, const Facts& facts, int h) {
+    for (int k = h + 1; k < facts.n; ++k)
+        if (facts.holders[k] == facts.holders[h] && p.stmts[k].kind != StmtKind::End) return k;
+    return -1;
 }
 
 bool readsAt(const Program& p, const std::vector<Token>& ts, std::size_t i, const std::string& name) {
@@ -411,10 +517,41 @@ bool reads(const Program& p, const Stmt& s, const std::string& name) {
     return false;
 }
 
-std::string shown(const Program& p, const Stmt& s, std::size_t from, std::size_t to) {
+// «имя = x»: the value's one token, or null when the statement sets nothing or its value is more.
+const Token* valueToken(const Program& p, const Stmt& s) {
     const std::vector<Token>& ts = tokensOf(p, s);
+    return !s.target.empty() && ts.size() == s.valueFrom + 1 ? &ts[s.valueFrom] : nullptr;
+}
+// The value of `s` is exactly the word `w` («x = 0»).
+bool valueIs(const Program& p, const Stmt& s, const std::string& w) {
+    const Token* v = valueToken(p, s);
+    return v && word(p, *v) == w;
+}
+// «имя = a ЗНАК b», `sign` one mark and `a`, `b` words (names or whole numbers): reads `a` and `b`.
+bool binaryValue(const Program& p, const Stmt& s, std::uint32_t sign, std::string& a, std::string& b) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    if (s.target.empty() || ts.size() != s.valueFrom + 3 || ts[s.valueFrom].mark != 0 || ts[s.valueFrom + 1].mark != sign ||
+        ts[s.valueFrom + 2].mark != 0)
+        return false;
+    a = word(p, ts[s.valueFrom]), b = word(p, ts[s.valueFrom + 2]);
+    return true;
+}
+// The value of `s` is exactly the tokens `a`, `sign`, `b` (names or a number) in this order.
+bool valueIs(const Program& p, const Stmt& s, const std::string& a, std::uint32_t sign, const std::string& b) {
+    std::string x, y;
+    return binaryValue(p, s, sign, x, y) && x == a && y == b;
+}
+
+bool declares(const Program& p, const Stmt& s) {
+    const rules::RuleWords* r = ruleAt(p.c, tokensOf(p, s), 0, p.v);
+    return r && r->role == rules::WordRole::Declaration && !r->declares.empty();
+}
+
+// The text of tokens [from, to) as written, "" for an empty or outside span.
+std::string shown(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to) {
     return from < to && to <= ts.size() ? textOf(p.c, ts[from].from, ts[to - 1].to) : "";
 }
+std::string shown(const Program& p, const Stmt& s, std::size_t from, std::size_t to) { return shown(p, tokensOf(p, s), from, to); }
 std::string lineText(const Program& p, const Stmt& s) { return shown(p, s, 0, tokensOf(p, s).size()); }
 
 void add(const Program& p, const Stmt& s, HintKind kind, const std::string& message, std::vector<std::string> named,
@@ -429,7 +566,7 @@ std::string signAt(const Program& p, const std::vector<Token>& ts, std::size_t i
     const rules::RuleWords* r = ruleAt(p.c, ts, i, p.v);
     if (r && r->role == rules::WordRole::Comparison) {
         taken = r->words.size();
-        return base::encodeUtf8(p.table[r->rule].replacement.data(), p.table[r->rule].replacement.size());
+        return replacementOf(p.table, *r);
     }
     std::string sign;
     taken = 0;
@@ -468,11 +605,27 @@ bool number(const Program& p, const std::vector<Token>& ts, std::size_t i, std::
     return taken && i + taken == end;
 }
 
+bool isNotEqual(const std::string& sign) { return sign == "!=" || sign == "!=="; }
+
+// Whether `left sign right` holds, for the signs of a comparison; `read` is false for another sign.
+bool holds(const std::string& sign, double left, double right, bool& read) {
+    read = true;
+    if (sign == "==" || sign == "===") return left == right;
+    if (sign == "!=" || sign == "!==") return left != right;
+    if (sign == "<") return left < right;
+    if (sign == "<=") return left <= right;
+    if (sign == ">") return left > right;
+    if (sign == ">=") return left >= right;
+    read = false;
+    return false;
+}
+
 // A comparison «имя ЗНАК число» in tokens [from, to): the name, the sign it writes, the number.
 struct Compared {
     bool valid = false;
     std::string name, sign;
     double value = 0;
+    std::size_t valueAt = 0;  // the number's first token
 };
 
 Compared comparedIn(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to) {
@@ -480,7 +633,8 @@ Compared comparedIn(const Program& p, const std::vector<Token>& ts, std::size_t 
     if (to < from + 3 || !isPlainName(p.c, ts[from], p.v, ts, from)) return k;
     std::size_t taken = 0;
     k.sign = signAt(p, ts, from + 1, taken);
-    if (!taken || !number(p, ts, from + 1 + taken, to, k.value)) return k;
+    k.valueAt = from + 1 + taken;
+    if (!taken || !number(p, ts, k.valueAt, to, k.value)) return k;
     k.name = word(p, ts[from]);
     k.valid = true;
     return k;
@@ -501,7 +655,7 @@ Range rangeFrom(const Compared& k) {
 
 Range rangeOf(const Program& p, const Stmt& s) { return rangeFrom(comparedIn(p, tokensOf(p, s), s.condFrom, s.condTo)); }
 // Every number `a` lets through, `b` lets through too.
-bool within(const Range& a, const Range& b) {
+bool subRange(const Range& a, const Range& b) {
     const bool lo = a.lo > b.lo || (a.lo == b.lo && (b.loIn || !a.loIn));
     const bool hi = a.hi < b.hi || (a.hi == b.hi && (b.hiIn || !a.hiIn));
     return a.valid && b.valid && a.name == b.name && lo && hi;
@@ -510,11 +664,15 @@ bool lets(const Range& r, double x) {
     return (x > r.lo || (x == r.lo && r.loIn)) && (x < r.hi || (x == r.hi && r.hiIn));
 }
 
-bool setsAnywhere(const Program& p, const std::string& name, int except) {
-    for (int k = 0; k < static_cast<int>(p.stmts.size()); ++k)
-        if (k != except && p.stmts[k].target == name) return true;
-    return false;
+// The rule at token i when it is the table's «не» ("!"), or null.
+const rules::RuleWords* negationAt(const Program& p, const std::vector<Token>& ts, std::size_t i) {
+    const rules::RuleWords* r = ruleAt(p.c, ts, i, p.v);
+    return r && r->role == rules::WordRole::Logic && replacementOf(p.table, *r) == "!" ? r : nullptr;
 }
+
+// A header with a condition: «если», «иначе если», a loop.
+bool hasCondition(const Stmt& s) { return s.kind == StmtKind::If || s.kind == StmtKind::ElseIf || s.kind == StmtKind::Loop; }
+
 bool hasWord(const Program& p, const Stmt& s, const std::string& w) {
     for (const Token& t : tokensOf(p, s))
         if (isWord(p, t, w)) return true;
@@ -529,27 +687,15 @@ bool hasRole(const Program& p, const Stmt& s, rules::WordRole role) {
     return false;
 }
 
-// Functions of the program: the header statement, the name, and the names it takes.
-struct Function {
-    int at = -1;
-    std::string name;
-    std::vector<std::string> params;
-};
-
-// What every statement check reads, gathered once per program.
-struct Facts {
-    int n = 0;                  // the number of statements
-    std::vector<int> holders;   // the block each statement sits in, -1 at the top
-    std::string askWord, askNumber, indexOf, includes, slice;  // learner's words; empty when the table lacks one
-    std::vector<Function> functions;
-};
-
 Facts factsOf(const Program& p) {
     Facts f;
     f.n = static_cast<int>(p.stmts.size());
     f.holders.resize(f.n);
     for (int i = 0; i < f.n; ++i)
         f.holders[i] = p.stmts[i].parent;  // read with the blocks; a branch sits where its «если» does
+    f.chained.assign(f.n, false);
+    for (const Stmt& s : p.stmts)
+        if (s.chain >= 0) f.chained[s.chain] = true;
     f.askWord = reverseOf(p.v, "prompt");
     f.askNumber = reverseOf(p.v, "__LUM__.askNumber");
     f.indexOf = reverseOf(p.v, "indexOf");
@@ -558,10 +704,21 @@ Facts factsOf(const Program& p) {
     for (int i = 0; i < f.n; ++i) {
         const Stmt& s = p.stmts[i];
         const std::vector<Token>& ts = tokensOf(p, s);
+        if (!s.target.empty()) f.setters[s.target].push_back(i);
+        for (std::size_t k = s.target.empty() ? 0 : s.valueFrom; k < ts.size(); ++k)
+            if (ts[k].mark == 0 && !(k > 0 && ts[k - 1].mark == '.')) {  // as readsAt reads
+                std::vector<int>& r = f.readers[word(p, ts[k])];
+                if (r.empty() || r.back() != i) r.push_back(i);
+            }
         if (s.kind != StmtKind::Function || ts.size() < 3 || ts[2].mark != '(') continue;
         Function fn{i, word(p, ts[1]), {}};
         for (std::size_t k = 3; k < ts.size() && ts[k].mark != ')'; ++k)
             if (ts[k].mark == 0) fn.params.push_back(word(p, ts[k]));
+        fn.last = lastInBlock(p, f, i);
+        for (int k = i + 1; k <= fn.last; ++k) {
+            const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+            fn.gives = fn.gives || (isWord(p, kt[0], p.returnWord) && kt.size() > 1);
+        }
         f.functions.push_back(fn);
     }
     return f;
@@ -576,7 +733,7 @@ void swapLosesValue(const Program& p, const Facts& facts, int i, std::vector<Hin
     if (i + 1 < n && !s.target.empty() && holders[i + 1] == holders[i]) {
         const Stmt& t = p.stmts[i + 1];
         const std::vector<Token>& tt = tokensOf(p, t);
-        if (ts.size() == s.valueFrom + 1 && tt.size() == t.valueFrom + 1 && !t.target.empty() &&
+        if (valueToken(p, s) && valueToken(p, t) &&
             word(p, ts[s.valueFrom]) == t.target && word(p, tt[t.valueFrom]) == s.target && s.target != t.target)
             add(p, s, HintKind::LostValue,
                 "здесь в «" + s.target + "» кладётся значение «" + t.target + "», и прежнее значение «" + s.target +
@@ -592,14 +749,10 @@ void copyIsSameList(const Program& p, const Facts& facts, int i, std::vector<Hin
     const std::vector<Token>& ts = tokensOf(p, s);
     const int n = facts.n;
     const std::string& slice = facts.slice;
-    if (!s.target.empty() && ts.size() == s.valueFrom + 1 && isPlainName(p.c, ts[s.valueFrom], p.v, ts, s.valueFrom)) {
+    if (valueToken(p, s) && isPlainName(p.c, ts[s.valueFrom], p.v, ts, s.valueFrom)) {
         const std::string from = word(p, ts[s.valueFrom]);
-        bool list = false;
-        for (int k = 0; k < i; ++k)
-            if (p.stmts[k].target == from) {
-                const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
-                list = kt[p.stmts[k].valueFrom].mark == '[';
-            }
+        const int set = lastSetBefore(facts, from, i);
+        const bool list = set >= 0 && tokensOf(p, p.stmts[set])[p.stmts[set].valueFrom].mark == '[';
         int changed = -1, readAfter = -1;
         for (int k = i + 1; k < n && list; ++k) {
             const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
@@ -628,19 +781,13 @@ void positionAsCondition(const Program& p, const Facts& facts, int i, std::vecto
     const std::uint32_t line = lineOf(p, s);
     const std::string& indexOf = facts.indexOf;
     const std::string& includes = facts.includes;
-    if ((s.kind == StmtKind::If || s.kind == StmtKind::ElseIf || s.kind == StmtKind::Loop) && !indexOf.empty()) {
+    if (hasCondition(s) && !indexOf.empty()) {
         std::size_t k = s.condFrom;
         const rules::RuleWords* neg = ruleAt(p.c, ts, k, p.v);
         if (neg && neg->role == rules::WordRole::Logic && neg->words.size() == 1) ++k;
         if (k + 4 < s.condTo + 1 && ts[k].mark == 0 && ts[k + 1].mark == '.' && isWord(p, ts[k + 2], indexOf) &&
             k + 3 < s.condTo && ts[k + 3].mark == '(' && ts[s.condTo - 1].mark == ')') {
-            int depth = 0;
-            bool whole = true;
-            for (std::size_t j = k + 3; j < s.condTo; ++j) {
-                if (ts[j].mark == '(') ++depth;
-                if (ts[j].mark == ')' && --depth == 0 && j + 1 != s.condTo) whole = false;
-            }
-            if (whole) {
+            if (wholeInBrackets(ts, k + 3, s.condTo)) {
                 const std::string call = shown(p, s, k, s.condTo);
                 const std::string fix = includes.empty() ? "" : "; чтобы спросить, есть ли оно, пишите «" +
                                                                      shown(p, s, k, k + 2) + includes + shown(p, s, k + 3, s.condTo) + "»";
@@ -659,13 +806,11 @@ void notTakesNameAlone(const Program& p, const Facts&, int i, std::vector<Hint>&
     const Stmt& s = p.stmts[i];
     const std::vector<Token>& ts = tokensOf(p, s);
     const std::uint32_t line = lineOf(p, s);
-    if ((s.kind == StmtKind::If || s.kind == StmtKind::ElseIf || s.kind == StmtKind::Loop) && s.condTo >= s.condFrom + 4) {
-        const rules::RuleWords* neg = ruleAt(p.c, ts, s.condFrom, p.v);
+    if (hasCondition(s) && s.condTo >= s.condFrom + 4) {
+        const rules::RuleWords* neg = negationAt(p, ts, s.condFrom);
         std::size_t taken = 0;
-        if (neg && neg->role == rules::WordRole::Logic && neg->words.size() == 1 &&
-            p.table[neg->rule].replacement == base::decodeBytes("!") &&
-            isPlainName(p.c, ts[s.condFrom + 1], p.v, ts, s.condFrom + 1) && !signAt(p, ts, s.condFrom + 2, taken).empty() &&
-            taken) {
+        if (neg && neg->words.size() == 1 && isPlainName(p.c, ts[s.condFrom + 1], p.v, ts, s.condFrom + 1) &&
+            !signAt(p, ts, s.condFrom + 2, taken).empty() && taken) {
             const std::string rest = shown(p, s, s.condFrom + 1, s.condTo);
             out.push_back(naming(at(line, HintKind::BranchFlow,
                                     "«" + neg->phrase + "» здесь относится только к «" + word(p, ts[s.condFrom + 1]) +
@@ -686,7 +831,7 @@ void elseIfNeverRuns(const Program& p, const Facts&, int i, std::vector<Hint>& o
         for (int k = s.chain; k >= 0 && k < i && mine.valid; ++k) {
             if (p.stmts[k].chain != s.chain && k != s.chain) continue;
             const Range earlier = rangeOf(p, p.stmts[k]);
-            if (!within(mine, earlier)) continue;
+            if (!subRange(mine, earlier)) continue;
             add(p, s, HintKind::BranchFlow,
                 "эта ветка никогда не выполнится: когда верно «" + shown(p, s, s.condFrom, s.condTo) + "», верно и «" +
                     shown(p, p.stmts[k], p.stmts[k].condFrom, p.stmts[k].condTo) + "» на строке " + num(lineOf(p, p.stmts[k])) +
@@ -701,14 +846,7 @@ void elseIfNeverRuns(const Program& p, const Facts&, int i, std::vector<Hint>& o
 
 // Tokens [from, to) without the brackets that hold them whole.
 void unwrap(const std::vector<Token>& ts, std::size_t& from, std::size_t& to) {
-    while (to >= from + 2 && ts[from].mark == '(' && ts[to - 1].mark == ')') {
-        int depth = 0;
-        for (std::size_t k = from; k < to; ++k) {
-            if (ts[k].mark == '(') ++depth;
-            if (ts[k].mark == ')' && --depth == 0 && k + 1 != to) return;
-        }
-        ++from, --to;
-    }
+    while (to >= from + 2 && ts[from].mark == '(' && ts[to - 1].mark == ')' && wholeInBrackets(ts, from, to)) ++from, --to;
 }
 
 // A condition cut at its «и» or its «или» outside brackets. Both kinds in one condition leave it
@@ -732,7 +870,7 @@ Joined joinedIn(const Program& p, const std::vector<Token>& ts, std::size_t from
         std::size_t width = 0;
         const rules::RuleWords* r = m == 0 ? ruleAt(p.c, ts, i, p.v) : nullptr;
         if (r && r->role == rules::WordRole::Logic) {
-            joint = base::encodeUtf8(p.table[r->rule].replacement.data(), p.table[r->rule].replacement.size());
+            joint = replacementOf(p.table, *r);
             width = r->words.size();
         } else if ((m == '&' || m == '|') && i + 1 < to && ts[i + 1].mark == m && ts[i + 1].from == ts[i].to) {
             joint = m == '&' ? "&&" : "||";
@@ -756,8 +894,6 @@ Joined joinedIn(const Program& p, const std::vector<Token>& ts, std::size_t from
     }
     return j;
 }
-
-bool isNotEqual(const std::string& sign) { return sign == "!=" || sign == "!=="; }
 
 // No number passes both comparisons of one name.
 bool neverBoth(const Compared& a, const Compared& b) {
@@ -791,17 +927,6 @@ bool alwaysOne(const Compared& a, const Compared& b) {
     return above.lo < below.hi || (above.lo == below.hi && (below.hiIn || above.loIn));
 }
 
-// The learner's word for "&&" or "||".
-std::string logicWord(const Program& p, const char* js) {
-    for (const rules::RuleWords& r : p.v.v.rules)
-        if (r.role == rules::WordRole::Logic && p.table[r.rule].replacement == base::decodeBytes(js)) return r.phrase;
-    return "";
-}
-
-std::string spanText(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to) {
-    return textOf(p.c, ts[from].from, ts[to - 1].to);
-}
-
 // One part of a condition that its own constants decide: a name compared with itself
 // («x равно x»), or two numbers («5 больше 3»). Says which, or "" when the part is neither.
 // «x не равно x» is left alone: it is how a "not a number" value is told.
@@ -812,7 +937,7 @@ std::string decidedPart(const Program& p, const std::vector<Token>& ts, std::siz
         const std::string sign = signAt(p, ts, from + 1, taken);
         const std::size_t k = from + 1 + taken;
         if (!taken || k + 1 != to || !isWord(p, ts[k], word(p, ts[from]))) return "";
-        const std::string shownPart = "«" + spanText(p, ts, from, to) + "» сравнивает «" + word(p, ts[from]) + "» с самим собой";
+        const std::string shownPart = "«" + shown(p, ts, from, to) + "» сравнивает «" + word(p, ts[from]) + "» с самим собой";
         if (sign == "==" || sign == "===" || sign == "<=" || sign == ">=") return shownPart + " и всегда истинно";
         if (sign == "<" || sign == ">") return shownPart + " и всегда ложно";
         return "";
@@ -821,16 +946,11 @@ std::string decidedPart(const Program& p, const std::vector<Token>& ts, std::siz
     if (!l) return "";
     const std::string sign = signAt(p, ts, from + l, taken);
     if (!taken || !number(p, ts, from + l + taken, to, right)) return "";
-    bool yes = false;
-    if (sign == "==" || sign == "===") yes = left == right;
-    else if (sign == "!=" || sign == "!==") yes = left != right;
-    else if (sign == "<") yes = left < right;
-    else if (sign == ">") yes = left > right;
-    else if (sign == "<=") yes = left <= right;
-    else if (sign == ">=") yes = left >= right;
-    else return "";
+    bool read = false;
+    const bool yes = holds(sign, left, right, read);
+    if (!read) return "";
     if (yes && loop) return "";  // «пока 1 равно 1»: a loop meant to run until «прервать»
-    return "«" + spanText(p, ts, from, to) + "» сравнивает два числа и " + (yes ? "всегда истинно" : "всегда ложно") +
+    return "«" + shown(p, ts, from, to) + "» сравнивает два числа и " + (yes ? "всегда истинно" : "всегда ложно") +
            ": от значений программы оно не зависит";
 }
 
@@ -840,8 +960,7 @@ std::string decidedPart(const Program& p, const std::vector<Token>& ts, std::siz
 // «или»; the other parts, whatever they are, do not change the answer.
 void decidedCondition(const Program& p, const Facts&, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
-    if (s.kind != StmtKind::If && s.kind != StmtKind::ElseIf && s.kind != StmtKind::Loop) return;
-    if (s.condTo <= s.condFrom) return;
+    if (!hasCondition(s) || s.condTo <= s.condFrom) return;
     const std::vector<Token>& ts = tokensOf(p, s);
     const Joined j = joinedIn(p, ts, s.condFrom, s.condTo);
     const std::string whole = shown(p, s, s.condFrom, s.condTo);
@@ -849,7 +968,7 @@ void decidedCondition(const Program& p, const Facts&, int i, std::vector<Hint>& 
         const std::string said = decidedPart(p, ts, from, to, s.kind == StmtKind::Loop);
         if (said.empty()) continue;
         add(p, s, HintKind::BranchFlow, (j.parts.size() > 1 ? "в условии «" + whole + "» " : "условие ") + said,
-            {spanText(p, ts, from, to)}, out);
+            {shown(p, ts, from, to)}, out);
         return;
     }
     if (j.parts.size() < 2) return;
@@ -861,13 +980,13 @@ void decidedCondition(const Program& p, const Facts&, int i, std::vector<Hint>& 
             const Compared& x = read[a];
             const Compared& y = read[b];
             if (!x.valid || !y.valid || x.name != y.name || !(both ? neverBoth(x, y) : alwaysOne(x, y))) continue;
-            const std::string first = spanText(p, ts, j.parts[a].first, j.parts[a].second);
-            const std::string second = spanText(p, ts, j.parts[b].first, j.parts[b].second);
-            const std::string firstTail = spanText(p, ts, j.parts[a].first + 1, j.parts[a].second);
-            const std::string secondTail = spanText(p, ts, j.parts[b].first + 1, j.parts[b].second);
-            const std::string written = spanText(p, ts, j.jointFrom, j.jointTo);
+            const std::string first = shown(p, ts, j.parts[a].first, j.parts[a].second);
+            const std::string second = shown(p, ts, j.parts[b].first, j.parts[b].second);
+            const std::string firstTail = shown(p, ts, j.parts[a].first + 1, j.parts[a].second);
+            const std::string secondTail = shown(p, ts, j.parts[b].first + 1, j.parts[b].second);
+            const std::string written = shown(p, ts, j.jointFrom, j.jointTo);
             // The other joining word, in the form the learner wrote theirs: a word for a word, signs for signs.
-            const std::string swapped = ts[j.jointFrom].mark != 0 ? (both ? "||" : "&&") : logicWord(p, both ? "||" : "&&");
+            const std::string swapped = ts[j.jointFrom].mark != 0 ? (both ? "||" : "&&") : roleWord(p.v, p.table, rules::WordRole::Logic, both ? "||" : "&&");
             const bool pair = read.size() == 2 && !swapped.empty();
             std::string message = "условие «" + whole + "» всегда " + (both ? "ложно" : "истинно") + ": ";
             const std::string* fix = nullptr;
@@ -911,7 +1030,7 @@ void sameBranches(const Program& p, const Facts& facts, int i, std::vector<Hint>
     const Stmt& s = p.stmts[i];
     if (s.kind != StmtKind::If || s.closed) return;
     int other = -1, end = -1;
-    for (int k = i + 1; k < facts.n && (p.stmts[k].chain == i || within(facts.holders, p, k, i)); ++k) {
+    for (int k = i + 1; k < facts.n && (p.stmts[k].chain == i || within(p, facts, k, i)); ++k) {
         if (p.stmts[k].chain == i) {
             if (other >= 0 || p.stmts[k].kind != StmtKind::Else || p.stmts[k].closed) return;
             other = k;
@@ -939,28 +1058,18 @@ void sameBranches(const Program& p, const Facts& facts, int i, std::vector<Hint>
 void twoIfsBothRun(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
     const std::uint32_t line = lineOf(p, s);
-    const int n = facts.n;
-    const std::vector<int>& holders = facts.holders;
     if (s.kind == StmtKind::If && s.chain < 0) {
-        int next = -1;
-        for (int k = i + 1; k < n; ++k)
-            if (holders[k] == holders[i] && p.stmts[k].kind != StmtKind::End) {
-                next = k;
-                break;
-            }
-        bool chained = false;
-        for (int k = i + 1; k < n; ++k) chained = chained || p.stmts[k].chain == i;
+        const int next = afterBlock(p, facts, i);
         const Range a = rangeOf(p, s);
-        if (next >= 0 && !chained && p.stmts[next].kind == StmtKind::If && a.valid) {
-            bool nextChained = false;
-            for (int k = next + 1; k < n; ++k) nextChained = nextChained || p.stmts[k].chain == next;
+        if (next >= 0 && !facts.chained[i] && p.stmts[next].kind == StmtKind::If && a.valid) {
+            const bool nextChained = facts.chained[next];
             const Range b = rangeOf(p, p.stmts[next]);
             bool setsInBetween = false;
             for (int k = i; k < next; ++k) setsInBetween = setsInBetween || p.stmts[k].target == a.name;
             bool firstPrints = hasRole(p, s, rules::WordRole::Output), secondPrints = hasRole(p, p.stmts[next], rules::WordRole::Output);
-            for (int k : body(p, holders, i)) firstPrints = firstPrints || hasRole(p, p.stmts[k], rules::WordRole::Output);
-            for (int k : body(p, holders, next)) secondPrints = secondPrints || hasRole(p, p.stmts[k], rules::WordRole::Output);
-            if (!nextChained && within(a, b) && !setsInBetween && firstPrints && secondPrints)
+            for (int k : body(p, facts, i)) firstPrints = firstPrints || hasRole(p, p.stmts[k], rules::WordRole::Output);
+            for (int k : body(p, facts, next)) secondPrints = secondPrints || hasRole(p, p.stmts[k], rules::WordRole::Output);
+            if (!nextChained && subRange(a, b) && !setsInBetween && firstPrints && secondPrints)
                 add(p, p.stmts[next], HintKind::BranchFlow,
                     "когда верно «" + shown(p, s, s.condFrom, s.condTo) + "» (строка " + num(line) + "), верно и «" +
                         shown(p, p.stmts[next], p.stmts[next].condFrom, p.stmts[next].condTo) +
@@ -998,19 +1107,17 @@ void loopNeverRuns(const Program& p, const Facts& facts, int i, std::vector<Hint
 void totalResetInLoop(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
     const std::uint32_t line = lineOf(p, s);
-    const std::vector<int>& holders = facts.holders;
     if (s.kind != StmtKind::Loop) return;
-    const std::vector<int> inner = body(p, holders, i);
+    const std::vector<int> inner = body(p, facts, i);
     for (std::size_t a = 0; a < inner.size(); ++a) {
         const Stmt& reset = p.stmts[inner[a]];
         const std::vector<Token>& rt = tokensOf(p, reset);
         double value = 0;
-        const bool constant = !reset.target.empty() && rt.size() == reset.valueFrom + 1 &&
+        const bool constant = valueToken(p, reset) &&
                               (isDigits(p.c, rt[reset.valueFrom]) || rt[reset.valueFrom].mark == literal) &&
                               (number(p, rt, reset.valueFrom, rt.size(), value) || rt[reset.valueFrom].mark == literal);
         if (!constant || reset.valueFrom != 2) continue;
-        bool declaredBefore = false;
-        for (int k = 0; k < i; ++k) declaredBefore = declaredBefore || p.stmts[k].target == reset.target;
+        const bool declaredBefore = setBefore(facts, reset.target, i);
         for (std::size_t b = a + 1; b < inner.size() && declaredBefore; ++b) {
             const Stmt& grow = p.stmts[inner[b]];
             // A loop inside that counts with the name: the number is that loop's start, not a total.
@@ -1033,9 +1140,8 @@ void totalResetInLoop(const Program& p, const Facts& facts, int i, std::vector<H
 void flagSetInElse(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
     const int n = facts.n;
-    const std::vector<int>& holders = facts.holders;
     if (s.kind != StmtKind::Loop) return;
-    const std::vector<int> inner = body(p, holders, i);
+    const std::vector<int> inner = body(p, facts, i);
     for (int h : inner) {
         const Stmt& branch = p.stmts[h];
         if (branch.kind != StmtKind::If) continue;
@@ -1046,18 +1152,16 @@ void flagSetInElse(const Program& p, const Facts& facts, int i, std::vector<Hint
                 else other = k;
             }
         if (other < 0) continue;
-        const std::vector<int> yes = body(p, holders, h), no = body(p, holders, other);
+        const std::vector<int> yes = body(p, facts, h), no = body(p, facts, other);
         if (yes.size() != 1 || no.size() != 1) continue;
         const Stmt& y = p.stmts[yes[0]];
         const Stmt& x = p.stmts[no[0]];
         const std::vector<Token>& yt = tokensOf(p, y);
         const std::vector<Token>& xt = tokensOf(p, x);
-        if (y.target.empty() || y.target != x.target || yt.size() != y.valueFrom + 1 || xt.size() != x.valueFrom + 1) continue;
+        if (!valueToken(p, y) || !valueToken(p, x) || y.target != x.target) continue;
         const std::string yv = word(p, yt[y.valueFrom]), xv = word(p, xt[x.valueFrom]);
         const bool flags = (yv == p.trueWord && xv == p.falseWord) || (yv == p.falseWord && xv == p.trueWord);
-        bool before = false;
-        for (int k = 0; k < i; ++k) before = before || p.stmts[k].target == x.target;
-        if (flags && before)
+        if (flags && setBefore(facts, x.target, i))
             add(p, x, HintKind::LoopFlow,
                 "«" + lineText(p, x) + "» в «" + p.elseWord + "» выполняется для каждого неподходящего элемента, даже после того как нужный нашёлся: после цикла в «" +
                     x.target + "» ответ только про последний элемент. Уберите «" + p.elseWord +
@@ -1071,9 +1175,8 @@ void loopLeavesFirstRound(const Program& p, const Facts& facts, int i, std::vect
     const Stmt& s = p.stmts[i];
     const std::uint32_t line = lineOf(p, s);
     const int n = facts.n;
-    const std::vector<int>& holders = facts.holders;
     if (s.kind != StmtKind::Loop) return;
-    const std::vector<int> inner = body(p, holders, i);
+    const std::vector<int> inner = body(p, facts, i);
     if (!inner.empty()) {
         const Stmt& last = p.stmts[inner.back()];
         auto leaves = [&](const Stmt& t) {
@@ -1081,7 +1184,7 @@ void loopLeavesFirstRound(const Program& p, const Facts& facts, int i, std::vect
             return isWord(p, tt[0], p.returnWord) || isWord(p, tt[0], p.breakWord);
         };
         int told = -1;
-        if (leaves(last) && inner.size() > 0 && enclosingFunction(p, holders, i)) told = inner.back();
+        if (leaves(last) && inner.size() > 0 && enclosingFunction(p, facts, i)) told = inner.back();
         if (last.kind == StmtKind::If) {
             const int h = inner.back();
             int other = -1;
@@ -1090,10 +1193,10 @@ void loopLeavesFirstRound(const Program& p, const Facts& facts, int i, std::vect
             for (int k = h + 1; k < n; ++k)
                 if (p.stmts[k].chain == h) heads.push_back(k), other = p.stmts[k].kind == StmtKind::Else ? k : other;
             for (int b : heads) {
-                const std::vector<int> bb = body(p, holders, b);
+                const std::vector<int> bb = body(p, facts, b);
                 allLeave = allLeave && !bb.empty() && leaves(p.stmts[bb.back()]);
             }
-            if (other >= 0 && allLeave) told = body(p, holders, other).back();
+            if (other >= 0 && allLeave) told = body(p, facts, other).back();
         }
         if (told >= 0) {
             const std::string w = word(p, tokensOf(p, p.stmts[told])[0]);
@@ -1116,28 +1219,12 @@ bool asksUser(const Program& p, const Facts& facts, const Stmt& s) {
     return false;
 }
 
-// The value of `s` is exactly the tokens `a`, `sign`, `b` (names or a number) in this order.
-bool valueIs(const Program& p, const Stmt& s, const std::string& a, std::uint32_t sign, const std::string& b) {
-    const std::vector<Token>& ts = tokensOf(p, s);
-    return !s.target.empty() && ts.size() == s.valueFrom + 3 && ts[s.valueFrom].mark == 0 && word(p, ts[s.valueFrom]) == a &&
-           ts[s.valueFrom + 1].mark == sign && ts[s.valueFrom + 2].mark == 0 && word(p, ts[s.valueFrom + 2]) == b;
-}
-
-// The last statement inside the block of header h.
-int lastInBlock(const Program& p, const Facts& facts, int h) {
-    int last = h;
-    for (int k = h + 1; k < facts.n && within(facts.holders, p, k, h); ++k) last = k;
-    return last;
-}
-
 // «если x меньше мин то мин = x конец» (or «мин больше x», «x больше макс»…) with no other branch:
 // the name kept as an extreme of `value` (tokens [from, to) of the «если»'s own line), or "".
 // `smaller` tells whether it keeps the least value.
 std::string keptExtreme(const Program& p, const Facts& facts, int h, const std::string& value, bool& smaller) {
     const Stmt& s = p.stmts[h];
-    if (s.kind != StmtKind::If || s.closed) return "";
-    for (int k = h + 1; k < facts.n; ++k)
-        if (p.stmts[k].chain == h) return "";
+    if (s.kind != StmtKind::If || s.closed || facts.chained[h]) return "";
     const std::vector<Token>& ts = tokensOf(p, s);
     // The condition: the value, a sign, a name; or a name, a sign, the value.
     std::size_t taken = 0;
@@ -1155,7 +1242,7 @@ std::string keptExtreme(const Program& p, const Facts& facts, int h, const std::
         }
     }
     if (kept.empty() || (sign != "<" && sign != "<=" && sign != ">" && sign != ">=")) return "";
-    const std::vector<int> inner = body(p, facts.holders, h);
+    const std::vector<int> inner = body(p, facts, h);
     if (inner.size() != 1) return "";
     const Stmt& set = p.stmts[inner[0]];
     const std::vector<Token>& st = tokensOf(p, set);
@@ -1180,14 +1267,8 @@ bool trueWith(const Program& p, const Stmt& s, const std::string& x, double valu
     std::size_t taken = 0;
     const std::string sign = signAt(p, ts, k, taken);
     double right = 0;
-    if (!taken || !number(p, ts, k + taken, s.condTo, right)) return false;
-    if (sign == "==" || sign == "===") return left == right;
-    if (sign == "!=" || sign == "!==") return left != right;
-    if (sign == "<") return left < right;
-    if (sign == "<=") return left <= right;
-    if (sign == ">") return left > right;
-    if (sign == ">=") return left >= right;
-    return false;
+    bool read = false;
+    return taken && number(p, ts, k + taken, s.condTo, right) && holds(sign, left, right, read);
 }
 
 // «пока x не равно 0 делать», whose body reads x anew and then, in the same round and with no test
@@ -1203,14 +1284,12 @@ void endMarkerCounted(const Program& p, const Facts& facts, int i, std::vector<H
     const rules::RuleWords* head = ruleAt(p.c, ts, 0, p.v);
     if (!head || !produces(*head, "__LUM__.whileLoop")) return;
     const std::size_t k = s.condFrom;
-    std::size_t taken = 0;
-    if (s.condTo < k + 3 || !isPlainName(p.c, ts[k], p.v, ts, k)) return;
-    const std::string sign = signAt(p, ts, k + 1, taken);
-    double marker = 0;
-    if (!taken || (sign != "!=" && sign != "!==") || !number(p, ts, k + 1 + taken, s.condTo, marker)) return;
-    const std::string x = word(p, ts[k]);
-    const std::string end = shown(p, s, k + 1 + taken, s.condTo);
-    const std::vector<int> inner = body(p, facts.holders, i);
+    const Compared ended = comparedIn(p, ts, k, s.condTo);
+    if (!ended.valid || !isNotEqual(ended.sign)) return;
+    const double marker = ended.value;
+    const std::string& x = ended.name;
+    const std::string end = shown(p, s, ended.valueAt, s.condTo);
+    const std::vector<int> inner = body(p, facts, i);
     // The read: a statement of the body itself, before any branch, that sets x from an answer.
     std::vector<std::string> answers;
     std::size_t r = 0;
@@ -1230,12 +1309,8 @@ void endMarkerCounted(const Program& p, const Facts& facts, int i, std::vector<H
     const int last = lastInBlock(p, facts, i);
     // The name's value just before the loop is the number 0.
     auto startsAtZero = [&](const std::string& name) {
-        for (int d = i - 1; d >= 0; --d)
-            if (p.stmts[d].target == name) {
-                const std::vector<Token>& dt = tokensOf(p, p.stmts[d]);
-                return dt.size() == p.stmts[d].valueFrom + 1 && word(p, dt[p.stmts[d].valueFrom]) == "0";
-            }
-        return false;
+        const int d = lastSetBefore(facts, name, i);
+        return d >= 0 && valueIs(p, p.stmts[d], "0");
     };
     // After the loop, «количество - 1» or a new value: the extra round may be taken back.
     auto mended = [&](const std::string& name) {
@@ -1263,14 +1338,14 @@ void endMarkerCounted(const Program& p, const Facts& facts, int i, std::vector<H
             if (kept.empty()) {
                 // A test of x keeps the end out unless the end itself passes it (0 % 3 равно 0).
                 if (!trueWith(p, t, x, marker)) return;
-                for (const int b : body(p, facts.holders, inner[u])) {
+                for (const int b : body(p, facts, inner[u])) {
                     const Stmt& c = p.stmts[b];
                     if (c.kind != StmtKind::Other || c.target.empty()) continue;
                     if (!(valueIs(p, c, c.target, '+', "1") && startsAtZero(c.target)) || mended(c.target)) continue;
                     add(p, t, HintKind::LoopFlow,
                         "условие «" + shown(p, t, t.condFrom, t.condTo) + "» верно и при " + x + " = " + end + why +
                             " Так «" + c.target + "» на строке " + num(lineOf(p, c)) + " считает и " + end +
-                            ". Добавьте к условию «" + logicWord(p, "&&") + " " + x + " " + shown(p, s, k + 1, s.condTo) + "»",
+                            ". Добавьте к условию «" + roleWord(p.v, p.table, rules::WordRole::Logic, "&&") + " " + x + " " + shown(p, s, k + 1, s.condTo) + "»",
                         {c.target}, out);
                     return;
                 }
@@ -1316,13 +1391,7 @@ bool listedNumbers(const Program& p, const std::vector<Token>& ts, std::size_t f
         std::size_t e = k;
         while (e < ts.size() && ts[e].mark != ',' && ts[e].mark != ']') ++e;
         double value = 0;
-        // "2.5" is three tokens: the digits, the point and the digits.
-        std::size_t to = e;
-        std::string fraction;
-        if (to >= k + 3 && ts[to - 2].mark == '.' && isDigits(p.c, ts[to - 1]) && ts[to - 2].from == ts[to - 3].to)
-            fraction = "0." + word(p, ts[to - 1]), to -= 2;
-        if (!number(p, ts, k, to, value)) return false;
-        if (!fraction.empty()) value += (value < 0 ? -1 : 1) * std::stod(fraction);
+        if (!number(p, ts, k, e, value)) return false;
         values.push_back(value);
         k = e < ts.size() && ts[e].mark == ',' ? e + 1 : e;
     }
@@ -1394,18 +1463,15 @@ void extremeStartsAtZero(const Program& p, const Facts& facts, int i, std::vecto
         if (kept.empty()) continue;
         // Every value «мин» gets in the loop is the compared value under such a test.
         bool only = true;
-        for (int d = i + 1; d <= last && only; ++d) {
-            if (p.stmts[d].target != kept) continue;
+        for (const int d : settersOf(facts, kept)) {
+            if (d <= i || d > last || !only) continue;
             bool ignored = false;
             const std::string other = p.stmts[d].parent >= 0 ? keptExtreme(p, facts, p.stmts[d].parent, value, ignored) : "";
             only = other == kept && ignored == smaller;
         }
-        int start = -1;
-        for (int d = i - 1; d >= 0 && start < 0; --d)
-            if (p.stmts[d].target == kept) start = d;
-        if (!only || start < 0 || (facts.holders[start] >= 0 && !within(facts.holders, p, i, facts.holders[start]))) continue;
-        const std::vector<Token>& st = tokensOf(p, p.stmts[start]);
-        if (st.size() != p.stmts[start].valueFrom + 1 || word(p, st[p.stmts[start].valueFrom]) != "0") continue;
+        const int start = lastSetBefore(facts, kept, i);
+        if (!only || start < 0 || (facts.holders[start] >= 0 && !within(p, facts, i, facts.holders[start]))) continue;
+        if (!valueIs(p, p.stmts[start], "0")) continue;
         std::vector<double> listed = values;
         const bool fixed = known || (!walked.empty() && fixedList(p, facts, walked, listed));
         if (fixed && listed.empty()) return;  // a list with no numbers: the loop never runs
@@ -1457,15 +1523,8 @@ void roundBracketsForElement(const Program& p, const Facts& facts, std::vector<H
                 std::find(others.begin(), others.end(), name) != others.end())
                 continue;
             // One number inside: no "," at the top, and the bracket closes on the line.
-            std::size_t close = j + 1;
-            int depth = 0;
             bool comma = false;
-            for (; close < dt.size(); ++close) {
-                if (dt[close].mark == '(' || dt[close].mark == '[' || dt[close].mark == '{') ++depth;
-                if (dt[close].mark == ')' || dt[close].mark == ']' || dt[close].mark == '}') --depth;
-                if (dt[close].mark == ',' && depth == 1) comma = true;
-                if (depth == 0) break;
-            }
+            const std::size_t close = closingOf(dt, j + 1, &comma);
             if (close >= dt.size() || close == j + 2 || comma || dt[close].mark != ')') continue;
             const std::string inner = textOf(p.c, dt[j + 2].from, dt[close - 1].to);
             const std::string fix = "[" + inner + "]";
@@ -1483,18 +1542,15 @@ void roundBracketsForElement(const Program& p, const Facts& facts, std::vector<H
 void resultDropped(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
     const std::vector<Token>& ts = tokensOf(p, s);
-    const int n = facts.n;
-    const std::vector<int>& holders = facts.holders;
     const std::vector<Function>& functions = facts.functions;
     if (s.kind == StmtKind::Other && s.target.empty() && ts.size() >= 3 && ts[0].mark == 0 && ts[1].mark == '(' &&
         ts.back().mark == ')') {
         for (const Function& f : functions) {
             if (f.name != word(p, ts[0])) continue;
-            bool gives = false, quiet = true;
-            for (int k = f.at + 1; k < n && within(holders, p, k, f.at); ++k) {
+            bool quiet = true;
+            for (int k = f.at + 1; k <= f.last; ++k) {
                 const Stmt& t = p.stmts[k];
                 const std::vector<Token>& tt = tokensOf(p, t);
-                gives = gives || (isWord(p, tt[0], p.returnWord) && tt.size() > 1);
                 quiet = quiet && !hasRole(p, t, rules::WordRole::Output) && !hasRole(p, t, rules::WordRole::Drawing) &&
                         !hasRole(p, t, rules::WordRole::Function);
                 for (std::size_t j = 0; j + 2 < tt.size(); ++j)
@@ -1511,7 +1567,7 @@ void resultDropped(const Program& p, const Facts& facts, int i, std::vector<Hint
                 }
                 for (const Function& g : functions) quiet = quiet && !(g.name != f.name && hasWord(p, t, g.name));
             }
-            if (gives && quiet)
+            if (f.gives && quiet)
                 add(p, s, HintKind::FunctionFlow,
                     "результат «" + lineText(p, s) + "» никуда не положен: функция «" + f.name + "» (строка " +
                         num(lineOf(p, p.stmts[f.at])) + ") только вычисляет значение и отдаёт его словом «" + p.returnWord +
@@ -1532,10 +1588,10 @@ void staleFormula(const Program& p, const Facts& facts, std::vector<Hint>& out) 
             ruleAt(p.c, tokensOf(p, change), 0, p.v) != nullptr)
             continue;
         bool readLater = false, readInFunction = false;
-        for (int r = 0; r < n; ++r) {
-            if (r == k || !reads(p, p.stmts[r], change.target)) continue;
+        for (const int r : readersOf(facts, change.target)) {
+            if (r == k) continue;
             readLater = readLater || r > k;
-            readInFunction = readInFunction || enclosingFunction(p, holders, r);
+            readInFunction = readInFunction || enclosingFunction(p, facts, r);
         }
         if (readLater || readInFunction) continue;
         for (int j = k - 1; j >= 0; --j) {
@@ -1564,12 +1620,10 @@ void staleFormula(const Program& p, const Facts& facts, std::vector<Hint>& out) 
 // «i = 1» before «пока i меньше список.длина» that reads список[i]: the element number 0 is skipped.
 void loopStartsAtOne(const Program& p, const Facts& facts, std::vector<Hint>& out) {
     const int n = facts.n;
-    const std::vector<int>& holders = facts.holders;
     const std::string length = reverseOf(p.v, "length");
     for (int j = 0; j + 1 < n && !length.empty(); ++j) {
         const Stmt& start = p.stmts[j];
-        const std::vector<Token>& st = tokensOf(p, start);
-        if (start.target.empty() || st.size() != start.valueFrom + 1 || word(p, st[start.valueFrom]) != "1") continue;
+        if (!valueIs(p, start, "1")) continue;
         const Stmt& loop = p.stmts[j + 1];
         const std::vector<Token>& lt = tokensOf(p, loop);
         std::size_t taken = 0;
@@ -1579,7 +1633,7 @@ void loopStartsAtOne(const Program& p, const Facts& facts, std::vector<Hint>& ou
         if (sign != "<" || l + 3 != loop.condTo || lt[l + 1].mark != '.' || !isWord(p, lt[l + 2], length)) continue;
         const std::string list = word(p, lt[l]);
         bool indexed = false, other = false;
-        for (int k = j + 2; k < n && within(holders, p, k, j + 1); ++k) {
+        for (int k = j + 2; k < n && within(p, facts, k, j + 1); ++k) {
             const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
             for (std::size_t t = 0; t + 1 < kt.size(); ++t) {
                 if (!isWord(p, kt[t], list) || kt[t + 1].mark != '[') continue;
@@ -1598,12 +1652,10 @@ void loopStartsAtOne(const Program& p, const Facts& facts, std::vector<Hint>& ou
 
 // Parameters: never read while the body reads a name of the program; or overwritten before read.
 void unusedParameter(const Program& p, const Facts& facts, std::vector<Hint>& out) {
-    const int n = facts.n;
-    const std::vector<int>& holders = facts.holders;
     const std::vector<Function>& functions = facts.functions;
     for (const Function& f : functions) {
         std::vector<int> inner;
-        for (int k = f.at + 1; k < n && within(holders, p, k, f.at); ++k) inner.push_back(k);
+        for (int k = f.at + 1; k <= f.last; ++k) inner.push_back(k);
         for (const std::string& param : f.params) {
             int firstUse = -1;
             for (int k : inner)
@@ -1625,8 +1677,8 @@ void unusedParameter(const Program& p, const Facts& facts, std::vector<Hint>& ou
                     const Token& t = tokensOf(p, p.stmts[k])[j];
                     if (t.mark != 0 || (j > 0 && tokensOf(p, p.stmts[k])[j - 1].mark == '.')) continue;
                     const std::string w = word(p, t);
-                    for (int d = 0; d < n; ++d)
-                        if (p.stmts[d].target == w && !within(holders, p, d, f.at) && enclosingFunction(p, holders, d) == false &&
+                    for (const int d : settersOf(facts, w))
+                        if (!within(p, facts, d, f.at) && !enclosingFunction(p, facts, d) &&
                             (p.stmts[k].target.empty() || j >= p.stmts[k].valueFrom))
                             outer = w;
                 }
@@ -1644,23 +1696,6 @@ void unusedParameter(const Program& p, const Facts& facts, std::vector<Hint>& ou
 
 // ---- Functions as a whole: one never called, a call that gives its parameters' own names in
 // another order, a value given on one path only. ----
-
-// The «функция» header around statement i, the nearest one, or -1.
-int ownerOf(const Program& p, const std::vector<int>& holders, int i) {
-    for (int k = holders[i]; k >= 0; k = holders[k])
-        if (p.stmts[k].kind == StmtKind::Function) return k;
-    return -1;
-}
-
-// The token that closes the bracket at `open`, or ts.size() when the line does not close it.
-std::size_t closingOf(const std::vector<Token>& ts, std::size_t open) {
-    int depth = 0;
-    for (std::size_t k = open; k < ts.size(); ++k) {
-        if (ts[k].mark == '(' || ts[k].mark == '[' || ts[k].mark == '{') ++depth;
-        if ((ts[k].mark == ')' || ts[k].mark == ']' || ts[k].mark == '}') && --depth == 0) return k;
-    }
-    return ts.size();
-}
 
 // A call «имя(…)» of a function of the program: the statement, the name's token, its ")".
 struct Call {
@@ -1763,7 +1798,7 @@ void argumentsSwapped(const Program& p, const Facts& facts, std::vector<Hint>& o
         std::vector<std::string> distinct = f.params;
         std::sort(distinct.begin(), distinct.end());
         if (std::adjacent_find(distinct.begin(), distinct.end()) != distinct.end()) continue;
-        const int owner = ownerOf(p, facts.holders, call.stmt);
+        const int owner = ancestor(p, facts, call.stmt, StmtKind::Function);
         bool same = owner == f.at;
         for (const Function& g : facts.functions)
             if (g.at == owner && owner >= 0)
@@ -1822,7 +1857,7 @@ void valueOnOnePath(const Program& p, const Facts& facts, std::vector<Hint>& out
     for (const Call& call : callsOf(p, facts)) {
         const Stmt& s = p.stmts[call.stmt];
         const bool alone = call.name == 0 && call.close + 1 == tokensOf(p, s).size() && s.kind == StmtKind::Other;
-        if (!alone && call.close < tokensOf(p, s).size() && !within(holders, p, call.stmt, call.function->at))
+        if (!alone && call.close < tokensOf(p, s).size() && !within(p, facts, call.stmt, call.function->at))
             used.push_back(call.function);
     }
     for (const Function& f : facts.functions) {
@@ -1830,10 +1865,10 @@ void valueOnOnePath(const Program& p, const Facts& facts, std::vector<Hint>& out
         int end = -1, loop = -1;
         std::vector<int> branches;  // the «если» and «иначе если» lines that hold a «вернуть»
         bool certain = true, direct = false, gives = false;
-        for (int k = f.at + 1; k < facts.n && within(holders, p, k, f.at) && certain; ++k) {
+        for (int k = f.at + 1; k <= f.last && certain; ++k) {
             const Stmt& s = p.stmts[k];
             if (s.kind == StmtKind::End && holders[k] == f.at) end = k;
-            if (ownerOf(p, holders, k) != f.at) continue;
+            if (ancestor(p, facts, k, StmtKind::Function) != f.at) continue;
             const std::vector<Token>& ts = tokensOf(p, s);
             if (hasWord(p, s, "throw") ||
                 (s.kind == StmtKind::Loop && s.condTo == s.condFrom + 1 && isWord(p, ts[s.condFrom], p.trueWord)))
@@ -1885,7 +1920,7 @@ void textAnswerCompared(const Program& p, const Facts& facts, std::vector<Hint>&
             const Stmt& s = p.stmts[i];
             const std::vector<Token>& ts = tokensOf(p, s);
             if (!s.target.empty() && s.valueFrom + 1 < ts.size() && isWord(p, ts[s.valueFrom], askWord) &&
-                ts[s.valueFrom + 1].mark == '(' && ts.back().mark == ')' && !setsAnywhere(p, s.target, i))
+                ts[s.valueFrom + 1].mark == '(' && ts.back().mark == ')' && !setsAnywhere(facts, s.target, i))
                 answers.push_back(i);
         }
         auto answerOf = [&](const std::string& name) {
@@ -1895,7 +1930,7 @@ void textAnswerCompared(const Program& p, const Facts& facts, std::vector<Hint>&
         };
         for (int i = 0; i < n; ++i) {
             const Stmt& s = p.stmts[i];
-            if (s.kind != StmtKind::If && s.kind != StmtKind::ElseIf && s.kind != StmtKind::Loop) continue;
+            if (!hasCondition(s)) continue;
             const std::vector<Token>& ts = tokensOf(p, s);
             for (std::size_t j = s.condFrom; j + 2 < s.condTo + 1 && j < s.condTo; ++j) {
                 const int a = ts[j].mark == 0 ? answerOf(word(p, ts[j])) : -1;
@@ -1941,15 +1976,6 @@ bool changesName(const Program& p, const Stmt& s, const std::string& name) {
            ((m == '+' || m == '-') && ts[2].mark == m);
 }
 
-// The block header nearest around statement i of the given kind, stopping at a function; -1 when none.
-int nearestAround(const Program& p, const std::vector<int>& holders, int i, StmtKind kind) {
-    for (int k = holders[i]; k >= 0; k = holders[k]) {
-        if (p.stmts[k].kind == kind) return k;
-        if (p.stmts[k].kind == StmtKind::Function) return -1;
-    }
-    return -1;
-}
-
 // The name a header's condition starts with when a comparison follows it and no «и», «или», «не»
 // joins another condition: «i меньше 5» gives «i»; "" for any other condition.
 std::string comparedName(const Program& p, const Stmt& s) {
@@ -1988,19 +2014,18 @@ void quotedName(const Program& p, const Facts& facts, std::vector<Hint>& out) {
         // Where «сумма» got its value: a statement before this one, or a parameter of the function around it.
         int set = -1;
         for (int k = 0; k < i && set < 0; ++k) {
-            const int around = nearestAround(p, facts.holders, k, StmtKind::Function);  // seen only inside it
-            if (p.stmts[k].target == name && (around < 0 || within(facts.holders, p, i, around))) set = k;
+            const int around = nearestAround(p, facts, k, StmtKind::Function);  // seen only inside it
+            if (p.stmts[k].target == name && (around < 0 || within(p, facts, i, around))) set = k;
         }
         for (const Function& f : facts.functions)
-            if (set < 0 && within(facts.holders, p, i, f.at) && std::find(f.params.begin(), f.params.end(), name) != f.params.end())
+            if (set < 0 && within(p, facts, i, f.at) && std::find(f.params.begin(), f.params.end(), name) != f.params.end())
                 set = f.at;
         if (set < 0) continue;
         // The value is read nowhere but in its own updates: else the word may be a message
         // («вывести("готово")» beside «если готово то»), or a label before the value.
         bool readElsewhere = false;
-        for (int k = 0; k < n && !readElsewhere; ++k)
-            readElsewhere = k != i && p.stmts[k].kind != StmtKind::Function && p.stmts[k].target != name &&
-                            reads(p, p.stmts[k], name);
+        for (const int k : readersOf(facts, name))
+            readElsewhere = readElsewhere || (k != i && p.stmts[k].kind != StmtKind::Function && p.stmts[k].target != name);
         if (readElsewhere) continue;
         out.push_back(naming(at(lineOf(p, s), HintKind::PlainQuotesTemplate,
                                 "выводится слово «" + name + "», а не значение переменной «" + name + "» (строка " +
@@ -2021,10 +2046,10 @@ void nestedSameCounter(const Program& p, const Facts& facts, std::vector<Hint>& 
         if (p.stmts[o].kind != StmtKind::Loop || p.stmts[o].closed) continue;
         const std::string counter = comparedName(p, p.stmts[o]);
         if (counter.empty()) continue;
-        for (int q = o + 1; q < n && within(holders, p, q, o); ++q) {
+        for (int q = o + 1; q < n && within(p, facts, q, o); ++q) {
             if (p.stmts[q].kind != StmtKind::Loop || comparedName(p, p.stmts[q]) != counter) continue;
             bool counts = false;
-            for (int k = q + 1; k < n && within(holders, p, k, q); ++k) counts = counts || changesName(p, p.stmts[k], counter);
+            for (int k = q + 1; k < n && within(p, facts, k, q); ++k) counts = counts || changesName(p, p.stmts[k], counter);
             // The inner loop starts its count from a number set just before it, or every number the
             // outer loop goes on with keeps the inner one going: either way the outer count is lost.
             bool restarts = false;
@@ -2034,7 +2059,7 @@ void nestedSameCounter(const Program& p, const Facts& facts, std::vector<Hint>& 
                 restarts = restarts || (holders[r] == holders[q] && p.stmts[r].target == counter &&
                                         number(p, rt, p.stmts[r].valueFrom, rt.size(), value));
             }
-            if (!counts || !(restarts || within(rangeOf(p, p.stmts[o]), rangeOf(p, p.stmts[q])))) continue;
+            if (!counts || !(restarts || subRange(rangeOf(p, p.stmts[o]), rangeOf(p, p.stmts[q])))) continue;
             const std::string other = counter == "i" ? "j" : counter == "j" ? "k" : counter + "2";
             add(p, p.stmts[q], HintKind::LoopFlow,
                 "внутренний цикл считает тем же «" + counter + "», что и внешний цикл на строке " + num(lineOf(p, p.stmts[o])) +
@@ -2049,23 +2074,17 @@ void nestedSameCounter(const Program& p, const Facts& facts, std::vector<Hint>& 
     static const std::string countName = "счетчик";
     const std::string countWord = reverseOf(p.v, countName.c_str());
     auto counted = [&](int k) {
-        if (p.stmts[k].kind != StmtKind::Loop) return false;
         // Every rule of the first words: «повторить» is also a method of text, first in the table.
-        const std::vector<Token>& ts = tokensOf(p, p.stmts[k]);
-        for (std::size_t r = 0; r < p.v.v.rules.size(); ++r) {
-            const std::vector<base::CodePoints>& words = p.v.words[r];
-            bool all = !words.empty() && words.size() <= ts.size();
-            for (std::size_t w = 0; w < words.size() && all; ++w) all = sameWord(p.c, ts[w], words[w], p.v.v.rules[r].ignoreCase);
-            if (all && produces(p.v.v.rules[r], "__LUM__.countLoop")) return true;
-        }
-        return false;
+        return p.stmts[k].kind == StmtKind::Loop &&
+               ruleAt(p.c, tokensOf(p, p.stmts[k]), 0, p.v,
+                      [](const rules::RuleWords& r) { return produces(r, "__LUM__.countLoop"); }) != nullptr;
     };
     for (int o = 0; o < n; ++o) {
         if (!counted(o) || p.stmts[o].closed) continue;
         int inner = -1;
-        for (int k = o + 1; k < n && within(holders, p, k, o); ++k) {
+        for (int k = o + 1; k < n && within(p, facts, k, o); ++k) {
             if (inner < 0 && counted(k)) inner = k;
-            if (inner < 0 || k == inner || within(holders, p, k, inner)) continue;
+            if (inner < 0 || k == inner || within(p, facts, k, inner)) continue;
             bool own = true;  // no other counted loop between the statement and the outer one
             for (int h = holders[k]; h >= 0 && h != o; h = holders[h]) own = own && !counted(h);
             const Stmt& s = p.stmts[k];
@@ -2090,14 +2109,9 @@ void parameterChangedForNobody(const Program& p, const Facts& facts, std::vector
     const int n = facts.n;
     const std::vector<int>& holders = facts.holders;
     for (const Function& f : facts.functions) {
+        if (f.gives) continue;
         std::vector<int> inner;
-        bool gives = false;
-        for (int k = f.at + 1; k < n && within(holders, p, k, f.at); ++k) {
-            inner.push_back(k);
-            const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
-            gives = gives || (isWord(p, kt[0], p.returnWord) && kt.size() > 1);
-        }
-        if (gives) continue;
+        for (int k = f.at + 1; k <= f.last; ++k) inner.push_back(k);
         for (const std::string& param : f.params) {
             int change = -1;
             for (int k : inner) {
@@ -2108,7 +2122,7 @@ void parameterChangedForNobody(const Program& p, const Facts& facts, std::vector
             }
             // The change reads the old value, in the function's own block and in no loop (a loop reads
             // it again on its next round); nothing after it reads the new one.
-            if (change < 0 || nearestAround(p, holders, change, StmtKind::Loop) >= 0 || holders[change] != f.at) continue;
+            if (change < 0 || nearestAround(p, facts, change, StmtKind::Loop) >= 0 || holders[change] != f.at) continue;
             const Stmt& s = p.stmts[change];
             if (s.target == param && !reads(p, s, param)) continue;  // overwritten: told by unusedParameter
             bool readAfter = false;
@@ -2139,18 +2153,16 @@ void parameterChangedForNobody(const Program& p, const Facts& facts, std::vector
 // (dropping the zeros at the end divides exactly).
 void digitsByPlainDivision(const Program& p, const Facts& facts, std::vector<Hint>& out) {
     const int n = facts.n;
-    const std::vector<int>& holders = facts.holders;
     const std::string floorWord = reverseOf(p.v, "Math.floor");
     for (int k = 0; k < n; ++k) {
         const Stmt& s = p.stmts[k];
         const std::vector<Token>& ts = tokensOf(p, s);
-        if (s.target.empty() || ts.size() != s.valueFrom + 3 || !isWord(p, ts[s.valueFrom], s.target) ||
-            ts[s.valueFrom + 1].mark != '/' || !isDigits(p.c, ts[s.valueFrom + 2]) || ts[s.valueFrom + 2].to - ts[s.valueFrom + 2].from > 6 ||
-            std::stoi(word(p, ts[s.valueFrom + 2])) < 2)
+        std::string x, d;
+        if (!binaryValue(p, s, '/', x, d) || x != s.target || !isDigits(p.c, ts[s.valueFrom + 2]) || d.size() > 6 ||
+            std::stoi(d) < 2)
             continue;
-        const int loop = nearestAround(p, holders, k, StmtKind::Loop);
+        const int loop = nearestAround(p, facts, k, StmtKind::Loop);
         if (loop < 0) continue;
-        const std::string d = word(p, ts[s.valueFrom + 2]);
         auto remainder = [&](int m) {
             const std::vector<Token>& mt = tokensOf(p, p.stmts[m]);
             for (std::size_t t = 0; t + 2 < mt.size(); ++t)
@@ -2160,7 +2172,7 @@ void digitsByPlainDivision(const Program& p, const Facts& facts, std::vector<Hin
         };
         int digit = -1;
         bool tested = remainder(loop);
-        for (int m = loop + 1; m < n && within(holders, p, m, loop); ++m) {
+        for (int m = loop + 1; m < n && within(p, facts, m, loop); ++m) {
             if (!remainder(m)) continue;
             if (p.stmts[m].kind != StmtKind::Other) tested = true;
             else if (digit < 0) digit = m;
@@ -2216,13 +2228,6 @@ void averageWithoutBrackets(const Program& p, const Facts& facts, std::vector<Hi
 // ---- Arithmetic checks: a product from 0, a remainder or a division read as divisibility, a truth word in quotes, «добавить» kept as the list, a divisor search from 1, a whole division kept as a fraction. ----
 
 bool isBranchHeader(const Stmt& s) { return s.kind == StmtKind::If || s.kind == StmtKind::ElseIf; }
-
-// The table's comparison word for "==" («равно»), or "==" itself.
-std::string equalityWord(const Program& p) {
-    for (const rules::RuleWords& r : p.v.v.rules)
-        if (r.equality) return r.phrase;
-    return "==";
-}
 
 // The sign at token i is "==" or "===", written as signs or as the table's word.
 bool equalsAt(const Program& p, const std::vector<Token>& ts, std::size_t i, std::size_t& taken) {
@@ -2283,14 +2288,11 @@ void productStartsAtZero(const Program& p, const Facts& facts, std::vector<Hint>
     for (int j = 0; j < facts.n; ++j) {
         const Stmt& start = p.stmts[j];
         const std::vector<Token>& st = tokensOf(p, start);
-        const rules::RuleWords* decl = ruleAt(p.c, st, 0, p.v);
-        if (start.target.empty() || !decl || decl->declares.empty() || st.size() != start.valueFrom + 1 ||
-            word(p, st[start.valueFrom]) != "0")
-            continue;
+        if (!declares(p, start) || !valueIs(p, start, "0")) continue;
         int grow = -1;
         bool only = true;
-        for (int k = 0; k < facts.n && only; ++k) {
-            if (k == j || p.stmts[k].target != start.target) continue;
+        for (const int k : settersOf(facts, start.target)) {
+            if (k == j || !only) continue;
             only = keepsZero(p, p.stmts[k]);
             if (grow < 0) grow = k;
         }
@@ -2328,10 +2330,10 @@ void remainderAsCondition(const Program& p, const Facts& facts, int i, std::vect
     };
     if (saysNot(s)) return;
     const int chain = s.chain >= 0 ? s.chain : i;  // every branch of the chain, «иначе» too
-    for (int t = chain + 1; t < facts.n && (within(facts.holders, p, t, chain) || p.stmts[t].chain == chain); ++t)
+    for (int t = chain + 1; t < facts.n && (within(p, facts, t, chain) || p.stmts[t].chain == chain); ++t)
         if (saysNot(p.stmts[t])) return;
     const std::string rem = shown(p, s, a, a + 3), x = word(p, ts[a]), by = word(p, k);
-    const std::string fix = rem + " " + equalityWord(p) + " 0";
+    const std::string fix = rem + " " + equalityWord(p.v) + " 0";
     add(p, s, HintKind::BranchFlow,
         "«" + rem + "» — это остаток от деления «" + x + "» на " + by + ", а не вопрос «делится ли»: как условие он верен, когда остаток не 0, то есть когда «" +
             x + "» НЕ делится на " + by + ". Чтобы проверить, что делится, пишите «" + fix + "»",
@@ -2365,7 +2367,7 @@ void quotedTruthWord(const Program& p, const Facts& facts, std::vector<Hint>& ou
     for (int j = 0; j < facts.n; ++j) {
         const Stmt& set = p.stmts[j];
         const std::vector<Token>& st = tokensOf(p, set);
-        if (set.target.empty() || st.size() != set.valueFrom + 1 || st[set.valueFrom].mark != literal ||
+        if (!valueToken(p, set) || st[set.valueFrom].mark != literal ||
             std::find(told.begin(), told.end(), set.target) != told.end())
             continue;
         const Token& quoted = st[set.valueFrom];
@@ -2373,20 +2375,18 @@ void quotedTruthWord(const Program& p, const Facts& facts, std::vector<Hint>& ou
         if (inner != p.trueWord && inner != p.falseWord) continue;
         // Every value it gets is a text that is not empty, so the condition is true whatever happens.
         bool texts = true;
-        for (int k = 0; k < facts.n && texts; ++k) {
-            const Stmt& t = p.stmts[k];
-            const std::vector<Token>& tt = tokensOf(p, t);
-            texts = t.target != set.target ||
-                    (tt.size() == t.valueFrom + 1 && tt[t.valueFrom].mark == literal && tt[t.valueFrom].to - tt[t.valueFrom].from > 2);
+        for (const int k : settersOf(facts, set.target)) {
+            const Token* v = valueToken(p, p.stmts[k]);
+            texts = texts && v && v->mark == literal && v->to - v->from > 2;
         }
         int use = -1;
         bool negated = false;
         for (int k = 0; k < facts.n && use < 0 && texts; ++k) {
             const Stmt& t = p.stmts[k];
-            if (!isBranchHeader(t) && t.kind != StmtKind::Loop) continue;
+            if (!hasCondition(t)) continue;
             const std::vector<Token>& tt = tokensOf(p, t);
-            const rules::RuleWords* neg = ruleAt(p.c, tt, t.condFrom, p.v);
-            const bool no = neg && neg->role == rules::WordRole::Logic && p.table[neg->rule].replacement == base::decodeBytes("!");
+            const rules::RuleWords* neg = negationAt(p, tt, t.condFrom);
+            const bool no = neg != nullptr;
             const std::size_t n = no ? t.condFrom + neg->words.size() : t.condFrom;
             if (n + 1 == t.condTo && isWord(p, tt[n], set.target)) use = k, negated = no;
         }
@@ -2429,15 +2429,13 @@ void pushReplacesList(const Program& p, const Facts&, int i, std::vector<Hint>& 
 void divisorFromOne(const Program& p, const Facts& facts, std::vector<Hint>& out) {
     for (int j = 0; j + 1 < facts.n; ++j) {
         const Stmt& start = p.stmts[j];
-        const std::vector<Token>& st = tokensOf(p, start);
         const Stmt& loop = p.stmts[j + 1];
         const rules::RuleWords* head = ruleAt(p.c, tokensOf(p, loop), 0, p.v);
-        if (start.target.empty() || st.size() != start.valueFrom + 1 || word(p, st[start.valueFrom]) != "1" ||
-            loop.kind != StmtKind::Loop || facts.holders[j + 1] != facts.holders[j] || !head || !head->declares.empty() ||
+        if (!valueIs(p, start, "1") || loop.kind != StmtKind::Loop || facts.holders[j + 1] != facts.holders[j] || !head || !head->declares.empty() ||
             !hasWord(p, loop, start.target))
             continue;
         const std::string& d = start.target;
-        for (int b : body(p, facts.holders, j + 1)) {
+        for (int b : body(p, facts, j + 1)) {
             const Stmt& test = p.stmts[b];
             if (test.target == d || (test.kind != StmtKind::If && hasWord(p, test, d))) break;
             if (test.kind != StmtKind::If) continue;
@@ -2449,11 +2447,11 @@ void divisorFromOne(const Program& p, const Facts& facts, std::vector<Hint>& out
                 a + 4 + taken != test.condTo || word(p, tt[a + 3 + taken]) != "0")
                 break;
             int act = -1;
-            for (int k : body(p, facts.holders, b)) {
+            for (int k : body(p, facts, b)) {
                 const Stmt& t = p.stmts[k];
                 const std::vector<Token>& kt = tokensOf(p, t);
-                const bool flag = !t.target.empty() && kt.size() == t.valueFrom + 1 &&
-                                  (isWord(p, kt[t.valueFrom], p.trueWord) || isWord(p, kt[t.valueFrom], p.falseWord));
+                const Token* v = valueToken(p, t);
+                const bool flag = v && (isWord(p, *v, p.trueWord) || isWord(p, *v, p.falseWord));
                 if (flag || isWord(p, kt[0], p.breakWord) || isWord(p, kt[0], p.returnWord)) {
                     act = k;
                     break;
@@ -2479,22 +2477,16 @@ void wholeDivisionKept(const Program& p, const Facts& facts, std::vector<Hint>& 
     auto parts = [&](const Stmt& s, std::uint32_t sign, std::string& m, std::string& k) {
         const std::vector<Token>& ts = tokensOf(p, s);
         const std::size_t v = s.valueFrom;
-        if (s.target.empty() || ts.size() != v + 3 || ts[v + 1].mark != sign || !isPlainName(p.c, ts[v], p.v, ts, v) ||
+        if (!binaryValue(p, s, sign, m, k) || !isPlainName(p.c, ts[v], p.v, ts, v) ||
             !(isDigits(p.c, ts[v + 2]) || isPlainName(p.c, ts[v + 2], p.v, ts, v + 2)))
             return false;
-        m = word(p, ts[v]), k = word(p, ts[v + 2]);
         return m != s.target && k != "0" && k != "1";
-    };
-    auto inLoop = [&](int i) {
-        for (int h = facts.holders[i]; h >= 0; h = facts.holders[h])
-            if (p.stmts[h].kind == StmtKind::Loop) return true;
-        return false;
     };
     for (int a = 0; a < facts.n; ++a) {
         std::string m, k;
         if (!parts(p.stmts[a], '/', m, k)) continue;
         bool loopSets = false;
-        for (int t = 0; t < facts.n; ++t) loopSets = loopSets || (p.stmts[t].target == m && inLoop(t));
+        for (const int t : settersOf(facts, m)) loopSets = loopSets || ancestor(p, facts, t, StmtKind::Loop) >= 0;
         for (int b = 0; b < facts.n && !loopSets; ++b) {
             std::string m2, k2;
             if (!parts(p.stmts[b], '%', m2, k2) || m2 != m || k2 != k || p.stmts[b].target == p.stmts[a].target) continue;
@@ -2517,33 +2509,15 @@ void wholeDivisionKept(const Program& p, const Facts& facts, std::vector<Hint>& 
 // hides the name outside its block, «а = б» before a line that needs both, the element of «для
 // каждого» or a letter of a text set. ----
 
-bool declares(const Program& p, const Stmt& s) {
-    const rules::RuleWords* r = ruleAt(p.c, tokensOf(p, s), 0, p.v);
-    return r && r->role == rules::WordRole::Declaration && !r->declares.empty();
-}
-
 // Whether the statement reads `name`, itself or through a call of a function of the program whose
 // body reads it.
 bool readsWithCalls(const Program& p, const Facts& facts, int i, const std::string& name) {
     if (reads(p, p.stmts[i], name)) return true;
     for (const Function& f : facts.functions) {
         if (!hasWord(p, p.stmts[i], f.name)) continue;
-        for (int k = f.at; k < facts.n && (k == f.at || within(facts.holders, p, k, f.at)); ++k)
+        for (int k = f.at; k <= f.last; ++k)
             if (reads(p, p.stmts[k], name)) return true;
     }
-    return false;
-}
-
-// The first statement after the block of header h, in the block that holds h; -1 when none.
-int afterBlock(const Program& p, const Facts& facts, int h) {
-    for (int k = h + 1; k < facts.n; ++k)
-        if (facts.holders[k] == facts.holders[h] && p.stmts[k].kind != StmtKind::End) return k;
-    return -1;
-}
-
-bool chained(const Facts& facts, const Program& p, int h) {
-    for (int k = h + 1; k < facts.n; ++k)
-        if (p.stmts[k].chain == h) return true;
     return false;
 }
 
@@ -2562,8 +2536,8 @@ std::string replacedName(const Program& p, const Stmt& s, const std::string& nam
 // anything reads it (an «иначе» forgotten).
 void setInIfThenReplaced(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
-    if (s.kind != StmtKind::If || s.closed || chained(facts, p, i)) return;
-    const std::vector<int> inner = body(p, facts.holders, i);
+    if (s.kind != StmtKind::If || s.closed || facts.chained[i]) return;
+    const std::vector<int> inner = body(p, facts, i);
     if (inner.empty()) return;
     const Stmt& set = p.stmts[inner.back()];
     const int next = afterBlock(p, facts, i);
@@ -2593,12 +2567,12 @@ void answerReplacedInLoop(const Program& p, const Facts& facts, int i, std::vect
     if (!asks || l >= facts.n || facts.holders[l] != facts.holders[i]) return;
     const Stmt& loop = p.stmts[l];
     if (loop.kind != StmtKind::Loop || loop.closed || reads(p, loop, s.target)) return;
-    const std::vector<int> inner = body(p, facts.holders, l);
+    const std::vector<int> inner = body(p, facts, l);
     if (inner.empty()) return;
     const Stmt& again = p.stmts[inner.front()];
     if (again.target != s.target || declares(p, again) || readsWithCalls(p, facts, inner.front(), s.target)) return;
     for (int k = l + 1; k < facts.n; ++k)  // read after the loop: the first answer is kept when the loop never runs
-        if (!within(facts.holders, p, k, l) && readsWithCalls(p, facts, k, s.target)) return;
+        if (!within(p, facts, k, l) && readsWithCalls(p, facts, k, s.target)) return;
     add(p, s, HintKind::LostValue,
         "значение «" + s.target + "» со строки " + num(lineOf(p, s)) + " не успевает пригодиться: на строке " +
             num(lineOf(p, again)) + " в цикле оно сразу заменяется, и первый ответ пропадает. Спрашивайте в одном месте: здесь или в цикле",
@@ -2609,13 +2583,13 @@ void answerReplacedInLoop(const Program& p, const Facts& facts, int i, std::vect
 void setThenBothRead(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
     const std::vector<Token>& ts = tokensOf(p, s);
-    if (s.target.empty() || declares(p, s) || ts.size() != s.valueFrom + 1 ||
+    if (!valueToken(p, s) || declares(p, s) ||
         !isPlainName(p.c, ts[s.valueFrom], p.v, ts, s.valueFrom) || i + 1 >= facts.n || facts.holders[i + 1] != facts.holders[i])
         return;
     const std::string from = word(p, ts[s.valueFrom]);
     const Stmt& t = p.stmts[i + 1];
     if (from == s.target || t.target != from || tokensOf(p, t).size() <= t.valueFrom + 1 || !reads(p, t, s.target) ||
-        !reads(p, t, from) || !setsAnywhere(p, s.target, i))
+        !reads(p, t, from) || !setsAnywhere(facts, s.target, i))
         return;
     const std::string keep = s.target == "т" ? "т2" : "т";
     add(p, s, HintKind::LostValue,
@@ -2637,7 +2611,7 @@ void eachElementSet(const Program& p, const Facts& facts, int i, std::vector<Hin
     const std::string name = word(p, ts[s.condFrom]);
     const std::string list = shown(p, s, s.condFrom + 2, s.condTo);
     const bool plain = s.condFrom + 3 == s.condTo && isPlainName(p.c, ts[s.condFrom + 2], p.v, ts, s.condFrom + 2);
-    for (int k = i + 1; k < facts.n && within(facts.holders, p, k, i); ++k) {
+    for (int k = i + 1; k < facts.n && within(p, facts, k, i); ++k) {
         const Stmt& set = p.stmts[k];
         if (set.target != name || declares(p, set)) continue;
         const std::string way = plain && !length.empty()
@@ -2657,15 +2631,15 @@ void eachElementSet(const Program& p, const Facts& facts, int i, std::vector<Hin
 void declaredAgainInBlock(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
     const int h = facts.holders[i];
-    if (s.target.empty() || h < 0 || !declares(p, s) || reads(p, s, s.target) || enclosingFunction(p, facts.holders, i))
+    if (s.target.empty() || h < 0 || !declares(p, s) || reads(p, s, s.target) || enclosingFunction(p, facts, i))
         return;
     int outer = -1;
-    for (int k = 0; k < i && outer < 0; ++k)
-        if (facts.holders[k] < 0 && p.stmts[k].target == s.target && declares(p, p.stmts[k])) outer = k;
+    for (const int k : settersOf(facts, s.target))
+        if (outer < 0 && k < i && facts.holders[k] < 0 && declares(p, p.stmts[k])) outer = k;
     if (outer < 0) return;
     for (int k = i + 1; k < facts.n; ++k) {
         const Stmt& t = p.stmts[k];
-        if (t.target == s.target && !within(facts.holders, p, k, h)) return;  // the outer one set again first
+        if (t.target == s.target && !within(p, facts, k, h)) return;  // the outer one set again first
         if (facts.holders[k] >= 0 || t.kind == StmtKind::End || t.kind == StmtKind::Else || t.kind == StmtKind::ElseIf) continue;
         if (readsWithCalls(p, facts, k, s.target)) {
             add(p, s, HintKind::LostValue,
@@ -2685,20 +2659,14 @@ void letterOfTextSet(const Program& p, const Facts& facts, int i, std::vector<Hi
     const Stmt& s = p.stmts[i];
     const std::vector<Token>& ts = tokensOf(p, s);
     if (s.kind != StmtKind::Other || ts.size() < 6 || !isPlainName(p.c, ts[0], p.v, ts, 0) || ts[1].mark != '[') return;
-    std::size_t close = 2;
-    int depth = 1;
-    for (; close < ts.size(); ++close) {
-        if (ts[close].mark == '[') ++depth;
-        if (ts[close].mark == ']' && --depth == 0) break;
-    }
+    const std::size_t close = closingOf(ts, 1);
     if (close + 2 >= ts.size() || close == 2 || ts[close + 1].mark != '=' || ts[close + 2].mark == '=') return;
     const std::string name = word(p, ts[0]);
     int text = -1;
-    for (int k = 0; k < facts.n; ++k) {
+    for (const int k : settersOf(facts, name)) {
         const Stmt& d = p.stmts[k];
-        if (d.target != name) continue;
         const std::vector<Token>& dt = tokensOf(p, d);
-        const bool literalText = dt.size() == d.valueFrom + 1 && dt[d.valueFrom].mark == literal && p.c[dt[d.valueFrom].from] != '`';
+        const bool literalText = valueToken(p, d) && dt[d.valueFrom].mark == literal && p.c[dt[d.valueFrom].from] != '`';
         const bool asked = d.valueFrom + 1 < dt.size() && isWord(p, dt[d.valueFrom], facts.askWord) &&
                            dt[d.valueFrom + 1].mark == '(' && closingOf(dt, d.valueFrom + 1) + 1 == dt.size();
         if (!literalText && !asked) return;  // set to something else somewhere: not certain
@@ -2726,15 +2694,13 @@ void totalNeverRead(const Program& p, const Facts& facts, std::vector<Hint>& out
         if (s.target.empty() || declares(p, s) || ts.size() < s.valueFrom + 3 || !isWord(p, ts[s.valueFrom], s.target) ||
             !(ts[s.valueFrom + 1].mark == '+' || ts[s.valueFrom + 1].mark == '-' || ts[s.valueFrom + 1].mark == '*'))
             continue;
-        int loop = -1;
-        for (int k = facts.holders[i]; k >= 0 && loop < 0; k = facts.holders[k])
-            if (p.stmts[k].kind == StmtKind::Loop) loop = k;
+        const int loop = ancestor(p, facts, i, StmtKind::Loop);
         if (loop < 0 || std::find(told.begin(), told.end(), s.target) != told.end()) continue;
         bool declared = false, read = false;
+        for (const int k : settersOf(facts, s.target)) declared = declared || (k < i && declares(p, p.stmts[k]));
+        for (const int k : readersOf(facts, s.target)) read = read || p.stmts[k].target != s.target;
         for (int k = 0; k < facts.n && !read; ++k) {
             const Stmt& t = p.stmts[k];
-            declared = declared || (t.target == s.target && declares(p, t) && k < i);
-            read = t.target != s.target && reads(p, t, s.target);
             // A name inside text or a template's "${…}" (left out of the tokens): read, to be safe.
             const std::string raw = textOf(p.c, tokensOf(p, t).front().from, tokensOf(p, t).back().to);
             read = read || (raw.find('`') != std::string::npos && raw.find(s.target) != std::string::npos);
@@ -2743,7 +2709,7 @@ void totalNeverRead(const Program& p, const Facts& facts, std::vector<Hint>& out
         }
         int shownAt = -1;
         for (int k = loop + 1; k < facts.n && shownAt < 0; ++k)
-            if (!within(facts.holders, p, k, loop) && hasRole(p, p.stmts[k], rules::WordRole::Output)) shownAt = k;
+            if (!within(p, facts, k, loop) && hasRole(p, p.stmts[k], rules::WordRole::Output)) shownAt = k;
         if (!declared || read || shownAt < 0) continue;
         told.push_back(s.target);
         add(p, s, HintKind::LostValue,
@@ -2979,7 +2945,7 @@ void orNumberAlone(const LineView& x, std::vector<Hint>& out) {
         for (std::size_t i = 2; i + 1 < ts.size(); ++i) {
             const rules::RuleWords* either = ruleAt(c, ts, i, v);
             if (!either || either->role != rules::WordRole::Logic ||
-                x.table[either->rule].replacement != base::decodeBytes("||"))
+                replacementOf(x.table, *either) != "||")
                 continue;
             const Token& value = ts[i + either->words.size() < ts.size() ? i + either->words.size() : i];
             const bool truthy = (isDigits(c, value) && c[value.from] != '0') || (value.mark == literal && value.to - value.from > 2);
