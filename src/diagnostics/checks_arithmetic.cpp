@@ -1,0 +1,371 @@
+// Arithmetic checks: digits taken with "/", an average with its brackets missing, a product from 0,
+// a remainder or a quotient taken for divisibility, «"ложь"» in quotes as a condition, «добавить»
+// kept as the list, a divisor search from 1, a whole division kept as a fraction.
+// Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
+#include "diagnostics/program_check_list.h"
+
+#include <algorithm>
+#include <string>
+
+namespace diagnostics::programs {
+
+// In a loop, «цифра = n % 10» and «n = n / 10»: "/" keeps the fraction, so «n» never becomes whole
+// and the remainders after the first are not digits. Silent where a condition reads «n % 10»
+// (dropping the zeros at the end divides exactly).
+void digitsByPlainDivision(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    const std::string floorWord = reverseOf(p.v, "Math.floor");
+    for (int k = 0; k < n; ++k) {
+        const Stmt& s = p.stmts[k];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        std::string x, d;
+        if (!binaryValue(p, s, '/', x, d) || x != s.target || !isDigits(p.c, ts[s.valueFrom + 2]) || d.size() > 6 ||
+            std::stoi(d) < 2)
+            continue;
+        const int loop = nearestAround(p, facts, k, StmtKind::Loop);
+        if (loop < 0) continue;
+        auto remainder = [&](int m) {
+            const std::vector<Token>& mt = tokensOf(p, p.stmts[m]);
+            for (std::size_t t = 0; t + 2 < mt.size(); ++t)
+                if (readsAt(p, mt, t, s.target) && mt[t + 1].mark == '%' && isDigits(p.c, mt[t + 2]) && word(p, mt[t + 2]) == d)
+                    return true;
+            return false;
+        };
+        int digit = -1;
+        bool tested = remainder(loop);
+        for (int m = loop + 1; m < n && within(p, facts, m, loop); ++m) {
+            if (!remainder(m)) continue;
+            if (p.stmts[m].kind != StmtKind::Other) tested = true;
+            else if (digit < 0) digit = m;
+        }
+        if (digit < 0 || tested) continue;
+        const std::string whole = floorWord.empty() ? "(" + s.target + " - " + s.target + " % " + d + ") / " + d
+                                                    : floorWord + "(" + s.target + " / " + d + ")";
+        const std::string example = d == "10" ? " (125 / 10 — это 12.5, а не 12)" : "";
+        out.push_back(naming(at(lineOf(p, s), HintKind::Computation,
+                                "«/» делит с дробью" + example + ": «" + s.target + "» так и не становится целым числом, и «" +
+                                    s.target + " % " + d + "» на строке " + num(lineOf(p, p.stmts[digit])) +
+                                    " на следующих кругах даёт не цифры, а дроби. Чтобы отбросить последнюю цифру, пишите «" +
+                                    s.target + " = " + whole + "»",
+                                p.c, ts[s.valueFrom].from, ts.back().to, &whole),
+                             {s.target + " / " + d}));
+    }
+}
+
+// «пусть среднее = а + б / 2»: division comes before addition, so only the last term is halved.
+void averageWithoutBrackets(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    for (int k = 0; k < facts.n; ++k) {
+        const Stmt& s = p.stmts[k];
+        if (s.target.empty()) continue;
+        const base::CodePoints name = base::decodeBytes(s.target), stem = base::decodeBytes("СРЕД");
+        bool average = false;
+        for (std::size_t i = 0; i + stem.size() <= name.size() && !average; ++i)
+            average = std::equal(stem.begin(), stem.end(), name.begin() + i, [](std::uint32_t a, std::uint32_t b) {
+                return a == base::toUpper(b);
+            });
+        const std::vector<Token>& ts = tokensOf(p, s);
+        // Terms joined by "+", then "/" and the number of the terms: «а + б + в / 3».
+        std::size_t terms = 0, t = s.valueFrom;
+        while (average && t < ts.size() && (isDigits(p.c, ts[t]) || isPlainName(p.c, ts[t], p.v, ts, t)) &&
+               !(t + 1 < ts.size() && (ts[t + 1].mark == '(' || ts[t + 1].mark == '[' || ts[t + 1].mark == '.'))) {
+            ++terms;
+            if (t + 1 >= ts.size() || ts[t + 1].mark != '+') break;
+            t += 2;
+        }
+        if (terms < 2 || t + 3 != ts.size() || ts[t + 1].mark != '/' || !isDigits(p.c, ts[t + 2]) ||
+            word(p, ts[t + 2]) != std::to_string(terms))
+            continue;
+        const std::string sum = shown(p, s, s.valueFrom, t + 1), last = word(p, ts[t]), d = word(p, ts[t + 2]);
+        const std::string fix = "(" + sum + ") / " + d;
+        out.push_back(naming(at(lineOf(p, s), HintKind::Computation,
+                                "на " + d + " здесь делится только «" + last + "»: деление выполняется раньше сложения, и «" +
+                                    s.target + "» получает " + shown(p, s, s.valueFrom, t) + " (" + last + " / " + d +
+                                    "). Возьмите сумму в скобки: «" + fix + "»",
+                                p.c, ts[s.valueFrom].from, ts.back().to, &fix),
+                             {last + " / " + d}));
+    }
+}
+
+namespace {
+
+bool isBranchHeader(const Stmt& s) { return s.kind == StmtKind::If || s.kind == StmtKind::ElseIf; }
+
+// The sign at token i is "==" or "===", written as signs or as the table's word.
+bool equalsAt(const Program& p, const std::vector<Token>& ts, std::size_t i, std::size_t& taken) {
+    const std::string sign = signAt(p, ts, i, taken);
+    return taken && (sign == "==" || sign == "===");
+}
+
+// Whether `name` changes other than by a statement «name = …»: "+=", "++", a parameter of that
+// name, or the name a loop's header declares («для каждого name из …»).
+bool changedOtherwise(const Program& p, const Facts& facts, const std::string& name) {
+    for (const Function& f : facts.functions)
+        if (std::find(f.params.begin(), f.params.end(), name) != f.params.end()) return true;
+    for (const Stmt& s : p.stmts) {
+        const std::vector<Token>& ts = tokensOf(p, s);
+        const rules::RuleWords* first = ruleAt(p.c, ts, 0, p.v);
+        if (s.kind == StmtKind::Loop && first && !first->declares.empty() && hasWord(p, s, name)) return true;
+        for (std::size_t i = 0; i < ts.size(); ++i) {
+            if (!readsAt(p, ts, i, name)) continue;
+            const auto joined = [&](std::size_t a, std::uint32_t m) {
+                return a < ts.size() && ts[a].mark == m && ts[a].from == ts[a - 1].to;
+            };
+            const std::uint32_t next = i + 1 < ts.size() ? ts[i + 1].mark : 0;
+            if ((next == '+' || next == '-' || next == '*' || next == '/' || next == '%') && joined(i + 2, '='))
+                return true;
+            if ((next == '+' || next == '-') && joined(i + 2, next)) return true;
+            if (next == '=' && !joined(i + 2, '=') && s.target != name) return true;
+            if (i >= 2 && (ts[i - 1].mark == '+' || ts[i - 1].mark == '-') && ts[i - 2].mark == ts[i - 1].mark &&
+                ts[i - 1].from == ts[i - 2].to)
+                return true;
+        }
+    }
+    return false;
+}
+
+// «x = x * …» where the value is 0 whenever x is: only "*", "/" and "%" after «x *», brackets aside.
+bool keepsZero(const Program& p, const Stmt& s) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const std::size_t v = s.valueFrom;
+    if (ts.size() < v + 3 || !isWord(p, ts[v], s.target) || ts[v + 1].mark != '*' || ts[v + 2].mark == '*') return false;
+    int depth = 0;
+    for (std::size_t k = v + 2; k < ts.size(); ++k) {
+        const std::uint32_t m = ts[k].mark;
+        if (m == '(' || m == '[') ++depth;
+        else if (m == ')' || m == ']') --depth;
+        else if (depth > 0) continue;
+        else if (m == 0) {
+            const rules::RuleWords* r = ruleAt(p.c, ts, k, p.v);
+            if (r && (r->role == rules::WordRole::Logic || r->role == rules::WordRole::Comparison)) return false;
+        } else if (m != '*' && m != '/' && m != '%' && m != '.') {
+            return false;
+        }
+    }
+    return depth == 0;
+}
+
+}  // namespace
+
+// «пусть произведение = 0», changed only by «произведение = произведение * …»: it stays 0.
+void productStartsAtZero(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    for (int j = 0; j < facts.n; ++j) {
+        const Stmt& start = p.stmts[j];
+        const std::vector<Token>& st = tokensOf(p, start);
+        if (!declares(p, start) || !valueIs(p, start, "0")) continue;
+        int grow = -1;
+        bool only = true;
+        for (const int k : settersOf(facts, start.target)) {
+            if (k == j || !only) continue;
+            only = keepsZero(p, p.stmts[k]);
+            if (grow < 0) grow = k;
+        }
+        if (!only || grow < 0 || changedOtherwise(p, facts, start.target)) continue;
+        const Token& zero = st[start.valueFrom];
+        static const std::string one = "1";
+        out.push_back(naming(at(lineOf(p, start), HintKind::LoopFlow,
+                                "«" + start.target + "» начинается с 0 и меняется только умножением («" + lineText(p, p.stmts[grow]) +
+                                    "», строка " + num(lineOf(p, p.stmts[grow])) + "): 0, умноженный на любое число, остаётся 0, и «" +
+                                    start.target + "» всегда будет 0. Произведение начинают с 1: «" + shown(p, start, 0, start.valueFrom) + " 1»",
+                                p.c, zero.from, zero.to, &one),
+                             {start.target}));
+    }
+}
+
+// «если x % 3 то»: the remainder as a condition is true when x is not divisible by 3.
+void remainderAsCondition(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (!isBranchHeader(s)) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    std::size_t a = s.condFrom, b = s.condTo;
+    if (b == a + 5 && ts[a].mark == '(' && ts[b - 1].mark == ')') ++a, --b;
+    if (b != a + 3 || ts[a + 1].mark != '%' || !isPlainName(p.c, ts[a], p.v, ts, a)) return;
+    const Token& k = ts[a + 2];
+    if (!(isPlainName(p.c, k, p.v, ts, a + 2) || (isDigits(p.c, k) && word(p, k) != "0" && word(p, k) != "1"))) return;
+    // A text of the branch that says «не…» («не делится», «нечётное») shows the remainder is meant.
+    auto saysNot = [&](const Stmt& t) {
+        for (const Token& x : tokensOf(p, t)) {
+            if (x.mark != literal) continue;
+            for (std::size_t q = x.from + 1; q + 1 < x.to; ++q)
+                if (!translator::isWordCode(p.c[q - 1]) && base::sameLetter(p.c[q], 0x043D) && base::sameLetter(p.c[q + 1], 0x0435))
+                    return true;
+        }
+        return false;
+    };
+    if (saysNot(s)) return;
+    const int chain = s.chain >= 0 ? s.chain : i;  // every branch of the chain, «иначе» too
+    for (int t = chain + 1; t < facts.n && (within(p, facts, t, chain) || p.stmts[t].chain == chain); ++t)
+        if (saysNot(p.stmts[t])) return;
+    const std::string rem = shown(p, s, a, a + 3), x = word(p, ts[a]), by = word(p, k);
+    const std::string fix = rem + " " + equalityWord(p.v) + " 0";
+    add(p, s, HintKind::BranchFlow,
+        "«" + rem + "» — это остаток от деления «" + x + "» на " + by + ", а не вопрос «делится ли»: как условие он верен, когда остаток не 0, то есть когда «" +
+            x + "» НЕ делится на " + by + ". Чтобы проверить, что делится, пишите «" + fix + "»",
+        {rem}, out);
+}
+
+// «если x / 2 равно 0 то»: the quotient keeps its fraction and is 0 only when x is 0.
+void divisionComparedWithZero(const Program& p, const Facts&, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (!isBranchHeader(s)) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const std::size_t a = s.condFrom;
+    std::size_t taken = 0;
+    if (s.condTo < a + 5 || ts[a + 1].mark != '/' || !isPlainName(p.c, ts[a], p.v, ts, a) || !isDigits(p.c, ts[a + 2]) ||
+        word(p, ts[a + 2]) == "0" || !equalsAt(p, ts, a + 3, taken) || a + 4 + taken != s.condTo ||
+        word(p, ts[a + 3 + taken]) != "0")
+        return;
+    const std::string x = word(p, ts[a]), by = word(p, ts[a + 2]);
+    static const std::string remainder = "%";
+    out.push_back(naming(at(lineOf(p, s), HintKind::BranchFlow,
+                            "«" + shown(p, s, a, s.condTo) + "» верно только при «" + x + "» = 0: «/» делит с дробной частью (7 / 2 = 3.5), и 0 получается, только когда делят 0. Делимость проверяют остатком: «" +
+                                x + " % " + by + " " + shown(p, s, a + 3, s.condTo) + "»",
+                            p.c, ts[a + 1].from, ts[a + 1].to, &remainder),
+                         {"/"}));
+}
+
+// «пусть готово = "ложь"», then «если готово то»: a text that is not empty is always true.
+void quotedTruthWord(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    if (p.trueWord.empty() || p.falseWord.empty()) return;
+    std::vector<std::string> told;
+    for (int j = 0; j < facts.n; ++j) {
+        const Stmt& set = p.stmts[j];
+        const std::vector<Token>& st = tokensOf(p, set);
+        if (!valueToken(p, set) || st[set.valueFrom].mark != literal ||
+            std::find(told.begin(), told.end(), set.target) != told.end())
+            continue;
+        const Token& quoted = st[set.valueFrom];
+        const std::string inner = textOf(p.c, quoted.from + 1, quoted.to - 1);
+        if (inner != p.trueWord && inner != p.falseWord) continue;
+        // Every value it gets is a text that is not empty, so the condition is true whatever happens.
+        bool texts = true;
+        for (const int k : settersOf(facts, set.target)) {
+            const Token* v = valueToken(p, p.stmts[k]);
+            texts = texts && v && v->mark == literal && v->to - v->from > 2;
+        }
+        int use = -1;
+        bool negated = false;
+        for (int k = 0; k < facts.n && use < 0 && texts; ++k) {
+            const Stmt& t = p.stmts[k];
+            if (!hasCondition(t)) continue;
+            const std::vector<Token>& tt = tokensOf(p, t);
+            const rules::RuleWords* neg = negationAt(p, tt, t.condFrom);
+            const bool no = neg != nullptr;
+            const std::size_t n = no ? t.condFrom + neg->words.size() : t.condFrom;
+            if (n + 1 == t.condTo && isWord(p, tt[n], set.target)) use = k, negated = no;
+        }
+        if (use < 0 || changedOtherwise(p, facts, set.target)) continue;
+        told.push_back(set.target);
+        const Stmt& u = p.stmts[use];
+        const std::string cond = shown(p, u, 0, std::min(u.condTo + 1, tokensOf(p, u).size()));
+        out.push_back(naming(at(lineOf(p, set), HintKind::BranchFlow,
+                                "«" + textOf(p.c, quoted.from, quoted.to) + "» в кавычках — это текст из букв, а не значение «" + inner +
+                                    "»: любой непустой текст в условии считается истиной, поэтому условие «" + cond + "» на строке " +
+                                    num(lineOf(p, u)) + (negated ? " не верно никогда" : " верно всегда") +
+                                    ". Пишите без кавычек: «" + shown(p, set, 0, set.valueFrom) + " " + inner + "»",
+                                p.c, quoted.from, quoted.to, &inner),
+                             {inner}));
+    }
+}
+
+// «список = список.добавить(x)»: «добавить» gives the new length, and the list is replaced by it.
+void pushReplacesList(const Program& p, const Facts&, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const std::size_t v = s.valueFrom;
+    if (s.target.empty() || v != 2 || ts.size() < v + 5 || !isWord(p, ts[v], s.target) || ts[v + 1].mark != '.') return;
+    const rules::RuleWords* m = ruleAt(p.c, ts, v + 2, p.v);
+    if (!m || m->role != rules::WordRole::Method || !produces(*m, "push")) return;
+    const std::size_t open = v + 2 + m->words.size();
+    if (open >= ts.size() || ts[open].mark != '(' || closingOf(ts, open) + 1 != ts.size()) return;
+    const std::string call = shown(p, s, v, ts.size());
+    static const std::string none;
+    out.push_back(naming(at(lineOf(p, s), HintKind::LostValue,
+                            "«" + call + "» сам добавляет элемент в «" + s.target + "», а отдаёт новую длину — число; «" + s.target +
+                                " = …» кладёт это число на место массива, и дальше «" + s.target + "» уже не массив. Пишите просто «" +
+                                call + "»",
+                            p.c, ts[0].from, ts[v].from, &none),
+                         {m->phrase}));
+}
+
+// «пусть д = 1», then a loop whose body tests «n % д равно 0» first and then sets a flag or
+// leaves: every number divides by 1, so the test is true on the first round for every n.
+void divisorFromOne(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    for (int j = 0; j + 1 < facts.n; ++j) {
+        const Stmt& start = p.stmts[j];
+        const Stmt& loop = p.stmts[j + 1];
+        const rules::RuleWords* head = ruleAt(p.c, tokensOf(p, loop), 0, p.v);
+        if (!valueIs(p, start, "1") || loop.kind != StmtKind::Loop || facts.holders[j + 1] != facts.holders[j] || !head || !head->declares.empty() ||
+            !hasWord(p, loop, start.target))
+            continue;
+        const std::string& d = start.target;
+        for (int b : body(p, facts, j + 1)) {
+            const Stmt& test = p.stmts[b];
+            if (test.target == d || (test.kind != StmtKind::If && hasWord(p, test, d))) break;
+            if (test.kind != StmtKind::If) continue;
+            const std::vector<Token>& tt = tokensOf(p, test);
+            const std::size_t a = test.condFrom;
+            std::size_t taken = 0;
+            if (test.condTo < a + 5 || tt[a + 1].mark != '%' || !isWord(p, tt[a + 2], d) || isWord(p, tt[a], d) ||
+                !(isPlainName(p.c, tt[a], p.v, tt, a) || isDigits(p.c, tt[a])) || !equalsAt(p, tt, a + 3, taken) ||
+                a + 4 + taken != test.condTo || word(p, tt[a + 3 + taken]) != "0")
+                break;
+            int act = -1;
+            for (int k : body(p, facts, b)) {
+                const Stmt& t = p.stmts[k];
+                const std::vector<Token>& kt = tokensOf(p, t);
+                const Token* v = valueToken(p, t);
+                const bool flag = v && (isWord(p, *v, p.trueWord) || isWord(p, *v, p.falseWord));
+                if (flag || isWord(p, kt[0], p.breakWord) || isWord(p, kt[0], p.returnWord)) {
+                    act = k;
+                    break;
+                }
+            }
+            if (act >= 0)
+                add(p, start, HintKind::LoopFlow,
+                    "«" + d + "» начинается с 1, а на 1 делится любое число: на первом же круге цикла (строка " + num(lineOf(p, loop)) +
+                        ") «" + shown(p, test, a, test.condTo) + "» на строке " + num(lineOf(p, test)) + " верно при любом «" +
+                        word(p, tt[a]) + "», и «" + lineText(p, p.stmts[act]) + "» выполняется всегда. Делители ищут с 2: «" +
+                        shown(p, start, 0, start.valueFrom) + " 2»",
+                    {d}, out);
+            break;
+        }
+    }
+}
+
+// «часы = минуты / 60» beside «остаток = минуты % 60»: the remainder shows a whole division was
+// meant, and "/" keeps the fraction. A dividend changed inside a loop (a loop over digits) is left alone.
+void wholeDivisionKept(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const std::string floorWord = reverseOf(p.v, "Math.floor");
+    if (floorWord.empty()) return;
+    auto parts = [&](const Stmt& s, std::uint32_t sign, std::string& m, std::string& k) {
+        const std::vector<Token>& ts = tokensOf(p, s);
+        const std::size_t v = s.valueFrom;
+        if (!binaryValue(p, s, sign, m, k) || !isPlainName(p.c, ts[v], p.v, ts, v) ||
+            !(isDigits(p.c, ts[v + 2]) || isPlainName(p.c, ts[v + 2], p.v, ts, v + 2)))
+            return false;
+        return m != s.target && k != "0" && k != "1";
+    };
+    for (int a = 0; a < facts.n; ++a) {
+        std::string m, k;
+        if (!parts(p.stmts[a], '/', m, k)) continue;
+        bool loopSets = false;
+        for (const int t : settersOf(facts, m)) loopSets = loopSets || ancestor(p, facts, t, StmtKind::Loop) >= 0;
+        for (int b = 0; b < facts.n && !loopSets; ++b) {
+            std::string m2, k2;
+            if (!parts(p.stmts[b], '%', m2, k2) || m2 != m || k2 != k || p.stmts[b].target == p.stmts[a].target) continue;
+            const Stmt& s = p.stmts[a];
+            const std::vector<Token>& ts = tokensOf(p, s);
+            const std::string division = shown(p, s, s.valueFrom, ts.size());
+            const std::string fix = floorWord + "(" + division + ")";
+            out.push_back(naming(at(lineOf(p, s), HintKind::LostValue,
+                                    "«" + division + "» делит с дробной частью (например, 7 / 2 = 3.5), а «" + shown(p, p.stmts[b], p.stmts[b].valueFrom, tokensOf(p, p.stmts[b]).size()) +
+                                        "» на строке " + num(lineOf(p, p.stmts[b])) + " берёт остаток, значит в «" + s.target +
+                                        "» нужна целая часть. Целую часть даёт «" + fix + "»",
+                                    p.c, ts[s.valueFrom].from, ts.back().to, &fix),
+                                 {division}));
+            break;
+        }
+    }
+}
+
+}  // namespace diagnostics::programs

@@ -1,0 +1,319 @@
+// Checks of conditions: a position used as yes or no, «не» of a name alone, a branch that never
+// runs, a condition its own constants decide, both branches alike, two «если» that both print.
+// Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
+#include "diagnostics/program_check_list.h"
+
+#include <algorithm>
+#include <string>
+
+namespace diagnostics::programs {
+
+// «если x.позиция(…) то»: the position is 0 at the start and -1 when not found.
+void positionAsCondition(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const std::uint32_t line = lineOf(p, s);
+    const std::string& indexOf = facts.indexOf;
+    const std::string& includes = facts.includes;
+    if (hasCondition(s) && !indexOf.empty()) {
+        std::size_t k = s.condFrom;
+        const rules::RuleWords* neg = ruleAt(p.c, ts, k, p.v);
+        if (neg && neg->role == rules::WordRole::Logic && neg->words.size() == 1) ++k;
+        if (k + 4 < s.condTo + 1 && ts[k].mark == 0 && ts[k + 1].mark == '.' && isWord(p, ts[k + 2], indexOf) &&
+            k + 3 < s.condTo && ts[k + 3].mark == '(' && ts[s.condTo - 1].mark == ')') {
+            if (wholeInBrackets(ts, k + 3, s.condTo)) {
+                const std::string call = shown(p, s, k, s.condTo);
+                const std::string fix = includes.empty() ? "" : "; чтобы спросить, есть ли оно, пишите «" +
+                                                                     shown(p, s, k, k + 2) + includes + shown(p, s, k + 3, s.condTo) + "»";
+                out.push_back(naming(at(line, HintKind::BranchFlow,
+                                        "«" + call + "» даёт номер, а не да или нет: -1, когда не найдено (и это считается истиной), и 0, когда найдено в самом начале (это ложь)" +
+                                            fix + " или сравните номер с -1",
+                                        p.c, ts[k + 2].from, ts[k + 2].to, includes.empty() ? nullptr : &includes),
+                                     {indexOf}));
+            }
+        }
+    }
+}
+
+// «не x равно 5»: «не» takes «x» alone, then the result is compared.
+void notTakesNameAlone(const Program& p, const Facts&, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const std::uint32_t line = lineOf(p, s);
+    if (hasCondition(s) && s.condTo >= s.condFrom + 4) {
+        const rules::RuleWords* neg = negationAt(p, ts, s.condFrom);
+        std::size_t taken = 0;
+        if (neg && neg->words.size() == 1 && isPlainName(p.c, ts[s.condFrom + 1], p.v, ts, s.condFrom + 1) &&
+            !signAt(p, ts, s.condFrom + 2, taken).empty() && taken) {
+            const std::string rest = shown(p, s, s.condFrom + 1, s.condTo);
+            out.push_back(naming(at(line, HintKind::BranchFlow,
+                                    "«" + neg->phrase + "» здесь относится только к «" + word(p, ts[s.condFrom + 1]) +
+                                        "», а не ко всему сравнению: сравнивается уже «" + neg->phrase + " " +
+                                        word(p, ts[s.condFrom + 1]) + "» (истина или ложь). Возьмите сравнение в скобки: «" +
+                                        neg->phrase + " (" + rest + ")»",
+                                    p.c, ts[s.condFrom].from, ts[s.condTo - 1].to),
+                                 {neg->phrase}));
+        }
+    }
+}
+
+// An «иначе если» whose numbers all pass an earlier condition of its chain: it never runs.
+void elseIfNeverRuns(const Program& p, const Facts&, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind == StmtKind::ElseIf) {
+        const Range mine = rangeOf(p, s);
+        for (int k = s.chain; k >= 0 && k < i && mine.valid; ++k) {
+            if (p.stmts[k].chain != s.chain && k != s.chain) continue;
+            const Range earlier = rangeOf(p, p.stmts[k]);
+            if (!subRange(mine, earlier)) continue;
+            add(p, s, HintKind::BranchFlow,
+                "эта ветка никогда не выполнится: когда верно «" + shown(p, s, s.condFrom, s.condTo) + "», верно и «" +
+                    shown(p, p.stmts[k], p.stmts[k].condFrom, p.stmts[k].condTo) + "» на строке " + num(lineOf(p, p.stmts[k])) +
+                    ", и выполняется та ветка. Поставьте более строгое условие первым",
+                {shown(p, s, s.condFrom, s.condTo)}, out);
+            break;
+        }
+    }
+}
+
+namespace {
+
+// Tokens [from, to) without the brackets that hold them whole.
+void unwrap(const std::vector<Token>& ts, std::size_t& from, std::size_t& to) {
+    while (to >= from + 2 && ts[from].mark == '(' && ts[to - 1].mark == ')' && wholeInBrackets(ts, from, to)) ++from, --to;
+}
+
+// A condition cut at its «и» or its «или» outside brackets. Both kinds in one condition leave it
+// uncut (which binds first is not read here); a comparison's own words («больше или равно») never cut.
+struct Joined {
+    std::string joint;                                   // "&&" or "||"; "" with one part
+    std::vector<std::pair<std::size_t, std::size_t>> parts;  // token spans, brackets around each taken off
+    std::size_t jointFrom = 0, jointTo = 0;              // the first joining word or signs
+};
+
+Joined joinedIn(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to) {
+    Joined j;
+    unwrap(ts, from, to);
+    std::size_t start = from;
+    int depth = 0;
+    for (std::size_t i = from; i < to;) {
+        const std::uint32_t m = ts[i].mark;
+        if (m == '(' || m == '[') ++depth;
+        if (m == ')' || m == ']') --depth;
+        std::string joint;
+        std::size_t width = 0;
+        const rules::RuleWords* r = m == 0 ? ruleAt(p.c, ts, i, p.v) : nullptr;
+        if (r && r->role == rules::WordRole::Logic) {
+            joint = replacementOf(p.table, *r);
+            width = r->words.size();
+        } else if ((m == '&' || m == '|') && i + 1 < to && ts[i + 1].mark == m && ts[i + 1].from == ts[i].to) {
+            joint = m == '&' ? "&&" : "||";
+            width = 2;
+        }
+        if (depth != 0 || (joint != "&&" && joint != "||")) {
+            i += r ? r->words.size() : 1;
+            continue;
+        }
+        if (!j.joint.empty() && j.joint != joint) return {};
+        if (j.joint.empty()) j.jointFrom = i, j.jointTo = i + width;
+        j.joint = joint;
+        j.parts.push_back({start, i});
+        i += width;
+        start = i;
+    }
+    j.parts.push_back({start, to});
+    for (auto& [a, b] : j.parts) {
+        if (a >= b) return {};
+        unwrap(ts, a, b);
+    }
+    return j;
+}
+
+// No number passes both comparisons of one name.
+bool neverBoth(const Compared& a, const Compared& b) {
+    if (isNotEqual(a.sign) && isNotEqual(b.sign)) return false;
+    if (isNotEqual(a.sign) || isNotEqual(b.sign)) {
+        // «x равно 1 и x не равно 1»: the one number the other lets through is the one it refuses.
+        const Compared& other = isNotEqual(a.sign) ? b : a;
+        const Range r = rangeFrom(other);
+        return r.valid && r.lo == r.hi && (isNotEqual(a.sign) ? a.value : b.value) == r.lo;
+    }
+    const Range x = rangeFrom(a), y = rangeFrom(b);
+    if (!x.valid || !y.valid) return false;
+    const double lo = std::max(x.lo, y.lo), hi = std::min(x.hi, y.hi);
+    const bool loIn = (x.lo != lo || x.loIn) && (y.lo != lo || y.loIn);
+    const bool hiIn = (x.hi != hi || x.hiIn) && (y.hi != hi || y.hiIn);
+    return lo > hi || (lo == hi && !(loIn && hiIn));
+}
+
+// Every number passes one of two comparisons of one name.
+bool alwaysOne(const Compared& a, const Compared& b) {
+    if (isNotEqual(a.sign) && isNotEqual(b.sign)) return a.value != b.value;
+    if (isNotEqual(a.sign) || isNotEqual(b.sign)) {
+        const Range r = rangeFrom(isNotEqual(a.sign) ? b : a);
+        return r.valid && lets(r, isNotEqual(a.sign) ? a.value : b.value);
+    }
+    const Range x = rangeFrom(a), y = rangeFrom(b);
+    if (!x.valid || !y.valid) return false;
+    const Range& below = x.lo == Range{}.lo ? x : y;  // «меньше …»: open downwards
+    const Range& above = &below == &x ? y : x;          // «больше …»: open upwards
+    if (below.lo != Range{}.lo || above.hi != Range{}.hi) return false;
+    return above.lo < below.hi || (above.lo == below.hi && (below.hiIn || above.loIn));
+}
+
+// One part of a condition that its own constants decide: a name compared with itself
+// («x равно x»), or two numbers («5 больше 3»). Says which, or "" when the part is neither.
+// «x не равно x» is left alone: it is how a "not a number" value is told.
+std::string decidedPart(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to, bool loop) {
+    std::size_t taken = 0;
+    double left = 0, right = 0;
+    if (to >= from + 3 && isPlainName(p.c, ts[from], p.v, ts, from)) {
+        const std::string sign = signAt(p, ts, from + 1, taken);
+        const std::size_t k = from + 1 + taken;
+        if (!taken || k + 1 != to || !isWord(p, ts[k], word(p, ts[from]))) return "";
+        const std::string shownPart = "«" + shown(p, ts, from, to) + "» сравнивает «" + word(p, ts[from]) + "» с самим собой";
+        if (sign == "==" || sign == "===" || sign == "<=" || sign == ">=") return shownPart + " и всегда истинно";
+        if (sign == "<" || sign == ">") return shownPart + " и всегда ложно";
+        return "";
+    }
+    const std::size_t l = numberAt(p, ts, from, to, left);
+    if (!l) return "";
+    const std::string sign = signAt(p, ts, from + l, taken);
+    if (!taken || !number(p, ts, from + l + taken, to, right)) return "";
+    bool read = false;
+    const bool yes = holds(sign, left, right, read);
+    if (!read) return "";
+    if (yes && loop) return "";  // «пока 1 равно 1»: a loop meant to run until «прервать»
+    return "«" + shown(p, ts, from, to) + "» сравнивает два числа и " + (yes ? "всегда истинно" : "всегда ложно") +
+           ": от значений программы оно не зависит";
+}
+
+}  // namespace
+
+// «x не равно 1 или x не равно 2», «x больше 10 и x меньше 5», «x равно x», «5 больше 3»: a
+// condition of an «если», «иначе если» or «пока» that its constants decide. Two parts of one
+// name and a number each are read as the numbers they let through, all joined by «и» or all by
+// «или»; the other parts, whatever they are, do not change the answer.
+void decidedCondition(const Program& p, const Facts&, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (!hasCondition(s) || s.condTo <= s.condFrom) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const Joined j = joinedIn(p, ts, s.condFrom, s.condTo);
+    const std::string whole = shown(p, s, s.condFrom, s.condTo);
+    for (const auto& [from, to] : j.parts) {
+        const std::string said = decidedPart(p, ts, from, to, s.kind == StmtKind::Loop);
+        if (said.empty()) continue;
+        add(p, s, HintKind::BranchFlow, (j.parts.size() > 1 ? "в условии «" + whole + "» " : "условие ") + said,
+            {shown(p, ts, from, to)}, out);
+        return;
+    }
+    if (j.parts.size() < 2) return;
+    std::vector<Compared> read;
+    for (const auto& [from, to] : j.parts) read.push_back(comparedIn(p, ts, from, to));
+    const bool both = j.joint == "&&";
+    for (std::size_t a = 0; a < read.size(); ++a)
+        for (std::size_t b = a + 1; b < read.size(); ++b) {
+            const Compared& x = read[a];
+            const Compared& y = read[b];
+            if (!x.valid || !y.valid || x.name != y.name || !(both ? neverBoth(x, y) : alwaysOne(x, y))) continue;
+            const std::string first = shown(p, ts, j.parts[a].first, j.parts[a].second);
+            const std::string second = shown(p, ts, j.parts[b].first, j.parts[b].second);
+            const std::string firstTail = shown(p, ts, j.parts[a].first + 1, j.parts[a].second);
+            const std::string secondTail = shown(p, ts, j.parts[b].first + 1, j.parts[b].second);
+            const std::string written = shown(p, ts, j.jointFrom, j.jointTo);
+            // The other joining word, in the form the learner wrote theirs: a word for a word, signs for signs.
+            const std::string swapped = ts[j.jointFrom].mark != 0 ? (both ? "||" : "&&") : roleWord(p.v, p.table, rules::WordRole::Logic, both ? "||" : "&&");
+            const bool pair = read.size() == 2 && !swapped.empty();
+            std::string message = "условие «" + whole + "» всегда " + (both ? "ложно" : "истинно") + ": ";
+            const std::string* fix = nullptr;
+            if (!both && isNotEqual(x.sign) && isNotEqual(y.sign)) {
+                message += x.name + " всегда " + firstTail + " или " + secondTail + ", ведь равно обоим сразу оно быть не может";
+                if (pair) {
+                    message += ". Чтобы " + x.name + " не было равно ни одному из них, соедините сравнения словом «" + swapped +
+                               "»: «" + first + " " + swapped + " " + second + "»";
+                    fix = &swapped;
+                }
+            } else if (both && x.sign.substr(0, 2) == "==" && y.sign.substr(0, 2) == "==") {
+                message += x.name + " не может быть " + firstTail + " и " + secondTail + " сразу";
+                if (pair) {
+                    message += ". Если подходит любое из них, соедините сравнения словом «" + swapped + "»: «" + first + " " +
+                               swapped + " " + second + "»";
+                    fix = &swapped;
+                }
+            } else if (both) {
+                message += "нет числа, для которого верно и «" + first + "», и «" + second + "»";
+                if (pair)
+                    message += ". Если достаточно, чтобы было верно одно из них, соедините сравнения словом «" + swapped +
+                               "»: «" + first + " " + swapped + " " + second + "»";
+            } else {
+                message += "для любого числа в «" + x.name + "» верно «" + first + "» или «" + second + "»";
+                if (pair)
+                    message += ". Если нужно, чтобы были верны оба, соедините сравнения словом «" + swapped + "»: «" + first +
+                               " " + swapped + " " + second + "»";
+            }
+            const Token& at0 = ts[j.jointFrom];
+            const Token& at1 = ts[j.jointTo - 1];
+            out.push_back(naming(at(lineOf(p, s), HintKind::BranchFlow, message, p.c, fix ? at0.from : ts.front().from,
+                                    fix ? at1.to : ts.back().to, fix),
+                                 {written}));
+            return;
+        }
+}
+
+// «если … то A иначе A конец»: both branches the same lines, so the condition changes nothing.
+// Only an «если» with one «иначе» and blocks on lines of their own; the lines are compared token by token.
+void sameBranches(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::If || s.closed) return;
+    int other = -1, end = -1;
+    for (int k = i + 1; k < facts.n && (p.stmts[k].chain == i || within(p, facts, k, i)); ++k) {
+        if (p.stmts[k].chain == i) {
+            if (other >= 0 || p.stmts[k].kind != StmtKind::Else || p.stmts[k].closed) return;
+            other = k;
+        }
+        end = k;
+    }
+    if (other < 0 || end < 0 || p.stmts[end].kind != StmtKind::End || other - i != end - other || other == i + 1) return;
+    for (int k = 1; k < other - i; ++k) {
+        const std::vector<Token>& a = tokensOf(p, p.stmts[i + k]);
+        const std::vector<Token>& b = tokensOf(p, p.stmts[other + k]);
+        if (a.size() != b.size()) return;
+        for (std::size_t t = 0; t < a.size(); ++t)
+            if (a[t].mark != b[t].mark || word(p, a[t]) != word(p, b[t])) return;
+    }
+    const std::string lines = other - i == 2 ? "«" + lineText(p, p.stmts[i + 1]) + "»"
+                                             : "строки " + num(lineOf(p, p.stmts[i + 1])) + "–" + num(lineOf(p, p.stmts[other - 1]));
+    add(p, s, HintKind::BranchFlow,
+        "у этого «" + p.ifWord + "» обе ветки одинаковые: и когда «" + shown(p, s, s.condFrom, s.condTo) + "» верно, и когда нет («" +
+            p.elseWord + "» на строке " + num(lineOf(p, p.stmts[other])) + "), выполняется одно и то же — " + lines +
+            "; условие ничего не меняет",
+        {p.ifWord}, out);
+}
+
+// Two «если» in a row, both printing, where the first's numbers all pass the second.
+void twoIfsBothRun(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::uint32_t line = lineOf(p, s);
+    if (s.kind == StmtKind::If && s.chain < 0) {
+        const int next = afterBlock(p, facts, i);
+        const Range a = rangeOf(p, s);
+        if (next >= 0 && !facts.chained[i] && p.stmts[next].kind == StmtKind::If && a.valid) {
+            const bool nextChained = facts.chained[next];
+            const Range b = rangeOf(p, p.stmts[next]);
+            bool setsInBetween = false;
+            for (int k = i; k < next; ++k) setsInBetween = setsInBetween || p.stmts[k].target == a.name;
+            bool firstPrints = hasRole(p, s, rules::WordRole::Output), secondPrints = hasRole(p, p.stmts[next], rules::WordRole::Output);
+            for (int k : body(p, facts, i)) firstPrints = firstPrints || hasRole(p, p.stmts[k], rules::WordRole::Output);
+            for (int k : body(p, facts, next)) secondPrints = secondPrints || hasRole(p, p.stmts[k], rules::WordRole::Output);
+            if (!nextChained && subRange(a, b) && !setsInBetween && firstPrints && secondPrints)
+                add(p, p.stmts[next], HintKind::BranchFlow,
+                    "когда верно «" + shown(p, s, s.condFrom, s.condTo) + "» (строка " + num(line) + "), верно и «" +
+                        shown(p, p.stmts[next], p.stmts[next].condFrom, p.stmts[next].condTo) +
+                        "»: выполнятся оба «" + p.ifWord + "», и выведутся оба ответа. Если нужен один, пишите «" +
+                        p.elseWord + " " + p.ifWord + "»",
+                    {p.ifWord}, out);
+        }
+    }
+}
+
+}  // namespace diagnostics::programs

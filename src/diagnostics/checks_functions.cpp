@@ -1,0 +1,361 @@
+// Checks of functions: a result dropped, a parameter never read or overwritten, a function never
+// called, a call with its parameters' names in another order, a value given on one path only, a
+// parameter changed in a function that gives nothing back.
+// Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
+#include "diagnostics/program_check_list.h"
+
+#include <algorithm>
+#include <map>
+#include <string>
+
+namespace diagnostics::programs {
+
+// A call of a function of the program alone on its line, when the function only computes a value.
+void resultDropped(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const std::vector<Function>& functions = facts.functions;
+    if (s.kind == StmtKind::Other && s.target.empty() && ts.size() >= 3 && ts[0].mark == 0 && ts[1].mark == '(' &&
+        ts.back().mark == ')') {
+        for (const Function& f : functions) {
+            if (f.name != word(p, ts[0])) continue;
+            bool quiet = true;
+            for (int k = f.at + 1; k <= f.last; ++k) {
+                const Stmt& t = p.stmts[k];
+                const std::vector<Token>& tt = tokensOf(p, t);
+                quiet = quiet && !hasRole(p, t, rules::WordRole::Output) && !hasRole(p, t, rules::WordRole::Drawing) &&
+                        !hasRole(p, t, rules::WordRole::Function);
+                for (std::size_t j = 0; j + 2 < tt.size(); ++j)
+                    if (tt[j + 1].mark == '.') {
+                        const rules::RuleWords* m = ruleAt(p.c, tt, j + 2, p.v);
+                        quiet = quiet && !(m && changesValue(*m));
+                    }
+                if (!t.target.empty()) {
+                    bool own = std::find(f.params.begin(), f.params.end(), t.target) != f.params.end();
+                    for (int d = f.at + 1; d <= k; ++d)
+                        own = own || (p.stmts[d].target == t.target && tokensOf(p, p.stmts[d])[0].mark == 0 &&
+                                      ruleAt(p.c, tokensOf(p, p.stmts[d]), 0, p.v) != nullptr);
+                    quiet = quiet && own;
+                }
+                for (const Function& g : functions) quiet = quiet && !(g.name != f.name && hasWord(p, t, g.name));
+            }
+            if (f.gives && quiet)
+                add(p, s, HintKind::FunctionFlow,
+                    "результат «" + lineText(p, s) + "» никуда не положен: функция «" + f.name + "» (строка " +
+                        num(lineOf(p, p.stmts[f.at])) + ") только вычисляет значение и отдаёт его словом «" + p.returnWord +
+                        "», а здесь оно теряется. Положите его в переменную (… = " + lineText(p, s) + ") или выведите",
+                    {f.name}, out);
+        }
+    }
+}
+
+// Parameters: never read while the body reads a name of the program; or overwritten before read.
+void unusedParameter(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const std::vector<Function>& functions = facts.functions;
+    for (const Function& f : functions) {
+        std::vector<int> inner;
+        for (int k = f.at + 1; k <= f.last; ++k) inner.push_back(k);
+        for (const std::string& param : f.params) {
+            int firstUse = -1;
+            for (int k : inner)
+                if (reads(p, p.stmts[k], param) || p.stmts[k].target == param) {
+                    firstUse = k;
+                    break;
+                }
+            if (firstUse >= 0 && p.stmts[firstUse].target == param && !reads(p, p.stmts[firstUse], param)) {
+                add(p, p.stmts[firstUse], HintKind::FunctionFlow,
+                    "параметр «" + param + "» получает значение при вызове «" + f.name + "», а эта строка сразу его заменяет: переданное в вызове значение не используется",
+                    {param}, out);
+                continue;
+            }
+            if (firstUse >= 0 || f.params.size() != 1) continue;
+            // The first line of the body that reads a name set outside every function.
+            for (int k : inner) {
+                std::string outer;
+                for (std::size_t j = 0; j < tokensOf(p, p.stmts[k]).size() && outer.empty(); ++j) {
+                    const Token& t = tokensOf(p, p.stmts[k])[j];
+                    if (t.mark != 0 || (j > 0 && tokensOf(p, p.stmts[k])[j - 1].mark == '.')) continue;
+                    const std::string w = word(p, t);
+                    for (const int d : settersOf(facts, w))
+                        if (!within(p, facts, d, f.at) && !enclosingFunction(p, facts, d) &&
+                            (p.stmts[k].target.empty() || j >= p.stmts[k].valueFrom))
+                            outer = w;
+                }
+                if (outer.empty()) continue;
+                add(p, p.stmts[k], HintKind::FunctionFlow,
+                    "функция «" + f.name + "» не читает свой параметр «" + param + "» (строка " + num(lineOf(p, p.stmts[f.at])) +
+                        "), а берёт «" + outer + "» снаружи: что ни передай в вызове, результат тот же. Может быть, здесь нужно «" +
+                        param + "» вместо «" + outer + "»?",
+                    {param, outer}, out);
+                break;
+            }
+        }
+    }
+}
+
+namespace {
+
+// A call «имя(…)» of a function of the program: the statement, the name's token, its ")".
+struct Call {
+    int stmt = 0;
+    std::size_t name = 0, close = 0;  // close: tokens.size() when the call runs past its line
+    const Function* function = nullptr;
+};
+
+// Every call of a function defined once in the program, in text order; the headers are not calls.
+std::vector<Call> callsOf(const Program& p, const Facts& facts) {
+    std::map<std::string, const Function*> byName;
+    for (const Function& f : facts.functions) {
+        const auto [slot, fresh] = byName.emplace(f.name, &f);
+        if (!fresh) slot->second = nullptr;  // defined twice: which one a call reaches is left alone
+    }
+    std::vector<Call> calls;
+    for (int i = 0; i < facts.n && !byName.empty(); ++i) {
+        const std::vector<Token>& ts = tokensOf(p, p.stmts[i]);
+        for (std::size_t j = 0; j + 1 < ts.size(); ++j) {
+            if (ts[j].mark != 0 || ts[j + 1].mark != '(' || (j > 0 && ts[j - 1].mark == '.') ||
+                (j == 1 && p.stmts[i].kind == StmtKind::Function))
+                continue;
+            const auto f = byName.find(word(p, ts[j]));
+            if (f != byName.end() && f->second) calls.push_back({i, j, closingOf(ts, j + 1), f->second});
+        }
+    }
+    return calls;
+}
+
+// Adds to `counts` each time one of its names stands as a whole word in chars [0, n); with
+// regions, comments are left out (a commented-out call is no call), text and templates are read.
+void countWords(const std::uint32_t* c, std::size_t n, const translator::SourceRegions* regions,
+                std::map<std::string, int>& counts) {
+    std::size_t s = 0;
+    for (std::size_t q = 0; q < n;) {
+        while (regions && s < regions->stretches.size() && regions->stretches[s].to <= q) ++s;
+        if (regions && s < regions->stretches.size() && regions->stretches[s].from <= q &&
+            regions->stretches[s].region == translator::Region::Comment) {
+            q = regions->stretches[s].to;
+            continue;
+        }
+        if (!translator::isWordCode(c[q])) {
+            ++q;
+            continue;
+        }
+        std::size_t e = q + 1;
+        while (e < n && translator::isWordCode(c[e])) ++e;
+        const auto found = counts.find(textOf(c, q, e));
+        if (found != counts.end()) ++found->second;
+        q = e;
+    }
+}
+
+}  // namespace
+
+// A function whose name stands nowhere but in its header: not called, not handed on, not in text,
+// a template or a library. Told only when the program does something besides defining functions
+// and names: a file of functions alone is a library, called from elsewhere.
+void uncalledFunction(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    if (facts.functions.empty() || !p.input || !p.regions) return;
+    bool runs = false;
+    for (int i = 0; i < facts.n && !runs; ++i) {
+        const Stmt& s = p.stmts[i];
+        if (facts.holders[i] >= 0 || s.kind == StmtKind::Function) continue;
+        const rules::RuleWords* first = ruleAt(p.c, tokensOf(p, s), 0, p.v);
+        runs = !(first && first->role == rules::WordRole::Declaration);
+    }
+    if (!runs) return;
+    std::map<std::string, int> counts;
+    for (const Function& f : facts.functions) counts[f.name] = 0;
+    const base::CodeText& text = p.input->source;
+    countWords(text.chars.data(), text.chars.size(), p.regions, counts);
+    countWords(p.input->libraries.data(), p.input->libraries.size(), nullptr, counts);
+    for (const Function& f : facts.functions) {
+        if (counts[f.name] != 1) continue;
+        const Stmt& header = p.stmts[f.at];
+        const Token& name = tokensOf(p, header)[1];
+        const std::string call = f.name + (f.params.empty() ? "()" : "(…)");
+        out.push_back(naming(at(lineOf(p, header), HintKind::FunctionFlow,
+                                "функция «" + f.name + "» нигде не вызвана: её команды не выполнятся. Вызовите её: «" + call + "»",
+                                p.c, name.from, name.to),
+                             {f.name}));
+    }
+}
+
+// «площадь(высота, ширина)» for «функция площадь(ширина, высота)»: the arguments are the
+// parameters' own names in another order, and the values go by their places. Left alone inside
+// the function itself and inside a function that takes the same names: a swap there is its work.
+void argumentsSwapped(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    for (const Call& call : callsOf(p, facts)) {
+        const Function& f = *call.function;
+        const std::vector<Token>& ts = tokensOf(p, p.stmts[call.stmt]);
+        if (f.params.size() < 2 || call.close == ts.size()) continue;
+        std::vector<std::string> args;
+        bool plain = true;
+        for (std::size_t k = call.name + 2; k < call.close && plain; k += 2) {
+            plain = isPlainName(p.c, ts[k], p.v, ts, k) && (ts[k + 1].mark == ',' || k + 1 == call.close);
+            args.push_back(word(p, ts[k]));
+        }
+        if (!plain || args == f.params || !std::is_permutation(args.begin(), args.end(), f.params.begin(), f.params.end()))
+            continue;
+        std::vector<std::string> distinct = f.params;
+        std::sort(distinct.begin(), distinct.end());
+        if (std::adjacent_find(distinct.begin(), distinct.end()) != distinct.end()) continue;
+        const int owner = ancestor(p, facts, call.stmt, StmtKind::Function);
+        bool same = owner == f.at;
+        for (const Function& g : facts.functions)
+            if (g.at == owner && owner >= 0)
+                same = same || std::all_of(args.begin(), args.end(), [&](const std::string& a) {
+                           return std::find(g.params.begin(), g.params.end(), a) != g.params.end();
+                       });
+        if (same) continue;
+        std::string moves, meant;
+        for (std::size_t k = 0; k < args.size(); ++k) {
+            meant += (k ? ", " : "") + f.params[k];
+            if (args[k] != f.params[k]) moves += std::string(moves.empty() ? "" : ", ") + "«" + args[k] + "» попадёт в параметр «" + f.params[k] + "»";
+        }
+        const std::string shownCall = textOf(p.c, ts[call.name].from, ts[call.close].to);
+        out.push_back(naming(at(lineOf(p, p.stmts[call.stmt]), HintKind::FunctionFlow,
+                                "в вызове «" + shownCall + "» значения попадают в параметры по порядку, а не по именам: " + moves +
+                                    " (функция «" + f.name + "», строка " + num(lineOf(p, p.stmts[f.at])) +
+                                    "). Если значения должны попасть в одноимённые параметры, пишите «" + f.name + "(" + meant + ")»",
+                                p.c, ts[call.name].from, ts[call.close].to),
+                             {f.name}));
+    }
+}
+
+namespace {
+
+// Whether some number passes none of the branches' conditions: each «имя ЗНАК число» of one name,
+// tried at every bound, between bounds and beyond them. A condition of another shape: false.
+bool missesSome(const Program& p, const std::vector<int>& branches) {
+    std::vector<Range> ranges;
+    std::vector<double> bounds;
+    for (int b : branches) {
+        ranges.push_back(rangeOf(p, p.stmts[b]));
+        const Range& r = ranges.back();
+        if (!r.valid || r.name != ranges.front().name) return false;
+        for (const double x : {r.lo, r.hi})
+            if (x > -1e300 && x < 1e300) bounds.push_back(x);
+    }
+    std::sort(bounds.begin(), bounds.end());
+    std::vector<double> tried = {bounds.empty() ? 0 : bounds.front() - 1, bounds.empty() ? 0 : bounds.back() + 1};
+    for (std::size_t k = 0; k < bounds.size(); ++k) {
+        tried.push_back(bounds[k]);
+        if (k + 1 < bounds.size()) tried.push_back((bounds[k] + bounds[k + 1]) / 2);
+    }
+    for (const double x : tried)
+        if (std::none_of(ranges.begin(), ranges.end(), [&](const Range& r) { return lets(r, x); })) return true;
+    return false;
+}
+
+}  // namespace
+
+// A function whose result is used while its «вернуть» all stand inside «если» branches (never
+// in «иначе») or inside one loop: on the other path it runs to its «конец» and gives nothing.
+// Told at that «конец», where the missing «вернуть» goes. Any shape not read for certain (a bare
+// «вернуть», a one-line «если … иначе», a loop on «истина», a «вернуть» in «иначе», conditions
+// that may together cover every number) is left alone.
+void valueOnOnePath(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const std::string nothing = valueWord(p.v, p.table, "undefined");
+    if (nothing.empty() || p.returnWord.empty() || p.endWord.empty()) return;
+    const std::vector<int>& holders = facts.holders;
+    std::vector<const Function*> used;  // a call outside the function whose value goes somewhere
+    for (const Call& call : callsOf(p, facts)) {
+        const Stmt& s = p.stmts[call.stmt];
+        const bool alone = call.name == 0 && call.close + 1 == tokensOf(p, s).size() && s.kind == StmtKind::Other;
+        if (!alone && call.close < tokensOf(p, s).size() && !within(p, facts, call.stmt, call.function->at))
+            used.push_back(call.function);
+    }
+    for (const Function& f : facts.functions) {
+        if (std::find(used.begin(), used.end(), &f) == used.end()) continue;
+        int end = -1, loop = -1;
+        std::vector<int> branches;  // the «если» and «иначе если» lines that hold a «вернуть»
+        bool certain = true, direct = false, gives = false;
+        for (int k = f.at + 1; k <= f.last && certain; ++k) {
+            const Stmt& s = p.stmts[k];
+            if (s.kind == StmtKind::End && holders[k] == f.at) end = k;
+            if (ancestor(p, facts, k, StmtKind::Function) != f.at) continue;
+            const std::vector<Token>& ts = tokensOf(p, s);
+            if (hasWord(p, s, "throw") ||
+                (s.kind == StmtKind::Loop && s.condTo == s.condFrom + 1 && isWord(p, ts[s.condFrom], p.trueWord)))
+                certain = false;
+            if (!hasWord(p, s, p.returnWord)) continue;
+            const bool returns = isWord(p, ts[0], p.returnWord);
+            if ((returns && ts.size() == 1) || (!returns && (!s.closed || hasWord(p, s, p.elseWord)))) certain = false;
+            gives = true;
+            int top = returns ? holders[k] : k;
+            if (top == f.at) direct = true;
+            while (top >= 0 && top != f.at && holders[top] != f.at) top = holders[top];
+            if (top < 0 || top == f.at) continue;
+            const StmtKind kind = p.stmts[top].kind;
+            if (kind == StmtKind::Loop && (loop < 0 || loop == top)) loop = top;
+            else if ((kind == StmtKind::If || kind == StmtKind::ElseIf) &&
+                     std::find(branches.begin(), branches.end(), top) == branches.end())
+                branches.push_back(top);
+            else certain = false;  // in «иначе», or in a second loop
+        }
+        if (!certain || direct || !gives || end < 0 || (loop >= 0) == !branches.empty()) continue;
+        if (branches.size() > 1 && !missesSome(p, branches)) continue;  // «x > 0» and «x <= 0» leave no other path
+        std::string where;
+        if (loop >= 0) {
+            where = "только изнутри цикла на строке " + num(lineOf(p, p.stmts[loop])) + "; если цикл закончится, не дойдя до «" +
+                    p.returnWord + "»,";
+        } else {
+            std::sort(branches.begin(), branches.end());
+            std::string lines;
+            for (std::size_t b = 0; b < branches.size(); ++b)
+                lines += (b == 0 ? "" : b + 1 == branches.size() ? " и " : ", ") + num(lineOf(p, p.stmts[branches[b]]));
+            where = branches.size() == 1 ? "только когда условие на строке " + lines + " верно; иначе"
+                                         : "только когда верно одно из условий на строках " + lines + "; иначе";
+        }
+        add(p, p.stmts[end], HintKind::FunctionFlow,
+            "функция «" + f.name + "» отдаёт значение " + where + " она вернёт «" + nothing + "». Допишите «" + p.returnWord +
+                "» со значением перед этим «" + p.endWord + "»",
+            {p.returnWord}, out);
+    }
+}
+
+// «функция увеличить(x)» … «x = x + 1» … with no «вернуть» of a value and «x» read nowhere after:
+// the new value stays inside the function, and the caller's name keeps its old one.
+void parameterChangedForNobody(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    const std::vector<int>& holders = facts.holders;
+    for (const Function& f : facts.functions) {
+        if (f.gives) continue;
+        std::vector<int> inner;
+        for (int k = f.at + 1; k <= f.last; ++k) inner.push_back(k);
+        for (const std::string& param : f.params) {
+            int change = -1;
+            for (int k : inner) {
+                const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+                const rules::RuleWords* first = ruleAt(p.c, kt, 0, p.v);
+                if (first && first->role == rules::WordRole::Declaration && p.stmts[k].target == param) break;  // its own name from here
+                if (changesName(p, p.stmts[k], param)) change = k;
+            }
+            // The change reads the old value, in the function's own block and in no loop (a loop reads
+            // it again on its next round); nothing after it reads the new one.
+            if (change < 0 || nearestAround(p, facts, change, StmtKind::Loop) >= 0 || holders[change] != f.at) continue;
+            const Stmt& s = p.stmts[change];
+            if (s.target == param && !reads(p, s, param)) continue;  // overwritten: told by unusedParameter
+            bool readAfter = false;
+            for (int k : inner) readAfter = readAfter || (k > change && (reads(p, p.stmts[k], param) || hasWord(p, p.stmts[k], param)));
+            if (readAfter) continue;
+            // A call alone on its line with one name for the parameter: «увеличить(y)».
+            std::string call = "… = " + f.name + "(…)";
+            for (int k = 0; k < n; ++k) {
+                const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+                if (f.params.size() == 1 && kt.size() == 4 && isWord(p, kt[0], f.name) && kt[1].mark == '(' &&
+                    isPlainName(p.c, kt[2], p.v, kt, 2) && kt[3].mark == ')') {
+                    call = word(p, kt[2]) + " = " + f.name + "(" + word(p, kt[2]) + ")";
+                    break;
+                }
+            }
+            add(p, s, HintKind::FunctionFlow,
+                "«" + lineText(p, s) + "» меняет только параметр «" + param + "» внутри функции «" + f.name +
+                    "»: функция ничего не возвращает, новое значение «" + param +
+                    "» дальше не читается, и переменная, переданная при вызове, не изменится. Верните его — «" +
+                    p.returnWord + " " + param + "» в конце функции — и положите результат вызова на место: «" + call + "»",
+                {param}, out);
+        }
+    }
+}
+
+}  // namespace diagnostics::programs

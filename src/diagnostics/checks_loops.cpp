@@ -1,0 +1,552 @@
+// Checks of loops: one that never starts, a total or a flag reset every round, a loop left on its
+// first round, the number that ends the input counted as data, a minimum or maximum from 0, a walk
+// over a list from number 1, a nested loop counting with the outer one's name.
+// Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
+#include "diagnostics/program_check_list.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+namespace diagnostics::programs {
+
+// A «пока» whose condition is false with the number its name got just before it.
+void loopNeverRuns(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<int>& holders = facts.holders;
+    if (s.kind == StmtKind::Loop && holders[i] < 0) {
+        const Range r = rangeOf(p, s);
+        for (int k = i - 1; k >= 0 && r.valid; --k) {
+            if (holders[k] != holders[i] && p.stmts[k].kind != StmtKind::End) continue;
+            if (p.stmts[k].kind != StmtKind::Other) break;
+            if (p.stmts[k].target != r.name) continue;
+            const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+            double value = 0;
+            if (number(p, kt, p.stmts[k].valueFrom, kt.size(), value) && !lets(r, value))
+                add(p, s, HintKind::LoopFlow,
+                    "цикл не выполнится ни разу: перед ним «" + lineText(p, p.stmts[k]) + "» (строка " +
+                        num(lineOf(p, p.stmts[k])) + "), а условие «" + shown(p, s, s.condFrom, s.condTo) +
+                        "» при этом ложно",
+                    {r.name}, out);
+            break;
+        }
+    }
+}
+
+// «сумма = 0» then «сумма = сумма + …» in the same loop body: the total restarts every round.
+void totalResetInLoop(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::uint32_t line = lineOf(p, s);
+    if (s.kind != StmtKind::Loop) return;
+    const std::vector<int> inner = body(p, facts, i);
+    for (std::size_t a = 0; a < inner.size(); ++a) {
+        const Stmt& reset = p.stmts[inner[a]];
+        const std::vector<Token>& rt = tokensOf(p, reset);
+        double value = 0;
+        const bool constant = valueToken(p, reset) &&
+                              (isDigits(p.c, rt[reset.valueFrom]) || rt[reset.valueFrom].mark == literal) &&
+                              (number(p, rt, reset.valueFrom, rt.size(), value) || rt[reset.valueFrom].mark == literal);
+        if (!constant || reset.valueFrom != 2) continue;
+        const bool declaredBefore = setBefore(facts, reset.target, i);
+        for (std::size_t b = a + 1; b < inner.size() && declaredBefore; ++b) {
+            const Stmt& grow = p.stmts[inner[b]];
+            // A loop inside that counts with the name: the number is that loop's start, not a total.
+            if (grow.kind == StmtKind::Loop && reads(p, grow, reset.target)) break;
+            const std::vector<Token>& gt = tokensOf(p, grow);
+            if (grow.target == reset.target && gt.size() > grow.valueFrom + 2 && isWord(p, gt[grow.valueFrom], grow.target) &&
+                (gt[grow.valueFrom + 1].mark == '+' || gt[grow.valueFrom + 1].mark == '*' || gt[grow.valueFrom + 1].mark == '-')) {
+                add(p, reset, HintKind::LoopFlow,
+                    "«" + lineText(p, reset) + "» стоит внутри цикла и обнуляет «" + reset.target +
+                        "» на каждом круге, поэтому от прошлых кругов в ней ничего не остаётся. Поставьте эту строку перед циклом (строка " +
+                        num(line) + ")",
+                    {reset.target}, out);
+                break;
+            }
+        }
+    }
+}
+
+// In a loop, «если … то флаг = истина иначе флаг = ложь»: only the last element decides.
+void flagSetInElse(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const int n = facts.n;
+    if (s.kind != StmtKind::Loop) return;
+    const std::vector<int> inner = body(p, facts, i);
+    for (int h : inner) {
+        const Stmt& branch = p.stmts[h];
+        if (branch.kind != StmtKind::If) continue;
+        int other = -1;
+        for (int k = h + 1; k < n; ++k)
+            if (p.stmts[k].chain == h) {
+                if (other >= 0 || p.stmts[k].kind != StmtKind::Else) other = -2;
+                else other = k;
+            }
+        if (other < 0) continue;
+        const std::vector<int> yes = body(p, facts, h), no = body(p, facts, other);
+        if (yes.size() != 1 || no.size() != 1) continue;
+        const Stmt& y = p.stmts[yes[0]];
+        const Stmt& x = p.stmts[no[0]];
+        const std::vector<Token>& yt = tokensOf(p, y);
+        const std::vector<Token>& xt = tokensOf(p, x);
+        if (!valueToken(p, y) || !valueToken(p, x) || y.target != x.target) continue;
+        const std::string yv = word(p, yt[y.valueFrom]), xv = word(p, xt[x.valueFrom]);
+        const bool flags = (yv == p.trueWord && xv == p.falseWord) || (yv == p.falseWord && xv == p.trueWord);
+        if (flags && setBefore(facts, x.target, i))
+            add(p, x, HintKind::LoopFlow,
+                "«" + lineText(p, x) + "» в «" + p.elseWord + "» выполняется для каждого неподходящего элемента, даже после того как нужный нашёлся: после цикла в «" +
+                    x.target + "» ответ только про последний элемент. Уберите «" + p.elseWord +
+                    "» с этой строкой: значение до цикла уже задано",
+                {x.target, xv}, out);
+    }
+}
+
+// Every path through the body leaves the function: the loop never reaches its second round.
+void loopLeavesFirstRound(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::uint32_t line = lineOf(p, s);
+    const int n = facts.n;
+    if (s.kind != StmtKind::Loop) return;
+    const std::vector<int> inner = body(p, facts, i);
+    if (!inner.empty()) {
+        const Stmt& last = p.stmts[inner.back()];
+        auto leaves = [&](const Stmt& t) {
+            const std::vector<Token>& tt = tokensOf(p, t);
+            return isWord(p, tt[0], p.returnWord) || isWord(p, tt[0], p.breakWord);
+        };
+        int told = -1;
+        if (leaves(last) && inner.size() > 0 && enclosingFunction(p, facts, i)) told = inner.back();
+        if (last.kind == StmtKind::If) {
+            const int h = inner.back();
+            int other = -1;
+            bool allLeave = true;
+            std::vector<int> heads = {h};
+            for (int k = h + 1; k < n; ++k)
+                if (p.stmts[k].chain == h) heads.push_back(k), other = p.stmts[k].kind == StmtKind::Else ? k : other;
+            for (int b : heads) {
+                const std::vector<int> bb = body(p, facts, b);
+                allLeave = allLeave && !bb.empty() && leaves(p.stmts[bb.back()]);
+            }
+            if (other >= 0 && allLeave) told = body(p, facts, other).back();
+        }
+        if (told >= 0) {
+            const std::string w = word(p, tokensOf(p, p.stmts[told])[0]);
+            add(p, p.stmts[told], HintKind::LoopFlow,
+                "с этим «" + w + "» цикл (строка " + num(line) +
+                    ") выходит уже на первом круге: до второго элемента он не дойдёт. Если это ответ на случай «не нашли», перенесите его после «" + p.endWord + "» цикла",
+                {w}, out);
+        }
+    }
+}
+
+namespace {
+
+// Whether the statement's value asks the user: «спросить(…)», «спросить_число(…)», «число(спросить(…))».
+bool asksUser(const Program& p, const Facts& facts, const Stmt& s) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    for (std::size_t k = s.target.empty() ? ts.size() : s.valueFrom; k + 1 < ts.size(); ++k)
+        if ((isWord(p, ts[k], facts.askWord) || isWord(p, ts[k], facts.askNumber)) && ts[k + 1].mark == '(') return true;
+    return false;
+}
+
+// «если x меньше мин то мин = x конец» (or «мин больше x», «x больше макс»…) with no other branch:
+// the name kept as an extreme of `value` (tokens [from, to) of the «если»'s own line), or "".
+// `smaller` tells whether it keeps the least value.
+std::string keptExtreme(const Program& p, const Facts& facts, int h, const std::string& value, bool& smaller) {
+    const Stmt& s = p.stmts[h];
+    if (s.kind != StmtKind::If || s.closed || facts.chained[h]) return "";
+    const std::vector<Token>& ts = tokensOf(p, s);
+    // The condition: the value, a sign, a name; or a name, a sign, the value.
+    std::size_t taken = 0;
+    std::string kept, sign;
+    for (std::size_t split = s.condFrom + 1; split + 1 < s.condTo && kept.empty(); ++split) {
+        sign = signAt(p, ts, split, taken);
+        if (!taken || split + taken >= s.condTo) continue;
+        const std::string left = shown(p, s, s.condFrom, split), right = shown(p, s, split + taken, s.condTo);
+        if (left == value && split + taken + 1 == s.condTo && isPlainName(p.c, ts[split + taken], p.v, ts, split + taken)) {
+            kept = right;
+            smaller = sign == "<" || sign == "<=";
+        } else if (right == value && split == s.condFrom + 1 && isPlainName(p.c, ts[s.condFrom], p.v, ts, s.condFrom)) {
+            kept = left;
+            smaller = sign == ">" || sign == ">=";
+        }
+    }
+    if (kept.empty() || (sign != "<" && sign != "<=" && sign != ">" && sign != ">=")) return "";
+    const std::vector<int> inner = body(p, facts, h);
+    if (inner.size() != 1) return "";
+    const Stmt& set = p.stmts[inner[0]];
+    const std::vector<Token>& st = tokensOf(p, set);
+    if (set.target != kept || shown(p, set, set.valueFrom, st.size()) != value) return "";
+    return kept;
+}
+
+// Whether «если» s, read with `x` at `value`, is certainly true: «x знак число» or «x % число знак
+// число»; any other condition is not read, and counts as not true.
+bool trueWith(const Program& p, const Stmt& s, const std::string& x, double value) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    std::size_t k = s.condFrom;
+    if (k + 2 >= s.condTo || word(p, ts[k]) != x || !isPlainName(p.c, ts[k], p.v, ts, k)) return false;
+    double left = value;
+    ++k;
+    if (ts[k].mark == '%' && k + 1 < s.condTo && isDigits(p.c, ts[k + 1])) {
+        double by = 0;
+        if (!number(p, ts, k + 1, k + 2, by) || by == 0) return false;
+        left = std::fmod(value, by);
+        k += 2;
+    }
+    std::size_t taken = 0;
+    const std::string sign = signAt(p, ts, k, taken);
+    double right = 0;
+    bool read = false;
+    return taken && number(p, ts, k + taken, s.condTo, right) && holds(sign, left, right, read);
+}
+
+}  // namespace
+
+// «пока x не равно 0 делать», whose body reads x anew and then, in the same round and with no test
+// of x between, adds x to a total, counts it or compares it for an extreme: the number that ends
+// the input is taken as data too. Told only where that number changes the answer: adding 0 or
+// multiplying by 1 changes nothing, a 0 that ends the input spoils a minimum and not a maximum of
+// ordinary (positive) numbers, and a counter only with a total beside it (a count of tries in
+// a guessing game includes the last try rightly). A fix after the loop («количество - 1») is left alone.
+void endMarkerCounted(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::Loop || s.closed) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const rules::RuleWords* head = ruleAt(p.c, ts, 0, p.v);
+    if (!head || !produces(*head, "__LUM__.whileLoop")) return;
+    const std::size_t k = s.condFrom;
+    const Compared ended = comparedIn(p, ts, k, s.condTo);
+    if (!ended.valid || !isNotEqual(ended.sign)) return;
+    const double marker = ended.value;
+    const std::string& x = ended.name;
+    const std::string end = shown(p, s, ended.valueAt, s.condTo);
+    const std::vector<int> inner = body(p, facts, i);
+    // The read: a statement of the body itself, before any branch, that sets x from an answer.
+    std::vector<std::string> answers;
+    std::size_t r = 0;
+    for (; r < inner.size(); ++r) {
+        const Stmt& t = p.stmts[inner[r]];
+        if (t.kind != StmtKind::Other || hasRole(p, t, rules::WordRole::Control)) return;
+        if (t.target.empty()) continue;
+        bool fresh = asksUser(p, facts, t);
+        for (const std::string& a : answers) fresh = fresh || reads(p, t, a);
+        if (t.target == x) {
+            if (!fresh || ruleAt(p.c, tokensOf(p, t), 0, p.v)) return;  // «пусть x = …» here is another x
+            break;
+        }
+        if (fresh) answers.push_back(t.target);
+    }
+    if (r + 1 >= inner.size()) return;  // no read, or the read ends the round: the right order
+    const int last = lastInBlock(p, facts, i);
+    // The name's value just before the loop is the number 0.
+    auto startsAtZero = [&](const std::string& name) {
+        const int d = lastSetBefore(facts, name, i);
+        return d >= 0 && valueIs(p, p.stmts[d], "0");
+    };
+    // After the loop, «количество - 1» or a new value: the extra round may be taken back.
+    auto mended = [&](const std::string& name) {
+        for (int d = last + 1; d < facts.n; ++d) {
+            const std::vector<Token>& dt = tokensOf(p, p.stmts[d]);
+            if (p.stmts[d].target == name) return true;
+            for (std::size_t j = 0; j + 2 < dt.size(); ++j)
+                if (readsAt(p, dt, j, name) && (dt[j + 1].mark == '-' || dt[j + 1].mark == '+') && isDigits(p.c, dt[j + 2]))
+                    return true;
+        }
+        return false;
+    };
+    const std::string move = " Прочитайте «" + x + "» перед циклом и ещё раз в конце оборота: перенесите строку " +
+                             num(lineOf(p, p.stmts[inner[r]])) + " в конец цикла, перед «" + p.endWord + "»";
+    const std::string why = ", которым кончается ввод: «" + head->phrase + "» проверяет «" + shown(p, s, k, s.condTo) +
+                            "» только в начале следующего оборота.";
+    int counted = -1;
+    bool totalled = false;
+    for (std::size_t u = r + 1; u < inner.size(); ++u) {
+        const Stmt& t = p.stmts[inner[u]];
+        if (hasRole(p, t, rules::WordRole::Control) || t.target == x) return;
+        if (t.kind == StmtKind::If) {
+            bool smaller = false;
+            const std::string kept = keptExtreme(p, facts, inner[u], x, smaller);
+            if (kept.empty()) {
+                // A test of x keeps the end out unless the end itself passes it (0 % 3 равно 0).
+                if (!trueWith(p, t, x, marker)) return;
+                for (const int b : body(p, facts, inner[u])) {
+                    const Stmt& c = p.stmts[b];
+                    if (c.kind != StmtKind::Other || c.target.empty()) continue;
+                    if (!(valueIs(p, c, c.target, '+', "1") && startsAtZero(c.target)) || mended(c.target)) continue;
+                    add(p, t, HintKind::LoopFlow,
+                        "условие «" + shown(p, t, t.condFrom, t.condTo) + "» верно и при " + x + " = " + end + why +
+                            " Так «" + c.target + "» на строке " + num(lineOf(p, c)) + " считает и " + end +
+                            ". Добавьте к условию «" + roleWord(p.v, p.table, rules::WordRole::Logic, "&&") + " " + x + " " + shown(p, s, k + 1, s.condTo) + "»",
+                        {c.target}, out);
+                    return;
+                }
+                return;
+            }
+            if (smaller ? marker <= 0 : marker > 0) {
+                add(p, t, HintKind::LoopFlow,
+                    "с «" + kept + "» сравнивается и " + end + why + " Так " + end + " может стать " +
+                        (smaller ? "минимумом" : "максимумом") + "." + move,
+                    {kept}, out);
+                return;
+            }
+            continue;
+        }
+        if (t.kind != StmtKind::Other) return;
+        const std::string& total = t.target;
+        if (total.empty()) continue;
+        const bool adds = valueIs(p, t, total, '+', x) || valueIs(p, t, x, '+', total);
+        const bool times = valueIs(p, t, total, '*', x) || valueIs(p, t, x, '*', total);
+        if (adds || times) totalled = true;
+        if (((adds && marker != 0) || (times && marker != 1)) && !mended(total)) {
+            add(p, t, HintKind::LoopFlow,
+                std::string(adds ? "к «" + total + "» прибавляется" : "«" + total + "» умножается") + " и " + (adds ? "" : "на ") +
+                    end + why + move,
+                {total}, out);
+            return;
+        }
+        if (counted < 0 && valueIs(p, t, total, '+', "1") && startsAtZero(total) && !mended(total)) counted = inner[u];
+    }
+    if (counted >= 0 && totalled) {
+        const Stmt& t = p.stmts[counted];
+        add(p, t, HintKind::LoopFlow,
+            "в «" + t.target + "» засчитывается и " + end + why + move, {t.target}, out);
+    }
+}
+
+namespace {
+
+// The numbers of a list written out, «[3, -5, 2.5]» from token `from` of `ts` on; false when an
+// element is anything else or the list does not close on the line.
+bool listedNumbers(const Program& p, const std::vector<Token>& ts, std::size_t from, std::vector<double>& values) {
+    if (from >= ts.size() || ts[from].mark != '[') return false;
+    std::size_t k = from + 1;
+    while (k < ts.size() && ts[k].mark != ']') {
+        std::size_t e = k;
+        while (e < ts.size() && ts[e].mark != ',' && ts[e].mark != ']') ++e;
+        double value = 0;
+        if (!number(p, ts, k, e, value)) return false;
+        values.push_back(value);
+        k = e < ts.size() && ts[e].mark == ',' ? e + 1 : e;
+    }
+    return k < ts.size() && k + 1 == ts.size();
+}
+
+// The numbers a name of a list holds for the whole program: set once to a written-out list and
+// never changed by a command or an element written to; false when unknown.
+bool fixedList(const Program& p, const Facts& facts, const std::string& name, std::vector<double>& values) {
+    int sets = 0;
+    for (int d = 0; d < facts.n; ++d) {
+        const Stmt& t = p.stmts[d];
+        const std::vector<Token>& dt = tokensOf(p, t);
+        if (t.target == name && (++sets > 1 || !listedNumbers(p, dt, t.valueFrom, values))) return false;
+        for (std::size_t j = 0; j + 2 < dt.size(); ++j) {
+            if (!readsAt(p, dt, j, name)) continue;
+            const rules::RuleWords* m = dt[j + 1].mark == '.' ? ruleAt(p.c, dt, j + 2, p.v) : nullptr;
+            if (m && changesValue(*m)) return false;
+            if (dt[j + 1].mark == '[')
+                for (std::size_t e = j + 2; e + 1 < dt.size(); ++e)
+                    if (dt[e].mark == ']' && dt[e + 1].mark == '=' && !(e + 2 < dt.size() && dt[e + 2].mark == '=')) return false;
+        }
+    }
+    return sets == 1;
+}
+
+}  // namespace
+
+// «пусть мин = 0» before a loop that keeps the least element in «мин»: for positive numbers it
+// stays 0. A maximum from 0 is told only when every number it meets is known to be negative: over
+// input or other numbers it is a right program.
+void extremeStartsAtZero(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::Loop || s.closed) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const int last = lastInBlock(p, facts, i);
+    // What the loop walks: «для каждого э из список» or «… из [числа]»; «список[i]» is read below.
+    const rules::RuleWords* head = ruleAt(p.c, ts, 0, p.v);
+    const std::string of = keywordOf(p.v, "of");
+    std::string element, list;
+    std::vector<double> values;
+    bool known = false;
+    if (head && !head->declares.empty() && head->words.size() + 2 < s.condTo && isWord(p, ts[head->words.size() + 1], of)) {
+        const std::size_t from = head->words.size() + 2;
+        element = word(p, ts[head->words.size()]);
+        if (from + 1 == s.condTo && isPlainName(p.c, ts[from], p.v, ts, from)) list = word(p, ts[from]);
+        else if (ts[from].mark == '[' && ts[s.condTo - 1].mark == ']') {
+            std::vector<Token> written(ts.begin() + static_cast<std::ptrdiff_t>(from), ts.begin() + static_cast<std::ptrdiff_t>(s.condTo));
+            known = listedNumbers(p, written, 0, values);
+        }
+    }
+    // The values the loop meets: its element, and the names it sets from the user's answers.
+    std::vector<std::string> met;
+    if (!element.empty()) met.push_back(element);
+    for (int h = i + 1; h <= last; ++h)
+        if (asksUser(p, facts, p.stmts[h])) met.push_back(p.stmts[h].target);
+    for (int h = i + 1; h <= last; ++h) {
+        const Stmt& branch = p.stmts[h];
+        if (branch.kind != StmtKind::If) continue;
+        const std::vector<Token>& bt = tokensOf(p, branch);
+        // The compared value: one the loop meets, or «список[номер]».
+        std::string value, walked = list;
+        for (std::size_t j = branch.condFrom; j < branch.condTo && value.empty(); ++j) {
+            if (bt[j].mark == 0 && std::find(met.begin(), met.end(), word(p, bt[j])) != met.end()) value = word(p, bt[j]);
+            else if (j + 3 < branch.condTo && bt[j].mark == 0 && bt[j + 1].mark == '[' && bt[j + 2].mark == 0 && bt[j + 3].mark == ']' &&
+                     isPlainName(p.c, bt[j], p.v, bt, j))
+                value = shown(p, branch, j, j + 4), walked = word(p, bt[j]);
+        }
+        bool smaller = false;
+        const std::string kept = value.empty() ? "" : keptExtreme(p, facts, h, value, smaller);
+        if (kept.empty()) continue;
+        // Every value «мин» gets in the loop is the compared value under such a test.
+        bool only = true;
+        for (const int d : settersOf(facts, kept)) {
+            if (d <= i || d > last || !only) continue;
+            bool ignored = false;
+            const std::string other = p.stmts[d].parent >= 0 ? keptExtreme(p, facts, p.stmts[d].parent, value, ignored) : "";
+            only = other == kept && ignored == smaller;
+        }
+        const int start = lastSetBefore(facts, kept, i);
+        if (!only || start < 0 || (facts.holders[start] >= 0 && !within(p, facts, i, facts.holders[start]))) continue;
+        if (!valueIs(p, p.stmts[start], "0")) continue;
+        std::vector<double> listed = values;
+        const bool fixed = known || (!walked.empty() && fixedList(p, facts, walked, listed));
+        if (fixed && listed.empty()) return;  // a list with no numbers: the loop never runs
+        const bool anyNotPositive = std::any_of(listed.begin(), listed.end(), [](double v) { return v <= 0; });
+        const bool allNegative = !listed.empty() && std::all_of(listed.begin(), listed.end(), [](double v) { return v < 0; });
+        const std::string first = walked.empty() ? "первого числа" : "первого элемента: «" + kept + " = " + walked + "[0]»";
+        const std::string test = shown(p, branch, branch.condFrom, branch.condTo);
+        if (smaller && !(fixed && anyNotPositive))
+            add(p, p.stmts[start], HintKind::LoopFlow,
+                "«" + kept + "» начинается с 0, а «" + test + "» (строка " + num(lineOf(p, branch)) +
+                    ") верно только для чисел меньше 0: для положительных чисел минимум так и останется 0. Начните с " + first +
+                    " или с очень большого числа",
+                {kept}, out);
+        else if (!smaller && fixed && allNegative)
+            add(p, p.stmts[start], HintKind::LoopFlow,
+                "«" + kept + "» начинается с 0, а все числа здесь отрицательные: «" + test + "» (строка " +
+                    num(lineOf(p, branch)) + ") не будет верно ни разу, и максимум так и останется 0. Начните с " + first,
+                {kept}, out);
+        return;
+    }
+}
+
+// «i = 1» before «пока i меньше список.длина» that reads список[i]: the element number 0 is skipped.
+void loopStartsAtOne(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    const std::string length = reverseOf(p.v, "length");
+    for (int j = 0; j + 1 < n && !length.empty(); ++j) {
+        const Stmt& start = p.stmts[j];
+        if (!valueIs(p, start, "1")) continue;
+        const Stmt& loop = p.stmts[j + 1];
+        const std::vector<Token>& lt = tokensOf(p, loop);
+        std::size_t taken = 0;
+        if (loop.kind != StmtKind::Loop || loop.condTo < loop.condFrom + 5 || !isWord(p, lt[loop.condFrom], start.target)) continue;
+        const std::string sign = signAt(p, lt, loop.condFrom + 1, taken);
+        const std::size_t l = loop.condFrom + 1 + taken;
+        if (sign != "<" || l + 3 != loop.condTo || lt[l + 1].mark != '.' || !isWord(p, lt[l + 2], length)) continue;
+        const std::string list = word(p, lt[l]);
+        bool indexed = false, other = false;
+        for (int k = j + 2; k < n && within(p, facts, k, j + 1); ++k) {
+            const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+            for (std::size_t t = 0; t + 1 < kt.size(); ++t) {
+                if (!isWord(p, kt[t], list) || kt[t + 1].mark != '[') continue;
+                // Only «список[i]»: «список[i - 1]» beside it means the start at 1 is meant.
+                if (t + 3 < kt.size() && isWord(p, kt[t + 2], start.target) && kt[t + 3].mark == ']') indexed = true;
+                else other = true;
+            }
+        }
+        if (indexed && !other)
+            add(p, start, HintKind::LoopFlow,
+                "номера элементов «" + list + "» начинаются с 0, а «" + start.target + "» начинается с 1: первый элемент " + list +
+                    "[0] цикл на строке " + num(lineOf(p, loop)) + " пропускает. Начните с «" + start.target + " = 0»",
+                {start.target}, out);
+    }
+}
+
+namespace {
+
+// The name a header's condition starts with when a comparison follows it and no «и», «или», «не»
+// joins another condition: «i меньше 5» gives «i»; "" for any other condition.
+std::string comparedName(const Program& p, const Stmt& s) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    if (s.condTo < s.condFrom + 3 || s.condTo > ts.size() || !isPlainName(p.c, ts[s.condFrom], p.v, ts, s.condFrom))
+        return "";
+    std::size_t taken = 0;
+    if (signAt(p, ts, s.condFrom + 1, taken).empty() || taken == 0) return "";
+    for (std::size_t i = s.condFrom; i < s.condTo; ++i) {
+        const rules::RuleWords* r = ruleAt(p.c, ts, i, p.v);
+        if (r && r->role == rules::WordRole::Logic) return "";
+        if (ts[i].mark == '&' || ts[i].mark == '|' || ts[i].mark == '!') return "";
+    }
+    return word(p, ts[s.condFrom]);
+}
+
+}  // namespace
+
+// A loop inside a loop counting with the outer one's name: «пока i <= 3» around «i = 1» and
+// «пока i <= 5 … i = i + 1». And «счетчик» read after a «повторить» nested in another: one name
+// counts both, so it holds the inner loop's last number there.
+void nestedSameCounter(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    const std::vector<int>& holders = facts.holders;
+    for (int o = 0; o < n; ++o) {
+        if (p.stmts[o].kind != StmtKind::Loop || p.stmts[o].closed) continue;
+        const std::string counter = comparedName(p, p.stmts[o]);
+        if (counter.empty()) continue;
+        for (int q = o + 1; q < n && within(p, facts, q, o); ++q) {
+            if (p.stmts[q].kind != StmtKind::Loop || comparedName(p, p.stmts[q]) != counter) continue;
+            bool counts = false;
+            for (int k = q + 1; k < n && within(p, facts, k, q); ++k) counts = counts || changesName(p, p.stmts[k], counter);
+            // The inner loop starts its count from a number set just before it, or every number the
+            // outer loop goes on with keeps the inner one going: either way the outer count is lost.
+            bool restarts = false;
+            for (int r = o + 1; r < q; ++r) {
+                const std::vector<Token>& rt = tokensOf(p, p.stmts[r]);
+                double value = 0;
+                restarts = restarts || (holders[r] == holders[q] && p.stmts[r].target == counter &&
+                                        number(p, rt, p.stmts[r].valueFrom, rt.size(), value));
+            }
+            if (!counts || !(restarts || subRange(rangeOf(p, p.stmts[o]), rangeOf(p, p.stmts[q])))) continue;
+            const std::string other = counter == "i" ? "j" : counter == "j" ? "k" : counter + "2";
+            add(p, p.stmts[q], HintKind::LoopFlow,
+                "внутренний цикл считает тем же «" + counter + "», что и внешний цикл на строке " + num(lineOf(p, p.stmts[o])) +
+                    ", и меняет его счётчик: после внутреннего цикла внешний продолжает не с того «" + counter +
+                    "», и кругов у него выходит не столько, сколько задумано. Дайте внутреннему циклу свой счётчик, например «" +
+                    other + "»",
+                {counter}, out);
+            break;
+        }
+    }
+    // The counter of «повторить … раз» is one name for every such loop (translator/counted_loops.cpp).
+    static const std::string countName = "счетчик";
+    const std::string countWord = reverseOf(p.v, countName.c_str());
+    auto counted = [&](int k) {
+        // Every rule of the first words: «повторить» is also a method of text, first in the table.
+        return p.stmts[k].kind == StmtKind::Loop &&
+               ruleAt(p.c, tokensOf(p, p.stmts[k]), 0, p.v,
+                      [](const rules::RuleWords& r) { return produces(r, "__LUM__.countLoop"); }) != nullptr;
+    };
+    for (int o = 0; o < n; ++o) {
+        if (!counted(o) || p.stmts[o].closed) continue;
+        int inner = -1;
+        for (int k = o + 1; k < n && within(p, facts, k, o); ++k) {
+            if (inner < 0 && counted(k)) inner = k;
+            if (inner < 0 || k == inner || within(p, facts, k, inner)) continue;
+            bool own = true;  // no other counted loop between the statement and the outer one
+            for (int h = holders[k]; h >= 0 && h != o; h = holders[h]) own = own && !counted(h);
+            const Stmt& s = p.stmts[k];
+            const std::vector<Token>& ts = tokensOf(p, s);
+            std::string seen;
+            for (std::size_t t = s.target.empty() ? 0 : s.valueFrom; t < ts.size() && seen.empty(); ++t)
+                if (readsAt(p, ts, t, countName) || readsAt(p, ts, t, countWord)) seen = word(p, ts[t]);
+            if (!own || seen.empty()) continue;
+            add(p, s, HintKind::LoopFlow,
+                "здесь «" + seen + "» — уже не номер круга цикла на строке " + num(lineOf(p, p.stmts[o])) +
+                    ": вложенный цикл на строке " + num(lineOf(p, p.stmts[inner])) + " считает тем же «" + seen +
+                    "», и после него в «" + seen + "» всегда его последний номер. Для внешнего цикла заведите свой счётчик: «пусть круг = 0» перед ним и «круг = круг + 1» в конце его тела",
+                {seen}, out);
+            break;
+        }
+    }
+}
+
+}  // namespace diagnostics::programs

@@ -1,0 +1,459 @@
+// Checks of values and names: a value lost (a swap, one list under two names, a formula worked out
+// before its name changed, a value replaced before it is read, a total never read), round brackets
+// for an element, an answer of «спросить» compared as text, a name printed in quotes, a name set
+// where it changes nothing.
+// Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
+#include "diagnostics/program_check_list.h"
+
+#include <algorithm>
+#include <string>
+
+namespace diagnostics::programs {
+
+// «а = б» then «б = а»: the second puts back what is already there; «а»'s value is lost.
+void swapLosesValue(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const int n = facts.n;
+    const std::vector<int>& holders = facts.holders;
+    if (i + 1 < n && !s.target.empty() && holders[i + 1] == holders[i]) {
+        const Stmt& t = p.stmts[i + 1];
+        const std::vector<Token>& tt = tokensOf(p, t);
+        if (valueToken(p, s) && valueToken(p, t) &&
+            word(p, ts[s.valueFrom]) == t.target && word(p, tt[t.valueFrom]) == s.target && s.target != t.target)
+            add(p, s, HintKind::LostValue,
+                "здесь в «" + s.target + "» кладётся значение «" + t.target + "», и прежнее значение «" + s.target +
+                    "» пропадает: строка " + num(lineOf(p, t)) + " «" + lineText(p, t) + "» кладёт в «" + t.target +
+                    "» его же значение. Чтобы обменять значения, сначала сохраните одно во временной (третьей) переменной",
+                {s.target}, out);
+    }
+}
+
+// «пусть копия = оценки» of a list, then «копия.добавить(…)», then «оценки» read: one list, two names.
+void copyIsSameList(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const int n = facts.n;
+    const std::string& slice = facts.slice;
+    if (valueToken(p, s) && isPlainName(p.c, ts[s.valueFrom], p.v, ts, s.valueFrom)) {
+        const std::string from = word(p, ts[s.valueFrom]);
+        const int set = lastSetBefore(facts, from, i);
+        const bool list = set >= 0 && tokensOf(p, p.stmts[set])[p.stmts[set].valueFrom].mark == '[';
+        int changed = -1, readAfter = -1;
+        for (int k = i + 1; k < n && list; ++k) {
+            const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+            if (changed < 0 && kt.size() > 2 && isWord(p, kt[0], s.target) && kt[1].mark == '.') {
+                const rules::RuleWords* m = ruleAt(p.c, kt, 2, p.v);
+                if (m && changesValue(*m)) changed = k;
+            } else if (changed >= 0 && reads(p, p.stmts[k], from)) {
+                readAfter = k;
+                break;
+            }
+            if (p.stmts[k].target == s.target || p.stmts[k].target == from) break;
+        }
+        if (readAfter >= 0 && !slice.empty())
+            add(p, s, HintKind::LostValue,
+                "«" + lineText(p, s) + "» не копирует массив: «" + s.target + "» и «" + from +
+                    "» — один и тот же массив, и строка " + num(lineOf(p, p.stmts[changed])) + " меняет его и для «" + from +
+                    "» (строка " + num(lineOf(p, p.stmts[readAfter])) + "). Копия массива — " + from + "." + slice + "()",
+                {s.target}, out);
+    }
+}
+
+// «цены(1)» where «цены» is a list: the element's number is written in square brackets.
+void roundBracketsForElement(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    // Names that hold a list wherever they are set, and are neither functions, parameters nor loop names.
+    std::vector<std::string> lists, others;
+    for (const Function& f : facts.functions) {
+        others.push_back(f.name);
+        others.insert(others.end(), f.params.begin(), f.params.end());
+    }
+    for (int d = 0; d < facts.n; ++d) {
+        const Stmt& t = p.stmts[d];
+        const std::vector<Token>& dt = tokensOf(p, t);
+        const rules::RuleWords* head = ruleAt(p.c, dt, 0, p.v);
+        if (t.kind == StmtKind::Loop && head && !head->declares.empty() && head->words.size() < dt.size())
+            others.push_back(word(p, dt[head->words.size()]));
+        if (t.kind == StmtKind::Function && dt.size() > 1) others.push_back(word(p, dt[1]));
+        if (t.target.empty()) continue;
+        (dt[t.valueFrom].mark == '[' ? lists : others).push_back(t.target);
+    }
+    for (int d = 0; d < facts.n; ++d) {
+        const Stmt& t = p.stmts[d];
+        if (t.kind == StmtKind::Function) continue;
+        const std::vector<Token>& dt = tokensOf(p, t);
+        for (std::size_t j = 0; j + 2 < dt.size(); ++j) {
+            if (dt[j + 1].mark != '(' || dt[j].mark != 0 || (j > 0 && dt[j - 1].mark == '.')) continue;
+            const std::string name = word(p, dt[j]);
+            if (std::find(lists.begin(), lists.end(), name) == lists.end() ||
+                std::find(others.begin(), others.end(), name) != others.end())
+                continue;
+            // One number inside: no "," at the top, and the bracket closes on the line.
+            bool comma = false;
+            const std::size_t close = closingOf(dt, j + 1, &comma);
+            if (close >= dt.size() || close == j + 2 || comma || dt[close].mark != ')') continue;
+            const std::string inner = textOf(p.c, dt[j + 2].from, dt[close - 1].to);
+            const std::string fix = "[" + inner + "]";
+            out.push_back(naming(at(lineOf(p, t), HintKind::ElementBrackets,
+                                    "«" + name + "» — список, а не функция: элемент по номеру пишут в квадратных скобках: «" + name +
+                                        fix + "»",
+                                    p.c, dt[j + 1].from, dt[close].to, &fix),
+                                 {name}));
+            break;
+        }
+    }
+}
+
+// Top level: «площадь = ширина * 3», then «ширина = 5» whose value nothing reads, then «площадь» read:
+// the formula was worked out once, with the old value.
+void staleFormula(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    const std::vector<int>& holders = facts.holders;
+    for (int k = 0; k < n; ++k) {
+        const Stmt& change = p.stmts[k];
+        if (change.target.empty() || holders[k] >= 0 || tokensOf(p, change)[0].mark != 0 ||
+            ruleAt(p.c, tokensOf(p, change), 0, p.v) != nullptr)
+            continue;
+        bool readLater = false, readInFunction = false;
+        for (const int r : readersOf(facts, change.target)) {
+            if (r == k) continue;
+            readLater = readLater || r > k;
+            readInFunction = readInFunction || enclosingFunction(p, facts, r);
+        }
+        if (readLater || readInFunction) continue;
+        for (int j = k - 1; j >= 0; --j) {
+            const Stmt& formula = p.stmts[j];
+            if (holders[j] >= 0 || formula.target.empty() || formula.target == change.target || !reads(p, formula, change.target) ||
+                tokensOf(p, formula).size() < formula.valueFrom + 3)
+                continue;
+            int use = -1;
+            for (int r = j + 1; r < n && use < 0; ++r) {
+                if (p.stmts[r].target == formula.target) break;
+                if (r > k && holders[r] < 0 && reads(p, p.stmts[r], formula.target)) use = r;
+                if (r < k && reads(p, p.stmts[r], formula.target)) break;  // read before the change: meant
+            }
+            if (use < 0) break;  // the nearest formula decides, so the look back stays short
+            add(p, p.stmts[use], HintKind::LostValue,
+                "«" + formula.target + "» посчитана на строке " + num(lineOf(p, formula)) + " по старому значению «" + change.target +
+                    "»: формула не пересчитывается сама, а новое значение «" + change.target + "» со строки " +
+                    num(lineOf(p, change)) + " дальше нигде не используется. Посчитайте «" + formula.target +
+                    "» заново после строки " + num(lineOf(p, change)),
+                {formula.target}, out);
+            break;
+        }
+    }
+}
+
+// An answer of «спросить» is text: compared strictly with a number, or with another answer by size.
+void textAnswerCompared(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    const std::string& askWord = facts.askWord;
+    const std::string& askNumber = facts.askNumber;
+    if (!askWord.empty()) {
+        std::vector<int> answers;
+        for (int i = 0; i < n; ++i) {
+            const Stmt& s = p.stmts[i];
+            const std::vector<Token>& ts = tokensOf(p, s);
+            if (!s.target.empty() && s.valueFrom + 1 < ts.size() && isWord(p, ts[s.valueFrom], askWord) &&
+                ts[s.valueFrom + 1].mark == '(' && ts.back().mark == ')' && !setsAnywhere(facts, s.target, i))
+                answers.push_back(i);
+        }
+        auto answerOf = [&](const std::string& name) {
+            for (int a : answers)
+                if (p.stmts[a].target == name) return a;
+            return -1;
+        };
+        for (int i = 0; i < n; ++i) {
+            const Stmt& s = p.stmts[i];
+            if (!hasCondition(s)) continue;
+            const std::vector<Token>& ts = tokensOf(p, s);
+            for (std::size_t j = s.condFrom; j + 2 < s.condTo + 1 && j < s.condTo; ++j) {
+                const int a = ts[j].mark == 0 ? answerOf(word(p, ts[j])) : -1;
+                if (a < 0) continue;
+                std::size_t taken = 0;
+                const std::string sign = signAt(p, ts, j + 1, taken);
+                if (!taken || j + 1 + taken >= s.condTo) continue;
+                const Token& other = ts[j + 1 + taken];
+                const std::string tail = askNumber.empty() ? "" : " Для чисел спрашивайте «" + askNumber + "»";
+                if ((sign == "===" || sign == "!==") && isDigits(p.c, other)) {
+                    add(p, p.stmts[a], HintKind::TextAnswer,
+                        "ответ «" + askWord + "» в «" + p.stmts[a].target + "» — текст, а «" + shown(p, s, j, j + 2 + taken) +
+                            "» на строке " + num(lineOf(p, s)) + " сравнивает строго: текст \"" + word(p, other) + "\" не равен числу " +
+                            word(p, other) + ", и условие " + (sign == "===" ? "всегда ложно." : "всегда истинно.") + tail,
+                        {p.stmts[a].target}, out);
+                    break;
+                }
+                const int b = other.mark == 0 ? answerOf(word(p, other)) : -1;
+                if ((sign == ">" || sign == "<" || sign == ">=" || sign == "<=") && b >= 0) {
+                    add(p, p.stmts[std::min(a, b)], HintKind::TextAnswer,
+                        "«" + p.stmts[a].target + "» и «" + p.stmts[b].target + "» — ответы «" + askWord +
+                            "», то есть текст, и «" + shown(p, s, j, j + 2) + "» на строке " + num(lineOf(p, s)) +
+                            " сравнит их как текст, по буквам: \"10\" окажется меньше \"9\"." + tail,
+                        {p.stmts[a].target}, out);
+                    break;
+                }
+            }
+        }
+    }
+}
+
+// «вывести("сумма")» where «сумма» already holds a value that nothing else reads: the five letters
+// are printed, not the value.
+void quotedName(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const int n = facts.n;
+    for (int i = 0; i < n; ++i) {
+        const Stmt& s = p.stmts[i];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        const rules::RuleWords* print = ruleAt(p.c, ts, 0, p.v);
+        if (s.kind != StmtKind::Other || !print || print->role != rules::WordRole::Output ||
+            !(produces(*print, "console.log") || produces(*print, "alert") || produces(*print, "consolelog")))
+            continue;
+        const std::size_t w = print->words.size();
+        if (ts.size() != w + 3 || ts[w].mark != '(' || ts[w + 1].mark != literal || ts[w + 2].mark != ')') continue;
+        const Token& text = ts[w + 1];
+        if (text.to < text.from + 3 || p.c[text.to - 1] != p.c[text.from]) continue;
+        if (!std::all_of(p.c + text.from + 1, p.c + text.to - 1, [](std::uint32_t v) { return translator::isWordCode(v); }) ||
+            (p.c[text.from + 1] >= '0' && p.c[text.from + 1] <= '9'))
+            continue;
+        const std::string name = textOf(p.c, text.from + 1, text.to - 1);
+        // Where «сумма» got its value: a statement before this one, or a parameter of the function around it.
+        int set = -1;
+        for (int k = 0; k < i && set < 0; ++k) {
+            const int around = nearestAround(p, facts, k, StmtKind::Function);  // seen only inside it
+            if (p.stmts[k].target == name && (around < 0 || within(p, facts, i, around))) set = k;
+        }
+        for (const Function& f : facts.functions)
+            if (set < 0 && within(p, facts, i, f.at) && std::find(f.params.begin(), f.params.end(), name) != f.params.end())
+                set = f.at;
+        if (set < 0) continue;
+        // The value is read nowhere but in its own updates: else the word may be a message
+        // («вывести("готово")» beside «если готово то»), or a label before the value.
+        bool readElsewhere = false;
+        for (const int k : readersOf(facts, name))
+            readElsewhere = readElsewhere || (k != i && p.stmts[k].kind != StmtKind::Function && p.stmts[k].target != name);
+        if (readElsewhere) continue;
+        out.push_back(naming(at(lineOf(p, s), HintKind::PlainQuotesTemplate,
+                                "выводится слово «" + name + "», а не значение переменной «" + name + "» (строка " +
+                                    num(lineOf(p, p.stmts[set])) + "): в кавычках имя — просто буквы; уберите кавычки: «" +
+                                    shown(p, s, 0, w) + "(" + name + ")»",
+                                p.c, text.from, text.to, &name),
+                             {name}));
+    }
+}
+
+namespace {
+
+// Whether the statement reads `name`, itself or through a call of a function of the program whose
+// body reads it.
+bool readsWithCalls(const Program& p, const Facts& facts, int i, const std::string& name) {
+    if (reads(p, p.stmts[i], name)) return true;
+    for (const Function& f : facts.functions) {
+        if (!hasWord(p, p.stmts[i], f.name)) continue;
+        for (int k = f.at; k <= f.last; ++k)
+            if (reads(p, p.stmts[k], name)) return true;
+    }
+    return false;
+}
+
+// The statement's text with each read of `name` written as `with`.
+std::string replacedName(const Program& p, const Stmt& s, const std::string& name, const std::string& with) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    std::string out;
+    for (std::size_t i = 0; i < ts.size(); ++i) {
+        if (i > 0) out += textOf(p.c, ts[i - 1].to, ts[i].from);
+        out += readsAt(p, ts, i, name) ? with : word(p, ts[i]);
+    }
+    return out;
+}
+
+}  // namespace
+
+// «если … то y = 1 конец» then «y = 2» at once: the value set in the block is replaced before
+// anything reads it (an «иначе» forgotten).
+void setInIfThenReplaced(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::If || s.closed || facts.chained[i]) return;
+    const std::vector<int> inner = body(p, facts, i);
+    if (inner.empty()) return;
+    const Stmt& set = p.stmts[inner.back()];
+    const int next = afterBlock(p, facts, i);
+    if (set.target.empty() || declares(p, set) || next < 0) return;
+    const Stmt& again = p.stmts[next];
+    if (again.target != set.target || declares(p, again) || readsWithCalls(p, facts, next, set.target)) return;
+    add(p, set, HintKind::LostValue,
+        "значение «" + set.target + "» со строки " + num(lineOf(p, set)) + " не успевает пригодиться: на строке " +
+            num(lineOf(p, again)) + " оно сразу заменяется («" + lineText(p, again) + "» выполняется всегда). Если «" +
+            lineText(p, again) + "» нужно, только когда «" + shown(p, s, s.condFrom, s.condTo) +
+            "» неверно, поставьте эту строку в «" + p.elseWord + "»",
+        {set.target}, out);
+}
+
+// «пусть x = число(спросить())», then a loop whose first line asks again into «x»: the first answer is lost.
+void answerReplacedInLoop(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.target.empty()) return;
+    bool asks = false;
+    for (std::size_t k = s.valueFrom; k < tokensOf(p, s).size(); ++k)
+        asks = asks || isWord(p, tokensOf(p, s)[k], facts.askWord) || isWord(p, tokensOf(p, s)[k], facts.askNumber);
+    // The loop after it in the same block, past statements that neither read nor set the name.
+    int l = i + 1;
+    while (l < facts.n && facts.holders[l] == facts.holders[i] && p.stmts[l].kind == StmtKind::Other &&
+           p.stmts[l].target != s.target && !readsWithCalls(p, facts, l, s.target))
+        ++l;
+    if (!asks || l >= facts.n || facts.holders[l] != facts.holders[i]) return;
+    const Stmt& loop = p.stmts[l];
+    if (loop.kind != StmtKind::Loop || loop.closed || reads(p, loop, s.target)) return;
+    const std::vector<int> inner = body(p, facts, l);
+    if (inner.empty()) return;
+    const Stmt& again = p.stmts[inner.front()];
+    if (again.target != s.target || declares(p, again) || readsWithCalls(p, facts, inner.front(), s.target)) return;
+    for (int k = l + 1; k < facts.n; ++k)  // read after the loop: the first answer is kept when the loop never runs
+        if (!within(p, facts, k, l) && readsWithCalls(p, facts, k, s.target)) return;
+    add(p, s, HintKind::LostValue,
+        "значение «" + s.target + "» со строки " + num(lineOf(p, s)) + " не успевает пригодиться: на строке " +
+            num(lineOf(p, again)) + " в цикле оно сразу заменяется, и первый ответ пропадает. Спрашивайте в одном месте: здесь или в цикле",
+        {s.target}, out);
+}
+
+// «а = б» then «б = а + б»: «а» already holds «б», and its old value is gone.
+void setThenBothRead(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    if (!valueToken(p, s) || declares(p, s) ||
+        !isPlainName(p.c, ts[s.valueFrom], p.v, ts, s.valueFrom) || i + 1 >= facts.n || facts.holders[i + 1] != facts.holders[i])
+        return;
+    const std::string from = word(p, ts[s.valueFrom]);
+    const Stmt& t = p.stmts[i + 1];
+    if (from == s.target || t.target != from || tokensOf(p, t).size() <= t.valueFrom + 1 || !reads(p, t, s.target) ||
+        !reads(p, t, from) || !setsAnywhere(facts, s.target, i))
+        return;
+    const std::string keep = s.target == "т" ? "т2" : "т";
+    add(p, s, HintKind::LostValue,
+        "после «" + lineText(p, s) + "» на строке " + num(lineOf(p, s)) + " в «" + s.target + "» уже лежит значение «" + from +
+            "», и строка " + num(lineOf(p, t)) + " «" + lineText(p, t) + "» берёт «" + from + "» дважды: прежнее значение «" +
+            s.target + "» пропало. Сохраните его перед этой строкой в третьей переменной («пусть " + keep + " = " + s.target +
+            "») и на строке " + num(lineOf(p, t)) + " пишите «" + replacedName(p, t, s.target, keep) + "»",
+        {s.target, from}, out);
+}
+
+// «для каждого ц из цены делать ц = ц * 2»: the element's name is set, the list stays as it was.
+void eachElementSet(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const std::string of = keywordOf(p.v, "of"), length = reverseOf(p.v, "length");
+    if (s.kind != StmtKind::Loop || s.closed || of.empty() || s.condFrom + 2 >= s.condTo ||
+        !isPlainName(p.c, ts[s.condFrom], p.v, ts, s.condFrom) || !isWord(p, ts[s.condFrom + 1], of))
+        return;
+    const std::string name = word(p, ts[s.condFrom]);
+    const std::string list = shown(p, s, s.condFrom + 2, s.condTo);
+    const bool plain = s.condFrom + 3 == s.condTo && isPlainName(p.c, ts[s.condFrom + 2], p.v, ts, s.condFrom + 2);
+    for (int k = i + 1; k < facts.n && within(p, facts, k, i); ++k) {
+        const Stmt& set = p.stmts[k];
+        if (set.target != name || declares(p, set)) continue;
+        const std::string way = plain && !length.empty()
+                                    ? "«" + replacedName(p, set, name, list + "[i]") + "» в цикле по номерам «пока i < " + list + "." +
+                                          length + "»"
+                                    : "«" + list + "[i] = …» в цикле по номерам элементов";
+        add(p, set, HintKind::LostValue,
+            "«" + lineText(p, set) + "» не меняет «" + list + "»: «" + name + "» в «" + shown(p, s, 0, s.condTo) + "» (строка " + num(lineOf(p, s)) +
+                ") — только значение элемента, и менять её нельзя. Элемент меняют по его номеру: " + way,
+            {name}, out);
+        return;
+    }
+}
+
+// «пусть x = …» inside a block at the top level when an «x» is declared before the block and read
+// after it: the line makes a second «x» that lives until the block's end.
+void declaredAgainInBlock(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const int h = facts.holders[i];
+    if (s.target.empty() || h < 0 || !declares(p, s) || reads(p, s, s.target) || enclosingFunction(p, facts, i))
+        return;
+    int outer = -1;
+    for (const int k : settersOf(facts, s.target))
+        if (outer < 0 && k < i && facts.holders[k] < 0 && declares(p, p.stmts[k])) outer = k;
+    if (outer < 0) return;
+    for (int k = i + 1; k < facts.n; ++k) {
+        const Stmt& t = p.stmts[k];
+        if (t.target == s.target && !within(p, facts, k, h)) return;  // the outer one set again first
+        if (facts.holders[k] >= 0 || t.kind == StmtKind::End || t.kind == StmtKind::Else || t.kind == StmtKind::ElseIf) continue;
+        if (readsWithCalls(p, facts, k, s.target)) {
+            add(p, s, HintKind::LostValue,
+                "«" + lineText(p, s) + "» внутри «" + word(p, tokensOf(p, p.stmts[h])[0]) + "» (строка " +
+                    num(lineOf(p, p.stmts[h])) + ") делает новую «" + s.target + "», которая живёт только до «" + p.endWord +
+                    "»; «" + s.target + "» со строки " + num(lineOf(p, p.stmts[outer])) + " не меняется, и строка " +
+                    num(lineOf(p, t)) + " возьмёт её прежнее значение. Чтобы изменить её, уберите «" +
+                    word(p, tokensOf(p, s)[0]) + "»",
+                {s.target}, out);
+            return;
+        }
+    }
+}
+
+// «имя[0] = "Б"» where «имя» holds text: the letters of a text are not changed this way.
+void letterOfTextSet(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    if (s.kind != StmtKind::Other || ts.size() < 6 || !isPlainName(p.c, ts[0], p.v, ts, 0) || ts[1].mark != '[') return;
+    const std::size_t close = closingOf(ts, 1);
+    if (close + 2 >= ts.size() || close == 2 || ts[close + 1].mark != '=' || ts[close + 2].mark == '=') return;
+    const std::string name = word(p, ts[0]);
+    int text = -1;
+    for (const int k : settersOf(facts, name)) {
+        const Stmt& d = p.stmts[k];
+        const std::vector<Token>& dt = tokensOf(p, d);
+        const bool literalText = valueToken(p, d) && dt[d.valueFrom].mark == literal && p.c[dt[d.valueFrom].from] != '`';
+        const bool asked = d.valueFrom + 1 < dt.size() && isWord(p, dt[d.valueFrom], facts.askWord) &&
+                           dt[d.valueFrom + 1].mark == '(' && closingOf(dt, d.valueFrom + 1) + 1 == dt.size();
+        if (!literalText && !asked) return;  // set to something else somewhere: not certain
+        if (text < 0 && k < i) text = k;
+    }
+    for (const Function& f : facts.functions)
+        if (std::find(f.params.begin(), f.params.end(), name) != f.params.end()) return;
+    if (text < 0 || facts.slice.empty()) return;
+    const std::string index = shown(p, s, 2, close), value = shown(p, s, close + 2, ts.size());
+    const std::string rebuilt = index == "0" ? value + " + " + name + "." + facts.slice + "(1)"
+                                             : name + "." + facts.slice + "(0, " + index + ") + " + value + " + " + name + "." +
+                                                   facts.slice + "(" + index + " + 1)";
+    add(p, s, HintKind::LostValue,
+        "«" + lineText(p, s) + "» ничего не меняет: «" + name + "» — текст (строка " + num(lineOf(p, p.stmts[text])) +
+            "), а буквы в тексте не заменяются. Соберите новый текст: «" + name + " = " + rebuilt + "»",
+        {name}, out);
+}
+
+// «сумма = сумма + цифра» in a loop, and «сумма» read nowhere but in its own changes.
+void totalNeverRead(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    std::vector<std::string> told;
+    for (int i = 0; i < facts.n; ++i) {
+        const Stmt& s = p.stmts[i];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        if (s.target.empty() || declares(p, s) || ts.size() < s.valueFrom + 3 || !isWord(p, ts[s.valueFrom], s.target) ||
+            !(ts[s.valueFrom + 1].mark == '+' || ts[s.valueFrom + 1].mark == '-' || ts[s.valueFrom + 1].mark == '*'))
+            continue;
+        const int loop = ancestor(p, facts, i, StmtKind::Loop);
+        if (loop < 0 || std::find(told.begin(), told.end(), s.target) != told.end()) continue;
+        bool declared = false, read = false;
+        for (const int k : settersOf(facts, s.target)) declared = declared || (k < i && declares(p, p.stmts[k]));
+        for (const int k : readersOf(facts, s.target)) read = read || p.stmts[k].target != s.target;
+        for (int k = 0; k < facts.n && !read; ++k) {
+            const Stmt& t = p.stmts[k];
+            // A name inside text or a template's "${…}" (left out of the tokens): read, to be safe.
+            const std::string raw = textOf(p.c, tokensOf(p, t).front().from, tokensOf(p, t).back().to);
+            read = read || (raw.find('`') != std::string::npos && raw.find(s.target) != std::string::npos);
+            for (const Token& tok : tokensOf(p, t))
+                read = read || (tok.mark == literal && textOf(p.c, tok.from, tok.to).find(s.target) != std::string::npos);
+        }
+        int shownAt = -1;
+        for (int k = loop + 1; k < facts.n && shownAt < 0; ++k)
+            if (!within(p, facts, k, loop) && hasRole(p, p.stmts[k], rules::WordRole::Output)) shownAt = k;
+        if (!declared || read || shownAt < 0) continue;
+        told.push_back(s.target);
+        add(p, s, HintKind::LostValue,
+            "«" + s.target + "» считается на строке " + num(lineOf(p, s)) + ", но её значение нигде не читается, кроме её же изменения. Если ответ — «" +
+                s.target + "», выведите её: строка " + num(lineOf(p, p.stmts[shownAt])) + " «" + lineText(p, p.stmts[shownAt]) +
+                "» выводит другое",
+            {s.target}, out);
+    }
+}
+
+}  // namespace diagnostics::programs

@@ -1,0 +1,70 @@
+// The checks over a program's statements, one family a file (checks_conditions.cpp, checks_loops.cpp,
+// checks_functions.cpp, checks_values.cpp, checks_arithmetic.cpp); program_checks.cpp runs them in
+// the order of its two tables. Internal to diagnostics.
+// Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
+#pragma once
+
+#include <vector>
+
+#include "diagnostics/program_reading.h"
+
+namespace diagnostics::programs {
+
+// Run on each statement i in turn: appends what it finds there.
+using StatementCheck = void (*)(const Program&, const Facts&, int, std::vector<Hint>&);
+// Run once over the whole program.
+using WholeCheck = void (*)(const Program&, const Facts&, std::vector<Hint>&);
+
+// checks_conditions.cpp
+void positionAsCondition(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void notTakesNameAlone(const Program& p, const Facts&, int i, std::vector<Hint>& out);
+void elseIfNeverRuns(const Program& p, const Facts&, int i, std::vector<Hint>& out);
+void decidedCondition(const Program& p, const Facts&, int i, std::vector<Hint>& out);
+void sameBranches(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void twoIfsBothRun(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+
+// checks_loops.cpp
+void loopNeverRuns(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void totalResetInLoop(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void flagSetInElse(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void loopLeavesFirstRound(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void endMarkerCounted(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void extremeStartsAtZero(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void loopStartsAtOne(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void nestedSameCounter(const Program& p, const Facts& facts, std::vector<Hint>& out);
+
+// checks_functions.cpp
+void resultDropped(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void unusedParameter(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void uncalledFunction(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void argumentsSwapped(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void valueOnOnePath(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void parameterChangedForNobody(const Program& p, const Facts& facts, std::vector<Hint>& out);
+
+// checks_values.cpp
+void swapLosesValue(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void copyIsSameList(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void roundBracketsForElement(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void staleFormula(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void textAnswerCompared(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void quotedName(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void setInIfThenReplaced(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void answerReplacedInLoop(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void setThenBothRead(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void eachElementSet(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void declaredAgainInBlock(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void letterOfTextSet(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void totalNeverRead(const Program& p, const Facts& facts, std::vector<Hint>& out);
+
+// checks_arithmetic.cpp
+void digitsByPlainDivision(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void averageWithoutBrackets(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void productStartsAtZero(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void remainderAsCondition(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void divisionComparedWithZero(const Program& p, const Facts&, int i, std::vector<Hint>& out);
+void quotedTruthWord(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void pushReplacesList(const Program& p, const Facts&, int i, std::vector<Hint>& out);
+void divisorFromOne(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void wholeDivisionKept(const Program& p, const Facts& facts, std::vector<Hint>& out);
+
+}  // namespace diagnostics::programs

@@ -1,0 +1,527 @@
+// The reading of a program the statement checks share: lines, statements, facts and readers.
+// Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
+#include "diagnostics/program_reading.h"
+
+#include <algorithm>
+#include <string>
+
+namespace diagnostics::programs {
+
+std::vector<Line> codeLines(const base::CodeText& text, const translator::SourceRegions& regions) {
+    std::vector<Line> lines;
+    const std::uint32_t* c = text.chars.data();
+    const std::size_t n = text.chars.size();
+    std::size_t s = 0;
+    auto add = [&](std::size_t at, Token t) {
+        const std::uint32_t number = text.lines[at];
+        if (lines.empty() || lines.back().number != number) lines.push_back({number, {}});
+        lines.back().tokens.push_back(t);
+    };
+    for (std::size_t p = 0; p < n;) {
+        if (s < regions.stretches.size() && p >= regions.stretches[s].from) {
+            const translator::Stretch& st = regions.stretches[s++];
+            if (st.region == translator::Region::Literal)
+                add(st.from, {static_cast<std::uint32_t>(st.from), static_cast<std::uint32_t>(st.to), literal});
+            p = std::max(p, st.to);
+            continue;
+        }
+        const std::size_t end = s < regions.stretches.size() ? regions.stretches[s].from : n;
+        const std::uint32_t v = c[p];
+        if (v == ' ' || v == '\t' || v == 0x0D || translator::isLineFeed(v)) {
+            ++p;
+        } else if (translator::isWordCode(v)) {
+            std::size_t e = p + 1;
+            while (e < end && translator::isWordCode(c[e])) ++e;
+            add(p, {static_cast<std::uint32_t>(p), static_cast<std::uint32_t>(e), 0});
+            p = e;
+        } else {
+            add(p, {static_cast<std::uint32_t>(p), static_cast<std::uint32_t>(p + 1), v});
+            ++p;
+        }
+    }
+    return lines;
+}
+
+std::string textOf(const std::uint32_t* c, std::size_t from, std::size_t to) { return base::encodeUtf8(c + from, to - from); }
+
+bool sameWord(const std::uint32_t* c, const Token& t, const base::CodePoints& w, bool fold) {
+    if (t.mark != 0 || w.size() != t.to - t.from) return false;
+    for (std::size_t i = 0; i < w.size(); ++i)
+        if (fold ? base::toUpper(c[t.from + i]) != base::toUpper(w[i]) : c[t.from + i] != w[i]) return false;
+    return true;
+}
+
+std::string keywordOf(const Table& v, const char* js) {
+    for (const auto& [k, learner] : v.v.keywords)
+        if (k == js) return learner;
+    return "";
+}
+
+Table tableOf(const rules::Vocabulary& v) {
+    Table t{v, {}, {}};
+    for (const rules::RuleWords& r : v.rules) {
+        t.words.emplace_back();
+        for (const std::string& w : r.words) t.words.back().push_back(base::decodeBytes(w));
+    }
+    t.returnWord = keywordOf(t, "return");
+    return t;
+}
+
+bool isDigits(const std::uint32_t* c, const Token& t) {
+    return t.mark == 0 && std::all_of(c + t.from, c + t.to, [](std::uint32_t v) { return v >= '0' && v <= '9'; });
+}
+
+const rules::RuleWords* ruleAt(const std::uint32_t* c, const std::vector<Token>& ts, std::size_t i, const Table& table) {
+    return ruleAt(c, ts, i, table, [](const rules::RuleWords&) { return true; });
+}
+
+bool produces(const rules::RuleWords& r, const char* name) {
+    return std::find(r.produces.begin(), r.produces.end(), name) != r.produces.end();
+}
+
+bool changesValue(const rules::RuleWords& r) {
+    static const char* const names[] = {"pop", "shift", "sort", "reverse", "push", "unshift", "splice", "fill"};
+    for (const char* name : names)
+        if (produces(r, name)) return true;
+    return false;
+}
+
+std::size_t closingOf(const std::vector<Token>& ts, std::size_t open, bool* commas) {
+    int depth = 0;
+    for (std::size_t k = open; k < ts.size(); ++k) {
+        if (ts[k].mark == '(' || ts[k].mark == '[' || ts[k].mark == '{') ++depth;
+        if ((ts[k].mark == ')' || ts[k].mark == ']' || ts[k].mark == '}') && --depth == 0) return k;
+        if (commas && ts[k].mark == ',' && depth == 1) *commas = true;
+    }
+    return ts.size();
+}
+
+bool wholeInBrackets(const std::vector<Token>& ts, std::size_t from, std::size_t to) {
+    int depth = 0;
+    for (std::size_t k = from; k < to; ++k) {
+        if (ts[k].mark == '(') ++depth;
+        if (ts[k].mark == ')' && --depth == 0 && k + 1 != to) return false;
+    }
+    return true;
+}
+
+bool isPlainName(const std::uint32_t* c, const Token& t, const Table& v, const std::vector<Token>& ts,
+                 std::size_t i) {
+    return t.mark == 0 && !(c[t.from] >= '0' && c[t.from] <= '9') && ruleAt(c, ts, i, v) == nullptr;
+}
+
+Hint at(std::uint32_t line, HintKind kind, const std::string& message, const std::uint32_t* c, std::size_t from,
+        std::size_t to, const std::string* fix) {
+    return spanned({line, kind, base::onLine(line, message)}, c, from, to, fix);
+}
+
+std::string blockEnd(const Table& v) {
+    for (const rules::RuleWords& r : v.v.rules)
+        if (r.role == rules::WordRole::BlockClose && r.words.size() == 1 && r.opensBrace == 0) return r.phrase;
+    return "";
+}
+
+std::string roleWord(const Table& v, const std::vector<rules::Rule>& table, rules::WordRole role, const char* js) {
+    for (const rules::RuleWords& r : v.v.rules)
+        if (r.role == role && table[r.rule].replacement == base::decodeBytes(js)) return r.phrase;
+    return "";
+}
+
+std::string valueWord(const Table& v, const std::vector<rules::Rule>& table, const char* js) {
+    const std::string w = roleWord(v, table, rules::WordRole::Value, js);
+    return w.empty() ? keywordOf(v, js) : w;
+}
+
+std::string equalityWord(const Table& v) {
+    for (const rules::RuleWords& r : v.v.rules)
+        if (r.equality) return r.phrase;
+    return "==";
+}
+
+std::string replacementOf(const std::vector<rules::Rule>& table, const rules::RuleWords& r) {
+    return base::encodeUtf8(table[r.rule].replacement.data(), table[r.rule].replacement.size());
+}
+
+std::string reverseOf(const Table& v, const char* js) {
+    for (const auto& [k, learner] : v.v.reverse)
+        if (k == js) return learner;
+    return "";
+}
+
+const std::vector<Token>& tokensOf(const Program& p, const Stmt& s) { return p.lines[s.line].tokens; }
+
+std::string word(const Program& p, const Token& t) { return textOf(p.c, t.from, t.to); }
+
+bool isWord(const Program& p, const Token& t, const std::string& w) { return t.mark == 0 && !w.empty() && word(p, t) == w; }
+
+std::uint32_t lineOf(const Program& p, const Stmt& s) { return p.lines[s.line].number; }
+
+namespace {
+
+bool endsBlock(const Program& p, const std::vector<Token>& ts) {
+    const rules::RuleWords* r = ts.empty() ? nullptr : ruleAt(p.c, ts, ts.size() - 1, p.v);
+    return r && r->role == rules::WordRole::BlockClose && r->words.size() == 1;
+}
+
+// Whether a rule that ends a header starts at token i. Not only the first rule of those words:
+// «раз» has one rule before a "{" (which leaves the header open) and one that ends the header.
+bool headerCloseAt(const Program& p, const std::vector<Token>& ts, std::size_t i) {
+    return ruleAt(p.c, ts, i, p.v, [](const rules::RuleWords& r) { return r.role == rules::WordRole::HeaderClose; }) != nullptr;
+}
+
+// A line with a word that ends a header and opens its block («делать», «то», «раз»).
+bool opensBlock(const Program& p, const std::vector<Token>& ts) {
+    for (std::size_t i = 1; i < ts.size(); ++i)
+        if (headerCloseAt(p, ts, i)) return true;
+    return false;
+}
+
+}  // namespace
+
+bool readStatements(Program& p) {
+    std::vector<int> open;
+    for (std::size_t li = 0; li < p.lines.size(); ++li) {
+        const std::vector<Token>& ts = p.lines[li].tokens;
+        for (const Token& t : ts)
+            if (t.mark == '{' || t.mark == '}') return false;
+        Stmt s;
+        s.line = li;
+        s.parent = open.empty() ? -1 : open.back();
+        const rules::RuleWords* first = ruleAt(p.c, ts, 0, p.v);
+        std::size_t head = first ? first->words.size() : 0;
+        if (isWord(p, ts[0], p.elseWord)) {
+            s.kind = ts.size() > 1 && isWord(p, ts[1], p.ifWord) ? StmtKind::ElseIf : StmtKind::Else;
+            head = s.kind == StmtKind::ElseIf ? 2 : 1;
+        } else if (first && first->phrase == p.ifWord) {
+            s.kind = StmtKind::If;
+        } else if (first && first->role != rules::WordRole::BlockClose && opensBlock(p, ts)) {
+            s.kind = StmtKind::Loop;  // «пока», «для каждого», «повторить»: a header the table's word ends
+        } else if (first && first->phrase == p.functionWord) {
+            s.kind = StmtKind::Function;
+        } else if (first && first->role == rules::WordRole::BlockClose) {
+            s.kind = StmtKind::End;
+        }
+        if (s.kind == StmtKind::If || s.kind == StmtKind::ElseIf || s.kind == StmtKind::Loop) {
+            s.condFrom = head;
+            s.condTo = ts.size();
+            for (std::size_t i = head; i < ts.size(); ++i)
+                if (headerCloseAt(p, ts, i)) {
+                    s.condTo = i;
+                    break;
+                }
+            s.closed = s.condTo + 1 < ts.size() && endsBlock(p, ts);
+        }
+        if (s.kind == StmtKind::Else) s.closed = ts.size() > 1 && endsBlock(p, ts);
+        if (s.kind == StmtKind::Other) {
+            std::size_t i = 0;
+            if (first && first->role == rules::WordRole::Declaration && !first->declares.empty()) i = first->words.size();
+            if (i + 2 < ts.size() && isPlainName(p.c, ts[i], p.v, ts, i) && ts[i + 1].mark == '=' && ts[i + 2].mark != '=') {
+                s.target = word(p, ts[i]);
+                s.valueFrom = i + 2;
+            }
+        }
+        const int self = static_cast<int>(p.stmts.size());
+        if (s.kind == StmtKind::ElseIf || s.kind == StmtKind::Else) {
+            if (open.empty()) return false;
+            const Stmt& branch = p.stmts[open.back()];
+            if (branch.kind != StmtKind::If && branch.kind != StmtKind::ElseIf) return false;
+            s.chain = branch.chain >= 0 ? branch.chain : open.back();
+            s.parent = branch.parent;
+            open.back() = self;
+            if (s.closed) open.pop_back();
+        } else if (s.kind == StmtKind::End) {
+            if (open.empty()) return false;
+            open.pop_back();
+        } else if ((s.kind == StmtKind::If || s.kind == StmtKind::Loop || s.kind == StmtKind::Function) && !s.closed) {
+            open.push_back(self);
+        }
+        p.stmts.push_back(s);
+    }
+    return open.empty();
+}
+
+const std::vector<int>& settersOf(const Facts& facts, const std::string& name) {
+    static const std::vector<int> none;
+    const auto found = facts.setters.find(name);
+    return found == facts.setters.end() ? none : found->second;
+}
+
+const std::vector<int>& readersOf(const Facts& facts, const std::string& name) {
+    static const std::vector<int> none;
+    const auto found = facts.readers.find(name);
+    return found == facts.readers.end() ? none : found->second;
+}
+
+bool setsAnywhere(const Facts& facts, const std::string& name, int except) {
+    for (const int k : settersOf(facts, name))
+        if (k != except) return true;
+    return false;
+}
+
+bool setBefore(const Facts& facts, const std::string& name, int i) {
+    const std::vector<int>& sets = settersOf(facts, name);
+    return !sets.empty() && sets.front() < i;
+}
+
+int lastSetBefore(const Facts& facts, const std::string& name, int i) {
+    int last = -1;
+    for (const int k : settersOf(facts, name))
+        if (k < i) last = k;
+    return last;
+}
+
+std::vector<int> body(const Program& p, const Facts& facts, int h) {
+    std::vector<int> out;
+    for (int i = h + 1; i < facts.n; ++i)
+        if (facts.holders[i] == h && p.stmts[i].kind != StmtKind::End && p.stmts[i].kind != StmtKind::Else &&
+            p.stmts[i].kind != StmtKind::ElseIf)
+            out.push_back(i);
+    return out;
+}
+
+bool within(const Program& p, const Facts& facts, int i, int h) {
+    for (int k = facts.holders[i]; k >= 0; k = facts.holders[k]) {
+        if (k == h) return true;
+        if (p.stmts[k].chain == h) return true;
+    }
+    return false;
+}
+
+int ancestor(const Program& p, const Facts& facts, int i, StmtKind kind) {
+    for (int k = facts.holders[i]; k >= 0; k = facts.holders[k])
+        if (p.stmts[k].kind == kind) return k;
+    return -1;
+}
+
+int nearestAround(const Program& p, const Facts& facts, int i, StmtKind kind) {
+    for (int k = facts.holders[i]; k >= 0; k = facts.holders[k]) {
+        if (p.stmts[k].kind == kind) return k;
+        if (p.stmts[k].kind == StmtKind::Function) return -1;
+    }
+    return -1;
+}
+
+bool enclosingFunction(const Program& p, const Facts& facts, int i) { return ancestor(p, facts, i, StmtKind::Function) >= 0; }
+
+int lastInBlock(const Program& p, const Facts& facts, int h) {
+    int last = h;
+    for (int k = h + 1; k < facts.n && within(p, facts, k, h); ++k) last = k;
+    return last;
+}
+
+int afterBlock(const Program& p, const Facts& facts, int h) {
+    for (int k = h + 1; k < facts.n; ++k)
+        if (facts.holders[k] == facts.holders[h] && p.stmts[k].kind != StmtKind::End) return k;
+    return -1;
+}
+
+bool readsAt(const Program& p, const std::vector<Token>& ts, std::size_t i, const std::string& name) {
+    return isWord(p, ts[i], name) && !(i > 0 && ts[i - 1].mark == '.');
+}
+
+bool reads(const Program& p, const Stmt& s, const std::string& name) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    for (std::size_t i = s.target.empty() ? 0 : s.valueFrom; i < ts.size(); ++i)
+        if (readsAt(p, ts, i, name)) return true;
+    return false;
+}
+
+const Token* valueToken(const Program& p, const Stmt& s) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    return !s.target.empty() && ts.size() == s.valueFrom + 1 ? &ts[s.valueFrom] : nullptr;
+}
+
+bool valueIs(const Program& p, const Stmt& s, const std::string& w) {
+    const Token* v = valueToken(p, s);
+    return v && word(p, *v) == w;
+}
+
+bool binaryValue(const Program& p, const Stmt& s, std::uint32_t sign, std::string& a, std::string& b) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    if (s.target.empty() || ts.size() != s.valueFrom + 3 || ts[s.valueFrom].mark != 0 || ts[s.valueFrom + 1].mark != sign ||
+        ts[s.valueFrom + 2].mark != 0)
+        return false;
+    a = word(p, ts[s.valueFrom]), b = word(p, ts[s.valueFrom + 2]);
+    return true;
+}
+
+bool valueIs(const Program& p, const Stmt& s, const std::string& a, std::uint32_t sign, const std::string& b) {
+    std::string x, y;
+    return binaryValue(p, s, sign, x, y) && x == a && y == b;
+}
+
+bool declares(const Program& p, const Stmt& s) {
+    const rules::RuleWords* r = ruleAt(p.c, tokensOf(p, s), 0, p.v);
+    return r && r->role == rules::WordRole::Declaration && !r->declares.empty();
+}
+
+std::string shown(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to) {
+    return from < to && to <= ts.size() ? textOf(p.c, ts[from].from, ts[to - 1].to) : "";
+}
+
+std::string shown(const Program& p, const Stmt& s, std::size_t from, std::size_t to) { return shown(p, tokensOf(p, s), from, to); }
+
+std::string lineText(const Program& p, const Stmt& s) { return shown(p, s, 0, tokensOf(p, s).size()); }
+
+void add(const Program& p, const Stmt& s, HintKind kind, const std::string& message, std::vector<std::string> named,
+         std::vector<Hint>& out) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    out.push_back(naming(at(lineOf(p, s), kind, message, p.c, ts.front().from, ts.back().to), std::move(named)));
+}
+
+std::string num(std::uint32_t n) { return std::to_string(n); }
+
+std::string signAt(const Program& p, const std::vector<Token>& ts, std::size_t i, std::size_t& taken) {
+    const rules::RuleWords* r = ruleAt(p.c, ts, i, p.v);
+    if (r && r->role == rules::WordRole::Comparison) {
+        taken = r->words.size();
+        return replacementOf(p.table, *r);
+    }
+    std::string sign;
+    taken = 0;
+    for (std::size_t k = i; k < ts.size() && (ts[k].mark == '=' || ts[k].mark == '<' || ts[k].mark == '>' || ts[k].mark == '!'); ++k) {
+        if (k > i && ts[k].from != ts[k - 1].to) break;
+        sign += static_cast<char>(ts[k].mark);
+        ++taken;
+    }
+    return sign;
+}
+
+std::size_t numberAt(const Program& p, const std::vector<Token>& ts, std::size_t i, std::size_t end, double& value) {
+    const std::size_t start = i;
+    const bool minus = i < end && ts[i].mark == '-';
+    if (minus) ++i;
+    if (i >= end || !isDigits(p.c, ts[i])) return 0;
+    std::string digits = word(p, ts[i++]);
+    // "2.5": the point and the digits after it written close, not «x.длина» or "2 . 5".
+    if (i + 1 < end && ts[i].mark == '.' && ts[i].from == ts[i - 1].to && ts[i + 1].from == ts[i].to && isDigits(p.c, ts[i + 1]))
+        digits += "." + word(p, ts[i + 1]), i += 2;
+    if (digits.size() > 100) return 0;  // far beyond a learner's numbers; stod throws out of a double's range
+    value = std::stod(digits) * (minus ? -1 : 1);
+    return i - start;
+}
+
+bool number(const Program& p, const std::vector<Token>& ts, std::size_t i, std::size_t end, double& value) {
+    const std::size_t taken = numberAt(p, ts, i, end, value);
+    return taken && i + taken == end;
+}
+
+bool isNotEqual(const std::string& sign) { return sign == "!=" || sign == "!=="; }
+
+bool holds(const std::string& sign, double left, double right, bool& read) {
+    read = true;
+    if (sign == "==" || sign == "===") return left == right;
+    if (sign == "!=" || sign == "!==") return left != right;
+    if (sign == "<") return left < right;
+    if (sign == "<=") return left <= right;
+    if (sign == ">") return left > right;
+    if (sign == ">=") return left >= right;
+    read = false;
+    return false;
+}
+
+Compared comparedIn(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to) {
+    Compared k;
+    if (to < from + 3 || !isPlainName(p.c, ts[from], p.v, ts, from)) return k;
+    std::size_t taken = 0;
+    k.sign = signAt(p, ts, from + 1, taken);
+    k.valueAt = from + 1 + taken;
+    if (!taken || !number(p, ts, k.valueAt, to, k.value)) return k;
+    k.name = word(p, ts[from]);
+    k.valid = true;
+    return k;
+}
+
+Range rangeFrom(const Compared& k) {
+    Range r;
+    if (!k.valid) return r;
+    r.name = k.name;
+    if (k.sign == ">" || k.sign == ">=") r.lo = k.value, r.loIn = k.sign == ">=";
+    else if (k.sign == "<" || k.sign == "<=") r.hi = k.value, r.hiIn = k.sign == "<=";
+    else if (k.sign == "==" || k.sign == "===") r.lo = r.hi = k.value, r.loIn = r.hiIn = true;
+    else return r;
+    r.valid = true;
+    return r;
+}
+
+Range rangeOf(const Program& p, const Stmt& s) { return rangeFrom(comparedIn(p, tokensOf(p, s), s.condFrom, s.condTo)); }
+
+bool subRange(const Range& a, const Range& b) {
+    const bool lo = a.lo > b.lo || (a.lo == b.lo && (b.loIn || !a.loIn));
+    const bool hi = a.hi < b.hi || (a.hi == b.hi && (b.hiIn || !a.hiIn));
+    return a.valid && b.valid && a.name == b.name && lo && hi;
+}
+
+bool lets(const Range& r, double x) {
+    return (x > r.lo || (x == r.lo && r.loIn)) && (x < r.hi || (x == r.hi && r.hiIn));
+}
+
+const rules::RuleWords* negationAt(const Program& p, const std::vector<Token>& ts, std::size_t i) {
+    const rules::RuleWords* r = ruleAt(p.c, ts, i, p.v);
+    return r && r->role == rules::WordRole::Logic && replacementOf(p.table, *r) == "!" ? r : nullptr;
+}
+
+bool hasCondition(const Stmt& s) { return s.kind == StmtKind::If || s.kind == StmtKind::ElseIf || s.kind == StmtKind::Loop; }
+
+bool hasWord(const Program& p, const Stmt& s, const std::string& w) {
+    for (const Token& t : tokensOf(p, s))
+        if (isWord(p, t, w)) return true;
+    return false;
+}
+
+bool hasRole(const Program& p, const Stmt& s, rules::WordRole role) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    for (std::size_t i = 0; i < ts.size(); ++i) {
+        const rules::RuleWords* r = ruleAt(p.c, ts, i, p.v);
+        if (r && r->role == role) return true;
+    }
+    return false;
+}
+
+Facts factsOf(const Program& p) {
+    Facts f;
+    f.n = static_cast<int>(p.stmts.size());
+    f.holders.resize(f.n);
+    for (int i = 0; i < f.n; ++i)
+        f.holders[i] = p.stmts[i].parent;  // read with the blocks; a branch sits where its «если» does
+    f.chained.assign(f.n, false);
+    for (const Stmt& s : p.stmts)
+        if (s.chain >= 0) f.chained[s.chain] = true;
+    f.askWord = reverseOf(p.v, "prompt");
+    f.askNumber = reverseOf(p.v, "__LUM__.askNumber");
+    f.indexOf = reverseOf(p.v, "indexOf");
+    f.includes = reverseOf(p.v, "includes");
+    f.slice = reverseOf(p.v, "slice");
+    for (int i = 0; i < f.n; ++i) {
+        const Stmt& s = p.stmts[i];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        if (!s.target.empty()) f.setters[s.target].push_back(i);
+        for (std::size_t k = s.target.empty() ? 0 : s.valueFrom; k < ts.size(); ++k)
+            if (ts[k].mark == 0 && !(k > 0 && ts[k - 1].mark == '.')) {  // as readsAt reads
+                std::vector<int>& r = f.readers[word(p, ts[k])];
+                if (r.empty() || r.back() != i) r.push_back(i);
+            }
+        if (s.kind != StmtKind::Function || ts.size() < 3 || ts[2].mark != '(') continue;
+        Function fn{i, word(p, ts[1]), {}};
+        for (std::size_t k = 3; k < ts.size() && ts[k].mark != ')'; ++k)
+            if (ts[k].mark == 0) fn.params.push_back(word(p, ts[k]));
+        fn.last = lastInBlock(p, f, i);
+        for (int k = i + 1; k <= fn.last; ++k) {
+            const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+            fn.gives = fn.gives || (isWord(p, kt[0], p.returnWord) && kt.size() > 1);
+        }
+        f.functions.push_back(fn);
+    }
+    return f;
+}
+
+bool changesName(const Program& p, const Stmt& s, const std::string& name) {
+    if (s.target == name) return true;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    if (ts.size() < 3 || !isWord(p, ts[0], name) || ts[2].from != ts[1].to) return false;
+    const std::uint32_t m = ts[1].mark;
+    return ((m == '+' || m == '-' || m == '*' || m == '/' || m == '%') && ts[2].mark == '=') ||
+           ((m == '+' || m == '-') && ts[2].mark == m);
+}
+
+}  // namespace diagnostics::programs
