@@ -297,8 +297,8 @@ void twoIfsBothRun(const Program& p, const Facts& facts, int i, std::vector<Hint
     if (s.kind == StmtKind::If && s.chain < 0) {
         const int next = afterBlock(p, facts, i);
         const Range a = rangeOf(p, s);
-        if (next >= 0 && !facts.chained[i] && p.stmts[next].kind == StmtKind::If && a.valid) {
-            const bool nextChained = facts.chained[next];
+        if (next >= 0 && facts.branches[i].empty() && p.stmts[next].kind == StmtKind::If && a.valid) {
+            const bool nextChained = !facts.branches[next].empty();
             const Range b = rangeOf(p, p.stmts[next]);
             bool setsInBetween = false;
             for (int k = i; k < next; ++k) setsInBetween = setsInBetween || p.stmts[k].target == a.name;

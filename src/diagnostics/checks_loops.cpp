@@ -69,18 +69,16 @@ void totalResetInLoop(const Program& p, const Facts& facts, int i, std::vector<H
 // In a loop, «если … то флаг = истина иначе флаг = ложь»: only the last element decides.
 void flagSetInElse(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
-    const int n = facts.n;
     if (s.kind != StmtKind::Loop) return;
     const std::vector<int> inner = body(p, facts, i);
     for (int h : inner) {
         const Stmt& branch = p.stmts[h];
         if (branch.kind != StmtKind::If) continue;
         int other = -1;
-        for (int k = h + 1; k < n; ++k)
-            if (p.stmts[k].chain == h) {
-                if (other >= 0 || p.stmts[k].kind != StmtKind::Else) other = -2;
-                else other = k;
-            }
+        for (const int k : facts.branches[h]) {
+            if (other >= 0 || p.stmts[k].kind != StmtKind::Else) other = -2;
+            else other = k;
+        }
         if (other < 0) continue;
         const std::vector<int> yes = body(p, facts, h), no = body(p, facts, other);
         if (yes.size() != 1 || no.size() != 1) continue;
@@ -104,7 +102,6 @@ void flagSetInElse(const Program& p, const Facts& facts, int i, std::vector<Hint
 void loopLeavesFirstRound(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
     const std::uint32_t line = lineOf(p, s);
-    const int n = facts.n;
     if (s.kind != StmtKind::Loop) return;
     const std::vector<int> inner = body(p, facts, i);
     if (!inner.empty()) {
@@ -120,8 +117,7 @@ void loopLeavesFirstRound(const Program& p, const Facts& facts, int i, std::vect
             int other = -1;
             bool allLeave = true;
             std::vector<int> heads = {h};
-            for (int k = h + 1; k < n; ++k)
-                if (p.stmts[k].chain == h) heads.push_back(k), other = p.stmts[k].kind == StmtKind::Else ? k : other;
+            for (const int k : facts.branches[h]) heads.push_back(k), other = p.stmts[k].kind == StmtKind::Else ? k : other;
             for (int b : heads) {
                 const std::vector<int> bb = body(p, facts, b);
                 allLeave = allLeave && !bb.empty() && leaves(p.stmts[bb.back()]);
@@ -153,7 +149,7 @@ bool asksUser(const Program& p, const Facts& facts, const Stmt& s) {
 // `smaller` tells whether it keeps the least value.
 std::string keptExtreme(const Program& p, const Facts& facts, int h, const std::string& value, bool& smaller) {
     const Stmt& s = p.stmts[h];
-    if (s.kind != StmtKind::If || s.closed || facts.chained[h]) return "";
+    if (s.kind != StmtKind::If || s.closed || !facts.branches[h].empty()) return "";
     const std::vector<Token>& ts = tokensOf(p, s);
     // The condition: the value, a sign, a name; or a name, a sign, the value.
     std::size_t taken = 0;

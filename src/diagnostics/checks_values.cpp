@@ -272,7 +272,7 @@ std::string replacedName(const Program& p, const Stmt& s, const std::string& nam
 // anything reads it (an «иначе» forgotten).
 void setInIfThenReplaced(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
-    if (s.kind != StmtKind::If || s.closed || facts.chained[i]) return;
+    if (s.kind != StmtKind::If || s.closed || !facts.branches[i].empty()) return;
     const std::vector<int> inner = body(p, facts, i);
     if (inner.empty()) return;
     const Stmt& set = p.stmts[inner.back()];

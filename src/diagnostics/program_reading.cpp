@@ -484,9 +484,9 @@ Facts factsOf(const Program& p) {
     f.holders.resize(f.n);
     for (int i = 0; i < f.n; ++i)
         f.holders[i] = p.stmts[i].parent;  // read with the blocks; a branch sits where its «если» does
-    f.chained.assign(f.n, false);
-    for (const Stmt& s : p.stmts)
-        if (s.chain >= 0) f.chained[s.chain] = true;
+    f.branches.resize(f.n);
+    for (int i = 0; i < f.n; ++i)
+        if (p.stmts[i].chain >= 0) f.branches[p.stmts[i].chain].push_back(i);
     f.askWord = reverseOf(p.v, "prompt");
     f.askNumber = reverseOf(p.v, "__LUM__.askNumber");
     f.indexOf = reverseOf(p.v, "indexOf");

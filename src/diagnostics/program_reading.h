@@ -162,7 +162,7 @@ struct Facts {
     std::vector<int> holders;   // the block each statement sits in, -1 at the top
     std::string askWord, askNumber, indexOf, includes, slice;  // learner's words; empty when the table lacks one
     std::vector<Function> functions;
-    std::vector<bool> chained;  // an «если» with an «иначе» or «иначе если» of its own
+    std::vector<std::vector<int>> branches;  // an «если»'s «иначе если» and «иначе» lines, in order
     // Each name with the statements that set it («имя = …») and those that read it (as `reads`
     // tells), in text order: a check asks here, not every statement again.
     std::map<std::string, std::vector<int>> setters, readers;
