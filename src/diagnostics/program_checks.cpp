@@ -133,6 +133,10 @@ constexpr StatementCheck statementTable[] = {
     eachElementSet,  // the name of «для каждого» set
     declaredAgainInBlock,  // «пусть x» inside a block hiding the x outside
     letterOfTextSet,  // «имя[0] = "Б"» of a text
+    // What is built or printed around a loop:
+    separatorAfterLast,  // «текст = текст + x + ", "» every round: a separator after the last one too
+    numberUsedUpThenPrinted,  // an answer divided down to 0 by the loop, printed after it
+    fractionsComparedExactly,  // a sum of written fractions compared exactly with a number it misses
 };
 
 // Run once each over the whole program, after the statement checks.
