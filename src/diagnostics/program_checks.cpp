@@ -133,6 +133,10 @@ constexpr StatementCheck statementTable[] = {
     eachElementSet,  // the name of «для каждого» set
     declaredAgainInBlock,  // «пусть x» inside a block hiding the x outside
     letterOfTextSet,  // «имя[0] = "Б"» of a text
+    // Bounds one off:
+    elementPastEnd,  // «слово[слово.длина - i]» with i 0: one past the last element
+    digitLoopStopsAtTen,  // «пока n > 10» dividing by 10: a digit left out
+    productTimesZeroCounter,  // «ф = ф * счётчик»: times 0 on the first round
     // What is built or printed around a loop:
     separatorAfterLast,  // «текст = текст + x + ", "» every round: a separator after the last one too
     numberUsedUpThenPrinted,  // an answer divided down to 0 by the loop, printed after it
