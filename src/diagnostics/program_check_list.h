@@ -72,6 +72,8 @@ void wholeDivisionKept(const Program& p, const Facts& facts, std::vector<Hint>& 
 void elementPastEnd(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void digitLoopStopsAtTen(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void productTimesZeroCounter(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void startAddedAgain(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void extremeStartUnfiltered(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_output.cpp
 void separatorAfterLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);

@@ -137,6 +137,8 @@ constexpr StatementCheck statementTable[] = {
     elementPastEnd,  // «слово[слово.длина - i]» with i 0: one past the last element
     digitLoopStopsAtTen,  // «пока n > 10» dividing by 10: a digit left out
     productTimesZeroCounter,  // «ф = ф * счётчик»: times 0 on the first round
+    startAddedAgain,  // a total that starts with the value its first round adds again
+    extremeStartUnfiltered,  // a kept extreme that starts with a value the filter never checked
     // What is built or printed around a loop:
     separatorAfterLast,  // «текст = текст + x + ", "» every round: a separator after the last one too
     numberUsedUpThenPrinted,  // an answer divided down to 0 by the loop, printed after it
