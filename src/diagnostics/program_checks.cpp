@@ -167,6 +167,7 @@ constexpr WholeCheck wholeTable[] = {
     wholeDivisionKept,  // «минуты / 60» beside «минуты % 60»
     // Values lost or never changed:
     totalNeverRead,  // a total counted and never read
+    remainderAgainstText,  // «x % 4 равно 0» under a printed «оканчиваются на 4»
 };
 
 void statementChecks(const Program& p, std::vector<Hint>& out) {
