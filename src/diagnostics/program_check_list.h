@@ -74,6 +74,8 @@ void digitLoopStopsAtTen(const Program& p, const Facts& facts, int i, std::vecto
 void productTimesZeroCounter(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void startAddedAgain(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void extremeStartUnfiltered(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void powerOneTooMany(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void divisorWalkReachesNumber(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_wording.cpp
 void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);

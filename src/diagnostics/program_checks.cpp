@@ -139,6 +139,8 @@ constexpr StatementCheck statementTable[] = {
     productTimesZeroCounter,  // «ф = ф * счётчик»: times 0 on the first round
     startAddedAgain,  // a total that starts with the value its first round adds again
     extremeStartUnfiltered,  // a kept extreme that starts with a value the filter never checked
+    powerOneTooMany,  // a power from its base, multiplied as many times as the exponent
+    divisorWalkReachesNumber,  // «д <= n» setting a flag on «n % д равно 0»: always set
     // What is built or printed around a loop:
     separatorAfterLast,  // «текст = текст + x + ", "» every round: a separator after the last one too
     numberUsedUpThenPrinted,  // an answer divided down to 0 by the loop, printed after it
