@@ -145,6 +145,7 @@ constexpr StatementCheck statementTable[] = {
     separatorAfterLast,  // «текст = текст + x + ", "» every round: a separator after the last one too
     numberUsedUpThenPrinted,  // an answer divided down to 0 by the loop, printed after it
     fractionsComparedExactly,  // a sum of written fractions compared exactly with a number it misses
+    averageOverOtherRounds,  // a sum of picked numbers divided by a count of every round
 };
 
 // Run once each over the whole program, after the statement checks.
@@ -170,6 +171,7 @@ constexpr WholeCheck wholeTable[] = {
     // Values lost or never changed:
     totalNeverRead,  // a total counted and never read
     remainderAgainstText,  // «x % 4 равно 0» under a printed «оканчиваются на 4»
+    boundInWords,  // a printed «от 1 до » + n over «i < n»
 };
 
 void statementChecks(const Program& p, std::vector<Hint>& out) {
