@@ -146,7 +146,9 @@ constexpr StatementCheck statementTable[] = {
     numberUsedUpThenPrinted,  // an answer divided down to 0 by the loop, printed after it
     fractionsComparedExactly,  // a sum of written fractions compared exactly with a number it misses
     averageOverOtherRounds,  // a sum of picked numbers divided by a count of every round
+    digitsWeightedAlike,  // «r = 10 * d + r»: ten times the digits' sum
     elseOfOuterWords,  // an inner «иначе» whose text refuses on the outer «если»'s number
+    spacesPrintedAsWords,  // a count of spaces printed as the count of words
 };
 
 // Run once each over the whole program, after the statement checks.
