@@ -381,7 +381,11 @@ void counterRestartsEveryCall(const Program& p, const Facts& facts, std::vector<
                             (valueIs(p, t, name, '+', "1") || valueIs(p, t, "1", '+', name));
                     grow = k;
                 } else if (grow >= 0 && reads(p, t, name)) {
-                    readAfter = true;
+                    // Given back or shown alone: «вернуть н», «вывести(н)».
+                    const std::vector<Token>& tt = tokensOf(p, t);
+                    const rules::RuleWords* first = ruleAt(p.c, tt, 0, p.v);
+                    readAfter = readAfter || (tt.size() == 2 && isWord(p, tt[0], p.returnWord)) ||
+                                (first && first->role == rules::WordRole::Output && tt.size() == first->words.size() + 3);
                 }
                 if (t.kind == StmtKind::Function || (t.kind == StmtKind::Loop && hasWord(p, t, name))) plain = false;
             }
@@ -391,7 +395,7 @@ void counterRestartsEveryCall(const Program& p, const Facts& facts, std::vector<
             add(p, s, HintKind::FunctionFlow,
                 "«" + lineText(p, s) + "» внутри функции «" + f.name + "» заводит «" + name + "» заново при каждом вызове: после «" +
                     lineText(p, p.stmts[grow]) + "» (строка " + num(lineOf(p, p.stmts[grow])) + ") в «" + name + "» всегда " + always +
-                    ", и функция каждый раз даёт одно и то же — значение не сохраняется между вызовами. Чтобы оно копилось, заведите «" +
+                    " при каждом вызове: значение не сохраняется между вызовами. Чтобы оно копилось, заведите «" +
                     name + "» снаружи функции, перед ней, а эту строку уберите",
                 {name}, out);
         }

@@ -536,7 +536,7 @@ void accumulatorAgainstName(const Program& p, const Facts& facts, std::vector<Hi
                 told.push_back(name);
                 add(p, s, HintKind::LoopFlow,
                     "«" + lineText(p, s) + "» прибавляет к «" + name + "» каждый раз 1: так «" + name +
-                        "» считает круги цикла, а не складывает числа, хотя по имени в ней сумма. Прибавляйте само число" +
+                        "» считает круги цикла, а не складывает числа, хотя имя говорит о сумме. Прибавляйте само число" +
                         (element.empty() ? "" : ": «" + name + " = " + name + " + " + element + "»"),
                     {name}, out);
                 continue;
@@ -603,8 +603,8 @@ void counterFromSibling(const Program& p, const Facts& facts, std::vector<Hint>&
             continue;
         add(p, s, HintKind::LoopFlow,
             "«" + lineText(p, s) + "» не считает: «" + name + "» каждый раз получает значение «" + other + "» (оно растёт на строке " +
-                num(lineOf(p, p.stmts[grows])) + ") плюс 1, а своё прежнее значение теряет. Чтобы «" + name +
-                "» считала сама, пишите «" + name + " = " + name + " + 1»",
+                num(lineOf(p, p.stmts[grows])) + ") плюс 1, а своё прежнее значение теряет. Чтобы считать в «" + name +
+                "», пишите «" + name + " = " + name + " + 1»",
             {name, other}, out);
     }
 }
@@ -644,7 +644,7 @@ void resultNeverComputed(const Program& p, const Facts& facts, std::vector<Hint>
         const Stmt& t = p.stmts[shownAt];
         const bool gives = isWord(p, tokensOf(p, t)[0], p.returnWord);
         add(p, t, HintKind::LostValue,
-            "«" + s.target + "» " + (gives ? "возвращается" : "выводится") + " таким, каким задано на строке " + num(lineOf(p, s)) +
+            "значение «" + s.target + "» " + (gives ? "возвращается" : "выводится") + " таким, каким оно задано на строке " + num(lineOf(p, s)) +
                 " («" + lineText(p, s) + "»): ничего в программе его не меняет. Если ответ должен быть в «" + s.target +
                 "», положите его туда: «" + s.target + " = …»",
             {s.target}, out);
