@@ -393,6 +393,17 @@ bool countLike(const Program& p, const Facts& facts, const std::string& name) {
     return grows > 0;
 }
 
+// Whether `name` holds a sum: its name says so, and it says «сумма» itself or grows by more than 1
+// somewhere («итого» alone may be a count of people).
+bool sumLike(const Program& p, const Facts& facts, const std::string& name) {
+    if (namedGathered(name) != Gathered::Sum) return false;
+    if (nameHas(name, {"СУММ", "SUM"})) return true;
+    std::string a, b;
+    for (const int d : settersOf(facts, name))
+        if (binaryValue(p, p.stmts[d], '+', a, b) && a == name && b != "1") return true;
+    return false;
+}
+
 }  // namespace
 
 // «количество / сумма» or «оценки.длина / сумма»: the count divided by the sum, an average upside
@@ -403,7 +414,7 @@ void averageUpsideDown(const Program& p, const Facts& facts, std::vector<Hint>& 
         const Stmt& s = p.stmts[k];
         const std::vector<Token>& ts = tokensOf(p, s);
         for (std::size_t j = 1; j + 1 < ts.size(); ++j) {
-            if (ts[j].mark != '/' || !isPlainName(p.c, ts[j + 1], p.v, ts, j + 1) || namedGathered(word(p, ts[j + 1])) != Gathered::Sum ||
+            if (ts[j].mark != '/' || !isPlainName(p.c, ts[j + 1], p.v, ts, j + 1) || !sumLike(p, facts, word(p, ts[j + 1])) ||
                 (j + 2 < ts.size() && (ts[j + 2].mark == '.' || ts[j + 2].mark == '(' || ts[j + 2].mark == '[')))
                 continue;
             // What is divided: «список.длина» or a name that counts, with nothing multiplied or divided before it.

@@ -32,12 +32,18 @@ bool isOperator(std::uint32_t m) {
            m == '&' || m == '|' || m == '(' || m == '[' || m == ',' || m == '.' || m == '?' || m == ':' || m == '!';
 }
 
+// Whether a line ending with `ts` goes on on the next line: it ends with a sign, and not with the
+// ":" of a header that opens a block («функция ф(x):»).
+bool goesOn(const std::uint32_t* c, const std::vector<Token>& ts, const Table& v) {
+    return isOperator(ts.back().mark) && !(ts.back().mark == ':' && ruleAt(c, ts, 0, v) != nullptr);
+}
+
 // «шаги + 1» or «имя.заглавными()» alone on its line, neither continuing the line before nor
 // continued by the next: the value is made and dropped.
 void droppedValue(const std::uint32_t* c, const std::vector<Line>& lines, std::size_t li, const Table& v,
                   std::vector<Hint>& out) {
     const std::vector<Token>& ts = lines[li].tokens;
-    if (li > 0 && isOperator(lines[li - 1].tokens.back().mark)) return;
+    if (li > 0 && goesOn(c, lines[li - 1].tokens, v)) return;
     if (li + 1 < lines.size() && isOperator(lines[li + 1].tokens.front().mark) &&
         lines[li + 1].tokens.front().mark != '(' && lines[li + 1].tokens.front().mark != '[')
         return;
@@ -274,7 +280,7 @@ std::size_t operandEnd(const std::uint32_t* c, const std::vector<Token>& ts, std
 // made and dropped. Inside a function, where it is mostly the function's answer, «вернуть» is named.
 void droppedExpression(const LineView& x, std::vector<Hint>& out) {
     const std::vector<Token>& ts = x.ts;
-    if (x.li > 0 && isOperator(x.lines[x.li - 1].tokens.back().mark)) return;
+    if (x.li > 0 && goesOn(x.c, x.lines[x.li - 1].tokens, x.v)) return;
     if (x.li + 1 < x.lines.size() && isOperator(x.lines[x.li + 1].tokens.front().mark) &&
         x.lines[x.li + 1].tokens.front().mark != '(' && x.lines[x.li + 1].tokens.front().mark != '[')
         return;
