@@ -390,8 +390,8 @@ void counterRestartsEveryCall(const Program& p, const Facts& facts, std::vector<
                 if (t.kind == StmtKind::Function || (t.kind == StmtKind::Loop && hasWord(p, t, name))) plain = false;
             }
             if (!plain || grow < 0 || !readAfter) continue;
-            const std::string always = from == static_cast<long long>(from) ? num(static_cast<std::uint32_t>(from + 1)) : "";
-            if (always.empty() || from < 0) continue;
+            if (from < 0 || from > 1e6 || from != static_cast<double>(static_cast<long long>(from))) continue;  // said as a whole number
+            const std::string always = num(static_cast<std::uint32_t>(from + 1));
             add(p, s, HintKind::FunctionFlow,
                 "«" + lineText(p, s) + "» внутри функции «" + f.name + "» заводит «" + name + "» заново при каждом вызове: после «" +
                     lineText(p, p.stmts[grow]) + "» (строка " + num(lineOf(p, p.stmts[grow])) + ") в «" + name + "» всегда " + always +
