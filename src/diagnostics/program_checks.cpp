@@ -139,6 +139,18 @@ constexpr StatementCheck statementTable[] = {
     eachElementSet,  // the name of «для каждого» set
     declaredAgainInBlock,  // «пусть x» inside a block hiding the x outside
     letterOfTextSet,  // «имя[0] = "Б"» of a text
+    // Bounds one off:
+    elementPastEnd,  // «слово[слово.длина - i]» with i 0: one past the last element
+    digitLoopStopsAtTen,  // «пока n > 10» dividing by 10: a digit left out
+    productTimesZeroCounter,  // «ф = ф * счётчик»: times 0 on the first round
+    startAddedAgain,  // a total that starts with the value its first round adds again
+    extremeStartUnfiltered,  // a kept extreme that starts with a value the filter never checked
+    powerOneTooMany,  // a power from its base, multiplied as many times as the exponent
+    divisorWalkReachesNumber,  // «д <= n» setting a flag on «n % д равно 0»: always set
+    // What is built or printed around a loop:
+    separatorAfterLast,  // «текст = текст + x + ", "» every round: a separator after the last one too
+    numberUsedUpThenPrinted,  // an answer divided down to 0 by the loop, printed after it
+    fractionsComparedExactly,  // a sum of written fractions compared exactly with a number it misses
 };
 
 // Run once each over the whole program, after the statement checks.
@@ -164,6 +176,7 @@ constexpr WholeCheck wholeTable[] = {
     averageUpsideDown,  // «количество / сумма»: an average upside down
     // Values lost or never changed:
     totalNeverRead,  // a total counted and never read
+    remainderAgainstText,  // «x % 4 равно 0» under a printed «оканчиваются на 4»
     accumulatorAgainstName,  // a sum that counts, a maximum that adds, a total replaced every round
     counterFromSibling,  // «чётных = всего + 1»: a counter copied from another
     resultNeverComputed,  // an answer printed as it was set
