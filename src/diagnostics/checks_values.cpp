@@ -564,14 +564,16 @@ void accumulatorAgainstName(const Program& p, const Facts& facts, std::vector<Hi
         for (const int r : readersOf(facts, name)) readInLoop = readInLoop || r == loop || within(p, facts, r, loop);
         if (readInLoop) continue;
         const std::string value = word(p, ts[s.valueFrom]);
-        const std::string kept = gathered == Gathered::Sum ? "сумма всех" : gathered == Gathered::Product ? "произведение всех" : "их количество";
+        const std::string kept = gathered == Gathered::Sum       ? "нужна сумма всех"
+                                 : gathered == Gathered::Product ? "нужно произведение всех"
+                                                                 : "нужно их количество";
         const std::string fix = gathered == Gathered::Sum       ? name + " = " + name + " + " + value
                                 : gathered == Gathered::Product ? name + " = " + name + " * " + value
                                                                 : name + " = " + name + " + 1";
         told.push_back(name);
         add(p, s, HintKind::LoopFlow,
-            "«" + lineText(p, s) + "» на каждом круге заменяет «" + name + "» новым значением: после цикла (строка " +
-                num(lineOf(p, p.stmts[loop])) + ") в «" + name + "» останется только значение последнего круга, а по имени там нужна " +
+            "«" + lineText(p, s) + "» каждый раз заменяет «" + name + "» новым значением: после цикла (строка " +
+                num(lineOf(p, p.stmts[loop])) + ") в «" + name + "» останется только последнее из них, а по имени там " +
                 kept + ". " + (gathered == Gathered::Product ? "Умножайте" : "Прибавляйте") + ": «" + fix + "»",
             {name}, out);
     }
