@@ -1,6 +1,7 @@
 // Arithmetic checks: digits taken with "/", an average with its brackets missing, a product from 0,
 // a remainder or a quotient taken for divisibility, «"ложь"» in quotes as a condition, «добавить»
-// kept as the list, a divisor search from 1, a whole division kept as a fraction.
+// kept as the list, a divisor search from 1, a whole division kept as a fraction, a count divided
+// by a sum (an average upside down).
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 

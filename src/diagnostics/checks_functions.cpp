@@ -1,6 +1,7 @@
 // Checks of functions: a result dropped, a parameter never read or overwritten, a function never
 // called, a call with its parameters' names in another order, a value given on one path only, a
-// parameter changed in a function that gives nothing back.
+// parameter changed in a function that gives nothing back, a count made anew on every call, a
+// recursion whose «вернуть 0» is multiplied through every call.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 

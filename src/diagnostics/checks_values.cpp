@@ -1,7 +1,9 @@
 // Checks of values and names: a value lost (a swap, one list under two names, a formula worked out
 // before its name changed, a value replaced before it is read, a total never read), round brackets
 // for an element, an answer of «спросить» compared as text, a name printed in quotes, a name set
-// where it changes nothing.
+// where it changes nothing, a name that says what it gathers changed against it (a sum that counts,
+// a maximum that adds, a total replaced every round, a counter copied from another), an answer
+// printed as it was set.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
