@@ -1,7 +1,7 @@
 // Checks of a condition against the program's own printed words: a text saying «оканчиваются на 4»
 // over a test «x % 4 равно 0» (divisible, not ending in 4), a text saying «не кратных 3» over
-// «x % 3 равно 0» (the multiples themselves). Told only when the printed text names the same number
-// as the test, and the program tests that number no other way.
+// «x % 3 равно 0» (the multiples themselves), a text «от 1 до » + n over a loop «i < n» that
+// stops before n. Told only when the printed text names the same number or name as the test.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
@@ -86,6 +86,43 @@ void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint
                         "»",
                     {name}, out);
                 break;
+            }
+        }
+    }
+}
+
+// «вывести("Сумма от 1 до " + n …)» over «пока i < n»: the words include n, the loop stops before it.
+void boundInWords(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    for (int i = 0; i < facts.n; ++i) {
+        const Stmt& s = p.stmts[i];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        const rules::RuleWords* r = s.kind == StmtKind::Other && !ts.empty() ? ruleAt(p.c, ts, 0, p.v) : nullptr;
+        if (!r || !produces(*r, "console.log")) continue;
+        for (std::size_t t = 0; t + 2 < ts.size(); ++t) {
+            if (ts[t].mark != literal || ts[t + 1].mark != '+' || !isPlainName(p.c, ts[t + 2], p.v, ts, t + 2)) continue;
+            std::string upper = capitals(word(p, ts[t]));
+            upper = upper.substr(0, upper.size() - 1);  // the closing quote
+            while (!upper.empty() && upper.back() == ' ') upper.pop_back();
+            static const std::string upTo = " ДО";
+            if (upper.size() < upTo.size() || upper.compare(upper.size() - upTo.size(), upTo.size(), upTo) != 0 ||
+                upper.find("ОТ ") == std::string::npos)
+                continue;
+            const std::string n = word(p, ts[t + 2]);
+            for (int h = 0; h < facts.n; ++h) {
+                const Stmt& loop = p.stmts[h];
+                const std::vector<Token>& lt = tokensOf(p, loop);
+                std::size_t taken = 0;
+                if (loop.kind != StmtKind::Loop || loop.condTo < loop.condFrom + 3 || !isPlainName(p.c, lt[loop.condFrom], p.v, lt, loop.condFrom) ||
+                    signAt(p, lt, loop.condFrom + 1, taken) != "<" || loop.condFrom + 1 + taken + 1 != loop.condTo ||
+                    !isWord(p, lt[loop.condTo - 1], n))
+                    continue;
+                const std::string counter = word(p, lt[loop.condFrom]);
+                add(p, loop, HintKind::LoopFlow,
+                    "текст на строке " + num(lineOf(p, s)) + " говорит " + word(p, ts[t]) + " + " + n + ", а «" +
+                        shown(p, loop, loop.condFrom, loop.condTo) + "» останавливает цикл раньше, чем «" + counter + "» станет «" + n +
+                        "»: само «" + n + "» не войдёт. Чтобы включить его, пишите «" + counter + " <= " + n + "»",
+                    {counter, n}, out);
+                return;
             }
         }
     }

@@ -85,13 +85,16 @@ void divisorWalkReachesNumber(const Program& p, const Facts& facts, int i, std::
 
 // checks_wording.cpp
 void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void boundInWords(const Program& p, const Facts& facts, std::vector<Hint>& out);
 
 // checks_wording.cpp
 void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void boundInWords(const Program& p, const Facts& facts, std::vector<Hint>& out);
 
 // checks_output.cpp
 void separatorAfterLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void numberUsedUpThenPrinted(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void fractionsComparedExactly(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void averageOverOtherRounds(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 }  // namespace diagnostics::programs

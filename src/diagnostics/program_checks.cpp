@@ -151,6 +151,7 @@ constexpr StatementCheck statementTable[] = {
     separatorAfterLast,  // «текст = текст + x + ", "» every round: a separator after the last one too
     numberUsedUpThenPrinted,  // an answer divided down to 0 by the loop, printed after it
     fractionsComparedExactly,  // a sum of written fractions compared exactly with a number it misses
+    averageOverOtherRounds,  // a sum of picked numbers divided by a count of every round
 };
 
 // Run once each over the whole program, after the statement checks.
@@ -166,6 +167,12 @@ constexpr WholeCheck wholeTable[] = {
     quotedName,  // «вывести("сумма")»: the name's letters printed, not its value
     nestedSameCounter,  // a nested loop counting with the outer loop's name
     parameterChangedForNobody,  // a parameter changed in a function that gives nothing back
+    // Names kept against their words, values never computed:
+    accumulatorAgainstName,  // a sum that counts, a maximum that adds, a total replaced every round
+    counterFromSibling,  // «чётных = всего + 1»: a counter copied from another
+    resultNeverComputed,  // an answer printed as it was set
+    counterRestartsEveryCall,  // «пусть н = 0» and «н = н + 1» once in a function
+    recursionEndsInZero,  // «вернуть 0» under «вернуть n * ф(n - 1)»
     digitsByPlainDivision,  // «n = n / 10» beside «n % 10»: the fraction stays
     averageWithoutBrackets,  // «среднее = а + б / 2»: only «б» is divided
     // Arithmetic checks:
@@ -177,12 +184,7 @@ constexpr WholeCheck wholeTable[] = {
     // Values lost or never changed:
     totalNeverRead,  // a total counted and never read
     remainderAgainstText,  // «x % 4 равно 0» under a printed «оканчиваются на 4»
-    accumulatorAgainstName,  // a sum that counts, a maximum that adds, a total replaced every round
-    counterFromSibling,  // «чётных = всего + 1»: a counter copied from another
-    resultNeverComputed,  // an answer printed as it was set
-    // Functions:
-    counterRestartsEveryCall,  // «пусть н = 0» and «н = н + 1» once in a function
-    recursionEndsInZero,  // «вернуть 0» under «вернуть n * ф(n - 1)»
+    boundInWords,  // a printed «от 1 до » + n over «i < n»
 };
 
 void statementChecks(const Program& p, std::vector<Hint>& out) {
