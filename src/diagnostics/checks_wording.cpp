@@ -1,10 +1,14 @@
 // Checks of a condition against the program's own printed words: a text saying «оканчиваются на 4»
 // over a test «x % 4 равно 0» (divisible, not ending in 4), a text saying «не кратных 3» over
 // «x % 3 равно 0» (the multiples themselves), a text «от 1 до » + n over a loop «i < n» that
-// stops before n. Told only when the printed text names the same number or name as the test.
+// stops before n, a text «чётных» over a count that starts odd and steps by 2, an «иначе» of an
+// inner «если» whose text speaks of the outer one's number. Told only when the printed text names
+// the same number or name as the test.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
+#include <algorithm>
+#include <initializer_list>
 #include <string>
 
 namespace diagnostics::programs {
@@ -28,11 +32,31 @@ bool namesNumber(const std::string& text, const std::string& number) {
     return false;
 }
 
+// The printed literals of the statement, each with the statement's line.
+struct Printed;
+std::vector<Printed> printedTexts(const Program& p, const Stmt& s);
+
 struct Printed {
     std::string text;  // as written, quotes kept
     std::string upper;
     std::uint32_t line = 0;
 };
+
+std::vector<Printed> printedTexts(const Program& p, const Stmt& s) {
+    std::vector<Printed> texts;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const rules::RuleWords* r = s.kind == StmtKind::Other && !ts.empty() ? ruleAt(p.c, ts, 0, p.v) : nullptr;
+    if (!r || !produces(*r, "console.log")) return texts;
+    for (const Token& t : ts)
+        if (t.mark == literal) texts.push_back({word(p, t), capitals(word(p, t)), lineOf(p, s)});
+    return texts;
+}
+
+bool holdsAny(const std::string& upper, std::initializer_list<const char*> stems) {
+    for (const char* stem : stems)
+        if (upper.find(stem) != std::string::npos) return true;
+    return false;
+}
 
 }  // namespace
 
@@ -47,10 +71,7 @@ void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint
         const std::vector<Token>& ts = tokensOf(p, s);
         for (std::size_t t = 0; t + 1 < ts.size(); ++t) byTen = byTen || (ts[t].mark == '%' && word(p, ts[t + 1]) == "10");
         if (s.kind == StmtKind::If || s.kind == StmtKind::ElseIf) tests.push_back(i);
-        const rules::RuleWords* r = s.kind == StmtKind::Other && !ts.empty() ? ruleAt(p.c, ts, 0, p.v) : nullptr;
-        if (!r || !produces(*r, "console.log")) continue;
-        for (const Token& t : ts)
-            if (t.mark == literal) texts.push_back({word(p, t), capitals(word(p, t)), lineOf(p, s)});
+        for (Printed& text : printedTexts(p, s)) texts.push_back(std::move(text));
     }
     for (const int i : tests) {
         const Stmt& s = p.stmts[i];
@@ -126,6 +147,82 @@ void boundInWords(const Program& p, const Facts& facts, std::vector<Hint>& out) 
             }
         }
     }
+}
+
+// «пусть ч = 1 … ч = ч + 2» summed or printed under a text «чётных» (or from 2 under «нечётных»):
+// every value the loop takes is of the other kind.
+void parityAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    std::vector<Printed> texts;
+    for (int i = 0; i < facts.n; ++i)
+        for (Printed& text : printedTexts(p, p.stmts[i])) texts.push_back(std::move(text));
+    for (int i = 0; i < facts.n; ++i) {
+        const Stmt& loop = p.stmts[i];
+        if (loop.kind != StmtKind::Loop || loop.closed) continue;
+        const Compared k = comparedIn(p, tokensOf(p, loop), loop.condFrom, loop.condTo);
+        if (!k.valid) continue;
+        const int start = lastSetBefore(facts, k.name, i);
+        double first = 0;
+        const std::vector<int>& setters = settersOf(facts, k.name);
+        if (start < 0 || setters.size() != 2 || !within(p, facts, setters[1], i) || facts.holders[setters[1]] != i ||
+            !valueIs(p, p.stmts[setters[1]], k.name, '+', "2"))
+            continue;
+        const std::vector<Token>& st = tokensOf(p, p.stmts[start]);
+        if (!number(p, st, p.stmts[start].valueFrom, st.size(), first) || first != static_cast<long long>(first)) continue;
+        const bool odd = static_cast<long long>(first) % 2 != 0;
+        for (const Printed& text : texts) {
+            const bool saysOdd = holdsAny(text.upper, {"НЕЧЁТН", "НЕЧЕТН"});
+            const bool saysEven = !saysOdd && holdsAny(text.upper, {"ЧЁТН", "ЧЕТН"});
+            if (!(odd ? saysEven : saysOdd)) continue;
+            add(p, p.stmts[start], HintKind::Computation,
+                "«" + k.name + "» начинается с " + word(p, st[p.stmts[start].valueFrom]) + " и растёт на 2 (строка " +
+                    num(lineOf(p, p.stmts[setters[1]])) + "): все его значения " + (odd ? "нечётные" : "чётные") +
+                    ", а текст на строке " + num(text.line) + " говорит " + text.text + ". Начальное значение — " +
+                    (odd ? "чётное" : "нечётное") + ", например «" + lineText(p, p.stmts[start]).substr(
+                        0, lineText(p, p.stmts[start]).size() - word(p, st[p.stmts[start].valueFrom]).size()) +
+                    std::to_string(static_cast<long long>(first) + 1) + "»",
+                {k.name}, out);
+            return;
+        }
+    }
+}
+
+// «если возраст >= 18 то если билет то … иначе вывести("Вход только с 18 лет") конец конец»: the
+// «иначе» belongs to the inner «если», but its text refuses on the outer one's number. Only when
+// the outer «если» has no other branch and holds the inner one alone, and the text refuses
+// («только», «нельзя», «не », «младше», «меньше»).
+void elseOfOuterWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& e = p.stmts[i];
+    if (e.kind != StmtKind::Else || e.chain < 0) return;
+    const int inner = e.chain;
+    const int outer = facts.holders[inner];
+    if (outer < 0 || p.stmts[outer].kind != StmtKind::If || !facts.branches[outer].empty() || body(p, facts, outer).size() != 1)
+        return;
+    const auto numbers = [&](const Stmt& h) {
+        std::vector<std::string> found;
+        const std::vector<Token>& ht = tokensOf(p, h);
+        for (std::size_t t = h.condFrom; t < h.condTo; ++t)
+            if (isDigits(p.c, ht[t])) found.push_back(word(p, ht[t]));
+        return found;
+    };
+    const std::vector<std::string> outerNumbers = numbers(p.stmts[outer]), innerNumbers = numbers(p.stmts[inner]);
+    for (const int k : body(p, facts, i))
+        for (const Printed& text : printedTexts(p, p.stmts[k])) {
+            if (!holdsAny(text.upper, {"ТОЛЬКО", "НЕЛЬЗЯ", "НЕ ", "МЛАДШЕ", "МЕНЬШЕ"})) continue;
+            for (const std::string& n : outerNumbers) {
+                if (!namesNumber(text.upper, n) || std::find(innerNumbers.begin(), innerNumbers.end(), n) != innerNumbers.end())
+                    continue;
+                const Stmt& o = p.stmts[outer];
+                const Stmt& in = p.stmts[inner];
+                add(p, e, HintKind::BranchFlow,
+                    "это «" + p.elseWord + "» относится к внутреннему «" + shown(p, in, 0, in.condTo) +
+                        "» (строка " + num(lineOf(p, in)) + "): оно выполнится, когда «" + shown(p, o, o.condFrom, o.condTo) +
+                        "» верно, а текст " + text.text + " (строка " + num(text.line) + ") говорит о случае, когда оно неверно. Если «" +
+                        p.elseWord + "» для внешнего «" + p.ifWord + "» (строка " + num(lineOf(p, o)) + "), поставьте его после «" +
+                        p.endWord + "» внутреннего",
+                    {p.elseWord}, out);
+                return;
+            }
+        }
 }
 
 }  // namespace diagnostics::programs

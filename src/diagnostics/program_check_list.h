@@ -86,10 +86,14 @@ void divisorWalkReachesNumber(const Program& p, const Facts& facts, int i, std::
 // checks_wording.cpp
 void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void boundInWords(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void parityAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void elseOfOuterWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_wording.cpp
 void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void boundInWords(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void parityAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void elseOfOuterWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_output.cpp
 void separatorAfterLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);

@@ -152,6 +152,7 @@ constexpr StatementCheck statementTable[] = {
     numberUsedUpThenPrinted,  // an answer divided down to 0 by the loop, printed after it
     fractionsComparedExactly,  // a sum of written fractions compared exactly with a number it misses
     averageOverOtherRounds,  // a sum of picked numbers divided by a count of every round
+    elseOfOuterWords,  // an inner «иначе» whose text refuses on the outer «если»'s number
 };
 
 // Run once each over the whole program, after the statement checks.
@@ -185,6 +186,7 @@ constexpr WholeCheck wholeTable[] = {
     totalNeverRead,  // a total counted and never read
     remainderAgainstText,  // «x % 4 равно 0» under a printed «оканчиваются на 4»
     boundInWords,  // a printed «от 1 до » + n over «i < n»
+    parityAgainstText,  // a count from 1 by 2 under a printed «чётных»
 };
 
 void statementChecks(const Program& p, std::vector<Hint>& out) {
