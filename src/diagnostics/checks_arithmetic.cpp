@@ -407,14 +407,18 @@ bool sumLike(const Program& p, const Facts& facts, const std::string& name) {
 
 }  // namespace
 
-// «количество / сумма» or «оценки.длина / сумма»: the count divided by the sum, an average upside
-// down. Told at that line.
+// «количество / сумма» or «оценки.длина / сумма» on a line that speaks of an average: the count
+// divided by the sum, an average upside down. Told at that line.
 void averageUpsideDown(const Program& p, const Facts& facts, std::vector<Hint>& out) {
     const std::string length = reverseOf(p.v, "length");
     for (int k = 0; k < facts.n; ++k) {
         const Stmt& s = p.stmts[k];
         const std::vector<Token>& ts = tokensOf(p, s);
-        for (std::size_t j = 1; j + 1 < ts.size(); ++j) {
+        // The line speaks of an average: its name, or a text it prints («Среднее время: »); a count
+        // over a sum is meant elsewhere («частота = круги / время»).
+        bool average = nameHas(s.target, {"СРЕДН", "AVG", "AVERAGE", "MEAN"});
+        for (const Token& t : ts) average = average || (t.mark == literal && nameHas(word(p, t), {"СРЕДН"}));
+        for (std::size_t j = 1; j + 1 < ts.size() && average; ++j) {
             if (ts[j].mark != '/' || !isPlainName(p.c, ts[j + 1], p.v, ts, j + 1) || !sumLike(p, facts, word(p, ts[j + 1])) ||
                 (j + 2 < ts.size() && (ts[j + 2].mark == '.' || ts[j + 2].mark == '(' || ts[j + 2].mark == '[')))
                 continue;

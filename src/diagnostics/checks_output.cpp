@@ -14,13 +14,6 @@ namespace diagnostics::programs {
 
 namespace {
 
-// Whether the statement is a print («вывести(…)»).
-bool prints(const Program& p, const Stmt& s) {
-    const std::vector<Token>& ts = tokensOf(p, s);
-    const rules::RuleWords* r = s.kind == StmtKind::Other && !ts.empty() ? ruleAt(p.c, ts, 0, p.v) : nullptr;
-    return r && produces(*r, "console.log");
-}
-
 // The letters of a literal without its quotes.
 std::string unquoted(const Program& p, const Token& t) {
     const std::string w = word(p, t);

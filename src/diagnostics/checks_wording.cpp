@@ -3,26 +3,16 @@
 // «x % 3 равно 0» (the multiples themselves), a text «от 1 до » + n over a loop «i < n» that
 // stops before n, a text «чётных» over a count that starts odd and steps by 2, an «иначе» of an
 // inner «если» whose text speaks of the outer one's number, a count of spaces printed as the count
-// of words. Told only when the printed text names
-// the same number or name as the test.
+// of words. Told only when the printed text names the same number or name as the test.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
 #include <algorithm>
-#include <initializer_list>
 #include <string>
 
 namespace diagnostics::programs {
 
 namespace {
-
-// The text in capitals, so that stems are found in either case.
-std::string capitals(const std::string& text) {
-    base::CodePoints points;
-    if (!base::decodeUtf8(text, points)) return "";
-    for (std::uint32_t& ch : points) ch = base::toUpper(ch);
-    return base::encodeUtf8(points);
-}
 
 // Whether `number` stands in the text as a number of its own, no digit next to it.
 bool namesNumber(const std::string& text, const std::string& number) {
@@ -33,30 +23,19 @@ bool namesNumber(const std::string& text, const std::string& number) {
     return false;
 }
 
-// The printed literals of the statement, each with the statement's line.
-struct Printed;
-std::vector<Printed> printedTexts(const Program& p, const Stmt& s);
-
 struct Printed {
     std::string text;  // as written, quotes kept
-    std::string upper;
     std::uint32_t line = 0;
 };
 
+// The literals a print statement holds, each with its line; none for any other statement.
 std::vector<Printed> printedTexts(const Program& p, const Stmt& s) {
     std::vector<Printed> texts;
     const std::vector<Token>& ts = tokensOf(p, s);
-    const rules::RuleWords* r = s.kind == StmtKind::Other && !ts.empty() ? ruleAt(p.c, ts, 0, p.v) : nullptr;
-    if (!r || !produces(*r, "console.log")) return texts;
+    if (!prints(p, s)) return texts;
     for (const Token& t : ts)
-        if (t.mark == literal) texts.push_back({word(p, t), capitals(word(p, t)), lineOf(p, s)});
+        if (t.mark == literal) texts.push_back({word(p, t), lineOf(p, s)});
     return texts;
-}
-
-bool holdsAny(const std::string& upper, std::initializer_list<const char*> stems) {
-    for (const char* stem : stems)
-        if (upper.find(stem) != std::string::npos) return true;
-    return false;
 }
 
 }  // namespace
@@ -87,10 +66,9 @@ void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint
         if ((sign != "==" && sign != "===") || !number(p, ts, c + 3 + taken, s.condTo, zero) || zero != 0) continue;
         const std::string k = word(p, ts[c + 2]), name = word(p, ts[c]), test = shown(p, s, s.condFrom, s.condTo);
         for (const Printed& text : texts) {
-            if (!namesNumber(text.upper, k)) continue;
-            const bool ends = text.upper.find("ОКАНЧИВА") != std::string::npos || text.upper.find("ЗАКАНЧИВА") != std::string::npos;
-            const bool notMultiple = text.upper.find("НЕ КРАТН") != std::string::npos || text.upper.find("НЕКРАТН") != std::string::npos ||
-                                     text.upper.find("НЕ ДЕЛЯТСЯ") != std::string::npos || text.upper.find("НЕ ДЕЛИТСЯ") != std::string::npos;
+            if (!namesNumber(text.text, k)) continue;
+            const bool ends = nameHas(text.text, {"ОКАНЧИВА", "ЗАКАНЧИВА"});
+            const bool notMultiple = nameHas(text.text, {"НЕ КРАТН", "НЕКРАТН", "НЕ ДЕЛЯТСЯ", "НЕ ДЕЛИТСЯ"});
             if (ends && !byTen && k != "10") {
                 add(p, s, HintKind::Computation,
                     "«" + test + "» верно, когда «" + name + "» делится на " + k + ", а текст на строке " + num(text.line) + " говорит " +
@@ -118,8 +96,7 @@ void boundInWords(const Program& p, const Facts& facts, std::vector<Hint>& out) 
     for (int i = 0; i < facts.n; ++i) {
         const Stmt& s = p.stmts[i];
         const std::vector<Token>& ts = tokensOf(p, s);
-        const rules::RuleWords* r = s.kind == StmtKind::Other && !ts.empty() ? ruleAt(p.c, ts, 0, p.v) : nullptr;
-        if (!r || !produces(*r, "console.log")) continue;
+        if (!prints(p, s)) continue;
         for (std::size_t t = 0; t + 2 < ts.size(); ++t) {
             if (ts[t].mark != literal || ts[t + 1].mark != '+' || !isPlainName(p.c, ts[t + 2], p.v, ts, t + 2)) continue;
             std::string upper = capitals(word(p, ts[t]));
@@ -171,8 +148,8 @@ void parityAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& 
         if (!number(p, st, p.stmts[start].valueFrom, st.size(), first) || first != static_cast<long long>(first)) continue;
         const bool odd = static_cast<long long>(first) % 2 != 0;
         for (const Printed& text : texts) {
-            const bool saysOdd = holdsAny(text.upper, {"НЕЧЁТН", "НЕЧЕТН"});
-            const bool saysEven = !saysOdd && holdsAny(text.upper, {"ЧЁТН", "ЧЕТН"});
+            const bool saysOdd = nameHas(text.text, {"НЕЧЁТН", "НЕЧЕТН"});
+            const bool saysEven = !saysOdd && nameHas(text.text, {"ЧЁТН", "ЧЕТН"});
             if (!(odd ? saysEven : saysOdd)) continue;
             add(p, p.stmts[start], HintKind::Computation,
                 "«" + k.name + "» начинается с " + word(p, st[p.stmts[start].valueFrom]) + " и растёт на 2 (строка " +
@@ -208,9 +185,9 @@ void elseOfOuterWords(const Program& p, const Facts& facts, int i, std::vector<H
     const std::vector<std::string> outerNumbers = numbers(p.stmts[outer]), innerNumbers = numbers(p.stmts[inner]);
     for (const int k : body(p, facts, i))
         for (const Printed& text : printedTexts(p, p.stmts[k])) {
-            if (!holdsAny(text.upper, {"ТОЛЬКО", "НЕЛЬЗЯ", "НЕ ", "МЛАДШЕ", "МЕНЬШЕ"})) continue;
+            if (!nameHas(text.text, {"ТОЛЬКО", "НЕЛЬЗЯ", "НЕ ", "МЛАДШЕ", "МЕНЬШЕ"})) continue;
             for (const std::string& n : outerNumbers) {
-                if (!namesNumber(text.upper, n) || std::find(innerNumbers.begin(), innerNumbers.end(), n) != innerNumbers.end())
+                if (!namesNumber(text.text, n) || std::find(innerNumbers.begin(), innerNumbers.end(), n) != innerNumbers.end())
                     continue;
                 const Stmt& o = p.stmts[outer];
                 const Stmt& in = p.stmts[inner];
@@ -232,7 +209,7 @@ void spacesPrintedAsWords(const Program& p, const Facts& facts, int i, std::vect
     const Stmt& s = p.stmts[i];
     const std::vector<Token>& ts = tokensOf(p, s);
     for (const Printed& text : printedTexts(p, s)) {
-        if (!holdsAny(text.upper, {"СЛОВ"}) || holdsAny(text.upper, {"ПРОБЕЛ"})) continue;
+        if (!nameHas(text.text, {"СЛОВ"}) || nameHas(text.text, {"ПРОБЕЛ"})) continue;
         for (std::size_t t = 0; t + 2 < ts.size(); ++t) {
             if (ts[t].mark != literal || word(p, ts[t]) != text.text || ts[t + 1].mark != '+' ||
                 !isPlainName(p.c, ts[t + 2], p.v, ts, t + 2) || (t + 3 < ts.size() && ts[t + 3].mark != ')' && ts[t + 3].mark != '+'))

@@ -524,11 +524,21 @@ bool changesName(const Program& p, const Stmt& s, const std::string& name) {
            ((m == '+' || m == '-') && ts[2].mark == m);
 }
 
-bool nameHas(const std::string& name, std::initializer_list<const char*> stems) {
+bool prints(const Program& p, const Stmt& s) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const rules::RuleWords* r = s.kind == StmtKind::Other && !ts.empty() ? ruleAt(p.c, ts, 0, p.v) : nullptr;
+    return r && produces(*r, "console.log");
+}
+
+std::string capitals(const std::string& text) {
     base::CodePoints points;
-    if (!base::decodeUtf8(name, points)) return false;
+    if (!base::decodeUtf8(text, points)) return "";
     for (std::uint32_t& ch : points) ch = base::toUpper(ch);
-    const std::string upper = base::encodeUtf8(points);
+    return base::encodeUtf8(points);
+}
+
+bool nameHas(const std::string& name, std::initializer_list<const char*> stems) {
+    const std::string upper = capitals(name);
     for (const char* stem : stems)
         if (upper.find(stem) != std::string::npos) return true;
     return false;

@@ -300,6 +300,12 @@ Facts factsOf(const Program& p);
 // Whether statement s changes `name` itself: «name = …», «name += …», «name++».
 bool changesName(const Program& p, const Stmt& s, const std::string& name);
 
+// Whether the statement is a print («вывести(…)»).
+bool prints(const Program& p, const Stmt& s);
+
+// The text in capitals, "" when it is not UTF-8.
+std::string capitals(const std::string& text);
+
 // Whether the name holds one of the word stems (written in capitals), in either case: «Сумма_цен»
 // holds «СУММ».
 bool nameHas(const std::string& name, std::initializer_list<const char*> stems);
