@@ -1,6 +1,7 @@
 // The checks over a program's statements, one family a file (checks_conditions.cpp, checks_loops.cpp,
-// checks_functions.cpp, checks_values.cpp, checks_arithmetic.cpp); program_checks.cpp runs them in
-// the order of its two tables. Internal to diagnostics.
+// checks_functions.cpp, checks_values.cpp, checks_arithmetic.cpp, checks_bounds.cpp,
+// checks_output.cpp);
+// program_checks.cpp runs them in the order of its two tables. Internal to diagnostics.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #pragma once
 
@@ -72,5 +73,17 @@ void quotedTruthWord(const Program& p, const Facts& facts, std::vector<Hint>& ou
 void pushReplacesList(const Program& p, const Facts&, int i, std::vector<Hint>& out);
 void divisorFromOne(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void wholeDivisionKept(const Program& p, const Facts& facts, std::vector<Hint>& out);
+
+// checks_bounds.cpp
+void elementPastEnd(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void digitLoopStopsAtTen(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void productTimesZeroCounter(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void startAddedAgain(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void extremeStartUnfiltered(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+
+// checks_output.cpp
+void separatorAfterLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void numberUsedUpThenPrinted(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void fractionsComparedExactly(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 }  // namespace diagnostics::programs

@@ -139,6 +139,16 @@ constexpr StatementCheck statementTable[] = {
     eachElementSet,  // the name of «для каждого» set
     declaredAgainInBlock,  // «пусть x» inside a block hiding the x outside
     letterOfTextSet,  // «имя[0] = "Б"» of a text
+    // Bounds one off:
+    elementPastEnd,  // «слово[слово.длина - i]» with i 0: one past the last element
+    digitLoopStopsAtTen,  // «пока n > 10» dividing by 10: a digit left out
+    productTimesZeroCounter,  // «ф = ф * счётчик»: times 0 on the first round
+    startAddedAgain,  // a total that starts with the value its first round adds again
+    extremeStartUnfiltered,  // a kept extreme that starts with a value the filter never checked
+    // What is built or printed around a loop:
+    separatorAfterLast,  // «текст = текст + x + ", "» every round: a separator after the last one too
+    numberUsedUpThenPrinted,  // an answer divided down to 0 by the loop, printed after it
+    fractionsComparedExactly,  // a sum of written fractions compared exactly with a number it misses
 };
 
 // Run once each over the whole program, after the statement checks.

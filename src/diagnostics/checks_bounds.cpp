@@ -1,0 +1,224 @@
+// Checks of where a loop's values start and stop, told only where the program's own text makes it
+// certain: an element number equal to the length (one past the last), a digit loop that stops at
+// 10 and leaves a digit out, a product multiplied by a counter that is 0 on the first round, a
+// total that starts with the value its loop adds again, a kept extreme that starts with a value
+// the loop's filter never checked.
+// Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
+#include "diagnostics/program_check_list.h"
+
+#include <string>
+
+namespace diagnostics::programs {
+
+namespace {
+
+// The counter of «повторить … раз» (translator/counted_loops.cpp): 0 on the first round.
+const std::string countName = "счетчик";
+
+// Whether the name is 0 when the loop `loop` starts and the body changes it only after statement
+// `at` (so at `at` on the first round it is still 0).
+bool zeroOnFirstRound(const Program& p, const Facts& facts, const std::string& name, int loop, int at) {
+    if (name == countName || name == reverseOf(p.v, countName.c_str()))
+        return ruleAt(p.c, tokensOf(p, p.stmts[loop]), 0, p.v,
+                      [](const rules::RuleWords& r) { return produces(r, "__LUM__.countLoop"); }) != nullptr;
+    const int start = lastSetBefore(facts, name, loop);
+    if (start < 0 || !valueIs(p, p.stmts[start], "0")) return false;
+    for (const int k : settersOf(facts, name))
+        if (k > loop && k < at) return false;
+    return true;
+}
+
+// The statement that gives `v` its value on the loop's first round, before statement `at`: its own
+// «для каждого v из L» header (when `start` is «L[0]»), or the first «v = …» in the body. The
+// value is the same as `start`'s when it is written the same and nothing it reads changes first.
+bool firstRoundGives(const Program& p, const Facts& facts, const Stmt& start, int loop, const std::string& v, int at) {
+    const std::vector<Token>& st = tokensOf(p, start);
+    const std::string begin = shown(p, st, start.valueFrom, st.size());
+    const Stmt& head = p.stmts[loop];
+    const std::vector<Token>& ht = tokensOf(p, head);
+    const std::string of = keywordOf(p.v, "of");
+    if (!of.empty() && head.condFrom + 3 == head.condTo && isWord(p, ht[head.condFrom + 1], of))
+        return isWord(p, ht[head.condFrom], v) && begin == word(p, ht[head.condFrom + 2]) + "[0]";
+    for (int k = loop + 1; k < at; ++k) {
+        if (!changesName(p, p.stmts[k], v)) continue;
+        const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+        if (p.stmts[k].target != v || facts.holders[k] != loop || shown(p, kt, p.stmts[k].valueFrom, kt.size()) != begin)
+            return false;
+        for (int m = loop + 1; m < k; ++m)
+            for (std::size_t t = start.valueFrom; t < st.size(); ++t)
+                if (st[t].mark == 0 && changesName(p, p.stmts[m], word(p, st[t]))) return false;
+        return true;
+    }
+    return false;
+}
+
+// The start of `name` just before `loop` when it is a value other than a plain number, or -1.
+int computedStart(const Program& p, const Facts& facts, const std::string& name, int loop) {
+    const int start = lastSetBefore(facts, name, loop);
+    if (start < 0 || facts.holders[start] != facts.holders[loop]) return -1;
+    const std::vector<Token>& st = tokensOf(p, p.stmts[start]);
+    double value = 0;
+    if (st.size() <= p.stmts[start].valueFrom || number(p, st, p.stmts[start].valueFrom, st.size(), value)) return -1;
+    // What the start reads stays as it was until the loop: «n = n / 10» between would make the
+    // loop's first value another one.
+    for (int m = start + 1; m < loop; ++m)
+        for (std::size_t t = p.stmts[start].valueFrom; t < st.size(); ++t)
+            if (st[t].mark == 0 && changesName(p, p.stmts[m], word(p, st[t]))) return -1;
+    return start;
+}
+
+}  // namespace
+
+// «сумма = n % 10» before a loop whose first round adds «n % 10» again (by way of «цифра = n % 10»):
+// that value is counted twice, or counted though the loop's «если» would have left it out.
+void startAddedAgain(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    std::string a, b;
+    if (!binaryValue(p, s, '+', a, b) || a != s.target) return;
+    const int loop = nearestAround(p, facts, i, StmtKind::Loop);
+    if (loop < 0) return;
+    const int start = computedStart(p, facts, s.target, loop);
+    if (start < 0 || !firstRoundGives(p, facts, p.stmts[start], loop, b, i)) return;
+    const std::vector<Token>& st = tokensOf(p, p.stmts[start]);
+    const std::string begin = shown(p, st, p.stmts[start].valueFrom, st.size());
+    const int guard = facts.holders[i] != loop ? facts.holders[i] : -1;
+    const std::string when =
+        guard < 0 ? "прибавляет это же значение ещё раз (строка " + num(lineOf(p, s)) + "): оно посчитается дважды"
+                  : "сам берёт это же значение и прибавляет его (строка " + num(lineOf(p, s)) + "), только если «" +
+                        shown(p, p.stmts[guard], p.stmts[guard].condFrom, p.stmts[guard].condTo) +
+                        "»: подходящее посчитается дважды, а неподходящее попадёт в сумму всё равно";
+    const std::string set = lineText(p, p.stmts[start]);
+    add(p, p.stmts[start], HintKind::Computation,
+        "«" + s.target + "» начинается с «" + begin + "», а цикл (строка " + num(lineOf(p, p.stmts[loop])) +
+            ") на первом круге " + when + ". Начальное значение суммы — 0: «" + set.substr(0, set.size() - begin.size()) + "0»",
+        {s.target}, out);
+}
+
+// «макс = n % 10» (or «мин = числа[0]») before a loop that keeps «макс = цифра» only when
+// «цифра % 3 равно 0 и цифра > макс»: the start never passed that filter, and stays the answer
+// whenever it beats every value that does. Silent without a filter: then the first value is right.
+void extremeStartUnfiltered(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const Token* v = valueToken(p, s);
+    if (!v || v->mark != 0) return;
+    const std::string value = word(p, *v);
+    const int loop = nearestAround(p, facts, i, StmtKind::Loop);
+    if (loop < 0) return;
+    const int start = computedStart(p, facts, s.target, loop);
+    if (start < 0 || !firstRoundGives(p, facts, p.stmts[start], loop, value, i)) return;
+    // The «если» around: one part compares the value with the name, another (the filter) reads
+    // only the value; parts are joined by «и», in one header or in nested ones.
+    const std::string both = roleWord(p.v, p.table, rules::WordRole::Logic, "&&");
+    std::string filter;
+    int filterAt = -1;
+    int sign = 0;  // 1 when a greater value is kept, -1 a smaller one
+    for (int h = facts.holders[i]; h >= 0 && h != loop; h = facts.holders[h]) {
+        const Stmt& head = p.stmts[h];
+        if (head.kind != StmtKind::If) return;
+        const std::vector<Token>& ht = tokensOf(p, head);
+        std::size_t from = head.condFrom;
+        for (std::size_t t = head.condFrom; t <= head.condTo; ++t) {
+            if (t < head.condTo && !isWord(p, ht[t], both)) continue;
+            bool name = false, val = false;
+            for (std::size_t m = from; m < t; ++m)
+                name = name || readsAt(p, ht, m, s.target), val = val || readsAt(p, ht, m, value);
+            std::size_t taken = 0;
+            if (name && val && t == from + 3) {
+                const std::string cmp = signAt(p, ht, from + 1, taken);
+                const bool less = cmp == "<" || cmp == "<=", more = cmp == ">" || cmp == ">=";
+                if (taken == 1 && (less || more)) sign = (less == readsAt(p, ht, from, value)) ? -1 : 1;
+            } else if (val && !name && filter.empty()) {
+                filter = shown(p, ht, from, t);
+                filterAt = h;
+            } else if (name) {
+                return;
+            }
+            from = t + 1;
+        }
+    }
+    if (filter.empty() || sign == 0) return;
+    const std::vector<Token>& st = tokensOf(p, p.stmts[start]);
+    const std::string begin = shown(p, st, p.stmts[start].valueFrom, st.size());
+    add(p, p.stmts[start], HintKind::Computation,
+        "«" + s.target + "» начинается с «" + begin + "» — значения, которое условие «" + filter + "» (строка " +
+            num(lineOf(p, p.stmts[filterAt])) + ") не проверяло: если оно этому условию не подходит, но " +
+            (sign > 0 ? "больше" : "меньше") + " всех подходящих, ответом останется оно. Начальное значение возьмите такое, которое уступит любому подходящему (" +
+            (sign > 0 ? "например -1 или очень маленькое число" : "например очень большое число") + "), или первое подходящее",
+        {s.target}, out);
+}
+
+// «слово[слово.длина]», or «слово[слово.длина - i]» where «i» is 0 on the loop's first round: the
+// number one past the last element, so the page reads «неопределено».
+void elementPastEnd(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const std::string length = reverseOf(p.v, "length");
+    if (length.empty()) return;
+    for (std::size_t k = 0; k + 5 < ts.size(); ++k) {
+        if (ts[k + 1].mark != '[' || !isPlainName(p.c, ts[k], p.v, ts, k) || !isWord(p, ts[k + 2], word(p, ts[k])) ||
+            ts[k + 3].mark != '.' || !isWord(p, ts[k + 4], length))
+            continue;
+        const std::string list = word(p, ts[k]);
+        const std::string end = list + "." + length;
+        std::string when;
+        if (ts[k + 5].mark == ']') {
+            when = "«" + shown(p, ts, k, k + 6) + "»";
+        } else if (k + 7 < ts.size() && ts[k + 5].mark == '-' && ts[k + 7].mark == ']' &&
+                   isPlainName(p.c, ts[k + 6], p.v, ts, k + 6)) {
+            const int loop = nearestAround(p, facts, i, StmtKind::Loop);
+            const std::string counter = word(p, ts[k + 6]);
+            if (loop < 0 || !zeroOnFirstRound(p, facts, counter, loop, i)) continue;
+            when = "«" + shown(p, ts, k, k + 8) + "» на первом круге, когда «" + counter + "» ещё 0,";
+        } else {
+            continue;
+        }
+        add(p, s, HintKind::Computation,
+            when + " читает элемент с номером «" + end + "»: номера идут от 0, последний — «" + end +
+                " - 1», а за концом — «неопределено». Вычтите ещё 1: «" + list + "[" + end + " - 1" +
+                (ts[k + 5].mark == ']' ? "" : " - " + word(p, ts[k + 6])) + "]»",
+            {list}, out);
+        return;
+    }
+}
+
+// «пока n > 10» around «n = округлить_вниз(n / 10)»: the loop stops at a number of one digit or at
+// 10 itself, and that first digit (both digits of 10) is never taken. «n >= 10» is left alone: it
+// stops on the first digit on purpose.
+void digitLoopStopsAtTen(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::Loop || s.closed) return;
+    const Compared k = comparedIn(p, tokensOf(p, s), s.condFrom, s.condTo);
+    if (!k.valid || k.sign != ">" || k.value != 10) return;
+    bool divides = false;
+    for (int t = i + 1; t < facts.n && within(p, facts, t, i); ++t) {
+        const Stmt& d = p.stmts[t];
+        if (d.target != k.name) continue;
+        const std::vector<Token>& dt = tokensOf(p, d);
+        for (std::size_t m = d.valueFrom; m + 1 < dt.size(); ++m)
+            divides = divides || (dt[m].mark == '/' && word(p, dt[m + 1]) == "10");
+    }
+    if (!divides) return;
+    add(p, s, HintKind::LoopFlow,
+        "цикл делит «" + k.name + "» на 10 и остановится, как только «" + k.name +
+            "» станет 10 или меньше: эта старшая (первая) цифра — а у 10 обе цифры — в цикле не обработается. Чтобы пройти все цифры, пишите «" +
+            k.name + " > 0»",
+        {k.name}, out);
+}
+
+// «факториал = факториал * счётчик» in «повторить»: the counter is 0 on the first round, so the
+// product becomes 0 there and stays 0. The same for a name set to 0 before the loop and grown
+// after the product in the body.
+void productTimesZeroCounter(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    std::string a, b;
+    if (!binaryValue(p, s, '*', a, b) || a != s.target) return;
+    const int loop = nearestAround(p, facts, i, StmtKind::Loop);
+    if (loop < 0 || !setBefore(facts, s.target, loop) || !zeroOnFirstRound(p, facts, b, loop, i)) return;
+    add(p, s, HintKind::Computation,
+        "«" + b + "» на первом круге цикла (строка " + num(lineOf(p, p.stmts[loop])) + ") равен 0, и «" + lineText(p, s) +
+            "» умножает на 0: «" + s.target + "» станет 0 и таким останется. Чтобы умножать на 1, 2, 3, …, пишите «" +
+            s.target + " * (" + b + " + 1)»",
+        {b, s.target}, out);
+}
+
+}  // namespace diagnostics::programs

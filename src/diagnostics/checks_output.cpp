@@ -1,0 +1,180 @@
+// Checks of what a program builds or prints around a loop: a separator added after every element,
+// the last one too; a number the loop divided down to 0, printed afterwards as if it were the one
+// read; a sum of fractions from a written list compared exactly with a number it misses by a
+// rounding error. Each is told only when every round does it, so the run shows it for certain.
+// Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
+#include "diagnostics/program_check_list.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace diagnostics::programs {
+
+namespace {
+
+// Whether the statement is a print («вывести(…)»).
+bool prints(const Program& p, const Stmt& s) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const rules::RuleWords* r = s.kind == StmtKind::Other && !ts.empty() ? ruleAt(p.c, ts, 0, p.v) : nullptr;
+    return r && produces(*r, "console.log");
+}
+
+// The letters of a literal without its quotes.
+std::string unquoted(const Program& p, const Token& t) {
+    const std::string w = word(p, t);
+    return w.size() >= 2 ? w.substr(1, w.size() - 2) : "";
+}
+
+// A separator: its last mark (spaces after it aside) is a comma or a semicolon.
+bool endsInSeparator(const std::string& text) {
+    std::size_t end = text.size();
+    while (end > 0 && text[end - 1] == ' ') --end;
+    return end > 0 && (text[end - 1] == ',' || text[end - 1] == ';');
+}
+
+}  // namespace
+
+// «перечень = перечень + ц + ", "» on every round, «перечень» printed after the loop: the text ends
+// with the separator. Silent when the line sits under an «если», when the separator comes before
+// the element, and when the text is cut or joined after the loop.
+void separatorAfterLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const int loop = facts.holders[i];
+    if (s.target.empty() || loop < 0 || p.stmts[loop].kind != StmtKind::Loop) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    if (ts.size() < s.valueFrom + 5 || !isWord(p, ts[s.valueFrom], s.target) || ts[s.valueFrom + 1].mark != '+' ||
+        ts.back().mark != literal || ts[ts.size() - 2].mark != '+')
+        return;
+    const std::string separator = unquoted(p, ts.back());
+    if (!endsInSeparator(separator)) return;
+    const int start = lastSetBefore(facts, s.target, loop);
+    if (start < 0 || !valueToken(p, p.stmts[start]) || tokensOf(p, p.stmts[start])[p.stmts[start].valueFrom].mark != literal)
+        return;
+    for (const int k : settersOf(facts, s.target))
+        if (k != i && k != start) return;
+    const int end = lastInBlock(p, facts, loop);
+    bool printed = false;
+    for (const int k : readersOf(facts, s.target)) {
+        if (k <= end) continue;
+        const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+        for (std::size_t t = 0; t + 1 < kt.size(); ++t)
+            if (isWord(p, kt[t], s.target) && kt[t + 1].mark == '.') return;  // cut or changed after the loop
+        printed = printed || prints(p, p.stmts[k]);
+    }
+    if (!printed) return;
+    // «для каждого ц из цвета» adding «ц» itself: the list's own join says it in one line.
+    const Stmt& head = p.stmts[loop];
+    const std::vector<Token>& ht = tokensOf(p, head);
+    const std::string of = keywordOf(p.v, "of"), join = reverseOf(p.v, "join");
+    std::string way = "или дописывайте «" + separator + "» перед элементом, кроме первого";
+    if (!of.empty() && !join.empty() && head.condFrom + 3 == head.condTo && isWord(p, ht[head.condFrom + 1], of) &&
+        ts.size() == s.valueFrom + 5 && isWord(p, ts[s.valueFrom + 2], word(p, ht[head.condFrom])))
+        way = "например «" + word(p, ht[head.condFrom + 2]) + "." + join + "(" + word(p, ts.back()) + ")» даёт сразу весь текст";
+    add(p, s, HintKind::Computation,
+        "«" + word(p, ts.back()) + "» дописывается на каждом круге цикла (строка " + num(lineOf(p, head)) +
+            "), после последнего элемента тоже: «" + s.target + "» кончится разделителем. Чтобы он стоял только между элементами, " +
+            way,
+        {s.target}, out);
+}
+
+// «пока n > 0» dividing «n» on every round, then a print that reads «n»: it prints 0, not the number
+// read. Only for a number the user typed and a loop that ends at 0 («> 0», «не равно 0», «>= 1»);
+// a loop that subtracts, or divides keeping the fraction, leaves a remainder the program may well
+// mean to print.
+void numberUsedUpThenPrinted(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::Loop || s.closed) return;
+    const Compared k = comparedIn(p, tokensOf(p, s), s.condFrom, s.condTo);
+    const bool toZero = k.valid && ((k.value == 0 && (k.sign == ">" || isNotEqual(k.sign))) || (k.value == 1 && k.sign == ">="));
+    if (!toZero) return;
+    const int read = lastSetBefore(facts, k.name, i);
+    if (read < 0) return;
+    const std::vector<Token>& rt = tokensOf(p, p.stmts[read]);
+    bool asked = false;
+    for (std::size_t t = p.stmts[read].valueFrom; t < rt.size(); ++t)
+        asked = asked || isWord(p, rt[t], facts.askNumber) || isWord(p, rt[t], facts.askWord);
+    if (!asked) return;
+    const int end = lastInBlock(p, facts, i);
+    int divides = -1;
+    for (int t = i + 1; t <= end; ++t) {
+        const Stmt& d = p.stmts[t];
+        if (d.target != k.name) continue;
+        if (facts.holders[t] != i || !reads(p, d, k.name)) return;  // set otherwise, or only on some rounds
+        const std::vector<Token>& dt = tokensOf(p, d);
+        // A whole division («округлить_вниз(n / 10)»): a plain «n / 2» keeps a fraction, not 0.
+        bool slash = false, whole = false;
+        for (std::size_t m = d.valueFrom; m < dt.size(); ++m) {
+            const rules::RuleWords* r = dt[m].mark == 0 ? ruleAt(p.c, dt, m, p.v) : nullptr;
+            whole = whole || (r && (produces(*r, "Math.floor") || produces(*r, "Math.trunc")));
+            slash = slash || dt[m].mark == '/';
+        }
+        if (!slash || !whole) return;
+        divides = t;
+    }
+    if (divides < 0) return;
+    for (const int r : readersOf(facts, k.name)) {
+        if (r <= end) continue;
+        if (lastSetBefore(facts, k.name, r) != divides || !prints(p, p.stmts[r])) return;
+        add(p, p.stmts[r], HintKind::LostValue,
+            "здесь «" + k.name + "» уже 0: цикл (строка " + num(lineOf(p, s)) + ") делил «" + k.name + "» (строка " +
+                num(lineOf(p, p.stmts[divides])) + "), пока «" + shown(p, s, s.condFrom, s.condTo) +
+                "» не стало ложным, и введённое число не сохранилось. Чтобы вывести его, запомните копию до цикла: «пусть копия = " +
+                k.name + "» — и делите в цикле копию",
+            {k.name}, out);
+        return;
+    }
+}
+
+// «если итого равно 0.3» where «итого» is 0 plus each number of a list written in the program
+// («[0.1, 0.2]»), added in a «для каждого» loop: the sum is worked out here exactly as the page
+// will, and the finding is told only when it misses the number by a rounding error alone.
+void fractionsComparedExactly(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::If && s.kind != StmtKind::ElseIf) return;
+    const Compared k = comparedIn(p, tokensOf(p, s), s.condFrom, s.condTo);
+    if (!k.valid || (k.sign != "==" && k.sign != "===" && !isNotEqual(k.sign)) || k.value == std::floor(k.value)) return;
+    // The sum: set once to 0 before, grown only by «итого = итого + э» in a loop over a written list.
+    const std::vector<int>& setters = settersOf(facts, k.name);
+    if (setters.size() != 2 || setters[1] > i || !valueIs(p, p.stmts[setters[0]], "0")) return;
+    const Stmt& grow = p.stmts[setters[1]];
+    const int loop = facts.holders[setters[1]];
+    std::string a, b;
+    if (loop < 0 || !binaryValue(p, grow, '+', a, b) || a != k.name) return;
+    const Stmt& head = p.stmts[loop];
+    const std::vector<Token>& ht = tokensOf(p, head);
+    const std::string of = keywordOf(p.v, "of");
+    if (of.empty() || head.condFrom + 3 != head.condTo || !isWord(p, ht[head.condFrom + 1], of) ||
+        !isWord(p, ht[head.condFrom], b))
+        return;
+    const std::string list = word(p, ht[head.condFrom + 2]);
+    const std::vector<int>& made = settersOf(facts, list);
+    if (made.size() != 1 || made[0] > loop) return;
+    const Stmt& l = p.stmts[made[0]];
+    const std::vector<Token>& lt = tokensOf(p, l);
+    if (lt.size() < l.valueFrom + 2 || lt[l.valueFrom].mark != '[' || closingOf(lt, l.valueFrom) + 1 != lt.size()) return;
+    double sum = 0;
+    for (std::size_t t = l.valueFrom + 1; t + 1 < lt.size();) {
+        double x = 0;
+        const std::size_t taken = numberAt(p, lt, t, lt.size() - 1, x);
+        if (taken == 0) return;
+        sum += x;
+        t += taken;
+        if (t + 1 < lt.size() && lt[t].mark != ',') return;
+        t += t + 1 < lt.size() ? 1 : 0;
+    }
+    if (sum == k.value || std::fabs(sum - k.value) > 1e-9 * std::fmax(1.0, std::fabs(k.value))) return;
+    char digits[32];
+    const auto written = std::to_chars(digits, digits + sizeof digits, sum);
+    const std::string value(digits, written.ptr);
+    const std::string compared = shown(p, s, s.condFrom, s.condTo);
+    const std::string number = shown(p, tokensOf(p, s), k.valueAt, s.condTo);
+    add(p, s, HintKind::Computation,
+        "«" + k.name + "» здесь " + value + ", а не " + number +
+            ": дробные числа компьютер хранит и складывает с крошечной ошибкой, поэтому «" + compared + "» " +
+            (isNotEqual(k.sign) ? "верно" : "ложно") + ". Сравнивайте с допуском: «модуль(" + k.name + " - " + number +
+            ") < 0.000001», или округлите сумму",
+        {k.name}, out);
+}
+
+}  // namespace diagnostics::programs
