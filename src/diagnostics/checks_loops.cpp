@@ -783,8 +783,14 @@ void notFoundForEachElement(const Program& p, const Facts& facts, int i, std::ve
         if (s.kind != StmtKind::If || s.closed || facts.branches[h].size() != 1) continue;
         const int other = facts.branches[h][0];
         if (p.stmts[other].kind != StmtKind::Else || p.stmts[other].closed) continue;
-        // «элемент равно искомое»: one side reads the element, the other a value the loop keeps.
+        // «элемент равно искомое»: one side the element itself («э», «с[i]»), the other a value the
+        // loop keeps. «э % 2 равно 0» sorts each element, it does not search.
         const std::vector<Token>& ts = tokensOf(p, s);
+        auto sideIs = [&](std::size_t from, std::size_t to) {
+            if (element.size() == 1) return to == from + 1 && readsAt(p, ts, from, element[0]);
+            return to == from + 4 && readsAt(p, ts, from, element[0]) && ts[from + 1].mark == '[' &&
+                   isWord(p, ts[from + 2], element[1]) && ts[from + 3].mark == ']';
+        };
         auto sideReads = [&](std::size_t from, std::size_t to) {
             for (std::size_t t = from; t < to; ++t)
                 for (const std::string& e : element)
@@ -802,7 +808,7 @@ void notFoundForEachElement(const Program& p, const Facts& facts, int i, std::ve
             std::size_t taken = 0;
             const std::string sign = signAt(p, ts, t, taken);
             if (!taken || (sign != "==" && sign != "===")) continue;
-            search = (sideReads(s.condFrom, t) && sideKept(t + taken, s.condTo)) || (sideKept(s.condFrom, t) && sideReads(t + taken, s.condTo));
+            search = (sideIs(s.condFrom, t) && sideKept(t + taken, s.condTo)) || (sideKept(s.condFrom, t) && sideIs(t + taken, s.condTo));
             t += taken - 1;
         }
         if (!search || hasRole(p, s, rules::WordRole::Logic)) continue;
