@@ -2,7 +2,8 @@
 // certain: an element number equal to the length (one past the last), a digit loop that stops at
 // 10 and leaves a digit out, a product multiplied by a counter that is 0 on the first round, a
 // total that starts with the value its loop adds again, a kept extreme that starts with a value
-// the loop's filter never checked.
+// the loop's filter never checked, a power that starts at its base and is multiplied as many times
+// as the exponent, a divisor walk that reaches the number itself and so always finds a divisor.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
@@ -219,6 +220,71 @@ void productTimesZeroCounter(const Program& p, const Facts& facts, int i, std::v
             "» умножает на 0: «" + s.target + "» станет 0 и таким останется. Чтобы умножать на 1, 2, 3, …, пишите «" +
             s.target + " * (" + b + " + 1)»",
         {b, s.target}, out);
+}
+
+// «р = основание» then «повторить показатель раз: р = р * основание»: one multiplication more
+// than the exponent asks. Silent for «показатель - 1 раз» and for a start of 1.
+void powerOneTooMany(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    std::string a, b;
+    const int loop = facts.holders[i];
+    if (!binaryValue(p, s, '*', a, b) || a != s.target || loop < 0 || p.stmts[loop].closed) return;
+    const Stmt& head = p.stmts[loop];
+    const std::vector<Token>& ht = tokensOf(p, head);
+    const rules::RuleWords* counted = ruleAt(p.c, ht, 0, p.v, [](const rules::RuleWords& r) { return produces(r, "__LUM__.countLoop"); });
+    // «повторить X раз»: X one word, so «показатель - 1» is left alone.
+    const std::size_t at = counted ? counted->words.size() : 0;
+    if (!counted || ht.size() < at + 2 || !isPlainName(p.c, ht[at], p.v, ht, at) || ht[at + 1].mark != 0) return;
+    const std::string times = word(p, ht[at]);
+    const int start = lastSetBefore(facts, s.target, loop);
+    if (start < 0 || !valueIs(p, p.stmts[start], b)) return;
+    for (const int k : settersOf(facts, s.target))
+        if (k != start && k != i) return;
+    for (const int k : settersOf(facts, b))
+        if (k > start && k <= lastInBlock(p, facts, loop)) return;  // the base changes on the way
+    add(p, p.stmts[start], HintKind::Computation,
+        "«" + s.target + "» начинается с «" + b + "», и цикл (строка " + num(lineOf(p, head)) + ") ещё «" + times +
+            "» раз умножает его на «" + b + "»: выйдет «" + b + "» в степени «" + times +
+            " + 1», одно умножение лишнее. Начальное значение степени — 1: «" +
+            lineText(p, p.stmts[start]).substr(0, lineText(p, p.stmts[start]).size() - b.size()) + "1»",
+        {s.target}, out);
+}
+
+// «пока д <= n: если n % д равно 0 то простое = ложь»: on the last round «д» is «n», «n % n» is
+// 0 for every n, and the flag is set whatever the number. Only for a flag (a truth value set); a
+// count of divisors up to n itself is meant.
+void divisorWalkReachesNumber(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::Loop || s.closed) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    // «д <= n»: the name, the sign, one other name.
+    std::size_t taken = 0;
+    if (s.condTo < s.condFrom + 3 || !isPlainName(p.c, ts[s.condFrom], p.v, ts, s.condFrom)) return;
+    const std::string sign = signAt(p, ts, s.condFrom + 1, taken);
+    if (sign != "<=" || s.condFrom + 1 + taken + 1 != s.condTo || !isPlainName(p.c, ts[s.condTo - 1], p.v, ts, s.condTo - 1)) return;
+    const std::string d = word(p, ts[s.condFrom]), n = word(p, ts[s.condTo - 1]);
+    for (int h = i + 1; h < facts.n && within(p, facts, h, i); ++h) {
+        const Stmt& test = p.stmts[h];
+        if (test.kind != StmtKind::If || facts.holders[h] != i || !facts.branches[h].empty()) continue;
+        const std::vector<Token>& tt = tokensOf(p, test);
+        std::size_t eq = 0;
+        double zero = 1;
+        if (test.condTo != test.condFrom + 5 || !isWord(p, tt[test.condFrom], n) || tt[test.condFrom + 1].mark != '%' ||
+            !isWord(p, tt[test.condFrom + 2], d))
+            continue;
+        const std::string equal = signAt(p, tt, test.condFrom + 3, eq);
+        if ((equal != "==" && equal != "===") || !number(p, tt, test.condFrom + 3 + eq, test.condTo, zero) || zero != 0) continue;
+        for (const int set : body(p, facts, h)) {
+            const Stmt& flag = p.stmts[set];
+            if (flag.target.empty() || !(valueIs(p, flag, p.trueWord) || valueIs(p, flag, p.falseWord))) continue;
+            add(p, s, HintKind::LoopFlow,
+                "на последнем круге «" + d + "» равно «" + n + "», а «" + n + " % " + n + "» — 0 для любого числа: «" + lineText(p, flag) +
+                    "» (строка " + num(lineOf(p, flag)) + ") выполнится всегда. Чтобы само число не считалось делителем, пишите «" + d +
+                    " < " + n + "»",
+                {d, n}, out);
+            return;
+        }
+    }
 }
 
 }  // namespace diagnostics::programs

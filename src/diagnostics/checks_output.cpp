@@ -1,7 +1,7 @@
 // Checks of what a program builds or prints around a loop: a separator added after every element,
 // the last one too; a number the loop divided down to 0, printed afterwards as if it were the one
 // read; a sum of fractions from a written list compared exactly with a number it misses by a
-// rounding error. Each is told only when every round does it, so the run shows it for certain.
+// rounding error; a sum of the numbers an «если» picks divided by a count of every round. Each is told only when every round does it, so the run shows it for certain.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
@@ -175,6 +175,40 @@ void fractionsComparedExactly(const Program& p, const Facts& facts, int i, std::
             (isNotEqual(k.sign) ? "верно" : "ложно") + ". Сравнивайте с допуском: «модуль(" + k.name + " - " + number +
             ") < 0.000001», или округлите сумму",
         {k.name}, out);
+}
+
+// «сумма / количество» after a loop where «сумма = сумма + x» stands under an «если» and
+// «количество = количество + 1» on every round: the sum of the picked numbers over the count of all.
+// Silent when the sum grows by a constant (a share of rounds, «кратных / всего», is meant).
+void averageOverOtherRounds(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    for (std::size_t k = 1; k + 1 < ts.size(); ++k) {
+        if (ts[k].mark != '/' || !isPlainName(p.c, ts[k - 1], p.v, ts, k - 1) || !isPlainName(p.c, ts[k + 1], p.v, ts, k + 1)) continue;
+        const std::string sum = word(p, ts[k - 1]), count = word(p, ts[k + 1]);
+        // Each is set once before its loop and grown once in it, the loop ending before this line.
+        auto grownIn = [&](const std::string& name, int& loop) {
+            const std::vector<int>& setters = settersOf(facts, name);
+            if (setters.size() != 2 || setters[1] > i) return -1;
+            loop = nearestAround(p, facts, setters[1], StmtKind::Loop);
+            return loop >= 0 && setters[0] < loop && lastInBlock(p, facts, loop) < i ? setters[1] : -1;
+        };
+        int sumLoop = -1, countLoop = -1;
+        const int grow = grownIn(sum, sumLoop), tally = grownIn(count, countLoop);
+        std::string a, b;
+        if (grow < 0 || tally < 0 || sumLoop != countLoop || facts.holders[tally] != countLoop || facts.holders[grow] == sumLoop ||
+            p.stmts[facts.holders[grow]].kind != StmtKind::If || !valueIs(p, p.stmts[tally], count, '+', "1") ||
+            !binaryValue(p, p.stmts[grow], '+', a, b) || a != sum || isDigits(p.c, tokensOf(p, p.stmts[grow]).back()))
+            continue;
+        const Stmt& pick = p.stmts[facts.holders[grow]];
+        add(p, p.stmts[tally], HintKind::Computation,
+            "«" + sum + "» копит только числа, для которых «" + shown(p, pick, pick.condFrom, pick.condTo) + "» (строка " +
+                num(lineOf(p, pick)) + "), а «" + count + "» растёт на каждом круге: «" + shown(p, ts, k - 1, k + 2) + "» (строка " +
+                num(lineOf(p, s)) + ") делит сумму отобранных на число всех. Перенесите «" + lineText(p, p.stmts[tally]) +
+                "» внутрь этого «если»",
+            {count}, out);
+        return;
+    }
 }
 
 }  // namespace diagnostics::programs

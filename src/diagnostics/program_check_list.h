@@ -1,6 +1,6 @@
 // The checks over a program's statements, one family a file (checks_conditions.cpp, checks_loops.cpp,
 // checks_functions.cpp, checks_values.cpp, checks_arithmetic.cpp, checks_bounds.cpp,
-// checks_output.cpp);
+// checks_wording.cpp, checks_output.cpp);
 // program_checks.cpp runs them in the order of its two tables. Internal to diagnostics.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #pragma once
@@ -80,10 +80,25 @@ void digitLoopStopsAtTen(const Program& p, const Facts& facts, int i, std::vecto
 void productTimesZeroCounter(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void startAddedAgain(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void extremeStartUnfiltered(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void powerOneTooMany(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void divisorWalkReachesNumber(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+
+// checks_wording.cpp
+void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void boundInWords(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void parityAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void elseOfOuterWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+
+// checks_wording.cpp
+void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void boundInWords(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void parityAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void elseOfOuterWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_output.cpp
 void separatorAfterLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void numberUsedUpThenPrinted(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void fractionsComparedExactly(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void averageOverOtherRounds(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 }  // namespace diagnostics::programs

@@ -145,10 +145,14 @@ constexpr StatementCheck statementTable[] = {
     productTimesZeroCounter,  // «ф = ф * счётчик»: times 0 on the first round
     startAddedAgain,  // a total that starts with the value its first round adds again
     extremeStartUnfiltered,  // a kept extreme that starts with a value the filter never checked
+    powerOneTooMany,  // a power from its base, multiplied as many times as the exponent
+    divisorWalkReachesNumber,  // «д <= n» setting a flag on «n % д равно 0»: always set
     // What is built or printed around a loop:
     separatorAfterLast,  // «текст = текст + x + ", "» every round: a separator after the last one too
     numberUsedUpThenPrinted,  // an answer divided down to 0 by the loop, printed after it
     fractionsComparedExactly,  // a sum of written fractions compared exactly with a number it misses
+    averageOverOtherRounds,  // a sum of picked numbers divided by a count of every round
+    elseOfOuterWords,  // an inner «иначе» whose text refuses on the outer «если»'s number
 };
 
 // Run once each over the whole program, after the statement checks.
@@ -173,6 +177,9 @@ constexpr WholeCheck wholeTable[] = {
     wholeDivisionKept,  // «минуты / 60» beside «минуты % 60»
     // Values lost or never changed:
     totalNeverRead,  // a total counted and never read
+    remainderAgainstText,  // «x % 4 равно 0» under a printed «оканчиваются на 4»
+    boundInWords,  // a printed «от 1 до » + n over «i < n»
+    parityAgainstText,  // a count from 1 by 2 under a printed «чётных»
 };
 
 void statementChecks(const Program& p, std::vector<Hint>& out) {

@@ -1,0 +1,228 @@
+// Checks of a condition against the program's own printed words: a text saying «оканчиваются на 4»
+// over a test «x % 4 равно 0» (divisible, not ending in 4), a text saying «не кратных 3» over
+// «x % 3 равно 0» (the multiples themselves), a text «от 1 до » + n over a loop «i < n» that
+// stops before n, a text «чётных» over a count that starts odd and steps by 2, an «иначе» of an
+// inner «если» whose text speaks of the outer one's number. Told only when the printed text names
+// the same number or name as the test.
+// Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
+#include "diagnostics/program_check_list.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <string>
+
+namespace diagnostics::programs {
+
+namespace {
+
+// The text in capitals, so that stems are found in either case.
+std::string capitals(const std::string& text) {
+    base::CodePoints points;
+    if (!base::decodeUtf8(text, points)) return "";
+    for (std::uint32_t& ch : points) ch = base::toUpper(ch);
+    return base::encodeUtf8(points);
+}
+
+// Whether `number` stands in the text as a number of its own, no digit next to it.
+bool namesNumber(const std::string& text, const std::string& number) {
+    const auto digit = [](char ch) { return ch >= '0' && ch <= '9'; };
+    for (std::size_t at = text.find(number); at != std::string::npos; at = text.find(number, at + 1))
+        if ((at == 0 || !digit(text[at - 1])) && (at + number.size() >= text.size() || !digit(text[at + number.size()])))
+            return true;
+    return false;
+}
+
+// The printed literals of the statement, each with the statement's line.
+struct Printed;
+std::vector<Printed> printedTexts(const Program& p, const Stmt& s);
+
+struct Printed {
+    std::string text;  // as written, quotes kept
+    std::string upper;
+    std::uint32_t line = 0;
+};
+
+std::vector<Printed> printedTexts(const Program& p, const Stmt& s) {
+    std::vector<Printed> texts;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const rules::RuleWords* r = s.kind == StmtKind::Other && !ts.empty() ? ruleAt(p.c, ts, 0, p.v) : nullptr;
+    if (!r || !produces(*r, "console.log")) return texts;
+    for (const Token& t : ts)
+        if (t.mark == literal) texts.push_back({word(p, t), capitals(word(p, t)), lineOf(p, s)});
+    return texts;
+}
+
+bool holdsAny(const std::string& upper, std::initializer_list<const char*> stems) {
+    for (const char* stem : stems)
+        if (upper.find(stem) != std::string::npos) return true;
+    return false;
+}
+
+}  // namespace
+
+// «если x % 4 равно 0» and a printed «Оканчиваются на 4», or a printed «не кратных 3» over
+// «если x % 3 равно 0».
+void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    std::vector<Printed> texts;
+    std::vector<int> tests;
+    bool byTen = false;
+    for (int i = 0; i < facts.n; ++i) {
+        const Stmt& s = p.stmts[i];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        for (std::size_t t = 0; t + 1 < ts.size(); ++t) byTen = byTen || (ts[t].mark == '%' && word(p, ts[t + 1]) == "10");
+        if (s.kind == StmtKind::If || s.kind == StmtKind::ElseIf) tests.push_back(i);
+        for (Printed& text : printedTexts(p, s)) texts.push_back(std::move(text));
+    }
+    for (const int i : tests) {
+        const Stmt& s = p.stmts[i];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        // «имя % K равно 0», nothing more.
+        const std::size_t c = s.condFrom;
+        std::size_t taken = 0;
+        double zero = 1;
+        if (s.condTo < c + 5 || !isPlainName(p.c, ts[c], p.v, ts, c) || ts[c + 1].mark != '%' || !isDigits(p.c, ts[c + 2]))
+            continue;
+        const std::string sign = signAt(p, ts, c + 3, taken);
+        if ((sign != "==" && sign != "===") || !number(p, ts, c + 3 + taken, s.condTo, zero) || zero != 0) continue;
+        const std::string k = word(p, ts[c + 2]), name = word(p, ts[c]), test = shown(p, s, s.condFrom, s.condTo);
+        for (const Printed& text : texts) {
+            if (!namesNumber(text.upper, k)) continue;
+            const bool ends = text.upper.find("ОКАНЧИВА") != std::string::npos || text.upper.find("ЗАКАНЧИВА") != std::string::npos;
+            const bool notMultiple = text.upper.find("НЕ КРАТН") != std::string::npos || text.upper.find("НЕКРАТН") != std::string::npos ||
+                                     text.upper.find("НЕ ДЕЛЯТСЯ") != std::string::npos || text.upper.find("НЕ ДЕЛИТСЯ") != std::string::npos;
+            if (ends && !byTen && k != "10") {
+                add(p, s, HintKind::Computation,
+                    "«" + test + "» верно, когда «" + name + "» делится на " + k + ", а текст на строке " + num(text.line) + " говорит " +
+                        text.text + ": на что число оканчивается, показывает его последняя цифра «" + name +
+                        " % 10», и это пишется «" + name + " % 10 равно " + k + "»",
+                    {name}, out);
+                break;
+            }
+            if (notMultiple) {
+                add(p, s, HintKind::Computation,
+                    "«" + test + "» выбирает числа, кратные " + k + ", а текст на строке " + num(text.line) + " говорит " + text.text +
+                        ": чтобы выбрать некратные, пишите «" + shown(p, s, s.condFrom, c + 3) +
+                        (isWord(p, ts[c + 3], equalityWord(p.v)) ? " не " + shown(p, s, c + 3, s.condTo)
+                                                                 : " != " + shown(p, s, c + 3 + taken, s.condTo)) +
+                        "»",
+                    {name}, out);
+                break;
+            }
+        }
+    }
+}
+
+// «вывести("Сумма от 1 до " + n …)» over «пока i < n»: the words include n, the loop stops before it.
+void boundInWords(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    for (int i = 0; i < facts.n; ++i) {
+        const Stmt& s = p.stmts[i];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        const rules::RuleWords* r = s.kind == StmtKind::Other && !ts.empty() ? ruleAt(p.c, ts, 0, p.v) : nullptr;
+        if (!r || !produces(*r, "console.log")) continue;
+        for (std::size_t t = 0; t + 2 < ts.size(); ++t) {
+            if (ts[t].mark != literal || ts[t + 1].mark != '+' || !isPlainName(p.c, ts[t + 2], p.v, ts, t + 2)) continue;
+            std::string upper = capitals(word(p, ts[t]));
+            upper = upper.substr(0, upper.size() - 1);  // the closing quote
+            while (!upper.empty() && upper.back() == ' ') upper.pop_back();
+            static const std::string upTo = " ДО";
+            if (upper.size() < upTo.size() || upper.compare(upper.size() - upTo.size(), upTo.size(), upTo) != 0 ||
+                upper.find("ОТ ") == std::string::npos)
+                continue;
+            const std::string n = word(p, ts[t + 2]);
+            for (int h = 0; h < facts.n; ++h) {
+                const Stmt& loop = p.stmts[h];
+                const std::vector<Token>& lt = tokensOf(p, loop);
+                std::size_t taken = 0;
+                if (loop.kind != StmtKind::Loop || loop.condTo < loop.condFrom + 3 || !isPlainName(p.c, lt[loop.condFrom], p.v, lt, loop.condFrom) ||
+                    signAt(p, lt, loop.condFrom + 1, taken) != "<" || loop.condFrom + 1 + taken + 1 != loop.condTo ||
+                    !isWord(p, lt[loop.condTo - 1], n))
+                    continue;
+                const std::string counter = word(p, lt[loop.condFrom]);
+                add(p, loop, HintKind::LoopFlow,
+                    "текст на строке " + num(lineOf(p, s)) + " говорит " + word(p, ts[t]) + " + " + n + ", а «" +
+                        shown(p, loop, loop.condFrom, loop.condTo) + "» останавливает цикл раньше, чем «" + counter + "» станет «" + n +
+                        "»: само «" + n + "» не войдёт. Чтобы включить его, пишите «" + counter + " <= " + n + "»",
+                    {counter, n}, out);
+                return;
+            }
+        }
+    }
+}
+
+// «пусть ч = 1 … ч = ч + 2» summed or printed under a text «чётных» (or from 2 under «нечётных»):
+// every value the loop takes is of the other kind.
+void parityAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    std::vector<Printed> texts;
+    for (int i = 0; i < facts.n; ++i)
+        for (Printed& text : printedTexts(p, p.stmts[i])) texts.push_back(std::move(text));
+    for (int i = 0; i < facts.n; ++i) {
+        const Stmt& loop = p.stmts[i];
+        if (loop.kind != StmtKind::Loop || loop.closed) continue;
+        const Compared k = comparedIn(p, tokensOf(p, loop), loop.condFrom, loop.condTo);
+        if (!k.valid) continue;
+        const int start = lastSetBefore(facts, k.name, i);
+        double first = 0;
+        const std::vector<int>& setters = settersOf(facts, k.name);
+        if (start < 0 || setters.size() != 2 || !within(p, facts, setters[1], i) || facts.holders[setters[1]] != i ||
+            !valueIs(p, p.stmts[setters[1]], k.name, '+', "2"))
+            continue;
+        const std::vector<Token>& st = tokensOf(p, p.stmts[start]);
+        if (!number(p, st, p.stmts[start].valueFrom, st.size(), first) || first != static_cast<long long>(first)) continue;
+        const bool odd = static_cast<long long>(first) % 2 != 0;
+        for (const Printed& text : texts) {
+            const bool saysOdd = holdsAny(text.upper, {"НЕЧЁТН", "НЕЧЕТН"});
+            const bool saysEven = !saysOdd && holdsAny(text.upper, {"ЧЁТН", "ЧЕТН"});
+            if (!(odd ? saysEven : saysOdd)) continue;
+            add(p, p.stmts[start], HintKind::Computation,
+                "«" + k.name + "» начинается с " + word(p, st[p.stmts[start].valueFrom]) + " и растёт на 2 (строка " +
+                    num(lineOf(p, p.stmts[setters[1]])) + "): все его значения " + (odd ? "нечётные" : "чётные") +
+                    ", а текст на строке " + num(text.line) + " говорит " + text.text + ". Начальное значение — " +
+                    (odd ? "чётное" : "нечётное") + ", например «" + lineText(p, p.stmts[start]).substr(
+                        0, lineText(p, p.stmts[start]).size() - word(p, st[p.stmts[start].valueFrom]).size()) +
+                    std::to_string(static_cast<long long>(first) + 1) + "»",
+                {k.name}, out);
+            return;
+        }
+    }
+}
+
+// «если возраст >= 18 то если билет то … иначе вывести("Вход только с 18 лет") конец конец»: the
+// «иначе» belongs to the inner «если», but its text refuses on the outer one's number. Only when
+// the outer «если» has no other branch and holds the inner one alone, and the text refuses
+// («только», «нельзя», «не », «младше», «меньше»).
+void elseOfOuterWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& e = p.stmts[i];
+    if (e.kind != StmtKind::Else || e.chain < 0) return;
+    const int inner = e.chain;
+    const int outer = facts.holders[inner];
+    if (outer < 0 || p.stmts[outer].kind != StmtKind::If || !facts.branches[outer].empty() || body(p, facts, outer).size() != 1)
+        return;
+    const auto numbers = [&](const Stmt& h) {
+        std::vector<std::string> found;
+        const std::vector<Token>& ht = tokensOf(p, h);
+        for (std::size_t t = h.condFrom; t < h.condTo; ++t)
+            if (isDigits(p.c, ht[t])) found.push_back(word(p, ht[t]));
+        return found;
+    };
+    const std::vector<std::string> outerNumbers = numbers(p.stmts[outer]), innerNumbers = numbers(p.stmts[inner]);
+    for (const int k : body(p, facts, i))
+        for (const Printed& text : printedTexts(p, p.stmts[k])) {
+            if (!holdsAny(text.upper, {"ТОЛЬКО", "НЕЛЬЗЯ", "НЕ ", "МЛАДШЕ", "МЕНЬШЕ"})) continue;
+            for (const std::string& n : outerNumbers) {
+                if (!namesNumber(text.upper, n) || std::find(innerNumbers.begin(), innerNumbers.end(), n) != innerNumbers.end())
+                    continue;
+                const Stmt& o = p.stmts[outer];
+                const Stmt& in = p.stmts[inner];
+                add(p, e, HintKind::BranchFlow,
+                    "это «" + p.elseWord + "» относится к внутреннему «" + shown(p, in, 0, in.condTo) +
+                        "» (строка " + num(lineOf(p, in)) + "): оно выполнится, когда «" + shown(p, o, o.condFrom, o.condTo) +
+                        "» верно, а текст " + text.text + " (строка " + num(text.line) + ") говорит о случае, когда оно неверно. Если «" +
+                        p.elseWord + "» для внешнего «" + p.ifWord + "» (строка " + num(lineOf(p, o)) + "), поставьте его после «" +
+                        p.endWord + "» внутреннего",
+                    {p.elseWord}, out);
+                return;
+            }
+        }
+}
+
+}  // namespace diagnostics::programs
