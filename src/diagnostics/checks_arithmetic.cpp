@@ -1,6 +1,7 @@
 // Arithmetic checks: digits taken with "/", an average with its brackets missing, a product from 0,
 // a remainder or a quotient taken for divisibility, «"ложь"» in quotes as a condition, «добавить»
-// kept as the list, a divisor search from 1, a whole division kept as a fraction.
+// kept as the list, a divisor search from 1, a whole division kept as a fraction, a count divided
+// by a sum (an average upside down).
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
@@ -363,6 +364,78 @@ void wholeDivisionKept(const Program& p, const Facts& facts, std::vector<Hint>& 
                                         "» нужна целая часть. Целую часть даёт «" + fix + "»",
                                     p.c, ts[s.valueFrom].from, ts.back().to, &fix),
                                  {division}));
+            break;
+        }
+    }
+}
+
+
+namespace {
+
+// Whether `name` counts: its name says a count, or it starts at a number and only grows by 1.
+bool countLike(const Program& p, const Facts& facts, const std::string& name) {
+    if (namedGathered(name) == Gathered::Count) return true;
+    // «число_оценок» says a count; «число» alone is a number, and «число_1» one of several.
+    const base::CodePoints points = base::decodeBytes(name), stem = base::decodeBytes("ЧИСЛО");
+    std::size_t at = stem.size();
+    if (points.size() > at && std::equal(stem.begin(), stem.end(), points.begin(),
+                                         [](std::uint32_t a, std::uint32_t b) { return a == base::toUpper(b); })) {
+        if (points[at] == '_') ++at;
+        if (at < points.size() && points[at] >= 0x0400 && points[at] <= 0x04FF) return true;
+    }
+    const std::vector<int>& setters = settersOf(facts, name);
+    int grows = 0;
+    for (const int d : setters) {
+        const Stmt& s = p.stmts[d];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        if (valueIs(p, s, name, '+', "1")) ++grows;
+        else if (!(valueToken(p, s) && isDigits(p.c, ts[s.valueFrom]))) return false;
+    }
+    return grows > 0;
+}
+
+// Whether `name` holds a sum: its name says so, and it says «сумма» itself or grows by more than 1
+// somewhere («итого» alone may be a count of people).
+bool sumLike(const Program& p, const Facts& facts, const std::string& name) {
+    if (namedGathered(name) != Gathered::Sum) return false;
+    if (nameHas(name, {"СУММ", "SUM"})) return true;
+    std::string a, b;
+    for (const int d : settersOf(facts, name))
+        if (binaryValue(p, p.stmts[d], '+', a, b) && a == name && b != "1") return true;
+    return false;
+}
+
+}  // namespace
+
+// «количество / сумма» or «оценки.длина / сумма»: the count divided by the sum, an average upside
+// down. Told at that line.
+void averageUpsideDown(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const std::string length = reverseOf(p.v, "length");
+    for (int k = 0; k < facts.n; ++k) {
+        const Stmt& s = p.stmts[k];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        for (std::size_t j = 1; j + 1 < ts.size(); ++j) {
+            if (ts[j].mark != '/' || !isPlainName(p.c, ts[j + 1], p.v, ts, j + 1) || !sumLike(p, facts, word(p, ts[j + 1])) ||
+                (j + 2 < ts.size() && (ts[j + 2].mark == '.' || ts[j + 2].mark == '(' || ts[j + 2].mark == '[')))
+                continue;
+            // What is divided: «список.длина» or a name that counts, with nothing multiplied or divided before it.
+            std::size_t from = j - 1;
+            bool count = false;
+            if (j >= 3 && !length.empty() && isWord(p, ts[j - 1], length) && ts[j - 2].mark == '.' &&
+                isPlainName(p.c, ts[j - 3], p.v, ts, j - 3)) {
+                from = j - 3;
+                count = true;
+            } else if (isPlainName(p.c, ts[j - 1], p.v, ts, j - 1)) {
+                count = countLike(p, facts, word(p, ts[j - 1]));
+            }
+            if (!count || (from > 0 && (ts[from - 1].mark == '.' || ts[from - 1].mark == '*' || ts[from - 1].mark == '/' ||
+                                        ts[from - 1].mark == '%')))
+                continue;
+            const std::string counted = shown(p, s, from, j), sum = word(p, ts[j + 1]);
+            add(p, s, HintKind::Computation,
+                "«" + shown(p, s, from, j + 2) + "» делит количество на сумму: так получается не среднее, а обратное ему число. Среднее — сумма, делённая на количество: «" +
+                    sum + " / " + counted + "»",
+                {sum}, out);
             break;
         }
     }

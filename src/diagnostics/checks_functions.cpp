@@ -1,6 +1,7 @@
 // Checks of functions: a result dropped, a parameter never read or overwritten, a function never
 // called, a call with its parameters' names in another order, a value given on one path only, a
-// parameter changed in a function that gives nothing back.
+// parameter changed in a function that gives nothing back, a count made anew on every call, a
+// recursion whose «вернуть 0» is multiplied through every call.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
@@ -355,6 +356,122 @@ void parameterChangedForNobody(const Program& p, const Facts& facts, std::vector
                     p.returnWord + " " + param + "» в конце функции — и положите результат вызова на место: «" + call + "»",
                 {param}, out);
         }
+    }
+}
+
+
+// In a function, «пусть н = 0» then, in its own block and once, «н = н + 1», and «н» read after it:
+// «н» is made anew on every call, so the function gives the same number each time. Told at the
+// «пусть» line. An increase in a loop or under a condition is a count within one call, left alone.
+void counterRestartsEveryCall(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    for (const Function& f : facts.functions) {
+        for (int d = f.at + 1; d <= f.last; ++d) {
+            const Stmt& s = p.stmts[d];
+            const Token* start = valueToken(p, s);
+            double from = 0;
+            if (!start || facts.holders[d] != f.at || !declares(p, s) || !number(p, tokensOf(p, s), s.valueFrom, tokensOf(p, s).size(), from))
+                continue;
+            const std::string& name = s.target;
+            int grow = -1;
+            bool plain = true, readAfter = false;
+            for (int k = f.at + 1; k <= f.last; ++k) {
+                const Stmt& t = p.stmts[k];
+                if (k == d) continue;
+                if (changesName(p, t, name)) {
+                    plain = plain && grow < 0 && k > d && facts.holders[k] == f.at &&
+                            (valueIs(p, t, name, '+', "1") || valueIs(p, t, "1", '+', name));
+                    grow = k;
+                } else if (grow >= 0 && reads(p, t, name)) {
+                    // Given back or shown alone: «вернуть н», «вывести(н)».
+                    const std::vector<Token>& tt = tokensOf(p, t);
+                    const rules::RuleWords* first = ruleAt(p.c, tt, 0, p.v);
+                    readAfter = readAfter || (tt.size() == 2 && isWord(p, tt[0], p.returnWord)) ||
+                                (first && first->role == rules::WordRole::Output && tt.size() == first->words.size() + 3);
+                }
+                if (t.kind == StmtKind::Function || (t.kind == StmtKind::Loop && hasWord(p, t, name))) plain = false;
+            }
+            if (!plain || grow < 0 || !readAfter) continue;
+            if (from < 0 || from > 1e6 || from != static_cast<double>(static_cast<long long>(from))) continue;  // said as a whole number
+            const std::string always = num(static_cast<std::uint32_t>(from + 1));
+            add(p, s, HintKind::FunctionFlow,
+                "«" + lineText(p, s) + "» внутри функции «" + f.name + "» заводит «" + name + "» заново при каждом вызове: после «" +
+                    lineText(p, p.stmts[grow]) + "» (строка " + num(lineOf(p, p.stmts[grow])) + ") в «" + name + "» всегда " + always +
+                    " при каждом вызове: значение не сохраняется между вызовами. Чтобы оно копилось, заведите «" +
+                    name + "» снаружи функции, перед ней, а эту строку уберите",
+                {name}, out);
+        }
+    }
+}
+
+namespace {
+
+// The value of a «вернуть» in statement s, as tokens [from, to): the line «вернуть …» or a one-line
+// «если … то вернуть … конец». False when the statement gives nothing back.
+bool givenValue(const Program& p, const Stmt& s, std::size_t& from, std::size_t& to) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    std::size_t r = 0;
+    if (s.kind == StmtKind::If && s.closed) r = s.condTo + 1;
+    else if (s.kind != StmtKind::Other) return false;
+    if (r >= ts.size() || !isWord(p, ts[r], p.returnWord)) return false;
+    from = r + 1;
+    to = s.kind == StmtKind::If ? ts.size() - 1 : ts.size();
+    return from < to;
+}
+
+// Tokens [from, to) are a product with a call of `name` among its factors: "*" and "/" alone at
+// the top, no other sign or word of the table there.
+bool productWithCall(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to, const std::string& name) {
+    bool times = false, call = false;
+    for (std::size_t j = from; j < to; ++j) {
+        const std::uint32_t m = ts[j].mark;
+        if (m == '(' || m == '[') {
+            const std::size_t close = closingOf(ts, j);
+            if (close >= to) return false;
+            call = call || (m == '(' && j > from && isWord(p, ts[j - 1], name) && !(j > from + 1 && ts[j - 2].mark == '.'));
+            j = close;
+        } else if (m == '*') {
+            times = true;
+        } else if (m == 0) {
+            if (ruleAt(p.c, ts, j, p.v) != nullptr) return false;
+        } else if (m != '/' && m != '.' && m != literal) {
+            return false;
+        }
+    }
+    return times && call;
+}
+
+}  // namespace
+
+// A function that gives back «вернуть 0» at the end of its calls of itself and, everywhere else,
+// a product with its own call («вернуть n * ф(n - 1)»): the 0 is multiplied through every call,
+// and the function always gives 0. Told at the «вернуть 0».
+void recursionEndsInZero(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    for (const Function& f : facts.functions) {
+        int zero = -1, product = -1;
+        bool certain = true;
+        for (int k = f.at + 1; k <= f.last && certain; ++k) {
+            const Stmt& s = p.stmts[k];
+            if (ancestor(p, facts, k, StmtKind::Function) != f.at && k != f.at) {
+                certain = s.kind != StmtKind::Function;  // a function inside: left alone
+                continue;
+            }
+            if (!hasWord(p, s, p.returnWord)) continue;
+            std::size_t from = 0, to = 0;
+            if (!givenValue(p, s, from, to)) {
+                certain = false;
+                continue;
+            }
+            const std::vector<Token>& ts = tokensOf(p, s);
+            if (to == from + 1 && word(p, ts[from]) == "0") zero = zero < 0 ? k : zero;
+            else if (productWithCall(p, ts, from, to, f.name)) product = product < 0 ? k : product;
+            else certain = false;
+        }
+        if (!certain || zero < 0 || product < 0) continue;
+        add(p, p.stmts[zero], HintKind::FunctionFlow,
+            "«" + p.returnWord + " 0» здесь кончает вызовы «" + f.name + "», а другой «" + p.returnWord + "» (строка " +
+                num(lineOf(p, p.stmts[product])) + ") умножает на вызов «" + f.name + "»: этот 0 умножится на все числа и останется 0, и «" +
+                f.name + "» всегда вернёт 0. Произведение кончают числом 1: «" + p.returnWord + " 1»",
+            {p.returnWord}, out);
     }
 }
 

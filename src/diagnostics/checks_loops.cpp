@@ -123,19 +123,6 @@ bool asksUser(const Program& p, const Facts& facts, const Stmt& s) {
     return false;
 }
 
-// What a name says it keeps: -1 the least («мин», «наименьшее», «меньшее»…), 1 the greatest
-// («макс», «наибольший», «больший»…), 0 neither. Only the word stems are read, in either case.
-int namedExtreme(const std::string& name) {
-    base::CodePoints points;
-    if (!base::decodeUtf8(name, points)) return 0;
-    for (std::uint32_t& ch : points) ch = base::toUpper(ch);
-    const std::string upper = base::encodeUtf8(points);
-    const auto has = [&](const char* stem) { return upper.find(stem) != std::string::npos; };
-    if (has("МИН") || has("НАИМЕН") || has("МЕНЬШ") || has("MIN")) return -1;
-    if (has("МАКС") || has("НАИБОЛ") || has("БОЛЬШ") || has("MAX")) return 1;
-    return 0;
-}
-
 // «если x меньше мин то мин = x конец» (or «мин больше x», «x больше макс»…) with no other branch:
 // the name kept as an extreme of `value` (tokens [from, to) of the «если»'s own line), or "".
 // `smaller` tells whether it keeps the least value.

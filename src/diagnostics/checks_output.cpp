@@ -1,7 +1,8 @@
 // Checks of what a program builds or prints around a loop: a separator added after every element,
 // the last one too; a number the loop divided down to 0, printed afterwards as if it were the one
 // read; a sum of fractions from a written list compared exactly with a number it misses by a
-// rounding error; a sum of the numbers an «если» picks divided by a count of every round. Each is told only when every round does it, so the run shows it for certain.
+// rounding error; a sum of the numbers an «если» picks divided by a count of every round; a number
+// built from digits by adding «10 * цифра», which gives ten times their sum. Each is told only when every round does it, so the run shows it for certain.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
@@ -209,6 +210,31 @@ void averageOverOtherRounds(const Program& p, const Facts& facts, int i, std::ve
             {count}, out);
         return;
     }
+}
+
+// «наоборот = 10 * цифра + наоборот» (or «наоборот + цифра * 10») in a loop: every digit gets the
+// same weight 10, so the result is ten times the digits' sum, not a number written with them.
+// Silent when the weight is a name that grows («вес * цифра»).
+void digitsWeightedAlike(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    if (s.target.empty() || ts.size() != s.valueFrom + 5 || nearestAround(p, facts, i, StmtKind::Loop) < 0) return;
+    const std::size_t v = s.valueFrom;
+    // «10 * d + X», «d * 10 + X», «X + 10 * d», «X + d * 10».
+    std::size_t product = 0;
+    if (isWord(p, ts[v + 4], s.target) && ts[v + 3].mark == '+') product = v;
+    else if (isWord(p, ts[v], s.target) && ts[v + 1].mark == '+') product = v + 2;
+    else return;
+    if (ts[product + 1].mark != '*') return;
+    const bool tenFirst = word(p, ts[product]) == "10", tenLast = word(p, ts[product + 2]) == "10";
+    if (tenFirst == tenLast) return;
+    const Token& digit = ts[tenFirst ? product + 2 : product];
+    if (!isPlainName(p.c, digit, p.v, ts, tenFirst ? product + 2 : product)) return;
+    const std::string d = word(p, digit);
+    add(p, s, HintKind::Computation,
+        "на каждом круге «" + s.target + "» растёт на «" + shown(p, ts, product, product + 3) + "»: у каждой цифры один и тот же вес 10, и в итоге выйдет 10 × сумма цифр, а не число из них. Чтобы дописать «" +
+            d + "» справа, сдвиньте то, что уже есть: «" + s.target + " = " + s.target + " * 10 + " + d + "»",
+        {s.target}, out);
 }
 
 }  // namespace diagnostics::programs

@@ -1,7 +1,9 @@
 // Checks of values and names: a value lost (a swap, one list under two names, a formula worked out
 // before its name changed, a value replaced before it is read, a total never read), round brackets
 // for an element, an answer of «спросить» compared as text, a name printed in quotes, a name set
-// where it changes nothing.
+// where it changes nothing, a name that says what it gathers changed against it (a sum that counts,
+// a maximum that adds, a total replaced every round, a counter copied from another), an answer
+// printed as it was set.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
@@ -452,6 +454,203 @@ void totalNeverRead(const Program& p, const Facts& facts, std::vector<Hint>& out
             "«" + s.target + "» считается на строке " + num(lineOf(p, s)) + ", но её значение нигде не читается, кроме её же изменения. Если ответ — «" +
                 s.target + "», выведите её: строка " + num(lineOf(p, p.stmts[shownAt])) + " «" + lineText(p, p.stmts[shownAt]) +
                 "» выводит другое",
+            {s.target}, out);
+    }
+}
+
+
+namespace {
+
+// «для каждого э из …»: the element's name, "" for any other header.
+std::string elementOf(const Program& p, const Stmt& s) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const rules::RuleWords* head = ruleAt(p.c, ts, 0, p.v);
+    const std::string of = keywordOf(p.v, "of");
+    if (s.kind != StmtKind::Loop || !head || head->declares.empty() || head->words.size() + 2 >= s.condTo ||
+        !isWord(p, ts[head->words.size() + 1], of))
+        return "";
+    return word(p, ts[head->words.size()]);
+}
+
+// «имя = имя + 1» or «имя = 1 + имя».
+bool growsByOne(const Program& p, const Stmt& s, const std::string& name) {
+    return !name.empty() && (valueIs(p, s, name, '+', "1") || valueIs(p, s, "1", '+', name));
+}
+
+// Whether a statement other than those «имя = …» changes `name`: «имя += x», «имя++», a loop's own name.
+bool changedBesidesSetters(const Program& p, const Facts& facts, const std::string& name) {
+    for (int k = 0; k < facts.n; ++k) {
+        const Stmt& t = p.stmts[k];
+        if (t.target != name && changesName(p, t, name)) return true;
+        if (t.kind == StmtKind::Loop && elementOf(p, t) == name) return true;
+    }
+    for (const Function& f : facts.functions)
+        if (std::find(f.params.begin(), f.params.end(), name) != f.params.end()) return true;
+    return false;
+}
+
+// Whether the value the loop `loop` walks changes in it: its element, or a name a statement of
+// its body sets from other names.
+bool changesInLoop(const Program& p, const Facts& facts, int loop, const std::string& name) {
+    if (elementOf(p, p.stmts[loop]) == name) return true;
+    for (const int k : settersOf(facts, name))
+        if (within(p, facts, k, loop)) return true;
+    return false;
+}
+
+// Whether statement k's value reads a name the loop around changes.
+bool readsChanging(const Program& p, const Facts& facts, int k, int loop) {
+    const Stmt& s = p.stmts[k];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    for (std::size_t j = s.valueFrom; j < ts.size(); ++j)
+        if (isPlainName(p.c, ts[j], p.v, ts, j) && !(j > 0 && ts[j - 1].mark == '.') &&
+            changesInLoop(p, facts, loop, word(p, ts[j])))
+            return true;
+    return false;
+}
+
+}  // namespace
+
+// A name that says what it gathers, changed against it: a sum that only grows by 1 (it counts), a
+// maximum or a minimum that adds (it sums), a sum, a product or a count set anew every round and
+// read after the loop (only the last round's value stays). Told at the line that changes it.
+void accumulatorAgainstName(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    std::vector<std::string> told;
+    for (int k = 0; k < facts.n; ++k) {
+        const Stmt& s = p.stmts[k];
+        const int loop = nearestAround(p, facts, k, StmtKind::Loop);
+        if (s.target.empty() || loop < 0 || declares(p, s) || (namedGathered(s.target) == Gathered::None && namedExtreme(s.target) == 0) ||
+            std::find(told.begin(), told.end(), s.target) != told.end() || changedBesidesSetters(p, facts, s.target))
+            continue;
+        const std::string& name = s.target;
+        const std::vector<Token>& ts = tokensOf(p, s);
+        const Gathered gathered = namedGathered(name);
+        const int start = lastSetBefore(facts, name, loop);
+        bool readAfter = false;  // read after the loop by a statement that does not set it
+        for (const int r : readersOf(facts, name))
+            readAfter = readAfter || (r > loop && !within(p, facts, r, loop) && p.stmts[r].target != name);
+        const std::string element = elementOf(p, p.stmts[loop]);
+        // A sum that only grows by 1, every round: it counts the rounds.
+        if (gathered == Gathered::Sum && facts.holders[k] == loop && start >= 0 && readAfter) {
+            bool counts = true;
+            for (const int d : settersOf(facts, name)) counts = counts && (d == start || growsByOne(p, p.stmts[d], name));
+            if (counts && growsByOne(p, s, name)) {
+                told.push_back(name);
+                add(p, s, HintKind::LoopFlow,
+                    "«" + lineText(p, s) + "» прибавляет к «" + name + "» каждый раз 1: так «" + name +
+                        "» считает круги цикла, а не складывает числа, хотя имя говорит о сумме. Прибавляйте само число" +
+                        (element.empty() ? "" : ": «" + name + " = " + name + " + " + element + "»"),
+                    {name}, out);
+                continue;
+            }
+        }
+        // A maximum or a minimum that adds what the loop meets: it gathers a sum.
+        std::string a, b;
+        const int extreme = namedExtreme(name);
+        if (extreme != 0 && gathered == Gathered::None && binaryValue(p, s, '+', a, b) && a == name && b != name &&
+            isPlainName(p.c, ts[s.valueFrom + 2], p.v, ts, s.valueFrom + 2) && changesInLoop(p, facts, loop, b) &&
+            !growsByOne(p, s, name)) {
+            told.push_back(name);
+            add(p, s, HintKind::LoopFlow,
+                "«" + lineText(p, s) + "» складывает: в «" + name + "» накопится сумма чисел, а по имени там нужно " +
+                    (extreme > 0 ? "наибольшее" : "наименьшее") + " число. Его находят сравнением: «" + p.ifWord + " " + b +
+                    (extreme > 0 ? " > " : " < ") + name + " то " + name + " = " + b + " " + p.endWord + "»",
+                {name}, out);
+            continue;
+        }
+        // A sum, a product or a count set anew every round from what the loop meets, read only after it.
+        if (gathered == Gathered::None || start < 0 || !readAfter || reads(p, s, name) || valueToken(p, s) == nullptr ||
+            !readsChanging(p, facts, k, loop))
+            continue;
+        bool readInLoop = false;
+        for (const int r : readersOf(facts, name)) readInLoop = readInLoop || r == loop || within(p, facts, r, loop);
+        if (readInLoop) continue;
+        const std::string value = word(p, ts[s.valueFrom]);
+        const std::string kept = gathered == Gathered::Sum       ? "нужна сумма всех"
+                                 : gathered == Gathered::Product ? "нужно произведение всех"
+                                                                 : "нужно их количество";
+        const std::string fix = gathered == Gathered::Sum       ? name + " = " + name + " + " + value
+                                : gathered == Gathered::Product ? name + " = " + name + " * " + value
+                                                                : name + " = " + name + " + 1";
+        told.push_back(name);
+        add(p, s, HintKind::LoopFlow,
+            "«" + lineText(p, s) + "» каждый раз заменяет «" + name + "» новым значением: после цикла (строка " +
+                num(lineOf(p, p.stmts[loop])) + ") в «" + name + "» останется только последнее из них, а по имени там " +
+                kept + ". " + (gathered == Gathered::Product ? "Умножайте" : "Прибавляйте") + ": «" + fix + "»",
+            {name}, out);
+    }
+}
+
+// «чётных = всего + 1» in a loop where «всего = всего + 1» counts: «чётных» takes the other counter's
+// value and never counts itself. Told when «чётных» starts at 0, never reads itself, is read, and
+// either its name says a count or it changes under a condition the other counter does not.
+void counterFromSibling(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    for (int k = 0; k < facts.n; ++k) {
+        const Stmt& s = p.stmts[k];
+        std::string other, one;
+        const int loop = nearestAround(p, facts, k, StmtKind::Loop);
+        if (loop < 0 || !binaryValue(p, s, '+', other, one) || one != "1" || other == s.target || declares(p, s)) continue;
+        const std::string& name = s.target;
+        int grows = -1;
+        for (const int d : settersOf(facts, other))
+            if (grows < 0 && within(p, facts, d, loop) && growsByOne(p, p.stmts[d], other)) grows = d;
+        const int start = lastSetBefore(facts, name, loop);
+        if (grows < 0 || start < 0 || !valueIs(p, p.stmts[start], "0") || changedBesidesSetters(p, facts, name)) continue;
+        bool selfRead = false, read = false, otherRead = false;
+        for (const int d : settersOf(facts, name)) selfRead = selfRead || reads(p, p.stmts[d], name);
+        for (const int r : readersOf(facts, name)) read = read || p.stmts[r].target != name;
+        // The other counter only counts in the loop: read there as a number or a position, it is no sibling.
+        for (const int r : readersOf(facts, other))
+            otherRead = otherRead || (r != k && p.stmts[r].target != other && (r == loop || within(p, facts, r, loop)));
+        if (selfRead || !read || otherRead ||
+            !(namedGathered(name) == Gathered::Count || facts.holders[k] != facts.holders[grows]))
+            continue;
+        add(p, s, HintKind::LoopFlow,
+            "«" + lineText(p, s) + "» не считает: «" + name + "» каждый раз получает значение «" + other + "» (оно растёт на строке " +
+                num(lineOf(p, p.stmts[grows])) + ") плюс 1, а своё прежнее значение теряет. Чтобы считать в «" + name +
+                "», пишите «" + name + " = " + name + " + 1»",
+            {name, other}, out);
+    }
+}
+
+// «пусть ответ = 0» never set again and printed or given back, in a program that computes in a
+// loop: the answer shown is the one it started with. Told at the line that shows it.
+void resultNeverComputed(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    const std::string nothing = valueWord(p.v, p.table, "null");
+    bool computes = false;  // a loop sets some name
+    for (int k = 0; k < facts.n && !computes; ++k)
+        computes = !p.stmts[k].target.empty() && nearestAround(p, facts, k, StmtKind::Loop) >= 0;
+    if (!computes) return;
+    for (int d = 0; d < facts.n; ++d) {
+        const Stmt& s = p.stmts[d];
+        const Token* v = valueToken(p, s);
+        if (!v || !declares(p, s) || facts.holders[d] >= 0) continue;
+        const std::string value = word(p, *v);
+        const bool blank = value == "0" || (v->mark == literal && v->to == v->from + 2) || (!nothing.empty() && value == nothing);
+        if (!blank || settersOf(facts, s.target).size() != 1 || changedBesidesSetters(p, facts, s.target)) continue;
+        // Every read is «вывести(…)» or «вернуть …» with no other name: the value shown as it was set.
+        int shownAt = -1;
+        bool onlyShown = true;
+        for (const int r : readersOf(facts, s.target)) {
+            const Stmt& t = p.stmts[r];
+            const std::vector<Token>& tt = tokensOf(p, t);
+            const rules::RuleWords* first = ruleAt(p.c, tt, 0, p.v);
+            const bool gives = isWord(p, tt[0], p.returnWord);
+            if (t.kind != StmtKind::Other || !t.target.empty() || !first || !(first->role == rules::WordRole::Output || gives)) {
+                onlyShown = false;
+                break;
+            }
+            for (std::size_t j = 0; j < tt.size(); ++j)
+                if (isPlainName(p.c, tt[j], p.v, tt, j) && word(p, tt[j]) != s.target) onlyShown = false;
+            if (shownAt < 0 && r > d) shownAt = r;
+        }
+        if (!onlyShown || shownAt < 0) continue;
+        const Stmt& t = p.stmts[shownAt];
+        const bool gives = isWord(p, tokensOf(p, t)[0], p.returnWord);
+        add(p, t, HintKind::LostValue,
+            "значение «" + s.target + "» " + (gives ? "возвращается" : "выводится") + " таким, каким оно задано на строке " + num(lineOf(p, s)) +
+                " («" + lineText(p, s) + "»): ничего в программе его не меняет. Если ответ должен быть в «" + s.target +
+                "», положите его туда: «" + s.target + " = …»",
             {s.target}, out);
     }
 }

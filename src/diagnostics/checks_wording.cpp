@@ -2,7 +2,8 @@
 // over a test «x % 4 равно 0» (divisible, not ending in 4), a text saying «не кратных 3» over
 // «x % 3 равно 0» (the multiples themselves), a text «от 1 до » + n over a loop «i < n» that
 // stops before n, a text «чётных» over a count that starts odd and steps by 2, an «иначе» of an
-// inner «если» whose text speaks of the outer one's number. Told only when the printed text names
+// inner «если» whose text speaks of the outer one's number, a count of spaces printed as the count
+// of words. Told only when the printed text names
 // the same number or name as the test.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
@@ -223,6 +224,36 @@ void elseOfOuterWords(const Program& p, const Facts& facts, int i, std::vector<H
                 return;
             }
         }
+}
+
+// «если знак равно " " то пробелов = пробелов + 1» and then «вывести("Слов: " + пробелов)»: words
+// are one more than the spaces between them.
+void spacesPrintedAsWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    for (const Printed& text : printedTexts(p, s)) {
+        if (!holdsAny(text.upper, {"СЛОВ"}) || holdsAny(text.upper, {"ПРОБЕЛ"})) continue;
+        for (std::size_t t = 0; t + 2 < ts.size(); ++t) {
+            if (ts[t].mark != literal || word(p, ts[t]) != text.text || ts[t + 1].mark != '+' ||
+                !isPlainName(p.c, ts[t + 2], p.v, ts, t + 2) || (t + 3 < ts.size() && ts[t + 3].mark != ')' && ts[t + 3].mark != '+'))
+                continue;
+            const std::string count = word(p, ts[t + 2]);
+            const std::vector<int>& setters = settersOf(facts, count);
+            if (setters.size() != 2 || !valueIs(p, p.stmts[setters[1]], count, '+', "1")) continue;
+            const int test = facts.holders[setters[1]];
+            if (test < 0 || p.stmts[test].kind != StmtKind::If) continue;
+            const Stmt& h = p.stmts[test];
+            const std::vector<Token>& ht = tokensOf(p, h);
+            bool space = false;
+            for (std::size_t m = h.condFrom; m < h.condTo; ++m) space = space || (ht[m].mark == literal && word(p, ht[m]) == "\" \"");
+            if (!space) continue;
+            add(p, s, HintKind::Computation,
+                "«" + count + "» считает пробелы (строка " + num(lineOf(p, h)) + "), а текст говорит " + text.text +
+                    ": слов на одно больше, чем пробелов между ними, — выводите «" + count + " + 1»",
+                {count}, out);
+            return;
+        }
+    }
 }
 
 }  // namespace diagnostics::programs

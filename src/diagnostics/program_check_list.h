@@ -47,6 +47,8 @@ void uncalledFunction(const Program& p, const Facts& facts, std::vector<Hint>& o
 void argumentsSwapped(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void valueOnOnePath(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void parameterChangedForNobody(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void counterRestartsEveryCall(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void recursionEndsInZero(const Program& p, const Facts& facts, std::vector<Hint>& out);
 
 // checks_values.cpp
 void swapLosesValue(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
@@ -62,6 +64,9 @@ void eachElementSet(const Program& p, const Facts& facts, int i, std::vector<Hin
 void declaredAgainInBlock(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void letterOfTextSet(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void totalNeverRead(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void accumulatorAgainstName(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void counterFromSibling(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void resultNeverComputed(const Program& p, const Facts& facts, std::vector<Hint>& out);
 
 // checks_arithmetic.cpp
 void digitsByPlainDivision(const Program& p, const Facts& facts, std::vector<Hint>& out);
@@ -73,6 +78,7 @@ void quotedTruthWord(const Program& p, const Facts& facts, std::vector<Hint>& ou
 void pushReplacesList(const Program& p, const Facts&, int i, std::vector<Hint>& out);
 void divisorFromOne(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void wholeDivisionKept(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void averageUpsideDown(const Program& p, const Facts& facts, std::vector<Hint>& out);
 
 // checks_bounds.cpp
 void elementPastEnd(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
@@ -88,17 +94,20 @@ void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint
 void boundInWords(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void parityAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void elseOfOuterWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void spacesPrintedAsWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_wording.cpp
 void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void boundInWords(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void parityAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void elseOfOuterWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void spacesPrintedAsWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_output.cpp
 void separatorAfterLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void numberUsedUpThenPrinted(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void fractionsComparedExactly(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void averageOverOtherRounds(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void digitsWeightedAlike(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 }  // namespace diagnostics::programs

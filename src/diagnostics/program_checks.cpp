@@ -32,12 +32,18 @@ bool isOperator(std::uint32_t m) {
            m == '&' || m == '|' || m == '(' || m == '[' || m == ',' || m == '.' || m == '?' || m == ':' || m == '!';
 }
 
+// Whether a line ending with `ts` goes on on the next line: it ends with a sign, and not with the
+// ":" of a header that opens a block («функция ф(x):»).
+bool goesOn(const std::uint32_t* c, const std::vector<Token>& ts, const Table& v) {
+    return isOperator(ts.back().mark) && !(ts.back().mark == ':' && ruleAt(c, ts, 0, v) != nullptr);
+}
+
 // «шаги + 1» or «имя.заглавными()» alone on its line, neither continuing the line before nor
 // continued by the next: the value is made and dropped.
 void droppedValue(const std::uint32_t* c, const std::vector<Line>& lines, std::size_t li, const Table& v,
                   std::vector<Hint>& out) {
     const std::vector<Token>& ts = lines[li].tokens;
-    if (li > 0 && isOperator(lines[li - 1].tokens.back().mark)) return;
+    if (li > 0 && goesOn(c, lines[li - 1].tokens, v)) return;
     if (li + 1 < lines.size() && isOperator(lines[li + 1].tokens.front().mark) &&
         lines[li + 1].tokens.front().mark != '(' && lines[li + 1].tokens.front().mark != '[')
         return;
@@ -152,7 +158,9 @@ constexpr StatementCheck statementTable[] = {
     numberUsedUpThenPrinted,  // an answer divided down to 0 by the loop, printed after it
     fractionsComparedExactly,  // a sum of written fractions compared exactly with a number it misses
     averageOverOtherRounds,  // a sum of picked numbers divided by a count of every round
+    digitsWeightedAlike,  // «r = 10 * d + r»: ten times the digits' sum
     elseOfOuterWords,  // an inner «иначе» whose text refuses on the outer «если»'s number
+    spacesPrintedAsWords,  // a count of spaces printed as the count of words
 };
 
 // Run once each over the whole program, after the statement checks.
@@ -168,6 +176,12 @@ constexpr WholeCheck wholeTable[] = {
     quotedName,  // «вывести("сумма")»: the name's letters printed, not its value
     nestedSameCounter,  // a nested loop counting with the outer loop's name
     parameterChangedForNobody,  // a parameter changed in a function that gives nothing back
+    // Names kept against their words, values never computed:
+    accumulatorAgainstName,  // a sum that counts, a maximum that adds, a total replaced every round
+    counterFromSibling,  // «чётных = всего + 1»: a counter copied from another
+    resultNeverComputed,  // an answer printed as it was set
+    counterRestartsEveryCall,  // «пусть н = 0» and «н = н + 1» once in a function
+    recursionEndsInZero,  // «вернуть 0» under «вернуть n * ф(n - 1)»
     digitsByPlainDivision,  // «n = n / 10» beside «n % 10»: the fraction stays
     averageWithoutBrackets,  // «среднее = а + б / 2»: only «б» is divided
     // Arithmetic checks:
@@ -175,6 +189,7 @@ constexpr WholeCheck wholeTable[] = {
     quotedTruthWord,  // «"ложь"» in quotes used as a condition
     divisorFromOne,  // a divisor search from 1
     wholeDivisionKept,  // «минуты / 60» beside «минуты % 60»
+    averageUpsideDown,  // «количество / сумма»: an average upside down
     // Values lost or never changed:
     totalNeverRead,  // a total counted and never read
     remainderAgainstText,  // «x % 4 равно 0» under a printed «оканчиваются на 4»
@@ -221,6 +236,7 @@ struct LineView {
     const std::vector<Token>& ts;  // lines[li].tokens
     std::uint32_t line;            // lines[li].number
     const rules::RuleWords* first;  // the rule the line starts with, or nullptr
+    const std::string& function;    // the name of the function the line stands in, "" outside any
 };
 
 // A «вернуть» whose block has not closed yet: the line after it never runs.
@@ -257,9 +273,71 @@ void neverRunsAfterReturn(const LineView& x, ReturnSeen& seen, std::vector<Hint>
     }
 }
 
+// Tokens from `j` on hold one operand: a number, a text, a group in brackets, or a name with its
+// fields, elements and calls («цифр(n / 10)», «с.длина», «с[0]»). Returns the token after it, or
+// `from` itself when none stands there.
+std::size_t operandEnd(const std::uint32_t* c, const std::vector<Token>& ts, std::size_t from, const Table& v) {
+    if (from >= ts.size()) return from;
+    if (isDigits(c, ts[from]) || ts[from].mark == literal) return from + 1;
+    std::size_t j = from;
+    if (ts[j].mark == '(') {
+        j = closingOf(ts, j);
+        if (j >= ts.size()) return from;
+    } else if (!isPlainName(c, ts[j], v, ts, j)) {
+        return from;
+    }
+    ++j;
+    while (j < ts.size()) {
+        if (ts[j].mark == '.' && j + 1 < ts.size() && ts[j + 1].mark == 0) {
+            j += 2;
+        } else if (ts[j].mark == '(' || ts[j].mark == '[') {
+            const std::size_t close = closingOf(ts, j);
+            if (close >= ts.size()) return from;
+            j = close + 1;
+        } else {
+            break;
+        }
+    }
+    return j;
+}
+
+// «1 + цифр(n / 10)» alone on its line: operands joined by "+", "-", "*", "/" or "%", the value
+// made and dropped. Inside a function, where it is mostly the function's answer, «вернуть» is named.
+void droppedExpression(const LineView& x, std::vector<Hint>& out) {
+    const std::vector<Token>& ts = x.ts;
+    if (x.li > 0 && goesOn(x.c, x.lines[x.li - 1].tokens, x.v)) return;
+    if (x.li + 1 < x.lines.size() && isOperator(x.lines[x.li + 1].tokens.front().mark) &&
+        x.lines[x.li + 1].tokens.front().mark != '(' && x.lines[x.li + 1].tokens.front().mark != '[')
+        return;
+    std::size_t j = operandEnd(x.c, ts, 0, x.v), signs = 0;
+    while (j > 0 && j < ts.size()) {
+        const std::uint32_t m = ts[j].mark;
+        if (m != '+' && m != '-' && m != '*' && m != '/' && m != '%') return;
+        if (j + 1 < ts.size() && ts[j + 1].from == ts[j].to && ts[j + 1].mark != 0 && ts[j + 1].mark != literal &&
+            ts[j + 1].mark != '(')
+            return;  // "+=", "++", "**"
+        const std::size_t next = operandEnd(x.c, ts, j + 1, x.v);
+        if (next == j + 1) return;
+        j = next;
+        ++signs;
+    }
+    if (j != ts.size() || signs == 0) return;
+    const std::string shown = textOf(x.c, ts.front().from, ts.back().to);
+    const std::string given = x.v.returnWord + " " + shown;
+    const std::string message =
+        x.function.empty() || x.v.returnWord.empty()
+            ? "«" + shown + "» вычисляет значение и никуда его не кладёт: положите его в переменную или выведите"
+            : "«" + shown + "» вычисляет значение и никуда его не кладёт: функция «" + x.function +
+                  "» его не отдаёт. Если это её ответ, здесь не хватает «" + x.v.returnWord + "»: «" + given + "»";
+    out.push_back(naming(at(x.line, HintKind::DroppedValue, message, x.c, ts.front().from, ts.back().to), {shown}));
+}
+
 // A line that starts with a keyword of the table is a command; a value alone is checked.
 void valueAlone(const LineView& x, std::vector<Hint>& out) {
-    if (!x.first) droppedValue(x.c, x.lines, x.li, x.v, out);
+    if (x.first) return;
+    const std::size_t before = out.size();
+    droppedValue(x.c, x.lines, x.li, x.v, out);
+    if (out.size() == before) droppedExpression(x, out);
 }
 
 // «пусть моё имя = …»: a name of two words.
@@ -420,21 +498,27 @@ void programChecks(const DetectorInput& input, std::vector<Hint>& out) {
     plainQuotesTemplate(text, regions, out);
 
     const std::vector<Line> lines = codeLines(text, regions);
-    ReturnSeen seen;
-    for (std::size_t li = 0; li < lines.size(); ++li) {
-        const LineView x{c, lines, li, v, input.language.table, lines[li].tokens, lines[li].number,
-                         ruleAt(c, lines[li].tokens, 0, v)};
-        neverRunsAfterReturn(x, seen, out);
-        for (LineCheck check : lineTable) check(x, out);
-    }
-
-
     Program program{c, lines, v, input.language.table, {}, keywordOf(v, "if"), keywordOf(v, "else"),
                     keywordOf(v, "function"), v.returnWord, keywordOf(v, "break"), valueWord(v, input.language.table, "true"),
                     valueWord(v, input.language.table, "false")};
     program.input = &input;
     program.regions = &regions;
     const bool ok = readStatements(program);
+    // The function each line stands in, read off the statements (one a line) when they read whole.
+    std::vector<std::string> functionOf(lines.size());
+    for (std::size_t li = 0; ok && li < program.stmts.size() && li < lines.size(); ++li)
+        for (int h = program.stmts[li].parent; h >= 0 && functionOf[li].empty(); h = program.stmts[h].parent)
+            if (program.stmts[h].kind == StmtKind::Function && tokensOf(program, program.stmts[h]).size() > 1)
+                functionOf[li] = word(program, tokensOf(program, program.stmts[h])[1]);
+
+    ReturnSeen seen;
+    for (std::size_t li = 0; li < lines.size(); ++li) {
+        const LineView x{c, lines, li, v, input.language.table, lines[li].tokens, lines[li].number,
+                         ruleAt(c, lines[li].tokens, 0, v), functionOf[li]};
+        neverRunsAfterReturn(x, seen, out);
+        for (LineCheck check : lineTable) check(x, out);
+    }
+
     // The statement checks look back and ahead over the statements, quadratic at worst: a program
     // longer than any learner writes (a generated one, a megabyte benchmark) goes without them
     // rather than wait seconds for them.

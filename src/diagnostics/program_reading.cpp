@@ -524,4 +524,28 @@ bool changesName(const Program& p, const Stmt& s, const std::string& name) {
            ((m == '+' || m == '-') && ts[2].mark == m);
 }
 
+bool nameHas(const std::string& name, std::initializer_list<const char*> stems) {
+    base::CodePoints points;
+    if (!base::decodeUtf8(name, points)) return false;
+    for (std::uint32_t& ch : points) ch = base::toUpper(ch);
+    const std::string upper = base::encodeUtf8(points);
+    for (const char* stem : stems)
+        if (upper.find(stem) != std::string::npos) return true;
+    return false;
+}
+
+int namedExtreme(const std::string& name) {
+    if (nameHas(name, {"МИН", "НАИМЕН", "МЕНЬШ", "MIN"})) return -1;
+    if (nameHas(name, {"МАКС", "НАИБОЛ", "БОЛЬШ", "MAX"})) return 1;
+    return 0;
+}
+
+Gathered namedGathered(const std::string& name) {
+    const bool sum = nameHas(name, {"СУММ", "ИТОГ", "SUM", "TOTAL"});
+    const bool product = nameHas(name, {"ПРОИЗВ", "PRODUCT"});
+    const bool count = nameHas(name, {"КОЛИЧ", "СЧЕТЧИК", "СЧЁТЧИК", "COUNT"});
+    if (sum + product + count != 1) return Gathered::None;
+    return sum ? Gathered::Sum : product ? Gathered::Product : Gathered::Count;
+}
+
 }  // namespace diagnostics::programs

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -298,5 +299,18 @@ Facts factsOf(const Program& p);
 
 // Whether statement s changes `name` itself: «name = …», «name += …», «name++».
 bool changesName(const Program& p, const Stmt& s, const std::string& name);
+
+// Whether the name holds one of the word stems (written in capitals), in either case: «Сумма_цен»
+// holds «СУММ».
+bool nameHas(const std::string& name, std::initializer_list<const char*> stems);
+
+// What a name says it keeps: -1 the least («мин», «наименьшее», «меньшее»…), 1 the greatest
+// («макс», «наибольший», «больший»…), 0 neither. Only the word stems are read, in either case.
+int namedExtreme(const std::string& name);
+
+// What a name says it gathers: a sum («сумма», «итог»), a product («произведение») or a count
+// («количество», «счётчик»); None for any other name, and for a name that says two of them.
+enum class Gathered : std::uint8_t { None, Sum, Product, Count };
+Gathered namedGathered(const std::string& name);
 
 }  // namespace diagnostics::programs

@@ -22,7 +22,7 @@
 namespace {
 
 // What lum reaches on the corpus today: raise these as lum explains more.
-constexpr double explainedAtLeast = 0.94;  // 56 of 124 when the corpus was gathered, 86 of 125 before the whole-program checks, 98 of 125 before the checks over statements, 117 of 125 before the checks on conditions, functions, loops, values and arithmetic, 160 of 168 now (less one whose line Chromium reports either way)
+constexpr double explainedAtLeast = 0.94;  // 56 of 124 when the corpus was gathered, 86 of 125 before the whole-program checks, 98 of 125 before the checks over statements, 117 of 125 before the checks on conditions, functions, loops, values and arithmetic, 160 of 168 before the checks of names kept against their words, 167 of 175 now (less one whose line Chromium reports either way)
 constexpr int alarmsAtMost = 0;
 
 struct Case {
@@ -205,10 +205,11 @@ TEST(BrowserCorpus, MistakesAreExplainedAtTheirLineAndLookAlikesGetNothing) {
         said[i] = compilerSaid(runLum({folder / (stem + ".лумс")}).out);
         std::string html = readFile(folder / (stem + ".html"));
         ASSERT_FALSE(html.empty()) << cases[i].name;
-        // On the line of <body>, so that the page's lines keep their numbers.
+        // On the line of <body>, so that the page's lines keep their numbers; inside a function of
+        // its own, so that a program's own name «ответы» is not taken already.
         html.insert(html.find('>', html.find("<body")) + 1,
-                    "<script>var ответы = [" + cases[i].answers + "]; window.prompt = function () { return ответы.length ? "
-                    "ответы.shift() : null; }; window.alert = function () {};</script>");
+                    "<script>(function () { var ответы = [" + cases[i].answers + "]; window.prompt = function () { return ответы.length ? "
+                    "ответы.shift() : null; }; })(); window.alert = function () {};</script>");
         writeFile(folder / (stem + ".html"), html);
         pages.push_back(stem + ".html");
     }
