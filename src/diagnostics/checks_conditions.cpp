@@ -1,9 +1,11 @@
 // Checks of conditions: a position used as yes or no, «не» of a name alone, a branch that never
-// runs, a condition its own constants decide, both branches alike, two «если» that both print.
+// runs, a condition its own constants decide, both branches alike, two «если» that both print, a
+// condition the values set just before it decide, a text that lets in a number the sign leaves out.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
 #include <algorithm>
+#include <map>
 #include <string>
 
 namespace diagnostics::programs {
@@ -312,6 +314,295 @@ void twoIfsBothRun(const Program& p, const Facts& facts, int i, std::vector<Hint
                         "»: выполнятся оба «" + p.ifWord + "», и выведутся оба ответа. Если нужен один, пишите «" +
                         p.elseWord + " " + p.ifWord + "»",
                     {p.ifWord}, out);
+        }
+    }
+}
+
+namespace {
+
+// A value a name holds for certain: a number, a text in plain quotes, or a truth word.
+struct Known {
+    enum Kind : std::uint8_t { Number, Text, Truth } kind = Number;
+    double number = 0;  // a number; a truth word as 1 or 0
+    std::string letters;
+    int at = -1;        // the statement that set it; -1 for a value written in the condition
+};
+
+// Tokens [from, to) as one written value, false for anything else.
+bool writtenValue(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to, Known& v) {
+    if (number(p, ts, from, to, v.number)) {
+        v.kind = Known::Number;
+        return true;
+    }
+    if (to != from + 1) return false;
+    const Token& t = ts[from];
+    if (t.mark == literal && (p.c[t.from] == '"' || p.c[t.from] == '\'') && t.to >= t.from + 2) {
+        v.kind = Known::Text;
+        v.letters = textOf(p.c, t.from + 1, t.to - 1);
+        return true;
+    }
+    if (isWord(p, t, p.trueWord) || isWord(p, t, p.falseWord)) {
+        v.kind = Known::Truth;
+        v.number = isWord(p, t, p.trueWord) ? 1 : 0;
+        return true;
+    }
+    return false;
+}
+
+// A side of a comparison: a name whose value is known, or a written value.
+bool sideValue(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to,
+               const std::map<std::string, Known>& known, Known& v, std::vector<std::string>& named) {
+    if (to == from + 1 && isPlainName(p.c, ts[from], p.v, ts, from)) {
+        const auto found = known.find(word(p, ts[from]));
+        if (found == known.end()) return false;
+        v = found->second;
+        if (std::find(named.begin(), named.end(), found->first) == named.end()) named.push_back(found->first);
+        return true;
+    }
+    return writtenValue(p, ts, from, to, v);
+}
+
+// One part of a condition worked out with the known values: «a знак b» or a truth name alone,
+// «не» before it or not. False when the part reads anything else.
+bool partValue(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to,
+               const std::map<std::string, Known>& known, bool& result, std::vector<std::string>& named) {
+    if (from < to && negationAt(p, ts, from)) {
+        std::size_t a = from + negationAt(p, ts, from)->words.size(), b = to;
+        unwrap(ts, a, b);
+        if (!(b == a + 1 || wholeInBrackets(ts, a, b))) return false;  // «не x равно 5» binds to x alone
+        if (!partValue(p, ts, a, b, known, result, named)) return false;
+        result = !result;
+        return true;
+    }
+    Known left, right;
+    if (to == from + 1) {
+        if (!sideValue(p, ts, from, to, known, left, named) || left.kind != Known::Truth || left.at < 0) return false;
+        result = left.number != 0;
+        return true;
+    }
+    for (std::size_t split = from + 1; split < to; ++split) {
+        std::size_t taken = 0;
+        const std::string sign = signAt(p, ts, split, taken);
+        if (!taken || split + taken >= to) continue;
+        const std::size_t before = named.size();
+        if (!sideValue(p, ts, from, split, known, left, named) || !sideValue(p, ts, split + taken, to, known, right, named) ||
+            left.kind != right.kind || named.size() == before)
+            return false;
+        bool read = false;
+        if (left.kind == Known::Number) {
+            result = holds(sign, left.number, right.number, read);
+            return read;
+        }
+        if (sign == "==" || sign == "===" || isNotEqual(sign)) {
+            result = (left.letters == right.letters && left.number == right.number) != isNotEqual(sign);
+            return true;
+        }
+        return false;
+    }
+    return false;
+}
+
+// The value the top-level statements just before statement i leave in each name, read back to
+// the nearest block, a call of the program's own function or the program's start. A name set
+// there to anything but a written value is left out, and so is one changed by «+=» or «++».
+std::map<std::string, Known> knownBefore(const Program& p, const Facts& facts, int i) {
+    std::map<std::string, Known> known;
+    std::vector<std::string> unknown;
+    auto decided = [&](const std::string& name) {
+        return known.count(name) || std::find(unknown.begin(), unknown.end(), name) != unknown.end();
+    };
+    for (int k = i - 1; k >= 0; --k) {
+        int top = k;
+        while (facts.holders[top] >= 0) top = facts.holders[top];
+        if (p.stmts[top].kind == StmtKind::Function) continue;  // a function's lines run only when called
+        const Stmt& s = p.stmts[k];
+        if (top != k || s.kind != StmtKind::Other) break;
+        const std::vector<Token>& ts = tokensOf(p, s);
+        bool calls = false;
+        for (std::size_t t = 0; t + 1 < ts.size(); ++t)
+            for (const Function& f : facts.functions) calls = calls || (isWord(p, ts[t], f.name) && ts[t + 1].mark == '(');
+        if (calls) break;
+        if (!s.target.empty() && !decided(s.target)) {
+            Known v;
+            v.at = k;
+            if (writtenValue(p, ts, s.valueFrom, ts.size(), v)) known[s.target] = v;
+            else unknown.push_back(s.target);
+        } else if (s.target.empty() && ts[0].mark == 0 && changesName(p, s, word(p, ts[0])) && !decided(word(p, ts[0]))) {
+            unknown.push_back(word(p, ts[0]));
+        }
+    }
+    return known;
+}
+
+}  // namespace
+
+// «пусть пароль = ""» then «пока пароль равно "секрет"», or «пусть очки = 0» then «если очки >= 10»
+// before the loop that changes «очки»: a condition of the program's top level that the written
+// values set just before it make false. A loop so told never runs; an «если» is told only when a
+// name it reads changes after it, for a name set once and tested once is a setting of the program.
+void decidedByValuesBefore(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if ((s.kind != StmtKind::Loop && s.kind != StmtKind::If) || facts.holders[i] >= 0 || s.condTo <= s.condFrom) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const Joined j = joinedIn(p, ts, s.condFrom, s.condTo);
+    const std::map<std::string, Known> known = knownBefore(p, facts, i);
+    if (known.empty() || j.parts.empty()) return;
+    std::vector<std::string> named;
+    bool value = j.joint != "||";
+    for (const auto& [from, to] : j.parts) {
+        bool part = false;
+        if (!partValue(p, ts, from, to, known, part, named)) return;
+        value = j.joint == "||" ? value || part : value && part;
+    }
+    if (value || named.empty()) return;
+    std::vector<int> sets;
+    for (const std::string& name : named) sets.push_back(known.at(name).at);
+    std::sort(sets.begin(), sets.end());
+    std::string before;
+    for (std::size_t k = 0; k < sets.size(); ++k)
+        before += std::string(k == 0 ? "" : k + 1 == sets.size() ? " и " : ", ") + "«" + lineText(p, p.stmts[sets[k]]) +
+                  "» (строка " + num(lineOf(p, p.stmts[sets[k]])) + ")";
+    const std::string condition = shown(p, s, s.condFrom, s.condTo);
+    int last = i;  // the last statement of the block, of every branch of an «если»
+    for (int k = i + 1; k < facts.n && (within(p, facts, k, i) || p.stmts[k].chain == i); ++k) last = k;
+    if (s.kind == StmtKind::Loop) {
+        std::string message = "цикл не выполнится ни разу: перед ним " + before + ", а условие «" + condition + "» при этом ложно";
+        // «пока x равно …» whose body changes x: written as if the loop ran until the condition held.
+        std::size_t taken = 0;
+        for (std::size_t split = s.condFrom + 1; j.parts.size() == 1 && split + 1 < s.condTo && !taken; ++split) {
+            const std::string sign = signAt(p, ts, split, taken);
+            if (!taken || (sign != "==" && sign != "===")) continue;
+            bool changed = false;
+            for (int k = i + 1; k <= last; ++k)
+                for (const std::string& name : named) changed = changed || changesName(p, p.stmts[k], name);
+            const std::string other = ts[split].mark == 0 ? roleWord(p.v, p.table, rules::WordRole::Comparison, "!=") : "!=";
+            const std::string left = shown(p, s, s.condFrom, split), right = shown(p, s, split + taken, s.condTo);
+            if (changed && !other.empty())
+                message += ". «" + word(p, ts[0]) + "» повторяет тело, пока условие верно, а не пока оно не станет верным: чтобы повторять, пока «" +
+                           left + "» не равно " + right + ", пишите «" + left + " " + other + " " + right + "»";
+        }
+        add(p, s, HintKind::LoopFlow, message, named, out);
+        return;
+    }
+    // The «если» checks once: a name it reads changes later, where it no longer looks.
+    int change = -1;
+    std::string changed;
+    for (int k = last + 1; k < facts.n && change < 0; ++k)
+        for (const std::string& name : named)
+            if (change < 0 && changesName(p, p.stmts[k], name)) change = k, changed = name;
+    if (change < 0) return;
+    int loop = -1;
+    for (int k = facts.holders[change]; k >= 0; k = facts.holders[k])
+        if (p.stmts[k].kind == StmtKind::Loop) loop = k;
+    const int end = loop >= 0 ? lastInBlock(p, facts, loop) : -1;
+    const std::string place = end >= 0 && end < facts.n && p.stmts[end].kind == StmtKind::End
+                                  ? "после цикла (после «" + p.endWord + "» на строке " + num(lineOf(p, p.stmts[end])) + ")"
+                                  : "после строки " + num(lineOf(p, p.stmts[change]));
+    add(p, s, HintKind::BranchFlow,
+        "условие «" + condition + "» проверяется один раз, здесь: перед ним " + before + ", и оно ложно, так что строки этого «" +
+            p.ifWord + "» не выполнятся. «" + p.ifWord + "» не следит за «" + changed + "»: что «" + changed + "» меняется на строке " +
+            num(lineOf(p, p.stmts[change])) + ", оно уже не увидит. Поставьте эту проверку " + place,
+        named, out);
+}
+
+namespace {
+
+// A word or a number of a text, letters in upper case.
+struct TextWord {
+    std::string upper;
+    bool number = false;
+    double value = 0;
+};
+
+// The words and whole numbers of a text; a number written with a point or a comma is left out,
+// so that «2.5» never reads as 5.
+std::vector<TextWord> textWords(const base::CodePoints& t) {
+    std::vector<TextWord> words;
+    for (std::size_t k = 0; k < t.size();) {
+        if (!translator::isWordCode(t[k])) {
+            ++k;
+            continue;
+        }
+        std::size_t e = k;
+        while (e < t.size() && translator::isWordCode(t[e])) ++e;
+        base::CodePoints run(t.begin() + static_cast<std::ptrdiff_t>(k), t.begin() + static_cast<std::ptrdiff_t>(e));
+        TextWord w;
+        w.number = std::all_of(run.begin(), run.end(), [](std::uint32_t v) { return v >= '0' && v <= '9'; });
+        const bool fraction = (k > 0 && (t[k - 1] == '.' || t[k - 1] == ',')) ||
+                              (e + 1 < t.size() && (t[e] == '.' || t[e] == ',') && t[e + 1] >= '0' && t[e + 1] <= '9');
+        if (w.number && (fraction || run.size() > 15)) w.number = false;
+        if (w.number) w.value = std::stod(base::encodeUtf8(run));
+        for (std::uint32_t& v : run) v = base::toUpper(v);
+        w.upper = base::encodeUtf8(run);
+        words.push_back(w);
+        k = e;
+    }
+    return words;
+}
+
+// Whether the text says the number `n` is included as the least (`least`) or the greatest value:
+// «18 и больше», «от 18», «не меньше 18»; «10 и меньше», «не больше 10», «до 10 включительно».
+// One word may stand between the number and «и больше» («1000 рублей и больше»).
+bool saysIncluded(const std::vector<TextWord>& w, double n, bool least) {
+    using Words = std::vector<std::string>;
+    static const Words joins = {"И", "ИЛИ"}, up = {"БОЛЬШЕ", "БОЛЕЕ", "ВЫШЕ"}, down = {"МЕНЬШЕ", "МЕНЕЕ", "НИЖЕ"};
+    static const Words upTo = {"БОЛЬШЕ", "БОЛЕЕ"}, downTo = {"МЕНЬШЕ", "МЕНЕЕ"};
+    auto is = [&](std::size_t k, const Words& any) { return k < w.size() && std::find(any.begin(), any.end(), w[k].upper) != any.end(); };
+    auto wordIs = [&](std::size_t k, const char* one) { return k < w.size() && w[k].upper == one; };
+    const Words& more = least ? up : down;
+    const Words& notLess = least ? downTo : upTo;
+    for (std::size_t k = 0; k < w.size(); ++k) {
+        if (!w[k].number || w[k].value != n) continue;
+        for (std::size_t a = k + 1; a <= k + 2 && a + 1 < w.size(); ++a)
+            if (is(a, joins) && is(a + 1, more) && (a == k + 1 || !w[k + 1].number)) return true;
+        if (least && k >= 1 && wordIs(k - 1, "ОТ")) return true;
+        if (k >= 2 && wordIs(k - 2, "НЕ") && is(k - 1, notLess)) return true;
+        if (!least && k >= 1 && wordIs(k - 1, "ДО") && (wordIs(k + 1, "ВКЛЮЧИТЕЛЬНО") || wordIs(k + 2, "ВКЛЮЧИТЕЛЬНО"))) return true;
+    }
+    return false;
+}
+
+// Whether statement k stands in the block of branch h itself, not in a later branch of its chain.
+bool inOwnBranch(const Facts& facts, int k, int h) {
+    for (int x = facts.holders[k]; x >= 0; x = facts.holders[x])
+        if (x == h) return true;
+    return false;
+}
+
+}  // namespace
+
+// «если возраст > 18 то вывести("Вход: 18 лет и больше")»: the text of the branch says the number
+// is let in, the comparison leaves it out. Told at the condition, with the sign that lets it in.
+void boundSaidIncluded(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::If && s.kind != StmtKind::ElseIf) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const Joined j = joinedIn(p, ts, s.condFrom, s.condTo);
+    if (j.joint == "||") return;
+    for (const auto& [from, to] : j.parts) {
+        const Compared k = comparedIn(p, ts, from, to);
+        if (!k.valid || (k.sign != ">" && k.sign != "<")) continue;
+        const bool least = k.sign == ">";
+        // The texts written on the branch's own lines, its header first.
+        for (int d = i; d < facts.n && (d == i || inOwnBranch(facts, d, i)); ++d) {
+            for (const Token& t : tokensOf(p, p.stmts[d])) {
+                if (t.mark != literal || t.to < t.from + 2) continue;
+                const base::CodePoints letters(p.c + t.from + 1, p.c + t.to - 1);
+                if (!saysIncluded(textWords(letters), k.value, least)) continue;
+                const std::string sign = least ? ">=" : "<=";
+                const std::string fix = ts[from + 1].mark == 0 ? roleWord(p.v, p.table, rules::WordRole::Comparison, sign.c_str()) : sign;
+                if (fix.empty()) return;
+                const std::string number = shown(p, ts, k.valueAt, to);
+                const std::string written = shown(p, ts, from, to);
+                const std::string right = word(p, ts[from]) + " " + fix + " " + number;
+                out.push_back(naming(at(lineOf(p, s), HintKind::BranchFlow,
+                                        "текст " + textOf(p.c, t.from, t.to) + " (строка " + num(lineOf(p, p.stmts[d])) + ") говорит, что " +
+                                            number + " подходит, а «" + written + "» его не пропускает: при " + k.name + " = " + number +
+                                            " эта ветка не выполнится. Пишите «" + right + "»",
+                                        p.c, ts[from + 1].from, ts[k.valueAt - 1].to, &fix),
+                                     {written}));
+                return;
+            }
         }
     }
 }

@@ -1,6 +1,8 @@
-// Checks of loops: one that never starts, a total or a flag reset every round, a loop left on its
-// first round, the number that ends the input counted as data, a minimum or maximum from 0, a walk
-// over a list from number 1, a nested loop counting with the outer one's name.
+// Checks of loops: a total or a flag reset every round, a loop left on its first round, the number
+// that ends the input counted as data, a minimum or maximum from 0, a walk over a list from number
+// 1, a nested loop counting with the outer one's name, an inner counter set once outside the outer
+// loop, a removal while walking by number, a number tested for its element, a run never restarted,
+// "not found" printed for each element.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
@@ -9,29 +11,6 @@
 #include <string>
 
 namespace diagnostics::programs {
-
-// A «пока» whose condition is false with the number its name got just before it.
-void loopNeverRuns(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
-    const Stmt& s = p.stmts[i];
-    const std::vector<int>& holders = facts.holders;
-    if (s.kind == StmtKind::Loop && holders[i] < 0) {
-        const Range r = rangeOf(p, s);
-        for (int k = i - 1; k >= 0 && r.valid; --k) {
-            if (holders[k] != holders[i] && p.stmts[k].kind != StmtKind::End) continue;
-            if (p.stmts[k].kind != StmtKind::Other) break;
-            if (p.stmts[k].target != r.name) continue;
-            const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
-            double value = 0;
-            if (number(p, kt, p.stmts[k].valueFrom, kt.size(), value) && !lets(r, value))
-                add(p, s, HintKind::LoopFlow,
-                    "цикл не выполнится ни разу: перед ним «" + lineText(p, p.stmts[k]) + "» (строка " +
-                        num(lineOf(p, p.stmts[k])) + "), а условие «" + shown(p, s, s.condFrom, s.condTo) +
-                        "» при этом ложно",
-                    {r.name}, out);
-            break;
-        }
-    }
-}
 
 // «сумма = 0» then «сумма = сумма + …» in the same loop body: the total restarts every round.
 void totalResetInLoop(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
@@ -551,6 +530,287 @@ void nestedSameCounter(const Program& p, const Facts& facts, std::vector<Hint>& 
                 {seen}, out);
             break;
         }
+    }
+}
+
+namespace {
+
+// How statement s steps `name` by a written whole number: 1 up («n = n + 2», «n += 2», «n++»), -1
+// down, 0 for any other change or none.
+int stepOf(const Program& p, const Stmt& s, const std::string& name) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    std::string a, b;
+    if (s.target == name) {
+        if (binaryValue(p, s, '+', a, b) && a == name && isDigits(p.c, ts[s.valueFrom + 2])) return 1;
+        if (binaryValue(p, s, '-', a, b) && a == name && isDigits(p.c, ts[s.valueFrom + 2])) return -1;
+        return 0;
+    }
+    if (!changesName(p, s, name)) return 0;
+    const int sign = ts[1].mark == '+' ? 1 : -1;
+    if (ts.size() == 3 && ts[2].mark == ts[1].mark) return sign;
+    return ts.size() == 4 && ts[2].mark == '=' && isDigits(p.c, ts[3]) ? sign : 0;
+}
+
+// «пока i < список.длина» or «пока i <= список.длина - 1»: the list a loop walks by number, with
+// the number's name in `index`; "" for any other condition.
+std::string walkedList(const Program& p, const Stmt& s, std::string& index) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const std::string length = reverseOf(p.v, "length");
+    std::size_t taken = 0;
+    if (s.kind != StmtKind::Loop || s.closed || length.empty() || s.condTo < s.condFrom + 5 ||
+        !isPlainName(p.c, ts[s.condFrom], p.v, ts, s.condFrom))
+        return "";
+    const std::string sign = signAt(p, ts, s.condFrom + 1, taken);
+    const std::size_t l = s.condFrom + 1 + taken;
+    if (!taken || l + 3 > s.condTo || !isPlainName(p.c, ts[l], p.v, ts, l) || ts[l + 1].mark != '.' || !isWord(p, ts[l + 2], length))
+        return "";
+    const bool less = sign == "<" && l + 3 == s.condTo;
+    const bool upTo = sign == "<=" && l + 5 == s.condTo && ts[l + 3].mark == '-' && isWord(p, ts[l + 4], "1");
+    if (!less && !upTo) return "";
+    index = word(p, ts[s.condFrom]);
+    return word(p, ts[l]);
+}
+
+// Whether a statement inside the block of h holds the word w («если … то прервать конец» too).
+bool holdsWithin(const Program& p, const Facts& facts, int h, const std::string& w) {
+    for (int k = h + 1; k < facts.n && within(p, facts, k, h) && !w.empty(); ++k)
+        if (hasWord(p, p.stmts[k], w)) return true;
+    return false;
+}
+
+// The «конец» that closes the chain of «если» h, its «иначе» branches too, or h itself when its
+// block ends on its own line.
+int chainEnd(const Program& p, const Facts& facts, int h) {
+    int e = h;
+    for (int k = h + 1; k < facts.n && (within(p, facts, k, h) || p.stmts[k].chain == h); ++k) e = k;
+    return p.stmts[e].kind == StmtKind::End ? e : h;
+}
+
+}  // namespace
+
+// «пусть j = 1» before an outer loop whose inner loop counts «j» up to its end, and nothing in the
+// outer loop sets «j» again: after the first outer round the inner loop never runs. Only an inner
+// loop of one comparison that «j» leaves step by step and no «прервать» or «вернуть» can leave early.
+void innerCounterSetOnce(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& o = p.stmts[i];
+    if (o.kind != StmtKind::Loop || o.closed) return;
+    const int last = lastInBlock(p, facts, i);
+    for (int q = i + 1; q <= last; ++q) {
+        const Stmt& in = p.stmts[q];
+        const std::string j = in.kind == StmtKind::Loop && !in.closed ? comparedName(p, in) : "";
+        if (j.empty() || reads(p, o, j)) continue;
+        std::size_t taken = 0;
+        const std::string sign = signAt(p, tokensOf(p, in), in.condFrom + 1, taken);
+        const int away = sign == "<" || sign == "<=" ? 1 : sign == ">" || sign == ">=" ? -1 : 0;
+        bool steps = false, other = false;
+        for (int k = i + 1; k <= last; ++k) {
+            if (k == q || !changesName(p, p.stmts[k], j)) continue;
+            const bool inside = within(p, facts, k, q);
+            steps = steps || (inside && stepOf(p, p.stmts[k], j) == away);
+            other = other || !inside || stepOf(p, p.stmts[k], j) != away;
+        }
+        const int start = lastSetBefore(facts, j, i);
+        if (!away || !steps || other || start < 0 || facts.holders[start] != facts.holders[i] ||
+            holdsWithin(p, facts, q, p.breakWord) || holdsWithin(p, facts, q, p.returnWord))
+            return;
+        const Stmt& set = p.stmts[start];
+        const std::vector<Token>& st = tokensOf(p, set);
+        double value = 0;
+        if (!number(p, st, set.valueFrom, st.size(), value)) return;
+        const std::string again = j + " = " + shown(p, set, set.valueFrom, st.size());
+        add(p, set, HintKind::LoopFlow,
+            "«" + lineText(p, set) + "» стоит перед внешним циклом (строка " + num(lineOf(p, o)) + "), и «" + j +
+                "» получает это значение только один раз: после первого круга внешнего цикла «" + j + "» уже не проходит условие «" +
+                shown(p, in, in.condFrom, in.condTo) + "», и внутренний цикл на строке " + num(lineOf(p, in)) +
+                " больше не выполняется. Задавайте «" + again + "» внутри внешнего цикла, перед внутренним (перед строкой " +
+                num(lineOf(p, in)) + ")",
+            {j}, out);
+        return;
+    }
+}
+
+// «пока i < с.длина»: «с.вырезать(i, 1)» under a condition and «i = i + 1» every round: the
+// element that moved into place i is never looked at. Silent when the removal's round steps back,
+// or skips the step with «продолжить».
+void removedWhileWalking(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    std::string index;
+    const std::string list = walkedList(p, p.stmts[i], index);
+    if (list.empty() || holdsWithin(p, facts, i, keywordOf(p.v, "continue"))) return;
+    const int last = lastInBlock(p, facts, i);
+    int removal = -1, step = -1;
+    for (int k = i + 1; k <= last; ++k) {
+        const Stmt& s = p.stmts[k];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        if (changesName(p, s, index)) {
+            if (step >= 0 || facts.holders[k] != i || stepOf(p, s, index) != 1) return;
+            step = k;
+        }
+        for (std::size_t t = 0; t + 5 < ts.size() && removal < 0; ++t) {
+            const rules::RuleWords* m = ts[t + 1].mark == '.' ? ruleAt(p.c, ts, t + 2, p.v) : nullptr;
+            if (!m || !produces(*m, "splice")) continue;
+            const std::size_t open = t + 2 + m->words.size();
+            if (readsAt(p, ts, t, list) && open + 2 < ts.size() && ts[open].mark == '(' && isWord(p, ts[open + 1], index) &&
+                (ts[open + 2].mark == ',' || ts[open + 2].mark == ')') && facts.holders[k] != i && step < 0)
+                removal = k;
+        }
+    }
+    if (removal < 0 || step < 0) return;
+    const Stmt& s = p.stmts[step];
+    add(p, s, HintKind::LoopFlow,
+        "«" + lineText(p, s) + "» выполняется и после «" + lineText(p, p.stmts[removal]) + "» (строка " + num(lineOf(p, p.stmts[removal])) +
+            "): после удаления на место " + index + " встаёт следующий элемент, и цикл переходит дальше, не проверив его. Увеличивайте «" +
+            index + "» только когда ничего не удалили: перенесите эту строку в «" + p.elseWord + "»",
+        {index}, out);
+}
+
+// «пока i < числа.длина» whose body never reads «числа[i]» and tests «i» itself («i % 2 равно 0»):
+// the test asks about the element's number, not the element. Silent when «i» or the list is
+// read in any other way: printed, an index of another list, an argument.
+void positionTestedForElement(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    std::string index;
+    const std::string list = walkedList(p, p.stmts[i], index);
+    if (list.empty()) return;
+    const int last = lastInBlock(p, facts, i);
+    int test = -1;
+    for (int k = i + 1; k <= last; ++k) {
+        const Stmt& s = p.stmts[k];
+        const std::vector<Token>& ts = tokensOf(p, s);
+        if (stepOf(p, s, index) == 1) continue;
+        bool tested = false;
+        if ((s.kind == StmtKind::If || s.kind == StmtKind::ElseIf) && s.condTo >= s.condFrom + 3 && readsAt(p, ts, s.condFrom, index)) {
+            std::size_t from = s.condFrom + 1, taken = 0;
+            if (ts[from].mark == '%' && from + 1 < s.condTo && isDigits(p.c, ts[from + 1])) from += 2;
+            double value = 0;
+            signAt(p, ts, from, taken);
+            tested = taken && number(p, ts, from + taken, s.condTo, value);
+        }
+        for (std::size_t t = tested ? s.condTo : 0; t < ts.size(); ++t)
+            if (readsAt(p, ts, t, index) || readsAt(p, ts, t, list)) return;
+        if (tested && test < 0) test = k;
+    }
+    if (test < 0) return;
+    const Stmt& s = p.stmts[test];
+    add(p, s, HintKind::LoopFlow,
+        "«" + shown(p, s, s.condFrom, s.condTo) + "» проверяет номер «" + index + "», а не число из «" + list + "»: цикл на строке " +
+            num(lineOf(p, p.stmts[i])) + " перебирает номера элементов, но сам элемент «" + list + "[" + index +
+            "]» нигде не читает. Чтобы проверить число, пишите «" + list + "[" + index + "]" +
+            shown(p, s, s.condFrom + 1, s.condTo).insert(0, " ") + "»",
+        {index}, out);
+}
+
+// «если серия > лучшая то лучшая = серия конец» in a loop where «серия» only grows, under a
+// condition, and nothing sets it back: the record is the whole count, not the longest run. Told
+// at the «конец» of the «если» that grows it, where the run should start again.
+void streakNeverRestarts(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& loop = p.stmts[i];
+    // A loop inside another may start its run anew with each outer round: that is not read here.
+    if (loop.kind != StmtKind::Loop || loop.closed || ancestor(p, facts, i, StmtKind::Loop) >= 0) return;
+    const int last = lastInBlock(p, facts, i);
+    for (int h = i + 1; h <= last; ++h) {
+        const Stmt& keep = p.stmts[h];
+        if (keep.kind != StmtKind::If) continue;
+        const std::vector<Token>& kt = tokensOf(p, keep);
+        for (std::size_t t = keep.condFrom; t < keep.condTo; ++t) {
+            if (!isPlainName(p.c, kt[t], p.v, kt, t)) continue;
+            const std::string run = word(p, kt[t]);
+            bool smaller = true;
+            const std::string kept = keptExtreme(p, facts, h, run, smaller);
+            if (kept.empty() || smaller) continue;
+            int grows = -1;
+            bool other = false;
+            for (int k = i + 1; k <= last; ++k) {
+                if (!changesName(p, p.stmts[k], run)) continue;
+                if (stepOf(p, p.stmts[k], run) != 1 || facts.holders[k] == i || grows >= 0) other = true;
+                grows = k;
+            }
+            const int start = lastSetBefore(facts, run, i);
+            if (other || grows < 0 || start < 0) return;
+            int branch = facts.holders[grows];
+            if (p.stmts[branch].kind == StmtKind::Loop) return;
+            const int head = p.stmts[branch].chain >= 0 ? p.stmts[branch].chain : branch;
+            bool hasElse = false;
+            for (const int b : facts.branches[head]) hasElse = hasElse || p.stmts[b].kind == StmtKind::Else;
+            const Stmt& at = p.stmts[chainEnd(p, facts, head)];
+            const std::string reset = run + " = 0";
+            add(p, at, HintKind::LoopFlow,
+                "«" + run + "» в цикле только растёт («" + lineText(p, p.stmts[grows]) + "», строка " + num(lineOf(p, p.stmts[grows])) +
+                    ") и нигде не начинается заново, поэтому «" + kept + "» (строка " + num(lineOf(p, keep)) +
+                    ") запоминает просто весь счёт, а не самую длинную серию подряд. Когда серия прерывается, начинайте её снова: " +
+                    (hasElse ? "допишите «" + reset + "» в «" + p.elseWord + "» этого «" + p.ifWord + "»"
+                             : "«" + p.elseWord + " " + reset + "» перед этим «" + p.endWord + "»"),
+                {run}, out);
+            return;
+        }
+    }
+}
+
+// In a loop over a list, «если x равно искомое то вывести(…) иначе вывести("нет") конец»: the
+// «иначе» prints for every element that differs, the answer "not found" many times. Silent when
+// the «иначе» prints the element itself or when there is no «иначе».
+void notFoundForEachElement(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& loop = p.stmts[i];
+    const std::vector<Token>& lt = tokensOf(p, loop);
+    std::vector<std::string> element;  // the names that read the element
+    std::string index;
+    const std::string list = walkedList(p, loop, index);
+    const rules::RuleWords* head = ruleAt(p.c, lt, 0, p.v);
+    if (!list.empty()) element = {list, index};
+    else if (loop.kind == StmtKind::Loop && !loop.closed && head && !head->declares.empty() && head->words.size() + 2 < loop.condTo &&
+             isWord(p, lt[head->words.size() + 1], keywordOf(p.v, "of")))
+        element = {word(p, lt[head->words.size()])};
+    if (element.empty()) return;
+    auto readsElement = [&](const Stmt& s) {
+        for (const std::string& e : element)
+            if (reads(p, s, e)) return true;
+        return false;
+    };
+    auto prints = [&](const Stmt& s) { return s.kind == StmtKind::Other && hasRole(p, s, rules::WordRole::Output); };
+    for (const int h : body(p, facts, i)) {
+        const Stmt& s = p.stmts[h];
+        if (s.kind != StmtKind::If || s.closed || facts.branches[h].size() != 1) continue;
+        const int other = facts.branches[h][0];
+        if (p.stmts[other].kind != StmtKind::Else || p.stmts[other].closed) continue;
+        // «элемент равно искомое»: one side the element itself («э», «с[i]»), the other a value the
+        // loop keeps. «э % 2 равно 0» sorts each element, it does not search.
+        const std::vector<Token>& ts = tokensOf(p, s);
+        auto sideIs = [&](std::size_t from, std::size_t to) {
+            if (element.size() == 1) return to == from + 1 && readsAt(p, ts, from, element[0]);
+            return to == from + 4 && readsAt(p, ts, from, element[0]) && ts[from + 1].mark == '[' &&
+                   isWord(p, ts[from + 2], element[1]) && ts[from + 3].mark == ']';
+        };
+        auto sideReads = [&](std::size_t from, std::size_t to) {
+            for (std::size_t t = from; t < to; ++t)
+                for (const std::string& e : element)
+                    if (readsAt(p, ts, t, e)) return true;
+            return false;
+        };
+        auto sideKept = [&](std::size_t from, std::size_t to) {
+            for (std::size_t t = from; t < to; ++t)
+                for (int k = i + 1; k < facts.n && within(p, facts, k, i); ++k)
+                    if (ts[t].mark == 0 && changesName(p, p.stmts[k], word(p, ts[t]))) return false;
+            return !sideReads(from, to);
+        };
+        bool search = false;
+        for (std::size_t t = s.condFrom + 1; t + 1 < s.condTo && !search; ++t) {
+            std::size_t taken = 0;
+            const std::string sign = signAt(p, ts, t, taken);
+            if (!taken || (sign != "==" && sign != "===")) continue;
+            search = (sideIs(s.condFrom, t) && sideKept(t + taken, s.condTo)) || (sideKept(s.condFrom, t) && sideIs(t + taken, s.condTo));
+            t += taken - 1;
+        }
+        if (!search || hasRole(p, s, rules::WordRole::Logic)) continue;
+        const std::vector<int> yes = body(p, facts, h), no = body(p, facts, other);
+        const bool yesPrints = std::any_of(yes.begin(), yes.end(), [&](int k) { return prints(p.stmts[k]); });
+        const bool noOnlyPrints = !no.empty() && std::all_of(no.begin(), no.end(), [&](int k) { return prints(p.stmts[k]) && !readsElement(p.stmts[k]); });
+        if (!yesPrints || !noOnlyPrints) continue;
+        const Stmt& told = p.stmts[no[0]];
+        add(p, told, HintKind::LoopFlow,
+            "«" + lineText(p, told) + "» в «" + p.elseWord + "» выполняется для каждого элемента, для которого «" +
+                shown(p, s, s.condFrom, s.condTo) + "» неверно, — ответ «не нашли» выведется много раз, даже когда нужный элемент есть. Ответить «не нашли» можно только после цикла: перед циклом «пусть нашли = " +
+                p.falseWord + "», в «то» — «нашли = " + p.trueWord + "», а после «" + p.endWord + "» цикла — «" + p.ifWord + " не нашли то … " +
+                p.endWord + "»",
+            {p.elseWord}, out);
+        return;
     }
 }
 

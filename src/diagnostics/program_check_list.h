@@ -23,9 +23,10 @@ void elseIfNeverRuns(const Program& p, const Facts&, int i, std::vector<Hint>& o
 void decidedCondition(const Program& p, const Facts&, int i, std::vector<Hint>& out);
 void sameBranches(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void twoIfsBothRun(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void decidedByValuesBefore(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void boundSaidIncluded(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_loops.cpp
-void loopNeverRuns(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void totalResetInLoop(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void flagSetInElse(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void loopLeavesFirstRound(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
@@ -33,6 +34,11 @@ void endMarkerCounted(const Program& p, const Facts& facts, int i, std::vector<H
 void extremeStartsAtZero(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void loopStartsAtOne(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void nestedSameCounter(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void innerCounterSetOnce(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void removedWhileWalking(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void positionTestedForElement(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void streakNeverRestarts(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void notFoundForEachElement(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_functions.cpp
 void resultDropped(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);

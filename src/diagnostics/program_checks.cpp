@@ -121,12 +121,18 @@ constexpr StatementCheck statementTable[] = {
     decidedCondition,  // a condition its own constants make always true or always false
     sameBranches,  // an «если» whose «иначе» does the same lines
     twoIfsBothRun,  // two «если» in a row that both print
-    loopNeverRuns,  // a «пока» false from the start
+    boundSaidIncluded,  // a text that lets a number in that «>» or «<» leaves out
+    decidedByValuesBefore,  // a «пока» or «если» the values set just before it decide
     totalResetInLoop,  // a total set to a constant inside the loop
     flagSetInElse,  // a flag reset by «иначе» in a loop
     loopLeavesFirstRound,  // a loop left on its first round
     endMarkerCounted,  // the number that ends the input taken as data
     extremeStartsAtZero,  // a minimum (or a maximum of negatives) that starts at 0
+    innerCounterSetOnce,  // an inner loop's counter set once, before the outer loop
+    removedWhileWalking,  // an element removed at i, and i stepped on all the same
+    positionTestedForElement,  // a walk by number that tests the number, not the element
+    streakNeverRestarts,  // a record of a run that never starts again
+    notFoundForEachElement,  // "not found" printed in «иначе» for each element
     resultDropped,  // a computed result of a call thrown away
     // Arithmetic checks:
     remainderAsCondition,  // «если x % 3 то»: true when x is not divisible
