@@ -571,8 +571,8 @@ bool inOwnBranch(const Facts& facts, int k, int h) {
 
 }  // namespace
 
-// «если возраст > 18 то вывести("Вход: 18 лет и больше")»: the text of the branch says the number
-// is let in, the comparison leaves it out. Told at the condition, with the sign that lets it in.
+// «если возраст > 18 то вывести("Вход: 18 лет и больше")»: the text of the branch, or of a print
+// that shows what the branch counts, says the number is let in, the comparison leaves it out. Told at the condition, with the sign that lets it in.
 void boundSaidIncluded(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
     if (s.kind != StmtKind::If && s.kind != StmtKind::ElseIf) return;
@@ -583,8 +583,19 @@ void boundSaidIncluded(const Program& p, const Facts& facts, int i, std::vector<
         const Compared k = comparedIn(p, ts, from, to);
         if (!k.valid || (k.sign != ">" && k.sign != "<")) continue;
         const bool least = k.sign == ">";
-        // The texts written on the branch's own lines, its header first.
+        // The texts written on the branch's own lines, its header first; then the prints that show
+        // what the branch counts («вывести("Сдали (50 и больше): " + сдали)»).
+        std::vector<int> texts;
+        std::vector<std::string> counted;
         for (int d = i; d < facts.n && (d == i || inOwnBranch(facts, d, i)); ++d) {
+            texts.push_back(d);
+            if (d != i && !p.stmts[d].target.empty()) counted.push_back(p.stmts[d].target);
+        }
+        for (const std::string& name : counted)
+            for (const int r : readersOf(facts, name))
+                if (r > texts.back() && prints(p, p.stmts[r]) && std::find(texts.begin(), texts.end(), r) == texts.end())
+                    texts.push_back(r);
+        for (const int d : texts) {
             for (const Token& t : tokensOf(p, p.stmts[d])) {
                 if (t.mark != literal || t.to < t.from + 2) continue;
                 const base::CodePoints letters(p.c + t.from + 1, p.c + t.to - 1);
