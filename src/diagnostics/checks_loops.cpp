@@ -26,7 +26,14 @@ void totalResetInLoop(const Program& p, const Facts& facts, int i, std::vector<H
                               (isDigits(p.c, rt[reset.valueFrom]) || rt[reset.valueFrom].mark == literal) &&
                               (number(p, rt, reset.valueFrom, rt.size(), value) || rt[reset.valueFrom].mark == literal);
         if (!constant || reset.valueFrom != 2) continue;
-        const bool declaredBefore = setBefore(facts, reset.target, i);
+        // Set before the loop, or declared there without a value («пусть сумма») and read after the
+        // loop: a total the loop builds, not one made anew and shown on each round.
+        bool declaredBefore = setBefore(facts, reset.target, i);
+        for (int k = 0; k < i && !declaredBefore; ++k) {
+            const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+            if (kt.size() != 2 || !declares(p, p.stmts[k]) || !isWord(p, kt[1], reset.target)) continue;
+            for (const int r : readersOf(facts, reset.target)) declaredBefore = declaredBefore || r > lastInBlock(p, facts, i);
+        }
         for (std::size_t b = a + 1; b < inner.size() && declaredBefore; ++b) {
             const Stmt& grow = p.stmts[inner[b]];
             // A loop inside that counts with the name: the number is that loop's start, not a total.

@@ -1,6 +1,6 @@
 // The checks over a program's statements, one family a file (checks_conditions.cpp, checks_loops.cpp,
 // checks_functions.cpp, checks_values.cpp, checks_arithmetic.cpp, checks_bounds.cpp,
-// checks_wording.cpp, checks_output.cpp);
+// checks_roles.cpp, checks_wording.cpp, checks_output.cpp);
 // program_checks.cpp runs them in the order of its two tables. Internal to diagnostics.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #pragma once
@@ -89,12 +89,26 @@ void extremeStartUnfiltered(const Program& p, const Facts& facts, int i, std::ve
 void powerOneTooMany(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void divisorWalkReachesNumber(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
+// checks_roles.cpp
+void plusAfterAssign(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void recordAssignedBackwards(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void functionWithoutCall(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void elementAsOwnNumber(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void functionCounterShared(const Program& p, const Facts& facts, std::vector<Hint>& out);
+
 // checks_wording.cpp
 void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void boundInWords(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void parityAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void elseOfOuterWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void spacesPrintedAsWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+
+// checks_roles.cpp
+void plusAfterAssign(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void recordAssignedBackwards(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void functionWithoutCall(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void elementAsOwnNumber(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void functionCounterShared(const Program& p, const Facts& facts, std::vector<Hint>& out);
 
 // checks_wording.cpp
 void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);

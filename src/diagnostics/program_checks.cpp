@@ -153,6 +153,11 @@ constexpr StatementCheck statementTable[] = {
     extremeStartUnfiltered,  // a kept extreme that starts with a value the filter never checked
     powerOneTooMany,  // a power from its base, multiplied as many times as the exponent
     divisorWalkReachesNumber,  // «д <= n» setting a flag on «n % д равно 0»: always set
+    // A name or a sign in the wrong role:
+    plusAfterAssign,  // «очки =+ 1»: set to +1
+    recordAssignedBackwards,  // «если п > рекорд то п = рекорд»: the record never changes
+    functionWithoutCall,  // «если среднее > 4» of a function: no call
+    elementAsOwnNumber,  // «баллы[б]» where «б» is an element of «баллы»
     // What is built or printed around a loop:
     separatorAfterLast,  // «текст = текст + x + ", "» every round: a separator after the last one too
     numberUsedUpThenPrinted,  // an answer divided down to 0 by the loop, printed after it
@@ -195,6 +200,7 @@ constexpr WholeCheck wholeTable[] = {
     remainderAgainstText,  // «x % 4 равно 0» under a printed «оканчиваются на 4»
     boundInWords,  // a printed «от 1 до » + n over «i < n»
     parityAgainstText,  // a count from 1 by 2 under a printed «чётных»
+    functionCounterShared,  // a function's «i = 1» without «пусть», the program's loop counter
 };
 
 void statementChecks(const Program& p, std::vector<Hint>& out) {

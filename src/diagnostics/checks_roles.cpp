@@ -1,0 +1,157 @@
+// Checks of a name or a sign in the wrong role: «=+» where adding was meant, a record assigned the
+// wrong way round (the fresh value overwritten by the record, which never changes), a function
+// compared or counted with as a value (no call), an element of «для каждого» used as a number into
+// its own list, a function's loop counter without «пусть» that is the program's own counter.
+// Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
+#include "diagnostics/program_check_list.h"
+
+#include <algorithm>
+#include <string>
+
+namespace diagnostics::programs {
+
+namespace {
+
+// A mark that makes the name beside it an operand of a comparison or of arithmetic.
+bool operandMark(std::uint32_t m) {
+    return m == '<' || m == '>' || m == '+' || m == '-' || m == '*' || m == '/' || m == '%';
+}
+
+}  // namespace
+
+// «очки =+ 1»: "=" and "+" written together set «очки» to +1; adding was meant.
+void plusAfterAssign(const Program& p, const Facts&, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const std::size_t v = s.valueFrom;
+    if (s.target.empty() || v == 0 || v + 1 >= ts.size() || ts[v - 1].mark != '=' || (ts[v].mark != '+' && ts[v].mark != '-') ||
+        ts[v].from != ts[v - 1].to || declares(p, s))
+        return;
+    const std::string sign(1, static_cast<char>(ts[v].mark));
+    const std::string rest = shown(p, ts, v + 1, ts.size());
+    const std::string fix = s.target + " = " + s.target + " " + sign + " " + rest;
+    add(p, s, HintKind::Computation,
+        "«=" + sign + "» — это «= " + sign + rest + "»: «" + s.target + "» станет " + sign + rest + ", а не " +
+            (sign == "+" ? "вырастет" : "уменьшится") + " на " + rest + ". Пишите «" + fix + "» (или «" + s.target + " " + sign +
+            "= " + rest + "»)",
+        {s.target}, out);
+}
+
+// «если попытка больше рекорд то попытка = рекорд»: the kept record is never changed (it stays as
+// set before the loop, and is read after it); the fresh value is overwritten instead.
+void recordAssignedBackwards(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const Token* v = valueToken(p, s);
+    const int h = facts.holders[i];
+    if (!v || h < 0 || p.stmts[h].kind != StmtKind::If || declares(p, s)) return;
+    const std::string record = word(p, *v);
+    const int loop = nearestAround(p, facts, h, StmtKind::Loop);
+    const std::vector<int>& recordSetters = settersOf(facts, record);
+    if (loop < 0 || recordSetters.size() != 1 || recordSetters[0] > loop) return;
+    // The «если» compares exactly these two names.
+    const Stmt& head = p.stmts[h];
+    const std::vector<Token>& ht = tokensOf(p, head);
+    std::size_t taken = 0;
+    if (head.condTo < head.condFrom + 3) return;
+    const std::string sign = signAt(p, ht, head.condFrom + 1, taken);
+    if (sign.empty() || sign == "==" || sign == "===" || isNotEqual(sign) || head.condFrom + 1 + taken + 1 != head.condTo) return;
+    const std::string left = word(p, ht[head.condFrom]), right = word(p, ht[head.condTo - 1]);
+    if (!((left == s.target && right == record) || (left == record && right == s.target))) return;
+    // The record is read after the loop; the fresh value is set again in the loop before the «если».
+    bool readAfter = false;
+    for (const int r : readersOf(facts, record)) readAfter = readAfter || r > lastInBlock(p, facts, loop);
+    bool fresh = false;
+    for (const int k : settersOf(facts, s.target)) fresh = fresh || (k > loop && k < h && within(p, facts, k, loop));
+    if (!readAfter || !fresh) return;
+    add(p, s, HintKind::LostValue,
+        "«" + lineText(p, s) + "» меняет «" + s.target + "», а «" + record + "» так и остаётся, каким его задала строка " +
+            num(lineOf(p, p.stmts[recordSetters[0]])) + ": значение идёт справа налево, в имя слева от «=». Чтобы запомнить новое значение, пишите «" +
+            record + " = " + s.target + "»",
+        {s.target, record}, out);
+}
+
+// «если среднее > 4» where «среднее» is a function of the program: without brackets it is not
+// called, and the function itself is compared. Only as an operand of a comparison or arithmetic:
+// a function handed to another («после(100, шаг)») is meant.
+void functionWithoutCall(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind == StmtKind::Function) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    for (std::size_t k = 0; k < ts.size(); ++k) {
+        if (ts[k].mark != 0) continue;
+        const Function* f = nullptr;
+        for (const Function& g : facts.functions)
+            if (!f && isWord(p, ts[k], g.name)) f = &g;
+        if (!f || (k > 0 && ts[k - 1].mark == '.') || (k + 1 < ts.size() && (ts[k + 1].mark == '(' || ts[k + 1].mark == '.'))) continue;
+        std::size_t taken = 0;
+        const bool compared = (k + 1 < ts.size() && (!signAt(p, ts, k + 1, taken).empty() || operandMark(ts[k + 1].mark))) ||
+                              (k > 0 && operandMark(ts[k - 1].mark));
+        if (!compared || setsAnywhere(facts, f->name, -1)) continue;
+        const std::string call = f->name + "(" + (f->params.empty() ? "" : "…") + ")";
+        add(p, s, HintKind::FunctionFlow,
+            "«" + f->name + "» — функция (строка " + num(lineOf(p, p.stmts[f->at])) +
+                "); без скобок она не вызывается, и здесь участвует сама функция, а не её результат. Чтобы взять результат, вызовите её: «" +
+                call + "»",
+            {f->name}, out);
+        return;
+    }
+}
+
+// «для каждого б из баллы делать сумма = сумма + баллы[б]»: «б» is already the element, and
+// «баллы[б]» takes the element whose number equals it.
+void elementAsOwnNumber(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::string of = keywordOf(p.v, "of");
+    if (s.kind != StmtKind::Loop || s.closed || of.empty() || s.condFrom + 3 != s.condTo) return;
+    const std::vector<Token>& ht = tokensOf(p, s);
+    if (!isWord(p, ht[s.condFrom + 1], of) || !isPlainName(p.c, ht[s.condFrom + 2], p.v, ht, s.condFrom + 2)) return;
+    const std::string element = word(p, ht[s.condFrom]), list = word(p, ht[s.condFrom + 2]);
+    for (int k = i + 1; k < facts.n && within(p, facts, k, i); ++k) {
+        const std::vector<Token>& ts = tokensOf(p, p.stmts[k]);
+        for (std::size_t t = 0; t + 3 < ts.size(); ++t) {
+            if (!isWord(p, ts[t], list) || ts[t + 1].mark != '[' || !isWord(p, ts[t + 2], element) || ts[t + 3].mark != ']' ||
+                (t > 0 && ts[t - 1].mark == '.'))
+                continue;
+            add(p, p.stmts[k], HintKind::Computation,
+                "«" + element + "» в «" + shown(p, s, 0, s.condTo) + "» (строка " + num(lineOf(p, s)) + ") — уже сам элемент, а не его номер: «" +
+                    list + "[" + element + "]» берёт элемент с номером, равным значению «" + element + "». Пишите просто «" + element + "»",
+                {element}, out);
+            return;
+        }
+    }
+}
+
+// In a function, «i = 1» without «пусть» where «i» is not the function's own: it is the program's
+// «i», and when a loop over «i» calls the function, the call moves that loop's count.
+void functionCounterShared(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    for (const Function& f : facts.functions) {
+        for (int k = f.at + 1; k <= f.last; ++k) {
+            const Stmt& s = p.stmts[k];
+            if (s.target.empty() || declares(p, s)) continue;
+            const std::string& name = s.target;
+            bool own = std::find(f.params.begin(), f.params.end(), name) != f.params.end();
+            for (const int d : settersOf(facts, name)) own = own || (d > f.at && d <= f.last && declares(p, p.stmts[d]));
+            const std::string let = keywordOf(p.v, "let");
+            if (own || let.empty()) continue;
+            // A loop outside the function counting with the name and calling the function.
+            for (int loop = 0; loop < facts.n; ++loop) {
+                if (p.stmts[loop].kind != StmtKind::Loop || (loop > f.at && loop <= f.last) || !reads(p, p.stmts[loop], name)) continue;
+                bool calls = false, counts = false;
+                for (int b = loop + 1; b < facts.n && within(p, facts, b, loop); ++b) {
+                    const std::vector<Token>& bt = tokensOf(p, p.stmts[b]);
+                    for (std::size_t t = 0; t + 1 < bt.size(); ++t) calls = calls || (isWord(p, bt[t], f.name) && bt[t + 1].mark == '(');
+                    counts = counts || changesName(p, p.stmts[b], name);
+                }
+                if (!calls || !counts) continue;
+                add(p, s, HintKind::FunctionFlow,
+                    "«" + lineText(p, s) + "» без «" + let + "» меняет общую «" + name + "» — ту же, которой считает цикл на строке " + num(lineOf(p, p.stmts[loop])) +
+                        ", а он зовёт «" + f.name + "»: после вызова его «" + name + "» уже другое. Заведите в функции свою: «" +
+                        let + " " + lineText(p, s) + "»",
+                    {name}, out);
+                return;
+            }
+        }
+    }
+}
+
+}  // namespace diagnostics::programs
