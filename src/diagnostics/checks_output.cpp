@@ -142,21 +142,10 @@ void fractionsComparedExactly(const Program& p, const Facts& facts, int i, std::
         !isWord(p, ht[head.condFrom], b))
         return;
     const std::string list = word(p, ht[head.condFrom + 2]);
-    const std::vector<int>& made = settersOf(facts, list);
-    if (made.size() != 1 || made[0] > loop) return;
-    const Stmt& l = p.stmts[made[0]];
-    const std::vector<Token>& lt = tokensOf(p, l);
-    if (lt.size() < l.valueFrom + 2 || lt[l.valueFrom].mark != '[' || closingOf(lt, l.valueFrom) + 1 != lt.size()) return;
+    std::vector<double> numbers;
+    if (!writtenNumbers(p, facts, list, numbers) || settersOf(facts, list)[0] > loop) return;
     double sum = 0;
-    for (std::size_t t = l.valueFrom + 1; t + 1 < lt.size();) {
-        double x = 0;
-        const std::size_t taken = numberAt(p, lt, t, lt.size() - 1, x);
-        if (taken == 0) return;
-        sum += x;
-        t += taken;
-        if (t + 1 < lt.size() && lt[t].mark != ',') return;
-        t += t + 1 < lt.size() ? 1 : 0;
-    }
+    for (const double x : numbers) sum += x;
     if (sum == k.value || std::fabs(sum - k.value) > 1e-9 * std::fmax(1.0, std::fabs(k.value))) return;
     char digits[32];
     const auto written = std::to_chars(digits, digits + sizeof digits, sum);

@@ -1,6 +1,6 @@
 // The checks over a program's statements, one family a file (checks_conditions.cpp, checks_loops.cpp,
 // checks_functions.cpp, checks_values.cpp, checks_arithmetic.cpp, checks_bounds.cpp,
-// checks_roles.cpp, checks_wording.cpp, checks_output.cpp);
+// checks_roles.cpp, checks_kinds.cpp, checks_wording.cpp, checks_output.cpp);
 // program_checks.cpp runs them in the order of its two tables. Internal to diagnostics.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #pragma once
@@ -96,6 +96,11 @@ void functionWithoutCall(const Program& p, const Facts& facts, int i, std::vecto
 void elementAsOwnNumber(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void functionCounterShared(const Program& p, const Facts& facts, std::vector<Hint>& out);
 
+// checks_kinds.cpp
+void fixedTextAdded(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void listsCompared(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void negativeRemainder(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+
 // checks_wording.cpp
 void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void boundInWords(const Program& p, const Facts& facts, std::vector<Hint>& out);
@@ -109,6 +114,11 @@ void recordAssignedBackwards(const Program& p, const Facts& facts, int i, std::v
 void functionWithoutCall(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void elementAsOwnNumber(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void functionCounterShared(const Program& p, const Facts& facts, std::vector<Hint>& out);
+
+// checks_kinds.cpp
+void fixedTextAdded(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void listsCompared(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void negativeRemainder(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_wording.cpp
 void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);

@@ -158,6 +158,10 @@ constexpr StatementCheck statementTable[] = {
     recordAssignedBackwards,  // «если п > рекорд то п = рекорд»: the record never changes
     functionWithoutCall,  // «если среднее > 4» of a function: no call
     elementAsOwnNumber,  // «баллы[б]» where «б» is an element of «баллы»
+    // A value taken for another kind:
+    fixedTextAdded,  // «итог + цена.до_знаков(2)»: text glued
+    listsCompared,  // «ответы равно верные» of two lists
+    negativeRemainder,  // «ч % 2 равно 1» over a list with a negative odd number
     // What is built or printed around a loop:
     separatorAfterLast,  // «текст = текст + x + ", "» every round: a separator after the last one too
     numberUsedUpThenPrinted,  // an answer divided down to 0 by the loop, printed after it

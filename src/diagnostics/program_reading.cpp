@@ -524,6 +524,33 @@ bool changesName(const Program& p, const Stmt& s, const std::string& name) {
            ((m == '+' || m == '-') && ts[2].mark == m);
 }
 
+bool writtenNumbers(const Program& p, const Facts& facts, const std::string& name, std::vector<double>& numbers) {
+    const std::vector<int>& setters = settersOf(facts, name);
+    if (setters.size() != 1) return false;
+    const Stmt& l = p.stmts[setters[0]];
+    const std::vector<Token>& lt = tokensOf(p, l);
+    if (lt.size() < l.valueFrom + 2 || lt[l.valueFrom].mark != '[' || closingOf(lt, l.valueFrom) + 1 != lt.size()) return false;
+    for (std::size_t t = l.valueFrom + 1; t + 1 < lt.size();) {
+        double x = 0;
+        const std::size_t taken = numberAt(p, lt, t, lt.size() - 1, x);
+        if (taken == 0) return false;
+        numbers.push_back(x);
+        t += taken;
+        if (t + 1 < lt.size() && lt[t].mark != ',') return false;
+        t += t + 1 < lt.size() ? 1 : 0;
+    }
+    // Nothing changes the list afterwards: no «числа.добавить(…)», no «числа[0] = …».
+    for (const int k : readersOf(facts, name)) {
+        const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+        for (std::size_t t = 0; t + 2 < kt.size(); ++t) {
+            if (!isWord(p, kt[t], name)) continue;
+            const rules::RuleWords* m = kt[t + 1].mark == '.' ? ruleAt(p.c, kt, t + 2, p.v) : nullptr;
+            if ((m && changesValue(*m)) || (t == 0 && kt[1].mark == '[')) return false;
+        }
+    }
+    return true;
+}
+
 bool prints(const Program& p, const Stmt& s) {
     const std::vector<Token>& ts = tokensOf(p, s);
     const rules::RuleWords* r = s.kind == StmtKind::Other && !ts.empty() ? ruleAt(p.c, ts, 0, p.v) : nullptr;

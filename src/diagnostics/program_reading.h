@@ -300,6 +300,10 @@ Facts factsOf(const Program& p);
 // Whether statement s changes `name` itself: «name = …», «name += …», «name++».
 bool changesName(const Program& p, const Stmt& s, const std::string& name);
 
+// The numbers of a list written once in the program («пусть числа = [3, -5]»), in order; false
+// when the name is set more than once or to anything but numbers in brackets.
+bool writtenNumbers(const Program& p, const Facts& facts, const std::string& name, std::vector<double>& numbers);
+
 // Whether the statement is a print («вывести(…)»).
 bool prints(const Program& p, const Stmt& s);
 
