@@ -3,7 +3,8 @@
 // 10 and leaves a digit out, a product multiplied by a counter that is 0 on the first round, a
 // total that starts with the value its loop adds again, a kept extreme that starts with a value
 // the loop's filter never checked, a power that starts at its base and is multiplied as many times
-// as the exponent, a divisor walk that reaches the number itself and so always finds a divisor.
+// as the exponent, a divisor walk that reaches the number itself and so always finds a divisor, a
+// plain division that keeps a fraction and so never brings «пока n > 0» to 0.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
@@ -284,6 +285,31 @@ void divisorWalkReachesNumber(const Program& p, const Facts& facts, int i, std::
                 {d, n}, out);
             return;
         }
+    }
+}
+
+// «пока n > 0» (or «не равно 0») around «n = n / 10»: the division keeps the fraction (4096, 409.6,
+// 40.96, …), so «n» comes near 0 but reaches it only after hundreds of rounds. «n >= 1» stops in
+// time and is left alone.
+void divisionNeverReachesZero(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::Loop || s.closed) return;
+    const Compared k = comparedIn(p, tokensOf(p, s), s.condFrom, s.condTo);
+    if (!k.valid || k.value != 0 || (k.sign != ">" && !isNotEqual(k.sign))) return;
+    for (int t = i + 1; t < facts.n && within(p, facts, t, i); ++t) {
+        const Stmt& d = p.stmts[t];
+        std::string a, b;
+        if (d.target != k.name || facts.holders[t] != i || !binaryValue(p, d, '/', a, b) || a != k.name || !isDigits(p.c, tokensOf(p, d).back()) ||
+            std::stod(b) < 2)
+            continue;
+        const std::string floor = reverseOf(p.v, "Math.floor");
+        add(p, d, HintKind::Computation,
+            "«" + k.name + " / " + b + "» делит с дробной частью: 4096, 409.6, 40.96, … — «" + k.name +
+                "» становится всё меньше, но до 0 доходит только через сотни кругов, и условие «" + shown(p, s, s.condFrom, s.condTo) +
+                "» (строка " + num(lineOf(p, s)) + ") держит цикл всё это время. Отбрасывайте дробную часть: «" + k.name + " = " +
+                (floor.empty() ? "Math.floor" : floor) + "(" + k.name + " / " + b + ")»",
+            {k.name}, out);
+        return;
     }
 }
 

@@ -98,14 +98,17 @@ void loopLeavesFirstRound(const Program& p, const Facts& facts, int i, std::vect
         };
         int told = -1;
         if (leaves(last) && inner.size() > 0 && enclosingFunction(p, facts, i)) told = inner.back();
-        if (last.kind == StmtKind::If) {
-            const int h = inner.back();
+        // An «если … иначе» whose every branch leaves: the body's last statement, or any before it
+        // (then the lines after it never run either).
+        for (std::size_t b = 0; b < inner.size() && told < 0; ++b) {
+            if (p.stmts[inner[b]].kind != StmtKind::If) continue;
+            const int h = inner[b];
             int other = -1;
             bool allLeave = true;
             std::vector<int> heads = {h};
             for (const int k : facts.branches[h]) heads.push_back(k), other = p.stmts[k].kind == StmtKind::Else ? k : other;
-            for (int b : heads) {
-                const std::vector<int> bb = body(p, facts, b);
+            for (const int head : heads) {
+                const std::vector<int> bb = body(p, facts, head);
                 allLeave = allLeave && !bb.empty() && leaves(p.stmts[bb.back()]);
             }
             if (other >= 0 && allLeave) told = body(p, facts, other).back();
@@ -444,6 +447,12 @@ void loopStartsAtOne(const Program& p, const Facts& facts, std::vector<Hint>& ou
                 if (t + 3 < kt.size() && isWord(p, kt[t + 2], start.target) && kt[t + 3].mark == ']') indexed = true;
                 else other = true;
             }
+        }
+        // «макс = список[0]» before the loop: the first element is taken already, and 1 is meant.
+        for (int k = 0; k < j && indexed; ++k) {
+            const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+            for (std::size_t t = 0; t + 3 < kt.size(); ++t)
+                if (isWord(p, kt[t], list) && kt[t + 1].mark == '[' && word(p, kt[t + 2]) == "0" && kt[t + 3].mark == ']') indexed = false;
         }
         if (indexed && !other)
             add(p, start, HintKind::LoopFlow,

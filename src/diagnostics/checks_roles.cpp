@@ -1,7 +1,8 @@
 // Checks of a name or a sign in the wrong role: «=+» where adding was meant, a record assigned the
 // wrong way round (the fresh value overwritten by the record, which never changes), a function
 // compared or counted with as a value (no call), an element of «для каждого» used as a number into
-// its own list, a function's loop counter without «пусть» that is the program's own counter.
+// its own list, a function's loop counter without «пусть» that is the program's own counter, a
+// double comparison «18 < t < 25» (the first comparison's truth compared with the number).
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
@@ -152,6 +153,38 @@ void functionCounterShared(const Program& p, const Facts& facts, std::vector<Hin
             }
         }
     }
+}
+
+// «если 18 < t < 25»: read as «(18 < t) < 25», the truth of the first comparison (1 or 0) is
+// compared with 25. Two comparisons in a row, no «и» or «или» between, no brackets around one.
+void doubleComparison(const Program& p, const Facts&, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (!hasCondition(s)) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    std::vector<std::pair<std::size_t, std::size_t>> signs;  // each comparison: its first token, its length
+    int depth = 0;
+    for (std::size_t k = s.condFrom; k < s.condTo; ++k) {
+        if (ts[k].mark == '(' || ts[k].mark == '[') ++depth;
+        if (ts[k].mark == ')' || ts[k].mark == ']') --depth;
+        const rules::RuleWords* r = ruleAt(p.c, ts, k, p.v);
+        if (r && r->role == rules::WordRole::Logic && depth == 0) signs.clear();  // «и», «или», «не» part the chain
+        std::size_t taken = 0;
+        const std::string sign = depth == 0 ? signAt(p, ts, k, taken) : "";
+        if (taken == 0 || (sign != "<" && sign != ">" && sign != "<=" && sign != ">=")) continue;
+        signs.emplace_back(k, taken);
+        k += taken - 1;
+        if (signs.size() == 2) break;
+    }
+    if (signs.size() != 2) return;
+    const std::size_t middleFrom = signs[0].first + signs[0].second, middleTo = signs[1].first;
+    const std::string first = shown(p, ts, s.condFrom, middleTo), middle = shown(p, ts, middleFrom, middleTo);
+    const std::string rest = shown(p, ts, signs[1].first, s.condTo);
+    const std::string both = roleWord(p.v, p.table, rules::WordRole::Logic, "&&");
+    if (middle.empty() || both.empty()) return;
+    add(p, s, HintKind::BranchFlow,
+        "«" + shown(p, s, s.condFrom, s.condTo) + "» читается как «(" + first + ") " + rest + "»: сначала выходит истина или ложь, и уже она сравнивается дальше как 1 или 0, а не «" +
+            middle + "». Двойное неравенство пишут двумя сравнениями: «" + first + " " + both + " " + middle + " " + rest + "»",
+        {middle}, out);
 }
 
 }  // namespace diagnostics::programs

@@ -3,7 +3,7 @@
 // «x % 3 равно 0» (the multiples themselves), a text «от 1 до » + n over a loop «i < n» that
 // stops before n, a text «чётных» over a count that starts odd and steps by 2, an «иначе» of an
 // inner «если» whose text speaks of the outer one's number, a count of spaces printed as the count
-// of words. Told only when the printed text names the same number or name as the test.
+// of words, a «первый» kept without leaving the loop (so the last one stays). Told only when the printed text names the same number or name as the test.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
@@ -228,6 +228,43 @@ void spacesPrintedAsWords(const Program& p, const Facts& facts, int i, std::vect
                 "«" + count + "» считает пробелы (строка " + num(lineOf(p, h)) + "), а текст говорит " + text.text +
                     ": слов на одно больше, чем пробелов между ними, — выводите «" + count + " + 1»",
                 {count}, out);
+            return;
+        }
+    }
+}
+
+// «если оценки[i] равно 3 то номер = i конец» in a loop that goes on, printed as «Первая тройка…»:
+// each match overwrites «номер», so the last one stays. Silent when the branch leaves the loop or
+// checks that nothing was found yet.
+void firstKeptAsLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    for (const Printed& text : printedTexts(p, s)) {
+        if (!nameHas(text.text, {"ПЕРВ"})) continue;
+        const std::vector<Token>& ts = tokensOf(p, s);
+        for (std::size_t t = 0; t < ts.size(); ++t) {
+            if (ts[t].mark != 0 || !isPlainName(p.c, ts[t], p.v, ts, t)) continue;
+            const std::string kept = word(p, ts[t]);
+            const std::vector<int>& setters = settersOf(facts, kept);
+            if (setters.size() != 2 || setters[1] > i) continue;
+            const int h = facts.holders[setters[1]];
+            if (h < 0 || p.stmts[h].kind != StmtKind::If || !facts.branches[h].empty() || reads(p, p.stmts[h], kept)) continue;
+            const int loop = facts.holders[h];
+            if (loop < 0 || p.stmts[loop].kind != StmtKind::Loop || lastInBlock(p, facts, loop) > i) continue;
+            // A walk from the front: «для каждого … из» or a count up to a length. Digits taken with
+            // «% 10» come from the back, and there the last match is the first from the left.
+            const std::string of = keywordOf(p.v, "of"), length = reverseOf(p.v, "length");
+            if (!hasWord(p, p.stmts[loop], of) && !hasWord(p, p.stmts[loop], length)) continue;
+            bool leaves = false;
+            for (const int b : body(p, facts, h)) {
+                const std::vector<Token>& bt = tokensOf(p, p.stmts[b]);
+                leaves = leaves || isWord(p, bt[0], p.breakWord) || isWord(p, bt[0], p.returnWord);
+            }
+            if (leaves) continue;
+            add(p, p.stmts[setters[1]], HintKind::LoopFlow,
+                "«" + lineText(p, p.stmts[setters[1]]) + "» выполняется при каждом совпадении, и цикл идёт дальше: после него в «" + kept +
+                    "» последнее совпадение, а текст на строке " + num(text.line) + " говорит " + text.text +
+                    ". Чтобы запомнить первое, выйдите из цикла словом «" + p.breakWord + "» сразу после этой строки",
+                {kept}, out);
             return;
         }
     }

@@ -88,6 +88,7 @@ void startAddedAgain(const Program& p, const Facts& facts, int i, std::vector<Hi
 void extremeStartUnfiltered(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void powerOneTooMany(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void divisorWalkReachesNumber(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void divisionNeverReachesZero(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_roles.cpp
 void plusAfterAssign(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
@@ -95,6 +96,7 @@ void recordAssignedBackwards(const Program& p, const Facts& facts, int i, std::v
 void functionWithoutCall(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void elementAsOwnNumber(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void functionCounterShared(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void doubleComparison(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_kinds.cpp
 void fixedTextAdded(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
@@ -107,6 +109,7 @@ void boundInWords(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void parityAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void elseOfOuterWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void spacesPrintedAsWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void firstKeptAsLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_roles.cpp
 void plusAfterAssign(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
@@ -114,6 +117,7 @@ void recordAssignedBackwards(const Program& p, const Facts& facts, int i, std::v
 void functionWithoutCall(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void elementAsOwnNumber(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void functionCounterShared(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void doubleComparison(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_kinds.cpp
 void fixedTextAdded(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
@@ -126,6 +130,7 @@ void boundInWords(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void parityAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void elseOfOuterWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void spacesPrintedAsWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void firstKeptAsLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_output.cpp
 void separatorAfterLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);

@@ -153,11 +153,13 @@ constexpr StatementCheck statementTable[] = {
     extremeStartUnfiltered,  // a kept extreme that starts with a value the filter never checked
     powerOneTooMany,  // a power from its base, multiplied as many times as the exponent
     divisorWalkReachesNumber,  // «д <= n» setting a flag on «n % д равно 0»: always set
+    divisionNeverReachesZero,  // «пока n > 0» around «n = n / 10»: fractions, hundreds of rounds
     // A name or a sign in the wrong role:
     plusAfterAssign,  // «очки =+ 1»: set to +1
     recordAssignedBackwards,  // «если п > рекорд то п = рекорд»: the record never changes
     functionWithoutCall,  // «если среднее > 4» of a function: no call
     elementAsOwnNumber,  // «баллы[б]» where «б» is an element of «баллы»
+    doubleComparison,  // «18 < t < 25»
     // A value taken for another kind:
     fixedTextAdded,  // «итог + цена.до_знаков(2)»: text glued
     listsCompared,  // «ответы равно верные» of two lists
@@ -170,6 +172,7 @@ constexpr StatementCheck statementTable[] = {
     digitsWeightedAlike,  // «r = 10 * d + r»: ten times the digits' sum
     elseOfOuterWords,  // an inner «иначе» whose text refuses on the outer «если»'s number
     spacesPrintedAsWords,  // a count of spaces printed as the count of words
+    firstKeptAsLast,  // a «первый» kept without leaving the loop
 };
 
 // Run once each over the whole program, after the statement checks.
