@@ -4,7 +4,8 @@
 // total that starts with the value its loop adds again, a kept extreme that starts with a value
 // the loop's filter never checked, a power that starts at its base and is multiplied as many times
 // as the exponent, a divisor walk that reaches the number itself and so always finds a divisor, a
-// plain division that keeps a fraction and so never brings «пока n > 0» to 0.
+// plain division that keeps a fraction and so never brings «пока n > 0» to 0, a walk «i < L.длина -
+// 1» that reads only «L[i]» and so never the last element.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
@@ -311,6 +312,38 @@ void divisionNeverReachesZero(const Program& p, const Facts& facts, int i, std::
             {k.name}, out);
         return;
     }
+}
+
+// «пока i < цены.длина - 1» reading «цены[i]» alone: the last number the walk takes is the one
+// before the last, so the last element is never read. Silent when the body reads «цены[i + 1]»
+// (pairs of neighbours need that bound).
+void walkStopsBeforeLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::string length = reverseOf(p.v, "length");
+    if (s.kind != StmtKind::Loop || s.closed || length.empty()) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    std::size_t taken = 0;
+    const std::size_t c = s.condFrom;
+    if (s.condTo < c + 7 || !isPlainName(p.c, ts[c], p.v, ts, c) || signAt(p, ts, c + 1, taken) != "<" || taken != 1) return;
+    const std::size_t l = c + 2;
+    if (l + 5 != s.condTo || !isPlainName(p.c, ts[l], p.v, ts, l) || ts[l + 1].mark != '.' || !isWord(p, ts[l + 2], length) ||
+        ts[l + 3].mark != '-' || word(p, ts[l + 4]) != "1")
+        return;
+    const std::string index = word(p, ts[c]), list = word(p, ts[l]);
+    bool plain = false;
+    for (int k = i + 1; k < facts.n && within(p, facts, k, i); ++k) {
+        const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+        for (std::size_t t = 0; t + 2 < kt.size(); ++t) {
+            if (!isWord(p, kt[t], list) || kt[t + 1].mark != '[') continue;
+            if (isWord(p, kt[t + 2], index) && t + 3 < kt.size() && kt[t + 3].mark == ']') plain = true;
+            else return;  // «цены[i + 1]» or another number: neighbours are meant
+        }
+    }
+    if (!plain) return;
+    add(p, s, HintKind::LoopFlow,
+        "«" + shown(p, s, s.condFrom, s.condTo) + "» останавливает цикл на предпоследнем номере: последний элемент «" + list + "[" +
+            list + "." + length + " - 1]» цикл не читает. Чтобы пройти до конца, пишите «" + index + " < " + list + "." + length + "»",
+        {index, list}, out);
 }
 
 }  // namespace diagnostics::programs

@@ -300,14 +300,13 @@ void twoIfsBothRun(const Program& p, const Facts& facts, int i, std::vector<Hint
         const int next = afterBlock(p, facts, i);
         const Range a = rangeOf(p, s);
         if (next >= 0 && facts.branches[i].empty() && p.stmts[next].kind == StmtKind::If && a.valid) {
-            const bool nextChained = !facts.branches[next].empty();
             const Range b = rangeOf(p, p.stmts[next]);
             bool setsInBetween = false;
             for (int k = i; k < next; ++k) setsInBetween = setsInBetween || p.stmts[k].target == a.name;
             bool firstPrints = hasRole(p, s, rules::WordRole::Output), secondPrints = hasRole(p, p.stmts[next], rules::WordRole::Output);
             for (int k : body(p, facts, i)) firstPrints = firstPrints || hasRole(p, p.stmts[k], rules::WordRole::Output);
             for (int k : body(p, facts, next)) secondPrints = secondPrints || hasRole(p, p.stmts[k], rules::WordRole::Output);
-            if (!nextChained && subRange(a, b) && !setsInBetween && firstPrints && secondPrints)
+            if (subRange(a, b) && !setsInBetween && firstPrints && secondPrints)
                 add(p, p.stmts[next], HintKind::BranchFlow,
                     "когда верно «" + shown(p, s, s.condFrom, s.condTo) + "» (строка " + num(line) + "), верно и «" +
                         shown(p, p.stmts[next], p.stmts[next].condFrom, p.stmts[next].condTo) +

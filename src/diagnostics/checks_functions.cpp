@@ -91,6 +91,32 @@ void unusedParameter(const Program& p, const Facts& facts, std::vector<Hint>& ou
                 break;
             }
         }
+        // Several parameters, none of them read or set, and a line of the body that reads names set
+        // outside every function: the values of the call go nowhere.
+        if (f.params.size() < 2) continue;
+        bool anyUsed = false;
+        for (const std::string& param : f.params)
+            for (int k : inner) anyUsed = anyUsed || reads(p, p.stmts[k], param) || p.stmts[k].target == param;
+        if (anyUsed) continue;
+        for (int k : inner) {
+            std::vector<std::string> outer;
+            const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+            for (std::size_t j = p.stmts[k].target.empty() ? 0 : p.stmts[k].valueFrom; j < kt.size(); ++j) {
+                if (kt[j].mark != 0 || (j > 0 && kt[j - 1].mark == '.')) continue;
+                const std::string w = word(p, kt[j]);
+                for (const int d : settersOf(facts, w))
+                    if (!enclosingFunction(p, facts, d) && std::find(outer.begin(), outer.end(), w) == outer.end()) outer.push_back(w);
+            }
+            if (outer.empty()) continue;
+            std::string params, outside;
+            for (const std::string& param : f.params) params += (params.empty() ? "«" : ", «") + param + "»";
+            for (const std::string& w : outer) outside += (outside.empty() ? "«" : ", «") + w + "»";
+            add(p, p.stmts[k], HintKind::FunctionFlow,
+                "функция «" + f.name + "» не читает ни одного своего параметра (" + params + ", строка " + num(lineOf(p, p.stmts[f.at])) +
+                    "), а берёт " + outside + " снаружи: что ни передай в вызове, результат тот же. Считайте по параметрам",
+                {f.name}, out);
+            break;
+        }
     }
 }
 

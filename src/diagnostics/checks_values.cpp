@@ -132,7 +132,6 @@ void staleFormula(const Program& p, const Facts& facts, std::vector<Hint>& out) 
             for (int r = j + 1; r < n && use < 0; ++r) {
                 if (p.stmts[r].target == formula.target) break;
                 if (r > k && holders[r] < 0 && reads(p, p.stmts[r], formula.target)) use = r;
-                if (r < k && reads(p, p.stmts[r], formula.target)) break;  // read before the change: meant
             }
             if (use < 0) break;  // the nearest formula decides, so the look back stays short
             add(p, p.stmts[use], HintKind::LostValue,

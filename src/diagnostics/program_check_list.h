@@ -89,6 +89,7 @@ void extremeStartUnfiltered(const Program& p, const Facts& facts, int i, std::ve
 void powerOneTooMany(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void divisorWalkReachesNumber(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void divisionNeverReachesZero(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void walkStopsBeforeLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_roles.cpp
 void plusAfterAssign(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);

@@ -154,6 +154,7 @@ constexpr StatementCheck statementTable[] = {
     powerOneTooMany,  // a power from its base, multiplied as many times as the exponent
     divisorWalkReachesNumber,  // «д <= n» setting a flag on «n % д равно 0»: always set
     divisionNeverReachesZero,  // «пока n > 0» around «n = n / 10»: fractions, hundreds of rounds
+    walkStopsBeforeLast,  // «i < L.длина - 1» reading «L[i]» alone: the last element missed
     // A name or a sign in the wrong role:
     plusAfterAssign,  // «очки =+ 1»: set to +1
     recordAssignedBackwards,  // «если п > рекорд то п = рекорд»: the record never changes
