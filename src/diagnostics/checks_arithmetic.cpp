@@ -445,4 +445,19 @@ void averageUpsideDown(const Program& p, const Facts& facts, std::vector<Hint>& 
     }
 }
 
+// «часы = минуты % 60»: a name of whole hours (or minutes of whole seconds) taken as the remainder
+// of the division, which is the part left over; the whole part is «округлить_вниз(минуты / 60)».
+void wholePartByRemainder(const Program& p, const Facts&, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    std::string a, b;
+    if (s.target.empty() || !binaryValue(p, s, '%', a, b) || b != "60" || !nameHas(s.target, {"ЧАС", "HOUR"}) ||
+        nameHas(s.target, {"МИН"}))
+        return;
+    const std::string floor = reverseOf(p.v, "Math.floor");
+    add(p, s, HintKind::Computation,
+        "«" + a + " % 60» — остаток от деления на 60, то есть минуты сверх целых часов, а «" + s.target +
+            "» по имени — целые часы: это целая часть деления, «" + (floor.empty() ? "Math.floor" : floor) + "(" + a + " / 60)»",
+        {s.target}, out);
+}
+
 }  // namespace diagnostics::programs

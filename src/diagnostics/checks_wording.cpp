@@ -3,7 +3,8 @@
 // «x % 3 равно 0» (the multiples themselves), a text «от 1 до » + n over a loop «i < n» that
 // stops before n, a text «чётных» over a count that starts odd and steps by 2, an «иначе» of an
 // inner «если» whose text speaks of the outer one's number, a count of spaces printed as the count
-// of words, a «первый» kept without leaving the loop (so the last one stays). Told only when the printed text names the same number or name as the test.
+// of words, a «первый» kept without leaving the loop (so the last one stays), a count grown on every
+// round printed under the words of the «если» beside it. Told only when the printed text names the same number or name as the test.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
@@ -266,6 +267,33 @@ void firstKeptAsLast(const Program& p, const Facts& facts, int i, std::vector<Hi
                     ". Чтобы запомнить первое, выйдите из цикла словом «" + p.breakWord + "» сразу после этой строки",
                 {kept}, out);
             return;
+        }
+    }
+}
+
+// «если р больше 160 то вывести(…) конец» then «высоких = высоких + 1» on every round, printed as
+// «Выше 160 см: » + высоких: the count is of all rounds, the words are of the «если».
+void countOutsideItsIf(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const int loop = facts.holders[i];
+    if (loop < 0 || p.stmts[loop].kind != StmtKind::Loop || !valueIs(p, s, s.target, '+', "1")) return;
+    const std::vector<int> rounds = body(p, facts, loop);
+    for (const int h : rounds) {
+        if (h > i || p.stmts[h].kind != StmtKind::If || !facts.branches[h].empty()) continue;
+        const Compared k = comparedIn(p, tokensOf(p, p.stmts[h]), p.stmts[h].condFrom, p.stmts[h].condTo);
+        if (!k.valid) continue;
+        const std::string number = shown(p, tokensOf(p, p.stmts[h]), k.valueAt, p.stmts[h].condTo);
+        for (const int r : readersOf(facts, s.target)) {
+            if (r <= lastInBlock(p, facts, loop)) continue;
+            for (const Printed& text : printedTexts(p, p.stmts[r])) {
+                if (!namesNumber(text.text, number)) continue;
+                add(p, s, HintKind::LoopFlow,
+                    "«" + lineText(p, s) + "» выполняется на каждом круге, а текст на строке " + num(text.line) + " говорит " + text.text +
+                        " — о тех, для кого «" + shown(p, p.stmts[h], p.stmts[h].condFrom, p.stmts[h].condTo) + "» (строка " +
+                        num(lineOf(p, p.stmts[h])) + "). Перенесите эту строку внутрь того «" + p.ifWord + "»",
+                    {s.target}, out);
+                return;
+            }
         }
     }
 }

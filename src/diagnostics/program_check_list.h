@@ -1,6 +1,6 @@
 // The checks over a program's statements, one family a file (checks_conditions.cpp, checks_loops.cpp,
 // checks_functions.cpp, checks_values.cpp, checks_arithmetic.cpp, checks_bounds.cpp,
-// checks_roles.cpp, checks_kinds.cpp, checks_wording.cpp, checks_output.cpp);
+// checks_roles.cpp, checks_kinds.cpp, checks_rounds.cpp, checks_wording.cpp, checks_output.cpp);
 // program_checks.cpp runs them in the order of its two tables. Internal to diagnostics.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #pragma once
@@ -80,6 +80,8 @@ void divisorFromOne(const Program& p, const Facts& facts, std::vector<Hint>& out
 void wholeDivisionKept(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void averageUpsideDown(const Program& p, const Facts& facts, std::vector<Hint>& out);
 
+void wholePartByRemainder(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+
 // checks_bounds.cpp
 void elementPastEnd(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void digitLoopStopsAtTen(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
@@ -104,6 +106,11 @@ void fixedTextAdded(const Program& p, const Facts& facts, int i, std::vector<Hin
 void listsCompared(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void negativeRemainder(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
+// checks_rounds.cpp
+void nextNeverUsed(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void breakLeavesInnerOnly(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void countOfBestNotRestarted(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+
 // checks_wording.cpp
 void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void boundInWords(const Program& p, const Facts& facts, std::vector<Hint>& out);
@@ -111,6 +118,7 @@ void parityAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& 
 void elseOfOuterWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void spacesPrintedAsWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void firstKeptAsLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void countOutsideItsIf(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_roles.cpp
 void plusAfterAssign(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
@@ -125,6 +133,11 @@ void fixedTextAdded(const Program& p, const Facts& facts, int i, std::vector<Hin
 void listsCompared(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void negativeRemainder(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
+// checks_rounds.cpp
+void nextNeverUsed(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void breakLeavesInnerOnly(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void countOfBestNotRestarted(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+
 // checks_wording.cpp
 void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void boundInWords(const Program& p, const Facts& facts, std::vector<Hint>& out);
@@ -132,6 +145,7 @@ void parityAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& 
 void elseOfOuterWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void spacesPrintedAsWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void firstKeptAsLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void countOutsideItsIf(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_output.cpp
 void separatorAfterLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);

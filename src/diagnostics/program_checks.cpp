@@ -145,6 +145,7 @@ constexpr StatementCheck statementTable[] = {
     eachElementSet,  // the name of «для каждого» set
     declaredAgainInBlock,  // «пусть x» inside a block hiding the x outside
     letterOfTextSet,  // «имя[0] = "Б"» of a text
+    wholePartByRemainder,  // «часы = минуты % 60»
     // Bounds one off:
     elementPastEnd,  // «слово[слово.длина - i]» with i 0: one past the last element
     digitLoopStopsAtTen,  // «пока n > 10» dividing by 10: a digit left out
@@ -165,6 +166,10 @@ constexpr StatementCheck statementTable[] = {
     fixedTextAdded,  // «итог + цена.до_знаков(2)»: text glued
     listsCompared,  // «ответы равно верные» of two lists
     negativeRemainder,  // «ч % 2 равно 1» over a list with a negative odd number
+    // What a loop's rounds do to the names around them:
+    nextNeverUsed,  // «пусть следующая = страница + 1», «страница» never moving
+    breakLeavesInnerOnly,  // «прервать» leaving only the inner loop
+    countOfBestNotRestarted,  // a count of the greatest going on past a greater one
     // What is built or printed around a loop:
     separatorAfterLast,  // «текст = текст + x + ", "» every round: a separator after the last one too
     numberUsedUpThenPrinted,  // an answer divided down to 0 by the loop, printed after it
@@ -174,6 +179,7 @@ constexpr StatementCheck statementTable[] = {
     elseOfOuterWords,  // an inner «иначе» whose text refuses on the outer «если»'s number
     spacesPrintedAsWords,  // a count of spaces printed as the count of words
     firstKeptAsLast,  // a «первый» kept without leaving the loop
+    countOutsideItsIf,  // a count of every round printed under its «если»'s words
 };
 
 // Run once each over the whole program, after the statement checks.

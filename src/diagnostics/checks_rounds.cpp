@@ -1,0 +1,108 @@
+// Checks of what a loop's rounds do to the names around them: a new name made every round from a
+// counter that itself never moves, a «прервать» that leaves only the inner of two loops while the
+// outer one overwrites what was found, a count of the greatest that goes on when a greater one
+// appears.
+// Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
+#include "diagnostics/program_check_list.h"
+
+#include <string>
+
+namespace diagnostics::programs {
+
+// «пусть следующая = страница + 1» in a loop, «следующая» never read and «страница» never changed:
+// the loop shows the same «страница» every round.
+void nextNeverUsed(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    std::string a, b;
+    const int loop = facts.holders[i];
+    if (loop < 0 || p.stmts[loop].kind != StmtKind::Loop || !declares(p, s) || !readersOf(facts, s.target).empty() ||
+        (!binaryValue(p, s, '+', a, b) && !binaryValue(p, s, '-', a, b)) || !isDigits(p.c, tokensOf(p, s).back()))
+        return;
+    for (const int k : settersOf(facts, a))
+        if (k > loop && k <= lastInBlock(p, facts, loop)) return;  // the counter moves after all
+    if (!setBefore(facts, a, loop)) return;
+    bool readInLoop = false;
+    for (const int r : readersOf(facts, a)) readInLoop = readInLoop || (r != i && within(p, facts, r, loop));
+    if (!readInLoop) return;
+    const std::string sign = shown(p, tokensOf(p, s), s.valueFrom + 1, s.valueFrom + 2);
+    add(p, s, HintKind::LostValue,
+        "«" + s.target + "» нигде не читается, а «" + a + "» в цикле (строка " + num(lineOf(p, p.stmts[loop])) +
+            ") не меняется: на каждом круге «" + a + "» то же самое. Чтобы перейти дальше, меняйте само «" + a + "»: «" + a + " = " + a +
+            " " + sign + " " + b + "»",
+        {s.target, a}, out);
+}
+
+// «прервать» under an «если» that sets «найдено», inside a loop inside another: it leaves only the
+// inner loop, the outer one goes on, and a later match overwrites «найдено». Silent when the outer
+// loop checks «найдено» or leaves too.
+void breakLeavesInnerOnly(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    if (ts.size() != 1 || !isWord(p, ts[0], p.breakWord)) return;
+    const int h = facts.holders[i];
+    if (h < 0 || p.stmts[h].kind != StmtKind::If) return;
+    const int inner = facts.holders[h];
+    if (inner < 0 || p.stmts[inner].kind != StmtKind::Loop) return;
+    const int outer = nearestAround(p, facts, inner, StmtKind::Loop);
+    if (outer < 0) return;
+    std::string found;
+    for (const int k : body(p, facts, h))
+        if (k < i && !p.stmts[k].target.empty()) found = p.stmts[k].target;
+    if (found.empty()) return;
+    for (int k = outer; k <= lastInBlock(p, facts, outer); ++k) {
+        if (within(p, facts, k, inner) || k == inner) continue;
+        const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
+        if (reads(p, p.stmts[k], found) || (!kt.empty() && (isWord(p, kt[0], p.breakWord) || isWord(p, kt[0], p.returnWord)))) return;
+    }
+    bool readAfter = false;
+    for (const int r : readersOf(facts, found)) readAfter = readAfter || r > lastInBlock(p, facts, outer);
+    if (!readAfter) return;
+    add(p, s, HintKind::LoopFlow,
+        "«" + p.breakWord + "» выходит только из внутреннего цикла (строка " + num(lineOf(p, p.stmts[inner])) +
+            "): внешний (строка " + num(lineOf(p, p.stmts[outer])) + ") идёт дальше, и следующее совпадение перезапишет «" + found +
+            "». Чтобы остановить и внешний, проверьте «" + found + "» после внутреннего цикла и выйдите из внешнего тоже",
+        {p.breakWord}, out);
+}
+
+// «если о больше лучшая то лучшая = о» and then «если о равно лучшая то сколько = сколько + 1»: when a
+// greater value comes, «сколько» goes on with the count of the smaller one.
+void countOfBestNotRestarted(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::If || !facts.branches[i].empty()) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    std::size_t taken = 0;
+    if (s.condTo < s.condFrom + 3) return;
+    const std::string sign = signAt(p, ts, s.condFrom + 1, taken);
+    if ((sign != ">" && sign != "<") || s.condFrom + 1 + taken + 1 != s.condTo) return;
+    const std::string value = word(p, ts[s.condFrom]), best = word(p, ts[s.condTo - 1]);
+    const std::vector<int> yes = body(p, facts, i);
+    if (yes.size() != 1 || p.stmts[yes[0]].target != best || !valueIs(p, p.stmts[yes[0]], value)) return;
+    const int loop = facts.holders[i];
+    if (loop < 0 || p.stmts[loop].kind != StmtKind::Loop) return;
+    // The count: under «если value равно best» in the same loop, grown by 1, never set in the «если» above.
+    for (const int k : body(p, facts, loop)) {
+        const Stmt& t = p.stmts[k];
+        if (t.kind != StmtKind::If || k == i) continue;
+        const std::vector<Token>& tt = tokensOf(p, t);
+        std::size_t eq = 0;
+        if (t.condTo < t.condFrom + 3) continue;
+        const std::string e = signAt(p, tt, t.condFrom + 1, eq);
+        if ((e != "==" && e != "===") || t.condFrom + 1 + eq + 1 != t.condTo) continue;
+        const std::string l = word(p, tt[t.condFrom]), rr = word(p, tt[t.condTo - 1]);
+        if (!((l == value && rr == best) || (l == best && rr == value))) continue;
+        for (const int c : body(p, facts, k)) {
+            const std::string count = p.stmts[c].target;
+            if (count.empty() || !valueIs(p, p.stmts[c], count, '+', "1")) continue;
+            for (const int y : yes)
+                if (p.stmts[y].target == count) return;
+            add(p, p.stmts[yes[0]], HintKind::LoopFlow,
+                "когда находится новое «" + best + "» (строка " + num(lineOf(p, s)) + "), «" + count +
+                    "» продолжает считать прежнее: в нём окажутся и те, что равнялись старому «" + best +
+                    "». Начинайте счёт заново здесь же: «" + count + " = 0» рядом с «" + lineText(p, p.stmts[yes[0]]) + "»",
+                {count}, out);
+            return;
+        }
+    }
+}
+
+}  // namespace diagnostics::programs
