@@ -258,13 +258,10 @@ void powerOneTooMany(const Program& p, const Facts& facts, int i, std::vector<Hi
 void divisorWalkReachesNumber(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
     if (s.kind != StmtKind::Loop || s.closed) return;
-    const std::vector<Token>& ts = tokensOf(p, s);
     // «д <= n»: the name, the sign, one other name.
-    std::size_t taken = 0;
-    if (s.condTo < s.condFrom + 3 || !isPlainName(p.c, ts[s.condFrom], p.v, ts, s.condFrom)) return;
-    const std::string sign = signAt(p, ts, s.condFrom + 1, taken);
-    if (sign != "<=" || s.condFrom + 1 + taken + 1 != s.condTo || !isPlainName(p.c, ts[s.condTo - 1], p.v, ts, s.condTo - 1)) return;
-    const std::string d = word(p, ts[s.condFrom]), n = word(p, ts[s.condTo - 1]);
+    const WordPair walk = wordPairOf(p, s);
+    if (!walk.valid || walk.sign != "<=" || isDigits(p.c, tokensOf(p, s)[s.condTo - 1])) return;
+    const std::string d = walk.left, n = walk.right;
     for (int h = i + 1; h < facts.n && within(p, facts, h, i); ++h) {
         const Stmt& test = p.stmts[h];
         if (test.kind != StmtKind::If || facts.holders[h] != i || !facts.branches[h].empty()) continue;

@@ -54,15 +54,9 @@ void fixedTextAdded(const Program& p, const Facts& facts, int i, std::vector<Hin
 // whether their elements are the same, so two lists made apart are never equal.
 void listsCompared(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
-    if (s.kind != StmtKind::If && s.kind != StmtKind::ElseIf && s.kind != StmtKind::Loop) return;
-    const std::vector<Token>& ts = tokensOf(p, s);
-    std::size_t taken = 0;
-    if (s.condTo < s.condFrom + 3 || !isPlainName(p.c, ts[s.condFrom], p.v, ts, s.condFrom)) return;
-    const std::string sign = signAt(p, ts, s.condFrom + 1, taken);
-    if ((sign != "==" && sign != "===" && !isNotEqual(sign)) || s.condFrom + 1 + taken + 1 != s.condTo ||
-        !isPlainName(p.c, ts[s.condTo - 1], p.v, ts, s.condTo - 1))
-        return;
-    const std::string a = word(p, ts[s.condFrom]), b = word(p, ts[s.condTo - 1]);
+    const WordPair pair = wordPairOf(p, s);
+    if (!pair.valid || (pair.sign != "==" && pair.sign != "===" && !isNotEqual(pair.sign))) return;
+    const std::string a = pair.left, b = pair.right;
     if (a == b || !listName(p, facts, a) || !listName(p, facts, b)) return;
     const std::string join = reverseOf(p.v, "join");
     add(p, s, HintKind::Computation,

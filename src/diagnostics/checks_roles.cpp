@@ -49,15 +49,10 @@ void recordAssignedBackwards(const Program& p, const Facts& facts, int i, std::v
     const int loop = nearestAround(p, facts, h, StmtKind::Loop);
     const std::vector<int>& recordSetters = settersOf(facts, record);
     if (loop < 0 || recordSetters.size() != 1 || recordSetters[0] > loop) return;
-    // The «если» compares exactly these two names.
-    const Stmt& head = p.stmts[h];
-    const std::vector<Token>& ht = tokensOf(p, head);
-    std::size_t taken = 0;
-    if (head.condTo < head.condFrom + 3) return;
-    const std::string sign = signAt(p, ht, head.condFrom + 1, taken);
-    if (sign.empty() || sign == "==" || sign == "===" || isNotEqual(sign) || head.condFrom + 1 + taken + 1 != head.condTo) return;
-    const std::string left = word(p, ht[head.condFrom]), right = word(p, ht[head.condTo - 1]);
-    if (!((left == s.target && right == record) || (left == record && right == s.target))) return;
+    // The «если» compares exactly these two names, by size.
+    const WordPair pair = wordPairOf(p, p.stmts[h]);
+    if (!pair.valid || pair.sign == "==" || pair.sign == "===" || isNotEqual(pair.sign)) return;
+    if (!((pair.left == s.target && pair.right == record) || (pair.left == record && pair.right == s.target))) return;
     // The record is read after the loop; the fresh value is set again in the loop before the «если».
     bool readAfter = false;
     for (const int r : readersOf(facts, record)) readAfter = readAfter || r > lastInBlock(p, facts, loop);

@@ -69,27 +69,18 @@ void breakLeavesInnerOnly(const Program& p, const Facts& facts, int i, std::vect
 void countOfBestNotRestarted(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
     if (s.kind != StmtKind::If || !facts.branches[i].empty()) return;
-    const std::vector<Token>& ts = tokensOf(p, s);
-    std::size_t taken = 0;
-    if (s.condTo < s.condFrom + 3) return;
-    const std::string sign = signAt(p, ts, s.condFrom + 1, taken);
-    if ((sign != ">" && sign != "<") || s.condFrom + 1 + taken + 1 != s.condTo) return;
-    const std::string value = word(p, ts[s.condFrom]), best = word(p, ts[s.condTo - 1]);
+    const WordPair kept = wordPairOf(p, s);
+    if (!kept.valid || (kept.sign != ">" && kept.sign != "<")) return;
+    const std::string value = kept.left, best = kept.right;
     const std::vector<int> yes = body(p, facts, i);
     if (yes.size() != 1 || p.stmts[yes[0]].target != best || !valueIs(p, p.stmts[yes[0]], value)) return;
     const int loop = facts.holders[i];
     if (loop < 0 || p.stmts[loop].kind != StmtKind::Loop) return;
     // The count: under «если value равно best» in the same loop, grown by 1, never set in the «если» above.
     for (const int k : body(p, facts, loop)) {
-        const Stmt& t = p.stmts[k];
-        if (t.kind != StmtKind::If || k == i) continue;
-        const std::vector<Token>& tt = tokensOf(p, t);
-        std::size_t eq = 0;
-        if (t.condTo < t.condFrom + 3) continue;
-        const std::string e = signAt(p, tt, t.condFrom + 1, eq);
-        if ((e != "==" && e != "===") || t.condFrom + 1 + eq + 1 != t.condTo) continue;
-        const std::string l = word(p, tt[t.condFrom]), rr = word(p, tt[t.condTo - 1]);
-        if (!((l == value && rr == best) || (l == best && rr == value))) continue;
+        const WordPair same = wordPairOf(p, p.stmts[k]);
+        if (p.stmts[k].kind != StmtKind::If || k == i || !same.valid || (same.sign != "==" && same.sign != "===")) continue;
+        if (!((same.left == value && same.right == best) || (same.left == best && same.right == value))) continue;
         for (const int c : body(p, facts, k)) {
             const std::string count = p.stmts[c].target;
             if (count.empty() || !valueIs(p, p.stmts[c], count, '+', "1")) continue;

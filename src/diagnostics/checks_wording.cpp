@@ -110,13 +110,9 @@ void boundInWords(const Program& p, const Facts& facts, std::vector<Hint>& out) 
             const std::string n = word(p, ts[t + 2]);
             for (int h = 0; h < facts.n; ++h) {
                 const Stmt& loop = p.stmts[h];
-                const std::vector<Token>& lt = tokensOf(p, loop);
-                std::size_t taken = 0;
-                if (loop.kind != StmtKind::Loop || loop.condTo < loop.condFrom + 3 || !isPlainName(p.c, lt[loop.condFrom], p.v, lt, loop.condFrom) ||
-                    signAt(p, lt, loop.condFrom + 1, taken) != "<" || loop.condFrom + 1 + taken + 1 != loop.condTo ||
-                    !isWord(p, lt[loop.condTo - 1], n))
-                    continue;
-                const std::string counter = word(p, lt[loop.condFrom]);
+                const WordPair walk = wordPairOf(p, loop);
+                if (loop.kind != StmtKind::Loop || !walk.valid || walk.sign != "<" || walk.right != n) continue;
+                const std::string counter = walk.left;
                 add(p, loop, HintKind::LoopFlow,
                     "текст на строке " + num(lineOf(p, s)) + " говорит " + word(p, ts[t]) + " + " + n + ", а «" +
                         shown(p, loop, loop.condFrom, loop.condTo) + "» останавливает цикл раньше, чем «" + counter + "» станет «" + n +

@@ -444,6 +444,19 @@ Range rangeFrom(const Compared& k) {
     return r;
 }
 
+WordPair wordPairOf(const Program& p, const Stmt& s) {
+    WordPair pair;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    std::size_t taken = 0;
+    if (!hasCondition(s) || s.condTo < s.condFrom + 3 || ts[s.condFrom].mark != 0 || ts[s.condTo - 1].mark != 0) return pair;
+    pair.sign = signAt(p, ts, s.condFrom + 1, taken);
+    if (pair.sign.empty() || s.condFrom + 1 + taken + 1 != s.condTo) return pair;
+    pair.left = word(p, ts[s.condFrom]);
+    pair.right = word(p, ts[s.condTo - 1]);
+    pair.valid = true;
+    return pair;
+}
+
 Range rangeOf(const Program& p, const Stmt& s) { return rangeFrom(comparedIn(p, tokensOf(p, s), s.condFrom, s.condTo)); }
 
 bool subRange(const Range& a, const Range& b) {

@@ -272,6 +272,14 @@ struct Compared {
 // Reads «имя ЗНАК число» from tokens [from, to); invalid for any other shape.
 Compared comparedIn(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to);
 
+// A header's condition that is exactly «a ЗНАК b», one word each side (a name or a number): the two
+// words and the sign the comparison writes ("<", "==", "!="…); invalid for any other shape.
+struct WordPair {
+    bool valid = false;
+    std::string left, sign, right;
+};
+WordPair wordPairOf(const Program& p, const Stmt& s);
+
 // The numbers a comparison lets through; invalid for "!=" (all but one) and for signs it cannot read.
 Range rangeFrom(const Compared& k);
 
