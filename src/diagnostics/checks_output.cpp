@@ -6,8 +6,9 @@
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
-#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace diagnostics::programs {
@@ -147,9 +148,13 @@ void fractionsComparedExactly(const Program& p, const Facts& facts, int i, std::
     double sum = 0;
     for (const double x : numbers) sum += x;
     if (sum == k.value || std::fabs(sum - k.value) > 1e-9 * std::fmax(1.0, std::fabs(k.value))) return;
-    char digits[32];
-    const auto written = std::to_chars(digits, digits + sizeof digits, sum);
-    const std::string value(digits, written.ptr);
+    // The fewest digits that read back as the same number, as the page prints it (0.30000000000000004).
+    char digits[40] = "";
+    for (int precision = 1; precision <= 17; ++precision) {
+        std::snprintf(digits, sizeof digits, "%.*g", precision, sum);
+        if (std::strtod(digits, nullptr) == sum) break;
+    }
+    const std::string value = digits;
     const std::string compared = shown(p, s, s.condFrom, s.condTo);
     const std::string number = shown(p, tokensOf(p, s), k.valueAt, s.condTo);
     add(p, s, HintKind::Computation,
