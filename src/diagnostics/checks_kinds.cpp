@@ -81,13 +81,9 @@ void negativeRemainder(const Program& p, const Facts& facts, int i, std::vector<
     if ((sign != "==" && sign != "===") || !number(p, ts, c + 3 + taken, s.condTo, one) || one != 1) return;
     const std::string x = word(p, ts[c]);
     const int loop = nearestAround(p, facts, i, StmtKind::Loop);
-    const std::string of = keywordOf(p.v, "of");
-    if (loop < 0 || of.empty()) return;
-    const Stmt& head = p.stmts[loop];
-    const std::vector<Token>& ht = tokensOf(p, head);
-    if (head.condFrom + 3 != head.condTo || !isWord(p, ht[head.condFrom], x) || !isWord(p, ht[head.condFrom + 1], of)) return;
+    const EachLoop each = loop < 0 ? EachLoop{} : eachLoopOf(p, p.stmts[loop]);
     std::vector<double> numbers;
-    if (!writtenNumbers(p, facts, word(p, ht[head.condFrom + 2]), numbers)) return;
+    if (each.element != x || each.list.empty() || !writtenNumbers(p, facts, each.list, numbers)) return;
     for (const double n : numbers) {
         if (n >= 0 || n != std::floor(n) || std::fmod(n, 2) == 0) continue;
         const std::string shownNumber = std::to_string(static_cast<long long>(n));

@@ -60,12 +60,11 @@ void separatorAfterLast(const Program& p, const Facts& facts, int i, std::vector
     if (!printed) return;
     // «для каждого ц из цвета» adding «ц» itself: the list's own join says it in one line.
     const Stmt& head = p.stmts[loop];
-    const std::vector<Token>& ht = tokensOf(p, head);
-    const std::string of = keywordOf(p.v, "of"), join = reverseOf(p.v, "join");
+    const EachLoop each = eachLoopOf(p, head);
+    const std::string join = reverseOf(p.v, "join");
     std::string way = "или дописывайте «" + separator + "» перед элементом, кроме первого";
-    if (!of.empty() && !join.empty() && head.condFrom + 3 == head.condTo && isWord(p, ht[head.condFrom + 1], of) &&
-        ts.size() == s.valueFrom + 5 && isWord(p, ts[s.valueFrom + 2], word(p, ht[head.condFrom])))
-        way = "например «" + word(p, ht[head.condFrom + 2]) + "." + join + "(" + word(p, ts.back()) + ")» даёт сразу весь текст";
+    if (!each.list.empty() && !join.empty() && ts.size() == s.valueFrom + 5 && isWord(p, ts[s.valueFrom + 2], each.element))
+        way = "например «" + each.list + "." + join + "(" + word(p, ts.back()) + ")» даёт сразу весь текст";
     add(p, s, HintKind::Computation,
         "«" + word(p, ts.back()) + "» дописывается на каждом круге цикла (строка " + num(lineOf(p, head)) +
             "), после последнего элемента тоже: «" + s.target + "» кончится разделителем. Чтобы он стоял только между элементами, " +
@@ -136,13 +135,9 @@ void fractionsComparedExactly(const Program& p, const Facts& facts, int i, std::
     const int loop = facts.holders[setters[1]];
     std::string a, b;
     if (loop < 0 || !binaryValue(p, grow, '+', a, b) || a != k.name) return;
-    const Stmt& head = p.stmts[loop];
-    const std::vector<Token>& ht = tokensOf(p, head);
-    const std::string of = keywordOf(p.v, "of");
-    if (of.empty() || head.condFrom + 3 != head.condTo || !isWord(p, ht[head.condFrom + 1], of) ||
-        !isWord(p, ht[head.condFrom], b))
-        return;
-    const std::string list = word(p, ht[head.condFrom + 2]);
+    const EachLoop each = eachLoopOf(p, p.stmts[loop]);
+    if (each.element != b || each.list.empty()) return;
+    const std::string& list = each.list;
     std::vector<double> numbers;
     if (!writtenNumbers(p, facts, list, numbers) || settersOf(facts, list)[0] > loop) return;
     double sum = 0;

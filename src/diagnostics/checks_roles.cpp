@@ -97,11 +97,9 @@ void functionWithoutCall(const Program& p, const Facts& facts, int i, std::vecto
 // «баллы[б]» takes the element whose number equals it.
 void elementAsOwnNumber(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
-    const std::string of = keywordOf(p.v, "of");
-    if (s.kind != StmtKind::Loop || s.closed || of.empty() || s.condFrom + 3 != s.condTo) return;
-    const std::vector<Token>& ht = tokensOf(p, s);
-    if (!isWord(p, ht[s.condFrom + 1], of) || !isPlainName(p.c, ht[s.condFrom + 2], p.v, ht, s.condFrom + 2)) return;
-    const std::string element = word(p, ht[s.condFrom]), list = word(p, ht[s.condFrom + 2]);
+    const EachLoop each = eachLoopOf(p, s);
+    if (s.closed || each.list.empty()) return;
+    const std::string &element = each.element, &list = each.list;
     for (int k = i + 1; k < facts.n && within(p, facts, k, i); ++k) {
         const std::vector<Token>& ts = tokensOf(p, p.stmts[k]);
         for (std::size_t t = 0; t + 3 < ts.size(); ++t) {

@@ -460,16 +460,6 @@ void totalNeverRead(const Program& p, const Facts& facts, std::vector<Hint>& out
 
 namespace {
 
-// «для каждого э из …»: the element's name, "" for any other header.
-std::string elementOf(const Program& p, const Stmt& s) {
-    const std::vector<Token>& ts = tokensOf(p, s);
-    const rules::RuleWords* head = ruleAt(p.c, ts, 0, p.v);
-    const std::string of = keywordOf(p.v, "of");
-    if (s.kind != StmtKind::Loop || !head || head->declares.empty() || head->words.size() + 2 >= s.condTo ||
-        !isWord(p, ts[head->words.size() + 1], of))
-        return "";
-    return word(p, ts[head->words.size()]);
-}
 
 // «имя = имя + 1» or «имя = 1 + имя».
 bool growsByOne(const Program& p, const Stmt& s, const std::string& name) {
@@ -481,7 +471,7 @@ bool changedBesidesSetters(const Program& p, const Facts& facts, const std::stri
     for (int k = 0; k < facts.n; ++k) {
         const Stmt& t = p.stmts[k];
         if (t.target != name && changesName(p, t, name)) return true;
-        if (t.kind == StmtKind::Loop && elementOf(p, t) == name) return true;
+        if (t.kind == StmtKind::Loop && eachLoopOf(p, t).element == name) return true;
     }
     for (const Function& f : facts.functions)
         if (std::find(f.params.begin(), f.params.end(), name) != f.params.end()) return true;
@@ -491,7 +481,7 @@ bool changedBesidesSetters(const Program& p, const Facts& facts, const std::stri
 // Whether the value the loop `loop` walks changes in it: its element, or a name a statement of
 // its body sets from other names.
 bool changesInLoop(const Program& p, const Facts& facts, int loop, const std::string& name) {
-    if (elementOf(p, p.stmts[loop]) == name) return true;
+    if (eachLoopOf(p, p.stmts[loop]).element == name) return true;
     for (const int k : settersOf(facts, name))
         if (within(p, facts, k, loop)) return true;
     return false;
@@ -528,7 +518,7 @@ void accumulatorAgainstName(const Program& p, const Facts& facts, std::vector<Hi
         bool readAfter = false;  // read after the loop by a statement that does not set it
         for (const int r : readersOf(facts, name))
             readAfter = readAfter || (r > loop && !within(p, facts, r, loop) && p.stmts[r].target != name);
-        const std::string element = elementOf(p, p.stmts[loop]);
+        const std::string element = eachLoopOf(p, p.stmts[loop]).element;
         // A sum that only grows by 1, every round: it counts the rounds.
         if (gathered == Gathered::Sum && facts.holders[k] == loop && start >= 0 && readAfter) {
             bool counts = true;

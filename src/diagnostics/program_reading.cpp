@@ -444,6 +444,19 @@ Range rangeFrom(const Compared& k) {
     return r;
 }
 
+EachLoop eachLoopOf(const Program& p, const Stmt& s) {
+    EachLoop each;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const std::string of = keywordOf(p.v, "of");
+    if (s.kind != StmtKind::Loop || of.empty() || s.condFrom + 2 >= s.condTo || s.condTo > ts.size() ||
+        !isWord(p, ts[s.condFrom + 1], of) || ts[s.condFrom].mark != 0)
+        return each;
+    each.valid = true;
+    each.element = word(p, ts[s.condFrom]);
+    if (s.condFrom + 3 == s.condTo && isPlainName(p.c, ts[s.condFrom + 2], p.v, ts, s.condFrom + 2)) each.list = word(p, ts[s.condFrom + 2]);
+    return each;
+}
+
 WordPair wordPairOf(const Program& p, const Stmt& s) {
     WordPair pair;
     const std::vector<Token>& ts = tokensOf(p, s);

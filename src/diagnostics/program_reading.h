@@ -272,6 +272,14 @@ struct Compared {
 // Reads «имя ЗНАК число» from tokens [from, to); invalid for any other shape.
 Compared comparedIn(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to);
 
+// «для каждого э из список»: the element's name, and the list's name when the list is one word
+// ("" for a list written out or computed); invalid for any other header.
+struct EachLoop {
+    bool valid = false;
+    std::string element, list;
+};
+EachLoop eachLoopOf(const Program& p, const Stmt& s);
+
 // A header's condition that is exactly «a ЗНАК b», one word each side (a name or a number): the two
 // words and the sign the comparison writes ("<", "==", "!="…); invalid for any other shape.
 struct WordPair {
