@@ -37,11 +37,8 @@ bool zeroOnFirstRound(const Program& p, const Facts& facts, const std::string& n
 bool firstRoundGives(const Program& p, const Facts& facts, const Stmt& start, int loop, const std::string& v, int at) {
     const std::vector<Token>& st = tokensOf(p, start);
     const std::string begin = shown(p, st, start.valueFrom, st.size());
-    const Stmt& head = p.stmts[loop];
-    const std::vector<Token>& ht = tokensOf(p, head);
-    const std::string of = keywordOf(p.v, "of");
-    if (!of.empty() && head.condFrom + 3 == head.condTo && isWord(p, ht[head.condFrom + 1], of))
-        return isWord(p, ht[head.condFrom], v) && begin == word(p, ht[head.condFrom + 2]) + "[0]";
+    const EachLoop each = eachLoopOf(p, p.stmts[loop]);
+    if (each.valid && !each.list.empty()) return each.element == v && begin == each.list + "[0]";
     for (int k = loop + 1; k < at; ++k) {
         if (!changesName(p, p.stmts[k], v)) continue;
         const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
@@ -297,8 +294,10 @@ void divisionNeverReachesZero(const Program& p, const Facts& facts, int i, std::
     for (int t = i + 1; t < facts.n && within(p, facts, t, i); ++t) {
         const Stmt& d = p.stmts[t];
         std::string a, b;
-        if (d.target != k.name || facts.holders[t] != i || !binaryValue(p, d, '/', a, b) || a != k.name || !isDigits(p.c, tokensOf(p, d).back()) ||
-            std::stod(b) < 2)
+        double divisor = 0;
+        const std::vector<Token>& dt = tokensOf(p, d);
+        if (d.target != k.name || facts.holders[t] != i || !binaryValue(p, d, '/', a, b) || a != k.name ||
+            !number(p, dt, dt.size() - 1, dt.size(), divisor) || divisor < 2)
             continue;
         const std::string floor = reverseOf(p.v, "Math.floor");
         add(p, d, HintKind::Computation,
