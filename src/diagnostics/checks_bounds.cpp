@@ -182,25 +182,53 @@ void elementPastEnd(const Program& p, const Facts& facts, int i, std::vector<Hin
 }
 
 // «пока n > 10» around «n = округлить_вниз(n / 10)»: the loop stops at a number of one digit or at
-// 10 itself, and that first digit (both digits of 10) is never taken. «n >= 10» is left alone: it
-// stops on the first digit on purpose.
+// 10 itself, and that first digit (both digits of 10) is never taken. «n > 9» and «n >= 10» stop on
+// the first digit on purpose in a walk to it: they are told only when a total gathers the digits
+// «n % 10» round by round and nothing reads n after the loop to take the last one.
 void digitLoopStopsAtTen(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
     if (s.kind != StmtKind::Loop || s.closed) return;
     const Compared k = comparedIn(p, tokensOf(p, s), s.condFrom, s.condTo);
-    if (!k.valid || k.sign != ">" || k.value != 10) return;
+    if (!k.valid) return;
+    const bool atTen = k.sign == ">" && k.value == 10;
+    const bool atOneDigit = (k.sign == ">" && k.value == 9) || (k.sign == ">=" && k.value == 10);
+    if (!atTen && !atOneDigit) return;
     bool divides = false;
+    std::vector<std::string> digits = {k.name};  // the number, and names set to its last digit
+    std::string total;                           // a name that gathers a digit round by round
     for (int t = i + 1; t < facts.n && within(p, facts, t, i); ++t) {
         const Stmt& d = p.stmts[t];
-        if (d.target != k.name) continue;
+        if (d.target.empty()) continue;
         const std::vector<Token>& dt = tokensOf(p, d);
-        for (std::size_t m = d.valueFrom; m + 1 < dt.size(); ++m)
-            divides = divides || (dt[m].mark == '/' && word(p, dt[m + 1]) == "10");
+        if (d.target == k.name) {
+            for (std::size_t m = d.valueFrom; m + 1 < dt.size(); ++m)
+                divides = divides || (dt[m].mark == '/' && word(p, dt[m + 1]) == "10");
+            continue;
+        }
+        bool lastDigit = false, gathers = false;
+        for (std::size_t m = d.valueFrom; m < dt.size(); ++m) {
+            lastDigit = lastDigit || (m + 2 < dt.size() && isWord(p, dt[m], k.name) && dt[m + 1].mark == '%' && word(p, dt[m + 2]) == "10");
+            for (std::size_t g = 1; g < digits.size(); ++g) gathers = gathers || isWord(p, dt[m], digits[g]);
+        }
+        if (reads(p, d, d.target) && (lastDigit || gathers)) total = d.target;
+        else if (lastDigit) digits.push_back(d.target);
     }
     if (!divides) return;
+    if (atTen) {
+        add(p, s, HintKind::LoopFlow,
+            "цикл делит «" + k.name + "» на 10 и остановится, как только «" + k.name +
+                "» станет 10 или меньше: эта старшая (первая) цифра — а у 10 обе цифры — в цикле не обработается. Чтобы пройти все цифры, пишите «" +
+                k.name + " > 0»",
+            {k.name}, out);
+        return;
+    }
+    // «> 9» is right for a walk to the first digit, and for a total that takes it after the loop.
+    if (total.empty()) return;
+    for (const int r : readersOf(facts, k.name))
+        if (r > lastInBlock(p, facts, i)) return;
     add(p, s, HintKind::LoopFlow,
-        "цикл делит «" + k.name + "» на 10 и остановится, как только «" + k.name +
-            "» станет 10 или меньше: эта старшая (первая) цифра — а у 10 обе цифры — в цикле не обработается. Чтобы пройти все цифры, пишите «" +
+        "цикл делит «" + k.name + "» на 10 и остановится, когда в «" + k.name +
+            "» останется одна цифра: эта первая (старшая) цифра в «" + total + "» не войдёт. Чтобы пройти все цифры, пишите «" +
             k.name + " > 0»",
         {k.name}, out);
 }

@@ -117,7 +117,7 @@ void loopLeavesFirstRound(const Program& p, const Facts& facts, int i, std::vect
             const std::string w = word(p, tokensOf(p, p.stmts[told])[0]);
             add(p, p.stmts[told], HintKind::LoopFlow,
                 "с этим «" + w + "» цикл (строка " + num(line) +
-                    ") выходит уже на первом круге: до второго элемента он не дойдёт. Если это ответ на случай «не нашли», перенесите его после «" + p.endWord + "» цикла",
+                    ") выходит сразу, на первом же круге: до второго он не дойдёт. Если это ответ на случай «не нашли», перенесите его после цикла, за его «" + p.endWord + "»",
                 {w}, out);
         }
     }

@@ -7,8 +7,6 @@
 #include "diagnostics/program_check_list.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace diagnostics::programs {
@@ -143,13 +141,7 @@ void fractionsComparedExactly(const Program& p, const Facts& facts, int i, std::
     double sum = 0;
     for (const double x : numbers) sum += x;
     if (sum == k.value || std::fabs(sum - k.value) > 1e-9 * std::fmax(1.0, std::fabs(k.value))) return;
-    // The fewest digits that read back as the same number, as the page prints it (0.30000000000000004).
-    char digits[40] = "";
-    for (int precision = 1; precision <= 17; ++precision) {
-        std::snprintf(digits, sizeof digits, "%.*g", precision, sum);
-        if (std::strtod(digits, nullptr) == sum) break;
-    }
-    const std::string value = digits;
+    const std::string value = numberText(sum);
     const std::string compared = shown(p, s, s.condFrom, s.condTo);
     const std::string number = shown(p, tokensOf(p, s), k.valueAt, s.condTo);
     add(p, s, HintKind::Computation,
@@ -194,6 +186,42 @@ void averageOverOtherRounds(const Program& p, const Facts& facts, int i, std::ve
     }
 }
 
+// «сумма / 4» after «для каждого о из оценки: сумма = сумма + о» over a list written with 5 numbers:
+// the sum of every element divided by one more or one less than their count. Only a divisor one
+// away from the count is told: «/ 2» or «/ 100» is meant for something else.
+void averageByNearCount(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    for (std::size_t k = 1; k + 1 < ts.size(); ++k) {
+        if (ts[k].mark != '/' || !isPlainName(p.c, ts[k - 1], p.v, ts, k - 1) || !isDigits(p.c, ts[k + 1]) ||
+            (k + 2 < ts.size() && (ts[k + 2].mark == '.' || ts[k + 2].mark == '*' || ts[k + 2].mark == '/')))
+            continue;
+        const std::string sum = word(p, ts[k - 1]);
+        const std::vector<int>& setters = settersOf(facts, sum);
+        if (setters.size() != 2 || setters[1] > i) continue;
+        const int grow = setters[1], loop = facts.holders[grow];
+        std::string a, b;
+        const EachLoop each = loop >= 0 ? eachLoopOf(p, p.stmts[loop]) : EachLoop{};
+        std::vector<double> numbers;
+        if (!each.valid || each.list.empty() || setters[0] > loop || lastInBlock(p, facts, loop) > i ||
+            !binaryValue(p, p.stmts[grow], '+', a, b) || a != sum || b != each.element ||
+            !writtenNumbers(p, facts, each.list, numbers))
+            continue;
+        double divisor = 0;
+        if (!number(p, ts, k + 1, k + 2, divisor)) continue;
+        const double count = static_cast<double>(numbers.size());
+        if (divisor != count - 1 && divisor != count + 1) continue;
+        const std::string length = reverseOf(p.v, "length");
+        if (length.empty()) return;
+        add(p, s, HintKind::Computation,
+            "«" + shown(p, ts, k - 1, k + 2) + "» делит сумму всех " + num(static_cast<std::uint32_t>(numbers.size())) + " чисел списка «" + each.list +
+                "» (цикл в строке " + num(lineOf(p, p.stmts[loop])) + ") на " + word(p, ts[k + 1]) +
+                ". Чтобы делить на их число, пишите «" + sum + " / " + each.list + "." + length + "»",
+            {sum}, out);
+        return;
+    }
+}
+
 // «наоборот = 10 * цифра + наоборот» (or «наоборот + цифра * 10») in a loop: every digit gets the
 // same weight 10, so the result is ten times the digits' sum, not a number written with them.
 // Silent when the weight is a name that grows («вес * цифра»).
@@ -216,6 +244,35 @@ void digitsWeightedAlike(const Program& p, const Facts& facts, int i, std::vecto
     add(p, s, HintKind::Computation,
         "на каждом круге «" + s.target + "» растёт на «" + shown(p, ts, product, product + 3) + "»: у каждой цифры один и тот же вес 10, и в итоге выйдет 10 × сумма цифр, а не число из них. Чтобы дописать «" +
             d + "» справа, сдвиньте то, что уже есть: «" + s.target + " = " + s.target + " * 10 + " + d + "»",
+        {s.target}, out);
+}
+
+// «наоборот = наоборот + буква» in a walk over a text, «наоборот» started at "": each letter goes to
+// the end, so the result is the text itself, letters in the same order. Told when the name says it
+// is turned round («наоборот», «обратное», «перевёрнутое») or when the program compares it with the
+// text it walked (a palindrome test that always says yes).
+void builtInSameOrder(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    std::string a, b;
+    const int loop = facts.holders[i];
+    if (loop < 0 || !binaryValue(p, s, '+', a, b) || a != s.target) return;
+    const EachLoop each = eachLoopOf(p, p.stmts[loop]);
+    const int start = lastSetBefore(facts, s.target, loop);
+    const Token* begin = start >= 0 ? valueToken(p, p.stmts[start]) : nullptr;
+    if (!each.valid || each.list.empty() || each.element != b || !begin || begin->mark != literal || begin->to != begin->from + 2)
+        return;
+    for (const int k : settersOf(facts, s.target))
+        if (k != start && k != i) return;
+    bool compared = false;
+    for (const int r : readersOf(facts, s.target)) {
+        const WordPair pair = r > i && hasCondition(p.stmts[r]) ? wordPairOf(p, p.stmts[r]) : WordPair{};
+        compared = compared || (pair.valid && (pair.sign == "==" || isNotEqual(pair.sign)) &&
+                                ((pair.left == a && pair.right == each.list) || (pair.right == a && pair.left == each.list)));
+    }
+    if (!compared && !nameHas(s.target, {"НАОБОРОТ", "ОБРАТН", "ПЕРЕВ", "ЗЕРКАЛ", "РЕВЕРС"})) return;
+    add(p, s, HintKind::Computation,
+        "«" + lineText(p, s) + "» дописывает каждую букву в конец: «" + s.target + "» выйдет тем же текстом, что «" + each.list +
+            "», буквы в том же порядке. Чтобы перевернуть, ставьте букву в начало: «" + s.target + " = " + b + " + " + s.target + "»",
         {s.target}, out);
 }
 

@@ -5,6 +5,8 @@
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
+#include <cmath>
+#include <cstdint>
 #include <string>
 
 namespace diagnostics::programs {
@@ -30,6 +32,38 @@ void nextNeverUsed(const Program& p, const Facts& facts, int i, std::vector<Hint
             ") не меняется: на каждом круге «" + a + "» то же самое. Чтобы перейти дальше, меняйте само «" + a + "»: «" + a + " = " + a +
             " " + sign + " " + b + "»",
         {s.target, a}, out);
+}
+
+// «x = 30 + 45» in a loop where «x» starts at 30 and nothing else in the loop changes it: every
+// round gives «x» the same number, so after the first round it stands still. Silent when the loop
+// also changes «x» elsewhere (a reset at the start of each row is meant).
+void numbersOnlyStep(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const int loop = facts.holders[i];
+    std::string a, b;
+    if (loop < 0 || p.stmts[loop].kind != StmtKind::Loop || declares(p, s) || s.target.empty()) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    std::uint32_t sign = 0;
+    for (const std::uint32_t mark : {std::uint32_t('+'), std::uint32_t('-'), std::uint32_t('*')})
+        if (binaryValue(p, s, mark, a, b)) sign = mark;
+    double x = 0, y = 0;
+    if (sign == 0 || !number(p, ts, s.valueFrom, s.valueFrom + 1, x) || !number(p, ts, s.valueFrom + 2, s.valueFrom + 3, y) ||
+        std::abs(x) > 1e9 || std::abs(y) > 1e9)
+        return;
+    const int start = lastSetBefore(facts, s.target, loop);
+    if (start < 0 || !valueIs(p, p.stmts[start], a)) return;
+    for (const int k : settersOf(facts, s.target))
+        if (k != i && within(p, facts, k, loop)) return;
+    bool readInLoop = false;
+    for (const int r : readersOf(facts, s.target)) readInLoop = readInLoop || within(p, facts, r, loop);
+    if (!readInLoop) return;
+    const double result = sign == '+' ? x + y : sign == '-' ? x - y : x * y;
+    const std::string op = shown(p, ts, s.valueFrom + 1, s.valueFrom + 2);
+    add(p, s, HintKind::LostValue,
+        "«" + lineText(p, s) + "» даёт «" + s.target + "» одно и то же число " + numberText(result) + " на каждом круге цикла (строка " +
+            num(lineOf(p, p.stmts[loop])) + "): «" + s.target + "» начинается с " + a + ", а после первого круга больше не меняется. Чтобы «" +
+            s.target + "» " + (sign == '*' ? "умножался" : "менялся") + " на " + b + " каждый круг, пишите «" + s.target + " = " + s.target + " " + op + " " + b + "»",
+        {s.target}, out);
 }
 
 // «прервать» under an «если» that sets «найдено», inside a loop inside another: it leaves only the

@@ -294,4 +294,44 @@ void countOutsideItsIf(const Program& p, const Facts& facts, int i, std::vector<
     }
 }
 
+// «если буква равно "а"» in a walk over a text written in the program that also holds «А»: the
+// capital letters never pass. Silent when the program speaks of small letters («строчных»,
+// «маленьких»), changes the case anywhere, or names the capital letter itself.
+void capitalLetterSkipped(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::If && s.kind != StmtKind::ElseIf) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    std::size_t taken = 0;
+    if (s.condTo < s.condFrom + 3 || signAt(p, ts, s.condFrom + 1, taken) != "==" || s.condFrom + 1 + taken + 1 != s.condTo) return;
+    const Token& letter = ts[s.condTo - 1];
+    const int loop = nearestAround(p, facts, i, StmtKind::Loop);
+    const EachLoop each = loop >= 0 ? eachLoopOf(p, p.stmts[loop]) : EachLoop{};
+    if (letter.mark != literal || !each.valid || each.list.empty() || !isWord(p, ts[s.condFrom], each.element) ||
+        settersOf(facts, each.list).size() != 1)
+        return;
+    const Token* text = valueToken(p, p.stmts[settersOf(facts, each.list)[0]]);
+    const std::string small = textOf(p.c, letter.from + 1, letter.to - 1);
+    const std::string capital = capitals(small);
+    if (!text || text->mark != literal || letter.to != letter.from + 3 || capital.empty() || capital == small) return;
+    const std::string written = textOf(p.c, text->from + 1, text->to - 1);
+    int capitalsIn = 0;
+    for (std::size_t at = written.find(capital); at != std::string::npos; at = written.find(capital, at + 1)) ++capitalsIn;
+    if (capitalsIn == 0) return;
+    const std::string lower = reverseOf(p.v, "toLowerCase"), upper = reverseOf(p.v, "toUpperCase");
+    for (const Line& line : p.lines)
+        for (const Token& t : line.tokens) {
+            const std::string w = word(p, t);
+            if ((t.mark == 0 && (w == lower || w == upper)) || (t.mark == literal && w.size() > 2 && w.substr(1, w.size() - 2) == capital) ||
+                nameHas(w, {"СТРОЧН", "МАЛЕНЬК", "МАЛЫХ", "МАЛЫЕ"}))
+                return;
+        }
+    if (lower.empty()) return;
+    add(p, s, HintKind::BranchFlow,
+        "«" + shown(p, s, s.condFrom, s.condTo) + "» не пропускает заглавную «" + capital + "», а в тексте «" + each.list + "» (строка " +
+            num(lineOf(p, p.stmts[settersOf(facts, each.list)[0]])) + ") их " + std::to_string(capitalsIn) +
+            ": они не посчитаются. Если нужны и заглавные, сравнивайте «" + each.element + "." + lower + "() " +
+            shown(p, ts, s.condFrom + 1, s.condTo) + "»",
+        {each.element}, out);
+}
+
 }  // namespace diagnostics::programs

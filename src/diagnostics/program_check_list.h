@@ -1,6 +1,7 @@
 // The checks over a program's statements, one family a file (checks_conditions.cpp, checks_loops.cpp,
 // checks_functions.cpp, checks_values.cpp, checks_arithmetic.cpp, checks_bounds.cpp,
-// checks_roles.cpp, checks_kinds.cpp, checks_rounds.cpp, checks_wording.cpp, checks_output.cpp);
+// checks_roles.cpp, checks_kinds.cpp, checks_rounds.cpp, checks_wording.cpp, checks_output.cpp,
+// checks_drawing.cpp);
 // program_checks.cpp runs them in the order of its two tables. Internal to diagnostics.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #pragma once
@@ -110,6 +111,7 @@ void negativeRemainder(const Program& p, const Facts& facts, int i, std::vector<
 void nextNeverUsed(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void breakLeavesInnerOnly(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void countOfBestNotRestarted(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void numbersOnlyStep(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_wording.cpp
 void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
@@ -119,33 +121,7 @@ void elseOfOuterWords(const Program& p, const Facts& facts, int i, std::vector<H
 void spacesPrintedAsWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void firstKeptAsLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void countOutsideItsIf(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
-
-// checks_roles.cpp
-void plusAfterAssign(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
-void recordAssignedBackwards(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
-void functionWithoutCall(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
-void elementAsOwnNumber(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
-void functionCounterShared(const Program& p, const Facts& facts, std::vector<Hint>& out);
-void doubleComparison(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
-
-// checks_kinds.cpp
-void fixedTextAdded(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
-void listsCompared(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
-void negativeRemainder(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
-
-// checks_rounds.cpp
-void nextNeverUsed(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
-void breakLeavesInnerOnly(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
-void countOfBestNotRestarted(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
-
-// checks_wording.cpp
-void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
-void boundInWords(const Program& p, const Facts& facts, std::vector<Hint>& out);
-void parityAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
-void elseOfOuterWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
-void spacesPrintedAsWords(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
-void firstKeptAsLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
-void countOutsideItsIf(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void capitalLetterSkipped(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_output.cpp
 void separatorAfterLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
@@ -153,5 +129,10 @@ void numberUsedUpThenPrinted(const Program& p, const Facts& facts, int i, std::v
 void fractionsComparedExactly(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void averageOverOtherRounds(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void digitsWeightedAlike(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void averageByNearCount(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void builtInSameOrder(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+
+// checks_drawing.cpp
+void roundAtCorner(const Program& p, const Facts& facts, std::vector<Hint>& out);
 
 }  // namespace diagnostics::programs

@@ -148,7 +148,7 @@ constexpr StatementCheck statementTable[] = {
     wholePartByRemainder,  // «часы = минуты % 60»
     // Bounds one off:
     elementPastEnd,  // «слово[слово.длина - i]» with i 0: one past the last element
-    digitLoopStopsAtTen,  // «пока n > 10» dividing by 10: a digit left out
+    digitLoopStopsAtTen,  // «пока n > 10» dividing by 10, or «> 9» gathering digits: a digit left out
     productTimesZeroCounter,  // «ф = ф * счётчик»: times 0 on the first round
     startAddedAgain,  // a total that starts with the value its first round adds again
     extremeStartUnfiltered,  // a kept extreme that starts with a value the filter never checked
@@ -170,16 +170,20 @@ constexpr StatementCheck statementTable[] = {
     nextNeverUsed,  // «пусть следующая = страница + 1», «страница» never moving
     breakLeavesInnerOnly,  // «прервать» leaving only the inner loop
     countOfBestNotRestarted,  // a count of the greatest going on past a greater one
+    numbersOnlyStep,  // «x = 30 + 45» in a loop, «x» started at 30: the same number every round
     // What is built or printed around a loop:
     separatorAfterLast,  // «текст = текст + x + ", "» every round: a separator after the last one too
     numberUsedUpThenPrinted,  // an answer divided down to 0 by the loop, printed after it
     fractionsComparedExactly,  // a sum of written fractions compared exactly with a number it misses
     averageOverOtherRounds,  // a sum of picked numbers divided by a count of every round
     digitsWeightedAlike,  // «r = 10 * d + r»: ten times the digits' sum
+    averageByNearCount,  // «сумма / 4» of a written list of 5 numbers
+    builtInSameOrder,  // «наоборот = наоборот + буква»: the same text, not turned round
     elseOfOuterWords,  // an inner «иначе» whose text refuses on the outer «если»'s number
     spacesPrintedAsWords,  // a count of spaces printed as the count of words
     firstKeptAsLast,  // a «первый» kept without leaving the loop
     countOutsideItsIf,  // a count of every round printed under its «если»'s words
+    capitalLetterSkipped,  // «буква равно "а"» over a written text that holds «А»
 };
 
 // Run once each over the whole program, after the statement checks.
@@ -215,6 +219,8 @@ constexpr WholeCheck wholeTable[] = {
     boundInWords,  // a printed «от 1 до » + n over «i < n»
     parityAgainstText,  // a count from 1 by 2 under a printed «чётных»
     functionCounterShared,  // a function's «i = 1» without «пусть», the program's loop counter
+    // Shapes on the canvas:
+    roundAtCorner,  // a circle centred on a square's corner, its radius half the side
 };
 
 void statementChecks(const Program& p, std::vector<Hint>& out) {

@@ -3,6 +3,8 @@
 #include "diagnostics/program_reading.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace diagnostics::programs {
@@ -370,6 +372,21 @@ void add(const Program& p, const Stmt& s, HintKind kind, const std::string& mess
 }
 
 std::string num(std::uint32_t n) { return std::to_string(n); }
+
+std::string numberText(double x) {
+    // snprintf, not to_chars: the playground's libc++ has no to_chars for double. A whole number
+    // is written whole («100», not «1e+02»).
+    char digits[40] = "";
+    if (x == static_cast<double>(static_cast<long long>(x)) && x > -1e15 && x < 1e15) {
+        std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(x));
+        return digits;
+    }
+    for (int precision = 1; precision <= 17; ++precision) {
+        std::snprintf(digits, sizeof digits, "%.*g", precision, x);
+        if (std::strtod(digits, nullptr) == x) break;
+    }
+    return digits;
+}
 
 std::string signAt(const Program& p, const std::vector<Token>& ts, std::size_t i, std::size_t& taken) {
     const rules::RuleWords* r = ruleAt(p.c, ts, i, p.v);

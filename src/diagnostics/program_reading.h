@@ -238,6 +238,10 @@ void add(const Program& p, const Stmt& s, HintKind kind, const std::string& mess
 // A line number as text.
 std::string num(std::uint32_t n);
 
+// A number as the page prints it: the fewest digits that read back as the same double («75»,
+// «0.30000000000000004»).
+std::string numberText(double x);
+
 // The sign a comparison word or signs write at token i ("==", ">", "<=", "==="…) and the tokens it takes.
 std::string signAt(const Program& p, const std::vector<Token>& ts, std::size_t i, std::size_t& taken);
 
