@@ -1,7 +1,7 @@
 // Arithmetic checks: digits taken with "/", an average with its brackets missing, a product from 0,
 // a remainder or a quotient taken for divisibility, «"ложь"» in quotes as a condition, «добавить»
 // kept as the list, a divisor search from 1, a whole division kept as a fraction, a count divided
-// by a sum (an average upside down).
+// by a sum (an average upside down), a remainder taken the wrong way round in a divisor walk.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
@@ -458,6 +458,54 @@ void wholePartByRemainder(const Program& p, const Facts&, int i, std::vector<Hin
         "«" + a + " % 60» — остаток от деления на 60, то есть минуты сверх целых часов, а «" + s.target +
             "» по имени — целые часы: это целая часть деления, «" + (floor.empty() ? "Math.floor" : floor) + "(" + a + " / 60)»",
         {s.target}, out);
+}
+
+// «если d % n равно 0» where «d» walks from 1 (or more) up to «n»: a smaller number never divides a
+// greater one, so the test holds only at «d» = «n» (or never, for «d < n»). The walk is «пока d <= n»
+// from a written start, or «повторить n раз» with «d = счётчик + 1».
+void remainderReversed(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& test = p.stmts[i];
+    if (test.kind != StmtKind::If && test.kind != StmtKind::ElseIf) return;
+    const std::vector<Token>& tt = tokensOf(p, test);
+    const std::size_t a = test.condFrom;
+    std::size_t taken = 0;
+    if (test.condTo < a + 5 || tt[a + 1].mark != '%' || !isPlainName(p.c, tt[a], p.v, tt, a) || !isPlainName(p.c, tt[a + 2], p.v, tt, a + 2) ||
+        !equalsAt(p, tt, a + 3, taken) || a + 4 + taken != test.condTo || word(p, tt[a + 3 + taken]) != "0")
+        return;
+    const std::string d = word(p, tt[a]), n = word(p, tt[a + 2]);
+    const int loop = nearestAround(p, facts, i, StmtKind::Loop);
+    if (loop < 0 || d == n) return;
+    const Stmt& head = p.stmts[loop];
+    const std::vector<Token>& ht = tokensOf(p, head);
+    bool reaches = false;  // «d» takes the value «n» on the last round
+    const WordPair walk = wordPairOf(p, head);
+    const int start = lastSetBefore(facts, d, loop);
+    double from = 0;
+    if (walk.valid && walk.left == d && walk.right == n && (walk.sign == "<" || walk.sign == "<=") && start >= 0 &&
+        number(p, tokensOf(p, p.stmts[start]), p.stmts[start].valueFrom, tokensOf(p, p.stmts[start]).size(), from) && from >= 1) {
+        reaches = walk.sign == "<=";
+    } else {
+        const rules::RuleWords* counted = ruleAt(p.c, ht, 0, p.v, [](const rules::RuleWords& r) { return produces(r, "__LUM__.countLoop"); });
+        const std::size_t at = counted ? counted->words.size() : 0;
+        if (!counted || ht.size() < at + 2 || !isWord(p, ht[at], n) || ht[at + 1].mark != 0) return;
+        const int set = lastSetBefore(facts, d, i);
+        if (set <= loop || facts.holders[set] != loop) return;
+        const Stmt& one = p.stmts[set];
+        const std::vector<Token>& ot = tokensOf(p, one);
+        if (ot.size() != one.valueFrom + 3 || ot[one.valueFrom + 1].mark != '+' || word(p, ot[one.valueFrom + 2]) != "1" ||
+            (capitals(word(p, ot[one.valueFrom])) != "СЧЕТЧИК" && capitals(word(p, ot[one.valueFrom])) != "СЧЁТЧИК"))
+            return;
+        reaches = true;
+    }
+    for (const int k : settersOf(facts, n))
+        if (within(p, facts, k, loop)) return;
+    const std::string written = shown(p, test, a, test.condTo);
+    add(p, test, HintKind::Computation,
+        "«" + written + "» " + (reaches ? "верно, только когда «" + d + "» равно «" + n + "»" : "не выполнится никогда") + ": «" + d +
+            "» здесь идёт от 1 до «" + n + "» (строка " + num(lineOf(p, head)) +
+            "), а меньшее число на большее без остатка не делится. Чтобы проверить, делится ли «" + n + "» на «" + d + "», пишите «" + n +
+            " % " + d + " " + shown(p, tt, a + 3, test.condTo) + "»",
+        {d, n}, out);
 }
 
 }  // namespace diagnostics::programs

@@ -300,13 +300,34 @@ void divisorWalkReachesNumber(const Program& p, const Facts& facts, int i, std::
         if ((equal != "==" && equal != "===") || !number(p, tt, test.condFrom + 3 + eq, test.condTo, zero) || zero != 0) continue;
         for (const int set : body(p, facts, h)) {
             const Stmt& flag = p.stmts[set];
-            if (flag.target.empty() || !(valueIs(p, flag, p.trueWord) || valueIs(p, flag, p.falseWord))) continue;
-            add(p, s, HintKind::LoopFlow,
-                "на последнем круге «" + d + "» равно «" + n + "», а «" + n + " % " + n + "» — 0 для любого числа: «" + lineText(p, flag) +
-                    "» (строка " + num(lineOf(p, flag)) + ") выполнится всегда. Чтобы само число не считалось делителем, пишите «" + d +
-                    " < " + n + "»",
-                {d, n}, out);
-            return;
+            if (flag.target.empty()) continue;
+            if (valueIs(p, flag, p.trueWord) || valueIs(p, flag, p.falseWord)) {
+                add(p, s, HintKind::LoopFlow,
+                    "на последнем круге «" + d + "» равно «" + n + "», а «" + n + " % " + n + "» — 0 для любого числа: «" + lineText(p, flag) +
+                        "» (строка " + num(lineOf(p, flag)) + ") выполнится всегда. Чтобы само число не считалось делителем, пишите «" + d +
+                        " < " + n + "»",
+                    {d, n}, out);
+                return;
+            }
+            // A count of divisors from 2 that the program later tests against 0: «n» itself is
+            // always counted, so the count is never 0. From 1 to «n» with «равно 2» is meant.
+            const int start = lastSetBefore(facts, d, i);
+            double from = 0;
+            const std::vector<Token>& st = start >= 0 ? tokensOf(p, p.stmts[start]) : tt;
+            if (!valueIs(p, flag, flag.target, '+', "1") || start < 0 || !number(p, st, p.stmts[start].valueFrom, st.size(), from) || from < 2)
+                continue;
+            for (const int r : readersOf(facts, flag.target)) {
+                const Stmt& use = p.stmts[r];
+                const Compared zero = r > lastInBlock(p, facts, i) && hasCondition(use) ? comparedIn(p, tokensOf(p, use), use.condFrom, use.condTo) : Compared{};
+                if (!zero.valid || zero.name != flag.target || zero.value != 0) continue;
+                add(p, s, HintKind::LoopFlow,
+                    "на последнем круге «" + d + "» равно «" + n + "», а «" + n + " % " + n + "» — 0 для любого числа: само «" + n +
+                        "» посчитается делителем (строка " + num(lineOf(p, flag)) + "), и «" + shown(p, use, use.condFrom, use.condTo) + "» (строка " +
+                        num(lineOf(p, use)) + ") " + (isNotEqual(zero.sign) || zero.sign == ">" ? "верно всегда" : "не выполнится никогда") +
+                        ". Чтобы само число не считалось делителем, пишите «" + d + " < " + n + "»",
+                    {d, n}, out);
+                return;
+            }
         }
     }
 }

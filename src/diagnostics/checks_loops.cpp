@@ -75,7 +75,11 @@ void flagSetInElse(const Program& p, const Facts& facts, int i, std::vector<Hint
         if (!valueToken(p, y) || !valueToken(p, x) || y.target != x.target) continue;
         const std::string yv = word(p, yt[y.valueFrom]), xv = word(p, xt[x.valueFrom]);
         const bool flags = (yv == p.trueWord && xv == p.falseWord) || (yv == p.falseWord && xv == p.trueWord);
-        if (flags && setBefore(facts, x.target, i))
+        // A print that speaks of the last one («Последнее число делится на 3: ») means the «иначе».
+        bool last = false;
+        for (const int r : readersOf(facts, x.target))
+            last = last || (r > lastInBlock(p, facts, i) && prints(p, p.stmts[r]) && capitals(lineText(p, p.stmts[r])).find("ПОСЛЕДН") != std::string::npos);
+        if (flags && !last && setBefore(facts, x.target, i))
             add(p, x, HintKind::LoopFlow,
                 "«" + lineText(p, x) + "» в «" + p.elseWord + "» выполняется для каждого неподходящего элемента, даже после того как нужный нашёлся: после цикла в «" +
                     x.target + "» ответ только про последний элемент. Уберите «" + p.elseWord +
@@ -826,6 +830,34 @@ void notFoundForEachElement(const Program& p, const Facts& facts, int i, std::ve
                 p.falseWord + "», в «то» — «нашли = " + p.trueWord + "», а после «" + p.endWord + "» цикла — «" + p.ifWord + " не нашли то … " +
                 p.endWord + "»",
             {p.elseWord}, out);
+        return;
+    }
+}
+
+// «если о равно 5 то серия = серия + 1 иначе серия = 1 конец» under a record «если серия > лучшая»:
+// the «иначе» runs for an element the test refused, which is not in the run, so the run starts at
+// 1 instead of 0. Silent when the test compares with a name (a run of equal neighbours, where the
+// element that breaks the run starts the next one: 1 is meant).
+void streakRestartsAtOne(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const int loop = facts.holders[i];
+    if (s.kind != StmtKind::If || loop < 0 || p.stmts[loop].kind != StmtKind::Loop || facts.branches[i].size() != 1 ||
+        p.stmts[facts.branches[i][0]].kind != StmtKind::Else)
+        return;
+    const Compared test = comparedIn(p, tokensOf(p, s), s.condFrom, s.condTo);
+    const std::vector<int> yes = body(p, facts, i), no = body(p, facts, facts.branches[i][0]);
+    if (!test.valid || yes.size() != 1 || no.size() != 1) return;
+    const std::string run = p.stmts[yes[0]].target;
+    if (run.empty() || stepOf(p, p.stmts[yes[0]], run) != 1 || p.stmts[no[0]].target != run || !valueIs(p, p.stmts[no[0]], "1")) return;
+    for (int k = i + 1; k <= lastInBlock(p, facts, loop); ++k) {
+        bool smaller = true;
+        const std::string kept = p.stmts[k].kind == StmtKind::If ? keptExtreme(p, facts, k, run, smaller) : "";
+        if (kept.empty() || smaller) continue;
+        add(p, p.stmts[no[0]], HintKind::LoopFlow,
+            "сюда цикл попадает, когда «" + shown(p, s, s.condFrom, s.condTo) + "» не выполнилось: этот элемент в серию не входит, а «" +
+                lineText(p, p.stmts[no[0]]) + "» его считает. После каждого такого элемента серия начнётся с 1, а не с 0, и «" + kept +
+                "» (строка " + num(lineOf(p, p.stmts[k])) + ") может выйти на 1 больше. Пишите «" + run + " = 0»",
+            {run}, out);
         return;
     }
 }

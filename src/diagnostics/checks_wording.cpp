@@ -334,4 +334,45 @@ void capitalLetterSkipped(const Program& p, const Facts& facts, int i, std::vect
         {each.element}, out);
 }
 
+// «если счётчик % 2 равно 0 то s = s + n» under a printed «Сумма чётных чисел»: the test reads the
+// round's number, not the number added. Silent when the text speaks of places or numbers of rounds
+// («на чётных местах», «каждого второго»).
+void roundParityForValue(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::If || s.closed) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const std::size_t a = s.condFrom;
+    std::size_t taken = 0;
+    if (s.condTo < a + 5 || ts[a + 1].mark != '%' || word(p, ts[a + 2]) != "2" || !isPlainName(p.c, ts[a], p.v, ts, a)) return;
+    const std::string sign = signAt(p, ts, a + 3, taken);
+    if ((sign != "==" && sign != "===") || a + 4 + taken != s.condTo) return;
+    const std::string round = word(p, ts[a]);
+    const int loop = nearestAround(p, facts, i, StmtKind::Loop);
+    if (loop < 0) return;
+    const Stmt& head = p.stmts[loop];
+    const bool counted = (capitals(round) == "СЧЕТЧИК" || capitals(round) == "СЧЁТЧИК") &&
+                         ruleAt(p.c, tokensOf(p, head), 0, p.v, [](const rules::RuleWords& r) { return produces(r, "__LUM__.countLoop"); });
+    const WordPair walk = wordPairOf(p, head);
+    bool stepped = false;
+    for (const int k : settersOf(facts, round)) stepped = stepped || (within(p, facts, k, loop) && valueIs(p, p.stmts[k], round, '+', "1"));
+    if (!counted && !(walk.valid && walk.left == round && stepped)) return;
+    for (const int k : body(p, facts, i)) {
+        std::string total, value;
+        if (!binaryValue(p, p.stmts[k], '+', total, value) || total != p.stmts[k].target || value == round || isDigits(p.c, tokensOf(p, p.stmts[k]).back()))
+            continue;
+        for (const int r : readersOf(facts, total)) {
+            const std::string text = r > lastInBlock(p, facts, loop) && prints(p, p.stmts[r]) ? capitals(lineText(p, p.stmts[r])) : "";
+            if ((text.find("ЧЁТН") == std::string::npos && text.find("ЧЕТН") == std::string::npos) ||
+                nameHas(text, {"МЕСТ", "НОМЕР", "ПОЗИЦ", "ИНДЕКС", "ШАГ", "ПОРЯД", "ВТОР", "КРУГ"}))
+                continue;
+            add(p, s, HintKind::BranchFlow,
+                "«" + shown(p, s, s.condFrom, s.condTo) + "» проверяет номер круга, а не само число «" + value + "»: текст на строке " +
+                    num(lineOf(p, p.stmts[r])) + " говорит о чётных числах, а в «" + total + "» попадает «" + value +
+                    "» каждого второго круга, какое бы оно ни было. Пишите «" + value + shown(p, ts, a + 1, s.condTo).insert(0, " ") + "»",
+                {round}, out);
+            return;
+        }
+    }
+}
+
 }  // namespace diagnostics::programs
