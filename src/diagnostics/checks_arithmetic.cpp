@@ -1,7 +1,8 @@
 // Arithmetic checks: digits taken with "/", an average with its brackets missing, a product from 0,
 // a remainder or a quotient taken for divisibility, «"ложь"» in quotes as a condition, «добавить»
 // kept as the list, a divisor search from 1, a whole division kept as a fraction, a count divided
-// by a sum (an average upside down), a remainder taken the wrong way round in a divisor walk.
+// by a sum (an average upside down), a remainder taken the wrong way round in a divisor walk, a
+// remainder of a number smaller than the divisor (it changes nothing).
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
@@ -506,6 +507,37 @@ void remainderReversed(const Program& p, const Facts& facts, int i, std::vector<
             "), а меньшее число на большее без остатка не делится. Чтобы проверить, делится ли «" + n + "» на «" + d + "», пишите «" + n +
             " % " + d + " " + shown(p, tt, a + 3, test.condTo) + "»",
         {d, n}, out);
+}
+
+// «вклад * (ставка % 100)» where «ставка» is a number written once below 100: the remainder is the
+// number itself, so «%» changes nothing; a share («процент») is a division. Told only where the
+// remainder is a factor of a product or a quotient (a remainder shown alone, «минуты % 60» of 45,
+// is meant), and only for a name that nothing changes.
+void remainderChangesNothing(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.target.empty() && !prints(p, s)) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    for (std::size_t k = s.target.empty() ? 1 : s.valueFrom + 1; k + 1 < ts.size(); ++k) {
+        double by = 0, value = 0;
+        if (ts[k].mark != '%' || !isPlainName(p.c, ts[k - 1], p.v, ts, k - 1) || !isDigits(p.c, ts[k + 1]) ||
+            !number(p, ts, k + 1, k + 2, by) || (k + 2 < ts.size() && ts[k + 2].mark == '.'))
+            continue;
+        // A factor of a product or a quotient: «(x % N) * y», «y * (x % N)», «x % N * y».
+        const auto timesOrBy = [&](std::size_t t) { return t < ts.size() && (ts[t].mark == '*' || ts[t].mark == '/'); };
+        const bool bracketed = k >= 2 && ts[k - 2].mark == '(' && k + 2 < ts.size() && ts[k + 2].mark == ')';
+        const bool factor = bracketed ? ((k >= 3 && timesOrBy(k - 3)) || timesOrBy(k + 3)) : (timesOrBy(k + 2) && !(k >= 2 && timesOrBy(k - 2)));
+        const std::string x = word(p, ts[k - 1]);
+        const std::vector<int>& setters = settersOf(facts, x);
+        if (!factor || setters.size() != 1 || setters[0] >= i || nearestAround(p, facts, setters[0], StmtKind::Loop) >= 0) continue;
+        const std::vector<Token>& st = tokensOf(p, p.stmts[setters[0]]);
+        if (!number(p, st, p.stmts[setters[0]].valueFrom, st.size(), value) || value < 0 || value >= by) continue;
+        const std::string written = shown(p, ts, k - 1, k + 2);
+        add(p, s, HintKind::Computation,
+            "«" + written + "» — остаток от деления " + numberText(value) + " на " + numberText(by) + ", то есть само " + numberText(value) +
+                ": «%» здесь ничего не меняет. Если нужна доля (процент), делите: «" + x + " / " + numberText(by) + "»",
+            {x}, out);
+        return;
+    }
 }
 
 }  // namespace diagnostics::programs

@@ -183,8 +183,9 @@ void elementPastEnd(const Program& p, const Facts& facts, int i, std::vector<Hin
 
 // «пока n > 10» around «n = округлить_вниз(n / 10)»: the loop stops at a number of one digit or at
 // 10 itself, and that first digit (both digits of 10) is never taken. «n > 9» and «n >= 10» stop on
-// the first digit on purpose in a walk to it: they are told only when a total gathers the digits
-// «n % 10» round by round and nothing reads n after the loop to take the last one.
+// the first digit on purpose in a walk to it: they are told only when a name takes the digits
+// «n % 10» round by round (a total, a kept greatest) and nothing reads n after the loop to take the
+// last one.
 void digitLoopStopsAtTen(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
     if (s.kind != StmtKind::Loop || s.closed) return;
@@ -195,7 +196,7 @@ void digitLoopStopsAtTen(const Program& p, const Facts& facts, int i, std::vecto
     if (!atTen && !atOneDigit) return;
     bool divides = false;
     std::vector<std::string> digits = {k.name};  // the number, and names set to its last digit
-    std::string total;                           // a name that gathers a digit round by round
+    std::string total;                           // a name that takes a digit round by round
     for (int t = i + 1; t < facts.n && within(p, facts, t, i); ++t) {
         const Stmt& d = p.stmts[t];
         if (d.target.empty()) continue;
@@ -210,8 +211,11 @@ void digitLoopStopsAtTen(const Program& p, const Facts& facts, int i, std::vecto
             lastDigit = lastDigit || (m + 2 < dt.size() && isWord(p, dt[m], k.name) && dt[m + 1].mark == '%' && word(p, dt[m + 2]) == "10");
             for (std::size_t g = 1; g < digits.size(); ++g) gathers = gathers || isWord(p, dt[m], digits[g]);
         }
-        if (reads(p, d, d.target) && (lastDigit || gathers)) total = d.target;
-        else if (lastDigit) digits.push_back(d.target);
+        // Set under an «если» that tests a digit («если ц равно 5 то к = к + 1»): it takes the digit too.
+        const int test = facts.holders[t];
+        for (std::size_t g = 1; g < digits.size() && test > i; ++g) gathers = gathers || (hasCondition(p.stmts[test]) && reads(p, p.stmts[test], digits[g]));
+        if (lastDigit && !reads(p, d, d.target)) digits.push_back(d.target);
+        else if (lastDigit || gathers) total = d.target;
     }
     if (!divides) return;
     if (atTen) {

@@ -206,6 +206,43 @@ void uncalledFunction(const Program& p, const Facts& facts, std::vector<Hint>& o
     }
 }
 
+namespace {
+
+// What a name measures, read from the start of the name or of a part after "_" («время_в_пути»,
+// «км»): one table of word starts, each with its quantity; "" when no part says one, or two parts
+// say different ones.
+std::string quantityOf(const std::string& name) {
+    static const struct {
+        const char* start;
+        const char* quantity;
+        const char* other = "";  // a longer start that says something else («ЧАСТЬ», «ЦЕНТР»)
+    } starts[] = {
+        {"ВРЕМ", "время"},         {"ЧАС", "время", "ЧАСТ"},  {"МИНУТ", "время"},        {"СЕКУНД", "время"},
+        {"СУТ", "время"},          {"ПУТ", "путь", "ПУТЕШ"},  {"РАССТ", "путь"},         {"КМ", "путь"},
+        {"КИЛОМЕТР", "путь"},      {"ДИСТАНЦ", "путь"},       {"СКОР", "скорость"},      {"МАСС", "масса", "МАССИВ"},
+        {"ВЕС", "масса", "ВЕСН"},  {"КГ", "масса"},           {"ЦЕН", "деньги", "ЦЕНТ"}, {"СТОИМ", "деньги"},
+        {"РУБ", "деньги"},         {"ШТУК", "количество"},    {"КОЛИЧ", "количество"},   {"ШИР", "ширина"},
+        {"ВЫС", "высота"},         {"ВОЗРАСТ", "возраст"},    {"ПРОЦЕНТ", "процент"},    {"СКИДК", "процент"},
+        {"ОСНОВАН", "основание"},  {"ПОКАЗАТ", "показатель"}, {"СТЕПЕН", "показатель"},
+    };
+    std::string found;
+    const std::string upper = capitals(name);
+    for (std::size_t from = 0; from < upper.size();) {
+        const std::size_t end = std::min(upper.find('_', from), upper.size());
+        const std::string part = upper.substr(from, end - from);
+        for (const auto& s : starts) {
+            const std::string start = s.start;
+            if (part.rfind(start, 0) != 0 || (*s.other && part.rfind(s.other, 0) == 0)) continue;
+            if (!found.empty() && found != s.quantity) return "";
+            found = s.quantity;
+        }
+        from = end + 1;
+    }
+    return found;
+}
+
+}  // namespace
+
 // «площадь(высота, ширина)» for «функция площадь(ширина, высота)»: the arguments are the
 // parameters' own names in another order, and the values go by their places. Left alone inside
 // the function itself and inside a function that takes the same names: a swap there is its work.
@@ -219,6 +256,23 @@ void argumentsSwapped(const Program& p, const Facts& facts, std::vector<Hint>& o
         for (std::size_t k = call.name + 2; k < call.close && plain; k += 2) {
             plain = isPlainName(p.c, ts[k], p.v, ts, k) && (ts[k + 1].mark == ',' || k + 1 == call.close);
             args.push_back(word(p, ts[k]));
+        }
+        if (plain && args.size() == 2 && f.params.size() == 2 && args != f.params) {
+            // Two values whose names measure what the other parameter measures («скорость(часов, км)»
+            // for «скорость(путь, время)»).
+            const std::string a0 = quantityOf(args[0]), a1 = quantityOf(args[1]);
+            const std::string p0 = quantityOf(f.params[0]), p1 = quantityOf(f.params[1]);
+            if (!a0.empty() && !a1.empty() && p0 != p1 && a0 == p1 && a1 == p0) {
+                const std::string shownCall = textOf(p.c, ts[call.name].from, ts[call.close].to);
+                out.push_back(naming(at(lineOf(p, p.stmts[call.stmt]), HintKind::FunctionFlow,
+                                        "в вызове «" + shownCall + "» значения попадают в параметры по порядку: «" + args[0] +
+                                            "» попадёт в параметр «" + f.params[0] + "», а «" + args[1] + "» — в «" + f.params[1] +
+                                            "» (функция «" + f.name + "», строка " + num(lineOf(p, p.stmts[f.at])) +
+                                            "). Похоже, их порядок перепутан: «" + f.name + "(" + args[1] + ", " + args[0] + ")»",
+                                        p.c, ts[call.name].from, ts[call.close].to),
+                                     {f.name}));
+                continue;
+            }
         }
         if (!plain || args == f.params || !std::is_permutation(args.begin(), args.end(), f.params.begin(), f.params.end()))
             continue;

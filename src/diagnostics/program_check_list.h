@@ -26,6 +26,7 @@ void sameBranches(const Program& p, const Facts& facts, int i, std::vector<Hint>
 void twoIfsBothRun(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void decidedByValuesBefore(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void boundSaidIncluded(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void boundLeftToElse(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_loops.cpp
 void totalResetInLoop(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
@@ -38,6 +39,7 @@ void nestedSameCounter(const Program& p, const Facts& facts, std::vector<Hint>& 
 void innerCounterSetOnce(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void removedWhileWalking(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void positionTestedForElement(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void positionAddedForElement(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void streakNeverRestarts(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void streakRestartsAtOne(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void notFoundForEachElement(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
@@ -85,6 +87,7 @@ void averageUpsideDown(const Program& p, const Facts& facts, std::vector<Hint>& 
 
 void wholePartByRemainder(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void remainderReversed(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void remainderChangesNothing(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_bounds.cpp
 void elementPastEnd(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);

@@ -122,6 +122,7 @@ constexpr StatementCheck statementTable[] = {
     sameBranches,  // an «если» whose «иначе» does the same lines
     twoIfsBothRun,  // two «если» in a row that both print
     boundSaidIncluded,  // a text that lets a number in that «>» or «<» leaves out
+    boundLeftToElse,  // «иначе» saying «от 0 до 100» while no condition lets 100 through
     decidedByValuesBefore,  // a «пока» or «если» the values set just before it decide
     totalResetInLoop,  // a total set to a constant inside the loop
     flagSetInElse,  // a flag reset by «иначе» in a loop
@@ -131,6 +132,7 @@ constexpr StatementCheck statementTable[] = {
     innerCounterSetOnce,  // an inner loop's counter set once, before the outer loop
     removedWhileWalking,  // an element removed at i, and i stepped on all the same
     positionTestedForElement,  // a walk by number that tests the number, not the element
+    positionAddedForElement,  // a walk by number that tests the element and adds its number
     streakNeverRestarts,  // a record of a run that never starts again
     streakRestartsAtOne,  // «иначе серия = 1» after a test against a number: the refused element counted
     notFoundForEachElement,  // "not found" printed in «иначе» for each element
@@ -148,6 +150,7 @@ constexpr StatementCheck statementTable[] = {
     letterOfTextSet,  // «имя[0] = "Б"» of a text
     wholePartByRemainder,  // «часы = минуты % 60»
     remainderReversed,  // «d % n равно 0» while «d» walks up to «n»
+    remainderChangesNothing,  // «ставка % 100» of a written 6: the number itself
     // Bounds one off:
     elementPastEnd,  // «слово[слово.длина - i]» with i 0: one past the last element
     digitLoopStopsAtTen,  // «пока n > 10» dividing by 10, or «> 9» gathering digits: a digit left out
