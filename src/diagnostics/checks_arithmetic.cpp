@@ -2,7 +2,8 @@
 // a remainder or a quotient taken for divisibility, «"ложь"» in quotes as a condition, «добавить»
 // kept as the list, a divisor search from 1, a whole division kept as a fraction, a count divided
 // by a sum (an average upside down), a remainder taken the wrong way round in a divisor walk, a
-// remainder of a number smaller than the divisor (it changes nothing).
+// remainder of a number smaller than the divisor (it changes nothing), a count of buses rounded to
+// the nearest.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
@@ -166,7 +167,7 @@ void productStartsAtZero(const Program& p, const Facts& facts, std::vector<Hint>
         static const std::string one = "1";
         out.push_back(naming(at(lineOf(p, start), HintKind::LoopFlow,
                                 "«" + start.target + "» начинается с 0 и меняется только умножением («" + lineText(p, p.stmts[grow]) +
-                                    "», строка " + num(lineOf(p, p.stmts[grow])) + "): 0, умноженный на любое число, остаётся 0, и «" +
+                                    "», строка " + num(lineOf(p, p.stmts[grow])) + "): 0, умноженный на любое число, остаётся нулём, и «" +
                                     start.target + "» всегда будет 0. Произведение начинают с 1: «" + shown(p, start, 0, start.valueFrom) + " 1»",
                                 p.c, zero.from, zero.to, &one),
                              {start.target}));
@@ -538,6 +539,34 @@ void remainderChangesNothing(const Program& p, const Facts& facts, int i, std::v
             {x}, out);
         return;
     }
+}
+
+// «автобусов = округлить(учеников / мест)»: a count of buses, boxes or desks that must hold all of
+// something, rounded to the nearest: when the division leaves less than a half, that part is left
+// without a place. Told only when a name says so: the result counts containers («автобусов», «коробок»),
+// or the divisor is what one of them holds («мест», «в_коробке»).
+void containersRoundedDown(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    (void)facts;
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const std::string up = reverseOf(p.v, "Math.ceil");
+    if (s.target.empty() || up.empty() || ts.size() != s.valueFrom + 6) return;
+    const std::size_t v = s.valueFrom;
+    // «округлить_вниз» is left alone: the count of buses filled whole is meant with it.
+    const rules::RuleWords* r = ruleAt(p.c, ts, v, p.v, [](const rules::RuleWords& w) { return produces(w, "Math.round"); });
+    if (!r || r->words.size() != 1 || ts[v + 1].mark != '(' || ts[v + 3].mark != '/' || ts[v + 5].mark != ')' ||
+        !isPlainName(p.c, ts[v + 2], p.v, ts, v + 2) || !isPlainName(p.c, ts[v + 4], p.v, ts, v + 4))
+        return;
+    const std::string by = word(p, ts[v + 4]);
+    const std::string byUpper = capitals(by);
+    const bool holds = nameHas(by, {"МЕСТ", "ВМЕЩ", "ВМЕСТИМ"}) || byUpper.rfind("В_", 0) == 0;
+    const bool containers = nameHas(s.target, {"АВТОБУС", "МАШИН", "КОРОБ", "ЯЩИК", "ПАЧ", "ЛОДК", "ЛОДОК", "ВАГОН", "РЕЙС", "УПАКОВ", "ПАРТ", "КОМНАТ", "АВТОМОБ"});
+    if (!holds && !containers) return;
+    const std::string written = shown(p, ts, v, v + 6);
+    add(p, s, HintKind::Computation,
+        "«" + written + "» округляет до ближайшего целого: когда «" + word(p, ts[v + 2]) + "» не делится на «" + by +
+            "» нацело, часто выходит меньше, чем нужно, и на остаток места не хватит. Чтобы хватило всем, округляйте вверх: «" + up + "(" + word(p, ts[v + 2]) + " / " + by + ")»",
+        {s.target}, out);
 }
 
 }  // namespace diagnostics::programs

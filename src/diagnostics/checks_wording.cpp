@@ -9,6 +9,7 @@
 #include "diagnostics/program_check_list.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 namespace diagnostics::programs {
@@ -373,6 +374,109 @@ void roundParityForValue(const Program& p, const Facts& facts, int i, std::vecto
             return;
         }
     }
+}
+
+namespace {
+
+// A condition over one name made only of «имя % N ЗНАК R» joined by «и», «или», «не» and round
+// brackets, read as a tree that can be worked out for any value of the name. Reading stops (false)
+// at anything else, or at a divisor not in `divisors`.
+struct RemainderTest {
+    const Program& p;
+    const std::vector<Token>& ts;
+    std::string name;
+    std::vector<double> divisors;
+    std::size_t at = 0, end = 0;
+    bool ok = true;
+
+    std::string logicAt() const {
+        const rules::RuleWords* r = at < end && ts[at].mark == 0 ? ruleAt(p.c, ts, at, p.v) : nullptr;
+        return r && r->role == rules::WordRole::Logic ? replacementOf(p.table, *r) : "";
+    }
+    std::size_t logicWidth() const { return ruleAt(p.c, ts, at, p.v)->words.size(); }
+
+    // Each reads its part from `at` on and returns whether x passes it; a part of another shape sets
+    // ok to false.
+    bool either(double x) {
+        bool v = both(x);
+        while (ok && logicAt() == "||") at += logicWidth(), v = both(x) || v;
+        return v;
+    }
+    bool both(double x) {
+        bool v = single(x);
+        while (ok && logicAt() == "&&") at += logicWidth(), v = single(x) && v;
+        return v;
+    }
+    bool single(double x) {
+        if (!ok || at >= end) return ok = false;
+        if (logicAt() == "!") return at += logicWidth(), !single(x);
+        if (ts[at].mark == '(') {
+            ++at;
+            const bool v = either(x);
+            if (at >= end || ts[at].mark != ')') return ok = false;
+            ++at;
+            return v;
+        }
+        double by = 0, rest = 0;
+        std::size_t taken = 0;
+        if (at + 4 > end || !isWord(p, ts[at], name) || ts[at + 1].mark != '%' || !number(p, ts, at + 2, at + 3, by) ||
+            std::find(divisors.begin(), divisors.end(), by) == divisors.end())
+            return ok = false;
+        const std::string sign = signAt(p, ts, at + 3, taken);
+        if (!taken || numberAt(p, ts, at + 3 + taken, end, rest) != 1) return ok = false;
+        at += 4 + taken;
+        bool read = false;
+        const bool v = holds(sign, std::fmod(x, by), rest, read);
+        if (!read) ok = false;
+        return v;
+    }
+    // Whether the whole condition passes for x; ok is false when it is not of this shape.
+    bool passes(double x, std::size_t from) {
+        at = from;
+        const bool v = either(x);
+        if (at != end) ok = false;
+        return v;
+    }
+};
+
+bool leapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+}  // namespace
+
+// «если год % 4 равно 0 то вывести("високосный")»: a leap year test that its own text names, worked
+// out for the years 1 to 2400 against the calendar's rule (divisible by 4, but not by 100 unless by
+// 400). Told at the condition with the first year it gets wrong, the years of a century first.
+void leapYearRule(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::If || s.condTo <= s.condFrom + 4) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    // The branch's own text says «високосный» (and not «не високосный»).
+    bool leap = false;
+    for (int d = i; d < facts.n && (d == i || facts.holders[d] == i); ++d)
+        for (const Token& t : tokensOf(p, p.stmts[d])) {
+            const std::string text = t.mark == literal ? capitals(word(p, t)) : "";
+            const std::size_t at = text.find("ВИСОКОСН");
+            leap = leap || (at != std::string::npos && text.find("НЕ ВИСОКОСН") == std::string::npos && text.find("НЕВИСОКОСН") == std::string::npos);
+        }
+    if (!leap || !isPlainName(p.c, ts[s.condFrom], p.v, ts, s.condFrom)) return;
+    RemainderTest test{p, ts, word(p, ts[s.condFrom]), {4, 100, 400}, s.condFrom, s.condTo};
+    int wrong = -1;
+    for (const int y : {1900, 2100, 2000, 2024, 2023}) {
+        const bool says = test.passes(y, s.condFrom);
+        if (!test.ok) return;
+        if (says != leapYear(y) && wrong < 0) wrong = y;
+    }
+    for (int y = 1; y <= 2400 && wrong < 0; ++y) {
+        if (test.passes(y, s.condFrom) != leapYear(y)) wrong = y;
+        if (!test.ok) return;
+    }
+    if (wrong < 0) return;
+    const std::string y = test.name;
+    add(p, s, HintKind::BranchFlow,
+        "«" + shown(p, s, s.condFrom, s.condTo) + "» " + (leapYear(wrong) ? "не называет високосным " : "называет високосным и ") +
+            std::to_string(wrong) + " год, а он " + (leapYear(wrong) ? "високосный" : "не високосный") +
+            ": год високосный, когда он делится на 4, но год, кратный 100, — только если он делится и на 400 (2000 — да, 1900 — нет)",
+        {y}, out);
 }
 
 }  // namespace diagnostics::programs

@@ -88,6 +88,7 @@ void averageUpsideDown(const Program& p, const Facts& facts, std::vector<Hint>& 
 void wholePartByRemainder(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void remainderReversed(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void remainderChangesNothing(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void containersRoundedDown(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_bounds.cpp
 void elementPastEnd(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
@@ -130,6 +131,7 @@ void firstKeptAsLast(const Program& p, const Facts& facts, int i, std::vector<Hi
 void countOutsideItsIf(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void capitalLetterSkipped(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void roundParityForValue(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void leapYearRule(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_output.cpp
 void separatorAfterLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);

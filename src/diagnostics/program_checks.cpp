@@ -151,6 +151,7 @@ constexpr StatementCheck statementTable[] = {
     wholePartByRemainder,  // «часы = минуты % 60»
     remainderReversed,  // «d % n равно 0» while «d» walks up to «n»
     remainderChangesNothing,  // «ставка % 100» of a written 6: the number itself
+    containersRoundedDown,  // «автобусов = округлить(учеников / мест)»: some left without a place
     // Bounds one off:
     elementPastEnd,  // «слово[слово.длина - i]» with i 0: one past the last element
     digitLoopStopsAtTen,  // «пока n > 10» dividing by 10, or «> 9» gathering digits: a digit left out
@@ -191,6 +192,7 @@ constexpr StatementCheck statementTable[] = {
     countOutsideItsIf,  // a count of every round printed under its «если»'s words
     capitalLetterSkipped,  // «буква равно "а"» over a written text that holds «А»
     roundParityForValue,  // «счётчик % 2» under a printed «чётных чисел»
+    leapYearRule,  // a test under a printed «високосный» that gets a year wrong
 };
 
 // Run once each over the whole program, after the statement checks.
