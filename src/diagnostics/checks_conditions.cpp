@@ -699,4 +699,37 @@ void boundLeftToElse(const Program& p, const Facts& facts, int i, std::vector<Hi
     }
 }
 
+// «a + b > c или a + c > b или b + c > a»: for any positive sides two of the three sums are always
+// greater than the third side (the greatest side plus any other beats the least), so the test is
+// true for every three lengths. A triangle needs all three.
+void triangleAnyOfThree(const Program& p, const Facts&, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (!hasCondition(s)) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const Joined j = joinedIn(p, ts, s.condFrom, s.condTo);
+    if (j.joint != "||" || j.parts.size() != 3) return;
+    std::vector<std::string> alone;  // the side on its own in each part
+    std::vector<std::string> names;
+    for (const auto& [from, to] : j.parts) {
+        std::size_t taken = 0;
+        if (to != from + 4 + (to > from + 4 ? to - from - 4 : 0) || to < from + 5 || ts[from + 1].mark != '+' ||
+            !isPlainName(p.c, ts[from], p.v, ts, from) || !isPlainName(p.c, ts[from + 2], p.v, ts, from + 2))
+            return;
+        const std::string sign = signAt(p, ts, from + 3, taken);
+        if ((sign != ">" && sign != ">=") || from + 3 + taken + 1 != to || !isPlainName(p.c, ts[to - 1], p.v, ts, to - 1)) return;
+        std::vector<std::string> three = {word(p, ts[from]), word(p, ts[from + 2]), word(p, ts[to - 1])};
+        std::sort(three.begin(), three.end());
+        if (std::adjacent_find(three.begin(), three.end()) != three.end() || (!names.empty() && names != three)) return;
+        names = three;
+        alone.push_back(word(p, ts[to - 1]));
+    }
+    std::sort(alone.begin(), alone.end());
+    if (alone != names) return;
+    const std::string both = ts[j.jointFrom].mark != 0 ? "&&" : roleWord(p.v, p.table, rules::WordRole::Logic, "&&");
+    add(p, s, HintKind::BranchFlow,
+        "«" + shown(p, s, s.condFrom, s.condTo) + "» верно для любых трёх положительных длин: наибольшая сторона вместе с любой другой всегда больше третьей, так что два из трёх неравенств выполняются всегда. Треугольник есть, когда верны все три: соедините их «" +
+            both + "»",
+        names, out);
+}
+
 }  // namespace diagnostics::programs

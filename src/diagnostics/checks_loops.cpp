@@ -908,4 +908,44 @@ void streakRestartsAtOne(const Program& p, const Facts& facts, int i, std::vecto
     }
 }
 
+// «если вес > тяжёлый то тяжёлый = тяжёлый + вес» or «… то лучший = попытка» (the loop's counter):
+// the «если» compares a value with the name that keeps the greatest (or least), and the line under
+// it puts something else there, a sum or a round's number, which the next rounds compare with.
+void extremeKeptWrong(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const WordPair pair = s.kind == StmtKind::If ? wordPairOf(p, s) : WordPair{};
+    const int loop = nearestAround(p, facts, i, StmtKind::Loop);
+    if (!pair.valid || loop < 0 || !facts.branches[i].empty() ||
+        (pair.sign != ">" && pair.sign != "<" && pair.sign != ">=" && pair.sign != "<="))
+        return;
+    const std::vector<int> inner = body(p, facts, i);
+    if (inner.size() != 1) return;
+    const Stmt& set = p.stmts[inner[0]];
+    if (set.target != pair.left && set.target != pair.right) return;
+    const std::string& kept = set.target;
+    const std::string& value = kept == pair.left ? pair.right : pair.left;
+    std::string a, b;
+    const std::string fix = kept + " = " + value;
+    if (binaryValue(p, set, '+', a, b) && ((a == kept && b == value) || (a == value && b == kept))) {
+        if (namedExtreme(kept) != 0) return;  // told by the name's own check
+        add(p, set, HintKind::LoopFlow,
+            "«" + lineText(p, set) + "» прибавляет, хотя «" + p.ifWord + "» (строка " + num(lineOf(p, s)) + ") сравнивало «" + value +
+                "» с «" + kept + "», чтобы запомнить " + (pair.sign[0] == (kept == pair.right ? '>' : '<') ? "большее" : "меньшее") +
+                ": после этого в «" + kept + "» сумма, а не само число. Пишите «" + fix + "»",
+            {kept}, out);
+        return;
+    }
+    const Token* v = valueToken(p, set);
+    const std::string counter = v && v->mark == 0 ? word(p, *v) : "";
+    if (counter.empty() || counter == value || counter == kept) return;
+    bool stepped = false;
+    for (const int k : settersOf(facts, counter)) stepped = stepped || (within(p, facts, k, loop) && stepOf(p, p.stmts[k], counter) == 1);
+    if (!stepped) return;
+    add(p, set, HintKind::LoopFlow,
+        "«" + lineText(p, set) + "» кладёт в «" + kept + "» номер круга «" + counter + "», а «" + p.ifWord + "» (строка " + num(lineOf(p, s)) +
+            ") сравнивало с «" + kept + "» само значение «" + value + "»: дальше «" + value + "» сравнивается с номером. Пишите «" + fix +
+            "»; номер, если он нужен, храните в отдельном имени",
+        {kept}, out);
+}
+
 }  // namespace diagnostics::programs
