@@ -44,6 +44,9 @@ void positionAddedForElement(const Program& p, const Facts& facts, int i, std::v
 void streakNeverRestarts(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void streakRestartsAtOne(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void extremeKeptWrong(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void askedCountOneShort(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void answerLostBesideCount(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void checksOneAfterAnother(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void notFoundForEachElement(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_functions.cpp

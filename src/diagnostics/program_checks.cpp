@@ -137,6 +137,9 @@ constexpr StatementCheck statementTable[] = {
     streakNeverRestarts,  // a record of a run that never starts again
     streakRestartsAtOne,  // «иначе серия = 1» after a test against a number: the refused element counted
     extremeKeptWrong,  // «если v > м то м = м + v» or «м = номер»: not the value compared
+    askedCountOneShort,  // «номер = 1; пока номер < сколько» asking each round: one answer short
+    answerLostBesideCount,  // an answer never read beside «очки = очки + 1»
+    checksOneAfterAnother,  // «пока x < 1» then «пока x > 5», each asking again
     notFoundForEachElement,  // "not found" printed in «иначе» for each element
     resultDropped,  // a computed result of a call thrown away
     // Arithmetic checks:
