@@ -3,6 +3,7 @@
 #include "diagnostics/checks.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace diagnostics {
 
@@ -24,12 +25,19 @@ struct Depth {
     long long depth = 0;
     long long minimum = 0;
     long long minimumLine = 0;
+    std::vector<long long> openLines;  // the lines of the openers no closer has matched yet, in order
 
     // Openers that no later closer matched: an excess closer does not cancel an opener that
     // comes after it, so "}" then "{" leaves one "{" open.
     long long unclosed() const { return depth - minimum; }
 
+    void open(long long line) {
+        ++depth;
+        openLines.push_back(line);
+    }
+
     void close(long long line) {
+        if (!openLines.empty()) openLines.pop_back();
         --depth;
         if (depth < minimum) {
             minimum = depth;
@@ -129,7 +137,7 @@ void checkBrackets(const base::CodeText& text, base::WarningList& warnings) {
                         break;
                     case '(': ++parens.depth; break;
                     case '{': ++braces.depth; break;
-                    case '[': ++squares.depth; break;
+                    case '[': squares.open(sourceLine(i)); break;
                     case ')': parens.close(sourceLine(i)); break;
                     case '}': braces.close(sourceLine(i)); break;
                     case ']': squares.close(sourceLine(i)); break;
@@ -152,7 +160,7 @@ void checkBrackets(const base::CodeText& text, base::WarningList& warnings) {
     if (parens.minimum < 0)
         warnings.push_back(lineWarning(parens.minimumLine, "лишняя ) (больше закрывающих, чем открытых)"));
     if (squares.unclosed() > 0 || squares.minimum < 0)
-        warnings.push_back(lineWarning(squares.minimum < 0 ? squares.minimumLine : 0,
+        warnings.push_back(lineWarning(squares.minimum < 0 ? squares.minimumLine : squares.openLines.front(),
                                        "не совпадают квадратные скобки [ ] — проверьте массивы (или это регэксп)"));
 }
 

@@ -71,7 +71,8 @@ TEST(CheckBrackets, PlainSourceCases) {
         {")\n(()", {missingParens(1), "строка 1" + extraParen}},
         {"a\nb\n)\nc\nd\ne\n)\n((", {missingParens(2), "строка 7" + extraParen}},  // lowest depth on line 7
         {"a\nb\n)\nc\n()\n", {"строка 3" + extraParen}},
-        {"x = [1, 2", {"строка 0" + squares}},
+        {"x = [1, 2", {"строка 1" + squares}},
+        {"x = 1\nпусть с = [1, 2\ny = [3]", {"строка 2" + squares}},
         {"x\n= 1]\n[", {"строка 2" + squares}},
         {"((\n{", {missingBraces(1), missingParens(2)}},
         {"}\n)\n]\n{{\n((", {missingBraces(2), "строка 1" + extraBrace, missingParens(2), "строка 2" + extraParen,

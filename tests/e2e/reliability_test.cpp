@@ -115,7 +115,7 @@ TEST_F(Reliability, AHundredThousandNestedBrackets) {
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_TRUE(contains(r.out, "не хватает " + std::to_string(depth) + " закрывающих } — возможно, пропущен «конец»"))
         << r.out;
-    EXPECT_TRUE(contains(r.out, "строка 0: не совпадают квадратные скобки")) << r.out;
+    EXPECT_TRUE(contains(r.out, "строка 1: не совпадают квадратные скобки")) << r.out;
 }
 
 TEST_F(Reliability, ManyUnclosedCountedLoopHeadersFinish) {
