@@ -454,10 +454,7 @@ std::map<std::string, Known> knownBefore(const Program& p, const Facts& facts, i
         const Stmt& s = p.stmts[k];
         if (top != k || s.kind != StmtKind::Other) break;
         const std::vector<Token>& ts = tokensOf(p, s);
-        bool calls = false;
-        for (std::size_t t = 0; t + 1 < ts.size(); ++t)
-            for (const Function& f : facts.functions) calls = calls || (isWord(p, ts[t], f.name) && ts[t + 1].mark == '(');
-        if (calls) break;
+        if (callsAny(facts, k)) break;
         if (!s.target.empty() && !decided(s.target)) {
             Known v;
             v.at = k;

@@ -122,34 +122,6 @@ void unusedParameter(const Program& p, const Facts& facts, std::vector<Hint>& ou
 
 namespace {
 
-// A call «имя(…)» of a function of the program: the statement, the name's token, its ")".
-struct Call {
-    int stmt = 0;
-    std::size_t name = 0, close = 0;  // close: tokens.size() when the call runs past its line
-    const Function* function = nullptr;
-};
-
-// Every call of a function defined once in the program, in text order; the headers are not calls.
-std::vector<Call> callsOf(const Program& p, const Facts& facts) {
-    std::map<std::string, const Function*> byName;
-    for (const Function& f : facts.functions) {
-        const auto [slot, fresh] = byName.emplace(f.name, &f);
-        if (!fresh) slot->second = nullptr;  // defined twice: which one a call reaches is left alone
-    }
-    std::vector<Call> calls;
-    for (int i = 0; i < facts.n && !byName.empty(); ++i) {
-        const std::vector<Token>& ts = tokensOf(p, p.stmts[i]);
-        for (std::size_t j = 0; j + 1 < ts.size(); ++j) {
-            if (ts[j].mark != 0 || ts[j + 1].mark != '(' || (j > 0 && ts[j - 1].mark == '.') ||
-                (j == 1 && p.stmts[i].kind == StmtKind::Function))
-                continue;
-            const auto f = byName.find(word(p, ts[j]));
-            if (f != byName.end() && f->second) calls.push_back({i, j, closingOf(ts, j + 1), f->second});
-        }
-    }
-    return calls;
-}
-
 // Adds to `counts` each time one of its names stands as a whole word in chars [0, n); with
 // regions, comments are left out (a commented-out call is no call), text and templates are read.
 void countWords(const std::uint32_t* c, std::size_t n, const translator::SourceRegions* regions,
@@ -247,8 +219,9 @@ std::string quantityOf(const std::string& name) {
 // parameters' own names in another order, and the values go by their places. Left alone inside
 // the function itself and inside a function that takes the same names: a swap there is its work.
 void argumentsSwapped(const Program& p, const Facts& facts, std::vector<Hint>& out) {
-    for (const Call& call : callsOf(p, facts)) {
-        const Function& f = *call.function;
+    for (const Call& call : facts.calls) {
+        if (call.function < 0) continue;
+        const Function& f = facts.functions[call.function];
         const std::vector<Token>& ts = tokensOf(p, p.stmts[call.stmt]);
         if (f.params.size() < 2 || call.close == ts.size()) continue;
         std::vector<std::string> args;
@@ -339,11 +312,12 @@ void valueOnOnePath(const Program& p, const Facts& facts, std::vector<Hint>& out
     if (nothing.empty() || p.returnWord.empty() || p.endWord.empty()) return;
     const std::vector<int>& holders = facts.holders;
     std::vector<const Function*> used;  // a call outside the function whose value goes somewhere
-    for (const Call& call : callsOf(p, facts)) {
+    for (const Call& call : facts.calls) {
+        if (call.function < 0) continue;
         const Stmt& s = p.stmts[call.stmt];
         const bool alone = call.name == 0 && call.close + 1 == tokensOf(p, s).size() && s.kind == StmtKind::Other;
-        if (!alone && call.close < tokensOf(p, s).size() && !within(p, facts, call.stmt, call.function->at))
-            used.push_back(call.function);
+        if (!alone && call.close < tokensOf(p, s).size() && !within(p, facts, call.stmt, facts.functions[call.function].at))
+            used.push_back(&facts.functions[call.function]);
     }
     for (const Function& f : facts.functions) {
         if (std::find(used.begin(), used.end(), &f) == used.end()) continue;
@@ -582,21 +556,19 @@ void primeTestTakesOne(const Program& p, const Facts& facts, std::vector<Hint>& 
         // A call with 1 or less: written, or the element of a written list that holds one.
         std::string shownCall;
         std::uint32_t callLine = 0;
-        for (int k = 0; k < facts.n && shownCall.empty(); ++k) {
-            if (k >= f.at && k <= f.last) continue;
-            const std::vector<Token>& ts = tokensOf(p, p.stmts[k]);
-            for (std::size_t t = 0; t + 3 < ts.size() && shownCall.empty(); ++t) {
-                if (!isWord(p, ts[t], f.name) || ts[t + 1].mark != '(' || ts[t + 3].mark != ')') continue;
-                double value = 2;
-                bool small = number(p, ts, t + 2, t + 3, value) && value <= 1;
-                const int around = nearestAround(p, facts, k, StmtKind::Loop);
-                const EachLoop each = around >= 0 ? eachLoopOf(p, p.stmts[around]) : EachLoop{};
-                std::vector<double> numbers;
-                if (!small && each.valid && isWord(p, ts[t + 2], each.element) && walkedNumbers(p, facts, p.stmts[around], numbers))
-                        for (const double x : numbers)
-                        if (!small && x >= 0 && x <= 1) small = true, value = x;
-                if (small) shownCall = f.name + "(" + numberText(value) + ")", callLine = lineOf(p, p.stmts[k]);
-            }
+        for (const Call& call : facts.calls) {
+            const std::vector<Token>& ts = tokensOf(p, p.stmts[call.stmt]);
+            if (call.function < 0 || &facts.functions[call.function] != &f || call.close != call.name + 3 || !shownCall.empty()) continue;
+            const std::size_t t = call.name;
+            double value = 2;
+            bool small = number(p, ts, t + 2, t + 3, value) && value <= 1;
+            const int around = nearestAround(p, facts, call.stmt, StmtKind::Loop);
+            const EachLoop each = around >= 0 ? eachLoopOf(p, p.stmts[around]) : EachLoop{};
+            std::vector<double> numbers;
+            if (!small && each.valid && isWord(p, ts[t + 2], each.element) && walkedNumbers(p, facts, p.stmts[around], numbers))
+                for (const double x : numbers)
+                    if (!small && x >= 0 && x <= 1) small = true, value = x;
+            if (small) shownCall = f.name + "(" + numberText(value) + ")", callLine = lineOf(p, p.stmts[call.stmt]);
         }
         if (shownCall.empty()) continue;
         add(p, end, HintKind::Computation,

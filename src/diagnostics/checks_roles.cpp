@@ -131,9 +131,8 @@ void functionCounterShared(const Program& p, const Facts& facts, std::vector<Hin
             for (int loop = 0; loop < facts.n; ++loop) {
                 if (p.stmts[loop].kind != StmtKind::Loop || (loop > f.at && loop <= f.last) || !reads(p, p.stmts[loop], name)) continue;
                 bool calls = false, counts = false;
+                for (const Call& call : facts.calls) calls = calls || (call.function >= 0 && &facts.functions[call.function] == &f && within(p, facts, call.stmt, loop));
                 for (int b = loop + 1; b < facts.n && within(p, facts, b, loop); ++b) {
-                    const std::vector<Token>& bt = tokensOf(p, p.stmts[b]);
-                    for (std::size_t t = 0; t + 1 < bt.size(); ++t) calls = calls || (isWord(p, bt[t], f.name) && bt[t + 1].mark == '(');
                     counts = counts || changesName(p, p.stmts[b], name);
                 }
                 if (!calls || !counts) continue;

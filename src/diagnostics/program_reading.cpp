@@ -3,6 +3,7 @@
 #include "diagnostics/program_reading.h"
 
 #include <algorithm>
+#include <map>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -555,7 +556,26 @@ Facts factsOf(const Program& p) {
         }
         f.functions.push_back(fn);
     }
+    std::map<std::string, int> byName;
+    for (std::size_t k = 0; k < f.functions.size(); ++k) {
+        const auto [slot, fresh] = byName.emplace(f.functions[k].name, static_cast<int>(k));
+        if (!fresh) slot->second = -1;
+    }
+    for (int i = 0; i < f.n && !byName.empty(); ++i) {
+        const std::vector<Token>& ts = tokensOf(p, p.stmts[i]);
+        for (std::size_t j = 0; j + 1 < ts.size(); ++j) {
+            if (ts[j].mark != 0 || ts[j + 1].mark != '(' || (j > 0 && ts[j - 1].mark == '.') || (j == 1 && p.stmts[i].kind == StmtKind::Function))
+                continue;
+            const auto fn = byName.find(word(p, ts[j]));
+            if (fn != byName.end()) f.calls.push_back({i, j, closingOf(ts, j + 1), fn->second});
+        }
+    }
     return f;
+}
+
+bool callsAny(const Facts& facts, int i) {
+    const auto at = std::lower_bound(facts.calls.begin(), facts.calls.end(), i, [](const Call& c, int s) { return c.stmt < s; });
+    return at != facts.calls.end() && at->stmt == i;
 }
 
 bool changesName(const Program& p, const Stmt& s, const std::string& name) {

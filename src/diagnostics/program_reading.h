@@ -157,6 +157,13 @@ struct Function {
     bool gives = false;  // a «вернуть» with a value somewhere in its body
 };
 
+// A call «имя(…)» of a function of the program: the statement, the name's token, its ")".
+struct Call {
+    int stmt = 0;
+    std::size_t name = 0, close = 0;     // close: tokens.size() when the call runs past its line
+    int function = -1;  // in Facts::functions; -1 for a function defined twice: which one runs is left alone
+};
+
 // What every statement check reads, gathered once per program.
 struct Facts {
     int n = 0;                  // the number of statements
@@ -167,7 +174,11 @@ struct Facts {
     // Each name with the statements that set it («имя = …») and those that read it (as `reads`
     // tells), in text order: a check asks here, not every statement again.
     std::map<std::string, std::vector<int>> setters, readers;
+    std::vector<Call> calls;  // every call of the program's functions, in text order; headers are not calls
 };
+
+// Whether statement i calls one of the program's functions.
+bool callsAny(const Facts& facts, int i);
 
 // The statements that set `name`, or that read it, in text order.
 const std::vector<int>& settersOf(const Facts& facts, const std::string& name);
