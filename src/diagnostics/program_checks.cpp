@@ -117,7 +117,7 @@ constexpr StatementCheck statementTable[] = {
     copyIsSameList,  // «копия = оценки» of a list: one list, two names
     positionAsCondition,  // «позиция(…)» used as yes or no
     notTakesNameAlone,  // «не x равно 5»: «не» binds to «x» alone
-    elseIfNeverRuns,  // an «иначе если» shadowed by an earlier condition
+    elseIfNeverRuns,  // an «иначе если» shadowed by an earlier condition; a chain loosest first
     decidedCondition,  // a condition its own constants make always true or always false
     sameBranches,  // an «если» whose «иначе» does the same lines
     twoIfsBothRun,  // two «если» in a row that both print
