@@ -134,5 +134,8 @@ void builtInSameOrder(const Program& p, const Facts& facts, int i, std::vector<H
 
 // checks_drawing.cpp
 void roundAtCorner(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void cornerAsSize(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void barsHangFromTop(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void colourNeverUsed(const Program& p, const Facts& facts, std::vector<Hint>& out);
 
 }  // namespace diagnostics::programs

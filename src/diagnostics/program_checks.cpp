@@ -221,6 +221,9 @@ constexpr WholeCheck wholeTable[] = {
     functionCounterShared,  // a function's «i = 1» without «пусть», the program's loop counter
     // Shapes on the canvas:
     roundAtCorner,  // a circle centred on a square's corner, its radius half the side
+    cornerAsSize,  // «прямоугольник(100, 150, 200, 250)» running off the canvas: a second corner for the size
+    barsHangFromTop,  // «прямоугольник(x, 0, 40, рост[i])» in a loop: bars hanging from the top edge
+    colourNeverUsed,  // «цвет("green")» replaced at once by another colour
 };
 
 void statementChecks(const Program& p, std::vector<Hint>& out) {
