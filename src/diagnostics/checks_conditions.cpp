@@ -59,22 +59,48 @@ void notTakesNameAlone(const Program& p, const Facts&, int i, std::vector<Hint>&
     }
 }
 
-// An «иначе если» whose numbers all pass an earlier condition of its chain: it never runs.
-void elseIfNeverRuns(const Program& p, const Facts&, int i, std::vector<Hint>& out) {
-    const Stmt& s = p.stmts[i];
-    if (s.kind == StmtKind::ElseIf) {
-        const Range mine = rangeOf(p, s);
-        for (int k = s.chain; k >= 0 && k < i && mine.valid; ++k) {
-            if (p.stmts[k].chain != s.chain && k != s.chain) continue;
-            const Range earlier = rangeOf(p, p.stmts[k]);
-            if (!subRange(mine, earlier)) continue;
-            add(p, s, HintKind::BranchFlow,
-                "эта ветка никогда не выполнится: когда верно «" + shown(p, s, s.condFrom, s.condTo) + "», верно и «" +
-                    shown(p, p.stmts[k], p.stmts[k].condFrom, p.stmts[k].condTo) + "» на строке " + num(lineOf(p, p.stmts[k])) +
-                    ", и выполняется та ветка. Поставьте более строгое условие первым",
-                {shown(p, s, s.condFrom, s.condTo)}, out);
-            break;
+// An «иначе если» whose numbers all pass an earlier condition of its chain: it never runs. When
+// one condition takes the numbers of two or more branches after it, the conditions stand in the
+// wrong order (the loosest first): told once, at that condition, with the branches it hides. Read
+// once a chain, at its «если»: each condition's numbers, then the first earlier one holding them.
+void elseIfNeverRuns(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    if (p.stmts[i].kind != StmtKind::If) return;
+    std::vector<int> chain{i};
+    for (const int b : facts.branches[i])
+        if (p.stmts[b].kind == StmtKind::ElseIf) chain.push_back(b);
+    std::vector<Range> ranges;
+    for (const int b : chain) ranges.push_back(rangeOf(p, p.stmts[b]));
+    std::vector<int> cover(chain.size(), -1);           // the first earlier branch holding every number of this one
+    std::vector<std::vector<std::size_t>> covered(chain.size());
+    for (std::size_t b = 1; b < chain.size(); ++b)
+        for (std::size_t k = 0; k < b && cover[b] < 0 && ranges[b].valid; ++k)
+            if (subRange(ranges[b], ranges[k])) cover[b] = static_cast<int>(k), covered[k].push_back(b);
+    auto condition = [&](std::size_t b) { return shown(p, p.stmts[chain[b]], p.stmts[chain[b]].condFrom, p.stmts[chain[b]].condTo); };
+    for (std::size_t k = 0; k < chain.size(); ++k) {
+        if (covered[k].size() < 2) continue;
+        // The hidden branches as the learner wrote them, and the one whose numbers all pass every
+        // other (none when they do not nest: «равно 60», «равно 70»).
+        std::string hidden, strictest;
+        for (const std::size_t b : covered[k]) {
+            hidden += std::string(hidden.empty() ? "" : b == covered[k].back() ? " и " : ", ") + "«" + condition(b) + "» (строка " +
+                      num(lineOf(p, p.stmts[chain[b]])) + ")";
+            bool inEvery = true;
+            for (const std::size_t o : covered[k]) inEvery = inEvery && subRange(ranges[b], ranges[o]);
+            if (inEvery) strictest = condition(b);
         }
+        add(p, p.stmts[chain[k]], HintKind::BranchFlow,
+            "условия проверяются по порядку, сверху вниз, и выполняется только первая верная ветка. «" + condition(k) +
+                "» стоит раньше, чем " + hidden + ", и верно для всех их чисел: их ветки никогда не выполнятся. " +
+                (strictest.empty() ? std::string("Сначала проверяйте более строгие условия, а это ставьте после них")
+                                   : "Сначала проверяйте самое строгое условие, «" + strictest + "», а это ставьте после более строгих"),
+            {condition(k)}, out);
+    }
+    for (std::size_t b = 1; b < chain.size(); ++b) {
+        if (cover[b] < 0 || covered[cover[b]].size() >= 2) continue;  // none, or told at the condition that hides it
+        add(p, p.stmts[chain[b]], HintKind::BranchFlow,
+            "эта ветка никогда не выполнится: когда верно «" + condition(b) + "», верно и «" + condition(cover[b]) + "» на строке " +
+                num(lineOf(p, p.stmts[chain[cover[b]]])) + ", и выполняется та ветка. Поставьте более строгое условие первым",
+            {condition(b)}, out);
     }
 }
 

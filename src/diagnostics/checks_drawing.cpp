@@ -1,10 +1,12 @@
-// Checks of shapes on the canvas against the shapes drawn beside them, told only where the written
-// numbers make the picture certain: a circle and a square that share one point, the circle's
-// radius half the square's side. A circle is placed by its centre and a rectangle by its top left
-// corner, so one of the two stands a quarter off the other.
+// Checks of shapes on the canvas, told only where the written numbers make the picture certain: a
+// circle and a square that share one point, the circle's radius half the square's side (a circle
+// is placed by its centre and a rectangle by its top left corner, so one of the two stands a
+// quarter off the other); a rectangle given a second corner for its width and height; bars that
+// hang from the top edge; a colour replaced before anything is drawn in it.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
+#include <algorithm>
 #include <string>
 
 namespace diagnostics::programs {
@@ -44,6 +46,56 @@ bool shapeOf(const Program& p, int i, Shape& shape) {
 
 std::string pair(double x, double y) { return "(" + numberText(x) + ", " + numberText(y) + ")"; }
 
+// A statement that is one call of a canvas word writing one of `names` («цвет(…)»,
+// «прямоугольник(…)»): its rule, with its "(" at `open`; null for anything else.
+template <class Names>
+const rules::RuleWords* canvasCall(const Program& p, const Stmt& s, const Names& names, std::size_t& open) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const rules::RuleWords* r = s.kind != StmtKind::Other ? nullptr : ruleAt(p.c, ts, 0, p.v, [&](const rules::RuleWords& w) {
+        for (const char* name : names)
+            if (name && produces(w, name)) return true;
+        return false;
+    });
+    open = r ? r->words.size() : 0;
+    return r && open < ts.size() && ts[open].mark == '(' && closingOf(ts, open) == ts.size() - 1 ? r : nullptr;
+}
+
+// The canvas library's word that sizes the canvas: «размеры_холста(ширина, высота)».
+const char* const sizeWord = "размеры_холста";
+
+// Whether a statement includes a library whose text defines the function `name`.
+bool libraryDefines(const Program& p, const Facts& facts, const std::string& name) {
+    const base::CodePoints wanted = base::decodeBytes("function " + name + "(");
+    for (int i = 0; i < facts.n; ++i) {
+        const rules::RuleWords* r = ruleAt(p.c, tokensOf(p, p.stmts[i]), 0, p.v);
+        if (!r || r->role != rules::WordRole::Library) continue;
+        const base::CodePoints& text = p.table[r->rule].replacement;
+        if (std::search(text.begin(), text.end(), wanted.begin(), wanted.end()) != text.end()) return true;
+    }
+    return false;
+}
+
+// The canvas size set once, at the top, by written numbers: the statement that sets it, or -1 when
+// it is never set (the page's canvas and another page's differ), set twice, or set otherwise.
+int canvasSize(const Program& p, const Facts& facts, double& width, double& height) {
+    int found = -1;
+    for (const int i : readersOf(facts, sizeWord)) {
+        const std::vector<Token>& ts = tokensOf(p, p.stmts[i]);
+        for (std::size_t k = 0; k < ts.size(); ++k)
+            if (readsAt(p, ts, k, sizeWord) && (found >= 0 || k != 0)) return -1;
+        found = i;
+    }
+    for (const Function& f : facts.functions)
+        if (f.name == sizeWord) return -1;
+    if (found < 0 || facts.holders[found] != -1 || !libraryDefines(p, facts, sizeWord)) return -1;
+    const std::vector<Token>& ts = tokensOf(p, p.stmts[found]);
+    if (ts.size() < 2 || ts[1].mark != '(' || closingOf(ts, 1) != ts.size() - 1) return -1;
+    const auto args = argumentsAt(ts, 1);
+    const bool written = args.size() == 2 && number(p, ts, args[0].first, args[0].second, width) &&
+                         number(p, ts, args[1].first, args[1].second, height) && width > 0 && height > 0;
+    return written ? found : -1;
+}
+
 }  // namespace
 
 // A circle drawn after a square with its centre on the square's corner, or a square drawn after a
@@ -82,6 +134,125 @@ void roundAtCorner(const Program& p, const Facts& facts, std::vector<Hint>& out)
                     {}, out);
             }
             return;
+        }
+    }
+}
+
+
+// «прямоугольник(100, 150, 200, 250)» on a 400 × 300 canvas: the rectangle runs off the canvas, and
+// its last two numbers, read as a point, stand on the canvas right of and below its corner. They
+// are the second corner where the width and height belong. Silent for a rectangle that stays on
+// the canvas, and for one that reaches an edge or past it with a size no point could be
+// («прямоугольник(0, 150, 400, 200)», ground to the bottom).
+void cornerAsSize(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    double width = 0, height = 0;
+    const int sized = canvasSize(p, facts, width, height);
+    for (int i = sized + 1; sized >= 0 && i < facts.n; ++i) {
+        Shape r;
+        if (!shapeOf(p, i, r) || r.round) continue;
+        const double x = r.v[0], y = r.v[1], w = r.v[2], h = r.v[3];
+        const bool onCanvas = x >= 0 && y >= 0 && x < w && w < width && y < h && h < height;
+        if (!onCanvas || (x + w <= width && y + h <= height)) continue;
+        std::string edges;
+        if (x + w > width) edges = "правый край на x = " + numberText(x + w) + ", правее края холста " + numberText(width);
+        if (y + h > height)
+            edges += (edges.empty() ? "" : ", а ") + std::string("нижний край на y = ") + numberText(y + h) + ", ниже края холста " +
+                     numberText(height);
+        add(p, p.stmts[i], HintKind::Computation,
+            "«" + lineText(p, p.stmts[i]) + "» выходит за холст " + numberText(width) + " × " + numberText(height) + ": его " +
+                edges + ". Третье и четвёртое числа прямоугольника — ширина и высота, а не второй угол; " + pair(w, h) +
+                " похоже на правый нижний угол. Если прямоугольник от " + pair(x, y) + " до " + pair(w, h) + ", его ширина " +
+                numberText(w - x) + " и высота " + numberText(h - y) + ": «" + r.word + "(" + numberText(x) + ", " + numberText(y) +
+                ", " + numberText(w - x) + ", " + numberText(h - y) + ")»",
+            {}, out);
+    }
+}
+
+// «прямоугольник(40 + i * 60, 0, 40, рост[i])» in a loop: every bar starts at the top edge (y 0)
+// and reaches down by an element of a list, so the bars hang from the top. Only a rectangle whose
+// top is the written 0, whose height is an element the loop picks («рост[i]» with «i» set in the
+// loop, or the element of «для каждого») and whose left edge is not a written number.
+void barsHangFromTop(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    for (int i = 0; i < facts.n; ++i) {
+        const Stmt& s = p.stmts[i];
+        std::size_t open = 0;
+        const int loop = nearestAround(p, facts, i, StmtKind::Loop);
+        static const char* const rectangles[] = {"__LUM__.fillRect", "__LUM__.strokeRect"};
+        const rules::RuleWords* r = loop < 0 ? nullptr : canvasCall(p, s, rectangles, open);
+        if (!r) continue;
+        const std::vector<Token>& ts = tokensOf(p, s);
+        const auto args = argumentsAt(ts, open);
+        double top = 0, left = 0;
+        if (args.size() != 4 || !number(p, ts, args[1].first, args[1].second, top) || top != 0 ||
+            number(p, ts, args[0].first, args[0].second, left) || args[0].first == args[0].second)
+            continue;
+        // The height: the element of «для каждого», or «список[…]» whole with an index the loop moves.
+        const auto [from, to] = args[3];
+        const EachLoop each = eachLoopOf(p, p.stmts[loop]);
+        bool element = to == from + 1 && each.valid && readsAt(p, ts, from, each.element);
+        const int end = lastInBlock(p, facts, loop);
+        if (to >= from + 4 && isPlainName(p.c, ts[from], p.v, ts, from) && ts[from + 1].mark == '[' && closingOf(ts, from + 1) == to - 1 &&
+            !settersOf(facts, word(p, ts[from])).empty())
+            for (std::size_t k = from + 2; k + 1 < to && !element; ++k)
+                for (int q = loop + 1; q <= end && !element && ts[k].mark == 0; ++q)
+                    element = readsAt(p, ts, k, word(p, ts[k])) && changesName(p, p.stmts[q], word(p, ts[k]));
+        if (!element) continue;
+        const std::string tall = shown(p, ts, from, to), line = lineText(p, s);
+        double width = 0, height = 0;
+        const int size = canvasSize(p, facts, width, height);
+        const bool sized = size >= 0 && size < i;
+        const std::string bottom = sized ? numberText(height) + " - " + tall : "";
+        add(p, s, HintKind::Computation,
+            "каждый столбик «" + line + "» начинается у верхнего края холста (y = 0) и тянется от него вниз на «" + tall +
+                "»: на холсте y отсчитывается сверху и растёт вниз, так что столбики свисают сверху. " +
+                (sized ? "Чтобы столбик стоял на нижнем краю, его верх должен быть на «" + tall + "» выше края: «" + r->phrase + "(" +
+                             shown(p, ts, args[0].first, args[0].second) + ", " + bottom + ", " +
+                             shown(p, ts, args[2].first, args[2].second) + ", " + tall + ")»"
+                       : "Чтобы столбик стоял на нижнем краю, его верх — высота холста минус «" + tall + "»"),
+            {tall}, out);
+        return;
+    }
+}
+
+// «цвет("green")» and at once «цвет("yellow")»: nothing is drawn in the first colour. Where a shape
+// stands just before it, that shape was drawn before the colour was set: in the colour before it,
+// black when none was set before it anywhere (nor in a function, nor by the canvas's own field).
+void colourNeverUsed(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    struct Kind {
+        const char* style[1];
+        const char* shapes[4];  // the calls that draw in it; null past the last
+        const char* field;
+    };
+    static const Kind kinds[] = {{{"__LUM__.fillStyle"}, {"__LUM__.fillRect", "__LUM__.circle", "__LUM__.fillText"}, "fillStyle"},
+                                 {{"__LUM__.strokeStyle"}, {"__LUM__.strokeRect", "__LUM__.ring", "__LUM__.line", "__LUM__.arc"}, "strokeStyle"}};
+    for (const Kind& kind : kinds) {
+        std::size_t open = 0;
+        // Where the colour of this kind is first set, and whether it may be set elsewhere (a function, the field).
+        int firstSet = facts.n;
+        bool setElsewhere = false;
+        for (int k = 0; k < facts.n; ++k) {
+            const bool sets = canvasCall(p, p.stmts[k], kind.style, open) != nullptr;
+            if (sets && firstSet == facts.n) firstSet = k;
+            setElsewhere = setElsewhere || (sets && enclosingFunction(p, facts, k)) || hasWord(p, p.stmts[k], kind.field);
+        }
+        for (int i = firstSet; i + 1 < facts.n; ++i) {
+            const Stmt& s = p.stmts[i];
+            const Stmt& next = p.stmts[i + 1];
+            if (facts.holders[i + 1] != facts.holders[i] || !canvasCall(p, s, kind.style, open) ||
+                !canvasCall(p, next, kind.style, open))
+                continue;
+            std::string message = "«" + lineText(p, s) + "» ничего не красит: сразу за ним строка " + num(lineOf(p, next)) +
+                                  " задаёт другой цвет, «" + lineText(p, next) +
+                                  "», и между ними ничего не нарисовано. Цвет действует только на то, что рисуется после него.";
+            const int before = i - 1;
+            if (before >= 0 && facts.holders[before] == facts.holders[i] && canvasCall(p, p.stmts[before], kind.shapes, open)) {
+                const bool black = facts.holders[before] == -1 && firstSet > before && !setElsewhere;
+                message += " «" + lineText(p, p.stmts[before]) + "» на строке " + num(lineOf(p, p.stmts[before])) + " нарисован раньше, " +
+                           (black ? std::string("когда цвет ещё не задан, — чёрным") : std::string("прежним цветом")) +
+                           ". Если этот цвет для него, поставьте «" + lineText(p, s) + "» перед строкой " +
+                           num(lineOf(p, p.stmts[before]));
+            }
+            add(p, s, HintKind::LostValue, message, {}, out);
         }
     }
 }

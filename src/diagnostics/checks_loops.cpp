@@ -521,9 +521,11 @@ std::string comparedName(const Program& p, const Stmt& s) {
         return "";
     std::size_t taken = 0;
     if (signAt(p, ts, s.condFrom + 1, taken).empty() || taken == 0) return "";
+    // A comparison's own words («меньше или равно») are one sign, not a joint.
     for (std::size_t i = s.condFrom; i < s.condTo; ++i) {
         const rules::RuleWords* r = ruleAt(p.c, ts, i, p.v);
         if (r && r->role == rules::WordRole::Logic) return "";
+        if (r && r->role == rules::WordRole::Comparison) i += r->words.size() - 1;
         if (ts[i].mark == '&' || ts[i].mark == '|' || ts[i].mark == '!') return "";
     }
     return word(p, ts[s.condFrom]);
@@ -694,10 +696,59 @@ void innerCounterSetOnce(const Program& p, const Facts& facts, int i, std::vecto
     }
 }
 
+namespace {
+
+// «для каждого э из с» with «с.вырезать(…, n)» inside: the elements after the removed one move back
+// by one, and the walk, which goes on by place, passes over the one that took the removed one's
+// place. Silent when the loop walks a copy («с.часть(0)») or another list, when a «прервать» or
+// «вернуть» in it may leave right after the removal, and for «вырезать(…, 0)», which takes nothing
+// out. Told at the loop, which is where the walk over a copy is written.
+void removedWhileEach(const Program& p, const Facts& facts, int i, const EachLoop& each, std::vector<Hint>& out) {
+    if (each.list.empty() || holdsWithin(p, facts, i, p.breakWord) || holdsWithin(p, facts, i, p.returnWord)) return;
+    const int last = lastInBlock(p, facts, i);
+    for (int k = i + 1; k <= last; ++k) {
+        const std::vector<Token>& ts = tokensOf(p, p.stmts[k]);
+        for (std::size_t t = 0; t + 3 < ts.size(); ++t) {
+            const rules::RuleWords* m = ts[t + 1].mark == '.' && readsAt(p, ts, t, each.list) ? ruleAt(p.c, ts, t + 2, p.v) : nullptr;
+            if (!m || !produces(*m, "splice") || t + 2 + m->words.size() >= ts.size()) continue;
+            const std::size_t open = t + 2 + m->words.size();
+            if (ts[open].mark != '(') continue;
+            const auto args = argumentsAt(ts, open);
+            double count = 0;
+            if (args.size() < 2 || (number(p, ts, args[1].first, args[1].second, count) && count == 0)) continue;
+            const Stmt& loop = p.stmts[i];
+            const std::string removal = shown(p, ts, t, closingOf(ts, open) + 1);
+            // «с.вырезать(с.позиция(э), 1)» finds its place afresh: over a copy it removes the same element.
+            const auto& first = args[0];
+            const rules::RuleWords* found = first.second == first.first + 6 && readsAt(p, ts, first.first, each.list) &&
+                                                    ts[first.first + 1].mark == '.'
+                                                ? ruleAt(p.c, ts, first.first + 2, p.v)
+                                                : nullptr;
+            const bool byValue = found && produces(*found, "indexOf") && found->words.size() == 1 && ts[first.first + 3].mark == '(' &&
+                                 isWord(p, ts[first.first + 4], each.element) && ts[first.first + 5].mark == ')';
+            const std::string header = shown(p, loop, 0, loop.condTo);
+            const std::string copy = header.substr(0, header.size() - each.list.size()) + each.list + "." + facts.slice + "(0)";
+            add(p, loop, HintKind::LoopFlow,
+                "цикл перебирает «" + each.list + "» и сам удаляет из него элементы: «" + removal + "» (строка " +
+                    num(lineOf(p, p.stmts[k])) + "). После удаления следующие элементы сдвигаются на одно место назад, и перебор " +
+                    "перескакивает через тот, что встал на место удалённого: этот элемент цикл не проверяет. " +
+                    (byValue && !facts.slice.empty()
+                         ? "Перебирайте копию списка, а удаляйте из самого списка: «" + copy + "»"
+                         : "Перебирайте копию списка или соберите элементы, которые остаются, в новый список"),
+                {each.list}, out);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
 // «пока i < с.длина»: «с.вырезать(i, 1)» under a condition and «i = i + 1» every round: the
 // element that moved into place i is never looked at. Silent when the removal's round steps back,
-// or skips the step with «продолжить».
+// or skips the step with «продолжить». And the same removal in «для каждого» over the list itself.
 void removedWhileWalking(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const EachLoop each = eachLoopOf(p, p.stmts[i]);
+    if (each.valid) return removedWhileEach(p, facts, i, each, out);
     std::string index;
     const std::string list = walkedList(p, p.stmts[i], index);
     if (list.empty() || holdsWithin(p, facts, i, keywordOf(p.v, "continue"))) return;

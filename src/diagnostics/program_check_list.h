@@ -20,7 +20,7 @@ using WholeCheck = void (*)(const Program&, const Facts&, std::vector<Hint>&);
 // checks_conditions.cpp
 void positionAsCondition(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void notTakesNameAlone(const Program& p, const Facts&, int i, std::vector<Hint>& out);
-void elseIfNeverRuns(const Program& p, const Facts&, int i, std::vector<Hint>& out);
+void elseIfNeverRuns(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void decidedCondition(const Program& p, const Facts&, int i, std::vector<Hint>& out);
 void sameBranches(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void twoIfsBothRun(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
@@ -150,5 +150,8 @@ void builtInSameOrder(const Program& p, const Facts& facts, int i, std::vector<H
 
 // checks_drawing.cpp
 void roundAtCorner(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void cornerAsSize(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void barsHangFromTop(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void colourNeverUsed(const Program& p, const Facts& facts, std::vector<Hint>& out);
 
 }  // namespace diagnostics::programs

@@ -117,7 +117,7 @@ constexpr StatementCheck statementTable[] = {
     copyIsSameList,  // «копия = оценки» of a list: one list, two names
     positionAsCondition,  // «позиция(…)» used as yes or no
     notTakesNameAlone,  // «не x равно 5»: «не» binds to «x» alone
-    elseIfNeverRuns,  // an «иначе если» shadowed by an earlier condition
+    elseIfNeverRuns,  // an «иначе если» shadowed by an earlier condition; a chain loosest first
     decidedCondition,  // a condition its own constants make always true or always false
     sameBranches,  // an «если» whose «иначе» does the same lines
     twoIfsBothRun,  // two «если» in a row that both print
@@ -237,6 +237,9 @@ constexpr WholeCheck wholeTable[] = {
     functionCounterShared,  // a function's «i = 1» without «пусть», the program's loop counter
     // Shapes on the canvas:
     roundAtCorner,  // a circle centred on a square's corner, its radius half the side
+    cornerAsSize,  // «прямоугольник(100, 150, 200, 250)» running off the canvas: a second corner for the size
+    barsHangFromTop,  // «прямоугольник(x, 0, 40, рост[i])» in a loop: bars hanging from the top edge
+    colourNeverUsed,  // «цвет("green")» replaced at once by another colour
 };
 
 void statementChecks(const Program& p, std::vector<Hint>& out) {

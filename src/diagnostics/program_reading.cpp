@@ -99,6 +99,23 @@ std::size_t closingOf(const std::vector<Token>& ts, std::size_t open, bool* comm
     return ts.size();
 }
 
+std::vector<std::pair<std::size_t, std::size_t>> argumentsAt(const std::vector<Token>& ts, std::size_t open) {
+    std::vector<std::pair<std::size_t, std::size_t>> args;
+    const std::size_t close = closingOf(ts, open);
+    if (close >= ts.size() || close == open + 1) return args;
+    std::size_t from = open + 1;
+    int depth = 0;
+    for (std::size_t k = open + 1; k <= close; ++k) {
+        if (ts[k].mark == '(' || ts[k].mark == '[' || ts[k].mark == '{') ++depth;
+        if (ts[k].mark == ')' || ts[k].mark == ']' || ts[k].mark == '}') --depth;
+        if ((ts[k].mark == ',' && depth == 0) || k == close) {
+            args.emplace_back(from, k);
+            from = k + 1;
+        }
+    }
+    return args;
+}
+
 bool wholeInBrackets(const std::vector<Token>& ts, std::size_t from, std::size_t to) {
     int depth = 0;
     for (std::size_t k = from; k < to; ++k) {

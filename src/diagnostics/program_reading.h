@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "diagnostics/analysis.h"
@@ -81,6 +82,10 @@ bool changesValue(const rules::RuleWords& r);
 // The token that closes the bracket at `open`, or ts.size() when the line does not close it; with
 // `commas`, whether a "," stands directly inside it.
 std::size_t closingOf(const std::vector<Token>& ts, std::size_t open, bool* commas = nullptr);
+
+// The arguments of the call whose "(" is at `open`, each as its tokens [from, to) between the
+// commas directly inside; none for «f()» and for brackets the line does not close.
+std::vector<std::pair<std::size_t, std::size_t>> argumentsAt(const std::vector<Token>& ts, std::size_t open);
 
 // No round bracket opened in tokens [from, to) closes before the last one: «f(a)» holds one call
 // whole, «f(a) + g(b)» and «(a)(b)» do not.
