@@ -475,14 +475,66 @@ EachLoop eachLoopOf(const Program& p, const Stmt& s) {
 }
 
 WordPair wordPairOf(const Program& p, const Stmt& s) {
+    if (!hasCondition(s)) return {};
+    return wordPairIn(p, tokensOf(p, s), s.condFrom, s.condTo);
+}
+
+void unwrap(const std::vector<Token>& ts, std::size_t& from, std::size_t& to) {
+    while (to >= from + 2 && ts[from].mark == '(' && ts[to - 1].mark == ')' && wholeInBrackets(ts, from, to)) ++from, --to;
+}
+
+Joined joinedIn(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to) {
+    Joined j;
+    unwrap(ts, from, to);
+    std::size_t start = from;
+    int depth = 0;
+    for (std::size_t i = from; i < to;) {
+        const std::uint32_t m = ts[i].mark;
+        if (m == '(' || m == '[') ++depth;
+        if (m == ')' || m == ']') --depth;
+        std::string joint;
+        std::size_t width = 0;
+        const rules::RuleWords* r = m == 0 ? ruleAt(p.c, ts, i, p.v) : nullptr;
+        if (r && r->role == rules::WordRole::Logic) {
+            joint = replacementOf(p.table, *r);
+            width = r->words.size();
+        } else if ((m == '&' || m == '|') && i + 1 < to && ts[i + 1].mark == m && ts[i + 1].from == ts[i].to) {
+            joint = m == '&' ? "&&" : "||";
+            width = 2;
+        }
+        if (depth != 0 || (joint != "&&" && joint != "||")) {
+            i += r ? r->words.size() : 1;
+            continue;
+        }
+        if (!j.joint.empty() && j.joint != joint) return {};
+        if (j.joint.empty()) j.jointFrom = i, j.jointTo = i + width;
+        j.joint = joint;
+        j.parts.push_back({start, i});
+        i += width;
+        start = i;
+    }
+    j.parts.push_back({start, to});
+    for (auto& [a, b] : j.parts) {
+        if (a >= b) return {};
+        unwrap(ts, a, b);
+    }
+    return j;
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> bothParts(const Program& p, const Stmt& s) {
+    if (!hasCondition(s) || s.condTo <= s.condFrom) return {};
+    Joined j = joinedIn(p, tokensOf(p, s), s.condFrom, s.condTo);
+    return j.joint == "||" ? std::vector<std::pair<std::size_t, std::size_t>>{} : j.parts;
+}
+
+WordPair wordPairIn(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to) {
     WordPair pair;
-    const std::vector<Token>& ts = tokensOf(p, s);
     std::size_t taken = 0;
-    if (!hasCondition(s) || s.condTo < s.condFrom + 3 || ts[s.condFrom].mark != 0 || ts[s.condTo - 1].mark != 0) return pair;
-    pair.sign = signAt(p, ts, s.condFrom + 1, taken);
-    if (pair.sign.empty() || s.condFrom + 1 + taken + 1 != s.condTo) return pair;
-    pair.left = word(p, ts[s.condFrom]);
-    pair.right = word(p, ts[s.condTo - 1]);
+    if (to < from + 3 || to > ts.size() || ts[from].mark != 0 || ts[to - 1].mark != 0) return pair;
+    pair.sign = signAt(p, ts, from + 1, taken);
+    if (pair.sign.empty() || from + 1 + taken + 1 != to) return pair;
+    pair.left = word(p, ts[from]);
+    pair.right = word(p, ts[to - 1]);
     pair.valid = true;
     return pair;
 }
@@ -565,6 +617,21 @@ bool changesName(const Program& p, const Stmt& s, const std::string& name) {
     const std::uint32_t m = ts[1].mark;
     return ((m == '+' || m == '-' || m == '*' || m == '/' || m == '%') && ts[2].mark == '=') ||
            ((m == '+' || m == '-') && ts[2].mark == m);
+}
+
+bool growsByOne(const Program& p, const Stmt& s, const std::string& name) {
+    return !name.empty() && (valueIs(p, s, name, '+', "1") || valueIs(p, s, "1", '+', name));
+}
+
+bool changedBesidesSetters(const Program& p, const Facts& facts, const std::string& name) {
+    for (int k = 0; k < facts.n; ++k) {
+        const Stmt& t = p.stmts[k];
+        if (t.target != name && changesName(p, t, name)) return true;
+        if (t.kind == StmtKind::Loop && eachLoopOf(p, t).element == name) return true;
+    }
+    for (const Function& f : facts.functions)
+        if (std::find(f.params.begin(), f.params.end(), name) != f.params.end()) return true;
+    return false;
 }
 
 bool writtenNumbers(const Program& p, const Facts& facts, const std::string& name, std::vector<double>& numbers) {
