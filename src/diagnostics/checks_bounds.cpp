@@ -3,8 +3,7 @@
 // 10 and leaves a digit out, a product multiplied by a counter that is 0 on the first round, a
 // total or a product that starts with the value its loop adds or multiplies by again, a kept extreme
 // of remainders that starts past every remainder, a count that starts at 1 and is then tested
-// against 0, a kept extreme that starts with a value
-// the loop's filter never checked, a power that starts at its base and is multiplied as many times
+// against 0, a kept extreme that starts with a value the loop's filter never checked, a power that starts at its base and is multiplied as many times
 // as the exponent, a divisor walk that reaches the number itself and so always finds a divisor, a
 // plain division that keeps a fraction and so never brings «пока n > 0» to 0, a walk «i < L.длина -
 // 1» that reads only «L[i]» and so never the last element.
