@@ -1,7 +1,9 @@
 // Arithmetic checks: digits taken with "/", an average with its brackets missing, a product from 0,
 // a remainder or a quotient taken for divisibility, «"ложь"» in quotes as a condition, «добавить»
 // kept as the list, a divisor search from 1, a whole division kept as a fraction, a count divided
-// by a sum (an average upside down).
+// by a sum (an average upside down), a remainder taken the wrong way round in a divisor walk, a
+// remainder of a number smaller than the divisor (it changes nothing), a count of buses rounded to
+// the nearest.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
@@ -165,7 +167,7 @@ void productStartsAtZero(const Program& p, const Facts& facts, std::vector<Hint>
         static const std::string one = "1";
         out.push_back(naming(at(lineOf(p, start), HintKind::LoopFlow,
                                 "«" + start.target + "» начинается с 0 и меняется только умножением («" + lineText(p, p.stmts[grow]) +
-                                    "», строка " + num(lineOf(p, p.stmts[grow])) + "): 0, умноженный на любое число, остаётся 0, и «" +
+                                    "», строка " + num(lineOf(p, p.stmts[grow])) + "): 0, умноженный на любое число, остаётся нулём, и «" +
                                     start.target + "» всегда будет 0. Произведение начинают с 1: «" + shown(p, start, 0, start.valueFrom) + " 1»",
                                 p.c, zero.from, zero.to, &one),
                              {start.target}));
@@ -457,6 +459,113 @@ void wholePartByRemainder(const Program& p, const Facts&, int i, std::vector<Hin
     add(p, s, HintKind::Computation,
         "«" + a + " % 60» — остаток от деления на 60, то есть минуты сверх целых часов, а «" + s.target +
             "» по имени — целые часы: это целая часть деления, «" + (floor.empty() ? "Math.floor" : floor) + "(" + a + " / 60)»",
+        {s.target}, out);
+}
+
+// «если d % n равно 0» where «d» walks from 1 (or more) up to «n»: a smaller number never divides a
+// greater one, so the test holds only at «d» = «n» (or never, for «d < n»). The walk is «пока d <= n»
+// from a written start, or «повторить n раз» with «d = счётчик + 1».
+void remainderReversed(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& test = p.stmts[i];
+    if (test.kind != StmtKind::If && test.kind != StmtKind::ElseIf) return;
+    const std::vector<Token>& tt = tokensOf(p, test);
+    const std::size_t a = test.condFrom;
+    std::size_t taken = 0;
+    if (test.condTo < a + 5 || tt[a + 1].mark != '%' || !isPlainName(p.c, tt[a], p.v, tt, a) || !isPlainName(p.c, tt[a + 2], p.v, tt, a + 2) ||
+        !equalsAt(p, tt, a + 3, taken) || a + 4 + taken != test.condTo || word(p, tt[a + 3 + taken]) != "0")
+        return;
+    const std::string d = word(p, tt[a]), n = word(p, tt[a + 2]);
+    const int loop = nearestAround(p, facts, i, StmtKind::Loop);
+    if (loop < 0 || d == n) return;
+    const Stmt& head = p.stmts[loop];
+    const std::vector<Token>& ht = tokensOf(p, head);
+    bool reaches = false;  // «d» takes the value «n» on the last round
+    const WordPair walk = wordPairOf(p, head);
+    const int start = lastSetBefore(facts, d, loop);
+    double from = 0;
+    if (walk.valid && walk.left == d && walk.right == n && (walk.sign == "<" || walk.sign == "<=") && start >= 0 &&
+        number(p, tokensOf(p, p.stmts[start]), p.stmts[start].valueFrom, tokensOf(p, p.stmts[start]).size(), from) && from >= 1) {
+        reaches = walk.sign == "<=";
+    } else {
+        const rules::RuleWords* counted = ruleAt(p.c, ht, 0, p.v, [](const rules::RuleWords& r) { return produces(r, "__LUM__.countLoop"); });
+        const std::size_t at = counted ? counted->words.size() : 0;
+        if (!counted || ht.size() < at + 2 || !isWord(p, ht[at], n) || ht[at + 1].mark != 0) return;
+        const int set = lastSetBefore(facts, d, i);
+        if (set <= loop || facts.holders[set] != loop) return;
+        const Stmt& one = p.stmts[set];
+        const std::vector<Token>& ot = tokensOf(p, one);
+        if (ot.size() != one.valueFrom + 3 || ot[one.valueFrom + 1].mark != '+' || word(p, ot[one.valueFrom + 2]) != "1" ||
+            (capitals(word(p, ot[one.valueFrom])) != "СЧЕТЧИК" && capitals(word(p, ot[one.valueFrom])) != "СЧЁТЧИК"))
+            return;
+        reaches = true;
+    }
+    for (const int k : settersOf(facts, n))
+        if (within(p, facts, k, loop)) return;
+    const std::string written = shown(p, test, a, test.condTo);
+    add(p, test, HintKind::Computation,
+        "«" + written + "» " + (reaches ? "верно, только когда «" + d + "» равно «" + n + "»" : "не выполнится никогда") + ": «" + d +
+            "» здесь идёт от 1 до «" + n + "» (строка " + num(lineOf(p, head)) +
+            "), а меньшее число на большее без остатка не делится. Чтобы проверить, делится ли «" + n + "» на «" + d + "», пишите «" + n +
+            " % " + d + " " + shown(p, tt, a + 3, test.condTo) + "»",
+        {d, n}, out);
+}
+
+// «вклад * (ставка % 100)» where «ставка» is a number written once below 100: the remainder is the
+// number itself, so «%» changes nothing; a share («процент») is a division. Told only where the
+// remainder is a factor of a product or a quotient (a remainder shown alone, «минуты % 60» of 45,
+// is meant), and only for a name that nothing changes.
+void remainderChangesNothing(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.target.empty() && !prints(p, s)) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    for (std::size_t k = s.target.empty() ? 1 : s.valueFrom + 1; k + 1 < ts.size(); ++k) {
+        double by = 0, value = 0;
+        if (ts[k].mark != '%' || !isPlainName(p.c, ts[k - 1], p.v, ts, k - 1) || !isDigits(p.c, ts[k + 1]) ||
+            !number(p, ts, k + 1, k + 2, by) || (k + 2 < ts.size() && ts[k + 2].mark == '.'))
+            continue;
+        // A factor of a product or a quotient: «(x % N) * y», «y * (x % N)», «x % N * y».
+        const auto timesOrBy = [&](std::size_t t) { return t < ts.size() && (ts[t].mark == '*' || ts[t].mark == '/'); };
+        const bool bracketed = k >= 2 && ts[k - 2].mark == '(' && k + 2 < ts.size() && ts[k + 2].mark == ')';
+        const bool factor = bracketed ? ((k >= 3 && timesOrBy(k - 3)) || timesOrBy(k + 3)) : (timesOrBy(k + 2) && !(k >= 2 && timesOrBy(k - 2)));
+        const std::string x = word(p, ts[k - 1]);
+        const std::vector<int>& setters = settersOf(facts, x);
+        if (!factor || setters.size() != 1 || setters[0] >= i || nearestAround(p, facts, setters[0], StmtKind::Loop) >= 0) continue;
+        const std::vector<Token>& st = tokensOf(p, p.stmts[setters[0]]);
+        if (!number(p, st, p.stmts[setters[0]].valueFrom, st.size(), value) || value < 0 || value >= by) continue;
+        const std::string written = shown(p, ts, k - 1, k + 2);
+        add(p, s, HintKind::Computation,
+            "«" + written + "» — остаток от деления " + numberText(value) + " на " + numberText(by) + ", то есть само " + numberText(value) +
+                ": «%» здесь ничего не меняет. Если нужна доля (процент), делите: «" + x + " / " + numberText(by) + "»",
+            {x}, out);
+        return;
+    }
+}
+
+// «автобусов = округлить(учеников / мест)»: a count of buses, boxes or desks that must hold all of
+// something, rounded to the nearest: when the division leaves less than a half, that part is left
+// without a place. Told only when a name says so: the result counts containers («автобусов», «коробок»),
+// or the divisor is what one of them holds («мест», «в_коробке»).
+void containersRoundedDown(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    (void)facts;
+    const Stmt& s = p.stmts[i];
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const std::string up = reverseOf(p.v, "Math.ceil");
+    if (s.target.empty() || up.empty() || ts.size() != s.valueFrom + 6) return;
+    const std::size_t v = s.valueFrom;
+    // «округлить_вниз» is left alone: the count of buses filled whole is meant with it.
+    const rules::RuleWords* r = ruleAt(p.c, ts, v, p.v, [](const rules::RuleWords& w) { return produces(w, "Math.round"); });
+    if (!r || r->words.size() != 1 || ts[v + 1].mark != '(' || ts[v + 3].mark != '/' || ts[v + 5].mark != ')' ||
+        !isPlainName(p.c, ts[v + 2], p.v, ts, v + 2) || !isPlainName(p.c, ts[v + 4], p.v, ts, v + 4))
+        return;
+    const std::string by = word(p, ts[v + 4]);
+    const std::string byUpper = capitals(by);
+    const bool holds = nameHas(by, {"МЕСТ", "ВМЕЩ", "ВМЕСТИМ"}) || byUpper.rfind("В_", 0) == 0;
+    const bool containers = nameHas(s.target, {"АВТОБУС", "МАШИН", "КОРОБ", "ЯЩИК", "ПАЧ", "ЛОДК", "ЛОДОК", "ВАГОН", "РЕЙС", "УПАКОВ", "ПАРТ", "КОМНАТ", "АВТОМОБ"});
+    if (!holds && !containers) return;
+    const std::string written = shown(p, ts, v, v + 6);
+    add(p, s, HintKind::Computation,
+        "«" + written + "» округляет до ближайшего целого: когда «" + word(p, ts[v + 2]) + "» не делится на «" + by +
+            "» нацело, часто выходит меньше, чем нужно, и на остаток места не хватит. Чтобы хватило всем, округляйте вверх: «" + up + "(" + word(p, ts[v + 2]) + " / " + by + ")»",
         {s.target}, out);
 }
 

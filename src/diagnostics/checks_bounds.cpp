@@ -360,8 +360,9 @@ void elementPastEnd(const Program& p, const Facts& facts, int i, std::vector<Hin
 
 // «пока n > 10» around «n = округлить_вниз(n / 10)»: the loop stops at a number of one digit or at
 // 10 itself, and that first digit (both digits of 10) is never taken. «n > 9» and «n >= 10» stop on
-// the first digit on purpose in a walk to it: they are told only when a total gathers the digits
-// «n % 10» round by round and nothing reads n after the loop to take the last one.
+// the first digit on purpose in a walk to it: they are told only when a name takes the digits
+// «n % 10» round by round (a total, a kept greatest) and nothing reads n after the loop to take the
+// last one.
 void digitLoopStopsAtTen(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
     if (s.kind != StmtKind::Loop || s.closed) return;
@@ -372,7 +373,7 @@ void digitLoopStopsAtTen(const Program& p, const Facts& facts, int i, std::vecto
     if (!atTen && !atOneDigit) return;
     bool divides = false;
     std::vector<std::string> digits = {k.name};  // the number, and names set to its last digit
-    std::string total;                           // a name that gathers a digit round by round
+    std::string total;                           // a name that takes a digit round by round
     for (int t = i + 1; t < facts.n && within(p, facts, t, i); ++t) {
         const Stmt& d = p.stmts[t];
         if (d.target.empty()) continue;
@@ -387,8 +388,11 @@ void digitLoopStopsAtTen(const Program& p, const Facts& facts, int i, std::vecto
             lastDigit = lastDigit || (m + 2 < dt.size() && isWord(p, dt[m], k.name) && dt[m + 1].mark == '%' && word(p, dt[m + 2]) == "10");
             for (std::size_t g = 1; g < digits.size(); ++g) gathers = gathers || isWord(p, dt[m], digits[g]);
         }
-        if (reads(p, d, d.target) && (lastDigit || gathers)) total = d.target;
-        else if (lastDigit) digits.push_back(d.target);
+        // Set under an «если» that tests a digit («если ц равно 5 то к = к + 1»): it takes the digit too.
+        const int test = facts.holders[t];
+        for (std::size_t g = 1; g < digits.size() && test > i; ++g) gathers = gathers || (hasCondition(p.stmts[test]) && reads(p, p.stmts[test], digits[g]));
+        if (lastDigit && !reads(p, d, d.target)) digits.push_back(d.target);
+        else if (lastDigit || gathers) total = d.target;
     }
     if (!divides) return;
     if (atTen) {
@@ -477,13 +481,34 @@ void divisorWalkReachesNumber(const Program& p, const Facts& facts, int i, std::
         if ((equal != "==" && equal != "===") || !number(p, tt, test.condFrom + 3 + eq, test.condTo, zero) || zero != 0) continue;
         for (const int set : body(p, facts, h)) {
             const Stmt& flag = p.stmts[set];
-            if (flag.target.empty() || !(valueIs(p, flag, p.trueWord) || valueIs(p, flag, p.falseWord))) continue;
-            add(p, s, HintKind::LoopFlow,
-                "на последнем круге «" + d + "» равно «" + n + "», а «" + n + " % " + n + "» — 0 для любого числа: «" + lineText(p, flag) +
-                    "» (строка " + num(lineOf(p, flag)) + ") выполнится всегда. Чтобы само число не считалось делителем, пишите «" + d +
-                    " < " + n + "»",
-                {d, n}, out);
-            return;
+            if (flag.target.empty()) continue;
+            if (valueIs(p, flag, p.trueWord) || valueIs(p, flag, p.falseWord)) {
+                add(p, s, HintKind::LoopFlow,
+                    "на последнем круге «" + d + "» равно «" + n + "», а «" + n + " % " + n + "» — 0 для любого числа: «" + lineText(p, flag) +
+                        "» (строка " + num(lineOf(p, flag)) + ") выполнится всегда. Чтобы само число не считалось делителем, пишите «" + d +
+                        " < " + n + "»",
+                    {d, n}, out);
+                return;
+            }
+            // A count of divisors from 2 that the program later tests against 0: «n» itself is
+            // always counted, so the count is never 0. From 1 to «n» with «равно 2» is meant.
+            const int start = lastSetBefore(facts, d, i);
+            double from = 0;
+            const std::vector<Token>& st = start >= 0 ? tokensOf(p, p.stmts[start]) : tt;
+            if (!valueIs(p, flag, flag.target, '+', "1") || start < 0 || !number(p, st, p.stmts[start].valueFrom, st.size(), from) || from < 2)
+                continue;
+            for (const int r : readersOf(facts, flag.target)) {
+                const Stmt& use = p.stmts[r];
+                const Compared zero = r > lastInBlock(p, facts, i) && hasCondition(use) ? comparedIn(p, tokensOf(p, use), use.condFrom, use.condTo) : Compared{};
+                if (!zero.valid || zero.name != flag.target || zero.value != 0) continue;
+                add(p, s, HintKind::LoopFlow,
+                    "на последнем круге «" + d + "» равно «" + n + "», а «" + n + " % " + n + "» — 0 для любого числа: само «" + n +
+                        "» посчитается делителем (строка " + num(lineOf(p, flag)) + "), и «" + shown(p, use, use.condFrom, use.condTo) + "» (строка " +
+                        num(lineOf(p, use)) + ") " + (isNotEqual(zero.sign) || zero.sign == ">" ? "верно всегда" : "не выполнится никогда") +
+                        ". Чтобы само число не считалось делителем, пишите «" + d + " < " + n + "»",
+                    {d, n}, out);
+                return;
+            }
         }
     }
 }

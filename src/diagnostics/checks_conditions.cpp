@@ -241,7 +241,8 @@ void sameBranches(const Program& p, const Facts& facts, int i, std::vector<Hint>
         {p.ifWord}, out);
 }
 
-// Two «если» in a row, both printing, where the first's numbers all pass the second.
+// Two «если» in a row, both printing or both setting one name, where the first's numbers all pass
+// the second.
 void twoIfsBothRun(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
     const std::uint32_t line = lineOf(p, s);
@@ -255,12 +256,20 @@ void twoIfsBothRun(const Program& p, const Facts& facts, int i, std::vector<Hint
             bool firstPrints = hasRole(p, s, rules::WordRole::Output), secondPrints = hasRole(p, p.stmts[next], rules::WordRole::Output);
             for (int k : body(p, facts, i)) firstPrints = firstPrints || hasRole(p, p.stmts[k], rules::WordRole::Output);
             for (int k : body(p, facts, next)) secondPrints = secondPrints || hasRole(p, p.stmts[k], rules::WordRole::Output);
+            // Or both set one name: the second replaces what the first set.
+            int firstSets = -1, secondSets = -1;
+            for (int k : body(p, facts, i))
+                for (int m : body(p, facts, next))
+                    if (firstSets < 0 && !p.stmts[k].target.empty() && p.stmts[k].target == p.stmts[m].target) firstSets = k, secondSets = m;
+            const std::string both = "когда верно «" + shown(p, s, s.condFrom, s.condTo) + "» (строка " + num(line) + "), верно и «" +
+                                     shown(p, p.stmts[next], p.stmts[next].condFrom, p.stmts[next].condTo) + "»: выполнятся оба «" + p.ifWord + "», и ";
+            const std::string oneOnly = ". Если нужен один, пишите «" + p.elseWord + " " + p.ifWord + "»";
             if (subRange(a, b) && !setsInBetween && firstPrints && secondPrints)
+                add(p, p.stmts[next], HintKind::BranchFlow, both + "выведутся оба ответа" + oneOnly, {p.ifWord}, out);
+            else if (subRange(a, b) && !setsInBetween && firstSets >= 0 && !reads(p, p.stmts[next], p.stmts[firstSets].target))
                 add(p, p.stmts[next], HintKind::BranchFlow,
-                    "когда верно «" + shown(p, s, s.condFrom, s.condTo) + "» (строка " + num(line) + "), верно и «" +
-                        shown(p, p.stmts[next], p.stmts[next].condFrom, p.stmts[next].condTo) +
-                        "»: выполнятся оба «" + p.ifWord + "», и выведутся оба ответа. Если нужен один, пишите «" +
-                        p.elseWord + " " + p.ifWord + "»",
+                    both + "«" + lineText(p, p.stmts[secondSets]) + "» (строка " + num(lineOf(p, p.stmts[secondSets])) +
+                        ") заменит то, что задала строка " + num(lineOf(p, p.stmts[firstSets])) + oneOnly,
                     {p.ifWord}, out);
         }
     }
@@ -563,6 +572,79 @@ void boundSaidIncluded(const Program& p, const Facts& facts, int i, std::vector<
                 return;
             }
         }
+    }
+}
+
+// A chain «если … иначе если … иначе вывести("… от 0 до 100")» over one name: the «иначе»'s text
+// says the numbers from A to B are the right ones, and A or B passes none of the conditions, so it
+// lands in the «иначе». Told at the condition whose own bound leaves it out.
+void boundLeftToElse(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::If || facts.branches[i].empty() || p.stmts[facts.branches[i].back()].kind != StmtKind::Else) return;
+    const int other = facts.branches[i].back();
+    double lo = 0, hi = 0;
+    bool said = false;
+    for (int d = other + 1; d < facts.n && inOwnBranch(facts, d, other) && !said; ++d)
+        for (const Token& t : tokensOf(p, p.stmts[d])) {
+            if (t.mark != literal || t.to < t.from + 2 || said) continue;
+            const std::vector<TextWord> w = textWords(base::CodePoints(p.c + t.from + 1, p.c + t.to - 1));
+            for (std::size_t k = 0; k + 3 < w.size() && !said; ++k)
+                if (w[k].upper == "ОТ" && w[k + 1].number && w[k + 2].upper == "ДО" && w[k + 3].number)
+                    lo = w[k + 1].value, hi = w[k + 3].value, said = lo < hi;
+        }
+    if (!said) return;
+    // Each condition as the ranges of its «и» parts, all of one name.
+    struct Part {
+        Range range;
+        std::size_t from = 0, to = 0, signFrom = 0, signTo = 0;
+    };
+    std::vector<int> heads = {i};
+    for (const int b : facts.branches[i])
+        if (p.stmts[b].kind == StmtKind::ElseIf) heads.push_back(b);
+    std::vector<std::vector<Part>> conditions;
+    std::string name;
+    for (const int h : heads) {
+        const Stmt& c = p.stmts[h];
+        const std::vector<Token>& ts = tokensOf(p, c);
+        const Joined j = joinedIn(p, ts, c.condFrom, c.condTo);
+        if (j.joint == "||") return;
+        std::vector<Part> parts;
+        for (const auto& [from, to] : j.parts) {
+            const Compared k = comparedIn(p, ts, from, to);
+            const Range r = rangeFrom(k);
+            if (!r.valid || (!name.empty() && r.name != name)) return;
+            name = r.name;
+            parts.push_back({r, from, to, from + 1, k.valueAt});
+        }
+        conditions.push_back(parts);
+    }
+    const auto lets = [](const std::vector<Part>& parts, double v, std::size_t except) {
+        for (std::size_t k = 0; k < parts.size(); ++k)
+            if (k != except && !programs::lets(parts[k].range, v)) return false;
+        return true;
+    };
+    for (const double v : {hi, lo}) {
+        bool passes = false;
+        for (const std::vector<Part>& parts : conditions) passes = passes || lets(parts, v, parts.size());
+        if (passes) continue;
+        for (std::size_t c = 0; c < conditions.size(); ++c)
+            for (std::size_t k = 0; k < conditions[c].size(); ++k) {
+                const Part& part = conditions[c][k];
+                const bool top = v == hi && part.range.hi == v && !part.range.hiIn, bottom = v == lo && part.range.lo == v && !part.range.loIn;
+                if ((!top && !bottom) || !lets(conditions[c], v, k)) continue;
+                const Stmt& h = p.stmts[heads[c]];
+                const std::vector<Token>& ts = tokensOf(p, h);
+                const std::string sign = top ? "<=" : ">=";
+                const std::string fix = ts[part.signFrom].mark == 0 ? roleWord(p.v, p.table, rules::WordRole::Comparison, sign.c_str()) : sign;
+                if (fix.empty()) return;
+                add(p, h, HintKind::BranchFlow,
+                    "текст в «" + p.elseWord + "» (строка " + num(lineOf(p, p.stmts[other])) + ") говорит, что «" + name + "» бывает от " +
+                        numberText(lo) + " до " + numberText(hi) + ", а " + numberText(v) + " не пропускает ни одно условие: «" +
+                        shown(p, ts, part.from, part.to) + "» его отсекает, и при " + name + " = " + numberText(v) + " выполнится «" +
+                        p.elseWord + "». Пишите «" + name + " " + fix + " " + shown(p, ts, part.signTo, part.to) + "»",
+                    {name}, out);
+                return;
+            }
     }
 }
 

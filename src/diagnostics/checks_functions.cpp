@@ -1,7 +1,7 @@
 // Checks of functions: a result dropped, a parameter never read or overwritten, a function never
 // called, a call with its parameters' names in another order, a value given on one path only, a
 // parameter changed in a function that gives nothing back, a count made anew on every call, a
-// recursion whose «вернуть 0» is multiplied through every call.
+// recursion whose «вернуть 0» is multiplied through every call, a prime test that says yes to 1.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
@@ -206,6 +206,43 @@ void uncalledFunction(const Program& p, const Facts& facts, std::vector<Hint>& o
     }
 }
 
+namespace {
+
+// What a name measures, read from the start of the name or of a part after "_" («время_в_пути»,
+// «км»): one table of word starts, each with its quantity; "" when no part says one, or two parts
+// say different ones.
+std::string quantityOf(const std::string& name) {
+    static const struct {
+        const char* start;
+        const char* quantity;
+        const char* other = "";  // a longer start that says something else («ЧАСТЬ», «ЦЕНТР»)
+    } starts[] = {
+        {"ВРЕМ", "время"},         {"ЧАС", "время", "ЧАСТ"},  {"МИНУТ", "время"},        {"СЕКУНД", "время"},
+        {"СУТ", "время"},          {"ПУТ", "путь", "ПУТЕШ"},  {"РАССТ", "путь"},         {"КМ", "путь"},
+        {"КИЛОМЕТР", "путь"},      {"ДИСТАНЦ", "путь"},       {"СКОР", "скорость"},      {"МАСС", "масса", "МАССИВ"},
+        {"ВЕС", "масса", "ВЕСН"},  {"КГ", "масса"},           {"ЦЕН", "деньги", "ЦЕНТ"}, {"СТОИМ", "деньги"},
+        {"РУБ", "деньги"},         {"ШТУК", "количество"},    {"КОЛИЧ", "количество"},   {"ШИР", "ширина"},
+        {"ВЫС", "высота"},         {"ВОЗРАСТ", "возраст"},    {"ПРОЦЕНТ", "процент"},    {"СКИДК", "процент"},
+        {"ОСНОВАН", "основание"},  {"ПОКАЗАТ", "показатель"}, {"СТЕПЕН", "показатель"},
+    };
+    std::string found;
+    const std::string upper = capitals(name);
+    for (std::size_t from = 0; from < upper.size();) {
+        const std::size_t end = std::min(upper.find('_', from), upper.size());
+        const std::string part = upper.substr(from, end - from);
+        for (const auto& s : starts) {
+            const std::string start = s.start;
+            if (part.rfind(start, 0) != 0 || (*s.other && part.rfind(s.other, 0) == 0)) continue;
+            if (!found.empty() && found != s.quantity) return "";
+            found = s.quantity;
+        }
+        from = end + 1;
+    }
+    return found;
+}
+
+}  // namespace
+
 // «площадь(высота, ширина)» for «функция площадь(ширина, высота)»: the arguments are the
 // parameters' own names in another order, and the values go by their places. Left alone inside
 // the function itself and inside a function that takes the same names: a swap there is its work.
@@ -219,6 +256,23 @@ void argumentsSwapped(const Program& p, const Facts& facts, std::vector<Hint>& o
         for (std::size_t k = call.name + 2; k < call.close && plain; k += 2) {
             plain = isPlainName(p.c, ts[k], p.v, ts, k) && (ts[k + 1].mark == ',' || k + 1 == call.close);
             args.push_back(word(p, ts[k]));
+        }
+        if (plain && args.size() == 2 && f.params.size() == 2 && args != f.params) {
+            // Two values whose names measure what the other parameter measures («скорость(часов, км)»
+            // for «скорость(путь, время)»).
+            const std::string a0 = quantityOf(args[0]), a1 = quantityOf(args[1]);
+            const std::string p0 = quantityOf(f.params[0]), p1 = quantityOf(f.params[1]);
+            if (!a0.empty() && !a1.empty() && p0 != p1 && a0 == p1 && a1 == p0) {
+                const std::string shownCall = textOf(p.c, ts[call.name].from, ts[call.close].to);
+                out.push_back(naming(at(lineOf(p, p.stmts[call.stmt]), HintKind::FunctionFlow,
+                                        "в вызове «" + shownCall + "» значения попадают в параметры по порядку: «" + args[0] +
+                                            "» попадёт в параметр «" + f.params[0] + "», а «" + args[1] + "» — в «" + f.params[1] +
+                                            "» (функция «" + f.name + "», строка " + num(lineOf(p, p.stmts[f.at])) +
+                                            "). Похоже, их порядок перепутан: «" + f.name + "(" + args[1] + ", " + args[0] + ")»",
+                                        p.c, ts[call.name].from, ts[call.close].to),
+                                     {f.name}));
+                continue;
+            }
         }
         if (!plain || args == f.params || !std::is_permutation(args.begin(), args.end(), f.params.begin(), f.params.end()))
             continue;
@@ -498,6 +552,58 @@ void recursionEndsInZero(const Program& p, const Facts& facts, std::vector<Hint>
                 num(lineOf(p, p.stmts[product])) + ") умножает на вызов «" + f.name + "»: этот 0 умножится на все числа и останется 0, и «" +
                 f.name + "» всегда вернёт 0. Произведение кончают числом 1: «" + p.returnWord + " 1»",
             {p.returnWord}, out);
+    }
+}
+
+// A prime test («простое(n)») whose divisor walk starts at 2 and that ends with «вернуть истина»,
+// nothing in it comparing «n» with a number: for 1 (and 0) the walk never runs and the answer is
+// «истина». Told only when the program calls it with such a number: written, or an element of a
+// written list.
+void primeTestTakesOne(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    for (const Function& f : facts.functions) {
+        if (f.params.size() != 1 || !nameHas(f.name, {"ПРОСТ"}) || f.last <= f.at) continue;
+        const std::string& n = f.params[0];
+        std::vector<int> inside = body(p, facts, f.at);
+        while (!inside.empty() && p.stmts[inside.back()].kind == StmtKind::End) inside.pop_back();
+        if (inside.empty()) continue;
+        const Stmt& end = p.stmts[inside.back()];
+        const std::vector<Token>& et = tokensOf(p, end);
+        if (et.size() != 2 || !isWord(p, et[0], p.returnWord) || !isWord(p, et[1], p.trueWord)) continue;
+        bool fromTwo = false, guarded = false;
+        int loop = -1;
+        for (int k = f.at + 1; k < inside.back(); ++k) {
+            const Stmt& s = p.stmts[k];
+            if (s.kind == StmtKind::Loop && loop < 0) loop = k;
+            fromTwo = fromTwo || (loop < 0 && valueIs(p, s, "2"));
+            const Compared c = hasCondition(s) ? comparedIn(p, tokensOf(p, s), s.condFrom, s.condTo) : Compared{};
+            guarded = guarded || (c.valid && c.name == n);
+        }
+        if (!fromTwo || guarded || loop < 0) continue;
+        // A call with 1 or less: written, or the element of a written list that holds one.
+        std::string shownCall;
+        std::uint32_t callLine = 0;
+        for (int k = 0; k < facts.n && shownCall.empty(); ++k) {
+            if (k >= f.at && k <= f.last) continue;
+            const std::vector<Token>& ts = tokensOf(p, p.stmts[k]);
+            for (std::size_t t = 0; t + 3 < ts.size() && shownCall.empty(); ++t) {
+                if (!isWord(p, ts[t], f.name) || ts[t + 1].mark != '(' || ts[t + 3].mark != ')') continue;
+                double value = 2;
+                bool small = number(p, ts, t + 2, t + 3, value) && value <= 1;
+                const int around = nearestAround(p, facts, k, StmtKind::Loop);
+                const EachLoop each = around >= 0 ? eachLoopOf(p, p.stmts[around]) : EachLoop{};
+                std::vector<double> numbers;
+                if (!small && each.valid && isWord(p, ts[t + 2], each.element) && walkedNumbers(p, facts, p.stmts[around], numbers))
+                        for (const double x : numbers)
+                        if (!small && x >= 0 && x <= 1) small = true, value = x;
+                if (small) shownCall = f.name + "(" + numberText(value) + ")", callLine = lineOf(p, p.stmts[k]);
+            }
+        }
+        if (shownCall.empty()) continue;
+        add(p, end, HintKind::Computation,
+            "при «" + n + "» меньше 2 цикл (строка " + num(lineOf(p, p.stmts[loop])) + ") не выполнится ни разу, и «" + shownCall +
+                "» (строка " + num(callLine) + ") вернёт «" + p.trueWord +
+                "». Но 0 и 1 не простые числа: в начале функции при «" + n + " < 2» нужно «" + p.returnWord + " " + p.falseWord + "»",
+            {}, out);
     }
 }
 

@@ -34,20 +34,34 @@ void totalResetInLoop(const Program& p, const Facts& facts, int i, std::vector<H
             if (kt.size() != 2 || !declares(p, p.stmts[k]) || !isWord(p, kt[1], reset.target)) continue;
             for (const int r : readersOf(facts, reset.target)) declaredBefore = declaredBefore || r > lastInBlock(p, facts, i);
         }
-        for (std::size_t b = a + 1; b < inner.size() && declaredBefore; ++b) {
-            const Stmt& grow = p.stmts[inner[b]];
+        auto grows = [&](const Stmt& grow) {
+            const std::vector<Token>& gt = tokensOf(p, grow);
+            return grow.target == reset.target && gt.size() > grow.valueFrom + 2 && isWord(p, gt[grow.valueFrom], grow.target) &&
+                   (gt[grow.valueFrom + 1].mark == '+' || gt[grow.valueFrom + 1].mark == '*' || gt[grow.valueFrom + 1].mark == '-');
+        };
+        // Grown directly in the body; or under an «если» of the body, when nothing else in the loop
+        // reads it and the lines after the loop do (a count per round shown in the loop is meant).
+        bool told = false;
+        for (int k = inner[a] + 1; k <= lastInBlock(p, facts, i) && declaredBefore && !told; ++k) {
+            const Stmt& grow = p.stmts[k];
             // A loop inside that counts with the name: the number is that loop's start, not a total.
             if (grow.kind == StmtKind::Loop && reads(p, grow, reset.target)) break;
-            const std::vector<Token>& gt = tokensOf(p, grow);
-            if (grow.target == reset.target && gt.size() > grow.valueFrom + 2 && isWord(p, gt[grow.valueFrom], grow.target) &&
-                (gt[grow.valueFrom + 1].mark == '+' || gt[grow.valueFrom + 1].mark == '*' || gt[grow.valueFrom + 1].mark == '-')) {
-                add(p, reset, HintKind::LoopFlow,
-                    "«" + lineText(p, reset) + "» стоит внутри цикла и обнуляет «" + reset.target +
-                        "» на каждом круге, поэтому от прошлых кругов в ней ничего не остаётся. Поставьте эту строку перед циклом (строка " +
-                        num(line) + ")",
-                    {reset.target}, out);
-                break;
+            if (!grows(grow)) continue;
+            if (facts.holders[k] != i) {
+                if (nearestAround(p, facts, k, StmtKind::Loop) != i) break;
+                bool readInLoop = false, readAfter = false;
+                for (const int r : readersOf(facts, reset.target)) {
+                    readInLoop = readInLoop || (within(p, facts, r, i) && !grows(p.stmts[r]));
+                    readAfter = readAfter || r > lastInBlock(p, facts, i);
+                }
+                if (readInLoop || !readAfter) break;
             }
+            add(p, reset, HintKind::LoopFlow,
+                "«" + lineText(p, reset) + "» стоит внутри цикла и обнуляет «" + reset.target +
+                    "» на каждом круге, поэтому от прошлых кругов в ней ничего не остаётся. Поставьте эту строку перед циклом (строка " +
+                    num(line) + ")",
+                {reset.target}, out);
+            told = true;
         }
     }
 }
@@ -75,7 +89,11 @@ void flagSetInElse(const Program& p, const Facts& facts, int i, std::vector<Hint
         if (!valueToken(p, y) || !valueToken(p, x) || y.target != x.target) continue;
         const std::string yv = word(p, yt[y.valueFrom]), xv = word(p, xt[x.valueFrom]);
         const bool flags = (yv == p.trueWord && xv == p.falseWord) || (yv == p.falseWord && xv == p.trueWord);
-        if (flags && setBefore(facts, x.target, i))
+        // A print that speaks of the last one («Последнее число делится на 3: ») means the «иначе».
+        bool last = false;
+        for (const int r : readersOf(facts, x.target))
+            last = last || (r > lastInBlock(p, facts, i) && prints(p, p.stmts[r]) && capitals(lineText(p, p.stmts[r])).find("ПОСЛЕДН") != std::string::npos);
+        if (flags && !last && setBefore(facts, x.target, i))
             add(p, x, HintKind::LoopFlow,
                 "«" + lineText(p, x) + "» в «" + p.elseWord + "» выполняется для каждого неподходящего элемента, даже после того как нужный нашёлся: после цикла в «" +
                     x.target + "» ответ только про последний элемент. Уберите «" + p.elseWord +
@@ -714,6 +732,38 @@ void positionTestedForElement(const Program& p, const Facts& facts, int i, std::
         {index}, out);
 }
 
+// «пока поз < числа.длина» with «если числа[поз] % 2 равно 0 то сумма = сумма + поз»: the test reads
+// the element and the sum adds its number. Silent when the print of the sum speaks of numbers of
+// places («номеров», «позиций», «индексов»).
+void positionAddedForElement(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    std::string index;
+    const std::string list = walkedList(p, p.stmts[i], index);
+    if (list.empty()) return;
+    const std::string element = list + "[" + index + "]";
+    for (int k = i + 1; k <= lastInBlock(p, facts, i); ++k) {
+        const Stmt& s = p.stmts[k];
+        std::string total, added;
+        const int test = facts.holders[k];
+        if (!binaryValue(p, s, '+', total, added) || total != s.target || added != index || test <= i ||
+            p.stmts[test].kind != StmtKind::If)
+            continue;
+        const Stmt& h = p.stmts[test];
+        if (shown(p, h, h.condFrom, h.condTo).find(element) == std::string::npos) continue;
+        bool shownAsPlaces = false, readAfter = false;
+        for (const int r : readersOf(facts, total)) {
+            if (r <= lastInBlock(p, facts, i)) continue;
+            readAfter = true;
+            shownAsPlaces = shownAsPlaces || nameHas(lineText(p, p.stmts[r]), {"НОМЕР", "ПОЗИЦ", "ИНДЕКС", "МЕСТ"});
+        }
+        if (!readAfter || shownAsPlaces) continue;
+        add(p, s, HintKind::LoopFlow,
+            "«" + lineText(p, s) + "» прибавляет номер элемента «" + index + "», а условие (строка " + num(lineOf(p, h)) +
+                ") проверяло сам элемент «" + element + "». Чтобы сложить сами числа, пишите «" + total + " = " + total + " + " + element + "»",
+            {index}, out);
+        return;
+    }
+}
+
 // «если серия > лучшая то лучшая = серия конец» in a loop where «серия» only grows, under a
 // condition, and nothing sets it back: the record is the whole count, not the longest run. Told
 // at the «конец» of the «если» that grows it, where the run should start again.
@@ -821,11 +871,39 @@ void notFoundForEachElement(const Program& p, const Facts& facts, int i, std::ve
         if (!yesPrints || !noOnlyPrints) continue;
         const Stmt& told = p.stmts[no[0]];
         add(p, told, HintKind::LoopFlow,
-            "«" + lineText(p, told) + "» в «" + p.elseWord + "» выполняется для каждого элемента, для которого «" +
+            "«" + lineText(p, told) + "» в «" + p.elseWord + "» (строка " + num(lineOf(p, p.stmts[other])) + ") выполняется для каждого элемента, для которого «" +
                 shown(p, s, s.condFrom, s.condTo) + "» неверно, — ответ «не нашли» выведется много раз, даже когда нужный элемент есть. Ответить «не нашли» можно только после цикла: перед циклом «пусть нашли = " +
                 p.falseWord + "», в «то» — «нашли = " + p.trueWord + "», а после «" + p.endWord + "» цикла — «" + p.ifWord + " не нашли то … " +
                 p.endWord + "»",
             {p.elseWord}, out);
+        return;
+    }
+}
+
+// «если о равно 5 то серия = серия + 1 иначе серия = 1 конец» under a record «если серия > лучшая»:
+// the «иначе» runs for an element the test refused, which is not in the run, so the run starts at
+// 1 instead of 0. Silent when the test compares with a name (a run of equal neighbours, where the
+// element that breaks the run starts the next one: 1 is meant).
+void streakRestartsAtOne(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const int loop = facts.holders[i];
+    if (s.kind != StmtKind::If || loop < 0 || p.stmts[loop].kind != StmtKind::Loop || facts.branches[i].size() != 1 ||
+        p.stmts[facts.branches[i][0]].kind != StmtKind::Else)
+        return;
+    const Compared test = comparedIn(p, tokensOf(p, s), s.condFrom, s.condTo);
+    const std::vector<int> yes = body(p, facts, i), no = body(p, facts, facts.branches[i][0]);
+    if (!test.valid || yes.size() != 1 || no.size() != 1) return;
+    const std::string run = p.stmts[yes[0]].target;
+    if (run.empty() || stepOf(p, p.stmts[yes[0]], run) != 1 || p.stmts[no[0]].target != run || !valueIs(p, p.stmts[no[0]], "1")) return;
+    for (int k = i + 1; k <= lastInBlock(p, facts, loop); ++k) {
+        bool smaller = true;
+        const std::string kept = p.stmts[k].kind == StmtKind::If ? keptExtreme(p, facts, k, run, smaller) : "";
+        if (kept.empty() || smaller) continue;
+        add(p, p.stmts[no[0]], HintKind::LoopFlow,
+            "сюда цикл попадает, когда «" + shown(p, s, s.condFrom, s.condTo) + "» не выполнилось: этот элемент в серию не входит, а «" +
+                lineText(p, p.stmts[no[0]]) + "» его считает. После каждого такого элемента серия начнётся с 1, а не с 0, и «" + kept +
+                "» (строка " + num(lineOf(p, p.stmts[k])) + ") может выйти на 1 больше. Пишите «" + run + " = 0»",
+            {run}, out);
         return;
     }
 }

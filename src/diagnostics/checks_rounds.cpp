@@ -130,4 +130,42 @@ void countOfBestNotRestarted(const Program& p, const Facts& facts, int i, std::v
     }
 }
 
+// «делителей = 0» before a loop whose inner loop counts «делителей = делителей + 1» and whose own
+// rounds then test «делителей» against a number: the count is set to 0 once, for all rounds, so
+// every round after the first tests the count of all rounds so far. Silent when the test leaves
+// the loop (stopping at the first round that counts is meant) or the outer loop sets it again.
+void countStartedOnceForAll(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& start = p.stmts[i];
+    if (start.target.empty() || !valueIs(p, start, "0")) return;
+    const std::string& count = start.target;
+    int outer = -1, grow = -1;
+    for (const int k : settersOf(facts, count)) {
+        if (k <= i) continue;
+        const int inner = nearestAround(p, facts, k, StmtKind::Loop);
+        const int around = inner >= 0 ? nearestAround(p, facts, inner, StmtKind::Loop) : -1;
+        if (grow >= 0 || around < 0 || !valueIs(p, p.stmts[k], count, '+', "1") || within(p, facts, i, around)) return;
+        grow = k;
+        outer = around;
+    }
+    if (grow < 0 || lastSetBefore(facts, count, outer) != i) return;
+    const int inner = nearestAround(p, facts, grow, StmtKind::Loop);
+    for (const int r : readersOf(facts, count)) {
+        const Stmt& use = p.stmts[r];
+        if (r <= lastInBlock(p, facts, inner) || !within(p, facts, r, outer) || use.kind != StmtKind::If) continue;
+        const Compared test = comparedIn(p, tokensOf(p, use), use.condFrom, use.condTo);
+        if (!test.valid || test.name != count) continue;
+        for (int b = r + 1; b <= lastInBlock(p, facts, r); ++b) {
+            const std::vector<Token>& bt = tokensOf(p, p.stmts[b]);
+            if (isWord(p, bt[0], p.breakWord) || isWord(p, bt[0], p.returnWord)) return;
+        }
+        add(p, start, HintKind::LostValue,
+            "«" + count + "» обнуляется только здесь, до цикла (строка " + num(lineOf(p, p.stmts[outer])) + "), а растёт во внутреннем цикле (строка " +
+                num(lineOf(p, p.stmts[inner])) + "): на каждом новом круге внешнего цикла счёт идёт дальше от прошлого, и «" +
+                shown(p, use, use.condFrom, use.condTo) + "» (строка " + num(lineOf(p, use)) + ") видит счёт за все круги сразу. Обнуляйте его в начале каждого круга: «" +
+                count + " = 0» перед строкой " + num(lineOf(p, p.stmts[inner])),
+            {count}, out);
+        return;
+    }
+}
+
 }  // namespace diagnostics::programs

@@ -491,7 +491,10 @@ void accumulatorAgainstName(const Program& p, const Facts& facts, std::vector<Hi
     for (int k = 0; k < facts.n; ++k) {
         const Stmt& s = p.stmts[k];
         const int loop = nearestAround(p, facts, k, StmtKind::Loop);
-        if (s.target.empty() || loop < 0 || declares(p, s) || (namedGathered(s.target) == Gathered::None && namedExtreme(s.target) == 0) ||
+        // «всего» says a total, a sum or a count: told only when it is replaced by what the loop meets.
+        const bool total = nameHas(s.target, {"ВСЕГО"});
+        if (s.target.empty() || loop < 0 || declares(p, s) ||
+            (namedGathered(s.target) == Gathered::None && namedExtreme(s.target) == 0 && !total) ||
             std::find(told.begin(), told.end(), s.target) != told.end() || changedBesidesSetters(p, facts, s.target))
             continue;
         const std::string& name = s.target;
@@ -557,24 +560,25 @@ void accumulatorAgainstName(const Program& p, const Facts& facts, std::vector<Hi
             continue;
         }
         // A sum, a product or a count set anew every round from what the loop meets, read only after it.
-        if (gathered == Gathered::None || start < 0 || !readAfter || reads(p, s, name) || valueToken(p, s) == nullptr ||
+        const Gathered replaced = gathered == Gathered::None && total && extreme == 0 ? Gathered::Sum : gathered;
+        if (replaced == Gathered::None || start < 0 || !readAfter || reads(p, s, name) || valueToken(p, s) == nullptr ||
             !readsChanging(p, facts, k, loop))
             continue;
         bool readInLoop = false;
         for (const int r : readersOf(facts, name)) readInLoop = readInLoop || r == loop || within(p, facts, r, loop);
         if (readInLoop) continue;
         const std::string value = word(p, ts[s.valueFrom]);
-        const std::string kept = gathered == Gathered::Sum       ? "нужна сумма всех"
-                                 : gathered == Gathered::Product ? "нужно произведение всех"
+        const std::string kept = replaced == Gathered::Sum       ? "нужна сумма всех"
+                                 : replaced == Gathered::Product ? "нужно произведение всех"
                                                                  : "нужно их количество";
-        const std::string fix = gathered == Gathered::Sum       ? name + " = " + name + " + " + value
-                                : gathered == Gathered::Product ? name + " = " + name + " * " + value
+        const std::string fix = replaced == Gathered::Sum       ? name + " = " + name + " + " + value
+                                : replaced == Gathered::Product ? name + " = " + name + " * " + value
                                                                 : name + " = " + name + " + 1";
         told.push_back(name);
         add(p, s, HintKind::LoopFlow,
             "«" + lineText(p, s) + "» каждый раз заменяет «" + name + "» новым значением: после цикла (строка " +
                 num(lineOf(p, p.stmts[loop])) + ") в «" + name + "» останется только последнее из них, а по имени там " +
-                kept + ". " + (gathered == Gathered::Product ? "Умножайте" : "Прибавляйте") + ": «" + fix + "»",
+                kept + ". " + (replaced == Gathered::Product ? "Умножайте" : "Прибавляйте") + ": «" + fix + "»",
             {name}, out);
     }
 }

@@ -9,6 +9,7 @@
 #include "diagnostics/program_check_list.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 namespace diagnostics::programs {
@@ -332,6 +333,150 @@ void capitalLetterSkipped(const Program& p, const Facts& facts, int i, std::vect
             ": они не посчитаются. Если нужны и заглавные, сравнивайте «" + each.element + "." + lower + "() " +
             shown(p, ts, s.condFrom + 1, s.condTo) + "»",
         {each.element}, out);
+}
+
+// «если счётчик % 2 равно 0 то s = s + n» under a printed «Сумма чётных чисел»: the test reads the
+// round's number, not the number added. Silent when the text speaks of places or numbers of rounds
+// («на чётных местах», «каждого второго»).
+void roundParityForValue(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::If || s.closed) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const std::size_t a = s.condFrom;
+    std::size_t taken = 0;
+    if (s.condTo < a + 5 || ts[a + 1].mark != '%' || word(p, ts[a + 2]) != "2" || !isPlainName(p.c, ts[a], p.v, ts, a)) return;
+    const std::string sign = signAt(p, ts, a + 3, taken);
+    if ((sign != "==" && sign != "===") || a + 4 + taken != s.condTo) return;
+    const std::string round = word(p, ts[a]);
+    const int loop = nearestAround(p, facts, i, StmtKind::Loop);
+    if (loop < 0) return;
+    const Stmt& head = p.stmts[loop];
+    const bool counted = (capitals(round) == "СЧЕТЧИК" || capitals(round) == "СЧЁТЧИК") &&
+                         ruleAt(p.c, tokensOf(p, head), 0, p.v, [](const rules::RuleWords& r) { return produces(r, "__LUM__.countLoop"); });
+    const WordPair walk = wordPairOf(p, head);
+    bool stepped = false;
+    for (const int k : settersOf(facts, round)) stepped = stepped || (within(p, facts, k, loop) && valueIs(p, p.stmts[k], round, '+', "1"));
+    if (!counted && !(walk.valid && walk.left == round && stepped)) return;
+    for (const int k : body(p, facts, i)) {
+        std::string total, value;
+        if (!binaryValue(p, p.stmts[k], '+', total, value) || total != p.stmts[k].target || value == round || isDigits(p.c, tokensOf(p, p.stmts[k]).back()))
+            continue;
+        for (const int r : readersOf(facts, total)) {
+            const std::string text = r > lastInBlock(p, facts, loop) && prints(p, p.stmts[r]) ? capitals(lineText(p, p.stmts[r])) : "";
+            if ((text.find("ЧЁТН") == std::string::npos && text.find("ЧЕТН") == std::string::npos) ||
+                nameHas(text, {"МЕСТ", "НОМЕР", "ПОЗИЦ", "ИНДЕКС", "ШАГ", "ПОРЯД", "ВТОР", "КРУГ"}))
+                continue;
+            add(p, s, HintKind::BranchFlow,
+                "«" + shown(p, s, s.condFrom, s.condTo) + "» проверяет номер круга, а не само число «" + value + "»: текст на строке " +
+                    num(lineOf(p, p.stmts[r])) + " говорит о чётных числах, а в «" + total + "» попадает «" + value +
+                    "» каждого второго круга, какое бы оно ни было. Пишите «" + value + shown(p, ts, a + 1, s.condTo).insert(0, " ") + "»",
+                {round}, out);
+            return;
+        }
+    }
+}
+
+namespace {
+
+// A condition over one name made only of «имя % N ЗНАК R» joined by «и», «или», «не» and round
+// brackets, read as a tree that can be worked out for any value of the name. Reading stops (false)
+// at anything else, or at a divisor not in `divisors`.
+struct RemainderTest {
+    const Program& p;
+    const std::vector<Token>& ts;
+    std::string name;
+    std::vector<double> divisors;
+    std::size_t at = 0, end = 0;
+    bool ok = true;
+
+    std::string logicAt() const {
+        const rules::RuleWords* r = at < end && ts[at].mark == 0 ? ruleAt(p.c, ts, at, p.v) : nullptr;
+        return r && r->role == rules::WordRole::Logic ? replacementOf(p.table, *r) : "";
+    }
+    std::size_t logicWidth() const { return ruleAt(p.c, ts, at, p.v)->words.size(); }
+
+    // Each reads its part from `at` on and returns whether x passes it; a part of another shape sets
+    // ok to false.
+    bool either(double x) {
+        bool v = both(x);
+        while (ok && logicAt() == "||") at += logicWidth(), v = both(x) || v;
+        return v;
+    }
+    bool both(double x) {
+        bool v = single(x);
+        while (ok && logicAt() == "&&") at += logicWidth(), v = single(x) && v;
+        return v;
+    }
+    bool single(double x) {
+        if (!ok || at >= end) return ok = false;
+        if (logicAt() == "!") return at += logicWidth(), !single(x);
+        if (ts[at].mark == '(') {
+            ++at;
+            const bool v = either(x);
+            if (at >= end || ts[at].mark != ')') return ok = false;
+            ++at;
+            return v;
+        }
+        double by = 0, rest = 0;
+        std::size_t taken = 0;
+        if (at + 4 > end || !isWord(p, ts[at], name) || ts[at + 1].mark != '%' || !number(p, ts, at + 2, at + 3, by) ||
+            std::find(divisors.begin(), divisors.end(), by) == divisors.end())
+            return ok = false;
+        const std::string sign = signAt(p, ts, at + 3, taken);
+        if (!taken || numberAt(p, ts, at + 3 + taken, end, rest) != 1) return ok = false;
+        at += 4 + taken;
+        bool read = false;
+        const bool v = holds(sign, std::fmod(x, by), rest, read);
+        if (!read) ok = false;
+        return v;
+    }
+    // Whether the whole condition passes for x; ok is false when it is not of this shape.
+    bool passes(double x, std::size_t from) {
+        at = from;
+        const bool v = either(x);
+        if (at != end) ok = false;
+        return v;
+    }
+};
+
+bool leapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+}  // namespace
+
+// «если год % 4 равно 0 то вывести("високосный")»: a leap year test that its own text names, worked
+// out for the years 1 to 2400 against the calendar's rule (divisible by 4, but not by 100 unless by
+// 400). Told at the condition with the first year it gets wrong, the years of a century first.
+void leapYearRule(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::If || s.condTo <= s.condFrom + 4) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    // The branch's own text says «високосный» (and not «не високосный»).
+    bool leap = false;
+    for (int d = i; d < facts.n && (d == i || facts.holders[d] == i); ++d)
+        for (const Token& t : tokensOf(p, p.stmts[d])) {
+            const std::string text = t.mark == literal ? capitals(word(p, t)) : "";
+            const std::size_t at = text.find("ВИСОКОСН");
+            leap = leap || (at != std::string::npos && text.find("НЕ ВИСОКОСН") == std::string::npos && text.find("НЕВИСОКОСН") == std::string::npos);
+        }
+    if (!leap || !isPlainName(p.c, ts[s.condFrom], p.v, ts, s.condFrom)) return;
+    RemainderTest test{p, ts, word(p, ts[s.condFrom]), {4, 100, 400}, s.condFrom, s.condTo};
+    int wrong = -1;
+    for (const int y : {1900, 2100, 2000, 2024, 2023}) {
+        const bool says = test.passes(y, s.condFrom);
+        if (!test.ok) return;
+        if (says != leapYear(y) && wrong < 0) wrong = y;
+    }
+    for (int y = 1; y <= 2400 && wrong < 0; ++y) {
+        if (test.passes(y, s.condFrom) != leapYear(y)) wrong = y;
+        if (!test.ok) return;
+    }
+    if (wrong < 0) return;
+    const std::string y = test.name;
+    add(p, s, HintKind::BranchFlow,
+        "«" + shown(p, s, s.condFrom, s.condTo) + "» " + (leapYear(wrong) ? "не называет високосным " : "называет високосным и ") +
+            std::to_string(wrong) + " год, а он " + (leapYear(wrong) ? "високосный" : "не високосный") +
+            ": год високосный, когда он делится на 4, но год, кратный 100, — только если он делится и на 400 (2000 — да, 1900 — нет)",
+        {y}, out);
 }
 
 }  // namespace diagnostics::programs

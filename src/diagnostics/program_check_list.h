@@ -26,6 +26,7 @@ void sameBranches(const Program& p, const Facts& facts, int i, std::vector<Hint>
 void twoIfsBothRun(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void decidedByValuesBefore(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void boundSaidIncluded(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void boundLeftToElse(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_loops.cpp
 void totalResetInLoop(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
@@ -38,7 +39,9 @@ void nestedSameCounter(const Program& p, const Facts& facts, std::vector<Hint>& 
 void innerCounterSetOnce(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void removedWhileWalking(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void positionTestedForElement(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void positionAddedForElement(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void streakNeverRestarts(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void streakRestartsAtOne(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void notFoundForEachElement(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_functions.cpp
@@ -50,6 +53,7 @@ void valueOnOnePath(const Program& p, const Facts& facts, std::vector<Hint>& out
 void parameterChangedForNobody(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void counterRestartsEveryCall(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void recursionEndsInZero(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void primeTestTakesOne(const Program& p, const Facts& facts, std::vector<Hint>& out);
 
 // checks_values.cpp
 void swapLosesValue(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
@@ -83,6 +87,9 @@ void wholeDivisionKept(const Program& p, const Facts& facts, std::vector<Hint>& 
 void averageUpsideDown(const Program& p, const Facts& facts, std::vector<Hint>& out);
 
 void wholePartByRemainder(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void remainderReversed(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void remainderChangesNothing(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void containersRoundedDown(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_bounds.cpp
 void elementPastEnd(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
@@ -115,6 +122,7 @@ void nextNeverUsed(const Program& p, const Facts& facts, int i, std::vector<Hint
 void breakLeavesInnerOnly(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void countOfBestNotRestarted(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void numbersOnlyStep(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void countStartedOnceForAll(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_wording.cpp
 void remainderAgainstText(const Program& p, const Facts& facts, std::vector<Hint>& out);
@@ -125,6 +133,8 @@ void spacesPrintedAsWords(const Program& p, const Facts& facts, int i, std::vect
 void firstKeptAsLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void countOutsideItsIf(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void capitalLetterSkipped(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void roundParityForValue(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void leapYearRule(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_output.cpp
 void separatorAfterLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);

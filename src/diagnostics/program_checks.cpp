@@ -122,6 +122,7 @@ constexpr StatementCheck statementTable[] = {
     sameBranches,  // an «если» whose «иначе» does the same lines
     twoIfsBothRun,  // two «если» in a row that both print
     boundSaidIncluded,  // a text that lets a number in that «>» or «<» leaves out
+    boundLeftToElse,  // «иначе» saying «от 0 до 100» while no condition lets 100 through
     decidedByValuesBefore,  // a «пока» or «если» the values set just before it decide
     totalResetInLoop,  // a total set to a constant inside the loop
     flagSetInElse,  // a flag reset by «иначе» in a loop
@@ -131,7 +132,9 @@ constexpr StatementCheck statementTable[] = {
     innerCounterSetOnce,  // an inner loop's counter set once, before the outer loop
     removedWhileWalking,  // an element removed at i, and i stepped on all the same
     positionTestedForElement,  // a walk by number that tests the number, not the element
+    positionAddedForElement,  // a walk by number that tests the element and adds its number
     streakNeverRestarts,  // a record of a run that never starts again
+    streakRestartsAtOne,  // «иначе серия = 1» after a test against a number: the refused element counted
     notFoundForEachElement,  // "not found" printed in «иначе» for each element
     resultDropped,  // a computed result of a call thrown away
     // Arithmetic checks:
@@ -146,6 +149,9 @@ constexpr StatementCheck statementTable[] = {
     declaredAgainInBlock,  // «пусть x» inside a block hiding the x outside
     letterOfTextSet,  // «имя[0] = "Б"» of a text
     wholePartByRemainder,  // «часы = минуты % 60»
+    remainderReversed,  // «d % n равно 0» while «d» walks up to «n»
+    remainderChangesNothing,  // «ставка % 100» of a written 6: the number itself
+    containersRoundedDown,  // «автобусов = округлить(учеников / мест)»: some left without a place
     // Bounds one off:
     elementPastEnd,  // «слово[слово.длина - i]» with i 0: one past the last element
     digitLoopStopsAtTen,  // «пока n > 10» dividing by 10, or «> 9» gathering digits: a digit left out
@@ -174,6 +180,7 @@ constexpr StatementCheck statementTable[] = {
     breakLeavesInnerOnly,  // «прервать» leaving only the inner loop
     countOfBestNotRestarted,  // a count of the greatest going on past a greater one
     numbersOnlyStep,  // «x = 30 + 45» in a loop, «x» started at 30: the same number every round
+    countStartedOnceForAll,  // a count set to 0 once before the loop whose inner loop grows it
     // What is built or printed around a loop:
     separatorAfterLast,  // «текст = текст + x + ", "» every round: a separator after the last one too
     numberUsedUpThenPrinted,  // an answer divided down to 0 by the loop, printed after it
@@ -187,6 +194,8 @@ constexpr StatementCheck statementTable[] = {
     firstKeptAsLast,  // a «первый» kept without leaving the loop
     countOutsideItsIf,  // a count of every round printed under its «если»'s words
     capitalLetterSkipped,  // «буква равно "а"» over a written text that holds «А»
+    roundParityForValue,  // «счётчик % 2» under a printed «чётных чисел»
+    leapYearRule,  // a test under a printed «високосный» that gets a year wrong
 };
 
 // Run once each over the whole program, after the statement checks.
@@ -208,6 +217,7 @@ constexpr WholeCheck wholeTable[] = {
     resultNeverComputed,  // an answer printed as it was set
     counterRestartsEveryCall,  // «пусть н = 0» and «н = н + 1» once in a function
     recursionEndsInZero,  // «вернуть 0» under «вернуть n * ф(n - 1)»
+    primeTestTakesOne,  // a prime test from 2 without «n < 2», called with 1
     digitsByPlainDivision,  // «n = n / 10» beside «n % 10»: the fraction stays
     averageWithoutBrackets,  // «среднее = а + б / 2»: only «б» is divided
     // Arithmetic checks:

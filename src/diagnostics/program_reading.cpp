@@ -634,21 +634,31 @@ bool changedBesidesSetters(const Program& p, const Facts& facts, const std::stri
     return false;
 }
 
+namespace {
+
+// «[3, -5, 2.5]» as tokens [from, to): the numbers in order; false for anything else.
+bool bracketNumbers(const Program& p, const std::vector<Token>& lt, std::size_t from, std::size_t to, std::vector<double>& numbers) {
+    if (to < from + 2 || lt[from].mark != '[' || closingOf(lt, from) + 1 != to) return false;
+    for (std::size_t t = from + 1; t + 1 < to;) {
+        double x = 0;
+        const std::size_t taken = numberAt(p, lt, t, to - 1, x);
+        if (taken == 0) return false;
+        numbers.push_back(x);
+        t += taken;
+        if (t + 1 < to && lt[t].mark != ',') return false;
+        t += t + 1 < to ? 1 : 0;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool writtenNumbers(const Program& p, const Facts& facts, const std::string& name, std::vector<double>& numbers) {
     const std::vector<int>& setters = settersOf(facts, name);
     if (setters.size() != 1) return false;
     const Stmt& l = p.stmts[setters[0]];
     const std::vector<Token>& lt = tokensOf(p, l);
-    if (lt.size() < l.valueFrom + 2 || lt[l.valueFrom].mark != '[' || closingOf(lt, l.valueFrom) + 1 != lt.size()) return false;
-    for (std::size_t t = l.valueFrom + 1; t + 1 < lt.size();) {
-        double x = 0;
-        const std::size_t taken = numberAt(p, lt, t, lt.size() - 1, x);
-        if (taken == 0) return false;
-        numbers.push_back(x);
-        t += taken;
-        if (t + 1 < lt.size() && lt[t].mark != ',') return false;
-        t += t + 1 < lt.size() ? 1 : 0;
-    }
+    if (!bracketNumbers(p, lt, l.valueFrom, lt.size(), numbers)) return false;
     // Nothing changes the list afterwards: no «числа.добавить(…)», no «числа[0] = …».
     for (const int k : readersOf(facts, name)) {
         const std::vector<Token>& kt = tokensOf(p, p.stmts[k]);
@@ -659,6 +669,13 @@ bool writtenNumbers(const Program& p, const Facts& facts, const std::string& nam
         }
     }
     return true;
+}
+
+bool walkedNumbers(const Program& p, const Facts& facts, const Stmt& loop, std::vector<double>& numbers) {
+    const EachLoop each = eachLoopOf(p, loop);
+    if (!each.valid) return false;
+    if (!each.list.empty()) return writtenNumbers(p, facts, each.list, numbers);
+    return bracketNumbers(p, tokensOf(p, loop), loop.condFrom + 2, loop.condTo, numbers);
 }
 
 bool prints(const Program& p, const Stmt& s) {

@@ -285,6 +285,10 @@ struct EachLoop {
 };
 EachLoop eachLoopOf(const Program& p, const Stmt& s);
 
+// The numbers a «для каждого» loop walks: its list written once («пусть числа = [3, -5]», see
+// writtenNumbers) or written in its own header («из [1, 2, 9]»); false for any other loop.
+bool walkedNumbers(const Program& p, const Facts& facts, const Stmt& loop, std::vector<double>& numbers);
+
 // A header's condition that is exactly «a ЗНАК b», one word each side (a name or a number): the two
 // words and the sign the comparison writes ("<", "==", "!="…); invalid for any other shape.
 struct WordPair {
