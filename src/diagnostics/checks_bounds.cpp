@@ -201,31 +201,6 @@ void extremeStartUnfiltered(const Program& p, const Facts& facts, int i, std::ve
         {s.target}, out);
 }
 
-namespace {
-
-// The divisor m when every value `name` takes is «a % m» (a one name, m a whole number of 2 or
-// more), set in `loop` before anything there changes «a»; 0 otherwise. `of` gets «a».
-double remainderIn(const Program& p, const Facts& facts, const std::string& name, int loop, std::string& of) {
-    const std::vector<int>& setters = settersOf(facts, name);
-    if (setters.empty() || changedBesidesSetters(p, facts, name)) return 0;
-    double by = 0;
-    for (const int d : setters) {
-        const Stmt& t = p.stmts[d];
-        const std::vector<Token>& dt = tokensOf(p, t);
-        double m = 0;
-        if (!within(p, facts, d, loop) || dt.size() != t.valueFrom + 3 || dt[t.valueFrom + 1].mark != '%' ||
-            !isPlainName(p.c, dt[t.valueFrom], p.v, dt, t.valueFrom) || !number(p, dt, t.valueFrom + 2, dt.size(), m) || m < 2 ||
-            m != static_cast<double>(static_cast<long long>(m)) || (by != 0 && (m != by || word(p, dt[t.valueFrom]) != of)))
-            return 0;
-        of = word(p, dt[t.valueFrom]), by = m;
-        for (int k = loop + 1; k < d; ++k)
-            if (changesName(p, p.stmts[k], of)) return 0;
-    }
-    return by;
-}
-
-}  // namespace
-
 // «пусть макс = 9» before a loop that keeps «макс = цифра» when «цифра > макс», «цифра» being
 // «n % 10»: a remainder of division by 10 is never more than 9, so the «если» never lets one in and
 // the answer stays the start. The least side the same: «мин = 0» against «цифра < мин» where the
@@ -290,6 +265,10 @@ void counterStartsPastZero(const Program& p, const Facts& facts, int i, std::vec
     if (!k.valid || k.valueAt + 1 < s.condTo) return;
     const std::vector<int>& setters = settersOf(facts, k.name);
     if (setters.size() < 2 || setters[0] > i || changedBesidesSetters(p, facts, k.name)) return;
+    // The start runs whenever the test does: not under an «если» of its own.
+    const int around = facts.holders[setters[0]];
+    if (around >= 0 && (p.stmts[around].kind != StmtKind::Loop && p.stmts[around].kind != StmtKind::Function)) return;
+    if (around >= 0 && !within(p, facts, i, around)) return;
     const Stmt& start = p.stmts[setters[0]];
     const std::vector<Token>& st = tokensOf(p, start);
     double begin = 0;

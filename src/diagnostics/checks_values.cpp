@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <string>
 
+#include "base/text.h"
+
 namespace diagnostics::programs {
 
 // «а = б» then «б = а»: the second puts back what is already there; «а»'s value is lost.
@@ -505,8 +507,9 @@ void accumulatorAgainstName(const Program& p, const Facts& facts, std::vector<Hi
         for (const int r : readersOf(facts, name))
             readAfter = readAfter || (r > loop && !within(p, facts, r, loop) && p.stmts[r].target != name);
         const std::string element = eachLoopOf(p, p.stmts[loop]).element;
-        // A sum that only grows by 1, every round or under an «если» of the loop: it counts the
-        // rounds, or the rounds its «если» lets through.
+        // A sum that only grows by 1, every round or under an «если» of the loop that tests a digit
+        // («цифра = n % 10»): it counts the rounds, or the digits its «если» lets through. Under an
+        // «если» of anything else it may be a score («сумма = сумма + 1» for each right answer).
         const int guard = facts.holders[k] != loop ? facts.holders[k] : -1;
         if (gathered == Gathered::Sum && start >= 0 && readAfter && (guard < 0 || p.stmts[guard].kind == StmtKind::If)) {
             bool counts = true;
@@ -527,6 +530,8 @@ void accumulatorAgainstName(const Program& p, const Facts& facts, std::vector<Hi
                     }
                 }
                 if (several) value.clear();
+                std::string of;
+                if (guard >= 0 && (value.empty() || remainderIn(p, facts, value, loop, of) == 0)) continue;
                 const std::string fix = value.empty() ? "" : ": «" + name + " = " + name + " + " + value + "»";
                 told.push_back(name);
                 if (guard < 0)
@@ -539,8 +544,7 @@ void accumulatorAgainstName(const Program& p, const Facts& facts, std::vector<Hi
                         "«" + lineText(p, s) + "» прибавляет к «" + name + "» единицу каждый раз, когда «" +
                             shown(p, p.stmts[guard], p.stmts[guard].condFrom, p.stmts[guard].condTo) + "» (строка " +
                             num(lineOf(p, p.stmts[guard])) + "): так «" + name +
-                            "» считает количество таких значений, а не складывает их, хотя имя говорит о сумме. Прибавляйте " +
-                            (value.empty() ? "само значение" : "само значение «" + value + "»") + fix,
+                            "» считает количество таких цифр, а не складывает их, хотя имя говорит о сумме. Прибавляйте саму цифру" + fix,
                         {name}, out);
                 continue;
             }
@@ -616,8 +620,8 @@ void counterFromSibling(const Program& p, const Facts& facts, std::vector<Hint>&
 }
 
 // «s = d» under an «если» of a loop, beside «k = k + 1» in the same block: «k» counts every value
-// the «если» lets through, while «s» keeps only the last of them. Told when «s» starts at 0 as a
-// sum does, is read only after the loop and only by prints, and the text printed says a sum or has
+// the «если» lets through, while «s» keeps only the last of them. Told when the name is too short
+// to say what it keeps, «s» starts at 0 as a sum does, is read only after the loop and only by prints, and the text printed says a sum or has
 // no words at all (a text that names the kept value, «первая из них», is a right program).
 void valueReplacedBesideCounter(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
@@ -628,7 +632,11 @@ void valueReplacedBesideCounter(const Program& p, const Facts& facts, int i, std
     const std::string& name = s.target;
     const std::string value = word(p, *v);
     const int loop = nearestAround(p, facts, i, StmtKind::Loop);
-    if (loop < 0 || value == name || !isPlainName(p.c, ts[s.valueFrom], p.v, ts, s.valueFrom) || !changesInLoop(p, facts, loop, value))
+    // A name of one or two letters says nothing of what it keeps; a longer one («последняя»,
+    // «сумма») says it, and a sum by name is told by accumulatorAgainstName.
+    std::size_t letters = 0;
+    for (const char ch : name) letters += (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
+    if (letters > 2 || loop < 0 || value == name || !isPlainName(p.c, ts[s.valueFrom], p.v, ts, s.valueFrom) || !changesInLoop(p, facts, loop, value))
         return;
     int counter = -1;
     for (const int k : body(p, facts, h)) {

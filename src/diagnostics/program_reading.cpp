@@ -653,6 +653,25 @@ bool bracketNumbers(const Program& p, const std::vector<Token>& lt, std::size_t 
 
 }  // namespace
 
+double remainderIn(const Program& p, const Facts& facts, const std::string& name, int loop, std::string& of) {
+    const std::vector<int>& setters = settersOf(facts, name);
+    if (setters.empty() || changedBesidesSetters(p, facts, name)) return 0;
+    double by = 0;
+    for (const int d : setters) {
+        const Stmt& t = p.stmts[d];
+        const std::vector<Token>& dt = tokensOf(p, t);
+        double m = 0;
+        if (!within(p, facts, d, loop) || dt.size() != t.valueFrom + 3 || dt[t.valueFrom + 1].mark != '%' ||
+            !isPlainName(p.c, dt[t.valueFrom], p.v, dt, t.valueFrom) || !number(p, dt, t.valueFrom + 2, dt.size(), m) || m < 2 ||
+            m != static_cast<double>(static_cast<long long>(m)) || (by != 0 && (m != by || word(p, dt[t.valueFrom]) != of)))
+            return 0;
+        of = word(p, dt[t.valueFrom]), by = m;
+        for (int k = loop + 1; k < d; ++k)
+            if (changesName(p, p.stmts[k], of)) return 0;
+    }
+    return by;
+}
+
 bool writtenNumbers(const Program& p, const Facts& facts, const std::string& name, std::vector<double>& numbers) {
     const std::vector<int>& setters = settersOf(facts, name);
     if (setters.size() != 1) return false;

@@ -351,6 +351,11 @@ bool growsByOne(const Program& p, const Stmt& s, const std::string& name);
 // name, a function's parameter of that name.
 bool changedBesidesSetters(const Program& p, const Facts& facts, const std::string& name);
 
+// The divisor m when every value `name` takes is «a % m» (a one name, m a whole number of 2 or
+// more), set in `loop` before anything there changes «a»: a digit of «a» for m 10; 0 otherwise.
+// `of` gets «a».
+double remainderIn(const Program& p, const Facts& facts, const std::string& name, int loop, std::string& of);
+
 // The numbers of a list written once in the program («пусть числа = [3, -5]»), in order; false
 // when the name is set more than once or to anything but numbers in brackets.
 bool writtenNumbers(const Program& p, const Facts& facts, const std::string& name, std::vector<double>& numbers);
