@@ -159,6 +159,34 @@ void decidedCondition(const Program& p, const Facts&, int i, std::vector<Hint>& 
         return;
     }
     if (j.parts.size() < 2) return;
+    // «x не равно "+" или x не равно "-"»: two texts, read as the two numbers are below.
+    if (j.parts.size() == 2) {
+        std::string names[2], texts[2], signs[2];
+        for (int k = 0; k < 2; ++k) {
+            const auto [from, to] = j.parts[k];
+            std::size_t taken = 0;
+            if (to < from + 3 || !isPlainName(p.c, ts[from], p.v, ts, from)) break;
+            signs[k] = signAt(p, ts, from + 1, taken);
+            if (!taken || from + 1 + taken + 1 != to || ts[to - 1].mark != literal) break;
+            names[k] = word(p, ts[from]);
+            texts[k] = word(p, ts[to - 1]);
+        }
+        const bool both = j.joint == "&&";
+        const bool differ = !names[0].empty() && names[0] == names[1] && !texts[0].empty() && !texts[1].empty() && texts[0] != texts[1];
+        const bool notEither = !both && isNotEqual(signs[0]) && isNotEqual(signs[1]);
+        const bool bothEqual = both && signs[0].substr(0, 2) == "==" && signs[1].substr(0, 2) == "==";
+        const std::string swapped = ts[j.jointFrom].mark != 0 ? (both ? "||" : "&&") : roleWord(p.v, p.table, rules::WordRole::Logic, both ? "||" : "&&");
+        if (differ && (notEither || bothEqual) && !swapped.empty()) {
+            const std::string first = shown(p, ts, j.parts[0].first, j.parts[0].second), second = shown(p, ts, j.parts[1].first, j.parts[1].second);
+            add(p, s, HintKind::BranchFlow,
+                "условие «" + whole + "» всегда " + (both ? "ложно" : "истинно") + ": «" + names[0] + "» не может быть равно " + texts[0] +
+                    " и " + texts[1] + " сразу, так что " + (both ? "оба сравнения верны не бывают" : "хотя бы одно «не равно» верно всегда") +
+                    ". " + (both ? "Если подходит любое из них" : "Чтобы оно не было равно ни одному из них") + ", соедините сравнения словом «" + swapped +
+                    "»: «" + first + " " + swapped + " " + second + "»",
+                {names[0]}, out);
+            return;
+        }
+    }
     std::vector<Compared> read;
     for (const auto& [from, to] : j.parts) read.push_back(comparedIn(p, ts, from, to));
     const bool both = j.joint == "&&";
@@ -464,39 +492,6 @@ void decidedByValuesBefore(const Program& p, const Facts& facts, int i, std::vec
 
 namespace {
 
-// A word or a number of a text, letters in upper case.
-struct TextWord {
-    std::string upper;
-    bool number = false;
-    double value = 0;
-};
-
-// The words and whole numbers of a text; a number written with a point or a comma is left out,
-// so that «2.5» never reads as 5.
-std::vector<TextWord> textWords(const base::CodePoints& t) {
-    std::vector<TextWord> words;
-    for (std::size_t k = 0; k < t.size();) {
-        if (!translator::isWordCode(t[k])) {
-            ++k;
-            continue;
-        }
-        std::size_t e = k;
-        while (e < t.size() && translator::isWordCode(t[e])) ++e;
-        base::CodePoints run(t.begin() + static_cast<std::ptrdiff_t>(k), t.begin() + static_cast<std::ptrdiff_t>(e));
-        TextWord w;
-        w.number = std::all_of(run.begin(), run.end(), [](std::uint32_t v) { return v >= '0' && v <= '9'; });
-        const bool fraction = (k > 0 && (t[k - 1] == '.' || t[k - 1] == ',')) ||
-                              (e + 1 < t.size() && (t[e] == '.' || t[e] == ',') && t[e + 1] >= '0' && t[e + 1] <= '9');
-        if (w.number && (fraction || run.size() > 15)) w.number = false;
-        if (w.number) w.value = std::stod(base::encodeUtf8(run));
-        for (std::uint32_t& v : run) v = base::toUpper(v);
-        w.upper = base::encodeUtf8(run);
-        words.push_back(w);
-        k = e;
-    }
-    return words;
-}
-
 // Whether the text says the number `n` is included as the least (`least`) or the greatest value:
 // «18 и больше», «от 18», «не меньше 18»; «10 и меньше», «не больше 10», «до 10 включительно».
 // One word may stand between the number and «и больше» («1000 рублей и больше»).
@@ -575,24 +570,13 @@ void boundSaidIncluded(const Program& p, const Facts& facts, int i, std::vector<
     }
 }
 
-// A chain «если … иначе если … иначе вывести("… от 0 до 100")» over one name: the «иначе»'s text
-// says the numbers from A to B are the right ones, and A or B passes none of the conditions, so it
+// A chain «если … иначе если … иначе вывести("… от 0 до 100")» over one name: the «иначе»'s text, or
+// the question that asked the name, says the numbers from A to B are the right ones, and A or B passes none of the conditions, so it
 // lands in the «иначе». Told at the condition whose own bound leaves it out.
 void boundLeftToElse(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
     if (s.kind != StmtKind::If || facts.branches[i].empty() || p.stmts[facts.branches[i].back()].kind != StmtKind::Else) return;
     const int other = facts.branches[i].back();
-    double lo = 0, hi = 0;
-    bool said = false;
-    for (int d = other + 1; d < facts.n && inOwnBranch(facts, d, other) && !said; ++d)
-        for (const Token& t : tokensOf(p, p.stmts[d])) {
-            if (t.mark != literal || t.to < t.from + 2 || said) continue;
-            const std::vector<TextWord> w = textWords(base::CodePoints(p.c + t.from + 1, p.c + t.to - 1));
-            for (std::size_t k = 0; k + 3 < w.size() && !said; ++k)
-                if (w[k].upper == "ОТ" && w[k + 1].number && w[k + 2].upper == "ДО" && w[k + 3].number)
-                    lo = w[k + 1].value, hi = w[k + 3].value, said = lo < hi;
-        }
-    if (!said) return;
     // Each condition as the ranges of its «и» parts, all of one name.
     struct Part {
         Range range;
@@ -618,6 +602,23 @@ void boundLeftToElse(const Program& p, const Facts& facts, int i, std::vector<Hi
         }
         conditions.push_back(parts);
     }
+    // «от A до B» in a text of the «иначе»'s own lines, or in the question that asked the name.
+    double lo = 0, hi = 0;
+    bool said = false;
+    int saidAt = -1;
+    std::vector<int> texts;
+    for (int d = other + 1; d < facts.n && inOwnBranch(facts, d, other); ++d) texts.push_back(d);
+    const int asked = lastSetBefore(facts, name, i);
+    if (asked >= 0) texts.push_back(asked);
+    for (const int d : texts)
+        for (const Token& t : tokensOf(p, p.stmts[d])) {
+            if (t.mark != literal || t.to < t.from + 2 || said) continue;
+            const std::vector<TextWord> w = textWords(base::CodePoints(p.c + t.from + 1, p.c + t.to - 1));
+            for (std::size_t k = 0; k + 3 < w.size() && !said; ++k)
+                if (w[k].upper == "ОТ" && w[k + 1].number && w[k + 2].upper == "ДО" && w[k + 3].number)
+                    lo = w[k + 1].value, hi = w[k + 3].value, said = lo < hi, saidAt = d;
+        }
+    if (!said) return;
     const auto lets = [](const std::vector<Part>& parts, double v, std::size_t except) {
         for (std::size_t k = 0; k < parts.size(); ++k)
             if (k != except && !programs::lets(parts[k].range, v)) return false;
@@ -638,7 +639,7 @@ void boundLeftToElse(const Program& p, const Facts& facts, int i, std::vector<Hi
                 const std::string fix = ts[part.signFrom].mark == 0 ? roleWord(p.v, p.table, rules::WordRole::Comparison, sign.c_str()) : sign;
                 if (fix.empty()) return;
                 add(p, h, HintKind::BranchFlow,
-                    "текст в «" + p.elseWord + "» (строка " + num(lineOf(p, p.stmts[other])) + ") говорит, что «" + name + "» бывает от " +
+                    "текст на строке " + num(lineOf(p, p.stmts[saidAt])) + " говорит, что «" + name + "» бывает от " +
                         numberText(lo) + " до " + numberText(hi) + ", а " + numberText(v) + " не пропускает ни одно условие: «" +
                         shown(p, ts, part.from, part.to) + "» его отсекает, и при " + name + " = " + numberText(v) + " выполнится «" +
                         p.elseWord + "». Пишите «" + name + " " + fix + " " + shown(p, ts, part.signTo, part.to) + "»",
@@ -646,6 +647,39 @@ void boundLeftToElse(const Program& p, const Facts& facts, int i, std::vector<Hi
                 return;
             }
     }
+}
+
+// «a + b > c или a + c > b или b + c > a»: for any positive sides two of the three sums are always
+// greater than the third side (the greatest side plus any other beats the least), so the test is
+// true for every three lengths. A triangle needs all three.
+void triangleAnyOfThree(const Program& p, const Facts&, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (!hasCondition(s)) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const Joined j = joinedIn(p, ts, s.condFrom, s.condTo);
+    if (j.joint != "||" || j.parts.size() != 3) return;
+    std::vector<std::string> alone;  // the side on its own in each part
+    std::vector<std::string> names;
+    for (const auto& [from, to] : j.parts) {
+        std::size_t taken = 0;
+        if (to != from + 4 + (to > from + 4 ? to - from - 4 : 0) || to < from + 5 || ts[from + 1].mark != '+' ||
+            !isPlainName(p.c, ts[from], p.v, ts, from) || !isPlainName(p.c, ts[from + 2], p.v, ts, from + 2))
+            return;
+        const std::string sign = signAt(p, ts, from + 3, taken);
+        if ((sign != ">" && sign != ">=") || from + 3 + taken + 1 != to || !isPlainName(p.c, ts[to - 1], p.v, ts, to - 1)) return;
+        std::vector<std::string> three = {word(p, ts[from]), word(p, ts[from + 2]), word(p, ts[to - 1])};
+        std::sort(three.begin(), three.end());
+        if (std::adjacent_find(three.begin(), three.end()) != three.end() || (!names.empty() && names != three)) return;
+        names = three;
+        alone.push_back(word(p, ts[to - 1]));
+    }
+    std::sort(alone.begin(), alone.end());
+    if (alone != names) return;
+    const std::string both = ts[j.jointFrom].mark != 0 ? "&&" : roleWord(p.v, p.table, rules::WordRole::Logic, "&&");
+    add(p, s, HintKind::BranchFlow,
+        "«" + shown(p, s, s.condFrom, s.condTo) + "» верно для любых трёх положительных длин: наибольшая сторона вместе с любой другой всегда больше третьей, так что два из трёх неравенств выполняются всегда. Треугольник есть, когда верны все три: соедините их «" +
+            both + "»",
+        names, out);
 }
 
 }  // namespace diagnostics::programs

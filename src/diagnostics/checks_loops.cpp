@@ -259,7 +259,7 @@ void endMarkerCounted(const Program& p, const Facts& facts, int i, std::vector<H
     };
     const std::string move = " Прочитайте «" + x + "» перед циклом и ещё раз в конце оборота: перенесите строку " +
                              num(lineOf(p, p.stmts[inner[r]])) + " в конец цикла, перед «" + p.endWord + "»";
-    const std::string why = ", которым кончается ввод: «" + head->phrase + "» проверяет «" + shown(p, s, k, s.condTo) +
+    const std::string why = " — число-признак, которым кончается ввод: «" + head->phrase + "» проверяет «" + shown(p, s, k, s.condTo) +
                             "» только в начале следующего оборота.";
     int counted = -1;
     bool totalled = false;
@@ -409,7 +409,33 @@ void extremeStartsAtZero(const Program& p, const Facts& facts, int i, std::vecto
         }
         const int start = lastSetBefore(facts, kept, i);
         if (!only || start < 0 || (facts.holders[start] >= 0 && !within(p, facts, i, facts.holders[start]))) continue;
-        if (!valueIs(p, p.stmts[start], "0")) continue;
+        // The question that gives the compared value, in capitals («ТЕМПЕРАТУРА НОЧЬЮ:»), or "".
+        std::string question;
+        for (int h2 = i + 1; h2 <= last; ++h2)
+            if (p.stmts[h2].target == value && asksUser(p, facts, p.stmts[h2])) question = capitals(lineText(p, p.stmts[h2]));
+        if (!valueIs(p, p.stmts[start], "0")) {
+            // A start at the bound the question itself gives («не больше 1000»): nothing passes.
+            double begin = 0;
+            const std::vector<Token>& st = tokensOf(p, p.stmts[start]);
+            if (question.empty() || !number(p, st, p.stmts[start].valueFrom, st.size(), begin)) continue;
+            const std::vector<TextWord> w = textWords(base::decodeBytes(question));
+            for (std::size_t k = 1; k < w.size(); ++k) {
+                if (!w[k].number) continue;
+                const bool most = (k >= 2 && w[k - 2].upper == "НЕ" && (w[k - 1].upper == "БОЛЬШЕ" || w[k - 1].upper == "ВЫШЕ")) ||
+                                  w[k - 1].upper == "ДО" || (k >= 1 && w[k - 1].upper.rfind("ПРЕВЫША", 0) == 0);
+                const bool least = (k >= 2 && w[k - 2].upper == "НЕ" && (w[k - 1].upper == "МЕНЬШЕ" || w[k - 1].upper == "НИЖЕ")) ||
+                                   w[k - 1].upper == "ОТ";
+                if (!(smaller ? least && begin <= w[k].value : most && begin >= w[k].value)) continue;
+                add(p, p.stmts[start], HintKind::LoopFlow,
+                    "«" + kept + "» начинается с " + numberText(begin) + ", а по вопросу ответы " + (smaller ? "не меньше " : "не больше ") +
+                        numberText(w[k].value) + ": «" + shown(p, branch, branch.condFrom, branch.condTo) + "» (строка " +
+                        num(lineOf(p, branch)) + ") не выполнится ни разу, и останется " + numberText(begin) +
+                        ". Начальное значение должно быть " + (smaller ? "больше" : "меньше") + " любого ответа, или начните с первого подходящего числа",
+                    {kept}, out);
+                return;
+            }
+            continue;
+        }
         std::vector<double> listed = values;
         const bool fixed = known || (!walked.empty() && fixedList(p, facts, walked, listed));
         if (fixed && listed.empty()) return;  // a list with no numbers: the loop never runs
@@ -436,6 +462,11 @@ void extremeStartsAtZero(const Program& p, const Facts& facts, int i, std::vecto
             add(p, p.stmts[start], HintKind::LoopFlow,
                 "«" + kept + "» начинается с 0, а все числа здесь отрицательные: «" + test + "» (строка " +
                     num(lineOf(p, branch)) + ") не будет верно ни разу, и максимум так и останется 0. Начните с " + first,
+                {kept}, out);
+        else if (!smaller && !fixed && nameHas(question, {"ТЕМПЕРАТ", "МОРОЗ", "ГРАДУС", "ОТРИЦАТ"}))
+            add(p, p.stmts[start], HintKind::LoopFlow,
+                "«" + kept + "» начинается с 0, а ответы на вопрос могут быть ниже нуля: если все они отрицательные, «" + test +
+                    "» (строка " + num(lineOf(p, branch)) + ") не будет верно ни разу, и максимум так и останется 0. Начните с " + first,
                 {kept}, out);
         return;
     }
@@ -906,6 +937,122 @@ void streakRestartsAtOne(const Program& p, const Facts& facts, int i, std::vecto
             {run}, out);
         return;
     }
+}
+
+// «если вес > тяжёлый то тяжёлый = тяжёлый + вес» or «… то лучший = попытка» (the loop's counter):
+// the «если» compares a value with the name that keeps the greatest (or least), and the line under
+// it puts something else there, a sum or a round's number, which the next rounds compare with.
+void extremeKeptWrong(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const WordPair pair = s.kind == StmtKind::If ? wordPairOf(p, s) : WordPair{};
+    const int loop = nearestAround(p, facts, i, StmtKind::Loop);
+    if (!pair.valid || loop < 0 || !facts.branches[i].empty() ||
+        (pair.sign != ">" && pair.sign != "<" && pair.sign != ">=" && pair.sign != "<="))
+        return;
+    const std::vector<int> inner = body(p, facts, i);
+    if (inner.size() != 1) return;
+    const Stmt& set = p.stmts[inner[0]];
+    if (set.target != pair.left && set.target != pair.right) return;
+    const std::string& kept = set.target;
+    const std::string& value = kept == pair.left ? pair.right : pair.left;
+    std::string a, b;
+    const std::string fix = kept + " = " + value;
+    if (binaryValue(p, set, '+', a, b) && ((a == kept && b == value) || (a == value && b == kept))) {
+        if (namedExtreme(kept) != 0) return;  // told by the name's own check
+        add(p, set, HintKind::LoopFlow,
+            "«" + lineText(p, set) + "» прибавляет, хотя «" + p.ifWord + "» (строка " + num(lineOf(p, s)) + ") сравнивало «" + value +
+                "» с «" + kept + "», чтобы запомнить " + (pair.sign[0] == (kept == pair.right ? '>' : '<') ? "большее" : "меньшее") +
+                ": после этого в «" + kept + "» сумма, а не само число. Пишите «" + fix + "»",
+            {kept}, out);
+        return;
+    }
+    const Token* v = valueToken(p, set);
+    const std::string counter = v && v->mark == 0 ? word(p, *v) : "";
+    if (counter.empty() || counter == value || counter == kept) return;
+    bool stepped = false;
+    for (const int k : settersOf(facts, counter)) stepped = stepped || (within(p, facts, k, loop) && stepOf(p, p.stmts[k], counter) == 1);
+    if (!stepped) return;
+    add(p, set, HintKind::LoopFlow,
+        "«" + lineText(p, set) + "» кладёт в «" + kept + "» номер круга «" + counter + "», а «" + p.ifWord + "» (строка " + num(lineOf(p, s)) +
+            ") сравнивало с «" + kept + "» само значение «" + value + "»: дальше «" + value + "» сравнивается с номером. Пишите «" + fix +
+            "»; номер, если он нужен, храните в отдельном имени",
+        {kept}, out);
+}
+
+// «пусть сколько = спросить_число("Сколько будет чисел?")», then «номер = 1; пока номер < сколько»
+// with a question each round: the loop asks one number fewer than the answer says. Told when the
+// bound's name or its question says it is a count («сколько», «количество»).
+void askedCountOneShort(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const WordPair walk = s.kind == StmtKind::Loop ? wordPairOf(p, s) : WordPair{};
+    if (!walk.valid || walk.sign != "<") return;
+    const int start = lastSetBefore(facts, walk.left, i);
+    const std::vector<int>& bound = settersOf(facts, walk.right);
+    if (start < 0 || !valueIs(p, p.stmts[start], "1") || bound.size() != 1 || bound[0] > i || !asksUser(p, facts, p.stmts[bound[0]]) ||
+        !nameHas(lineText(p, p.stmts[bound[0]]), {"СКОЛЬКО", "КОЛИЧЕСТВ"}))
+        return;
+    int steps = 0;
+    bool asks = false;
+    for (int k = i + 1; k <= lastInBlock(p, facts, i); ++k) {
+        steps += stepOf(p, p.stmts[k], walk.left) == 1 ? 1 : changesName(p, p.stmts[k], walk.left) ? 2 : 0;
+        asks = asks || asksUser(p, facts, p.stmts[k]);
+    }
+    if (steps != 1 || !asks) return;
+    const std::string fix = roleWord(p.v, p.table, rules::WordRole::Comparison, "<=");
+    add(p, s, HintKind::LoopFlow,
+        "«" + walk.left + "» идёт от 1, и при «" + shown(p, s, s.condFrom, s.condTo) + "» цикл выполнится «" + walk.right +
+            "» − 1 раз: последнее число так и не будет спрошено. Пишите «" + walk.left + " " + (fix.empty() ? "<=" : fix) + " " + walk.right + "»",
+        {walk.left}, out);
+}
+
+// «пусть очки_раунда = спросить_число(…)» in a loop, never read, beside «очки = очки + 1»: the
+// answers are lost and the total counts the rounds. Told at the line that adds 1.
+void answerLostBesideCount(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const int loop = facts.holders[i];
+    if (loop < 0 || p.stmts[loop].kind != StmtKind::Loop || s.target.empty() || !valueIs(p, s, s.target, '+', "1")) return;
+    const int start = lastSetBefore(facts, s.target, loop);
+    if (start < 0 || !valueIs(p, p.stmts[start], "0")) return;
+    bool readAfter = false;
+    for (const int r : readersOf(facts, s.target)) readAfter = readAfter || r > lastInBlock(p, facts, loop);
+    if (!readAfter) return;
+    for (const int k : body(p, facts, loop)) {
+        const Stmt& a = p.stmts[k];
+        if (a.target.empty() || a.target == s.target || !asksUser(p, facts, a) || !readersOf(facts, a.target).empty() ||
+            settersOf(facts, a.target).size() != 1)
+            continue;
+        add(p, s, HintKind::LostValue,
+            "«" + lineText(p, s) + "» прибавляет 1, а ответ «" + a.target + "» (строка " + num(lineOf(p, a)) +
+                ") нигде не читается: ответы пропадают, и «" + s.target + "» считает круги. Чтобы сложить ответы, пишите «" + s.target +
+                " = " + s.target + " + " + a.target + "»",
+            {s.target, a.target}, out);
+        return;
+    }
+}
+
+// «пока оценка < 1: спросить снова» and right after it «пока оценка > 5: спросить снова»: an answer
+// the second loop takes is never checked by the first test again («0», then «9», then «0» passes).
+void checksOneAfterAnother(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const int next = s.kind == StmtKind::Loop ? afterBlock(p, facts, i) : -1;
+    if (next < 0 || p.stmts[next].kind != StmtKind::Loop) return;
+    const Stmt& t = p.stmts[next];
+    const Compared a = comparedIn(p, tokensOf(p, s), s.condFrom, s.condTo), b = comparedIn(p, tokensOf(p, t), t.condFrom, t.condTo);
+    if (!a.valid || !b.valid || a.name != b.name) return;
+    const bool aLow = a.sign == "<" || a.sign == "<=", bLow = b.sign == "<" || b.sign == "<=";
+    const bool aHigh = a.sign == ">" || a.sign == ">=", bHigh = b.sign == ">" || b.sign == ">=";
+    if (!((aLow && bHigh) || (aHigh && bLow))) return;
+    const auto reasks = [&](int loop) {
+        const std::vector<int> inner = body(p, facts, loop);
+        return std::any_of(inner.begin(), inner.end(), [&](int k) { return p.stmts[k].target == a.name && asksUser(p, facts, p.stmts[k]); });
+    };
+    const std::string either = roleWord(p.v, p.table, rules::WordRole::Logic, "||");
+    if (!reasks(i) || !reasks(next) || either.empty()) return;
+    add(p, s, HintKind::LoopFlow,
+        "после этого цикла второй (строка " + num(lineOf(p, t)) + ") снова спрашивает «" + a.name + "», и новый ответ уже не проверяется на «" +
+            shown(p, s, s.condFrom, s.condTo) + "». Объедините проверки в один цикл: «" + shown(p, s, s.condFrom, s.condTo) + " " + either + " " +
+            shown(p, t, t.condFrom, t.condTo) + "»",
+        {a.name}, out);
 }
 
 }  // namespace diagnostics::programs

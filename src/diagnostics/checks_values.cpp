@@ -147,7 +147,8 @@ void staleFormula(const Program& p, const Facts& facts, std::vector<Hint>& out) 
     }
 }
 
-// An answer of «спросить» is text: compared strictly with a number, or with another answer by size.
+// An answer of «спросить» is text: compared strictly with a number, or by size with another answer
+// or with a name that keeps it; added to a total that starts as a number.
 void textAnswerCompared(const Program& p, const Facts& facts, std::vector<Hint>& out) {
     const int n = facts.n;
     const std::string& askWord = facts.askWord;
@@ -166,6 +167,22 @@ void textAnswerCompared(const Program& p, const Facts& facts, std::vector<Hint>&
                 if (p.stmts[a].target == name) return a;
             return -1;
         };
+        // «итого = итого + цена» where «итого» starts as a number: the answer is glued on as letters.
+        for (int i = 0; i < n; ++i) {
+            const Stmt& s = p.stmts[i];
+            std::string total, added;
+            const int a = binaryValue(p, s, '+', total, added) && total == s.target ? answerOf(added) : -1;
+            const int start = a >= 0 ? lastSetBefore(facts, total, i) : -1;
+            double first = 0;
+            if (start < 0 || !number(p, tokensOf(p, p.stmts[start]), p.stmts[start].valueFrom, tokensOf(p, p.stmts[start]).size(), first)) continue;
+            add(p, p.stmts[a], HintKind::TextAnswer,
+                "ответ «" + askWord + "» в «" + added + "» — текст, и «" + lineText(p, s) + "» (строка " + num(lineOf(p, s)) + ") склеит его с «" +
+                    total + "» как буквы: " + numberText(first) + " + \"120\" даст \"" + numberText(first) + "120\"." +
+                    (askNumber.empty() ? "" : " Для чисел спрашивайте «" + askNumber + "»") +
+                    (reverseOf(p.v, "Number").empty() ? "" : " или пишите «" + reverseOf(p.v, "Number") + "(" + added + ")»"),
+                {added}, out);
+            break;
+        }
         for (int i = 0; i < n; ++i) {
             const Stmt& s = p.stmts[i];
             if (!hasCondition(s)) continue;
@@ -186,7 +203,20 @@ void textAnswerCompared(const Program& p, const Facts& facts, std::vector<Hint>&
                         {p.stmts[a].target}, out);
                     break;
                 }
-                const int b = other.mark == 0 ? answerOf(word(p, other)) : -1;
+                int b = other.mark == 0 ? answerOf(word(p, other)) : -1;
+                // A name that keeps the answer («если прыжок > лучший то лучший = прыжок»): from the
+                // second answer on, text is compared with text.
+                const std::string keeper = other.mark == 0 && b < 0 ? word(p, other) : "";
+                bool keeps = false;
+                for (const int k : settersOf(facts, keeper)) keeps = keeps || valueIs(p, p.stmts[k], p.stmts[a].target);
+                if ((sign == ">" || sign == "<" || sign == ">=" || sign == "<=") && keeps) {
+                    add(p, p.stmts[a], HintKind::TextAnswer,
+                        "ответ «" + askWord + "» в «" + p.stmts[a].target + "» — текст, и «" + keeper + "» получает его же: «" +
+                            shown(p, s, j, j + 2 + taken) + "» на строке " + num(lineOf(p, s)) +
+                            " со второго ответа сравнивает текст с текстом, по буквам, как в алфавите: \"95\" окажется больше \"130\"." + tail,
+                        {p.stmts[a].target}, out);
+                    break;
+                }
                 if ((sign == ">" || sign == "<" || sign == ">=" || sign == "<=") && b >= 0) {
                     add(p, p.stmts[std::min(a, b)], HintKind::TextAnswer,
                         "«" + p.stmts[a].target + "» и «" + p.stmts[b].target + "» — ответы «" + askWord +
@@ -197,6 +227,40 @@ void textAnswerCompared(const Program& p, const Facts& facts, std::vector<Hint>&
                 }
             }
         }
+    }
+}
+
+// «части[0] > части[1]» where «части = ответ.разделить(" ")»: the pieces of a split text are text,
+// compared letter by letter («"95" > "120"»). Told at the comparison.
+void splitPiecesCompared(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const std::string split = reverseOf(p.v, "split"), toNumber = reverseOf(p.v, "Number");
+    if (!hasCondition(s) || split.empty() || toNumber.empty()) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    // «L[…]» starting at token k: the list's name when it was set once from «….разделить(…)».
+    const auto piece = [&](std::size_t k, std::size_t& end) -> std::string {
+        if (k + 1 >= s.condTo || !isPlainName(p.c, ts[k], p.v, ts, k) || ts[k + 1].mark != '[') return "";
+        end = closingOf(ts, k + 1) + 1;
+        const std::string list = word(p, ts[k]);
+        const std::vector<int>& setters = settersOf(facts, list);
+        if (end > s.condTo || setters.size() != 1) return "";
+        const std::vector<Token>& lt = tokensOf(p, p.stmts[setters[0]]);
+        for (std::size_t t = p.stmts[setters[0]].valueFrom; t + 1 < lt.size(); ++t)
+            if (lt[t].mark == '.' && isWord(p, lt[t + 1], split)) return list;
+        return "";
+    };
+    for (std::size_t k = s.condFrom; k < s.condTo; ++k) {
+        std::size_t end = 0, otherEnd = 0, taken = 0;
+        const std::string list = piece(k, end);
+        if (list.empty() || end >= s.condTo) continue;
+        const std::string sign = signAt(p, ts, end, taken);
+        if ((sign != ">" && sign != "<" && sign != ">=" && sign != "<=") || piece(end + taken, otherEnd) != list) continue;
+        const std::string left = shown(p, ts, k, end), right = shown(p, ts, end + taken, otherEnd);
+        add(p, s, HintKind::TextAnswer,
+            "«" + shown(p, ts, k, otherEnd) + "» сравнивает куски текста по буквам: «" + split + "» даёт текст, и, например, \"95\" окажется больше \"120\". Чтобы сравнить числа, пишите «" +
+                toNumber + "(" + left + ") " + shown(p, ts, end, end + taken) + " " + toNumber + "(" + right + ")»",
+            {list}, out);
+        return;
     }
 }
 

@@ -27,6 +27,7 @@ void twoIfsBothRun(const Program& p, const Facts& facts, int i, std::vector<Hint
 void decidedByValuesBefore(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void boundSaidIncluded(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void boundLeftToElse(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void triangleAnyOfThree(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_loops.cpp
 void totalResetInLoop(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
@@ -42,6 +43,10 @@ void positionTestedForElement(const Program& p, const Facts& facts, int i, std::
 void positionAddedForElement(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void streakNeverRestarts(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void streakRestartsAtOne(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void extremeKeptWrong(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void askedCountOneShort(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void answerLostBesideCount(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void checksOneAfterAnother(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void notFoundForEachElement(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_functions.cpp
@@ -61,6 +66,7 @@ void copyIsSameList(const Program& p, const Facts& facts, int i, std::vector<Hin
 void roundBracketsForElement(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void staleFormula(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void textAnswerCompared(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void splitPiecesCompared(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void quotedName(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void setInIfThenReplaced(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void answerReplacedInLoop(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);

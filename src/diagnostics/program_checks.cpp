@@ -123,6 +123,7 @@ constexpr StatementCheck statementTable[] = {
     twoIfsBothRun,  // two «если» in a row that both print
     boundSaidIncluded,  // a text that lets a number in that «>» or «<» leaves out
     boundLeftToElse,  // «иначе» saying «от 0 до 100» while no condition lets 100 through
+    triangleAnyOfThree,  // «a + b > c или a + c > b или b + c > a»: true for any sides
     decidedByValuesBefore,  // a «пока» or «если» the values set just before it decide
     totalResetInLoop,  // a total set to a constant inside the loop
     flagSetInElse,  // a flag reset by «иначе» in a loop
@@ -135,6 +136,10 @@ constexpr StatementCheck statementTable[] = {
     positionAddedForElement,  // a walk by number that tests the element and adds its number
     streakNeverRestarts,  // a record of a run that never starts again
     streakRestartsAtOne,  // «иначе серия = 1» after a test against a number: the refused element counted
+    extremeKeptWrong,  // «если v > м то м = м + v» or «м = номер»: not the value compared
+    askedCountOneShort,  // «номер = 1; пока номер < сколько» asking each round: one answer short
+    answerLostBesideCount,  // an answer never read beside «очки = очки + 1»
+    checksOneAfterAnother,  // «пока x < 1» then «пока x > 5», each asking again
     notFoundForEachElement,  // "not found" printed in «иначе» for each element
     resultDropped,  // a computed result of a call thrown away
     // Arithmetic checks:
@@ -148,6 +153,7 @@ constexpr StatementCheck statementTable[] = {
     eachElementSet,  // the name of «для каждого» set
     declaredAgainInBlock,  // «пусть x» inside a block hiding the x outside
     letterOfTextSet,  // «имя[0] = "Б"» of a text
+    splitPiecesCompared,  // «части[0] > части[1]» of a split text: compared letter by letter
     wholePartByRemainder,  // «часы = минуты % 60»
     remainderReversed,  // «d % n равно 0» while «d» walks up to «n»
     remainderChangesNothing,  // «ставка % 100» of a written 6: the number itself

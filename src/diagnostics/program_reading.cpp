@@ -710,6 +710,30 @@ std::string capitals(const std::string& text) {
     return base::encodeUtf8(points);
 }
 
+std::vector<TextWord> textWords(const base::CodePoints& t) {
+    std::vector<TextWord> words;
+    for (std::size_t k = 0; k < t.size();) {
+        if (!translator::isWordCode(t[k])) {
+            ++k;
+            continue;
+        }
+        std::size_t e = k;
+        while (e < t.size() && translator::isWordCode(t[e])) ++e;
+        base::CodePoints run(t.begin() + static_cast<std::ptrdiff_t>(k), t.begin() + static_cast<std::ptrdiff_t>(e));
+        TextWord w;
+        w.number = std::all_of(run.begin(), run.end(), [](std::uint32_t v) { return v >= '0' && v <= '9'; });
+        const bool fraction = (k > 0 && (t[k - 1] == '.' || t[k - 1] == ',')) ||
+                              (e + 1 < t.size() && (t[e] == '.' || t[e] == ',') && t[e + 1] >= '0' && t[e + 1] <= '9');
+        if (w.number && (fraction || run.size() > 15)) w.number = false;
+        if (w.number) w.value = std::stod(base::encodeUtf8(run));
+        for (std::uint32_t& v : run) v = base::toUpper(v);
+        w.upper = base::encodeUtf8(run);
+        words.push_back(w);
+        k = e;
+    }
+    return words;
+}
+
 bool nameHas(const std::string& name, std::initializer_list<const char*> stems) {
     const std::string upper = capitals(name);
     for (const char* stem : stems)

@@ -366,6 +366,17 @@ bool prints(const Program& p, const Stmt& s);
 // The text in capitals, "" when it is not UTF-8.
 std::string capitals(const std::string& text);
 
+// A word or a number of a text, letters in upper case.
+struct TextWord {
+    std::string upper;
+    bool number = false;
+    double value = 0;
+};
+
+// The words and whole numbers of a text; a number written with a point or a comma is left out,
+// so that «2.5» never reads as 5.
+std::vector<TextWord> textWords(const base::CodePoints& t);
+
 // Whether the name holds one of the word stems (written in capitals), in either case: «Сумма_цен»
 // holds «СУММ».
 bool nameHas(const std::string& name, std::initializer_list<const char*> stems);
