@@ -1,8 +1,9 @@
 // Checks of where a loop's values start and stop, told only where the program's own text makes it
 // certain: an element number equal to the length (one past the last), a digit loop that stops at
 // 10 and leaves a digit out, a product multiplied by a counter that is 0 on the first round, a
-// total that starts with the value its loop adds again, a kept extreme that starts with a value
-// the loop's filter never checked, a power that starts at its base and is multiplied as many times
+// total or a product that starts with the value its loop adds or multiplies by again, a kept extreme
+// of remainders that starts past every remainder, a count that starts at 1 and is then tested
+// against 0, a kept extreme that starts with a value the loop's filter never checked, a power that starts at its base and is multiplied as many times
 // as the exponent, a divisor walk that reaches the number itself and so always finds a divisor, a
 // plain division that keeps a fraction and so never brings «пока n > 0» to 0, a walk «i < L.длина -
 // 1» that reads only «L[i]» and so never the last element.
@@ -69,28 +70,81 @@ int computedStart(const Program& p, const Facts& facts, const std::string& name,
 
 }  // namespace
 
-// «сумма = n % 10» before a loop whose first round adds «n % 10» again (by way of «цифра = n % 10»):
-// that value is counted twice, or counted though the loop's «если» would have left it out.
+namespace {
+
+// «имя = имя + …» or «имя = имя * …»: the sign, and the tokens of what is added or multiplied by
+// (brackets that hold it whole taken off); 0 for any other value. After "*" only one word or a
+// group in brackets is read («п * n % 10» is «(п * n) % 10»); after "+" a term without "+" or "-".
+std::uint32_t gathersInto(const Program& p, const Stmt& s, std::size_t& from, std::size_t& to) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    if (s.target.empty() || ts.size() < s.valueFrom + 3 || !isWord(p, ts[s.valueFrom], s.target) ||
+        ts[s.valueFrom].mark != 0)
+        return 0;
+    const std::uint32_t sign = ts[s.valueFrom + 1].mark;
+    from = s.valueFrom + 2, to = ts.size();
+    if ((sign != '+' && sign != '*') || ts[from].mark == sign || ts[from].mark == '=') return 0;  // not "++", "**", "+="
+    if (from + 1 == to) return ts[from].mark == 0 ? sign : 0;
+    if (ts[from].mark == '(' && closingOf(ts, from) + 1 == to) {
+        unwrap(ts, from, to);
+        return from < to ? sign : 0;
+    }
+    if (sign == '*') return 0;
+    int depth = 0;
+    for (std::size_t k = from; k < to; ++k) {
+        const std::uint32_t m = ts[k].mark;
+        depth += (m == '(' || m == '[') - (m == ')' || m == ']');
+        if (depth == 0 && m != 0 && m != '%' && m != '*' && m != '/' && m != ')' && m != ']' && m != '.') return 0;
+    }
+    return sign;
+}
+
+// Whether tokens [from, to) of statement i in `loop` write the start's value again, and nothing the
+// start reads changes in the loop before i: the first round takes that same value.
+bool sameAsStart(const Program& p, const Stmt& start, int loop, int i, std::size_t from, std::size_t to) {
+    const std::vector<Token>& st = tokensOf(p, start);
+    std::size_t a = start.valueFrom, b = st.size();
+    unwrap(st, a, b);
+    if (shown(p, tokensOf(p, p.stmts[i]), from, to) != shown(p, st, a, b)) return false;
+    for (int m = loop + 1; m < i; ++m)
+        for (std::size_t t = a; t < b; ++t)
+            if (st[t].mark == 0 && changesName(p, p.stmts[m], word(p, st[t]))) return false;
+    return true;
+}
+
+}  // namespace
+
+// «сумма = n % 10» before a loop whose first round adds «n % 10» again (by way of «цифра = n % 10»,
+// or written out), or «произведение = n % 10» before «произведение = произведение * (n % 10)»: that
+// value is counted twice, or counted though the loop's «если» would have left it out.
 void startAddedAgain(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
-    std::string a, b;
-    if (!binaryValue(p, s, '+', a, b) || a != s.target) return;
+    std::size_t from = 0, to = 0;
+    const std::uint32_t sign = gathersInto(p, s, from, to);
+    if (sign == 0) return;
     const int loop = nearestAround(p, facts, i, StmtKind::Loop);
     if (loop < 0) return;
     const int start = computedStart(p, facts, s.target, loop);
-    if (start < 0 || !firstRoundGives(p, facts, p.stmts[start], loop, b, i)) return;
+    if (start < 0) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const bool again = from + 1 == to && ts[from].mark == 0 ? firstRoundGives(p, facts, p.stmts[start], loop, word(p, ts[from]), i)
+                                                            : sameAsStart(p, p.stmts[start], loop, i, from, to);
+    if (!again) return;
     const std::vector<Token>& st = tokensOf(p, p.stmts[start]);
     const std::string begin = shown(p, st, p.stmts[start].valueFrom, st.size());
+    const bool sum = sign == '+';
     const int guard = facts.holders[i] != loop ? facts.holders[i] : -1;
     const std::string when =
-        guard < 0 ? "прибавляет это же значение ещё раз (строка " + num(lineOf(p, s)) + "): оно посчитается дважды"
-                  : "сам берёт это же значение и прибавляет его (строка " + num(lineOf(p, s)) + "), только если «" +
+        guard < 0 ? (sum ? "прибавляет это же значение ещё раз (строка " + num(lineOf(p, s)) + "): оно посчитается дважды"
+                         : "умножает на это же значение ещё раз (строка " + num(lineOf(p, s)) + "): оно войдёт в произведение дважды")
+                  : std::string(sum ? "сам берёт это же значение и прибавляет его" : "сам берёт это же значение и умножает на него") +
+                        " (строка " + num(lineOf(p, s)) + "), только если «" +
                         shown(p, p.stmts[guard], p.stmts[guard].condFrom, p.stmts[guard].condTo) +
-                        "»: подходящее посчитается дважды, а неподходящее попадёт в сумму всё равно";
+                        "»: подходящее посчитается дважды, а неподходящее попадёт в " + (sum ? "сумму" : "произведение") + " всё равно";
     const std::string set = lineText(p, p.stmts[start]);
     add(p, p.stmts[start], HintKind::Computation,
         "«" + s.target + "» начинается с «" + begin + "», а цикл (строка " + num(lineOf(p, p.stmts[loop])) +
-            ") на первом круге " + when + ". Начальное значение суммы — 0: «" + set.substr(0, set.size() - begin.size()) + "0»",
+            ") на первом круге " + when + ". Начальное значение " + (sum ? "суммы — 0" : "произведения — 1") + ": «" +
+            set.substr(0, set.size() - begin.size()) + (sum ? "0" : "1") + "»",
         {s.target}, out);
 }
 
@@ -145,6 +199,108 @@ void extremeStartUnfiltered(const Program& p, const Facts& facts, int i, std::ve
             (sign > 0 ? "больше" : "меньше") + " всех подходящих, ответом останется оно. Начальное значение возьмите такое, которое уступит любому подходящему (" +
             (sign > 0 ? "например -1 или очень маленькое число" : "например очень большое число") + "), или первое подходящее",
         {s.target}, out);
+}
+
+// «пусть макс = 9» before a loop that keeps «макс = цифра» when «цифра > макс», «цифра» being
+// «n % 10»: a remainder of division by 10 is never more than 9, so the «если» never lets one in and
+// the answer stays the start. The least side the same: «мин = 0» against «цифра < мин» where the
+// loop's own condition keeps «n» from going below 0. Told at the start.
+void extremeStartPastDigits(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const int loop = nearestAround(p, facts, i, StmtKind::Loop);
+    if (s.kind != StmtKind::If || loop < 0) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    for (const auto& [from, to] : bothParts(p, s)) {
+        const WordPair pair = wordPairIn(p, ts, from, to);
+        if (!pair.valid) continue;
+        const bool strict = pair.sign == "<" || pair.sign == ">";
+        if (!strict && pair.sign != "<=" && pair.sign != ">=") continue;
+        // «цифра > макс» or «макс < цифра»: `greater` when a greater value is kept.
+        for (const bool valueLeft : {true, false}) {
+            const std::string& value = valueLeft ? pair.left : pair.right;
+            const std::string& kept = valueLeft ? pair.right : pair.left;
+            const bool greater = (pair.sign[0] == '>') == valueLeft;
+            std::string of;
+            const double by = value == kept ? 0 : remainderIn(p, facts, value, loop, of);
+            if (by == 0) continue;
+            bool keeps = false;
+            for (const int k : body(p, facts, i)) keeps = keeps || (p.stmts[k].target == kept && valueIs(p, p.stmts[k], value));
+            const int start = lastSetBefore(facts, kept, loop);
+            double begin = 0;
+            const std::vector<Token>* st = start >= 0 ? &tokensOf(p, p.stmts[start]) : nullptr;
+            if (!keeps || !st || within(p, facts, start, loop) || !number(p, *st, p.stmts[start].valueFrom, st->size(), begin) ||
+                changedBesidesSetters(p, facts, kept))
+                continue;
+            bool onlyKept = true;  // every change of «макс» in the loop takes the value
+            for (const int d : settersOf(facts, kept))
+                onlyKept = onlyKept && (!within(p, facts, d, loop) || valueIs(p, p.stmts[d], value));
+            // A remainder is never above m - 1; below 0 only for a negative number, which the
+            // loop's «n > 0» (or «n >= 0», …) keeps out.
+            const Range walked = rangeOf(p, p.stmts[loop]);
+            const bool notNegative = walked.valid && walked.name == of && walked.lo >= 0;
+            const bool never = greater ? (strict ? begin >= by - 1 : begin > by - 1) : notNegative && (strict ? begin <= 0 : begin < 0);
+            if (!onlyKept || !never) continue;
+            const std::string set = lineText(p, p.stmts[start]);
+            const std::string written = shown(p, *st, p.stmts[start].valueFrom, st->size());
+            const std::string fix = set.substr(0, set.size() - written.size()) + (greater ? "0" : numberText(by - 1));
+            add(p, p.stmts[start], HintKind::LoopFlow,
+                "«" + kept + "» начинается с " + written + ", а «" + value + "» — остаток от деления на " + numberText(by) +
+                    (greater ? "" : " положительного числа") + " — не бывает " + (greater ? "больше " + numberText(by - 1) : "меньше 0") +
+                    ": «" + shown(p, ts, from, to) + "» (строка " + num(lineOf(p, s)) + ") не будет верно ни разу, и «" + kept +
+                    "» так и останется " + written + ". Начните с " + (greater ? "наименьшего" : "наибольшего") +
+                    " возможного значения" + (greater && !notNegative ? " или с первой цифры" : ": «" + fix + "»"),
+                {kept}, out);
+            return;
+        }
+    }
+}
+
+// «пусть k = 1» before a loop that only adds 1 to «k», and after the loop «если k равно 0»: «k»
+// never comes down to 0, so the test is decided; started at 0, it would not be. The count is told
+// to start at 0, at its start.
+void counterStartsPastZero(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::If && s.kind != StmtKind::ElseIf) return;
+    const Compared k = comparedIn(p, tokensOf(p, s), s.condFrom, s.condTo);
+    if (!k.valid || k.valueAt + 1 < s.condTo) return;
+    const std::vector<int>& setters = settersOf(facts, k.name);
+    if (setters.size() < 2 || setters[0] > i || changedBesidesSetters(p, facts, k.name)) return;
+    // The start runs whenever the test does: not under an «если» of its own.
+    const int around = facts.holders[setters[0]];
+    if (around >= 0 && (p.stmts[around].kind != StmtKind::Loop && p.stmts[around].kind != StmtKind::Function)) return;
+    if (around >= 0 && !within(p, facts, i, around)) return;
+    const Stmt& start = p.stmts[setters[0]];
+    const std::vector<Token>& st = tokensOf(p, start);
+    double begin = 0;
+    if (!number(p, st, start.valueFrom, st.size(), begin) || begin != static_cast<double>(static_cast<long long>(begin))) return;
+    // Every other change adds 1, in a loop that closes before the test.
+    int grows = -1;
+    for (std::size_t d = 1; d < setters.size(); ++d) {
+        const int loop = nearestAround(p, facts, setters[d], StmtKind::Loop);
+        if (loop < 0 || loop < setters[0] || lastInBlock(p, facts, loop) >= i || !growsByOne(p, p.stmts[setters[d]], k.name)) return;
+        if (grows < 0) grows = setters[d];
+    }
+    // The test's outcome over every value from `from` on: only the values near the number matter.
+    const auto decided = [&](double from, bool& outcome) {
+        bool read = false, first = true;
+        for (const double x : {from, k.value - 1, k.value, k.value + 1, k.value + 2}) {
+            if (x < from) continue;
+            const bool h = holds(k.sign, x, k.value, read);
+            if (!read || (!first && h != outcome)) return false;
+            outcome = h, first = false;
+        }
+        return true;
+    };
+    bool outcome = false, fromZero = false;
+    if (begin <= 0 || !decided(begin, outcome) || decided(0, fromZero)) return;
+    const std::string set = lineText(p, start);
+    const std::string written = shown(p, st, start.valueFrom, st.size());
+    add(p, start, HintKind::LoopFlow,
+        "«" + k.name + "» начинается с " + written + " и дальше только растёт на 1 (строка " + num(lineOf(p, p.stmts[grows])) +
+            "), так что «" + shown(p, s, s.condFrom, s.condTo) + "» (строка " + num(lineOf(p, s)) + ") " +
+            (outcome ? "верно всегда" : "не будет верно ни разу") + ": «" + k.name + "» на " + written +
+            " больше, чем насчитано. Счёт начинают с нуля: «" + set.substr(0, set.size() - written.size()) + "0»",
+        {k.name}, out);
 }
 
 // «слово[слово.длина]», or «слово[слово.длина - i]» where «i» is 0 on the loop's first round: the

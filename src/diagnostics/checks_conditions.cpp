@@ -106,57 +106,6 @@ void elseIfNeverRuns(const Program& p, const Facts& facts, int i, std::vector<Hi
 
 namespace {
 
-// Tokens [from, to) without the brackets that hold them whole.
-void unwrap(const std::vector<Token>& ts, std::size_t& from, std::size_t& to) {
-    while (to >= from + 2 && ts[from].mark == '(' && ts[to - 1].mark == ')' && wholeInBrackets(ts, from, to)) ++from, --to;
-}
-
-// A condition cut at its «и» or its «или» outside brackets. Both kinds in one condition leave it
-// uncut (which binds first is not read here); a comparison's own words («больше или равно») never cut.
-struct Joined {
-    std::string joint;                                   // "&&" or "||"; "" with one part
-    std::vector<std::pair<std::size_t, std::size_t>> parts;  // token spans, brackets around each taken off
-    std::size_t jointFrom = 0, jointTo = 0;              // the first joining word or signs
-};
-
-Joined joinedIn(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to) {
-    Joined j;
-    unwrap(ts, from, to);
-    std::size_t start = from;
-    int depth = 0;
-    for (std::size_t i = from; i < to;) {
-        const std::uint32_t m = ts[i].mark;
-        if (m == '(' || m == '[') ++depth;
-        if (m == ')' || m == ']') --depth;
-        std::string joint;
-        std::size_t width = 0;
-        const rules::RuleWords* r = m == 0 ? ruleAt(p.c, ts, i, p.v) : nullptr;
-        if (r && r->role == rules::WordRole::Logic) {
-            joint = replacementOf(p.table, *r);
-            width = r->words.size();
-        } else if ((m == '&' || m == '|') && i + 1 < to && ts[i + 1].mark == m && ts[i + 1].from == ts[i].to) {
-            joint = m == '&' ? "&&" : "||";
-            width = 2;
-        }
-        if (depth != 0 || (joint != "&&" && joint != "||")) {
-            i += r ? r->words.size() : 1;
-            continue;
-        }
-        if (!j.joint.empty() && j.joint != joint) return {};
-        if (j.joint.empty()) j.jointFrom = i, j.jointTo = i + width;
-        j.joint = joint;
-        j.parts.push_back({start, i});
-        i += width;
-        start = i;
-    }
-    j.parts.push_back({start, to});
-    for (auto& [a, b] : j.parts) {
-        if (a >= b) return {};
-        unwrap(ts, a, b);
-    }
-    return j;
-}
-
 // No number passes both comparisons of one name.
 bool neverBoth(const Compared& a, const Compared& b) {
     if (isNotEqual(a.sign) && isNotEqual(b.sign)) return false;

@@ -38,8 +38,9 @@ void plusAfterAssign(const Program& p, const Facts&, int i, std::vector<Hint>& o
         {s.target}, out);
 }
 
-// «если попытка больше рекорд то попытка = рекорд»: the kept record is never changed (it stays as
-// set before the loop, and is read after it); the fresh value is overwritten instead.
+// «если попытка больше рекорд то попытка = рекорд» (or «если ц % 2 не равно 0 и ц < мин то ц = мин»):
+// the kept record is never changed (it stays as set before the loop, and is read after it); the
+// fresh value is overwritten instead.
 void recordAssignedBackwards(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
     const Token* v = valueToken(p, s);
@@ -49,10 +50,15 @@ void recordAssignedBackwards(const Program& p, const Facts& facts, int i, std::v
     const int loop = nearestAround(p, facts, h, StmtKind::Loop);
     const std::vector<int>& recordSetters = settersOf(facts, record);
     if (loop < 0 || recordSetters.size() != 1 || recordSetters[0] > loop) return;
-    // The «если» compares exactly these two names, by size.
-    const WordPair pair = wordPairOf(p, p.stmts[h]);
-    if (!pair.valid || pair.sign == "==" || pair.sign == "===" || isNotEqual(pair.sign)) return;
-    if (!((pair.left == s.target && pair.right == record) || (pair.left == record && pair.right == s.target))) return;
+    // The «если» compares exactly these two names, by size: its whole condition, or one part of
+    // those joined by «и» (the others filter: «ц % 2 не равно 0 и ц < мин»).
+    bool compared = false;
+    for (const auto& [from, to] : bothParts(p, p.stmts[h])) {
+        const WordPair pair = wordPairIn(p, tokensOf(p, p.stmts[h]), from, to);
+        compared = compared || (pair.valid && pair.sign != "==" && pair.sign != "===" && !isNotEqual(pair.sign) &&
+                                ((pair.left == s.target && pair.right == record) || (pair.left == record && pair.right == s.target)));
+    }
+    if (!compared) return;
     // The record is read after the loop; the fresh value is set again in the loop before the «если».
     bool readAfter = false;
     for (const int r : readersOf(facts, record)) readAfter = readAfter || r > lastInBlock(p, facts, loop);

@@ -2,13 +2,15 @@
 // before its name changed, a value replaced before it is read, a total never read), round brackets
 // for an element, an answer of «спросить» compared as text, a name printed in quotes, a name set
 // where it changes nothing, a name that says what it gathers changed against it (a sum that counts,
-// a maximum that adds, a total replaced every round, a counter copied from another), an answer
-// printed as it was set.
+// a maximum that adds, a total replaced every round, a counter copied from another), a value
+// replaced under an «если» beside a counter of the same values, an answer printed as it was set.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
 #include <algorithm>
 #include <string>
+
+#include "base/text.h"
 
 namespace diagnostics::programs {
 
@@ -525,23 +527,6 @@ void totalNeverRead(const Program& p, const Facts& facts, std::vector<Hint>& out
 namespace {
 
 
-// «имя = имя + 1» or «имя = 1 + имя».
-bool growsByOne(const Program& p, const Stmt& s, const std::string& name) {
-    return !name.empty() && (valueIs(p, s, name, '+', "1") || valueIs(p, s, "1", '+', name));
-}
-
-// Whether a statement other than those «имя = …» changes `name`: «имя += x», «имя++», a loop's own name.
-bool changedBesidesSetters(const Program& p, const Facts& facts, const std::string& name) {
-    for (int k = 0; k < facts.n; ++k) {
-        const Stmt& t = p.stmts[k];
-        if (t.target != name && changesName(p, t, name)) return true;
-        if (t.kind == StmtKind::Loop && eachLoopOf(p, t).element == name) return true;
-    }
-    for (const Function& f : facts.functions)
-        if (std::find(f.params.begin(), f.params.end(), name) != f.params.end()) return true;
-    return false;
-}
-
 // Whether the value the loop `loop` walks changes in it: its element, or a name a statement of
 // its body sets from other names.
 bool changesInLoop(const Program& p, const Facts& facts, int loop, const std::string& name) {
@@ -586,17 +571,45 @@ void accumulatorAgainstName(const Program& p, const Facts& facts, std::vector<Hi
         for (const int r : readersOf(facts, name))
             readAfter = readAfter || (r > loop && !within(p, facts, r, loop) && p.stmts[r].target != name);
         const std::string element = eachLoopOf(p, p.stmts[loop]).element;
-        // A sum that only grows by 1, every round: it counts the rounds.
-        if (gathered == Gathered::Sum && facts.holders[k] == loop && start >= 0 && readAfter) {
+        // A sum that only grows by 1, every round or under an «если» of the loop that tests a digit
+        // («цифра = n % 10»): it counts the rounds, or the digits its «если» lets through. Under an
+        // «если» of anything else it may be a score («сумма = сумма + 1» for each right answer).
+        const int guard = facts.holders[k] != loop ? facts.holders[k] : -1;
+        if (gathered == Gathered::Sum && start >= 0 && readAfter && (guard < 0 || p.stmts[guard].kind == StmtKind::If)) {
             bool counts = true;
             for (const int d : settersOf(facts, name)) counts = counts && (d == start || growsByOne(p, p.stmts[d], name));
             if (counts && growsByOne(p, s, name)) {
+                // What to add: the loop's element, or the one changing name the «если» tests.
+                std::string value = element;
+                bool several = false;  // two such names: which one is not told
+                if (guard >= 0) {
+                    const Stmt& g = p.stmts[guard];
+                    const std::vector<Token>& gt = tokensOf(p, g);
+                    for (std::size_t t = g.condFrom; t < g.condTo; ++t) {
+                        if (!isPlainName(p.c, gt[t], p.v, gt, t) || (t > 0 && gt[t - 1].mark == '.') || word(p, gt[t]) == value ||
+                            !changesInLoop(p, facts, loop, word(p, gt[t])))
+                            continue;
+                        several = several || !value.empty();
+                        value = word(p, gt[t]);
+                    }
+                }
+                if (several) value.clear();
+                std::string of;
+                if (guard >= 0 && (value.empty() || remainderIn(p, facts, value, loop, of) == 0)) continue;
+                const std::string fix = value.empty() ? "" : ": «" + name + " = " + name + " + " + value + "»";
                 told.push_back(name);
-                add(p, s, HintKind::LoopFlow,
-                    "«" + lineText(p, s) + "» прибавляет к «" + name + "» каждый раз 1: так «" + name +
-                        "» считает круги цикла, а не складывает числа, хотя имя говорит о сумме. Прибавляйте само число" +
-                        (element.empty() ? "" : ": «" + name + " = " + name + " + " + element + "»"),
-                    {name}, out);
+                if (guard < 0)
+                    add(p, s, HintKind::LoopFlow,
+                        "«" + lineText(p, s) + "» прибавляет к «" + name + "» каждый раз 1: так «" + name +
+                            "» считает круги цикла, а не складывает числа, хотя имя говорит о сумме. Прибавляйте само число" + fix,
+                        {name}, out);
+                else
+                    add(p, s, HintKind::LoopFlow,
+                        "«" + lineText(p, s) + "» прибавляет к «" + name + "» единицу каждый раз, когда «" +
+                            shown(p, p.stmts[guard], p.stmts[guard].condFrom, p.stmts[guard].condTo) + "» (строка " +
+                            num(lineOf(p, p.stmts[guard])) + "): так «" + name +
+                            "» считает количество таких цифр, а не складывает их, хотя имя говорит о сумме. Прибавляйте саму цифру" + fix,
+                        {name}, out);
                 continue;
             }
         }
@@ -668,6 +681,61 @@ void counterFromSibling(const Program& p, const Facts& facts, std::vector<Hint>&
                 "», пишите «" + name + " = " + name + " + 1»",
             {name, other}, out);
     }
+}
+
+// «s = d» under an «если» of a loop, beside «k = k + 1» in the same block: «k» counts every value
+// the «если» lets through, while «s» keeps only the last of them. Told when the name is too short
+// to say what it keeps, «s» starts at 0 as a sum does, is read only after the loop and only by prints, and the text printed says a sum or has
+// no words at all (a text that names the kept value, «первая из них», is a right program).
+void valueReplacedBesideCounter(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const Token* v = valueToken(p, s);
+    const int h = facts.holders[i];
+    if (!v || v->mark != 0 || h < 0 || p.stmts[h].kind != StmtKind::If || declares(p, s)) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    const std::string& name = s.target;
+    const std::string value = word(p, *v);
+    const int loop = nearestAround(p, facts, i, StmtKind::Loop);
+    // A name of one or two letters says nothing of what it keeps; a longer one («последняя»,
+    // «сумма») says it, and a sum by name is told by accumulatorAgainstName.
+    std::size_t letters = 0;
+    for (const char ch : name) letters += (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
+    if (letters > 2 || loop < 0 || value == name || !isPlainName(p.c, ts[s.valueFrom], p.v, ts, s.valueFrom) || !changesInLoop(p, facts, loop, value))
+        return;
+    int counter = -1;
+    for (const int k : body(p, facts, h)) {
+        const std::string& other = p.stmts[k].target;
+        if (counter < 0 && !other.empty() && other != name && other != value && growsByOne(p, p.stmts[k], other)) counter = k;
+    }
+    const int start = lastSetBefore(facts, name, loop);
+    const std::vector<int>& setters = settersOf(facts, name);
+    if (counter < 0 || start < 0 || !valueIs(p, p.stmts[start], "0") || setters.size() != 2 || setters[1] != i ||
+        changedBesidesSetters(p, facts, name))
+        return;
+    const int end = lastInBlock(p, facts, loop);
+    bool printed = false, named = false, otherText = false;
+    for (const int r : readersOf(facts, name)) {
+        if (r <= end || !prints(p, p.stmts[r])) return;  // read in the loop, or used for more than a print
+        printed = true;
+        for (const Token& t : tokensOf(p, p.stmts[r])) {
+            if (t.mark != literal) continue;
+            bool words = false;  // a text of letters, not only spaces and signs
+            for (std::size_t ch = t.from; ch < t.to; ++ch)
+                words = words || base::toUpper(p.c[ch]) != p.c[ch] || (p.c[ch] >= 'A' && p.c[ch] <= 'Z') ||
+                        (p.c[ch] >= 0x410 && p.c[ch] <= 0x42F) || p.c[ch] == 0x401;
+            if (nameHas(textOf(p.c, t.from, t.to), {"СУММ"})) named = true;
+            else if (words) otherText = true;
+        }
+    }
+    if (!printed || (otherText && !named)) return;
+    const std::string& count = p.stmts[counter].target;
+    add(p, s, HintKind::LoopFlow,
+        "«" + lineText(p, s) + "» каждый раз заменяет «" + name + "»: после цикла (строка " + num(lineOf(p, p.stmts[loop])) + ") в «" +
+            name + "» останется только последнее значение «" + value + "», для которого «" +
+            shown(p, p.stmts[h], p.stmts[h].condFrom, p.stmts[h].condTo) + "», хотя «" + count + "» рядом (строка " +
+            num(lineOf(p, p.stmts[counter])) + ") считает их все. Если в «" + name + "» нужна их сумма, накапливайте: «" + name +
+            " = " + name + " + " + value + "»",
+        {name}, out);
 }
 
 // «пусть ответ = 0» never set again and printed or given back, in a program that computes in a

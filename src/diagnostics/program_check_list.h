@@ -77,6 +77,7 @@ void letterOfTextSet(const Program& p, const Facts& facts, int i, std::vector<Hi
 void totalNeverRead(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void accumulatorAgainstName(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void counterFromSibling(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void valueReplacedBesideCounter(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void resultNeverComputed(const Program& p, const Facts& facts, std::vector<Hint>& out);
 
 // checks_arithmetic.cpp
@@ -106,6 +107,8 @@ void powerOneTooMany(const Program& p, const Facts& facts, int i, std::vector<Hi
 void divisorWalkReachesNumber(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void divisionNeverReachesZero(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void walkStopsBeforeLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void extremeStartPastDigits(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void counterStartsPastZero(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_roles.cpp
 void plusAfterAssign(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);

@@ -168,6 +168,9 @@ constexpr StatementCheck statementTable[] = {
     divisorWalkReachesNumber,  // «д <= n» setting a flag on «n % д равно 0»: always set
     divisionNeverReachesZero,  // «пока n > 0» around «n = n / 10»: fractions, hundreds of rounds
     walkStopsBeforeLast,  // «i < L.длина - 1» reading «L[i]» alone: the last element missed
+    extremeStartPastDigits,  // «макс = 9» kept against «цифра > макс», «цифра» a remainder of 10: never more
+    counterStartsPastZero,  // «k = 1» only grown by 1, then «если k равно 0»: never
+    valueReplacedBesideCounter,  // «s = d» beside «k = k + 1» under one «если»: only the last value kept
     // A name or a sign in the wrong role:
     plusAfterAssign,  // «очки =+ 1»: set to +1
     recordAssignedBackwards,  // «если п > рекорд то п = рекорд»: the record never changes

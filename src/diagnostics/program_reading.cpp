@@ -493,14 +493,66 @@ EachLoop eachLoopOf(const Program& p, const Stmt& s) {
 }
 
 WordPair wordPairOf(const Program& p, const Stmt& s) {
+    if (!hasCondition(s)) return {};
+    return wordPairIn(p, tokensOf(p, s), s.condFrom, s.condTo);
+}
+
+void unwrap(const std::vector<Token>& ts, std::size_t& from, std::size_t& to) {
+    while (to >= from + 2 && ts[from].mark == '(' && ts[to - 1].mark == ')' && wholeInBrackets(ts, from, to)) ++from, --to;
+}
+
+Joined joinedIn(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to) {
+    Joined j;
+    unwrap(ts, from, to);
+    std::size_t start = from;
+    int depth = 0;
+    for (std::size_t i = from; i < to;) {
+        const std::uint32_t m = ts[i].mark;
+        if (m == '(' || m == '[') ++depth;
+        if (m == ')' || m == ']') --depth;
+        std::string joint;
+        std::size_t width = 0;
+        const rules::RuleWords* r = m == 0 ? ruleAt(p.c, ts, i, p.v) : nullptr;
+        if (r && r->role == rules::WordRole::Logic) {
+            joint = replacementOf(p.table, *r);
+            width = r->words.size();
+        } else if ((m == '&' || m == '|') && i + 1 < to && ts[i + 1].mark == m && ts[i + 1].from == ts[i].to) {
+            joint = m == '&' ? "&&" : "||";
+            width = 2;
+        }
+        if (depth != 0 || (joint != "&&" && joint != "||")) {
+            i += r ? r->words.size() : 1;
+            continue;
+        }
+        if (!j.joint.empty() && j.joint != joint) return {};
+        if (j.joint.empty()) j.jointFrom = i, j.jointTo = i + width;
+        j.joint = joint;
+        j.parts.push_back({start, i});
+        i += width;
+        start = i;
+    }
+    j.parts.push_back({start, to});
+    for (auto& [a, b] : j.parts) {
+        if (a >= b) return {};
+        unwrap(ts, a, b);
+    }
+    return j;
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> bothParts(const Program& p, const Stmt& s) {
+    if (!hasCondition(s) || s.condTo <= s.condFrom) return {};
+    Joined j = joinedIn(p, tokensOf(p, s), s.condFrom, s.condTo);
+    return j.joint == "||" ? std::vector<std::pair<std::size_t, std::size_t>>{} : j.parts;
+}
+
+WordPair wordPairIn(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to) {
     WordPair pair;
-    const std::vector<Token>& ts = tokensOf(p, s);
     std::size_t taken = 0;
-    if (!hasCondition(s) || s.condTo < s.condFrom + 3 || ts[s.condFrom].mark != 0 || ts[s.condTo - 1].mark != 0) return pair;
-    pair.sign = signAt(p, ts, s.condFrom + 1, taken);
-    if (pair.sign.empty() || s.condFrom + 1 + taken + 1 != s.condTo) return pair;
-    pair.left = word(p, ts[s.condFrom]);
-    pair.right = word(p, ts[s.condTo - 1]);
+    if (to < from + 3 || to > ts.size() || ts[from].mark != 0 || ts[to - 1].mark != 0) return pair;
+    pair.sign = signAt(p, ts, from + 1, taken);
+    if (pair.sign.empty() || from + 1 + taken + 1 != to) return pair;
+    pair.left = word(p, ts[from]);
+    pair.right = word(p, ts[to - 1]);
     pair.valid = true;
     return pair;
 }
@@ -604,6 +656,21 @@ bool changesName(const Program& p, const Stmt& s, const std::string& name) {
            ((m == '+' || m == '-') && ts[2].mark == m);
 }
 
+bool growsByOne(const Program& p, const Stmt& s, const std::string& name) {
+    return !name.empty() && (valueIs(p, s, name, '+', "1") || valueIs(p, s, "1", '+', name));
+}
+
+bool changedBesidesSetters(const Program& p, const Facts& facts, const std::string& name) {
+    for (int k = 0; k < facts.n; ++k) {
+        const Stmt& t = p.stmts[k];
+        if (t.target != name && changesName(p, t, name)) return true;
+        if (t.kind == StmtKind::Loop && eachLoopOf(p, t).element == name) return true;
+    }
+    for (const Function& f : facts.functions)
+        if (std::find(f.params.begin(), f.params.end(), name) != f.params.end()) return true;
+    return false;
+}
+
 namespace {
 
 // «[3, -5, 2.5]» as tokens [from, to): the numbers in order; false for anything else.
@@ -622,6 +689,25 @@ bool bracketNumbers(const Program& p, const std::vector<Token>& lt, std::size_t 
 }
 
 }  // namespace
+
+double remainderIn(const Program& p, const Facts& facts, const std::string& name, int loop, std::string& of) {
+    const std::vector<int>& setters = settersOf(facts, name);
+    if (setters.empty() || changedBesidesSetters(p, facts, name)) return 0;
+    double by = 0;
+    for (const int d : setters) {
+        const Stmt& t = p.stmts[d];
+        const std::vector<Token>& dt = tokensOf(p, t);
+        double m = 0;
+        if (!within(p, facts, d, loop) || dt.size() != t.valueFrom + 3 || dt[t.valueFrom + 1].mark != '%' ||
+            !isPlainName(p.c, dt[t.valueFrom], p.v, dt, t.valueFrom) || !number(p, dt, t.valueFrom + 2, dt.size(), m) || m < 2 ||
+            m != static_cast<double>(static_cast<long long>(m)) || (by != 0 && (m != by || word(p, dt[t.valueFrom]) != of)))
+            return 0;
+        of = word(p, dt[t.valueFrom]), by = m;
+        for (int k = loop + 1; k < d; ++k)
+            if (changesName(p, p.stmts[k], of)) return 0;
+    }
+    return by;
+}
 
 bool writtenNumbers(const Program& p, const Facts& facts, const std::string& name, std::vector<double>& numbers) {
     const std::vector<int>& setters = settersOf(facts, name);

@@ -312,6 +312,25 @@ struct WordPair {
 };
 WordPair wordPairOf(const Program& p, const Stmt& s);
 
+// Tokens [from, to) that are exactly «a ЗНАК b», one word each side; invalid for any other shape.
+WordPair wordPairIn(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to);
+
+// Tokens [from, to) without the brackets that hold them whole.
+void unwrap(const std::vector<Token>& ts, std::size_t& from, std::size_t& to);
+
+// A condition cut at its «и» or its «или» outside brackets. Both kinds in one condition leave it
+// uncut (which binds first is not read here); a comparison's own words («больше или равно») never cut.
+struct Joined {
+    std::string joint;                                       // "&&" or "||"; "" with one part
+    std::vector<std::pair<std::size_t, std::size_t>> parts;  // token spans, brackets around each taken off
+    std::size_t jointFrom = 0, jointTo = 0;                  // the first joining word or signs
+};
+Joined joinedIn(const Program& p, const std::vector<Token>& ts, std::size_t from, std::size_t to);
+
+// The parts of a header's condition that must all hold for its block to run: the parts joined by
+// «и», or the whole condition alone; none when «или» joins them (no part is needed then).
+std::vector<std::pair<std::size_t, std::size_t>> bothParts(const Program& p, const Stmt& s);
+
 // The numbers a comparison lets through; invalid for "!=" (all but one) and for signs it cannot read.
 Range rangeFrom(const Compared& k);
 
@@ -339,6 +358,18 @@ Facts factsOf(const Program& p);
 
 // Whether statement s changes `name` itself: «name = …», «name += …», «name++».
 bool changesName(const Program& p, const Stmt& s, const std::string& name);
+
+// «имя = имя + 1» or «имя = 1 + имя».
+bool growsByOne(const Program& p, const Stmt& s, const std::string& name);
+
+// Whether a statement other than those «имя = …» changes `name`: «имя += x», «имя++», a loop's own
+// name, a function's parameter of that name.
+bool changedBesidesSetters(const Program& p, const Facts& facts, const std::string& name);
+
+// The divisor m when every value `name` takes is «a % m» (a one name, m a whole number of 2 or
+// more), set in `loop` before anything there changes «a»: a digit of «a» for m 10; 0 otherwise.
+// `of` gets «a».
+double remainderIn(const Program& p, const Facts& facts, const std::string& name, int loop, std::string& of);
 
 // The numbers of a list written once in the program («пусть числа = [3, -5]»), in order; false
 // when the name is set more than once or to anything but numbers in brackets.
