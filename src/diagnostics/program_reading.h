@@ -65,6 +65,10 @@ const rules::RuleWords* ruleAt(const std::uint32_t* c, const std::vector<Token>&
         if (words.empty() || i + words.size() > ts.size()) continue;
         bool all = true;
         for (std::size_t k = 0; k < words.size() && all; ++k) all = sameWord(c, ts[i + k], words[k], table.v.rules[r].ignoreCase);
+        // «число(» is the rule; «число» alone is a learner's name.
+        const std::size_t after = i + words.size();
+        if (all && table.v.rules[r].needsBracket)
+            all = after < ts.size() && ts[after].mark == '(';
         if (all && wanted(table.v.rules[r])) return &table.v.rules[r];
     }
     return nullptr;

@@ -382,6 +382,7 @@ Vocabulary deriveVocabulary(const std::vector<Rule>& table) {
         words.closesBrace = net[i].closesBrace;
         words.equality = trimmed(replacement) == "==";
         words.ignoreCase = rule.ignoreCase;
+        words.needsBracket = !rule.nodes.empty() && !rule.nodes.back().isSet && !rule.nodes.back().isBoundary && rule.nodes.back().ch == '(';
         if (!library) words.declares = declaredBy(replacement);
         if (!library) allPaths[i] = namePaths(rule.replacement);
         words.role = judge(rule, words, replacement, allPaths[i], anyClosesParen, anyClosesBrace);

@@ -56,6 +56,9 @@ struct RuleWords {
     // ("console.log", "log"; ".length" gives "length"), outside quotes, keywords left out.
     std::vector<std::string> produces;
     bool ignoreCase = false;  // the rule's "gi": its words match in any case
+    // The pattern ends with "(" right after its words («\bчисло\(»): the words alone, without the
+    // bracket («пусть число = 5»), are a name the rule leaves as it is.
+    bool needsBracket = false;
     // The declaring keyword the replacement ends with, so that the name written next is defined:
     // "let", "const", "var", "function" or "class" («пусть» → "let", «для каждого» → "for (const");
     // "" for every other rule.
