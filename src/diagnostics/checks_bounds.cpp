@@ -6,7 +6,9 @@
 // against 0, a kept extreme that starts with a value the loop's filter never checked, a power that starts at its base and is multiplied as many times
 // as the exponent, a divisor walk that reaches the number itself and so always finds a divisor, a
 // plain division that keeps a fraction and so never brings «пока n > 0» to 0, a walk «i < L.длина -
-// 1» that reads only «L[i]» and so never the last element.
+// 1» that reads only «L[i]» and so never the last element, a sum or a count that starts at 1, a
+// walk from 1 that stops before the number its print names, a count from 0 through the bound, a
+// step taken before the value is added.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
@@ -549,6 +551,126 @@ void walkStopsBeforeLast(const Program& p, const Facts& facts, int i, std::vecto
         "«" + shown(p, s, s.condFrom, s.condTo) + "» останавливает цикл на предпоследнем номере: последний элемент «" + list + "[" +
             list + "." + length + " - 1]» цикл не читает. Чтобы пройти до конца, пишите «" + index + " < " + list + "." + length + "»",
         {index, list}, out);
+}
+
+// «пусть сумма = 1» before a loop that adds each element to it, or «пусть пятёрок = 1» before a loop
+// that adds 1 when the element equals a written number: the start counts one more than the loop
+// finds. Silent for a run of equal neighbours (the first element starts the run at 1), for a
+// product, and when the name is set again before the loop reads it.
+void gatheredFromOne(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const int loop = nearestAround(p, facts, i, StmtKind::Loop);
+    std::string a, b;
+    if (loop < 0 || !binaryValue(p, s, '+', a, b) || a != s.target) return;
+    const int start = lastSetBefore(facts, s.target, loop);
+    const std::vector<int>& setters = settersOf(facts, s.target);
+    if (start < 0 || !valueIs(p, p.stmts[start], "1") || setters.size() != 2 || facts.holders[start] != facts.holders[loop]) return;
+    const EachLoop each = eachLoopOf(p, p.stmts[loop]);
+    const bool sum = each.valid && b == each.element && facts.holders[i] == loop;
+    bool count = false;
+    if (b == "1" && facts.holders[i] != loop && each.valid) {
+        const Stmt& test = p.stmts[facts.holders[i]];
+        const Compared k = test.kind == StmtKind::If ? comparedIn(p, tokensOf(p, test), test.condFrom, test.condTo) : Compared{};
+        count = k.valid && k.name == each.element && facts.holders[facts.holders[i]] == loop;
+    }
+    if (!sum && !count) return;
+    bool readAfter = false;
+    for (const int r : readersOf(facts, s.target)) readAfter = readAfter || r > lastInBlock(p, facts, loop);
+    if (!readAfter) return;
+    add(p, p.stmts[start], HintKind::Computation,
+        "«" + s.target + "» начинается с 1, и к тому, что " + (sum ? "сложит" : "насчитает") + " цикл (строка " + num(lineOf(p, p.stmts[loop])) +
+            "), добавится лишняя единица. Начальное значение " + (sum ? "суммы" : "счётчика") + " — 0: «" +
+            shown(p, p.stmts[start], 0, p.stmts[start].valueFrom) + " 0»",
+        {s.target}, out);
+}
+
+// «день = 1; пока день < 10» with a print after the loop that names 10 («За 10 дней»): the loop
+// stops before the 10th round the text counts.
+void walkShortOfPrintedBound(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    if (s.kind != StmtKind::Loop || s.closed) return;
+    const Compared k = comparedIn(p, tokensOf(p, s), s.condFrom, s.condTo);
+    const int start = k.valid ? lastSetBefore(facts, k.name, i) : -1;
+    if (!k.valid || k.sign != "<" || start < 0 || !valueIs(p, p.stmts[start], "1") || k.value < 2 || k.value > 1e6) return;
+    int steps = 0;
+    for (const int m : settersOf(facts, k.name))
+        if (within(p, facts, m, i)) steps += valueIs(p, p.stmts[m], k.name, '+', "1") ? 1 : 2;
+    if (steps != 1) return;
+    const std::string bound = numberText(k.value);
+    for (int r = lastInBlock(p, facts, i) + 1; r < facts.n; ++r) {
+        if (!prints(p, p.stmts[r])) continue;
+        for (const Token& t : tokensOf(p, p.stmts[r])) {
+            if (t.mark != literal) continue;
+            const std::vector<TextWord> w = textWords(base::CodePoints(p.c + t.from, p.c + t.to));
+            bool named = false;
+            for (const TextWord& x : w) named = named || (x.number && x.value == k.value);
+            if (!named) continue;
+            const std::string fix = roleWord(p.v, p.table, rules::WordRole::Comparison, "<=");
+            add(p, s, HintKind::LoopFlow,
+                "«" + k.name + "» идёт от 1, и при «" + shown(p, s, s.condFrom, s.condTo) + "» цикл выполнится " + numberText(k.value - 1) +
+                    " раз: последний, " + bound + "-й, не войдёт, а текст на строке " + num(lineOf(p, p.stmts[r])) + " говорит о " + bound +
+                    ". Пишите «" + k.name + " " + (fix.empty() ? "<=" : fix) + " " + bound + "»",
+                {k.name}, out);
+            return;
+        }
+    }
+}
+
+// «номер = 0; пока номер <= билетов» whose body numbers from 1 («номер + 1»): counted from 0 up to
+// the bound itself, the loop runs one round more than the bound says.
+void countFromZeroThroughBound(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const WordPair walk = s.kind == StmtKind::Loop ? wordPairOf(p, s) : WordPair{};
+    if (!walk.valid || walk.sign != "<=") return;
+    const int start = lastSetBefore(facts, walk.left, i);
+    if (start < 0 || !valueIs(p, p.stmts[start], "0")) return;
+    int steps = 0;
+    bool fromOne = false;
+    for (int m = i + 1; m <= lastInBlock(p, facts, i); ++m) {
+        const Stmt& d = p.stmts[m];
+        if (changesName(p, d, walk.left)) steps += valueIs(p, d, walk.left, '+', "1") ? 1 : 2;
+        const std::vector<Token>& dt = tokensOf(p, d);
+        for (std::size_t t = 0; t + 2 < dt.size(); ++t)
+            fromOne = fromOne || (isWord(p, dt[t], walk.left) && dt[t + 1].mark == '+' && word(p, dt[t + 2]) == "1" && !changesName(p, d, walk.left));
+    }
+    double bound = 0;
+    const std::vector<int>& bs = settersOf(facts, walk.right);
+    const bool known = bs.size() == 1 && number(p, tokensOf(p, p.stmts[bs[0]]), p.stmts[bs[0]].valueFrom, tokensOf(p, p.stmts[bs[0]]).size(), bound);
+    if (steps != 1 || !fromOne) return;
+    const std::string fix = roleWord(p.v, p.table, rules::WordRole::Comparison, "<");
+    add(p, s, HintKind::LoopFlow,
+        "«" + walk.left + "» идёт от 0, и при «" + shown(p, s, s.condFrom, s.condTo) + "» цикл выполнится «" + walk.right + "» + 1 раз" +
+            (known ? " (" + numberText(bound + 1) + ")" : "") + ": один круг лишний. Считая с 0, пишите «" + walk.left + " " +
+            (fix.empty() ? "<" : fix) + " " + walk.right + "»",
+        {walk.left}, out);
+}
+
+// «пока к <= предел: к = к + 1; сумма = сумма + к»: the counter steps before it is added, so the
+// first value is skipped and the last one added is «предел + 1».
+void stepBeforeUse(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const WordPair walk = s.kind == StmtKind::Loop ? wordPairOf(p, s) : WordPair{};
+    if (!walk.valid || walk.sign != "<=") return;
+    const std::vector<int> inner = body(p, facts, i);
+    int step = -1, use = -1;
+    for (std::size_t k = 0; k < inner.size(); ++k) {
+        const Stmt& d = p.stmts[inner[k]];
+        std::string a, b;
+        if (changesName(p, d, walk.left)) {
+            if (step >= 0 || !valueIs(p, d, walk.left, '+', "1")) return;
+            step = inner[k];
+        } else if (step >= 0 && use < 0 && binaryValue(p, d, '+', a, b) && a == d.target && b == walk.left) {
+            use = inner[k];
+        } else if (reads(p, d, walk.left)) {
+            return;
+        }
+    }
+    if (step < 0 || use < 0) return;
+    add(p, p.stmts[step], HintKind::LoopFlow,
+        "«" + lineText(p, p.stmts[step]) + "» стоит раньше, чем «" + lineText(p, p.stmts[use]) + "» (строка " + num(lineOf(p, p.stmts[use])) +
+            "): первое значение «" + walk.left + "» не прибавится, а на последнем круге прибавится «" + walk.right +
+            " + 1». Поменяйте строки местами: сначала прибавить, потом увеличить",
+        {walk.left}, out);
 }
 
 }  // namespace diagnostics::programs

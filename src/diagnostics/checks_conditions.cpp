@@ -530,7 +530,7 @@ bool saysIncluded(const std::vector<TextWord>& w, double n, bool least) {
         if (!w[k].number || w[k].value != n) continue;
         for (std::size_t a = k + 1; a <= k + 2 && a + 1 < w.size(); ++a)
             if (is(a, joins) && is(a + 1, more) && (a == k + 1 || !w[k + 1].number)) return true;
-        if (least && k >= 1 && wordIs(k - 1, "ОТ")) return true;
+        if (least && k >= 1 && (wordIs(k - 1, "ОТ") || wordIs(k - 1, "С"))) return true;
         if (k >= 2 && wordIs(k - 2, "НЕ") && is(k - 1, notLess)) return true;
         if (!least && k >= 1 && wordIs(k - 1, "ДО") && (wordIs(k + 1, "ВКЛЮЧИТЕЛЬНО") || wordIs(k + 2, "ВКЛЮЧИТЕЛЬНО"))) return true;
     }
@@ -570,6 +570,14 @@ void boundSaidIncluded(const Program& p, const Facts& facts, int i, std::vector<
             for (const int r : readersOf(facts, name))
                 if (r > texts.back() && prints(p, p.stmts[r]) && std::find(texts.begin(), texts.end(), r) == texts.end())
                     texts.push_back(r);
+        // The «иначе» of the chain, which says who is refused («Паспорт выдают с 14 лет»), and the
+        // prints before the «если» at the top of the program («Скидка при покупке от 1000 руб.»).
+        const int head = s.chain >= 0 ? s.chain : i;
+        for (const int b : facts.branches[head])
+            if (p.stmts[b].kind == StmtKind::Else)
+                for (int d = b + 1; d < facts.n && inOwnBranch(facts, d, b); ++d) texts.push_back(d);
+        for (int d = 0; d < i; ++d)
+            if (facts.holders[d] < 0 && prints(p, p.stmts[d])) texts.push_back(d);
         for (const int d : texts) {
             for (const Token& t : tokensOf(p, p.stmts[d])) {
                 if (t.mark != literal || t.to < t.from + 2) continue;

@@ -276,4 +276,75 @@ void builtInSameOrder(const Program& p, const Facts& facts, int i, std::vector<H
         {s.target}, out);
 }
 
+// «повторить уроков раз: вывести("Урок " + счетчик + …)»: the counter of «повторить» starts at 0, so
+// the first line reads «Урок 0». Told when a text ending in a word stands right before the counter
+// in a print, and the counter is not shifted anywhere in the loop (a list's elements by number are
+// meant with 0).
+void roundNumberedFromZero(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const int loop = facts.holders[i];
+    if (!prints(p, s) || loop < 0 || !ruleAt(p.c, tokensOf(p, p.stmts[loop]), 0, p.v, [](const rules::RuleWords& r) { return produces(r, "__LUM__.countLoop"); }))
+        return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    for (std::size_t k = 2; k < ts.size(); ++k) {
+        const std::string w = capitals(word(p, ts[k]));
+        if (ts[k].mark != 0 || (w != "СЧЕТЧИК" && w != "СЧЁТЧИК") || ts[k - 1].mark != '+' || ts[k - 2].mark != literal) continue;
+        // The text before ends in a letter or «№» («"Урок "», «" x "» is a sign: left alone unless a word).
+        const std::string before = word(p, ts[k - 2]);
+        const base::CodePoints letters = base::decodeBytes(before);
+        std::size_t e = letters.size() >= 2 ? letters.size() - 2 : 0;  // before the closing quote
+        while (e > 0 && letters[e] == ' ') --e;
+        const std::uint32_t last = letters.empty() ? 0 : letters[e];
+        // A label: the text ends in a word or «№». A factor of a multiplication table: «" x "».
+        const bool times = last == 'x' || last == 0xD7 || last == '*';
+        const bool label = last == 0x2116 || (last >= 0x410 && last <= 0x44F) || last == 0x451;
+        if ((!label && !times) || (k + 1 < ts.size() && (ts[k + 1].mark == '*' || ts[k + 1].mark == '['))) continue;
+        // Shifted somewhere, an element's number, or (for a label) used in a value too: a count
+        // from 0 is meant («"Отметка " + счётчик + ": " + шаг * счётчик»).
+        bool meant = false;
+        for (int m = loop + 1; m <= lastInBlock(p, facts, loop); ++m) {
+            const std::vector<Token>& mt = tokensOf(p, p.stmts[m]);
+            for (std::size_t t = 0; t < mt.size(); ++t) {
+                if (!isWord(p, mt[t], word(p, ts[k])) || (m == i && t == k)) continue;
+                meant = meant || (t + 2 < mt.size() && mt[t + 1].mark == '+' && isDigits(p.c, mt[t + 2])) || (t > 0 && mt[t - 1].mark == '[') || label;
+            }
+        }
+        if (meant) return;
+        const std::string counter = word(p, ts[k]);
+        add(p, s, HintKind::LoopFlow,
+            "«" + counter + "» в «повторить» считает с 0: на первом круге выйдет " + before.substr(0, before.size() - 1) + "0\". Чтобы нумеровать с единицы, пишите «(" +
+                counter + " + 1)»",
+            {counter}, out);
+        return;
+    }
+}
+
+// «вывести(н + "! = " + факториал)» inside the loop that builds «факториал», the text naming the
+// loop's bound that never changes: the final answer's line is printed on every round, with the
+// values so far. Silent when the print reads the loop's counter (a table of every round is meant).
+void resultPrintedEveryRound(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const int loop = facts.holders[i];
+    const WordPair walk = loop >= 0 ? wordPairOf(p, p.stmts[loop]) : WordPair{};
+    if (!prints(p, s) || !walk.valid || reads(p, s, walk.left) || !reads(p, s, walk.right)) return;
+    for (const int m : settersOf(facts, walk.right))
+        if (within(p, facts, m, loop)) return;
+    for (int m = loop + 1; m < i; ++m) {
+        const Stmt& d = p.stmts[m];
+        std::string a, b;
+        if (facts.holders[m] != loop || d.target.empty() || !reads(p, s, d.target) ||
+            !((binaryValue(p, d, '*', a, b) || binaryValue(p, d, '+', a, b)) && a == d.target && b == walk.left))
+            continue;
+        bool after = false;
+        for (const int r : readersOf(facts, d.target)) after = after || r > lastInBlock(p, facts, loop);
+        if (after) return;
+        add(p, s, HintKind::LoopFlow,
+            "«" + lineText(p, s) + "» стоит внутри цикла (строка " + num(lineOf(p, p.stmts[loop])) + ") и выведет ответ для «" + walk.right +
+                "» на каждом круге, с промежуточным «" + d.target + "». Если нужен один ответ, перенесите вывод после цикла, за его «" +
+                p.endWord + "»",
+            {d.target}, out);
+        return;
+    }
+}
+
 }  // namespace diagnostics::programs

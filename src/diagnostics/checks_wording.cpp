@@ -479,4 +479,26 @@ void leapYearRule(const Program& p, const Facts& facts, int i, std::vector<Hint>
         {y}, out);
 }
 
+// «вывести("Первой обслужат: " + очередь[1])»: the text speaks of the first, and «[1]» is the second
+// element; numbers of elements start at 0.
+void firstElementAtOne(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    (void)facts;
+    const Stmt& s = p.stmts[i];
+    if (!prints(p, s)) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    bool first = false;
+    for (const Token& t : ts) first = first || (t.mark == literal && capitals(word(p, t)).find("ПЕРВ") != std::string::npos);
+    for (std::size_t k = 0; first && k + 3 < ts.size(); ++k) {
+        if (!isPlainName(p.c, ts[k], p.v, ts, k) || ts[k + 1].mark != '[' || word(p, ts[k + 2]) != "1" || ts[k + 3].mark != ']') continue;
+        const std::string list = word(p, ts[k]);
+        // A list that is read at [0] too takes [1] on purpose (the second of a pair).
+        for (const int r : readersOf(facts, list))
+            if (shown(p, p.stmts[r], 0, tokensOf(p, p.stmts[r]).size()).find(list + "[0]") != std::string::npos) return;
+        add(p, s, HintKind::Computation,
+            "текст говорит о первом, а «" + list + "[1]» — второй элемент: номера элементов идут с 0. Первый — «" + list + "[0]»",
+            {list}, out);
+        return;
+    }
+}
+
 }  // namespace diagnostics::programs

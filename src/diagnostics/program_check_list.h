@@ -107,6 +107,10 @@ void powerOneTooMany(const Program& p, const Facts& facts, int i, std::vector<Hi
 void divisorWalkReachesNumber(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void divisionNeverReachesZero(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void walkStopsBeforeLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void gatheredFromOne(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void walkShortOfPrintedBound(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void countFromZeroThroughBound(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void stepBeforeUse(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void extremeStartPastDigits(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void counterStartsPastZero(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
@@ -141,6 +145,7 @@ void countOutsideItsIf(const Program& p, const Facts& facts, int i, std::vector<
 void capitalLetterSkipped(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void roundParityForValue(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void leapYearRule(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void firstElementAtOne(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_output.cpp
 void separatorAfterLast(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
@@ -150,6 +155,8 @@ void averageOverOtherRounds(const Program& p, const Facts& facts, int i, std::ve
 void digitsWeightedAlike(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void averageByNearCount(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void builtInSameOrder(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void roundNumberedFromZero(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void resultPrintedEveryRound(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 
 // checks_drawing.cpp
 void roundAtCorner(const Program& p, const Facts& facts, std::vector<Hint>& out);

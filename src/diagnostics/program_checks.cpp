@@ -168,6 +168,10 @@ constexpr StatementCheck statementTable[] = {
     divisorWalkReachesNumber,  // «д <= n» setting a flag on «n % д равно 0»: always set
     divisionNeverReachesZero,  // «пока n > 0» around «n = n / 10»: fractions, hundreds of rounds
     walkStopsBeforeLast,  // «i < L.длина - 1» reading «L[i]» alone: the last element missed
+    gatheredFromOne,  // «сумма = 1» before adding each element, «пятёрок = 1» before counting
+    walkShortOfPrintedBound,  // «день = 1; пока день < 10» under a printed «За 10 дней»
+    countFromZeroThroughBound,  // «номер = 0; пока номер <= n» numbering from «номер + 1»
+    stepBeforeUse,  // «к = к + 1» before «сумма = сумма + к» in «пока к <= n»
     extremeStartPastDigits,  // «макс = 9» kept against «цифра > макс», «цифра» a remainder of 10: never more
     counterStartsPastZero,  // «k = 1» only grown by 1, then «если k равно 0»: never
     valueReplacedBesideCounter,  // «s = d» beside «k = k + 1» under one «если»: only the last value kept
@@ -195,6 +199,8 @@ constexpr StatementCheck statementTable[] = {
     digitsWeightedAlike,  // «r = 10 * d + r»: ten times the digits' sum
     averageByNearCount,  // «сумма / 4» of a written list of 5 numbers
     builtInSameOrder,  // «наоборот = наоборот + буква»: the same text, not turned round
+    roundNumberedFromZero,  // «"Урок " + счетчик» in «повторить»: «Урок 0» first
+    resultPrintedEveryRound,  // the answer for the bound printed inside the loop that builds it
     elseOfOuterWords,  // an inner «иначе» whose text refuses on the outer «если»'s number
     spacesPrintedAsWords,  // a count of spaces printed as the count of words
     firstKeptAsLast,  // a «первый» kept without leaving the loop
@@ -202,6 +208,7 @@ constexpr StatementCheck statementTable[] = {
     capitalLetterSkipped,  // «буква равно "а"» over a written text that holds «А»
     roundParityForValue,  // «счётчик % 2» under a printed «чётных чисел»
     leapYearRule,  // a test under a printed «високосный» that gets a year wrong
+    firstElementAtOne,  // «"Первой: " + очередь[1]»: the second element
 };
 
 // Run once each over the whole program, after the statement checks.
