@@ -2,7 +2,9 @@
 // circle and a square that share one point, the circle's radius half the square's side (a circle
 // is placed by its centre and a rectangle by its top left corner, so one of the two stands a
 // quarter off the other); a rectangle given a second corner for its width and height; bars that
-// hang from the top edge; a colour replaced before anything is drawn in it.
+// hang from the top edge; a colour replaced before anything is drawn in it; the whole canvas painted
+// or resized after shapes; a colour set after the last shape; one shape drawn in one place every
+// round of a loop; growing circles with one centre; an arc given radians.
 // Tests: tests/diagnostics/program_checks_test.cpp, tests/browser/corpus_test.cpp.
 #include "diagnostics/program_check_list.h"
 
@@ -255,6 +257,141 @@ void colourNeverUsed(const Program& p, const Facts& facts, std::vector<Hint>& ou
             add(p, s, HintKind::LostValue, message, {}, out);
         }
     }
+}
+
+namespace {
+
+// The calls that put something on the canvas, and the words that set a colour.
+const char* const shapeNames[] = {"__LUM__.circle", "__LUM__.ring", "__LUM__.fillRect", "__LUM__.strokeRect",
+                                  "__LUM__.line",   "__LUM__.arc",  "__LUM__.fillText"};
+const char* const colourNames[] = {"__LUM__.fillStyle", "__LUM__.strokeStyle"};
+
+// The canvas library's word that paints the whole canvas: «покрасить_весь_холст_в(цвет)».
+const char* const paintWord = "покрасить_весь_холст_в";
+
+bool drawsShape(const Program& p, const Stmt& s) {
+    std::size_t open = 0;
+    return canvasCall(p, s, shapeNames, open) != nullptr;
+}
+
+// A call of the library word `name` as a whole statement.
+bool callsLibraryWord(const Program& p, const Stmt& s, const char* name) {
+    const std::vector<Token>& ts = tokensOf(p, s);
+    return s.kind == StmtKind::Other && ts.size() >= 3 && isWord(p, ts[0], name) && ts[1].mark == '(' && closingOf(ts, 1) == ts.size() - 1;
+}
+
+}  // namespace
+
+// At the top of the program, after shapes are drawn: «покрасить_весь_холст_в(…)» paints over them,
+// «размеры_холста(…)» clears the canvas; and a «цвет(…)» after the last shape colours nothing.
+// Only statements outside loops, functions and branches are read: their order is the order they run.
+void canvasOrder(const Program& p, const Facts& facts, std::vector<Hint>& out) {
+    int firstShape = -1, lastShape = -1;
+    for (int i = 0; i < facts.n; ++i) {
+        if (facts.holders[i] >= 0) {
+            if (p.stmts[facts.holders[i]].kind == StmtKind::Function) continue;
+            if (drawsShape(p, p.stmts[i])) lastShape = facts.n;  // drawn in a block: order not read
+            continue;
+        }
+        if (p.stmts[i].kind != StmtKind::Other) continue;
+        if (drawsShape(p, p.stmts[i])) {
+            if (firstShape < 0) firstShape = i;
+            if (lastShape < facts.n) lastShape = i;
+        }
+    }
+    if (firstShape < 0) return;
+    const std::string from = num(lineOf(p, p.stmts[firstShape]));
+    for (int i = firstShape + 1; i < facts.n; ++i) {
+        const Stmt& s = p.stmts[i];
+        if (facts.holders[i] >= 0) continue;
+        const bool paint = callsLibraryWord(p, s, paintWord) && libraryDefines(p, facts, paintWord);
+        const bool size = callsLibraryWord(p, s, sizeWord) && libraryDefines(p, facts, sizeWord);
+        std::size_t open = 0;
+        const rules::RuleWords* colour = canvasCall(p, s, colourNames, open);
+        if (paint || size) {
+            add(p, s, HintKind::Computation,
+                paint ? "«" + lineText(p, s) + "» закрашивает весь холст поверх того, что уже нарисовано (с строки " + from +
+                            "): эти фигуры скроются под краской. Закрасьте фон сначала, перед фигурами"
+                      : "«" + lineText(p, s) + "» меняет размеры холста, а это стирает всё, что уже нарисовано (с строки " + from +
+                            "). Задайте размеры сначала, в начале программы",
+                {}, out);
+            return;
+        }
+        if (colour && lastShape < facts.n && i > lastShape) {
+            add(p, s, HintKind::Computation,
+                "«" + lineText(p, s) + "» задан после всех фигур: цвет действует только на то, что рисуют после него, а после него ничего не рисуется. Поставьте его перед фигурами, которые должны быть этого цвета",
+                {}, out);
+            return;
+        }
+    }
+}
+
+// In a loop: a shape drawn with written numbers alone lands in one place every round; circles with
+// one centre and a radius that grows with the loop's counter cover each other, so only the last,
+// greatest is seen.
+void shapeEveryRoundAlike(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    const Stmt& s = p.stmts[i];
+    const int loop = facts.holders[i];
+    if (loop < 0 || p.stmts[loop].kind != StmtKind::Loop) return;
+    Shape shape;
+    // A see-through colour («rgba(…, 0.2)») laid again and again in one place darkens on purpose.
+    bool seeThrough = false;
+    for (const Line& line : p.lines)
+        for (const Token& t : line.tokens) {
+            const std::string text = t.mark == literal ? capitals(word(p, t)) : "";
+            seeThrough = seeThrough || text.find("RGBA") != std::string::npos || text.find("HSLA") != std::string::npos;
+        }
+    if (!seeThrough && shapeOf(p, i, shape)) {
+        const std::string counted = ruleAt(p.c, tokensOf(p, p.stmts[loop]), 0, p.v, [](const rules::RuleWords& r) {
+                                        return produces(r, "__LUM__.countLoop");
+                                    }) ? reverseOf(p.v, "счетчик") : "";
+        add(p, s, HintKind::LoopFlow,
+            "«" + lineText(p, s) + "» в цикле (строка " + num(lineOf(p, p.stmts[loop])) +
+                ") рисуется на каждом круге в одном и том же месте: в нём одни числа. Чтобы фигуры шли рядом, сдвигайте x от круга к кругу" +
+                (counted.empty() ? "" : ": «" + numberText(shape.v[0]) + " + " + counted + " * шаг»"),
+            {}, out);
+        return;
+    }
+    std::size_t open = 0;
+    const char* const circle[] = {"__LUM__.circle"};
+    if (!canvasCall(p, s, circle, open)) return;
+    const std::vector<Token>& ts = tokensOf(p, s);
+    // «круг(X, Y, R)»: X and Y one token each that the loop never changes, R reading the counter by «+» or «*».
+    if (ts.size() < open + 7 || ts[open + 2].mark != ',' || ts[open + 4].mark != ',') return;
+    for (const std::size_t k : {open + 1, open + 3}) {
+        if (ts[k].mark != 0) return;
+        for (const int m : settersOf(facts, word(p, ts[k])))
+            if (within(p, facts, m, loop)) return;
+    }
+    const std::string counter = capitals(reverseOf(p.v, "счетчик"));
+    bool grows = false;
+    for (std::size_t k = open + 5; k + 1 < ts.size(); ++k) {
+        const std::string w = capitals(word(p, ts[k]));
+        grows = grows || (ts[k].mark == 0 && (w == "СЧЕТЧИК" || w == "СЧЁТЧИК") && (ts[k - 1].mark == '+' || ts[k - 1].mark == '*' || ts[k + 1].mark == '*'));
+        if (ts[k].mark == '-') return;
+    }
+    if (!grows) return;
+    add(p, s, HintKind::LoopFlow,
+        "круги с одним центром рисуются от маленького к большому: каждый следующий, больший, ложится поверх прежних и закрывает их, и виден только последний. Рисуйте сначала большой: пусть радиус уменьшается от круга к кругу",
+        {}, out);
+}
+
+// «дуга(100, 105, 45, 0, ПИ)»: «дуга» takes its angles in degrees, so «ПИ» is 3.14 degrees.
+void arcInRadians(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
+    (void)facts;
+    std::size_t open = 0;
+    const char* const arc[] = {"__LUM__.arc"};
+    const Stmt& s = p.stmts[i];
+    if (!canvasCall(p, s, arc, open)) return;
+    const std::string pi = reverseOf(p.v, "Math.PI");
+    const std::vector<Token>& ts = tokensOf(p, s);
+    for (std::size_t k = open + 1; k < ts.size() && !pi.empty(); ++k)
+        if (isWord(p, ts[k], pi)) {
+            add(p, s, HintKind::Computation,
+                "«" + word(p, ts[0]) + "» принимает углы в градусах, а «" + pi + "» — это 3.14, то есть три градуса с небольшим. Половина круга — 180 градусов, весь круг — 360",
+                {pi}, out);
+            return;
+        }
 }
 
 }  // namespace diagnostics::programs

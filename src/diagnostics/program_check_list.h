@@ -160,6 +160,9 @@ void resultPrintedEveryRound(const Program& p, const Facts& facts, int i, std::v
 
 // checks_drawing.cpp
 void roundAtCorner(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void canvasOrder(const Program& p, const Facts& facts, std::vector<Hint>& out);
+void shapeEveryRoundAlike(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
+void arcInRadians(const Program& p, const Facts& facts, int i, std::vector<Hint>& out);
 void cornerAsSize(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void barsHangFromTop(const Program& p, const Facts& facts, std::vector<Hint>& out);
 void colourNeverUsed(const Program& p, const Facts& facts, std::vector<Hint>& out);

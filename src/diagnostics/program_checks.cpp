@@ -209,6 +209,8 @@ constexpr StatementCheck statementTable[] = {
     roundParityForValue,  // «счётчик % 2» under a printed «чётных чисел»
     leapYearRule,  // a test under a printed «високосный» that gets a year wrong
     firstElementAtOne,  // «"Первой: " + очередь[1]»: the second element
+    shapeEveryRoundAlike,  // a shape of written numbers in a loop; growing circles with one centre
+    arcInRadians,  // «дуга(…, ПИ)»: degrees are taken
 };
 
 // Run once each over the whole program, after the statement checks.
@@ -247,6 +249,7 @@ constexpr WholeCheck wholeTable[] = {
     functionCounterShared,  // a function's «i = 1» without «пусть», the program's loop counter
     // Shapes on the canvas:
     roundAtCorner,  // a circle centred on a square's corner, its radius half the side
+    canvasOrder,  // the canvas painted or resized after shapes, a colour after the last shape
     cornerAsSize,  // «прямоугольник(100, 150, 200, 250)» running off the canvas: a second corner for the size
     barsHangFromTop,  // «прямоугольник(x, 0, 40, рост[i])» in a loop: bars hanging from the top edge
     colourNeverUsed,  // «цвет("green")» replaced at once by another colour
