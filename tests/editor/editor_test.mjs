@@ -125,7 +125,7 @@ test("problem matchers: each of lum's warning lines in exactly one, at its line"
     ['lum-warning-file', source, '-', 'не хватает 1 за'],
     ['lum-warning-file', source, '-', 'не хватает 1 за'],
     ['lum-warning', source, '3', 'лишняя ) (больш'],
-    ['lum-warning-file', source, '-', 'строка 0: не со'],
+    ['lum-warning', source, '4', 'не совпадают кв'],
     ['lum-hint', source, '2', '«если» не закры'],
   ]);
   // Watch mode's twins match the same lines; each compile ends with its "OK: " line.
