@@ -495,7 +495,7 @@ void remainderReversed(const Program& p, const Facts& facts, int i, std::vector<
         const Stmt& one = p.stmts[set];
         const std::vector<Token>& ot = tokensOf(p, one);
         if (ot.size() != one.valueFrom + 3 || ot[one.valueFrom + 1].mark != '+' || word(p, ot[one.valueFrom + 2]) != "1" ||
-            (capitals(word(p, ot[one.valueFrom])) != "СЧЕТЧИК" && capitals(word(p, ot[one.valueFrom])) != "СЧЁТЧИК"))
+            !isRoundCounter(p, word(p, ot[one.valueFrom])))
             return;
         reaches = true;
     }
@@ -545,8 +545,7 @@ void remainderChangesNothing(const Program& p, const Facts& facts, int i, std::v
 // something, rounded to the nearest: when the division leaves less than a half, that part is left
 // without a place. Told only when a name says so: the result counts containers («автобусов», «коробок»),
 // or the divisor is what one of them holds («мест», «в_коробке»).
-void containersRoundedDown(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
-    (void)facts;
+void containersRoundedDown(const Program& p, const Facts&, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
     const std::vector<Token>& ts = tokensOf(p, s);
     const std::string up = reverseOf(p.v, "Math.ceil");

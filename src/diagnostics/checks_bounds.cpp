@@ -18,15 +18,10 @@ namespace diagnostics::programs {
 
 namespace {
 
-// The counter of «повторить … раз» (translator/counted_loops.cpp): 0 on the first round.
-const std::string countName = "счетчик";
-
 // Whether the name is 0 when the loop `loop` starts and the body changes it only after statement
 // `at` (so at `at` on the first round it is still 0).
 bool zeroOnFirstRound(const Program& p, const Facts& facts, const std::string& name, int loop, int at) {
-    if (name == countName || name == reverseOf(p.v, countName.c_str()))
-        return ruleAt(p.c, tokensOf(p, p.stmts[loop]), 0, p.v,
-                      [](const rules::RuleWords& r) { return produces(r, "__LUM__.countLoop"); }) != nullptr;
+    if (isRoundCounter(p, name)) return countedLoop(p, p.stmts[loop]);
     const int start = lastSetBefore(facts, name, loop);
     if (start < 0 || !valueIs(p, p.stmts[start], "0")) return false;
     for (const int k : settersOf(facts, name))
@@ -592,10 +587,7 @@ void walkShortOfPrintedBound(const Program& p, const Facts& facts, int i, std::v
     const Compared k = comparedIn(p, tokensOf(p, s), s.condFrom, s.condTo);
     const int start = k.valid ? lastSetBefore(facts, k.name, i) : -1;
     if (!k.valid || k.sign != "<" || start < 0 || !valueIs(p, p.stmts[start], "1") || k.value < 2 || k.value > 1e6) return;
-    int steps = 0;
-    for (const int m : settersOf(facts, k.name))
-        if (within(p, facts, m, i)) steps += valueIs(p, p.stmts[m], k.name, '+', "1") ? 1 : 2;
-    if (steps != 1) return;
+    if (!stepsOnceByOne(p, facts, k.name, i)) return;
     const std::string bound = numberText(k.value);
     for (int r = lastInBlock(p, facts, i) + 1; r < facts.n; ++r) {
         if (!prints(p, p.stmts[r])) continue;
@@ -624,11 +616,9 @@ void countFromZeroThroughBound(const Program& p, const Facts& facts, int i, std:
     if (!walk.valid || walk.sign != "<=") return;
     const int start = lastSetBefore(facts, walk.left, i);
     if (start < 0 || !valueIs(p, p.stmts[start], "0")) return;
-    int steps = 0;
     bool fromOne = false;
     for (int m = i + 1; m <= lastInBlock(p, facts, i); ++m) {
         const Stmt& d = p.stmts[m];
-        if (changesName(p, d, walk.left)) steps += valueIs(p, d, walk.left, '+', "1") ? 1 : 2;
         const std::vector<Token>& dt = tokensOf(p, d);
         for (std::size_t t = 0; t + 2 < dt.size(); ++t)
             fromOne = fromOne || (isWord(p, dt[t], walk.left) && dt[t + 1].mark == '+' && word(p, dt[t + 2]) == "1" && !changesName(p, d, walk.left));
@@ -636,7 +626,7 @@ void countFromZeroThroughBound(const Program& p, const Facts& facts, int i, std:
     double bound = 0;
     const std::vector<int>& bs = settersOf(facts, walk.right);
     const bool known = bs.size() == 1 && number(p, tokensOf(p, p.stmts[bs[0]]), p.stmts[bs[0]].valueFrom, tokensOf(p, p.stmts[bs[0]]).size(), bound);
-    if (steps != 1 || !fromOne) return;
+    if (!fromOne || !stepsOnceByOne(p, facts, walk.left, i)) return;
     const std::string fix = roleWord(p.v, p.table, rules::WordRole::Comparison, "<");
     add(p, s, HintKind::LoopFlow,
         "«" + walk.left + "» идёт от 0, и при «" + shown(p, s, s.condFrom, s.condTo) + "» цикл выполнится «" + walk.right + "» + 1 раз" +

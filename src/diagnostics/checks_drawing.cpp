@@ -342,9 +342,7 @@ void shapeEveryRoundAlike(const Program& p, const Facts& facts, int i, std::vect
             seeThrough = seeThrough || text.find("RGBA") != std::string::npos || text.find("HSLA") != std::string::npos;
         }
     if (!seeThrough && shapeOf(p, i, shape)) {
-        const std::string counted = ruleAt(p.c, tokensOf(p, p.stmts[loop]), 0, p.v, [](const rules::RuleWords& r) {
-                                        return produces(r, "__LUM__.countLoop");
-                                    }) ? reverseOf(p.v, "счетчик") : "";
+        const std::string counted = countedLoop(p, p.stmts[loop]) ? reverseOf(p.v, "счетчик") : "";
         add(p, s, HintKind::LoopFlow,
             "«" + lineText(p, s) + "» в цикле (строка " + num(lineOf(p, p.stmts[loop])) +
                 ") рисуется на каждом круге в одном и том же месте: в нём одни числа. Чтобы фигуры шли рядом, сдвигайте x от круга к кругу" +
@@ -363,11 +361,9 @@ void shapeEveryRoundAlike(const Program& p, const Facts& facts, int i, std::vect
         for (const int m : settersOf(facts, word(p, ts[k])))
             if (within(p, facts, m, loop)) return;
     }
-    const std::string counter = capitals(reverseOf(p.v, "счетчик"));
     bool grows = false;
     for (std::size_t k = open + 5; k + 1 < ts.size(); ++k) {
-        const std::string w = capitals(word(p, ts[k]));
-        grows = grows || (ts[k].mark == 0 && (w == "СЧЕТЧИК" || w == "СЧЁТЧИК") && (ts[k - 1].mark == '+' || ts[k - 1].mark == '*' || ts[k + 1].mark == '*'));
+        grows = grows || (ts[k].mark == 0 && isRoundCounter(p, word(p, ts[k])) && (ts[k - 1].mark == '+' || ts[k - 1].mark == '*' || ts[k + 1].mark == '*'));
         if (ts[k].mark == '-') return;
     }
     if (!grows) return;
@@ -377,8 +373,7 @@ void shapeEveryRoundAlike(const Program& p, const Facts& facts, int i, std::vect
 }
 
 // «дуга(100, 105, 45, 0, ПИ)»: «дуга» takes its angles in degrees, so «ПИ» is 3.14 degrees.
-void arcInRadians(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
-    (void)facts;
+void arcInRadians(const Program& p, const Facts&, int i, std::vector<Hint>& out) {
     std::size_t open = 0;
     const char* const arc[] = {"__LUM__.arc"};
     const Stmt& s = p.stmts[i];

@@ -568,14 +568,8 @@ void nestedSameCounter(const Program& p, const Facts& facts, std::vector<Hint>& 
         }
     }
     // The counter of «повторить … раз» is one name for every such loop (translator/counted_loops.cpp).
-    static const std::string countName = "счетчик";
-    const std::string countWord = reverseOf(p.v, countName.c_str());
-    auto counted = [&](int k) {
-        // Every rule of the first words: «повторить» is also a method of text, first in the table.
-        return p.stmts[k].kind == StmtKind::Loop &&
-               ruleAt(p.c, tokensOf(p, p.stmts[k]), 0, p.v,
-                      [](const rules::RuleWords& r) { return produces(r, "__LUM__.countLoop"); }) != nullptr;
-    };
+    // Every rule of the first words is tried: «повторить» is also a method of text, first in the table.
+    auto counted = [&](int k) { return countedLoop(p, p.stmts[k]); };
     for (int o = 0; o < n; ++o) {
         if (!counted(o) || p.stmts[o].closed) continue;
         int inner = -1;
@@ -588,7 +582,7 @@ void nestedSameCounter(const Program& p, const Facts& facts, std::vector<Hint>& 
             const std::vector<Token>& ts = tokensOf(p, s);
             std::string seen;
             for (std::size_t t = s.target.empty() ? 0 : s.valueFrom; t < ts.size() && seen.empty(); ++t)
-                if (readsAt(p, ts, t, countName) || readsAt(p, ts, t, countWord)) seen = word(p, ts[t]);
+                if (readsAt(p, ts, t, word(p, ts[t])) && isRoundCounter(p, word(p, ts[t]))) seen = word(p, ts[t]);
             if (!own || seen.empty()) continue;
             add(p, s, HintKind::LoopFlow,
                 "здесь «" + seen + "» — уже не номер круга цикла на строке " + num(lineOf(p, p.stmts[o])) +
@@ -1042,13 +1036,9 @@ void askedCountOneShort(const Program& p, const Facts& facts, int i, std::vector
     if (start < 0 || !valueIs(p, p.stmts[start], "1") || bound.size() != 1 || bound[0] > i || !asksUser(p, facts, p.stmts[bound[0]]) ||
         !nameHas(lineText(p, p.stmts[bound[0]]), {"СКОЛЬКО", "КОЛИЧЕСТВ"}))
         return;
-    int steps = 0;
     bool asks = false;
-    for (int k = i + 1; k <= lastInBlock(p, facts, i); ++k) {
-        steps += stepOf(p, p.stmts[k], walk.left) == 1 ? 1 : changesName(p, p.stmts[k], walk.left) ? 2 : 0;
-        asks = asks || asksUser(p, facts, p.stmts[k]);
-    }
-    if (steps != 1 || !asks) return;
+    for (int k = i + 1; k <= lastInBlock(p, facts, i); ++k) asks = asks || asksUser(p, facts, p.stmts[k]);
+    if (!asks || !stepsOnceByOne(p, facts, walk.left, i)) return;
     const std::string fix = roleWord(p.v, p.table, rules::WordRole::Comparison, "<=");
     add(p, s, HintKind::LoopFlow,
         "«" + walk.left + "» идёт от 1, и при «" + shown(p, s, s.condFrom, s.condTo) + "» цикл выполнится «" + walk.right +

@@ -283,12 +283,11 @@ void builtInSameOrder(const Program& p, const Facts& facts, int i, std::vector<H
 void roundNumberedFromZero(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
     const Stmt& s = p.stmts[i];
     const int loop = facts.holders[i];
-    if (!prints(p, s) || loop < 0 || !ruleAt(p.c, tokensOf(p, p.stmts[loop]), 0, p.v, [](const rules::RuleWords& r) { return produces(r, "__LUM__.countLoop"); }))
+    if (!prints(p, s) || loop < 0 || !countedLoop(p, p.stmts[loop]))
         return;
     const std::vector<Token>& ts = tokensOf(p, s);
     for (std::size_t k = 2; k < ts.size(); ++k) {
-        const std::string w = capitals(word(p, ts[k]));
-        if (ts[k].mark != 0 || (w != "СЧЕТЧИК" && w != "СЧЁТЧИК") || ts[k - 1].mark != '+' || ts[k - 2].mark != literal) continue;
+        if (ts[k].mark != 0 || !isRoundCounter(p, word(p, ts[k])) || ts[k - 1].mark != '+' || ts[k - 2].mark != literal) continue;
         // The text before ends in a letter or «№» («"Урок "», «" x "» is a sign: left alone unless a word).
         const std::string before = word(p, ts[k - 2]);
         const base::CodePoints letters = base::decodeBytes(before);

@@ -351,8 +351,7 @@ void roundParityForValue(const Program& p, const Facts& facts, int i, std::vecto
     const int loop = nearestAround(p, facts, i, StmtKind::Loop);
     if (loop < 0) return;
     const Stmt& head = p.stmts[loop];
-    const bool counted = (capitals(round) == "СЧЕТЧИК" || capitals(round) == "СЧЁТЧИК") &&
-                         ruleAt(p.c, tokensOf(p, head), 0, p.v, [](const rules::RuleWords& r) { return produces(r, "__LUM__.countLoop"); });
+    const bool counted = isRoundCounter(p, round) && countedLoop(p, head);
     const WordPair walk = wordPairOf(p, head);
     bool stepped = false;
     for (const int k : settersOf(facts, round)) stepped = stepped || (within(p, facts, k, loop) && valueIs(p, p.stmts[k], round, '+', "1"));
@@ -482,7 +481,6 @@ void leapYearRule(const Program& p, const Facts& facts, int i, std::vector<Hint>
 // «вывести("Первой обслужат: " + очередь[1])»: the text speaks of the first, and «[1]» is the second
 // element; numbers of elements start at 0.
 void firstElementAtOne(const Program& p, const Facts& facts, int i, std::vector<Hint>& out) {
-    (void)facts;
     const Stmt& s = p.stmts[i];
     if (!prints(p, s)) return;
     const std::vector<Token>& ts = tokensOf(p, s);

@@ -660,6 +660,30 @@ bool growsByOne(const Program& p, const Stmt& s, const std::string& name) {
     return !name.empty() && (valueIs(p, s, name, '+', "1") || valueIs(p, s, "1", '+', name));
 }
 
+bool stepsOnceByOne(const Program& p, const Facts& facts, const std::string& name, int loop) {
+    int steps = 0;
+    for (int k = loop + 1; k <= lastInBlock(p, facts, loop); ++k) {
+        const Stmt& s = p.stmts[k];
+        if (!changesName(p, s, name)) continue;
+        // «n = n + 1», «n++», «n += 1».
+        const std::vector<Token>& ts = tokensOf(p, s);
+        const bool one = growsByOne(p, s, name) || (ts.size() == 3 && ts[1].mark == '+' && ts[2].mark == '+') ||
+                         (ts.size() == 4 && ts[1].mark == '+' && ts[2].mark == '=' && word(p, ts[3]) == "1");
+        steps += one ? 1 : 2;
+    }
+    return steps == 1;
+}
+
+bool countedLoop(const Program& p, const Stmt& s) {
+    return s.kind == StmtKind::Loop &&
+           ruleAt(p.c, tokensOf(p, s), 0, p.v, [](const rules::RuleWords& r) { return produces(r, "__LUM__.countLoop"); }) != nullptr;
+}
+
+bool isRoundCounter(const Program& p, const std::string& w) {
+    static const std::string counter = "счетчик";
+    return !w.empty() && (w == counter || w == reverseOf(p.v, counter.c_str()));
+}
+
 bool changedBesidesSetters(const Program& p, const Facts& facts, const std::string& name) {
     for (int k = 0; k < facts.n; ++k) {
         const Stmt& t = p.stmts[k];

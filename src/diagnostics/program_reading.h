@@ -366,6 +366,16 @@ bool changesName(const Program& p, const Stmt& s, const std::string& name);
 // «имя = имя + 1» or «имя = 1 + имя».
 bool growsByOne(const Program& p, const Stmt& s, const std::string& name);
 
+// Whether the loop `loop` changes `name` exactly once in its body, and by «имя = имя + 1».
+bool stepsOnceByOne(const Program& p, const Facts& facts, const std::string& name, int loop);
+
+// Whether header s is «повторить … раз».
+bool countedLoop(const Program& p, const Stmt& s);
+
+// Whether the word is the counter of «повторить … раз» (translator/counted_loops.cpp), which is 0
+// on the first round: «счетчик», or the table's word for it.
+bool isRoundCounter(const Program& p, const std::string& w);
+
 // Whether a statement other than those «имя = …» changes `name`: «имя += x», «имя++», a loop's own
 // name, a function's parameter of that name.
 bool changedBesidesSetters(const Program& p, const Facts& facts, const std::string& name);
